@@ -1,0 +1,66 @@
+# Helpers shared by the folders' CMakeLists.
+#
+# orb_library(<name> DIR <dir> [DEPS <targets>...] [LIBS <external>...])
+#   One static library from every .cpp/.c file of <dir> (not its subfolders unless
+#   listed with SUBDIRS). An empty folder makes an INTERFACE library, so later
+#   work only adds files.
+function(orb_library name)
+  cmake_parse_arguments(A "" "DIR" "DEPS;LIBS;SUBDIRS" ${ARGN})
+  set(globs ${A_DIR}/*.cpp ${A_DIR}/*.c)
+  foreach(sub ${A_SUBDIRS})
+    list(APPEND globs ${A_DIR}/${sub}/*.cpp ${A_DIR}/${sub}/*.c)
+  endforeach()
+  file(GLOB srcs CONFIGURE_DEPENDS ${globs})
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${A_DEPS} ${A_LIBS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${A_DEPS} ${A_LIBS})
+  endif()
+endfunction()
+
+# orb_test(<name> DIR <dir> DEPS <targets>...)
+#   One GoogleTest executable from every .cpp of tests/<dir>, registered with CTest.
+function(orb_test name)
+  cmake_parse_arguments(A "" "DIR" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${A_DIR}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    ORB_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures"
+    ORB_DATA_SRC_DIR="${PROJECT_SOURCE_DIR}/data"
+    ORB_GAME_DIR="${GAME_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;PLATFORM_MSGBOX=stderr")
+endfunction()
+
+# orb_bench(<name> SOURCES <files>... DEPS <targets>...)
+function(orb_bench name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} benchmark::benchmark benchmark::benchmark_main)
+  target_compile_definitions(${name} PRIVATE ORB_GAME_DIR="${GAME_DIR}")
+endfunction()
+
+# orb_generator(<tool target> [ARGS ...])
+#   Runs a data generator from tools/ at build time; it writes into the game folder.
+#   It re-runs only when the tool itself is rebuilt.
+function(orb_generator tool)
+  cmake_parse_arguments(A "" "" "ARGS" ${ARGN})
+  set(stamp ${CMAKE_BINARY_DIR}/stamps/${tool}.stamp)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stamps
+    COMMAND $<TARGET_FILE:${tool}> ${GAME_DIR} ${A_ARGS}
+    COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+    DEPENDS ${tool}
+    WORKING_DIRECTORY ${GAME_DIR}
+    COMMENT "Generating game data with ${tool}")
+  add_custom_target(run_${tool} ALL DEPENDS ${stamp})
+  add_dependencies(gamedata run_${tool})
+endfunction()
