@@ -4,4 +4,5 @@
 
 #include "platform/win32/types.h"
 #include "platform/win32/api.h"    // window, messages, keys, cursor, time, mutex, shell, folders, GUID
-#include "platform/files/api.h"    // profile strings, CopyFileA, directories
+#include "platform/files/api.h"    // profile strings, CopyFileA, directories, special folders
+#include "platform/win32/library.h" // LoadLibraryA, GetProcAddress, FreeLibrary (the graphics library)
