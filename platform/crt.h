@@ -1,7 +1,51 @@
 // The C runtime subset game code calls qualified as crt:: (files, rand, find).
+// Paths keep the Windows spelling and go through the file layer (cp1251, '\\',
+// case-insensitive lookup). Text-mode reads deliver CR LF as LF.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 namespace crt {
-}
+
+// Text mode ("r", "rt") strips the '\r' of every CR LF; "rb" reads bytes as
+// they are. Writes never add '\r'.
+FILE* fopen(const char* path, const char* mode);
+int remove(const char* path);
+// Replaces an existing destination.
+int rename(const char* from, const char* to);
+
+// The 15-bit generator: state = state * 214013 + 2531011, result
+// (state >> 16) & 0x7fff. The default seed is 1.
+enum { RAND_MAX_15 = 0x7fff };
+int rand();
+void srand(unsigned seed);
+
+// Directory listing. "*.*" matches every name, "." and ".." included; other
+// patterns use '*' and '?' and ignore case. Names come back in cp1251.
+enum { _A_NORMAL = 0x00, _A_RDONLY = 0x01, _A_HIDDEN = 0x02, _A_SUBDIR = 0x10 };
+
+struct _finddata_t
+{
+    unsigned attrib; // _A_SUBDIR for folders
+    int64_t time_write;
+    uint32_t size;
+    char name[260];
+};
+
+// -1 when nothing matches (or the folder is missing); else a handle for
+// _findnext, which returns 0 per further entry and -1 at the end.
+intptr_t _findfirst(const char* spec, _finddata_t* data);
+int _findnext(intptr_t handle, _finddata_t* data);
+int _findclose(intptr_t handle);
+
+int _mkdir(const char* path);
+int _rmdir(const char* path);
+
+// Every file the game writes whole goes through this: the bytes go to a
+// temporary file in the same folder, which is flushed to disk and renamed over
+// the old file. False on any failure, with the old file untouched.
+bool WriteFileAtomic(const char* path, const void* data, size_t size);
+
+} // namespace crt

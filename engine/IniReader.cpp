@@ -1,0 +1,108 @@
+#include "engine/IniReader.h"
+
+#include "platform/win32.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+struct IniText
+{
+    char text[256];
+    IniText(const char* file, const char* section, const char* key, const char* def)
+    {
+        GetPrivateProfileStringA(section, key, def, text, sizeof text, file);
+    }
+};
+
+// floor(v) as a 32-bit integer; NaN and values beyond the range are pinned so
+// that a wild tuning value never reaches an undefined conversion.
+int32_t FloorToInt(float v)
+{
+    double f = std::floor(double(v));
+    if (!(f == f))
+        return 0;
+    if (f >= 2147483647.0)
+        return INT32_MAX;
+    if (f <= -2147483648.0)
+        return INT32_MIN;
+    return int32_t(f);
+}
+
+} // namespace
+
+int32_t ReadIniInt(const char* file, const char* section, const char* key, const char* def)
+{
+    IniText t(file, section, key, def);
+    return int32_t(std::atoi(t.text));
+}
+
+float ReadIniFloat(const char* file, const char* section, const char* key, const char* def)
+{
+    IniText t(file, section, key, def);
+    return float(std::atof(t.text));
+}
+
+uint32_t ReadIniColor(const char* file, const char* section, const char* key, const char* def)
+{
+    IniText t(file, section, key, def);
+    float c[4] = {0, 0, 0, 0};
+    std::sscanf(t.text, "%f %f %f %f", &c[0], &c[1], &c[2], &c[3]);
+    const uint32_t r = uint32_t(FloorToInt(c[0]));
+    const uint32_t g = uint32_t(FloorToInt(c[1]));
+    const uint32_t b = uint32_t(FloorToInt(c[2]));
+    const uint32_t a = uint32_t(FloorToInt(c[3]));
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+float* ReadIniFloat2(float* out, const char* file, const char* section, const char* key, const char* def)
+{
+    IniText t(file, section, key, def);
+    out[0] = out[1] = 0.0f;
+    std::sscanf(t.text, "%f %f", &out[0], &out[1]);
+    return out;
+}
+
+float* ReadIniFloat3(float* out, const char* file, const char* section, const char* key, const char* def)
+{
+    IniText t(file, section, key, def);
+    out[0] = out[1] = out[2] = 0.0f;
+    std::sscanf(t.text, "%f %f %f", &out[0], &out[1], &out[2]);
+    return out;
+}
+
+float* ReadIniFloat4(float* out, const char* file, const char* section, const char* key, const char* def)
+{
+    IniText t(file, section, key, def);
+    out[0] = out[1] = out[2] = out[3] = 0.0f;
+    std::sscanf(t.text, "%f %f %f %f", &out[0], &out[1], &out[2], &out[3]);
+    return out;
+}
+
+int32_t* ReadIniInt2(int32_t* out, const char* file, const char* section, const char* key, const char* def)
+{
+    IniText t(file, section, key, def);
+    int a = 0, b = 0;
+    std::sscanf(t.text, "%d %d", &a, &b);
+    out[0] = a;
+    out[1] = b;
+    return out;
+}
+
+uint32_t ReadIniString(const char* file, const char* section, const char* key, const char* def, char* buffer,
+                       uint32_t size)
+{
+    return GetPrivateProfileStringA(section, key, def, buffer, size, file);
+}
+
+std::string& ReadIniStdString(std::string& out, const char* file, const char* section, const char* key,
+                              const char* def, uint32_t size)
+{
+    std::vector<char> buf(size ? size : 1, 0);
+    GetPrivateProfileStringA(section, key, def, buf.data(), DWORD(buf.size()), file);
+    out = buf.data();
+    return out;
+}

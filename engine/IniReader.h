@@ -1,0 +1,28 @@
+// The INI value readers every tuning file goes through (Bonus.cfg, Gems.cfg,
+// Totems.cfg, Skin.cfg, the options file ...). Each reads one key with a default
+// text from the calling code, so a missing file, section or key keeps the
+// built-in value; a key present with an empty value reads as empty, not as the
+// default. Components a text leaves out come back as 0.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+int32_t ReadIniInt(const char* file, const char* section, const char* key, const char* def);
+float ReadIniFloat(const char* file, const char* section, const char* key, const char* def);
+
+// "r g b a" (decimal, fractions floored) -> a << 24 | r << 16 | g << 8 | b;
+// components are neither clamped nor masked.
+uint32_t ReadIniColor(const char* file, const char* section, const char* key, const char* def);
+
+// Blank-separated floats or integers into out; returns out.
+float* ReadIniFloat2(float* out, const char* file, const char* section, const char* key, const char* def);
+float* ReadIniFloat3(float* out, const char* file, const char* section, const char* key, const char* def);
+float* ReadIniFloat4(float* out, const char* file, const char* section, const char* key, const char* def);
+int32_t* ReadIniInt2(int32_t* out, const char* file, const char* section, const char* key, const char* def);
+
+// The value into the caller's buffer; the number of characters copied.
+uint32_t ReadIniString(const char* file, const char* section, const char* key, const char* def, char* buffer,
+                       uint32_t size);
+std::string& ReadIniStdString(std::string& out, const char* file, const char* section, const char* key,
+                              const char* def, uint32_t size = 256);

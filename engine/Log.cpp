@@ -1,0 +1,48 @@
+#include "engine/Log.h"
+
+#include "engine/DataFolders.h"
+#include "platform/crt.h"
+
+namespace {
+std::string g_logPath;
+}
+
+void SetLogFile(const char* name)
+{
+    g_logPath = GetUserDataFolder() + (name ? name : "");
+}
+
+std::string GetLogPath()
+{
+    return g_logPath;
+}
+
+void ResetLog()
+{
+    if (g_logPath.empty())
+        return;
+    if (FILE* f = crt::fopen(g_logPath.c_str(), "w"))
+        std::fclose(f);
+}
+
+void LogText(const char* text)
+{
+    if (g_logPath.empty())
+        return;
+    if (FILE* f = crt::fopen(g_logPath.c_str(), "a"))
+    {
+        std::fprintf(f, " %s", text ? text : "(null)");
+        std::fclose(f);
+    }
+}
+
+void LogInt(int32_t value)
+{
+    if (g_logPath.empty())
+        return;
+    if (FILE* f = crt::fopen(g_logPath.c_str(), "a"))
+    {
+        std::fprintf(f, " %d ", int(value));
+        std::fclose(f);
+    }
+}
