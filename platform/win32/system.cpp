@@ -1,0 +1,209 @@
+// Process services: log sink, message box, timer, sleeping, the single-instance lock,
+// GUIDs and file security.
+#include <SDL.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/files/cp1251.h"
+#include "platform/win32/sdl_window.h"
+#include "platform/win32/window_internal.h"
+
+namespace {
+
+void (*g_logSink)(const char*) = nullptr;
+
+// A lock file standing in for a named mutex.
+struct MutexHandle
+{
+    int fd = -1;
+};
+
+std::vector<std::unique_ptr<MutexHandle>>& Mutexes()
+{
+    static std::vector<std::unique_ptr<MutexHandle>> mutexes;
+    return mutexes;
+}
+
+std::string LockPath(const char* name)
+{
+    std::string file = name;
+    for (char& c : file)
+        if (c == '/' || c == '\\')
+            c = '_';
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat st;
+    if (runtime && *runtime && stat(runtime, &st) == 0 && S_ISDIR(st.st_mode))
+        return std::string(runtime) + "/" + file + ".lock";
+    return "/tmp/" + file + "-" + std::to_string(getuid()) + ".lock";
+}
+
+bool MessageBoxToStderr()
+{
+    const char* mode = std::getenv("PLATFORM_MSGBOX");
+    return mode && std::strcmp(mode, "stderr") == 0;
+}
+
+}  // namespace
+
+namespace platform {
+
+void SetLogSink(void (*sink)(const char* text)) { g_logSink = sink; }
+
+void LogToSink(const char* text)
+{
+    if (g_logSink && text)
+        g_logSink(text);
+}
+
+}  // namespace platform
+
+// With no display (or PLATFORM_MSGBOX=stderr) the box becomes a line on standard error
+// and in the log, so a headless run never waits for a click.
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    std::string utf8Text = platform::Cp1251ToUtf8(text ? text : "");
+    std::string utf8Caption = platform::Cp1251ToUtf8(caption ? caption : "");
+    if (!MessageBoxToStderr())
+    {
+        Uint32 flags = (type & 0xF0u) == MB_ICONHAND          ? SDL_MESSAGEBOX_ERROR
+                       : (type & 0xF0u) == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
+                                                              : SDL_MESSAGEBOX_INFORMATION;
+        SDL_Window* parent = platform::SdlWindowOf(owner);
+        if (parent && !(SDL_GetWindowFlags(parent) & SDL_WINDOW_SHOWN))
+            parent = nullptr;
+        if (SDL_ShowSimpleMessageBox(flags, utf8Caption.c_str(), utf8Text.c_str(), parent) == 0)
+            return IDOK;
+    }
+    std::fprintf(stderr, "%s: %s\n", utf8Caption.c_str(), utf8Text.c_str());
+    std::fflush(stderr);
+    std::string line = std::string(caption ? caption : "") + ": " + (text ? text : "") + "\n";
+    platform::LogToSink(line.c_str());
+    return IDOK;
+}
+
+DWORD timeGetTime()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+    return static_cast<DWORD>(ms);
+}
+
+MMRESULT timeGetDevCaps(TIMECAPS* caps, UINT size)
+{
+    if (!caps || size < sizeof(TIMECAPS))
+        return TIMERR_NOCANDO;
+    caps->wPeriodMin = 1;
+    caps->wPeriodMax = 1000000;
+    return TIMERR_NOERROR;
+}
+
+MMRESULT timeBeginPeriod(UINT period) { return period ? TIMERR_NOERROR : TIMERR_NOCANDO; }
+MMRESULT timeEndPeriod(UINT period) { return period ? TIMERR_NOERROR : TIMERR_NOCANDO; }
+
+void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+// flock belongs to the open file, so a second CreateMutexA, in this process or another,
+// finds the lock taken. The descriptor is closed on exec so a launched browser never
+// inherits it.
+HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR name)
+{
+    if (!name || !*name)
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    int fd = open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+    {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    int rc;
+    do
+        rc = flock(fd, LOCK_EX | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0 && errno != EWOULDBLOCK)
+    {
+        close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    bool held = rc == 0;
+    if (!held)
+    {
+        // Someone else owns it: hand back a handle that holds nothing.
+        close(fd);
+        fd = -1;
+    }
+    auto handle = std::make_unique<MutexHandle>();
+    handle->fd = fd;
+    HANDLE result = handle.get();
+    Mutexes().push_back(std::move(handle));
+    SetLastError(held ? ERROR_SUCCESS : ERROR_ALREADY_EXISTS);
+    return result;
+}
+
+BOOL CloseHandle(HANDLE handle)
+{
+    auto& all = Mutexes();
+    for (auto it = all.begin(); it != all.end(); ++it)
+    {
+        if (it->get() != handle)
+            continue;
+        if ((*it)->fd >= 0)
+            close((*it)->fd);
+        all.erase(it);
+        return TRUE;
+    }
+    SetLastError(6);  // invalid handle
+    return FALSE;
+}
+
+HRESULT CoCreateGuid(GUID* guid)
+{
+    if (!guid)
+        return E_FAIL;
+    unsigned char bytes[16];
+    size_t got = 0;
+    while (got < sizeof(bytes))
+    {
+        ssize_t n = getrandom(bytes + got, sizeof(bytes) - got, 0);
+        if (n < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return E_FAIL;
+        }
+        got += static_cast<size_t>(n);
+    }
+    // A random (version 4, variant 1) identifier, like the ones the platform makes.
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);
+    guid->Data1 = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                  static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    guid->Data2 = static_cast<uint16_t>(bytes[4] | bytes[5] << 8);
+    guid->Data3 = static_cast<uint16_t>(bytes[6] << 8 | bytes[7]);
+    std::memcpy(guid->Data4, bytes + 8, 8);
+    return S_OK;
+}
+
+DWORD SetNamedSecurityInfoA(LPSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID, PACL, PACL)
+{
+    return ERROR_SUCCESS;
+}
