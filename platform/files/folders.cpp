@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,11 +38,6 @@ std::string DataHome()
     if (xdg && xdg[0] == '/')
         return xdg;
     const char* home = std::getenv("HOME");
-    if (!home || !home[0])
-    {
-        if (const passwd* pw = ::getpwuid(::getuid()))
-            home = pw->pw_dir;
-    }
     if (!home || home[0] != '/')
         return std::string();
     std::string h(home);
