@@ -71,10 +71,11 @@ std::string ReadShortcutUrl(const char* file)
     char line[2048];
     while (std::fgets(line, sizeof(line), f))
     {
-        std::string text = Trim(line);
-        if (text.size() > 4 && Lower(text.substr(0, 4)) == "url=")
+        std::string text = line;
+        size_t eq = text.find('=');
+        if (eq != std::string::npos && Lower(Trim(text.substr(0, eq))) == "url")
         {
-            url = Trim(text.substr(4));
+            url = Trim(text.substr(eq + 1));
             break;
         }
     }
