@@ -1,0 +1,193 @@
+// CParticleSystem: the base of every particle system, an emitter at an origin
+// with preallocated particle slots, an emission clock, the render states it is
+// drawn with and the handles it draws through. Systems are made and driven
+// only by CParticleSystemsManager; a creator keeps its copy of the handle to
+// move, stop or kill the system.
+#pragma once
+
+#include "effects/ParticleEnvironment.h"
+#include "effects/ParticleMath.h"
+#include "engine/RefPtr.h"
+#include "render/VertexBuffer.h"
+
+#include <cstdint>
+#include <vector>
+
+class CDevice;
+class CTexture;
+class CIndexBuffer;
+
+class CParticleSystem
+{
+public:
+    CParticleSystem(CRefPtr<CDevice> device, int32_t capacity, CRefPtr<CTexture> texture,
+                    CRefPtr<CVertexBuffer> vertexBuffer, CRefPtr<CIndexBuffer> indexBuffer,
+                    CRefPtr<CParticleEnvironment> environment);
+    virtual ~CParticleSystem();
+    CParticleSystem(const CParticleSystem&) = delete;
+    CParticleSystem& operator=(const CParticleSystem&) = delete;
+
+    // Advances the system by dt seconds; nonzero while it must stay in its manager.
+    virtual int32_t Update(float dt);
+    // Writes one quad (4 vertices, 6 indices) per live particle at the cursors;
+    // firstVertex is the vertex number the cursor stands at.
+    virtual void FillBuffers(CVertex* vertices, uint16_t* indices, int32_t firstVertex,
+                             int32_t firstIndex);
+    // Draws what the last FillBuffers wrote (render states and texture are the manager's).
+    virtual void Draw();
+    virtual void GetBufferNeeds(int32_t& vertices, int32_t& indices);
+    virtual void Kill();
+    // Ends a timed emission at the next update; untimed ones are not affected.
+    virtual void StopEmission();
+    virtual void MoveBy(float dx, float dy, float dz);
+    // Followers (smokes and spells) move their emitter here; other systems ignore it.
+    virtual void MoveTo(float x, float y, float z);
+
+    int32_t number = 0;
+    Vec3 origin{0.0f, 0.0f, 0.0f};
+    int32_t capacity;
+    int32_t highWater = 0; // one past the highest slot that may be alive
+    int32_t emitting = 1;
+    CRefPtr<CParticleEnvironment> environment;
+    int32_t timed = 1;
+    float duration = 0.0f;
+    int32_t count = 0;
+    float rate = 0.0f;
+    float elapsed = 0.0f;
+    int32_t budget = 0; // still to emit when untimed
+    float accumulator = 0.0f; // time not yet turned into particles
+    int32_t liveCount = 0;
+    int32_t firstVertex = 0;
+    int32_t firstIndex = 0;
+    int32_t kill = 0;
+    CRefPtr<CDevice> device;
+    CRefPtr<CTexture> texture;
+    CRefPtr<CVertexBuffer> vertexBuffer;
+    CRefPtr<CIndexBuffer> indexBuffer;
+    uint32_t alphaTest = 1;
+    uint32_t srcBlend;
+    uint32_t destBlend;
+
+protected:
+    // The emission clock of the streaming systems: ends a timed emission (cutting
+    // dt back to the moment it ended) or an untimed one whose budget ran out, and
+    // returns how many particles are due now. accumulatedOut receives the time
+    // the clock held before taking the particles out (trail layouts need it).
+    int32_t RunEmissionClock(float& dt, float* accumulatedOut = nullptr);
+
+    static void WriteQuadIndices(uint16_t*& indices, int32_t b)
+    {
+        indices[0] = static_cast<uint16_t>(b);
+        indices[1] = static_cast<uint16_t>(b + 1);
+        indices[2] = static_cast<uint16_t>(b + 2);
+        indices[3] = static_cast<uint16_t>(b);
+        indices[4] = static_cast<uint16_t>(b + 2);
+        indices[5] = static_cast<uint16_t>(b + 3);
+        indices += 6;
+    }
+
+    static void WriteVertex(CVertex*& out, const Vec3& p, uint32_t colour, float u, float v)
+    {
+        out->x = p.x;
+        out->y = p.y;
+        out->z = p.z;
+        out->colour = colour;
+        out->u = u;
+        out->v = v;
+        ++out;
+    }
+};
+
+// The slot bookkeeping shared by every system over an array of particles of
+// class P: where new particles go, which die, and the high-water mark.
+template <class P>
+class CParticleSystemOf : public CParticleSystem
+{
+public:
+    CParticleSystemOf(CRefPtr<CDevice> device, int32_t capacity, CRefPtr<CTexture> texture,
+                      CRefPtr<CVertexBuffer> vertexBuffer, CRefPtr<CIndexBuffer> indexBuffer,
+                      CRefPtr<CParticleEnvironment> environment)
+        : CParticleSystem(device, capacity, texture, vertexBuffer, indexBuffer, environment),
+          particles(capacity > 0 ? static_cast<size_t>(capacity) : 0)
+    {
+    }
+
+    void MoveBy(float dx, float dy, float dz) override
+    {
+        CParticleSystem::MoveBy(dx, dy, dz);
+        MoveParticles(dx, dy, dz);
+    }
+
+    std::vector<P> particles;
+
+protected:
+    void MoveParticles(float dx, float dy, float dz)
+    {
+        for (int32_t i = 0; i < highWater; ++i)
+            if (particles[i].alive)
+                particles[i].MoveBy(dx, dy, dz);
+    }
+
+    // Gives `wanted` new particles their slots: free slots from slot 0 upwards
+    // first, then, when every slot is alive, slots 0, 1, 2 ... are overwritten.
+    // spawn(slot, slotIndex, overwriting) initialises one particle; it is called
+    // once per particle made. Returns the number made (never above capacity).
+    template <class F>
+    int32_t EmitIntoSlots(int32_t wanted, F&& spawn)
+    {
+        if (wanted > capacity)
+            wanted = capacity;
+        if (wanted < 1)
+            return 0;
+        int32_t made = 0;
+        int32_t cursor = 0;
+        int32_t last = -1;
+        while (made < wanted)
+        {
+            while (cursor < capacity && particles[cursor].alive)
+                ++cursor;
+            if (cursor >= capacity)
+                break;
+            spawn(particles[cursor], cursor, false);
+            last = cursor;
+            ++made;
+        }
+        if (last >= 0 && last >= highWater)
+            highWater = last + 1 > capacity ? capacity : last + 1;
+        for (int32_t slot = 0; made < wanted; ++slot, ++made)
+            spawn(particles[slot], slot, true);
+        return made;
+    }
+
+    // Runs keep(slotIndex, particle) on every alive slot below the mark; a
+    // particle for which it returns false dies, and the death of the last one
+    // lowers the mark. Counts the living; returns nonzero while emitting or
+    // while anything lives.
+    template <class F>
+    int32_t ParticlePass(F&& keep)
+    {
+        liveCount = 0;
+        int32_t result = emitting;
+        for (int32_t i = 0; i < highWater; ++i)
+        {
+            P& p = particles[i];
+            if (!p.alive)
+                continue;
+            if (keep(i, p))
+            {
+                ++liveCount;
+                result = 1;
+                continue;
+            }
+            p.alive = 0;
+            if (i == highWater - 1)
+            {
+                int32_t mark = i;
+                while (mark > 0 && !particles[mark - 1].alive)
+                    --mark;
+                highWater = mark;
+            }
+        }
+        return result;
+    }
+};

@@ -1,0 +1,189 @@
+#include "effects/SmokesParticleSystem.h"
+
+#include "engine/Random.h"
+
+using namespace pmath;
+
+CSmokesParticleSystem::CSmokesParticleSystem(CRefPtr<CDevice> device_, int32_t capacity_,
+                                             CRefPtr<CTexture> texture_,
+                                             CRefPtr<CVertexBuffer> vertexBuffer_,
+                                             CRefPtr<CIndexBuffer> indexBuffer_,
+                                             CRefPtr<CParticleEnvironment> environment_,
+                                             const CSmokesSpringParametres& block)
+    : CParticleSystemOf<CSmoke>(device_, capacity_, texture_, vertexBuffer_, indexBuffer_,
+                                environment_),
+      blendMode(block.flags & CSmokesSpringParametres::kBlendMask),
+      trail((block.flags & CSmokesSpringParametres::kTrail) != 0 ? 1 : 0),
+      previous(block.origin), direction(block.direction),
+      positionSpreadA(block.positionSpreadA), positionSpreadB(block.positionSpreadB),
+      directionSpreadA(block.directionSpreadA), directionSpreadB(block.directionSpreadB),
+      colour(block.colour & 0xFFFFFFu), speed(block.speed), speedSpread(block.speedSpread),
+      rise(block.rise), riseSpread(block.riseSpread), size(block.size),
+      sizeSpread(block.sizeSpread), growth(block.growth), growthSpread(block.growthSpread),
+      growthAcceleration(block.growthAcceleration), fadeRate(block.fadeRate),
+      fadeSpread(block.fadeSpread), fadeInRate(block.fadeInRate)
+{
+    origin = block.origin;
+    timed = block.timed;
+    duration = block.duration;
+    count = block.count;
+    rate = block.rate;
+    budget = count;
+    if (blendMode == 0)
+    {
+        srcBlend = D3DBLEND_SRCALPHA;
+        destBlend = D3DBLEND_INVSRCALPHA;
+    }
+    else if (blendMode == 1)
+    {
+        srcBlend = D3DBLEND_SRCALPHA;
+        destBlend = D3DBLEND_ONE;
+    }
+    else
+    {
+        srcBlend = D3DBLEND_ZERO;
+        destBlend = D3DBLEND_INVSRCCOLOR;
+    }
+    spreadAxis = NormalOr(block.spreadAxis, V(1.0f, 0.0f, 0.0f));
+    acrossAxis = NormalOr(Cross(spreadAxis, direction), V(0.0f, 1.0f, 0.0f));
+}
+
+void CSmokesParticleSystem::SpawnPuff(CSmoke& puff, const Vec3& position, const Vec3& velocity)
+{
+    float fade = Spread(fadeRate, fadeSpread, RandomUnit());
+    float puffSize = Spread(size, sizeSpread, RandomUnit());
+    float puffGrowth = Spread(growth, growthSpread, RandomUnit());
+    float puffRise = Spread(rise, riseSpread, RandomUnit());
+    puff.Spawn(colour, fade, position, velocity, puffSize, puffGrowth, growthAcceleration,
+               puffRise);
+    if (fadeInRate == 0.0f)
+    {
+        puff.alpha = 1.0f;
+    }
+    else
+    {
+        puff.secondFadeRate = puff.fadeRate;
+        puff.fadeRate = -fadeInRate;
+        puff.fadePeak = 1.0f;
+        puff.alpha = 0.00001f;
+    }
+}
+
+int32_t CSmokesParticleSystem::Update(float dt)
+{
+    if (emitting)
+    {
+        float accumulated = 0.0f;
+        int32_t k = RunEmissionClock(dt, &accumulated);
+        if (k > capacity)
+            k = capacity;
+        if (trail)
+        {
+            // Spread this update's puffs along the emitter's move, in proportion to
+            // the share of the accumulated time they stand for.
+            Vec3 step = V(0.0f, 0.0f, 0.0f);
+            if (k > 0 && accumulated > 0.0f)
+                step = Mul(Sub(origin, previous),
+                           ((accumulated - accumulator) / accumulated) / static_cast<float>(k));
+            int32_t j = 0;
+            EmitIntoSlots(k, [&](CSmoke& puff, int32_t, bool) {
+                ++j;
+                SpawnPuff(puff, Add(previous, Mul(step, static_cast<float>(j))), direction);
+            });
+        }
+        else
+        {
+            EmitIntoSlots(k, [&](CSmoke& puff, int32_t, bool) {
+                float r1 = RandomUnit();
+                float r2 = RandomUnit();
+                Vec3 position = Add(origin, Add(Mul(spreadAxis, (r1 - 0.5f) * positionSpreadA),
+                                                Mul(acrossAxis, (r2 - 0.5f) * positionSpreadB)));
+                float d1 = 2.0f * RandomUnit() - 1.0f;
+                float d2 = 2.0f * RandomUnit() - 1.0f;
+                Vec3 dir = Add(direction, Add(Mul(spreadAxis, d1 * directionSpreadA),
+                                              Mul(acrossAxis, d2 * directionSpreadB)));
+                dir = NormalOr(dir, V(0.0f, 1.0f, 0.0f));
+                Vec3 velocity = Mul(dir, Spread(speed, speedSpread, RandomUnit()));
+                SpawnPuff(puff, position, velocity);
+            });
+        }
+    }
+    const CParticleEnvironment& env = *environment;
+    return ParticlePass([&](int32_t, CSmoke& puff) {
+        puff.Update(dt, env);
+        return env.IsInsideBox(puff.position) && puff.alpha > 0.0f;
+    });
+}
+
+void CSmokesParticleSystem::MoveBy(float dx, float dy, float dz)
+{
+    CParticleSystemOf<CSmoke>::MoveBy(dx, dy, dz);
+    if (trail)
+    {
+        previous.x += dx;
+        previous.y += dy;
+        previous.z += dz;
+    }
+}
+
+void CSmokesParticleSystem::MoveTo(float x, float y, float z)
+{
+    previous = origin;
+    origin = V(x, y, z);
+}
+
+void CSmokesParticleSystem::GetBufferNeeds(int32_t& vertices, int32_t& indices)
+{
+    vertices = 4 * liveCount;
+    indices = 6 * liveCount;
+}
+
+void CSmokesParticleSystem::FillBuffers(CVertex* out, uint16_t* indices, int32_t firstVertex_,
+                                        int32_t firstIndex_)
+{
+    firstVertex = firstVertex_;
+    firstIndex = firstIndex_;
+    if (liveCount < 1)
+        return;
+    const CParticleEnvironment& env = *environment;
+    const Vec3 right = env.view->right;
+    const Vec3 up = env.view->up;
+    int32_t written = 0;
+    int32_t b = firstVertex_;
+    for (int32_t i = 0; i < highWater && written < liveCount; ++i)
+    {
+        const CSmoke& puff = particles[i];
+        if (!puff.alive)
+            continue;
+        uint32_t argb;
+        if (blendMode == 0 || blendMode == 1)
+        {
+            argb = (AlphaByte(puff.alpha) << 24) | puff.colour;
+        }
+        else
+        {
+            // Darkening: the colour itself carries the opacity.
+            uint32_t r = ClampByte(puff.red * puff.alpha);
+            uint32_t g = ClampByte(puff.green * puff.alpha);
+            uint32_t bl = ClampByte(puff.blue * puff.alpha);
+            argb = 0xFF000000u | (r << 16) | (g << 8) | bl;
+        }
+        float s, c, u, v;
+        env.SinCos(puff.angle, s, c);
+        env.Cell(puff.frame, u, v);
+        Vec3 axisX = Mul(Add(Mul(right, c), Mul(up, s)), puff.size);
+        Vec3 axisY = Mul(Sub(Mul(up, c), Mul(right, s)), puff.size);
+        Vec3 v1 = Add(Sub(puff.position, Mul(axisX, 0.5f)), Mul(axisY, 0.5f));
+        Vec3 v2 = Add(v1, axisX);
+        Vec3 v3 = Sub(v2, axisY);
+        Vec3 v4 = Sub(v3, axisX);
+        WriteVertex(out, v1, argb, u, v);
+        WriteVertex(out, v2, argb, u + 0.25f, v);
+        WriteVertex(out, v3, argb, u + 0.25f, v + 0.25f);
+        WriteVertex(out, v4, argb, u, v + 0.25f);
+        WriteQuadIndices(indices, b);
+        b += 4;
+        ++written;
+    }
+    liveCount = written;
+}

@@ -1,0 +1,121 @@
+#include "effects/SparksParticleSystem.h"
+
+#include "engine/Random.h"
+
+using namespace pmath;
+
+CSparksParticleSystem::CSparksParticleSystem(CRefPtr<CDevice> device_, int32_t capacity_,
+                                             CRefPtr<CTexture> texture_,
+                                             CRefPtr<CVertexBuffer> vertexBuffer_,
+                                             CRefPtr<CIndexBuffer> indexBuffer_,
+                                             CRefPtr<CParticleEnvironment> environment_,
+                                             const CSparksSpringParametres& block)
+    : CParticleSystemOf<CSpark>(device_, capacity_, texture_, vertexBuffer_, indexBuffer_,
+                                environment_),
+      direction(block.direction), spreadA(block.spreadA), spreadB(block.spreadB),
+      colour(block.colour), sparkWidth(block.sparkWidth), lengthFactor(block.lengthFactor),
+      maxLength(block.maxLength), fadeRate(block.fadeRate), radial(block.radial)
+{
+    origin = block.origin;
+    timed = block.timed;
+    duration = block.duration;
+    count = block.count;
+    rate = block.rate;
+    budget = count;
+    srcBlend = D3DBLEND_SRCALPHA;
+    destBlend = D3DBLEND_ONE;
+
+    spreadAxis = NormalOr(block.spreadAxis, V(1.0f, 0.0f, 0.0f));
+    spreadVectorA = Mul(spreadAxis, spreadA * 0.5f);
+    Vec3 across = NormalOr(Cross(direction, spreadAxis), V(0.0f, 1.0f, 0.0f));
+    spreadVectorB = Mul(across, spreadB * 0.5f);
+}
+
+Vec3 CSparksParticleSystem::NormalVelocity()
+{
+    float a = 2.0f * RandomUnit() - 1.0f;
+    float b = 2.0f * RandomUnit() - 1.0f;
+    float s = 0.5f + 0.5f * RandomUnit();
+    return Mul(Add(Add(direction, Mul(spreadVectorA, a)), Mul(spreadVectorB, b)), s);
+}
+
+Vec3 CSparksParticleSystem::RadialVelocity()
+{
+    float x = RandomUnit() - 0.5f;
+    float y = RandomUnit() - 0.5f;
+    float z = RandomUnit() - 0.5f;
+    Vec3 v = V(x, y, z);
+    float len = Length(v);
+    if (len == 0.0f)
+        len = 1.0f;
+    v = Mul(v, 1.0f / len);
+    float speed = Spread(spreadA, spreadB, RandomUnit());
+    return Add(direction, Mul(v, speed));
+}
+
+int32_t CSparksParticleSystem::Update(float dt)
+{
+    if (emitting)
+    {
+        int32_t k = RunEmissionClock(dt);
+        EmitIntoSlots(k, [&](CSpark& spark, int32_t, bool overwriting) {
+            // Overwritten slots always take the normal spread.
+            Vec3 velocity = (radial && !overwriting) ? RadialVelocity() : NormalVelocity();
+            spark.Spawn(colour, fadeRate, origin, velocity, sparkWidth, lengthFactor, maxLength);
+            spark.gravityScale = newSparkGravityScale;
+        });
+    }
+    const CParticleEnvironment& env = *environment;
+    return ParticlePass([&](int32_t, CSpark& spark) {
+        spark.Update(dt, env);
+        return env.IsInsideBox(spark.position) && spark.life > 0.0f;
+    });
+}
+
+void CSparksParticleSystem::GetBufferNeeds(int32_t& vertices, int32_t& indices)
+{
+    vertices = 4 * liveCount;
+    indices = 6 * liveCount;
+}
+
+void CSparksParticleSystem::FillBuffers(CVertex* out, uint16_t* indices, int32_t firstVertex_,
+                                        int32_t firstIndex_)
+{
+    firstVertex = firstVertex_;
+    firstIndex = firstIndex_;
+    if (liveCount < 1)
+        return;
+    const Vec3 forward = environment->view->forward;
+    int32_t written = 0;
+    int32_t b = firstVertex_;
+    for (int32_t i = 0; i < highWater && written < liveCount; ++i)
+    {
+        CSpark& spark = particles[i];
+        if (!spark.alive)
+            continue;
+        uint32_t argb = (AlphaByte(spark.life) << 24) | spark.colour;
+        float width = spark.size;
+        float speed = Length(spark.velocity);
+        float length = speed * spark.lengthPerSpeed;
+        if (length > spark.maxLength)
+            length = spark.maxLength;
+        if (length < width)
+            length = width;
+        spark.length = length;
+        Vec3 along = speed > 0.0f ? Mul(spark.velocity, length / speed) : V(length, 0.0f, 0.0f);
+        Vec3 across = Mul(NormalOr(Cross(along, forward), V(0.0f, 1.0f, 0.0f)), width);
+
+        Vec3 v1 = Add(Sub(spark.position, Mul(across, 0.5f)), Mul(along, 0.5f));
+        Vec3 v2 = Add(v1, across);
+        Vec3 v3 = Sub(v2, along);
+        Vec3 v4 = Sub(v3, across);
+        WriteVertex(out, v1, argb, 0.0f, 0.0f);
+        WriteVertex(out, v2, argb, 1.0f, 0.0f);
+        WriteVertex(out, v3, argb, 1.0f, 1.0f);
+        WriteVertex(out, v4, argb, 0.0f, 1.0f);
+        WriteQuadIndices(indices, b);
+        b += 4;
+        ++written;
+    }
+    liveCount = written;
+}
