@@ -1,0 +1,358 @@
+#include "board/MatchGrid.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/Random.h"
+
+namespace {
+
+// Cells compare by absolute value: a locked token matches its unlocked twin.
+// Computed without negating INT_MIN.
+inline uint32_t Magnitude(int32_t v) {
+    return v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+}
+
+// Empty cells and values of 100 and above (steel, specials) never start a
+// line; negative (locked) values always may.
+inline bool StartsNothing(int32_t v) {
+    return v == CMatchGrid::kEmpty || v >= CMatchGrid::kFirstInert;
+}
+
+}  // namespace
+
+CMatchGroup::CMatchGroup() {
+    cells.reserve(8);
+    links.reserve(8);
+}
+
+CMatchGrid::CMatchGrid() {
+    Resize(8, 8);
+    groups.reserve(12);
+}
+
+void CMatchGrid::Resize(int32_t newWidth, int32_t newHeight) {
+    width = std::max<int32_t>(newWidth, 0);
+    height = std::max<int32_t>(newHeight, 0);
+    rows.resize(static_cast<size_t>(height));
+    for (auto& row : rows)
+        row.resize(static_cast<size_t>(width), -1);
+}
+
+int CMatchGrid::RunLength(int row, int column, int dRow, int dColumn) const {
+    auto inside = [this](int r, int c) {
+        return r >= 0 && c >= 0 && r < height && c < width && static_cast<size_t>(r) < rows.size() &&
+               static_cast<size_t>(c) < rows[static_cast<size_t>(r)].size();
+    };
+    if (!inside(row, column))
+        return 0;
+    if (dRow == 0 && dColumn == 0)
+        return 1;
+    const uint32_t start = Magnitude(rows[static_cast<size_t>(row)][static_cast<size_t>(column)]);
+    int count = 1;
+    for (int r = row + dRow, c = column + dColumn; inside(r, c); r += dRow, c += dColumn) {
+        if (Magnitude(rows[static_cast<size_t>(r)][static_cast<size_t>(c)]) != start)
+            break;
+        ++count;
+    }
+    return count;
+}
+
+void CMatchGrid::Snapshot() const {
+    m_stride = width + 2;
+    const size_t size = static_cast<size_t>(m_stride) * static_cast<size_t>(height + 2);
+    if (m_flat.size() != size)
+        m_flat.assign(size, kEmpty);
+    for (int r = 0; r < height; ++r) {
+        int32_t* dst = &m_flat[static_cast<size_t>(Index(r, 0))];
+        const std::vector<int32_t>* src = static_cast<size_t>(r) < rows.size() ? &rows[static_cast<size_t>(r)] : nullptr;
+        const int have = src ? static_cast<int>(std::min<size_t>(src->size(), static_cast<size_t>(width))) : 0;
+        for (int c = 0; c < have; ++c)
+            dst[c] = (*src)[static_cast<size_t>(c)];
+        for (int c = have; c < width; ++c)
+            dst[c] = kEmpty;
+    }
+}
+
+int CMatchGrid::FlatRun(int index, int step) const {
+    // The frame of empty cells ends every run of a non-empty start value.
+    const uint32_t start = Magnitude(m_flat[static_cast<size_t>(index)]);
+    int count = 1;
+    for (int i = index + step; Magnitude(m_flat[static_cast<size_t>(i)]) == start; i += step)
+        ++count;
+    return count;
+}
+
+bool CMatchGrid::FlatHasLine(int n, bool diagonal) const {
+    if (height < 1)
+        return false;
+    const int need = std::max(n, 1);
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c) {
+            const int i = Index(r, c);
+            const int32_t v = m_flat[static_cast<size_t>(i)];
+            if (StartsNothing(v))
+                continue;
+            const uint32_t m = Magnitude(v);
+            if (c <= width - need && Magnitude(m_flat[static_cast<size_t>(i - 1)]) != m && FlatRun(i, 1) >= need)
+                return true;
+            if (r <= height - need && Magnitude(m_flat[static_cast<size_t>(i - m_stride)]) != m &&
+                FlatRun(i, m_stride) >= need)
+                return true;
+            if (diagonal && r <= height - need && c <= width - need &&
+                Magnitude(m_flat[static_cast<size_t>(i - m_stride - 1)]) != m && FlatRun(i, m_stride + 1) >= need)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool CMatchGrid::HasLine(int n, bool diagonal) const {
+    Snapshot();
+    return FlatHasLine(n, diagonal);
+}
+
+int CMatchGrid::CountRuns(int first, int step, int count, int n) const {
+    const int need = std::max(n, 1);
+    int runs = 0;
+    int k = 0;
+    while (k < count) {
+        const int32_t v = m_flat[static_cast<size_t>(first + k * step)];
+        const uint32_t m = Magnitude(v);
+        int len = 1;
+        while (k + len < count && Magnitude(m_flat[static_cast<size_t>(first + (k + len) * step)]) == m)
+            ++len;
+        if (!StartsNothing(v) && len >= need)
+            ++runs;
+        k += len;
+    }
+    return runs;
+}
+
+bool CMatchGrid::RunThrough(int index, int n) const {
+    const int32_t v = m_flat[static_cast<size_t>(index)];
+    if (StartsNothing(v))
+        return false;
+    const uint32_t m = Magnitude(v);
+    auto walk = [&](int step) {
+        int count = 0;
+        for (int i = index + step; Magnitude(m_flat[static_cast<size_t>(i)]) == m; i += step)
+            ++count;
+        return count;
+    };
+    if (1 + walk(-1) + walk(1) >= n)
+        return true;
+    return 1 + walk(-m_stride) + walk(m_stride) >= n;
+}
+
+bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, bool diagonal, bool gridHasLine) {
+    const int i1 = Index(r1, c1);
+    const int i2 = Index(r2, c2);
+    int32_t& a = m_flat[static_cast<size_t>(i1)];
+    int32_t& b = m_flat[static_cast<size_t>(i2)];
+    if (a == b)
+        return gridHasLine;  // nothing changes
+    const int need = std::max(n, 1);
+    const bool horizontal = r1 == r2;
+
+    bool found = false;
+    if (diagonal) {
+        std::swap(a, b);
+        found = FlatHasLine(n, true);
+        std::swap(a, b);
+        return found;
+    }
+    if (gridHasLine) {
+        // Lines in rows and columns the exchange does not touch survive it.
+        const int touchedRows = horizontal ? (m_rowRuns[r1] > 0) : (m_rowRuns[r1] > 0) + (m_rowRuns[r2] > 0);
+        const int touchedColumns =
+            horizontal ? (m_columnRuns[c1] > 0) + (m_columnRuns[c2] > 0) : (m_columnRuns[c1] > 0);
+        if (m_rowsWithRuns > touchedRows || m_columnsWithRuns > touchedColumns)
+            return true;
+    }
+    std::swap(a, b);
+    if (gridHasLine || m_inertLocked) {
+        // Exact: count the runs of the touched rows and columns again.
+        if (horizontal)
+            found = CountRowRuns(r1, need) > 0 || CountColumnRuns(c1, need) > 0 || CountColumnRuns(c2, need) > 0;
+        else
+            found = CountColumnRuns(c1, need) > 0 || CountRowRuns(r1, need) > 0 || CountRowRuns(r2, need) > 0;
+    } else {
+        // Without a line and without locked inert cells, a new line must run
+        // through one of the two exchanged cells.
+        found = RunThrough(i1, need) || RunThrough(i2, need);
+    }
+    std::swap(a, b);
+    return found;
+}
+
+template <typename Visit>
+void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
+    Snapshot();
+    const bool gridHasLine = FlatHasLine(n, diagonal);
+    m_inertLocked = false;
+    for (int r = 0; r < height && !m_inertLocked; ++r)
+        for (int c = 0; c < width; ++c)
+            if (At(r, c) <= -kFirstInert) {
+                m_inertLocked = true;
+                break;
+            }
+    if (gridHasLine && !diagonal) {
+        m_rowRuns.assign(static_cast<size_t>(height), 0);
+        m_columnRuns.assign(static_cast<size_t>(width), 0);
+        m_rowsWithRuns = m_columnsWithRuns = 0;
+        for (int r = 0; r < height; ++r)
+            m_rowsWithRuns += (m_rowRuns[static_cast<size_t>(r)] = CountRowRuns(r, n)) > 0;
+        for (int c = 0; c < width; ++c)
+            m_columnsWithRuns += (m_columnRuns[static_cast<size_t>(c)] = CountColumnRuns(c, n)) > 0;
+    }
+    // Empty and locked cells (values below 1) are never exchanged.
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c) {
+            if (At(r, c) < 1)
+                continue;
+            if (c < width - 1 && At(r, c + 1) >= 1 && SwapMakesLine(r, c, r, c + 1, n, diagonal, gridHasLine) &&
+                !visit(CSwapMove{c, r, c + 1, r}))
+                return;
+            if (r < height - 1 && At(r + 1, c) >= 1 && SwapMakesLine(r, c, r + 1, c, n, diagonal, gridHasLine) &&
+                !visit(CSwapMove{c, r, c, r + 1}))
+                return;
+        }
+    }
+}
+
+bool CMatchGrid::HasMove(int n, bool diagonal) {
+    bool found = false;
+    ForEachSwap(n, diagonal, [&found](const CSwapMove&) {
+        found = true;
+        return false;
+    });
+    return found;
+}
+
+int CMatchGrid::CollectMoves(std::vector<CSwapMove>& out, int n, bool diagonal) {
+    out.clear();
+    ForEachSwap(n, diagonal, [&out](const CSwapMove& move) {
+        out.push_back(move);
+        return true;
+    });
+    return static_cast<int>(out.size());
+}
+
+bool CMatchGrid::PickRandomMove(CSwapMove& out) {
+    const int count = CollectMoves(m_scratchMoves, 3, false);
+    if (count == 0)
+        return false;
+    int index = static_cast<int>(std::floor(static_cast<double>(RandomUnit()) * count));
+    index = std::clamp(index, 0, count - 1);
+    out = m_scratchMoves[static_cast<size_t>(index)];
+    return true;
+}
+
+void CMatchGrid::AppendLineGroup(int column, int row, int dColumn, int dRow, int length) {
+    // Reuse the cell and link buffers of earlier searches.
+    if (m_spareGroups.empty()) {
+        groups.emplace_back();
+    } else {
+        groups.push_back(std::move(m_spareGroups.back()));
+        m_spareGroups.pop_back();
+    }
+    CMatchGroup& group = groups.back();
+    group.cells.clear();
+    group.links.clear();
+    group.lineCount = 1;
+    for (int k = 0; k < length; ++k)
+        group.cells.push_back(CCellPos{column + k * dColumn, row + k * dRow});
+    for (int k = 0; k + 1 < length; ++k)
+        group.links.emplace_back(static_cast<uint32_t>(k), static_cast<uint32_t>(k + 1));
+}
+
+int CMatchGrid::FindMatches(int n, bool diagonal) {
+    for (auto& group : groups)
+        m_spareGroups.push_back(std::move(group));
+    groups.clear();
+
+    Snapshot();
+    const int need = std::max(n, 1);
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c) {
+            const int i = Index(r, c);
+            const int32_t v = m_flat[static_cast<size_t>(i)];
+            if (StartsNothing(v))
+                continue;
+            const uint32_t m = Magnitude(v);
+            // Only the first cell of a run makes its group: a line of 5 is one group.
+            if (c <= width - need && Magnitude(m_flat[static_cast<size_t>(i - 1)]) != m) {
+                const int len = FlatRun(i, 1);
+                if (len >= need)
+                    AppendLineGroup(c, r, 1, 0, len);
+            }
+            if (r <= height - need && Magnitude(m_flat[static_cast<size_t>(i - m_stride)]) != m) {
+                const int len = FlatRun(i, m_stride);
+                if (len >= need)
+                    AppendLineGroup(c, r, 0, 1, len);
+            }
+            if (diagonal && r <= height - need && c <= width - need &&
+                Magnitude(m_flat[static_cast<size_t>(i - m_stride - 1)]) != m) {
+                const int len = FlatRun(i, m_stride + 1);
+                if (len >= need)
+                    AppendLineGroup(c, r, 1, 1, len);
+            }
+        }
+    }
+    if (!groups.empty())
+        MergeGroups();
+    return static_cast<int>(groups.size());
+}
+
+void CMatchGrid::MergeGroups() {
+    auto share = [](const CMatchGroup& a, const CMatchGroup& b) {
+        for (const auto& x : a.cells)
+            for (const auto& y : b.cells)
+                if (x == y)
+                    return true;
+        return false;
+    };
+    bool merged = true;
+    while (merged && groups.size() >= 2) {
+        merged = false;
+        for (size_t i = 0; i + 1 < groups.size() && !merged; ++i) {
+            for (size_t j = i + 1; j < groups.size(); ++j) {
+                if (share(groups[i], groups[j])) {
+                    MergeGroupInto(i, j);
+                    merged = true;
+                    break;
+                }
+            }
+        }
+    }
+}
+
+void CMatchGrid::MergeGroupInto(size_t destination, size_t source) {
+    if (destination == source || destination >= groups.size() || source >= groups.size())
+        return;
+    CMatchGroup& dst = groups[destination];
+    CMatchGroup& src = groups[source];
+    dst.lineCount += src.lineCount;
+
+    // The shared corner of an L or T is listed once; links follow the cells.
+    m_cellMap.clear();
+    for (const auto& cell : src.cells) {
+        const auto found = std::find(dst.cells.begin(), dst.cells.end(), cell);
+        if (found != dst.cells.end()) {
+            m_cellMap.push_back(static_cast<uint32_t>(found - dst.cells.begin()));
+        } else {
+            m_cellMap.push_back(static_cast<uint32_t>(dst.cells.size()));
+            dst.cells.push_back(cell);
+        }
+    }
+    for (const auto& link : src.links) {
+        const uint32_t a = link.first < m_cellMap.size() ? m_cellMap[link.first] : link.first;
+        const uint32_t b = link.second < m_cellMap.size() ? m_cellMap[link.second] : link.second;
+        dst.links.emplace_back(a, b);
+    }
+
+    CMatchGroup removed = std::move(src);
+    groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(source));
+    m_spareGroups.push_back(std::move(removed));
+}

@@ -1,0 +1,100 @@
+// The board's integer mirror and its match finder. The play field copies its
+// tokens into `rows` (colour + 1, negated when locked, 0 for an empty cell)
+// right before every question, and asks it for lines, moves, legal swaps and
+// the groups of cells that form lines now. One CMatchGrid lives in the play
+// field; the terminators keep copies of the groups it found.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+struct CCellPos {
+    int32_t column = 0;
+    int32_t row = 0;
+
+    bool operator==(const CCellPos& other) const { return column == other.column && row == other.row; }
+};
+
+// One found group: every cell once, and a link for every two cells that follow
+// each other along one of the group's lines.
+class CMatchGroup {
+public:
+    CMatchGroup();
+
+    std::vector<CCellPos> cells;
+    std::vector<std::pair<uint32_t, uint32_t>> links;
+    int32_t lineCount = 0;
+};
+
+// One legal swap; the second cell is always the right or the lower neighbour.
+struct CSwapMove {
+    int32_t column1 = 0;
+    int32_t row1 = 0;
+    int32_t column2 = 0;
+    int32_t row2 = 0;
+
+    bool operator==(const CSwapMove& o) const {
+        return column1 == o.column1 && row1 == o.row1 && column2 == o.column2 && row2 == o.row2;
+    }
+};
+
+class CMatchGrid {
+public:
+    // Values of 100 and above never start a line (steel, specials); 0 is empty.
+    static constexpr int32_t kEmpty = 0;
+    static constexpr int32_t kFirstInert = 100;
+
+    CMatchGrid();
+
+    void Resize(int32_t newWidth, int32_t newHeight);
+
+    // Length of the run of cells equal (by absolute value) to the start cell.
+    int RunLength(int row, int column, int dRow, int dColumn) const;
+
+    bool HasLine(int n, bool diagonal) const;
+    bool HasMove(int n, bool diagonal);
+    int CollectMoves(std::vector<CSwapMove>& out, int n, bool diagonal);
+    // One of the moves of CollectMoves (3, no diagonal), chosen with RandomUnit.
+    bool PickRandomMove(CSwapMove& out);
+
+    int FindMatches(int n, bool diagonal);
+    void MergeGroups();
+    void MergeGroupInto(size_t destination, size_t source);
+
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<std::vector<int32_t>> rows;
+    std::vector<CMatchGroup> groups;
+
+private:
+    // The searches work on a flat copy of `rows` framed by a ring of empty
+    // cells, so runs stop at the border without bounds tests and the grid can
+    // be asked many questions without chasing row pointers.
+    void Snapshot() const;
+    int Index(int row, int column) const { return (row + 1) * m_stride + column + 1; }
+    int32_t At(int row, int column) const { return m_flat[static_cast<size_t>(Index(row, column))]; }
+    int FlatRun(int index, int step) const;
+    bool FlatHasLine(int n, bool diagonal) const;
+    int CountRuns(int first, int step, int count, int n) const;
+    int CountRowRuns(int row, int n) const { return CountRuns(Index(row, 0), 1, width, n); }
+    int CountColumnRuns(int column, int n) const { return CountRuns(Index(0, column), m_stride, height, n); }
+    bool SwapMakesLine(int r1, int c1, int r2, int c2, int n, bool diagonal, bool gridHasLine);
+    bool RunThrough(int index, int n) const;
+    template <typename Visit>
+    void ForEachSwap(int n, bool diagonal, Visit&& visit);
+    void AppendLineGroup(int column, int row, int dColumn, int dRow, int length);
+
+    mutable std::vector<int32_t> m_flat;
+    mutable int m_stride = 0;
+    bool m_inertLocked = false;  // a locked cell with a value of 100 or more exists
+    std::vector<uint32_t> m_cellMap;
+    // Line runs per row and per column of the current snapshot (used while a line exists).
+    std::vector<int> m_rowRuns;
+    std::vector<int> m_columnRuns;
+    int m_rowsWithRuns = 0;
+    int m_columnsWithRuns = 0;
+    std::vector<CMatchGroup> m_spareGroups;
+    std::vector<CSwapMove> m_scratchMoves;
+};
