@@ -1,0 +1,180 @@
+// Inside the Direct3D layer: reference counting, the state tables both backends keep,
+// and memory-held resources (every texture keeps a copy of its levels in its declared
+// format; buffers live in system memory and are read by the draw at once).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/d3d8.h"
+
+namespace d3d8impl {
+
+template <class Base>
+class RefCounted : public Base
+{
+public:
+    DWORD AddRef() override { return ++m_refs; }
+    DWORD Release() override
+    {
+        DWORD left = --m_refs;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+private:
+    DWORD m_refs = 1;
+};
+
+// Number of mip levels of a full chain down to 1 x 1.
+UINT FullChainLevels(UINT width, UINT height);
+
+// What a device keeps of the render state; applied by the GL backend at draw time.
+struct StateTables
+{
+    DWORD render[kD3DRenderStateCount];
+    DWORD stage[kD3DStageCount][kD3DStageStateCount];
+    D3DMATRIX world, view, projection;
+    D3DVIEWPORT8 viewport;
+    IDirect3DBaseTexture8* textures[kD3DStageCount];
+    IDirect3DVertexBuffer8* stream;
+    UINT streamStride;
+    IDirect3DIndexBuffer8* indices;
+    UINT baseVertexIndex;
+    DWORD fvf;
+
+    // The defaults of a new or reset device: depth test on (LESSEQUAL, writes on), alpha
+    // test and blending off, stage 0 MODULATE(TEXTURE, CURRENT), later stages DISABLE,
+    // POINT sampling, WRAP addressing; nothing bound.
+    void SetDefaults(UINT backBufferWidth, UINT backBufferHeight);
+};
+
+// Shared by a device and the resources it made, which may outlive it: live counts by
+// pool (a reset with live default-pool resources is what the original refuses) and the
+// hook that unbinds a resource from the device when it is destroyed.
+struct DeviceLink
+{
+    int liveDefault = 0;
+    int liveManaged = 0;
+    StateTables* states = nullptr; // null once the device is gone
+    std::function<void(IDirect3DUnknown8*)> onDestroy;
+
+    void Unbind(IDirect3DUnknown8* object);
+};
+
+class MemTexture : public RefCounted<IDirect3DTexture8>
+{
+public:
+    MemTexture(std::shared_ptr<DeviceLink> link, UINT width, UINT height, UINT levels, DWORD usage,
+               D3DFORMAT format, D3DPOOL pool);
+    ~MemTexture() override;
+
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+    DWORD GetLevelCount() override { return static_cast<DWORD>(m_levels.size()); }
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
+    HRESULT UnlockRect(UINT level) override;
+
+    struct Level
+    {
+        UINT width;
+        UINT height;
+        UINT pitch;
+        std::vector<BYTE> bits;
+        bool locked;
+    };
+    const Level& GetLevel(UINT level) const { return m_levels[level]; }
+    D3DFORMAT Format() const { return m_format; }
+    D3DPOOL Pool() const { return m_pool; }
+
+protected:
+    // Called after a successful UnlockRect (the GL backend uploads level 0).
+    virtual void OnUnlock(UINT /*level*/) {}
+
+    std::shared_ptr<DeviceLink> m_link;
+    std::vector<Level> m_levels;
+    DWORD m_usage;
+    D3DFORMAT m_format;
+    D3DPOOL m_pool;
+};
+
+class MemSurface : public RefCounted<IDirect3DSurface8>
+{
+public:
+    MemSurface(UINT width, UINT height, D3DFORMAT format);
+
+    HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
+    HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
+    HRESULT UnlockRect() override;
+
+    UINT width;
+    UINT height;
+    D3DFORMAT format;
+    UINT pitch;
+    std::vector<BYTE> bits;
+    bool locked = false;
+};
+
+// System-memory buffer behind a vertex or an index buffer. A lock beyond the capacity
+// fails and leaves the caller's pointer untouched.
+struct MemBufferData
+{
+    std::vector<BYTE> bytes;
+    int lockDepth = 0;
+
+    HRESULT Lock(UINT offset, UINT size, BYTE** data);
+    HRESULT Unlock();
+};
+
+class MemVertexBuffer : public RefCounted<IDirect3DVertexBuffer8>
+{
+public:
+    MemVertexBuffer(std::shared_ptr<DeviceLink> link, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+    ~MemVertexBuffer() override;
+
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD) override { return m_data.Lock(offset, size, data); }
+    HRESULT Unlock() override { return m_data.Unlock(); }
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
+
+    const std::vector<BYTE>& Bytes() const { return m_data.bytes; }
+    DWORD Fvf() const { return m_fvf; }
+
+private:
+    std::shared_ptr<DeviceLink> m_link;
+    MemBufferData m_data;
+    DWORD m_usage;
+    DWORD m_fvf;
+    D3DPOOL m_pool;
+};
+
+class MemIndexBuffer : public RefCounted<IDirect3DIndexBuffer8>
+{
+public:
+    MemIndexBuffer(std::shared_ptr<DeviceLink> link, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+    ~MemIndexBuffer() override;
+
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
+    HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD) override { return m_data.Lock(offset, size, data); }
+    HRESULT Unlock() override { return m_data.Unlock(); }
+    HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
+
+    const std::vector<BYTE>& Bytes() const { return m_data.bytes; }
+    D3DFORMAT Format() const { return m_format; }
+
+private:
+    std::shared_ptr<DeviceLink> m_link;
+    MemBufferData m_data;
+    DWORD m_usage;
+    D3DFORMAT m_format;
+    D3DPOOL m_pool;
+};
+
+// Checks the arguments of DrawIndexedPrimitive against the bound buffers: every index
+// read must exist and name a vertex inside the stream.
+HRESULT ValidateDraw(const StateTables& s, D3DPRIMITIVETYPE type, UINT startIndex, UINT primitiveCount,
+                     UINT* indexCount);
+
+} // namespace d3d8impl

@@ -1,0 +1,34 @@
+// Inside the utility library: image files decoded to 0xAARRGGBB pixels.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/d3dx8.h"
+
+namespace d3dx8impl {
+
+struct DecodedImage
+{
+    int width = 0;
+    int height = 0;
+    D3DFORMAT format = D3DFMT_UNKNOWN;          // the file's own format
+    D3DXIMAGE_FILEFORMAT fileType = D3DXIFF_BMP;
+    std::vector<uint32_t> argb;                 // top row first
+};
+
+// Decodes JPEG, PNG, TGA and BMP through stb_image, DDS (DXT1/3/5) by our own decoder.
+bool DecodeImage(const std::string& bytes, DecodedImage& out);
+// Reads a file by its game path (backslashes, any letter case) and decodes it.
+bool DecodeImageFile(const char* path, DecodedImage& out);
+
+// DDS: "DDS " and a 124-byte header (height at byte 12, width at 16, fourCC at 84),
+// then DXT1, DXT3 or DXT5 blocks. Only level 0 is decoded.
+bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& out);
+
+// Resamples with a triangle filter (stb_image_resize); unchanged when the sizes agree.
+std::vector<uint32_t> Resample(const std::vector<uint32_t>& argb, int width, int height, int newWidth,
+                               int newHeight);
+
+} // namespace d3dx8impl
