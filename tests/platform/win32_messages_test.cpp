@@ -393,6 +393,64 @@ TEST_F(Win32Messages, GeometryAndStyleWord)
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), 0x90080000u);
 }
 
+TEST_F(Win32Messages, FullScreenKeepsTheBackBufferAsTheClientArea)
+{
+    SDL_DisplayMode desktop{};
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0) << SDL_GetError();
+    // A back buffer of the desktop's height and half its width: bars left and right.
+    const int backW = desktop.w / 2, backH = desktop.h;
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    ASSERT_TRUE(platform::SetBackBufferMode(hwnd, backW, backH, true)) << SDL_GetError();
+    Drain();
+    EXPECT_TRUE(platform::IsFullScreenMode(hwnd));
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(hwnd, &client));
+    EXPECT_EQ(client.right, backW);
+    EXPECT_EQ(client.bottom, backH);
+    // The window itself covers the desktop; SetWindowPos leaves full screen alone.
+    int winW = 0, winH = 0;
+    SDL_GetWindowSize(platform::SdlWindowOf(hwnd), &winW, &winH);
+    ASSERT_EQ(winW, desktop.w);
+    ASSERT_TRUE(SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 320, 200, SWP_NOMOVE));
+    ASSERT_TRUE(GetClientRect(hwnd, &client));
+    EXPECT_EQ(client.right, backW);
+
+    SDL_Rect shown = platform::PresentRect(hwnd);
+    EXPECT_EQ(shown.w, backW);
+    EXPECT_EQ(shown.h, backH);
+    EXPECT_EQ(shown.x, (desktop.w - backW) / 2);
+
+    // A click at the window's centre is the back buffer's centre.
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, desktop.w / 2, desktop.h / 2);
+    std::vector<MSG> got = Drain();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[1].message, WM_LBUTTONDOWN);
+    EXPECT_EQ(LOWORD(got[1].lParam), backW / 2);
+    EXPECT_EQ(HIWORD(got[1].lParam), backH / 2);
+
+    // Back to a window of the back buffer's size.
+    ASSERT_TRUE(platform::SetBackBufferMode(hwnd, 640, 480, false));
+    EXPECT_FALSE(platform::IsFullScreenMode(hwnd));
+    SDL_GetWindowSize(platform::SdlWindowOf(hwnd), &winW, &winH);
+    EXPECT_EQ(winW, 640);
+    EXPECT_EQ(winH, 480);
+}
+
+TEST_F(Win32Messages, SystemCursorFollowsSetCursorAndTheClassArrow)
+{
+    SetCursor(nullptr);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    // The default window procedure puts up the class cursor for the client area only.
+    EXPECT_EQ(DefWindowProc(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
+                            HTCLIENT | (WM_MOUSEMOVE << 16)),
+              TRUE);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    EXPECT_EQ(SetCursor(nullptr), LoadCursor(nullptr, IDC_ARROW));
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    EXPECT_EQ(DefWindowProc(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), 2), FALSE);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+}
+
 TEST(Win32Window, FullScreenScalingIsUndoneForThePointer)
 {
     struct Case
