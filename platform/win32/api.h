@@ -105,6 +105,7 @@ inline HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) { return LoadCursorA(
 
 #define WM_NULL 0x0000u
 #define WM_DESTROY 0x0002u
+#define WM_PAINT 0x000Fu
 #define WM_CLOSE 0x0010u
 #define WM_QUIT 0x0012u
 #define WM_SETCURSOR 0x0020u

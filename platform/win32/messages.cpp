@@ -140,9 +140,15 @@ void Translate(const SDL_Event& e)
             Push(w, WM_CLOSE, 0, 0);
         break;
     case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE)
-            if (HWND__* w = platform::WindowForSdlId(e.window.windowID))
+        if (HWND__* w = platform::WindowForSdlId(e.window.windowID))
+        {
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE)
                 Push(w, WM_CLOSE, 0, 0);
+            // A restored window needs repainting; the message also wakes a loop that
+            // waits in GetMessage while minimised.
+            else if (e.window.event == SDL_WINDOWEVENT_RESTORED)
+                Push(w, WM_PAINT, 0, 0);
+        }
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:

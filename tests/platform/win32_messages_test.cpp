@@ -371,6 +371,19 @@ TEST_F(Win32Messages, GetMessageReturnsZeroOnQuit)
     EXPECT_EQ(msg.wParam, WPARAM(5));
 }
 
+TEST_F(Win32Messages, RestoringAMinimisedWindowWakesGetMessage)
+{
+    SDL_Event restored{};
+    restored.type = SDL_WINDOWEVENT;
+    restored.window.event = SDL_WINDOWEVENT_RESTORED;
+    restored.window.windowID = SDL_GetWindowID(platform::SdlWindowOf(hwnd));
+    ASSERT_EQ(SDL_PushEvent(&restored), 1);
+    MSG msg{};
+    EXPECT_EQ(GetMessage(&msg, nullptr, 0, 0), TRUE);
+    EXPECT_EQ(msg.message, WM_PAINT);
+    EXPECT_EQ(msg.hwnd, hwnd);
+}
+
 TEST_F(Win32Messages, GeometryAndStyleWord)
 {
     RECT client{}, outer{};
