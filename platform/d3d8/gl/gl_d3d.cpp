@@ -1,14 +1,908 @@
-// The OpenGL backend (being written).
+// The OpenGL backend: the Direct3D 8 subset drawn with the fixed-function compatibility
+// pipeline in the game window's SDL GL context. State is kept in the device's tables
+// and applied when a draw is made.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
 #include "platform/d3d8/backends.h"
+#include "platform/d3d8/common.h"
+#include "platform/d3d8/gl/gl_funcs.h"
+#include "platform/win32/api.h"
+#include "platform/win32/sdl_window.h"
+
 namespace d3d8impl {
+namespace {
+
+void LayerLog(const std::string& text)
+{
+    platform::LogToSink(text.c_str());
+}
+
+D3DFORMAT FormatOfSdl(Uint32 sdlFormat)
+{
+    switch (SDL_BYTESPERPIXEL(sdlFormat))
+    {
+    case 4:
+        return D3DFMT_X8R8G8B8;
+    case 3:
+        return D3DFMT_R8G8B8;
+    case 2:
+        return SDL_PIXELTYPE(sdlFormat) == SDL_PIXELTYPE_PACKED16 && SDL_PIXELLAYOUT(sdlFormat) == SDL_PACKEDLAYOUT_565
+                   ? D3DFMT_R5G6B5
+                   : D3DFMT_X1R5G5B5;
+    default:
+        return D3DFMT_UNKNOWN;
+    }
+}
+
+GLenum CompareFunc(DWORD f)
+{
+    static const GLenum map[] = {GL_NEVER, GL_NEVER,   GL_LESS,     GL_EQUAL, GL_LEQUAL,
+                                 GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+    return f >= 1 && f <= 8 ? map[f] : GL_ALWAYS;
+}
+
+GLenum BlendFactor(DWORD b)
+{
+    switch (b)
+    {
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_ONE:
+        return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    default:
+        return GL_ONE;
+    }
+}
+
+GLint TextureArg(DWORD a)
+{
+    switch (a & 0xf)
+    {
+    case D3DTA_TEXTURE:
+        return GL_TEXTURE;
+    case D3DTA_CURRENT:
+        return GL_PREVIOUS;
+    default:
+        return GL_PRIMARY_COLOR;
+    }
+}
+
+// Shared between a device and its textures: whether the GL context still exists.
+struct GLLink : DeviceLink
+{
+    bool glAlive = true;
+    GLuint whiteTexture = 0;
+};
+
+class GLTexture : public MemTexture
+{
+public:
+    GLTexture(std::shared_ptr<GLLink> link, UINT w, UINT h, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+        : MemTexture(link, w, h, levels, usage, format, pool), m_gl(std::move(link))
+    {
+        gl.glGenTextures(1, &name);
+        Upload();
+    }
+
+    ~GLTexture() override
+    {
+        if (m_gl->glAlive && name)
+            gl.glDeleteTextures(1, &name);
+    }
+
+    // Level 0 goes up as RGBA8 (decoded from the declared format); GL makes the rest.
+    void Upload()
+    {
+        const Level& l = m_levels[0];
+        std::vector<uint32_t> argb(static_cast<size_t>(l.width) * l.height);
+        UINT bpp = D3DBytesPerPixel(m_format);
+        for (UINT y = 0; y < l.height; ++y)
+            for (UINT x = 0; x < l.width; ++x)
+                argb[static_cast<size_t>(y) * l.width + x] =
+                    D3DDecodePixel(m_format, l.bits.data() + static_cast<size_t>(y) * l.pitch + x * bpp);
+        gl.glActiveTexture(GL_TEXTURE0);
+        gl.glBindTexture(GL_TEXTURE_2D, name);
+        gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(l.width), static_cast<GLsizei>(l.height), 0,
+                        GL_BGRA, GL_UNSIGNED_BYTE, argb.data());
+        if (m_levels.size() > 1)
+            gl.glGenerateMipmap(GL_TEXTURE_2D);
+        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(m_levels.size() - 1));
+        params = Params{};
+    }
+
+    // The sampling state GL keeps with the texture: set only when it changes.
+    struct Params
+    {
+        GLint wrapS = -1, wrapT = -1, minFilter = -1, magFilter = -1;
+    };
+
+    void Apply(const DWORD* stage)
+    {
+        auto wrap = [](DWORD a) { return a == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : GL_REPEAT; };
+        auto filter = [](DWORD f) { return f == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST; };
+        GLint mag = filter(stage[D3DTSS_MAGFILTER]);
+        GLint min = filter(stage[D3DTSS_MINFILTER]);
+        if (m_levels.size() > 1 && stage[D3DTSS_MIPFILTER] != D3DTEXF_NONE)
+        {
+            bool linearMip = stage[D3DTSS_MIPFILTER] == D3DTEXF_LINEAR;
+            if (min == GL_LINEAR)
+                min = linearMip ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+            else
+                min = linearMip ? GL_NEAREST_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST;
+        }
+        Params want{wrap(stage[D3DTSS_ADDRESSU]), wrap(stage[D3DTSS_ADDRESSV]), min, mag};
+        if (want.wrapS != params.wrapS)
+            gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, want.wrapS);
+        if (want.wrapT != params.wrapT)
+            gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, want.wrapT);
+        if (want.minFilter != params.minFilter)
+            gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, want.minFilter);
+        if (want.magFilter != params.magFilter)
+            gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, want.magFilter);
+        params = want;
+    }
+
+    GLuint name = 0;
+    Params params;
+
+protected:
+    void OnUnlock(UINT level) override
+    {
+        if (level == 0 && m_gl->glAlive)
+            Upload();
+    }
+
+private:
+    std::shared_ptr<GLLink> m_gl;
+};
+
+class GLDevice : public RefCounted<IDirect3DDevice8>
+{
+public:
+    GLDevice(HWND window, SDL_Window* sdlWindow, SDL_GLContext context, const D3DPRESENT_PARAMETERS& params)
+        : m_window(window), m_sdlWindow(sdlWindow), m_context(context), m_params(params),
+          m_link(std::make_shared<GLLink>())
+    {
+        m_states.SetDefaults(params.BackBufferWidth, params.BackBufferHeight);
+        m_link->states = &m_states;
+        for (int i = 0; i < 256; ++i)
+            m_gamma.red[i] = m_gamma.green[i] = m_gamma.blue[i] = static_cast<WORD>(i * 257);
+        ApplySwapInterval();
+        // The texture a stage reads when nothing (or a released texture) is bound.
+        const uint32_t white = 0xffffffffu;
+        gl.glGenTextures(1, &m_link->whiteTexture);
+        gl.glBindTexture(GL_TEXTURE_2D, m_link->whiteTexture);
+        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_BYTE, &white);
+        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        gl.glDisable(GL_LIGHTING);
+        gl.glShadeModel(GL_SMOOTH);
+        gl.glFrontFace(GL_CCW);
+    }
+
+    ~GLDevice() override
+    {
+        platform::SetDeviceCursor(nullptr);
+        if (m_cursor)
+            SDL_FreeCursor(m_cursor);
+        gl.glDeleteTextures(1, &m_link->whiteTexture);
+        m_link->glAlive = false;
+        m_link->states = nullptr;
+        SDL_GL_MakeCurrent(m_sdlWindow, nullptr);
+        SDL_GL_DeleteContext(m_context);
+    }
+
+    void ApplySwapInterval()
+    {
+        SDL_GL_SetSwapInterval(m_params.FullScreen_PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+    }
+
+    HRESULT TestCooperativeLevel() override { return D3D_OK; }
+
+    HRESULT Reset(D3DPRESENT_PARAMETERS* p) override
+    {
+        if (!p || p->BackBufferWidth == 0 || p->BackBufferHeight == 0)
+            return D3DERR_INVALIDCALL;
+        if (m_link->liveDefault > 0)
+            LayerLog("Device reset with " + std::to_string(m_link->liveDefault) +
+                     " default-pool resources still alive\n");
+        platform::SetBackBufferMode(m_window, static_cast<int>(p->BackBufferWidth),
+                                    static_cast<int>(p->BackBufferHeight), !p->Windowed);
+        m_params = *p;
+        m_states.SetDefaults(p->BackBufferWidth, p->BackBufferHeight);
+        ApplySwapInterval();
+        return D3D_OK;
+    }
+
+    HRESULT Present(const RECT*, const RECT*, HWND, const void*) override
+    {
+        SDL_GL_SwapWindow(m_sdlWindow);
+        return D3D_OK;
+    }
+
+    HRESULT BeginScene() override
+    {
+        if (m_inScene)
+            return D3DERR_INVALIDCALL;
+        m_inScene = true;
+        if (!m_params.Windowed)
+        {
+            // Black bars beside the scaled back buffer.
+            int w = 0, h = 0;
+            SDL_GL_GetDrawableSize(m_sdlWindow, &w, &h);
+            gl.glDisable(GL_SCISSOR_TEST);
+            gl.glViewport(0, 0, w, h);
+            gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            gl.glClearColor(0, 0, 0, 1);
+            gl.glClear(GL_COLOR_BUFFER_BIT);
+        }
+        return D3D_OK;
+    }
+
+    HRESULT EndScene() override
+    {
+        if (!m_inScene)
+            return D3DERR_INVALIDCALL;
+        m_inScene = false;
+        return D3D_OK;
+    }
+
+    // The back-buffer rectangle (x, y from the top, w, h) in GL window pixels, origin
+    // bottom-left.
+    SDL_Rect ToWindow(int x, int y, int w, int h)
+    {
+        int backW = static_cast<int>(m_params.BackBufferWidth), backH = static_cast<int>(m_params.BackBufferHeight);
+        if (m_params.Windowed)
+            return SDL_Rect{x, backH - y - h, w, h};
+        SDL_Rect r = platform::PresentRect(m_window);
+        double sx = static_cast<double>(r.w) / backW, sy = static_cast<double>(r.h) / backH;
+        int x0 = r.x + static_cast<int>(x * sx + 0.5), x1 = r.x + static_cast<int>((x + w) * sx + 0.5);
+        int y0 = r.y + static_cast<int>((backH - y - h) * sy + 0.5), y1 = r.y + static_cast<int>((backH - y) * sy + 0.5);
+        return SDL_Rect{x0, y0, x1 - x0, y1 - y0};
+    }
+
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) override
+    {
+        if (count > 0 && !rects)
+            return D3DERR_INVALIDCALL;
+        GLbitfield mask = 0;
+        if (flags & D3DCLEAR_TARGET)
+            mask |= GL_COLOR_BUFFER_BIT;
+        if (flags & D3DCLEAR_ZBUFFER)
+            mask |= GL_DEPTH_BUFFER_BIT;
+        if (flags & D3DCLEAR_STENCIL)
+            mask |= GL_STENCIL_BUFFER_BIT;
+        if (!mask)
+            return D3D_OK;
+        // Direct3D's Clear ignores the write masks and stays inside the viewport.
+        gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        gl.glDepthMask(GL_TRUE);
+        gl.glClearColor(((colour >> 16) & 0xff) / 255.0f, ((colour >> 8) & 0xff) / 255.0f, (colour & 0xff) / 255.0f,
+                        (colour >> 24) / 255.0f);
+        gl.glClearDepth(z);
+        gl.glClearStencil(static_cast<GLint>(stencil));
+        gl.glEnable(GL_SCISSOR_TEST);
+        const D3DVIEWPORT8& v = m_states.viewport;
+        auto clearRect = [&](LONG x1, LONG y1, LONG x2, LONG y2) {
+            x1 = std::max<LONG>(x1, static_cast<LONG>(v.X));
+            y1 = std::max<LONG>(y1, static_cast<LONG>(v.Y));
+            x2 = std::min<LONG>(x2, static_cast<LONG>(v.X + v.Width));
+            y2 = std::min<LONG>(y2, static_cast<LONG>(v.Y + v.Height));
+            if (x2 <= x1 || y2 <= y1)
+                return;
+            SDL_Rect r = ToWindow(x1, y1, x2 - x1, y2 - y1);
+            gl.glScissor(r.x, r.y, r.w, r.h);
+            gl.glClear(mask);
+        };
+        if (count == 0)
+            clearRect(0, 0, 0x7fffffff, 0x7fffffff);
+        for (DWORD i = 0; i < count; ++i)
+            clearRect(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
+        gl.glDisable(GL_SCISSOR_TEST);
+        return D3D_OK;
+    }
+
+    HRESULT SetViewport(const D3DVIEWPORT8* v) override
+    {
+        if (!v || v->Width == 0 || v->Height == 0 || v->X + v->Width > m_params.BackBufferWidth ||
+            v->Y + v->Height > m_params.BackBufferHeight)
+            return D3DERR_INVALIDCALL;
+        m_states.viewport = *v;
+        return D3D_OK;
+    }
+
+    HRESULT GetViewport(D3DVIEWPORT8* v) override
+    {
+        if (!v)
+            return D3DERR_INVALIDCALL;
+        *v = m_states.viewport;
+        return D3D_OK;
+    }
+
+    D3DMATRIX* Transform(D3DTRANSFORMSTATETYPE state)
+    {
+        switch (state)
+        {
+        case D3DTS_WORLD:
+            return &m_states.world;
+        case D3DTS_VIEW:
+            return &m_states.view;
+        case D3DTS_PROJECTION:
+            return &m_states.projection;
+        }
+        return nullptr;
+    }
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* m) override
+    {
+        D3DMATRIX* target = Transform(state);
+        if (!target || !m)
+            return D3DERR_INVALIDCALL;
+        *target = *m;
+        return D3D_OK;
+    }
+
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* m) override
+    {
+        D3DMATRIX* source = Transform(state);
+        if (!source || !m)
+            return D3DERR_INVALIDCALL;
+        *m = *source;
+        return D3D_OK;
+    }
+
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override
+    {
+        if (state >= kD3DRenderStateCount || !D3DIsRenderStateDefined(state))
+            return D3DERR_INVALIDCALL;
+        m_states.render[state] = value;
+        return D3D_OK;
+    }
+
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override
+    {
+        if (!value || state >= kD3DRenderStateCount || !D3DIsRenderStateDefined(state))
+            return D3DERR_INVALIDCALL;
+        *value = m_states.render[state];
+        return D3D_OK;
+    }
+
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override
+    {
+        if (stage >= kD3DStageCount || type < 1 || type >= kD3DStageStateCount)
+            return D3DERR_INVALIDCALL;
+        m_states.stage[stage][type] = value;
+        return D3D_OK;
+    }
+
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override
+    {
+        if (!value || stage >= kD3DStageCount || type < 1 || type >= kD3DStageStateCount)
+            return D3DERR_INVALIDCALL;
+        *value = m_states.stage[stage][type];
+        return D3D_OK;
+    }
+
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override
+    {
+        if (stage >= kD3DStageCount || (texture && !dynamic_cast<GLTexture*>(texture)))
+            return D3DERR_INVALIDCALL;
+        m_states.textures[stage] = texture;
+        return D3D_OK;
+    }
+
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override
+    {
+        if (stream != 0 || (buffer && !dynamic_cast<MemVertexBuffer*>(buffer)))
+            return D3DERR_INVALIDCALL;
+        m_states.stream = buffer;
+        m_states.streamStride = stride;
+        return D3D_OK;
+    }
+
+    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT base) override
+    {
+        if (buffer && !dynamic_cast<MemIndexBuffer*>(buffer))
+            return D3DERR_INVALIDCALL;
+        m_states.indices = buffer;
+        m_states.baseVertexIndex = base;
+        return D3D_OK;
+    }
+
+    HRESULT SetVertexShader(DWORD fvf) override
+    {
+        if (fvf != (D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX2))
+            return D3DERR_INVALIDCALL;
+        m_states.fvf = fvf;
+        return D3D_OK;
+    }
+
+    void ApplyStates()
+    {
+        const DWORD* rs = m_states.render;
+        // Viewport and transforms.
+        const D3DVIEWPORT8& v = m_states.viewport;
+        SDL_Rect r = ToWindow(static_cast<int>(v.X), static_cast<int>(v.Y), static_cast<int>(v.Width),
+                              static_cast<int>(v.Height));
+        gl.glViewport(r.x, r.y, r.w, r.h);
+        gl.glDepthRange(v.MinZ, v.MaxZ);
+        // Half-pixel shift (Direct3D pixel centres are integers) and depth 0..w -> -w..w.
+        const GLfloat fix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 0, 1.0f / v.Width, -1.0f / v.Height, -1, 1};
+        gl.glMatrixMode(GL_PROJECTION);
+        gl.glLoadMatrixf(fix);
+        gl.glMultMatrixf(&m_states.projection.m[0][0]);
+        gl.glMatrixMode(GL_MODELVIEW);
+        gl.glLoadMatrixf(&m_states.view.m[0][0]);
+        gl.glMultMatrixf(&m_states.world.m[0][0]);
+
+        // Depth.
+        if (rs[D3DRS_ZENABLE])
+            gl.glEnable(GL_DEPTH_TEST);
+        else
+            gl.glDisable(GL_DEPTH_TEST);
+        gl.glDepthFunc(CompareFunc(rs[D3DRS_ZFUNC]));
+        gl.glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+
+        // Alpha test: a reference a quarter step above N gives "alpha > N" whether the
+        // rasteriser rounds the reference to 8 bits or compares floats.
+        if (rs[D3DRS_ALPHATESTENABLE])
+        {
+            gl.glEnable(GL_ALPHA_TEST);
+            DWORD func = rs[D3DRS_ALPHAFUNC];
+            float ref = (rs[D3DRS_ALPHAREF] & 0xff) / 255.0f;
+            if (func == D3DCMP_GREATER)
+                ref = ((rs[D3DRS_ALPHAREF] & 0xff) + 0.25f) / 255.0f;
+            else if (func == D3DCMP_LESS)
+                ref = ((rs[D3DRS_ALPHAREF] & 0xff) - 0.25f) / 255.0f;
+            gl.glAlphaFunc(CompareFunc(func), ref);
+        }
+        else
+            gl.glDisable(GL_ALPHA_TEST);
+
+        // Blending.
+        if (rs[D3DRS_ALPHABLENDENABLE])
+        {
+            gl.glEnable(GL_BLEND);
+            gl.glBlendFunc(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]));
+        }
+        else
+            gl.glDisable(GL_BLEND);
+
+        // Culling: Direct3D culls the faces that wind the named way on screen.
+        if (rs[D3DRS_CULLMODE] == D3DCULL_CW)
+        {
+            gl.glEnable(GL_CULL_FACE);
+            gl.glCullFace(GL_BACK);
+        }
+        else if (rs[D3DRS_CULLMODE] == D3DCULL_CCW)
+        {
+            gl.glEnable(GL_CULL_FACE);
+            gl.glCullFace(GL_FRONT);
+        }
+        else
+            gl.glDisable(GL_CULL_FACE);
+
+        DWORD cw = rs[D3DRS_COLORWRITEENABLE];
+        gl.glColorMask(cw & 1, (cw >> 1) & 1, (cw >> 2) & 1, (cw >> 3) & 1);
+
+        // Texture stages 0 and 1 on GL units 0 and 1.
+        bool enabled = true;
+        for (DWORD s = 0; s < 2; ++s)
+        {
+            const DWORD* st = m_states.stage[s];
+            gl.glActiveTexture(GL_TEXTURE0 + s);
+            if (!enabled || st[D3DTSS_COLOROP] == D3DTOP_DISABLE)
+            {
+                enabled = false;
+                gl.glDisable(GL_TEXTURE_2D);
+                continue;
+            }
+            gl.glEnable(GL_TEXTURE_2D);
+            auto* t = dynamic_cast<GLTexture*>(m_states.textures[s]);
+            if (t)
+            {
+                gl.glBindTexture(GL_TEXTURE_2D, t->name);
+                t->Apply(st);
+            }
+            else
+                gl.glBindTexture(GL_TEXTURE_2D, m_link->whiteTexture);
+            gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+            SetCombine(st[D3DTSS_COLOROP], st[D3DTSS_COLORARG1], st[D3DTSS_COLORARG2], GL_COMBINE_RGB, GL_SOURCE0_RGB,
+                       GL_SOURCE1_RGB);
+            DWORD alphaOp = st[D3DTSS_ALPHAOP];
+            if (alphaOp == D3DTOP_DISABLE)
+                SetCombine(D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_CURRENT, GL_COMBINE_ALPHA, GL_SOURCE0_ALPHA,
+                           GL_SOURCE1_ALPHA);
+            else
+                SetCombine(alphaOp, st[D3DTSS_ALPHAARG1], st[D3DTSS_ALPHAARG2], GL_COMBINE_ALPHA, GL_SOURCE0_ALPHA,
+                           GL_SOURCE1_ALPHA);
+        }
+        gl.glActiveTexture(GL_TEXTURE0);
+    }
+
+    static void SetCombine(DWORD op, DWORD arg1, DWORD arg2, GLenum combine, GLenum source0, GLenum source1)
+    {
+        switch (op)
+        {
+        case D3DTOP_SELECTARG1:
+            gl.glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
+            gl.glTexEnvi(GL_TEXTURE_ENV, source0, TextureArg(arg1));
+            break;
+        case D3DTOP_SELECTARG2:
+            gl.glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
+            gl.glTexEnvi(GL_TEXTURE_ENV, source0, TextureArg(arg2));
+            break;
+        default:
+            gl.glTexEnvi(GL_TEXTURE_ENV, combine, GL_MODULATE);
+            gl.glTexEnvi(GL_TEXTURE_ENV, source0, TextureArg(arg1));
+            gl.glTexEnvi(GL_TEXTURE_ENV, source1, TextureArg(arg2));
+            break;
+        }
+    }
+
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT startIndex,
+                                 UINT primitiveCount) override
+    {
+        if (!m_inScene)
+            return D3DERR_INVALIDCALL;
+        UINT indexCount = 0;
+        HRESULT hr = ValidateDraw(m_states, type, startIndex, primitiveCount, &indexCount);
+        if (FAILED(hr))
+            return hr;
+        ApplyStates();
+        auto* vb = static_cast<MemVertexBuffer*>(m_states.stream);
+        auto* ib = static_cast<MemIndexBuffer*>(m_states.indices);
+        GLsizei stride = static_cast<GLsizei>(m_states.streamStride);
+        const BYTE* base = vb->Bytes().data() + static_cast<size_t>(m_states.baseVertexIndex) * stride;
+        gl.glEnableClientState(GL_VERTEX_ARRAY);
+        gl.glVertexPointer(3, GL_FLOAT, stride, base);
+        gl.glEnableClientState(GL_COLOR_ARRAY);
+        gl.glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, base + 12);
+        for (GLenum unit = 0; unit < 2; ++unit)
+        {
+            gl.glClientActiveTexture(GL_TEXTURE0 + unit);
+            gl.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            gl.glTexCoordPointer(2, GL_FLOAT, stride, base + 16 + 8 * unit);
+        }
+        gl.glClientActiveTexture(GL_TEXTURE0);
+        bool wide = ib->Format() == D3DFMT_INDEX32;
+        const BYTE* indices = ib->Bytes().data() + static_cast<size_t>(startIndex) * (wide ? 4 : 2);
+        UINT last = vertexCount ? minIndex + vertexCount - 1 : minIndex;
+        gl.glDrawRangeElements(type == D3DPT_TRIANGLESTRIP ? GL_TRIANGLE_STRIP : GL_TRIANGLES, minIndex, last,
+                               static_cast<GLsizei>(indexCount), wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, indices);
+        return D3D_OK;
+    }
+
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
+
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer8** out) override
+    {
+        if (!out || length == 0)
+            return D3DERR_INVALIDCALL;
+        *out = new MemVertexBuffer(m_link, length, usage, fvf, pool);
+        return D3D_OK;
+    }
+
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer8** out) override
+    {
+        if (!out || length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
+            return D3DERR_INVALIDCALL;
+        *out = new MemIndexBuffer(m_link, length, usage, format, pool);
+        return D3D_OK;
+    }
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture8** out) override
+    {
+        if (!out || width == 0 || height == 0 || width > 8192 || height > 8192 || D3DBytesPerPixel(format) == 0)
+            return D3DERR_INVALIDCALL;
+        *out = new GLTexture(m_link, width, height, levels, usage, format, pool);
+        return D3D_OK;
+    }
+
+    HRESULT CreateImageSurface(UINT width, UINT height, D3DFORMAT format, IDirect3DSurface8** out) override
+    {
+        if (!out || width == 0 || height == 0 || D3DBytesPerPixel(format) == 0)
+            return D3DERR_INVALIDCALL;
+        *out = new MemSurface(width, height, format);
+        return D3D_OK;
+    }
+
+    HRESULT SetCursorProperties(UINT hotX, UINT hotY, IDirect3DSurface8* image) override
+    {
+        auto* s = dynamic_cast<MemSurface*>(image);
+        if (!s)
+            return D3DERR_INVALIDCALL;
+        SDL_Surface* pixels = SDL_CreateRGBSurfaceWithFormat(0, static_cast<int>(s->width),
+                                                             static_cast<int>(s->height), 32, SDL_PIXELFORMAT_ARGB8888);
+        if (!pixels)
+            return D3DERR_INVALIDCALL;
+        UINT bpp = D3DBytesPerPixel(s->format);
+        for (UINT y = 0; y < s->height; ++y)
+            for (UINT x = 0; x < s->width; ++x)
+            {
+                uint32_t argb = D3DDecodePixel(s->format, s->bits.data() + static_cast<size_t>(y) * s->pitch + x * bpp);
+                std::memcpy(static_cast<BYTE*>(pixels->pixels) + static_cast<size_t>(y) * pixels->pitch + x * 4, &argb,
+                            4);
+            }
+        SDL_Cursor* cursor = SDL_CreateColorCursor(pixels, static_cast<int>(hotX), static_cast<int>(hotY));
+        SDL_FreeSurface(pixels);
+        if (!cursor)
+            return D3DERR_INVALIDCALL;
+        platform::SetDeviceCursor(cursor);
+        if (m_cursor)
+            SDL_FreeCursor(m_cursor);
+        m_cursor = cursor;
+        return D3D_OK;
+    }
+
+    BOOL ShowCursor(BOOL show) override
+    {
+        BOOL was = m_cursorShown;
+        m_cursorShown = show;
+        platform::ShowDeviceCursor(show != 0);
+        return was;
+    }
+
+    void SetCursorPosition(int, int, DWORD) override {}
+
+    void SetGammaRamp(DWORD, const D3DGAMMARAMP* ramp) override
+    {
+        if (!ramp)
+            return;
+        m_gamma = *ramp;
+        SDL_SetWindowGammaRamp(m_sdlWindow, m_gamma.red, m_gamma.green, m_gamma.blue);
+    }
+
+    void GetGammaRamp(D3DGAMMARAMP* ramp) override
+    {
+        if (ramp)
+            *ramp = m_gamma;
+    }
+
+    bool ReadBack(int x, int y, int w, int h, std::vector<uint32_t>& out)
+    {
+        int backW = static_cast<int>(m_params.BackBufferWidth), backH = static_cast<int>(m_params.BackBufferHeight);
+        if (x < 0 || y < 0 || w <= 0 || h <= 0 || x + w > backW || y + h > backH)
+            return false;
+        SDL_Rect r = ToWindow(x, y, w, h);
+        std::vector<uint32_t> rows(static_cast<size_t>(r.w) * r.h);
+        gl.glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        gl.glReadPixels(r.x, r.y, r.w, r.h, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+        out.assign(static_cast<size_t>(w) * h, 0);
+        // GL rows run bottom-up; a scaled full-screen picture is sampled at the nearest pixel.
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i)
+            {
+                int sx = i * r.w / w, sy = (h - 1 - j) * r.h / h;
+                out[static_cast<size_t>(j) * w + i] = rows[static_cast<size_t>(sy) * r.w + sx];
+            }
+        return true;
+    }
+
+private:
+    HWND m_window;
+    SDL_Window* m_sdlWindow;
+    SDL_GLContext m_context;
+    D3DPRESENT_PARAMETERS m_params;
+    std::shared_ptr<GLLink> m_link;
+    StateTables m_states;
+    D3DGAMMARAMP m_gamma;
+    bool m_inScene = false;
+    BOOL m_cursorShown = FALSE;
+    SDL_Cursor* m_cursor = nullptr;
+};
+
+void FillCaps(D3DCAPS8* caps, UINT adapter)
+{
+    *caps = D3DCAPS8{};
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->AdapterOrdinal = adapter;
+    caps->DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+    caps->StencilCaps = 0;
+    caps->MaxTextureWidth = caps->MaxTextureHeight = 8192;
+    caps->MaxVertexIndex = 65535;
+    caps->MaxPrimitiveCount = 65535;
+    caps->MaxTextureBlendStages = 2;
+    caps->MaxSimultaneousTextures = 2;
+}
+
+HRESULT GLDevice::GetDeviceCaps(D3DCAPS8* caps)
+{
+    if (!caps)
+        return D3DERR_INVALIDCALL;
+    FillCaps(caps, 0);
+    return D3D_OK;
+}
+
+class GLDirect3D : public RefCounted<IDirect3D8>
+{
+public:
+    GLDirect3D() { m_videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+    ~GLDirect3D() override
+    {
+        if (m_videoStarted)
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    // The desktop mode first, then SDL's list without zero-size or unknown-format entries.
+    std::vector<D3DDISPLAYMODE> Modes(UINT adapter)
+    {
+        std::vector<D3DDISPLAYMODE> modes;
+        D3DDISPLAYMODE desktop;
+        if (SUCCEEDED(Desktop(adapter, &desktop)))
+            modes.push_back(desktop);
+        int n = SDL_GetNumDisplayModes(static_cast<int>(adapter));
+        for (int i = 0; i < n; ++i)
+        {
+            SDL_DisplayMode m;
+            if (SDL_GetDisplayMode(static_cast<int>(adapter), i, &m) != 0 || m.w <= 0 || m.h <= 0)
+                continue;
+            D3DFORMAT f = FormatOfSdl(m.format);
+            if (f == D3DFMT_UNKNOWN)
+                continue;
+            modes.push_back(D3DDISPLAYMODE{static_cast<UINT>(m.w), static_cast<UINT>(m.h),
+                                           static_cast<UINT>(m.refresh_rate), f});
+        }
+        return modes;
+    }
+
+    HRESULT Desktop(UINT adapter, D3DDISPLAYMODE* out)
+    {
+        SDL_DisplayMode m;
+        if (adapter >= GetAdapterCount() || SDL_GetDesktopDisplayMode(static_cast<int>(adapter), &m) != 0 ||
+            m.w <= 0 || m.h <= 0)
+            return D3DERR_INVALIDCALL;
+        D3DFORMAT f = FormatOfSdl(m.format);
+        *out = D3DDISPLAYMODE{static_cast<UINT>(m.w), static_cast<UINT>(m.h), static_cast<UINT>(m.refresh_rate),
+                              f == D3DFMT_UNKNOWN ? D3DFMT_X8R8G8B8 : f};
+        return D3D_OK;
+    }
+
+    UINT GetAdapterCount() override
+    {
+        int n = m_videoStarted ? SDL_GetNumVideoDisplays() : 0;
+        return n > 0 ? static_cast<UINT>(n) : 0;
+    }
+
+    HRESULT GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDENTIFIER8* out) override
+    {
+        if (!out || adapter >= GetAdapterCount())
+            return D3DERR_INVALIDCALL;
+        *out = D3DADAPTER_IDENTIFIER8{};
+        std::snprintf(out->Driver, sizeof out->Driver, "%s", "OpenGL");
+        const char* name = SDL_GetDisplayName(static_cast<int>(adapter));
+        std::snprintf(out->Description, sizeof out->Description, "%s", name ? name : "Display");
+        return D3D_OK;
+    }
+
+    UINT GetAdapterModeCount(UINT adapter) override { return static_cast<UINT>(Modes(adapter).size()); }
+
+    HRESULT EnumAdapterModes(UINT adapter, UINT mode, D3DDISPLAYMODE* out) override
+    {
+        std::vector<D3DDISPLAYMODE> modes = Modes(adapter);
+        if (!out || mode >= modes.size())
+            return D3DERR_INVALIDCALL;
+        *out = modes[mode];
+        return D3D_OK;
+    }
+
+    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* out) override
+    {
+        return out ? Desktop(adapter, out) : D3DERR_INVALIDCALL;
+    }
+
+    HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE, D3DFORMAT display, D3DFORMAT backBuffer, BOOL windowed) override
+    {
+        if (display != backBuffer)
+            return D3DERR_NOTAVAILABLE;
+        if (windowed)
+        {
+            D3DDISPLAYMODE desktop;
+            return SUCCEEDED(Desktop(adapter, &desktop)) && desktop.Format == display ? D3D_OK : D3DERR_NOTAVAILABLE;
+        }
+        for (const D3DDISPLAYMODE& m : Modes(adapter))
+            if (m.Format == display)
+                return D3D_OK;
+        return D3DERR_NOTAVAILABLE;
+    }
+
+    HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE, D3DFORMAT, DWORD usage, D3DRESOURCETYPE type,
+                              D3DFORMAT check) override
+    {
+        if (adapter >= GetAdapterCount())
+            return D3DERR_INVALIDCALL;
+        if ((usage & D3DUSAGE_RENDERTARGET) || type == D3DRTYPE_SURFACE)
+            return check == D3DFMT_R8G8B8 || (check >= D3DFMT_X8R8G8B8 && check <= D3DFMT_X1R5G5B5)
+                       ? D3D_OK
+                       : D3DERR_NOTAVAILABLE;
+        return D3DBytesPerPixel(check) ? D3D_OK : D3DERR_NOTAVAILABLE;
+    }
+
+    HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE, D3DCAPS8* caps) override
+    {
+        if (!caps || adapter >= GetAdapterCount())
+            return D3DERR_INVALIDCALL;
+        FillCaps(caps, adapter);
+        return D3D_OK;
+    }
+
+    HRESULT CreateDevice(UINT adapter, D3DDEVTYPE, HWND window, DWORD flags, D3DPRESENT_PARAMETERS* params,
+                         IDirect3DDevice8** out) override
+    {
+        if (!params || !out || adapter >= GetAdapterCount() || params->BackBufferWidth == 0 ||
+            params->BackBufferHeight == 0)
+            return D3DERR_INVALIDCALL;
+        if (!(flags & (D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_SOFTWARE_VERTEXPROCESSING)))
+            return D3DERR_INVALIDCALL;
+        HWND target = params->hDeviceWindow ? params->hDeviceWindow : window;
+        SDL_Window* sdlWindow = platform::SdlWindowOf(target);
+        if (!sdlWindow)
+            return D3DERR_NOTAVAILABLE;
+        platform::SetBackBufferMode(target, static_cast<int>(params->BackBufferWidth),
+                                    static_cast<int>(params->BackBufferHeight), !params->Windowed);
+        SDL_GLContext context = SDL_GL_CreateContext(sdlWindow);
+        if (!context)
+        {
+            LayerLog(std::string("OpenGL context refused: ") + SDL_GetError() + "\n");
+            return D3DERR_NOTAVAILABLE;
+        }
+        SDL_GL_MakeCurrent(sdlWindow, context);
+        int major = 0, minor = 0;
+        const char* version = nullptr;
+        if (gl.Load())
+            version = reinterpret_cast<const char*>(gl.glGetString(GL_VERSION));
+        if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2 || major * 10 + minor < 21)
+        {
+            LayerLog("OpenGL 2.1 with texture combiners is needed\n");
+            SDL_GL_DeleteContext(context);
+            return D3DERR_NOTAVAILABLE;
+        }
+        params->hDeviceWindow = target;
+        *out = new GLDevice(target, sdlWindow, context, *params);
+        return D3D_OK;
+    }
+
+private:
+    bool m_videoStarted = false;
+};
+
+} // namespace
+
 IDirect3D8* CreateGLDirect3D()
 {
-    return nullptr;
+    return new GLDirect3D();
 }
+
 } // namespace d3d8impl
+
 namespace platform {
-bool ReadBackBuffer(IDirect3DDevice8*, int, int, int, int, std::vector<uint32_t>&)
+
+bool ReadBackBuffer(IDirect3DDevice8* device, int x, int y, int width, int height, std::vector<uint32_t>& out)
 {
-    return false;
+    auto* gld = dynamic_cast<d3d8impl::GLDevice*>(device);
+    return gld && gld->ReadBack(x, y, width, height, out);
 }
+
 } // namespace platform
