@@ -16,7 +16,14 @@ void WithoutUserFolders(TestDir& dir)
     EXPECT_EQ(BuildUserFolders(nullptr), 0);
 }
 
-TEST(Log, ExactBytes)
+// Leaves the log switched off, so later tests write no stray log files.
+class LogTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { SetLogFile(""); }
+};
+
+TEST_F(LogTest, ExactBytes)
 {
     TestDir dir;
     dir.EnterAsCurrentDir();
@@ -32,7 +39,7 @@ TEST(Log, ExactBytes)
     EXPECT_EQ(dir.Read("Objects.log"), " Begin log\n Ver.1.09 -5  Locks left\n");
 }
 
-TEST(Log, UnopenableLogIsSkipped)
+TEST_F(LogTest, UnopenableLogIsSkipped)
 {
     TestDir dir;
     dir.EnterAsCurrentDir();
@@ -47,7 +54,7 @@ TEST(Log, UnopenableLogIsSkipped)
     EXPECT_EQ(dir.Read("Objects.log"), " kept");
 }
 
-TEST(Log, LiesInTheUserDataFolder)
+TEST_F(LogTest, LiesInTheUserDataFolder)
 {
     TestDir dir;
     dir.EnterAsCurrentDir();
@@ -59,6 +66,7 @@ TEST(Log, LiesInTheUserDataFolder)
     EXPECT_EQ(dir.Read("xdg/Kestrelmoor/TheOrblightOfQuillacor_RU_DZR/Objects.log"), " x");
     EXPECT_FALSE(std::filesystem::exists(dir / "Objects.log"));
     WithoutUserFolders(dir);
+    SetLogFile("");
 }
 
 } // namespace
