@@ -153,6 +153,16 @@ bool CHiscoresTable::Save()
 
 bool CHiscoresTable::FromBytes(const uint8_t* data, size_t size)
 {
+    // Entries read before damage sit above defaults that may score higher: keep
+    // the table in order whatever the outcome, since the high-score screen and
+    // Insert rely on it.
+    bool ok = ReadEntries(data, size);
+    Sort();
+    return ok;
+}
+
+bool CHiscoresTable::ReadEntries(const uint8_t* data, size_t size)
+{
     double seed = 0.0;
     Allocate();
     CByteReader in(data, size);
@@ -205,7 +215,6 @@ bool CHiscoresTable::FromBytes(const uint8_t* data, size_t size)
         SetDefaults(0, count - 1);
         return false;
     }
-    Sort();
     return true;
 }
 

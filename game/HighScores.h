@@ -28,7 +28,7 @@ public:
     CHiscoresTable();
 
     // Missing, short or inconsistent files leave a complete table (defaults for the
-    // entries concerned) and return false; a good file is sorted and returns true.
+    // entries concerned) and return false; either way the table ends up sorted.
     bool Load(const char* path);
     // Writes the table to the path Load remembered, through a temporary file.
     bool Save();
@@ -62,6 +62,7 @@ public:
 
 private:
     void Allocate();
+    bool ReadEntries(const uint8_t* data, size_t size);
     void StoreEntry(int index, int32_t score, const char* name, const GUID& id);
     void MoveEntry(int to, int from);
 };

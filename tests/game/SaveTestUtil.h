@@ -36,6 +36,7 @@ protected:
 
     std::string LogContents() const { return ReadText(Path("test.log")); }
 
+public:
     static std::string ReadText(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
@@ -60,6 +61,7 @@ protected:
         out << text;
     }
 
+protected:
     // Every file in the folder except the log.
     std::vector<std::string> FilesInFolder() const
     {

@@ -1,0 +1,48 @@
+# Builds the save-file fuzz targets with clang next to the main build and runs
+# each for a few seconds as a test, seeded with the valid files of tests/fixtures.
+# Needs clang with its fuzzer runtime; without it the targets are left out.
+# The targets carry their own sanitizers, so the sanitizer build skips them.
+if(ORB_SANITIZE)
+  return()
+endif()
+
+find_program(ORB_FUZZ_CXX NAMES clang++ clang++-16 clang++-15 clang++-14)
+if(NOT ORB_FUZZ_CXX)
+  message(STATUS "Save-file fuzz targets: no clang++, left out")
+  return()
+endif()
+set(fuzz_dir ${CMAKE_BINARY_DIR}/save_fuzzers)
+file(MAKE_DIRECTORY ${fuzz_dir})
+execute_process(
+  COMMAND ${ORB_FUZZ_CXX} -fsanitize=fuzzer ${CMAKE_CURRENT_LIST_DIR}/probe.cpp -o ${fuzz_dir}/probe
+  RESULT_VARIABLE probe_result OUTPUT_QUIET ERROR_QUIET)
+if(NOT probe_result EQUAL 0)
+  message(STATUS "Save-file fuzz targets: ${ORB_FUZZ_CXX} has no libFuzzer, left out")
+  return()
+endif()
+
+include(ExternalProject)
+ExternalProject_Add(save_fuzzers
+  SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}
+  BINARY_DIR ${fuzz_dir}/build
+  CMAKE_GENERATOR ${CMAKE_GENERATOR}
+  CMAKE_ARGS -DCMAKE_CXX_COMPILER=${ORB_FUZZ_CXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND "")
+
+foreach(entry quest_save:sav hiscores:tbl best_results:bst trophies:dat)
+  string(REPLACE ":" ";" parts ${entry})
+  list(GET parts 0 name)
+  list(GET parts 1 ext)
+  set(seeds ${fuzz_dir}/seeds_${name})
+  file(GLOB seed_files ${PROJECT_SOURCE_DIR}/tests/fixtures/*.${ext})
+  file(REMOVE_RECURSE ${seeds})
+  file(MAKE_DIRECTORY ${seeds})
+  if(seed_files)
+    file(COPY ${seed_files} DESTINATION ${seeds})
+  endif()
+  # A fresh corpus each run; crashes are kept in the fuzz folder.
+  add_test(NAME fuzz_${name}
+    COMMAND sh -c "rm -rf corpus_${name} && mkdir corpus_${name} && exec build/fuzz_${name} -seed=1 -max_total_time=3 -timeout=10 -print_final_stats=1 -artifact_prefix=${fuzz_dir}/crash_${name}_ corpus_${name} ${seeds}"
+    WORKING_DIRECTORY ${fuzz_dir})
+endforeach()
