@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "board/Level.h"
 #include "engine/Random.h"
 
 CLevelParams::CLevelParams() : kindLevels(6, -1) {
@@ -280,3 +281,49 @@ float GetChallenge4Time(int) { return 90.0f; }
 float GetRateA(int) { return 0.13f; }
 float GetRateB(int) { return 0.088f; }
 int GetCountLimit8(int) { return 8; }
+
+void GetDefaultLevelRules(int level, bool hardMode, CLevelRules& rules) {
+    // The factors are single-precision constants widened for the arithmetic.
+    const double k = hardMode ? 1.5 : 1.0;
+    rules.capsSet.clear();
+    rules.capsSet.push_back(0);
+    if (level > 3 || hardMode)
+        rules.capsSet.push_back(1);
+    for (int32_t colour : {2, 3, 4, 5})
+        rules.capsSet.push_back(colour);
+    if (level > 8 || hardMode)
+        rules.capsSet.push_back(6);
+
+    if (level < 14) {
+        rules.steelChance = 0.0f;
+        rules.steelCount = 0;
+    } else {
+        rules.steelChance = static_cast<float>((level - 13) * k * static_cast<double>(0.001f) +
+                                               static_cast<double>(0.005f));
+        rules.steelCount = static_cast<int32_t>(std::floor(k * static_cast<double>(0.1f) * (level - 13))) + 1;
+    }
+    if (level < 6) {
+        rules.lockChance = 0.0f;
+        rules.lockCount = 0;
+    } else {
+        rules.lockChance = static_cast<float>((level - 5) * k * static_cast<double>(0.001f) +
+                                              static_cast<double>(0.0025f));
+        rules.lockCount = static_cast<int32_t>(std::floor(k * static_cast<double>(0.075f) * (level - 5))) + 1;
+    }
+}
+
+void ApplyLevelFileRules(const CLevel& level, bool hardMode, CLevelRules& rules) {
+    if (level.isDefault != 0)
+        return;
+    if (!level.capsSet.empty())
+        rules.capsSet = level.capsSet;
+    const double chanceFactor = hardMode ? 1.25 : 1.0;
+    if (level.steelTokenCount >= 0) {
+        rules.steelChance = static_cast<float>(level.steelChance * chanceFactor);
+        rules.steelCount = hardMode ? static_cast<int32_t>(int64_t{level.steelTokenCount} * 2 / 3) : level.steelTokenCount;
+    }
+    if (level.lockTokenCount >= 0) {
+        rules.lockChance = static_cast<float>(level.lockChance * chanceFactor);
+        rules.lockCount = hardMode ? static_cast<int32_t>(int64_t{level.lockTokenCount} * 2 / 3) : level.lockTokenCount;
+    }
+}

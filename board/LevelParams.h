@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+class CLevel;
+
 // Game modes: 0 is the level-by-level quest; 1 and 2 are the other play
 // modes; 3 selects the second column of the per-kind values.
 class CLevelParams {
@@ -90,3 +92,21 @@ float GetChallenge4Time(int tier = 0);
 float GetRateA(int tier = 0);
 float GetRateB(int tier = 0);
 int GetCountLimit8(int tier = 0);
+
+// The colours and the steel and lock chances and limits a level is played
+// with (the play field's copy of them). Defaults come from the level number;
+// a loaded level file then replaces every value it gives.
+struct CLevelRules {
+    std::vector<int32_t> capsSet;
+    float steelChance = 0.0f;
+    int32_t steelCount = 0;
+    float lockChance = 0.0f;
+    int32_t lockCount = 0;
+};
+
+// Five colours on levels 1-3, six to level 8, all seven from level 9 (and on
+// every level of the hard difficulty); locks from level 6, steel from 14.
+void GetDefaultLevelRules(int level, bool hardMode, CLevelRules& rules);
+// The hard difficulty raises a file's chances by a quarter and lowers its
+// counts to two thirds. The gem count (level.gemsCount) is left to the caller.
+void ApplyLevelFileRules(const CLevel& level, bool hardMode, CLevelRules& rules);
