@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/Log.h"
 #include "engine/StringTable.h"
 #include "game/ByteStream.h"
 #include "platform/win32.h"
@@ -141,14 +140,7 @@ std::vector<uint8_t> CHiscoresTable::ToBytes() const
 
 bool CHiscoresTable::Save()
 {
-    if (!WriteWholeFile(path.c_str(), ToBytes()))
-    {
-        LogText("Unable to save hiscores table file");
-        LogText(path.c_str());
-        LogText("\n");
-        return false;
-    }
-    return true;
+    return WriteWholeFile(path.c_str(), ToBytes());
 }
 
 bool CHiscoresTable::FromBytes(const uint8_t* data, size_t size)
