@@ -221,12 +221,17 @@ HRESULT CDevice::Reset()
             errors.push_back(message);
         }
     for (size_t i = 0; i < textures.size(); ++i)
-        if (textures[i]->desc.Pool == D3DPOOL_DEFAULT && FAILED(textures[i]->Recreate(device)))
+    {
+        if (textures[i]->desc.Pool != D3DPOOL_DEFAULT)
+            continue;
+        std::string name = textures[i]->name; // a failed re-creation empties it
+        if (FAILED(textures[i]->Recreate(device)))
         {
-            std::string text = "Unable to recreate Texture " + std::to_string(i) + " \"" + textures[i]->name + "\"";
+            std::string text = "Unable to recreate Texture " + std::to_string(i) + " \"" + name + "\"";
             errors.push_back(text);
             LogText((text + "\n").c_str());
         }
+    }
 
     RestoreStageStates();
     SaveStageStates();
