@@ -5,6 +5,7 @@
 #include "platform/files/path.h"
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -171,8 +172,15 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     std::string data;
     std::string native = platform::NativePath(file);
     bool existed = platform::ReadWholeFile(native, data);
-    if (!existed && (!key || !value))
-        return TRUE; // nothing to remove
+    if (!existed)
+    {
+        // A file that is there but cannot be read is never replaced by a new one.
+        struct stat st;
+        if (::stat(native.c_str(), &st) == 0)
+            return FALSE;
+        if (!key || !value)
+            return TRUE; // nothing to remove
+    }
     std::vector<Line> lines = SplitLines(data);
 
     // New lines follow the file's own line ends.

@@ -3,6 +3,7 @@
 #include "tests/platform/files_testdir.h"
 
 #include <cstring>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -120,6 +121,18 @@ TEST(ProfileStrings, WriteIntoAMissingFolderFails)
     TestDir dir;
     EXPECT_FALSE(WritePrivateProfileStringA("A", "k", "v", (dir / "none/t.ini").c_str()));
     EXPECT_FALSE(std::filesystem::exists(dir / "none"));
+}
+
+TEST(ProfileStrings, UnreadableFileIsNeverReplaced)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    TestDir dir;
+    dir.Write("t.ini", "[A]\nkeep=1\n");
+    ::chmod((dir / "t.ini").c_str(), 0);
+    EXPECT_FALSE(WritePrivateProfileStringA("A", "k", "v", (dir / "t.ini").c_str()));
+    ::chmod((dir / "t.ini").c_str(), 0644);
+    EXPECT_EQ(dir.Read("t.ini"), "[A]\nkeep=1\n");
 }
 
 TEST(ProfileStrings, WriteLeavesNoTemporaryFiles)
