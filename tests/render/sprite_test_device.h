@@ -1,0 +1,141 @@
+// A device on the recording backend with the game's shared vertex and index
+// buffers, and helpers that read back what the draw passes wrote: the test
+// fixture of the sprite, batch and text tests.
+#pragma once
+
+#include "platform/d3d8/backend.h"
+#include "render/Device.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One indexed draw as the recording backend saw it, with its vertices read
+// back from the shared vertex buffer.
+struct RecordedDraw
+{
+    unsigned minIndex = 0;
+    unsigned vertexCount = 0;
+    unsigned startIndex = 0;
+    unsigned primitives = 0;
+    std::vector<CVertex> vertices;
+    std::vector<uint16_t> indices;
+    // The value of each render state when the draw was issued: the device's
+    // cache at the last ClearCalls, changed by the recorded calls since.
+    std::vector<long> states;
+
+    long State(D3DRENDERSTATETYPE state) const { return states[state]; }
+};
+
+class RecordingDevice
+{
+public:
+    RecordingDevice()
+    {
+        recorder = platform::UseRecordingBackend();
+        d3d = Direct3DCreate8(D3D_SDK_VERSION);
+        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
+        EXPECT_EQ(D3D_OK, device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1,
+                                         D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0));
+        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
+                                                  D3DPOOL_DEFAULT);
+        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                                D3DPOOL_DEFAULT);
+        EXPECT_TRUE(vertexBuffer.IsValid());
+        EXPECT_TRUE(indexBuffer.IsValid());
+        ClearCalls();
+    }
+
+    // Forgets the calls so far; the states in force now are where Draws starts.
+    void ClearCalls()
+    {
+        recorder->ClearCalls();
+        startStates.assign(std::begin(device->renderState), std::end(device->renderState));
+    }
+
+    ~RecordingDevice()
+    {
+        indexBuffer.Reset();
+        vertexBuffer.Reset();
+        device.Reset();
+        if (d3d)
+            d3d->Release(); // the device wrapper does not own it
+    }
+
+    CRefPtr<CTexture> Texture(const char* name)
+    {
+        return device->CreateTexture(name, 4, 4, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
+    }
+
+    // The recorded indexed draws since the last ClearCalls, with the render
+    // states in force for each.
+    std::vector<RecordedDraw> Draws() const
+    {
+        std::vector<RecordedDraw> draws;
+        std::vector<long> states(256, -1);
+        for (size_t i = 0; i < startStates.size(); ++i)
+            states[i] = startStates[i] == kStateUnknown ? -1 : long(startStates[i]);
+        for (const std::string& call : recorder->calls)
+        {
+            unsigned a = 0, b = 0, c = 0, d = 0, e = 0;
+            if (std::sscanf(call.c_str(), "SetRenderState(%u, %u)", &a, &b) == 2 && a < states.size())
+                states[a] = long(b);
+            else if (std::sscanf(call.c_str(), "DrawIndexedPrimitive(%u, %u, %u, %u, %u)", &a, &b, &c, &d,
+                                 &e) == 5)
+            {
+                RecordedDraw draw;
+                draw.minIndex = b;
+                draw.vertexCount = c;
+                draw.startIndex = d;
+                draw.primitives = e;
+                draw.states = states;
+                draw.vertices = ReadVertices(b, c);
+                draw.indices = ReadIndices(d, e * 3);
+                draws.push_back(draw);
+            }
+        }
+        return draws;
+    }
+
+    int Calls(const std::string& method, const std::string& args = std::string()) const
+    {
+        return recorder->Count(method, args);
+    }
+
+    std::vector<CVertex> ReadVertices(unsigned first, unsigned count) const
+    {
+        std::vector<CVertex> out(count);
+        BYTE* data = nullptr;
+        if (vertexBuffer->buffer->Lock(first * sizeof(CVertex), count * sizeof(CVertex), &data,
+                                       D3DLOCK_READONLY) == D3D_OK)
+        {
+            std::memcpy(out.data(), data, count * sizeof(CVertex));
+            vertexBuffer->buffer->Unlock();
+        }
+        return out;
+    }
+
+    std::vector<uint16_t> ReadIndices(unsigned first, unsigned count) const
+    {
+        std::vector<uint16_t> out(count);
+        BYTE* data = nullptr;
+        if (indexBuffer->buffer->Lock(first * 2, count * 2, &data, D3DLOCK_READONLY) == D3D_OK)
+        {
+            std::memcpy(out.data(), data, count * 2);
+            indexBuffer->buffer->Unlock();
+        }
+        return out;
+    }
+
+    std::shared_ptr<platform::D3DRecorder> recorder;
+    IDirect3D8* d3d = nullptr;
+    std::vector<DWORD> startStates;
+    CRefPtr<CDevice> device;
+    CRefPtr<CVertexBuffer> vertexBuffer;
+    CRefPtr<CIndexBuffer> indexBuffer;
+};
