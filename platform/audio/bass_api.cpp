@@ -617,7 +617,9 @@ BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags)
         return Report<BOOL>("BASS_StreamPlay", {stream, flush, flags}, NameOfHandle(stream), FALSE);
     Device& dev = Dev();
     bool ok;
-    if (lib.music == stream && lib.musicState == MusicState::Stopped && !flush)
+    if (dev.Refuses("BASS_StreamPlay"))
+        ok = false;
+    else if (lib.music == stream && lib.musicState == MusicState::Stopped && !flush)
     {
         // Played again after a stop: carry on from where it stopped.
         if (!lib.paused)

@@ -66,6 +66,9 @@ public:
     virtual void SetMusicVolume(int volume) = 0;
 
     virtual std::unique_ptr<Decoder> OpenDecoder(const char* path) { return OpenVorbisDecoder(path); }
+
+    // The recording device refuses chosen calls on a test's demand.
+    virtual bool Refuses(const char* /*call*/) { return false; }
 };
 
 std::unique_ptr<Device> MakeMixerDevice();

@@ -169,10 +169,12 @@ public:
             music_ = nullptr;
         delete static_cast<RecMusic*>(music);
     }
+    bool Refuses(const char* call) override
+    {
+        return rec_->failStreamPlay && std::string(call) == "BASS_StreamPlay";
+    }
     bool PlayMusic(void* music, bool) override
     {
-        if (rec_->failStreamPlay)
-            return false;
         music_ = static_cast<RecMusic*>(music);
         musicPaused_ = false;
         return true;
