@@ -1,9 +1,12 @@
 #include "game/BestResults.h"
 
+#include <climits>
 #include <cmath>
+#include <cstdio>
 
 #include "engine/Log.h"
 #include "engine/StringTable.h"
+#include "game/CounterBlock.h"
 #include "game/ByteStream.h"
 
 namespace {
@@ -136,4 +139,79 @@ int32_t CBestResults::GetValue(int level) const
 std::string CBestResults::GetName(int level) const
 {
     return HasLevel(level) ? names[level - 1] : std::string();
+}
+
+namespace {
+
+// Whole seconds of a clock value; a clock that is not a number counts as 0.
+int32_t WholeSeconds(float seconds)
+{
+    if (!(seconds > 0.0f))
+        return 0;
+    if (seconds >= 2147483520.0f)
+        return INT_MAX;
+    return static_cast<int32_t>(seconds);
+}
+
+std::string FormatInt(int32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "%d", value);
+    return text;
+}
+
+} // namespace
+
+std::string FormatMinutesSeconds(int32_t seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%d:%02d", seconds / 60, seconds % 60);
+    return text;
+}
+
+LevelResults SummariseLevel(CCounterSet& counters, int level, const char* playerName, float clockSeconds,
+                            int32_t bonusPerSecond, CBestResults& times, CBestResults& scores,
+                            const std::string& gameDataFolder)
+{
+    LevelResults r;
+    const char* name = playerName ? playerName : "";
+
+    r.levelSeconds = WholeSeconds(std::floor(counters.third.GetFloat(kCounterTime)));
+    r.timeText = FormatMinutesSeconds(r.levelSeconds);
+    if (times.IsBetterTime(r.levelSeconds, level))
+    {
+        times.SetResult(r.levelSeconds, level, name);
+        times.Save((gameDataFolder + "Ti.bst").c_str());
+        r.newBestTime = true;
+    }
+    r.bestTimeText = FormatMinutesSeconds(times.GetValue(level));
+    r.bestTimeName = times.GetName(level);
+
+    r.levelScore = counters.third.GetInt(kCounterScore);
+    r.questScore = counters.second.GetInt(kCounterScore);
+
+    r.secondsLeft = clockSeconds < 0.0f ? -WholeSeconds(-clockSeconds) : WholeSeconds(clockSeconds);
+    int64_t bonus = int64_t(r.secondsLeft) * bonusPerSecond;
+    r.timeBonus = bonus < 0 ? 0 : (bonus > INT_MAX ? INT_MAX : static_cast<int32_t>(bonus));
+    counters.third.AddInt(r.timeBonus, kCounterScore);
+    counters.second.AddInt(r.timeBonus, kCounterScore);
+    r.levelScoreText = FormatInt(r.levelScore);
+
+    const int32_t withBonus = counters.third.GetInt(kCounterScore);
+    if (scores.IsBetterScore(withBonus, level))
+    {
+        scores.SetResult(withBonus, level, name);
+        scores.Save((gameDataFolder + "Sc.bst").c_str());
+        r.newBestScore = true;
+    }
+    r.bestScoreText = FormatInt(scores.GetValue(level));
+    r.bestScoreName = scores.GetName(level);
+
+    const uint32_t rowCounters[4] = {kCounterBestCombo, kCounterTokens, kCounterMatchEvents, kCounterBonuses};
+    for (int k = 0; k < 4; ++k)
+    {
+        r.rows[k][0] = counters.third.GetInt(rowCounters[k]);
+        r.rows[k][1] = counters.second.GetInt(rowCounters[k]);
+    }
+    return r;
 }

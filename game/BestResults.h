@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class CCounterSet;
+
 class CBestResults
 {
 public:
@@ -42,3 +44,37 @@ public:
 private:
     bool HasLevel(int level) const { return level >= 1 && level <= count; }
 };
+
+// What the level summary shows and keeps when a level is won. The game object fills
+// the summary form from it and counts the kept values up on the form.
+struct LevelResults
+{
+    int32_t levelSeconds = 0;   // whole seconds the level took
+    int32_t levelScore = 0;     // before the time bonus
+    int32_t questScore = 0;     // before the time bonus
+    int32_t secondsLeft = 0;    // on the level clock, truncated
+    int32_t timeBonus = 0;
+    bool newBestTime = false;
+    bool newBestScore = false;
+    std::string timeText;       // "%d:%02d" of the level time
+    std::string bestTimeText;
+    std::string bestTimeName;
+    std::string levelScoreText; // without the bonus
+    std::string bestScoreText;
+    std::string bestScoreName;
+    // Statistics rows: best combo, tokens, match events, bonuses; the level's
+    // figure and the quest total.
+    int32_t rows[4][2] = {};
+};
+
+// "%d:%02d" of whole seconds.
+std::string FormatMinutesSeconds(int32_t seconds);
+
+// The summary's work apart from the form: compares the level's time with the time
+// table, adds the time bonus (whole seconds left x bonusPerSecond, never negative)
+// to counter 0 of the level and quest blocks, compares the level score with the
+// score table, and records and saves each new best ("Ti.bst", "Sc.bst" in
+// gameDataFolder) under playerName.
+LevelResults SummariseLevel(CCounterSet& counters, int level, const char* playerName, float clockSeconds,
+                            int32_t bonusPerSecond, CBestResults& times, CBestResults& scores,
+                            const std::string& gameDataFolder);

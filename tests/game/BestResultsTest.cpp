@@ -1,6 +1,9 @@
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "game/BestResults.h"
+#include "game/CounterBlock.h"
 #include "SaveTestUtil.h"
 
 namespace {
@@ -160,6 +163,98 @@ TEST_F(BestResultsFile, BrokenFilesAreLoggedAndGiveLinearDefaults)
         EXPECT_EQ(t.names[0], c.firstName); // names read before the damage stay
         EXPECT_EQ(LogContents(), " Error loading " + path + " \n");
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(LevelSummary, TimeTexts)
+{
+    const struct
+    {
+        int32_t seconds;
+        const char* text;
+    } cases[] = {{125, "2:05"}, {59, "0:59"}, {0, "0:00"}, {3600, "60:00"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatMinutesSeconds(c.seconds), c.text);
+}
+
+class LevelSummaryFile : public SaveFolderTest
+{
+protected:
+    void SetUp() override
+    {
+        SaveFolderTest::SetUp();
+        times.SetLinearDefaults(15, 1215);
+        scores.SetScoreDefaults();
+    }
+    LevelResults Run(float levelTime, int32_t levelScore, float clock)
+    {
+        counters = CCounterSet();
+        counters.AddFloatToBoth(levelTime, kCounterTime);
+        counters.AddToBoth(levelScore, kCounterScore);
+        counters.second.AddInt(100000, kCounterScore);
+        counters.AddToBoth(7, kCounterBestCombo);
+        counters.AddToBoth(30, kCounterTokens);
+        counters.second.AddInt(5, kCounterTokens);
+        return SummariseLevel(counters, 1, "Wren", clock, 50, times, scores, m_dir + "/");
+    }
+
+    CBestResults times{41};
+    CBestResults scores{41};
+    CCounterSet counters;
+};
+
+TEST_F(LevelSummaryFile, NewBestTimeAndScoreAreRecordedAndSaved)
+{
+    const LevelResults r = Run(14.9f, 19000, 30.7f);
+    EXPECT_EQ(r.levelSeconds, 14);
+    EXPECT_EQ(r.timeText, "0:14");
+    EXPECT_TRUE(r.newBestTime);
+    EXPECT_EQ(r.bestTimeText, "0:14");
+    EXPECT_EQ(r.bestTimeName, "Wren");
+
+    // 30 whole seconds left at 50 points each.
+    EXPECT_EQ(r.secondsLeft, 30);
+    EXPECT_EQ(r.timeBonus, 1500);
+    EXPECT_EQ(r.levelScore, 19000);
+    EXPECT_EQ(r.levelScoreText, "19000");
+    EXPECT_EQ(r.questScore, 119000);
+    EXPECT_EQ(counters.third.GetInt(kCounterScore), 20500);
+    EXPECT_EQ(counters.second.GetInt(kCounterScore), 120500);
+    EXPECT_TRUE(r.newBestScore); // 20500 with the bonus beats 20000
+    EXPECT_EQ(r.bestScoreText, "20500");
+
+    EXPECT_EQ(r.rows[0][0], 7);
+    EXPECT_EQ(r.rows[1][0], 30);
+    EXPECT_EQ(r.rows[1][1], 35);
+
+    CBestResults saved(41);
+    ASSERT_TRUE(saved.Load(Path("Ti.bst").c_str()));
+    EXPECT_EQ(saved.GetValue(1), 14);
+    ASSERT_TRUE(saved.Load(Path("Sc.bst").c_str()));
+    EXPECT_EQ(saved.GetValue(1), 20500);
+    EXPECT_EQ(saved.GetName(1), "Wren");
+}
+
+TEST_F(LevelSummaryFile, EqualResultsAreNoNewBestAndNothingIsSaved)
+{
+    const LevelResults r = Run(15.5f, 20000, -3.0f);
+    EXPECT_EQ(r.levelSeconds, 15);
+    EXPECT_FALSE(r.newBestTime);
+    EXPECT_EQ(r.timeBonus, 0); // a clock below zero pays nothing
+    EXPECT_FALSE(r.newBestScore);
+    EXPECT_EQ(r.bestTimeText, "0:15");
+    EXPECT_EQ(r.bestScoreName, "expert");
+    EXPECT_TRUE(FilesInFolder().empty());
+}
+
+TEST_F(LevelSummaryFile, ClockThatIsNotANumberPaysNothing)
+{
+    const LevelResults r = Run(125.9f, 0, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(r.timeText, "2:05");
+    EXPECT_EQ(r.timeBonus, 0);
 }
 
 } // namespace
