@@ -384,6 +384,23 @@ TEST_F(Win32Messages, RestoringAMinimisedWindowWakesGetMessage)
     EXPECT_EQ(msg.hwnd, hwnd);
 }
 
+TEST_F(Win32Messages, CursorPositionRoundTripsThroughScreenCoordinates)
+{
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SDL_WarpMouseInWindow(platform::SdlWindowOf(hwnd), 100, 50);
+    Drain();
+    POINT p{};
+    ASSERT_TRUE(GetCursorPos(&p));
+    ASSERT_TRUE(ScreenToClient(hwnd, &p));
+    EXPECT_EQ(p.x, 100);
+    EXPECT_EQ(p.y, 50);
+    ASSERT_TRUE(ClientToScreen(hwnd, &p));
+    POINT screen{};
+    GetCursorPos(&screen);
+    EXPECT_EQ(p.x, screen.x);
+    EXPECT_EQ(p.y, screen.y);
+}
+
 TEST_F(Win32Messages, GeometryAndStyleWord)
 {
     RECT client{}, outer{};
@@ -440,6 +457,15 @@ TEST_F(Win32Messages, FullScreenKeepsTheBackBufferAsTheClientArea)
     EXPECT_EQ(got[1].message, WM_LBUTTONDOWN);
     EXPECT_EQ(LOWORD(got[1].lParam), backW / 2);
     EXPECT_EQ(HIWORD(got[1].lParam), backH / 2);
+
+    // The polled cursor maps the same way.
+    SDL_WarpMouseInWindow(platform::SdlWindowOf(hwnd), desktop.w / 2, desktop.h / 2);
+    Drain();
+    POINT p{};
+    ASSERT_TRUE(GetCursorPos(&p));
+    ASSERT_TRUE(ScreenToClient(hwnd, &p));
+    EXPECT_EQ(p.x, backW / 2);
+    EXPECT_EQ(p.y, backH / 2);
 
     // Back to a window of the back buffer's size.
     ASSERT_TRUE(platform::SetBackBufferMode(hwnd, 640, 480, false));
