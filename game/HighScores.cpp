@@ -298,6 +298,15 @@ int CHiscoresTable::Insert(int32_t score, const char* name, const GUID& id)
     return pos;
 }
 
+int CHiscoresTable::PlaceOf(int32_t score, const GUID* own) const
+{
+    int above = 0;
+    for (int i = 0; i < count; ++i)
+        if (scores[i] >= score && !(own && GuidEquals(ids[i], *own)))
+            ++above;
+    return above + 1;
+}
+
 void CHiscoresTable::GetName(int index, char* out) const
 {
     if (index < 0 || index >= count)

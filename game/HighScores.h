@@ -45,6 +45,11 @@ public:
     // or count when the score did not enter.
     int Insert(int32_t score, const char* name, const GUID& id);
 
+    // The 1-based place a quest score holds: one more than the entries scoring at
+    // least as much. The entry of the quest run `own` (when given) is the same
+    // holder and does not count against it.
+    int PlaceOf(int32_t score, const GUID* own = nullptr) const;
+
     // Copies the name field (name-width bytes, blanks included) and a zero;
     // `out` holds at least name width + 1 bytes. An index outside gives "".
     void GetName(int index, char* out) const;

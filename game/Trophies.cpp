@@ -206,6 +206,15 @@ void CTrophies::QueueAward(int32_t trophy, int32_t level)
     pending.push_back({trophy, level});
 }
 
+bool CTrophies::CheckAward(uint32_t trophy, int32_t value)
+{
+    int32_t level = GetAwardLevel(trophy, value);
+    if (level <= 0)
+        return false;
+    QueueAward(static_cast<int32_t>(trophy), level);
+    return true;
+}
+
 void CTrophies::ApplyPending()
 {
     for (const TrophyAward& award : pending)

@@ -42,6 +42,9 @@ public:
     int32_t GetAwardLevel(uint32_t trophy, int32_t value) const;
     // One waiting entry per trophy; a later award raises it to the higher level.
     void QueueAward(int32_t trophy, int32_t level);
+    // GetAwardLevel, and QueueAward when it earns something; true when queued.
+    // The game's level-end and in-play checks are runs of this.
+    bool CheckAward(uint32_t trophy, int32_t value);
     // Applies every waiting award at once (the screen's animation is cut short).
     void ApplyPending();
 

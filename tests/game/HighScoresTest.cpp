@@ -261,3 +261,21 @@ TEST(HighScores, ValidNameCharacters)
 }
 
 } // namespace
+
+namespace {
+
+TEST(HighScores, PlaceOfAQuestScore)
+{
+    CHiscoresTable t = KnownTable(); // 10000, 9000, ..., 1000; ids 1..10
+    EXPECT_EQ(t.PlaceOf(20000), 1);
+    EXPECT_EQ(t.PlaceOf(10000), 2);  // ties count against the newcomer
+    EXPECT_EQ(t.PlaceOf(9500), 2);
+    EXPECT_EQ(t.PlaceOf(500), 11);
+    // Once the run's own score stands in the table it does not push the run down.
+    t.Insert(12000, "Wren", MakeId(99));
+    EXPECT_EQ(t.PlaceOf(12000), 2);
+    const GUID own = MakeId(99);
+    EXPECT_EQ(t.PlaceOf(12000, &own), 1);
+}
+
+} // namespace

@@ -239,3 +239,20 @@ TEST_F(TrophiesFile, SettingsFromSkinOrDefaults)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Trophies, CheckAwardQueuesOnlyWhatIsEarned)
+{
+    CTrophies t;
+    t.levels[2] = 1;
+    EXPECT_FALSE(t.CheckAward(2, 9));   // combo 9 at level 1: nothing new
+    EXPECT_TRUE(t.CheckAward(2, 12));   // level 2
+    EXPECT_TRUE(t.CheckAward(2, 15));   // raises the waiting award to 3
+    EXPECT_FALSE(t.CheckAward(9, 100));
+    ASSERT_EQ(t.pending.size(), 1u);
+    EXPECT_EQ(t.pending[0].level, 3);
+    EXPECT_EQ(t.levels[2], 1);          // not earned until the award is played
+}
+
+} // namespace
