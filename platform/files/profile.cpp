@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -120,23 +121,61 @@ DWORD CopyOut(const std::string& value, LPSTR out, DWORD size)
     return DWORD(n);
 }
 
+std::string_view TrimView(std::string_view s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool SameAsciiView(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+    {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = char(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = char(y - 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// One pass over the file without copying lines: tuning files are read key by
+// key, so this runs hundreds of times at start-up.
 bool FindValue(const std::string& data, const std::string& section, const std::string& key, std::string& value)
 {
+    const std::string_view all(data);
     bool inSection = false;
-    for (const Line& l : SplitLines(data))
+    size_t start = 0;
+    while (start < all.size())
     {
-        std::string name;
-        if (SectionOf(l.text, name))
+        size_t nl = all.find('\n', start);
+        if (nl == std::string_view::npos)
+            nl = all.size();
+        std::string_view line = TrimView(all.substr(start, nl - start));
+        start = nl + 1;
+        if (!line.empty() && line[0] == '[')
         {
-            inSection = SameAscii(name, section);
+            size_t close = line.find(']');
+            std::string_view name = TrimView(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
+            inSection = SameAsciiView(name, section);
             continue;
         }
-        std::string k, v;
-        if (inSection && KeyOf(l.text, k, &v) && SameAscii(k, key))
-        {
-            value = Unquote(v);
-            return true;
-        }
+        if (!inSection)
+            continue;
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos || !SameAsciiView(TrimView(line.substr(0, eq)), key))
+            continue;
+        value = Unquote(std::string(TrimView(line.substr(eq + 1))));
+        return true;
     }
     return false;
 }
