@@ -129,6 +129,10 @@ inline HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) { return LoadCursorA(
 #define SC_KEYMENU 0xF100u
 #define SC_MONITORPOWER 0xF170u
 
+// Mouse-message wParam: the buttons held.
+#define MK_LBUTTON 0x0001u
+#define MK_RBUTTON 0x0002u
+
 #define PM_NOREMOVE 0x0000u
 #define PM_REMOVE 0x0001u
 
@@ -207,8 +211,11 @@ BOOL ClientToScreen(HWND hwnd, POINT* point);
 #define ERROR_SUCCESS 0u
 #define ERROR_FILE_NOT_FOUND 2u
 #define ERROR_ACCESS_DENIED 5u
+#define ERROR_INVALID_HANDLE 6u
 #define ERROR_INVALID_PARAMETER 87u
 #define ERROR_ALREADY_EXISTS 183u
+#define ERROR_INVALID_WINDOW_HANDLE 1400u
+#define ERROR_CLASS_ALREADY_EXISTS 1410u
 
 struct SECURITY_ATTRIBUTES
 {

@@ -14,10 +14,7 @@ namespace {
 std::deque<MSG> g_queue;
 bool g_quitPending = false;
 int g_quitCode = 0;
-Uint32 g_mouseButtons = 0;  // MK_LBUTTON 1, MK_RBUTTON 2
-
-const WPARAM kMkLButton = 0x0001;
-const WPARAM kMkRButton = 0x0002;
+WPARAM g_mouseButtons = 0;  // MK_ flags of the buttons held
 
 void Push(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -105,12 +102,12 @@ void TranslateButton(HWND hwnd, const SDL_MouseButtonEvent& button)
     if (button.button == SDL_BUTTON_LEFT)
     {
         message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-        flag = kMkLButton;
+        flag = MK_LBUTTON;
     }
     else if (button.button == SDL_BUTTON_RIGHT)
     {
         message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-        flag = kMkRButton;
+        flag = MK_RBUTTON;
     }
     else
     {
@@ -278,7 +275,7 @@ BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (hwnd && !platform::LiveWindow(hwnd))
     {
-        SetLastError(1400);  // invalid window handle
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     if (!hwnd && message == WM_QUIT)

@@ -171,7 +171,7 @@ BOOL CloseHandle(HANDLE handle)
         all.erase(it);
         return TRUE;
     }
-    SetLastError(6);  // invalid handle
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
 }
 

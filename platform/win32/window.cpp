@@ -87,7 +87,7 @@ ATOM RegisterClassA(const WNDCLASSA* wc)
     std::string key = LowerAscii(wc->lpszClassName);
     if (Classes().count(key))
     {
-        SetLastError(1410);  // the class already exists
+        SetLastError(ERROR_CLASS_ALREADY_EXISTS);
         return 0;
     }
     WindowClass cls;

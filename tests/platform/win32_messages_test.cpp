@@ -277,13 +277,13 @@ TEST_F(Win32Messages, MouseButtonsComeAfterSetCursorWithPackedCoordinates)
     } expected[] = {
         {WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), HTCLIENT | (WM_MOUSEMOVE << 16)},
         {WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), HTCLIENT | (WM_LBUTTONDOWN << 16)},
-        {WM_LBUTTONDOWN, 0x0001, 100 | (200 << 16)},
+        {WM_LBUTTONDOWN, MK_LBUTTON, 100 | (200 << 16)},
         {WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), HTCLIENT | (WM_RBUTTONDOWN << 16)},
-        {WM_RBUTTONDOWN, 0x0003, 639 | (479 << 16)},
+        {WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 639 | (479 << 16)},
         {WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), HTCLIENT | (WM_LBUTTONUP << 16)},
-        {WM_LBUTTONUP, 0x0002, 101 | (201 << 16)},
+        {WM_LBUTTONUP, MK_RBUTTON, 101 | (201 << 16)},
         {WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), HTCLIENT | (WM_RBUTTONUP << 16)},
-        {WM_RBUTTONUP, 0x0000, 0},
+        {WM_RBUTTONUP, 0, 0},
     };
     std::vector<MSG> got = Drain();
     ASSERT_EQ(got.size(), std::size(expected));
