@@ -42,8 +42,6 @@ const int32_t kShopLevelMin = -1;
 const int32_t kShopLevelMax = 4;
 const int32_t kGemCountMax = 1000;
 
-bool Finite(float f) { return std::isfinite(f); }
-
 int32_t Clamp(int32_t v, int32_t low, int32_t high)
 {
     return v < low ? low : (v > high ? high : v);
@@ -157,13 +155,16 @@ CQuestSave::Error CQuestSave::Parse(CByteReader& in)
         return kErrorCorrupt;
     if (hardMode < 0 || level < 1 || level > 1000 || lives < 0 || lives > 1000 || starCount < 0)
         return kErrorCorrupt;
-    // Floats that the game counts with or converts to whole numbers.
-    if (!Finite(remainingTime) || !Finite(nextWarning) || !Finite(sandLevel) || !std::isfinite(sandFall) ||
-        !Finite(adviserTime))
-        return kErrorCorrupt;
-    for (const CCounterBlock* block : {&counters.first, &counters.second, &counters.third})
-        if (!Finite(block->GetFloat(kCounterTime)))
-            return kErrorCorrupt;
+    // Floats that the game counts with or converts to whole numbers: a value that is
+    // not a number (a bug elsewhere, or damage) becomes 0 rather than costing the quest.
+    for (float* f : {&remainingTime, &nextWarning, &sandLevel, &adviserTime})
+        if (!std::isfinite(*f))
+            *f = 0.0f;
+    if (!std::isfinite(sandFall))
+        sandFall = 0.0;
+    for (CCounterBlock* block : {&counters.first, &counters.second, &counters.third})
+        if (!std::isfinite(block->GetFloat(kCounterTime)))
+            block->SetFloat(0.0f, kCounterTime);
     // Values that drive loops or pick an item are kept where the game can use them.
     gemsToCollect = Clamp(gemsToCollect, 0, kGemCountMax);
     gemsToPlace = Clamp(gemsToPlace, 0, kGemCountMax);

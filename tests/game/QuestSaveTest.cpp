@@ -245,9 +245,6 @@ TEST_F(QuestSaveFile, DamagedFilesAreRefusedAndTheLiveRecordStays)
         {"lives -1", 168, uint32_t(-1) ^ kFieldMask, CQuestSave::kErrorCorrupt},
         {"lives 1001", 168, 1001 ^ kFieldMask, CQuestSave::kErrorCorrupt},
         {"negative star count", 184, uint32_t(-2), CQuestSave::kErrorCorrupt},
-        {"remaining time NaN", 160, 0x7FC00000u, CQuestSave::kErrorCorrupt},
-        {"adviser time infinite", 196, 0x7F800000u, CQuestSave::kErrorCorrupt},
-        {"level time NaN", 80, 0x7FC00000u ^ kCounterMask, CQuestSave::kErrorCorrupt},
         {"cell value 9", 208 + 4 * 10, 9, CQuestSave::kErrorCorrupt},
         {"cell value 0", 208, 0, CQuestSave::kErrorCorrupt},
         {"lock count -1", 208 + 256, uint32_t(-1), CQuestSave::kErrorCorrupt},
@@ -294,6 +291,11 @@ TEST_F(QuestSaveFile, AcceptedLimitsAndClampedValues)
     PutU32(bytes, 192, 5000 ^ kFieldMask);          // gem count far too high
     PutU32(bytes, 200, 9);                          // no such totem
     PutU32(bytes, 204, 7);                          // shield flag as a plain truth value
+    PutU32(bytes, 160, 0x7FC00000u);                // remaining time NaN
+    PutU32(bytes, 196, 0x7F800000u);                // adviser time infinite
+    PutU32(bytes, 80, 0xFFC00000u ^ kCounterMask);  // level time NaN
+    const double inf = std::numeric_limits<double>::infinity();
+    std::memcpy(&bytes[176], &inf, 8);              // sand fall infinite
     CQuestSave r;
     ASSERT_TRUE(r.FromBytes(bytes.data(), bytes.size()));
     EXPECT_EQ(r.level, 1000);
@@ -302,6 +304,11 @@ TEST_F(QuestSaveFile, AcceptedLimitsAndClampedValues)
     EXPECT_EQ(r.gemsToPlace, 1000);
     EXPECT_EQ(r.totemIndex, -1);
     EXPECT_EQ(r.totemShield, 1);
+    EXPECT_EQ(r.remainingTime, 0.0f);
+    EXPECT_EQ(r.adviserTime, 0.0f);
+    EXPECT_EQ(r.counters.third.GetFloat(kCounterTime), 0.0f);
+    EXPECT_EQ(r.sandFall, 0.0);
+    EXPECT_EQ(r.nextWarning, 15.0f); // untouched neighbours
 }
 
 TEST_F(QuestSaveFile, TruncatedFilesAreShortReads)
@@ -338,6 +345,8 @@ TEST_F(QuestSaveFile, EveryFlippedByteLoadsOrFailsCleanly)
             EXPECT_EQ(r.status, CQuestSave::kStatusUnsaved);
             EXPECT_TRUE(r.level >= 1 && r.level <= 1000);
             EXPECT_TRUE(r.totemIndex >= -1 && r.totemIndex <= 6);
+            EXPECT_TRUE(std::isfinite(r.remainingTime) && std::isfinite(r.sandFall) &&
+                        std::isfinite(r.counters.third.GetFloat(kCounterTime)));
         }
         else
         {

@@ -1,5 +1,6 @@
 #include "SaveFuzzers.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -33,6 +34,17 @@ int FuzzQuestSave(const uint8_t* data, size_t size)
         return 0;
     }
     Require(record.status == CQuestSave::kStatusUnsaved, "good load sets status 2");
+    Require(record.level >= 1 && record.level <= 1000 && record.lives >= 0 && record.lives <= 1000,
+            "level and lives in range");
+    Require(std::isfinite(record.remainingTime) && std::isfinite(record.nextWarning) &&
+                std::isfinite(record.sandLevel) && std::isfinite(record.sandFall) &&
+                std::isfinite(record.adviserTime) && std::isfinite(record.counters.first.GetFloat(kCounterTime)) &&
+                std::isfinite(record.counters.second.GetFloat(kCounterTime)) &&
+                std::isfinite(record.counters.third.GetFloat(kCounterTime)),
+            "every float a number");
+    Require(record.gemsToCollect >= 0 && record.gemsToPlace >= 0 && record.totemIndex >= -1 &&
+                record.totemIndex <= 6,
+            "counts and indices usable");
     const std::vector<uint8_t> saved = record.ToBytes();
     CQuestSave again;
     Require(again.FromBytes(saved.data(), saved.size()), "a loaded quest saves loadable");
