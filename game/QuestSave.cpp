@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "engine/Log.h"
 #include "game/ByteStream.h"
+#include "platform/crt.h"
 
 namespace {
 
@@ -114,12 +116,37 @@ std::vector<uint8_t> CQuestSave::ToBytes() const
     return out.Data();
 }
 
+namespace {
+
+// True when the folder that is to hold `path` exists (the current one when the
+// path names none).
+bool FolderExists(const char* path)
+{
+    std::string folder(path);
+    size_t cut = folder.find_last_of("\\/");
+    if (cut == std::string::npos)
+        return true;
+    folder.erase(cut);
+    if (folder.empty())
+        return true;
+    crt::_finddata_t data;
+    intptr_t handle = crt::_findfirst((folder + "\\*.*").c_str(), &data);
+    if (handle == -1)
+        return false;
+    crt::_findclose(handle);
+    return true;
+}
+
+} // namespace
+
 bool CQuestSave::Save(const char* path)
 {
     std::vector<uint8_t> bytes = ToBytes();
     if (!WriteWholeFile(path, bytes))
     {
-        LogText("Error. Unable to save file");
+        // A missing folder is a file that cannot be opened; anything else failed
+        // while writing.
+        LogText(FolderExists(path) ? "Error. Unable to save file" : "Error. Unable to open (save) file");
         LogText(path);
         LogText("\n");
         return false;

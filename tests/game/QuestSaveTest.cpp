@@ -421,11 +421,13 @@ TEST_F(QuestSaveFile, FailedSaveIsReportedAndKeepsTheOldFile)
     CQuestSave r = SampleRecord(1, 0);
     const std::string bad = Path("missing/Quest.sav");
     EXPECT_FALSE(r.Save(bad.c_str()));
-    EXPECT_EQ(LogContents(), " Error. Unable to save file " + bad + " \n");
+    EXPECT_EQ(LogContents(), " Error. Unable to open (save) file " + bad + " \n");
 
     // A directory in the way of the file: the write fails, nothing else changes.
+    ResetLog();
     std::filesystem::create_directory(Path("Blocked.sav"));
     EXPECT_FALSE(r.Save(Path("Blocked.sav").c_str()));
+    EXPECT_EQ(LogContents(), " Error. Unable to save file " + Path("Blocked.sav") + " \n");
     EXPECT_TRUE(std::filesystem::is_directory(Path("Blocked.sav")));
     EXPECT_EQ(ReadBytes(path), before);
 }

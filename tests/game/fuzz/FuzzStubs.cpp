@@ -33,6 +33,10 @@ FILE* fopen(const char*, const char*) { return nullptr; }
 
 bool WriteFileAtomic(const char*, const void*, size_t) { return false; }
 
+intptr_t _findfirst(const char*, _finddata_t*) { return -1; }
+
+int _findclose(intptr_t) { return 0; }
+
 } // namespace crt
 
 float ReadIniFloat(const char*, const char*, const char*, const char*) { return 0.0f; }
