@@ -59,23 +59,23 @@ bool CTrophies::LoadDescriptions(const char* path)
     FILE* f = crt::fopen(path, "r");
     if (!f)
         return false;
-    // Reads of at most 4094 characters: a longer line arrives in pieces.
-    char piece[4095];
-    bool ok = std::fgets(piece, sizeof(piece), f) != nullptr; // header line
+    // Reads of at most 4094 characters: a longer line arrives in chunks.
+    char chunk[4095];
+    bool ok = std::fgets(chunk, sizeof(chunk), f) != nullptr; // header line
     for (int t = 0; t < kTrophyCount && ok; ++t)
         for (int level = 0; level < kMaxLevels[t] && ok; ++level)
         {
             std::string text;
             for (;;)
             {
-                if (!std::fgets(piece, sizeof(piece), f))
+                if (!std::fgets(chunk, sizeof(chunk), f))
                 {
                     ok = false;
                     break;
                 }
-                if (piece[0] == '#')
+                if (chunk[0] == '#')
                     break;
-                text += piece;
+                text += chunk;
             }
             descriptions[t][level] = text;
         }

@@ -1,4 +1,4 @@
-// Shared pieces of the persistence tests: a private temporary folder per test with
+// Shared helpers of the persistence tests: a private temporary folder per test with
 // the log redirected into it, and little-endian peeks into byte buffers.
 #pragma once
 

@@ -173,9 +173,9 @@ TEST_F(TrophiesFile, DescriptionsKeepLineBreaks)
     EXPECT_EQ(LogContents(), "");
 }
 
-TEST_F(TrophiesFile, LongLinesArriveInPieces)
+TEST_F(TrophiesFile, LongLinesArriveInChunks)
 {
-    // A 4094-character piece ends the line's first read; the rest starts with '#'
+    // A 4094-character chunk ends the line's first read; the rest starts with '#'
     // and so closes the text.
     std::string text = "header\n" + std::string(4094, 'a') + "# rest\n";
     for (int i = 1; i < 24; ++i)
