@@ -56,6 +56,8 @@ public:
     int32_t GetScore(int index) const;
     const GUID& GetId(int index) const;
 
+    // The shape of the table; the arrays are sized from it at construction and by
+    // Load, so it is not changed in between.
     int32_t count = 10;
     int32_t nameWidth = 12;
     int32_t thirdWord = 6;
