@@ -37,8 +37,9 @@ SDL_Rect PresentRect(HWND hwnd);
 // scaled and centred (identity when the sizes match). Points on the bars fall outside.
 SDL_Point WindowToBackBuffer(int winW, int winH, int backW, int backH, int x, int y);
 
-// The device cursor: an SDL colour cursor owned by the caller (NULL forgets it), and its
-// visibility. While shown it wins over the system arrow.
+// The device cursor: an SDL colour cursor owned by the caller (NULL forgets it; hand over
+// the new one before freeing the old), and its visibility. While shown it wins over the
+// system arrow.
 void SetDeviceCursor(SDL_Cursor* cursor);
 void ShowDeviceCursor(bool show);
 
