@@ -102,6 +102,8 @@ void CThunderboltParticleSystem::Retarget(float x, float y, float z, float start
         LayOut(1.0f);
 }
 
+void CThunderboltParticleSystem::MoveTo(float x, float y, float z) { origin = V(x, y, z); }
+
 void CThunderboltParticleSystem::MoveBy(float dx, float dy, float dz)
 {
     CParticleSystemOf<CThunderbolt>::MoveBy(dx, dy, dz);

@@ -29,8 +29,9 @@ public:
     void Retarget(float x, float y, float z, float startAxisX, float startAxisY,
                   float startAxisZ, float startSpread, float targetX, float targetY,
                   float targetZ, float endAxisX, float endAxisY, float endAxisZ, float endSpread);
-    // The same move under the name the board and the totems call it by.
-    using CParticleSystem::MoveTo;
+    // Moves only the start of the bolts; the target stays.
+    void MoveTo(float x, float y, float z) override;
+    // The same move as Retarget under the name the board and the totems call it by.
     void MoveTo(float x, float y, float z, float startAxisX, float startAxisY, float startAxisZ,
                 float startSpread, float targetX, float targetY, float targetZ, float endAxisX,
                 float endAxisY, float endAxisZ, float endSpread)

@@ -260,7 +260,17 @@ TEST(Thunderbolt, BoltsBetweenTheAreasForTheirDuration)
     bolt->Retarget(0, 50.0f, 0, 1, 0, 0, 0.0f, 0, 60.0f, 0, 1, 0, 0, 0.0f);
     EXPECT_EQ(bolt->particles[0].jitter.y, 50.0f);
     EXPECT_EQ(bolt->particles[4].jitter.y, 60.0f);
-    EXPECT_EQ(bolt->Update(0.5f), 1);
+    // A plain move shifts where the bolts start; they reach the new start next update.
+    CParticleSystem& asSystem = *bolt;
+    asSystem.MoveTo(0, -50.0f, 0);
+    EXPECT_EQ(bolt->Update(0.25f), 1);
+    EXPECT_EQ(bolt->particles[0].jitter.y, -50.0f);
+    EXPECT_EQ(bolt->particles[4].jitter.y, 60.0f);
+    // Moving by an offset moves both ends.
+    bolt->MoveBy(0, 10.0f, 0);
+    EXPECT_EQ(bolt->particles[0].jitter.y, -40.0f);
+    EXPECT_EQ(bolt->target.y, 70.0f);
+    EXPECT_EQ(bolt->Update(0.25f), 1);
     EXPECT_EQ(bolt->Update(0.25f), 0); // duration reached
 }
 
