@@ -13,7 +13,9 @@ class SpriteSetTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        path = (std::filesystem::temp_directory_path() / "orb_sprite_set.cfg").string();
+        // One file per test: ctest runs the tests side by side.
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        path = (std::filesystem::temp_directory_path() / ("orb_sprite_set_" + name + ".cfg")).string();
         std::ofstream(path) << "[Light]\n"
                                "LightSpritesCount=3\n"
                                "LightSprite0=0 0 0 256 256\n"
