@@ -59,33 +59,77 @@ int CMatchGrid::RunLength(int row, int column, int dRow, int dColumn) const {
 }
 
 void CMatchGrid::Snapshot() const {
-    m_stride = width + 2;
-    const size_t size = static_cast<size_t>(m_stride) * static_cast<size_t>(height + 2);
-    if (m_flat.size() != size)
+    m_stride = width + 2 * kFrame;
+    const size_t size = static_cast<size_t>(m_stride) * static_cast<size_t>(height + 2 * kFrame);
+    if (m_flat.size() != size) {
         m_flat.assign(size, kEmpty);
+        m_mag.assign(size, 0u);
+    }
+    bool inertLocked = false;
     for (int r = 0; r < height; ++r) {
-        int32_t* dst = &m_flat[static_cast<size_t>(Index(r, 0))];
+        const size_t first = static_cast<size_t>(Index(r, 0));
+        int32_t* dst = &m_flat[first];
+        uint32_t* mag = &m_mag[first];
         const std::vector<int32_t>* src = static_cast<size_t>(r) < rows.size() ? &rows[static_cast<size_t>(r)] : nullptr;
         const int have = src ? static_cast<int>(std::min<size_t>(src->size(), static_cast<size_t>(width))) : 0;
-        for (int c = 0; c < have; ++c)
-            dst[c] = (*src)[static_cast<size_t>(c)];
-        for (int c = have; c < width; ++c)
+        for (int c = 0; c < have; ++c) {
+            const int32_t v = (*src)[static_cast<size_t>(c)];
+            dst[c] = v;
+            mag[c] = Magnitude(v);
+            inertLocked |= v <= -kFirstInert;
+        }
+        for (int c = have; c < width; ++c) {
             dst[c] = kEmpty;
+            mag[c] = 0u;
+        }
     }
+    m_inertLocked = inertLocked;
 }
 
 int CMatchGrid::FlatRun(int index, int step) const {
     // The frame of empty cells ends every run of a non-empty start value.
-    const uint32_t start = Magnitude(m_flat[static_cast<size_t>(index)]);
+    const uint32_t start = m_mag[static_cast<size_t>(index)];
     int count = 1;
-    for (int i = index + step; Magnitude(m_flat[static_cast<size_t>(i)]) == start; i += step)
+    for (int i = index + step; m_mag[static_cast<size_t>(i)] == start; i += step)
         ++count;
     return count;
+}
+
+// Lines of 3 on a grid without locked inert cells: every run of three equal
+// absolute values from 1 to 99 is a line, and no other run is. Counted without
+// branches, since a settled board has none.
+bool CMatchGrid::PlainHasLine3() const {
+    const uint32_t* m = m_mag.data();
+    const int s = m_stride;
+    unsigned found = 0;
+    for (int r = 0; r < height; ++r) {
+        const int first = Index(r, 0);
+        for (int i = first; i < first + width; ++i) {
+            const uint32_t v = m[i];
+            const unsigned ordinary = v - 1u < 99u;
+            found |= ordinary & (((m[i + 1] == v) & (m[i + 2] == v)) | ((m[i + s] == v) & (m[i + 2 * s] == v)));
+        }
+    }
+    return found != 0;
+}
+
+// One row or column of a grid without locked inert cells: three equal
+// absolute values from 1 to 99 side by side.
+bool CMatchGrid::PlainRunOf3(int first, int step, int count) const {
+    const uint32_t* m = m_mag.data();
+    unsigned found = 0;
+    for (int k = 0, i = first; k + 2 < count; ++k, i += step) {
+        const uint32_t v = m[i];
+        found |= (v - 1u < 99u) & (m[i + step] == v) & (m[i + 2 * step] == v);
+    }
+    return found != 0;
 }
 
 bool CMatchGrid::FlatHasLine(int n, bool diagonal) const {
     if (height < 1)
         return false;
+    if (n == 3 && !diagonal && !m_inertLocked)
+        return PlainHasLine3();
     const int need = std::max(n, 1);
     for (int r = 0; r < height; ++r) {
         for (int c = 0; c < width; ++c) {
@@ -93,14 +137,13 @@ bool CMatchGrid::FlatHasLine(int n, bool diagonal) const {
             const int32_t v = m_flat[static_cast<size_t>(i)];
             if (StartsNothing(v))
                 continue;
-            const uint32_t m = Magnitude(v);
-            if (c <= width - need && Magnitude(m_flat[static_cast<size_t>(i - 1)]) != m && FlatRun(i, 1) >= need)
+            const uint32_t m = m_mag[static_cast<size_t>(i)];
+            if (c <= width - need && m_mag[static_cast<size_t>(i - 1)] != m && FlatRun(i, 1) >= need)
                 return true;
-            if (r <= height - need && Magnitude(m_flat[static_cast<size_t>(i - m_stride)]) != m &&
-                FlatRun(i, m_stride) >= need)
+            if (r <= height - need && m_mag[static_cast<size_t>(i - m_stride)] != m && FlatRun(i, m_stride) >= need)
                 return true;
             if (diagonal && r <= height - need && c <= width - need &&
-                Magnitude(m_flat[static_cast<size_t>(i - m_stride - 1)]) != m && FlatRun(i, m_stride + 1) >= need)
+                m_mag[static_cast<size_t>(i - m_stride - 1)] != m && FlatRun(i, m_stride + 1) >= need)
                 return true;
         }
     }
@@ -118,9 +161,9 @@ int CMatchGrid::CountRuns(int first, int step, int count, int n) const {
     int k = 0;
     while (k < count) {
         const int32_t v = m_flat[static_cast<size_t>(first + k * step)];
-        const uint32_t m = Magnitude(v);
+        const uint32_t m = m_mag[static_cast<size_t>(first + k * step)];
         int len = 1;
-        while (k + len < count && Magnitude(m_flat[static_cast<size_t>(first + (k + len) * step)]) == m)
+        while (k + len < count && m_mag[static_cast<size_t>(first + (k + len) * step)] == m)
             ++len;
         if (!StartsNothing(v) && len >= need)
             ++runs;
@@ -133,10 +176,10 @@ bool CMatchGrid::RunThrough(int index, int n) const {
     const int32_t v = m_flat[static_cast<size_t>(index)];
     if (StartsNothing(v))
         return false;
-    const uint32_t m = Magnitude(v);
+    const uint32_t m = m_mag[static_cast<size_t>(index)];
     auto walk = [&](int step) {
         int count = 0;
-        for (int i = index + step; Magnitude(m_flat[static_cast<size_t>(i)]) == m; i += step)
+        for (int i = index + step; m_mag[static_cast<size_t>(i)] == m; i += step)
             ++count;
         return count;
     };
@@ -145,11 +188,16 @@ bool CMatchGrid::RunThrough(int index, int n) const {
     return 1 + walk(-m_stride) + walk(m_stride) >= n;
 }
 
-bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, bool diagonal, bool gridHasLine) {
+void CMatchGrid::SwapCells(int index1, int index2) {
+    std::swap(m_flat[static_cast<size_t>(index1)], m_flat[static_cast<size_t>(index2)]);
+    std::swap(m_mag[static_cast<size_t>(index1)], m_mag[static_cast<size_t>(index2)]);
+}
+
+inline bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, bool diagonal, bool gridHasLine) {
     const int i1 = Index(r1, c1);
     const int i2 = Index(r2, c2);
-    int32_t& a = m_flat[static_cast<size_t>(i1)];
-    int32_t& b = m_flat[static_cast<size_t>(i2)];
+    const int32_t a = m_flat[static_cast<size_t>(i1)];
+    const int32_t b = m_flat[static_cast<size_t>(i2)];
     if (a == b)
         return gridHasLine;  // nothing changes
     const int need = std::max(n, 1);
@@ -157,9 +205,9 @@ bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, bool diago
 
     bool found = false;
     if (diagonal) {
-        std::swap(a, b);
+        SwapCells(i1, i2);
         found = FlatHasLine(n, true);
-        std::swap(a, b);
+        SwapCells(i1, i2);
         return found;
     }
     if (gridHasLine) {
@@ -170,8 +218,16 @@ bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, bool diago
         if (m_rowsWithRuns > touchedRows || m_columnsWithRuns > touchedColumns)
             return true;
     }
-    std::swap(a, b);
-    if (gridHasLine || m_inertLocked) {
+    SwapCells(i1, i2);
+    if (gridHasLine && !m_inertLocked && need == 3) {
+        // Look at the touched rows and columns again.
+        if (horizontal)
+            found = PlainRunOf3(Index(r1, 0), 1, width) | PlainRunOf3(Index(0, c1), m_stride, height) |
+                    PlainRunOf3(Index(0, c2), m_stride, height);
+        else
+            found = PlainRunOf3(Index(0, c1), m_stride, height) | PlainRunOf3(Index(r1, 0), 1, width) |
+                    PlainRunOf3(Index(r2, 0), 1, width);
+    } else if (gridHasLine || m_inertLocked) {
         // Exact: count the runs of the touched rows and columns again.
         if (horizontal)
             found = CountRowRuns(r1, need) > 0 || CountColumnRuns(c1, need) > 0 || CountColumnRuns(c2, need) > 0;
@@ -182,21 +238,59 @@ bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, bool diago
         // through one of the two exchanged cells.
         found = RunThrough(i1, need) || RunThrough(i2, need);
     }
-    std::swap(a, b);
+    SwapCells(i1, i2);
     return found;
+}
+
+// The settled board's case: no line yet, no locked inert cell, lines of 3.
+// A new line must then run through one of the two exchanged cells, with the
+// value that moved in (below 100), and the cell it came from now holds the
+// other value; so each exchange is a handful of comparisons with the cells
+// around, made without branches and without touching the grid.
+template <typename Visit>
+void CMatchGrid::ForEachPlainSwap3(Visit&& visit) {
+    const uint32_t* m = m_mag.data();
+    const int32_t* f = m_flat.data();
+    const int s = m_stride;
+    auto across = [m](int i, uint32_t v) {  // i is the end or the middle of three across
+        return ((m[i - 1] == v) & ((m[i - 2] == v) | (m[i + 1] == v))) | ((m[i + 1] == v) & (m[i + 2] == v));
+    };
+    auto down = [m, s](int i, uint32_t v) {  // the same down the column
+        return ((m[i - s] == v) & ((m[i - 2 * s] == v) | (m[i + s] == v))) | ((m[i + s] == v) & (m[i + 2 * s] == v));
+    };
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c) {
+            const int i = Index(r, c);
+            if (f[i] < 1)
+                continue;
+            const uint32_t a = m[i];
+            const unsigned aLines = a < static_cast<uint32_t>(kFirstInert);
+            if (c < width - 1 && f[i + 1] >= 1) {
+                const int j = i + 1;
+                const uint32_t b = m[j];
+                const unsigned bLines = b < static_cast<uint32_t>(kFirstInert);
+                const unsigned toLeft = bLines & (((m[i - 1] == b) & (m[i - 2] == b)) | down(i, b));
+                const unsigned toRight = aLines & (((m[j + 1] == a) & (m[j + 2] == a)) | down(j, a));
+                if (((a != b) & (toLeft | toRight)) && !visit(CSwapMove{c, r, c + 1, r}))
+                    return;
+            }
+            if (r < height - 1 && f[i + s] >= 1) {
+                const int j = i + s;
+                const uint32_t b = m[j];
+                const unsigned bLines = b < static_cast<uint32_t>(kFirstInert);
+                const unsigned up = bLines & (((m[i - s] == b) & (m[i - 2 * s] == b)) | across(i, b));
+                const unsigned below = aLines & (((m[j + s] == a) & (m[j + 2 * s] == a)) | across(j, a));
+                if (((a != b) & (up | below)) && !visit(CSwapMove{c, r, c, r + 1}))
+                    return;
+            }
+        }
+    }
 }
 
 template <typename Visit>
 void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
     Snapshot();
     const bool gridHasLine = FlatHasLine(n, diagonal);
-    m_inertLocked = false;
-    for (int r = 0; r < height && !m_inertLocked; ++r)
-        for (int c = 0; c < width; ++c)
-            if (At(r, c) <= -kFirstInert) {
-                m_inertLocked = true;
-                break;
-            }
     if (gridHasLine && !diagonal) {
         m_rowRuns.assign(static_cast<size_t>(height), 0);
         m_columnRuns.assign(static_cast<size_t>(width), 0);
@@ -206,15 +300,24 @@ void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
         for (int c = 0; c < width; ++c)
             m_columnsWithRuns += (m_columnRuns[static_cast<size_t>(c)] = CountColumnRuns(c, n)) > 0;
     }
+    if (n == 3 && !diagonal && !gridHasLine && !m_inertLocked) {
+        ForEachPlainSwap3(visit);
+        return;
+    }
+    // An exchange touches at most two rows and two columns: with lines in
+    // three rows or three columns, one of them always survives.
+    const bool everyExchange = gridHasLine && !diagonal && (m_rowsWithRuns >= 3 || m_columnsWithRuns >= 3);
     // Empty and locked cells (values below 1) are never exchanged.
     for (int r = 0; r < height; ++r) {
         for (int c = 0; c < width; ++c) {
             if (At(r, c) < 1)
                 continue;
-            if (c < width - 1 && At(r, c + 1) >= 1 && SwapMakesLine(r, c, r, c + 1, n, diagonal, gridHasLine) &&
+            if (c < width - 1 && At(r, c + 1) >= 1 &&
+                (everyExchange || SwapMakesLine(r, c, r, c + 1, n, diagonal, gridHasLine)) &&
                 !visit(CSwapMove{c, r, c + 1, r}))
                 return;
-            if (r < height - 1 && At(r + 1, c) >= 1 && SwapMakesLine(r, c, r + 1, c, n, diagonal, gridHasLine) &&
+            if (r < height - 1 && At(r + 1, c) >= 1 &&
+                (everyExchange || SwapMakesLine(r, c, r + 1, c, n, diagonal, gridHasLine)) &&
                 !visit(CSwapMove{c, r, c, r + 1}))
                 return;
         }
@@ -273,6 +376,8 @@ int CMatchGrid::FindMatches(int n, bool diagonal) {
     groups.clear();
 
     Snapshot();
+    if (n == 3 && !diagonal && !m_inertLocked && !PlainHasLine3())
+        return 0;  // the settled board's common answer, found quickly
     const int need = std::max(n, 1);
     for (int r = 0; r < height; ++r) {
         for (int c = 0; c < width; ++c) {
@@ -280,20 +385,20 @@ int CMatchGrid::FindMatches(int n, bool diagonal) {
             const int32_t v = m_flat[static_cast<size_t>(i)];
             if (StartsNothing(v))
                 continue;
-            const uint32_t m = Magnitude(v);
+            const uint32_t m = m_mag[static_cast<size_t>(i)];
             // Only the first cell of a run makes its group: a line of 5 is one group.
-            if (c <= width - need && Magnitude(m_flat[static_cast<size_t>(i - 1)]) != m) {
+            if (c <= width - need && m_mag[static_cast<size_t>(i - 1)] != m) {
                 const int len = FlatRun(i, 1);
                 if (len >= need)
                     AppendLineGroup(c, r, 1, 0, len);
             }
-            if (r <= height - need && Magnitude(m_flat[static_cast<size_t>(i - m_stride)]) != m) {
+            if (r <= height - need && m_mag[static_cast<size_t>(i - m_stride)] != m) {
                 const int len = FlatRun(i, m_stride);
                 if (len >= need)
                     AppendLineGroup(c, r, 0, 1, len);
             }
             if (diagonal && r <= height - need && c <= width - need &&
-                Magnitude(m_flat[static_cast<size_t>(i - m_stride - 1)]) != m) {
+                m_mag[static_cast<size_t>(i - m_stride - 1)] != m) {
                 const int len = FlatRun(i, m_stride + 1);
                 if (len >= need)
                     AppendLineGroup(c, r, 1, 1, len);

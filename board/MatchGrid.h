@@ -69,26 +69,37 @@ public:
     std::vector<CMatchGroup> groups;
 
 private:
-    // The searches work on a flat copy of `rows` framed by a ring of empty
-    // cells, so runs stop at the border without bounds tests and the grid can
-    // be asked many questions without chasing row pointers.
+    // The searches work on a flat copy of `rows` framed by two rings of empty
+    // cells, so runs and the three-in-a-row patterns stop at the border
+    // without bounds tests, and the grid can be asked many questions without
+    // chasing row pointers. m_mag holds the absolute values that cells compare by.
+    static constexpr int kFrame = 2;
     void Snapshot() const;
-    int Index(int row, int column) const { return (row + 1) * m_stride + column + 1; }
+    int Index(int row, int column) const { return (row + kFrame) * m_stride + column + kFrame; }
     int32_t At(int row, int column) const { return m_flat[static_cast<size_t>(Index(row, column))]; }
     int FlatRun(int index, int step) const;
     bool FlatHasLine(int n, bool diagonal) const;
+    bool PlainHasLine3() const;
+    bool PlainRunOf3(int first, int step, int count) const;
     int CountRuns(int first, int step, int count, int n) const;
     int CountRowRuns(int row, int n) const { return CountRuns(Index(row, 0), 1, width, n); }
     int CountColumnRuns(int column, int n) const { return CountRuns(Index(0, column), m_stride, height, n); }
     bool SwapMakesLine(int r1, int c1, int r2, int c2, int n, bool diagonal, bool gridHasLine);
     bool RunThrough(int index, int n) const;
+    void SwapCells(int index1, int index2);
+    template <typename Visit>
+    void ForEachPlainSwap3(Visit&& visit);
     template <typename Visit>
     void ForEachSwap(int n, bool diagonal, Visit&& visit);
     void AppendLineGroup(int column, int row, int dColumn, int dRow, int length);
 
     mutable std::vector<int32_t> m_flat;
+    mutable std::vector<uint32_t> m_mag;
     mutable int m_stride = 0;
-    bool m_inertLocked = false;  // a locked cell with a value of 100 or more exists
+    // A locked cell with a value of 100 or more exists: runs may then start
+    // in the middle of a run of equal absolute values, and the quick
+    // three-in-a-row tests do not hold.
+    mutable bool m_inertLocked = false;
     std::vector<uint32_t> m_cellMap;
     // Line runs per row and per column of the current snapshot (used while a line exists).
     std::vector<int> m_rowRuns;
