@@ -111,7 +111,7 @@ public:
     CRefPtr<CFont> font;
     std::vector<CTextChar> characters;
     std::string text;
-    int32_t layer;
+    int32_t layer; // the draw pass (a form's depth, or -1 / 12345 for the renderer's texts)
     Vec3 position;
     Vec3 xAxis;
     Vec3 yAxis;
@@ -126,7 +126,7 @@ public:
     int32_t fixedWidth;
     int32_t flying;
     Vec3 velocity;
-    float alpha;
+    float alpha; // animated by flights; multiplies the colour's alpha while flying or pulsing
     float fadeRate; // negative: fade in, then out
     float timer;
     float lifetime;
@@ -137,14 +137,15 @@ public:
     float phase;
     float phaseStep;
     float phaseSpeed;
+    // Measured by the layout, in the text's own units (scale included).
     float leftExtent;
     float topExtent;
     float width;
-    float height;
+    float height; // negative: lines grow against the y axis
     int32_t blended;
     int32_t srcBlend;
     int32_t destBlend;
-    float alphaFactor;
+    float alphaFactor; // opacity: multiplies the colour's alpha; call PlaceCharacters after a change
     int32_t snap;
     float reference[4]; // 1 / unit x, 1 / unit y, unit x, unit y
 
