@@ -122,7 +122,7 @@ CSoundBank::~CSoundBank()
 bool CSoundBank::Init(HWND window)
 {
     enabled = BASS_Init(1, 44100, 0, window, nullptr) ? 1 : 0;
-    started_ = enabled != 0;
+    started_ = started_ || enabled != 0;
     return enabled == 0;
 }
 
