@@ -121,3 +121,24 @@ TEST(AudioDiskOutput, PannedSoundAndMusicReachTheRightSides)
 }
 
 }  // namespace
+
+namespace {
+
+// No output device: the library does not start, and nothing after it does anything.
+TEST(AudioDiskOutput, NoDeviceMeansNoStart)
+{
+    platform::audio::UseMixerBackend();
+    const char* oldDriver = std::getenv("SDL_AUDIODRIVER");
+    std::string restore = oldDriver ? oldDriver : "";
+    setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+    EXPECT_FALSE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_SampleLoad(FALSE, "Data\\Sfx\\Click.wav", 0, 0, 8, BASS_FLAG_OVERRIDE_LOWEST), 0u);
+    EXPECT_FALSE(BASS_Pause());
+    BASS_Free();
+    if (restore.empty())
+        unsetenv("SDL_AUDIODRIVER");
+    else
+        setenv("SDL_AUDIODRIVER", restore.c_str(), 1);
+}
+
+}  // namespace

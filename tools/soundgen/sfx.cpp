@@ -380,20 +380,25 @@ std::vector<Recipe> Recipes()
                          Tick(b, 0.1 * k, k == 0 ? 1900 : 1500, 0.6);
                  }});
     // Background scenes.
-    r.push_back({"Background", 2.0, [](Buffer& b) {
-                     NoiseSpec air = N(0, 2.0, 0.35, 600, 900, 0.0, 120);
-                     air.attack = 0.6;
-                     air.tremolo = 0.7;
-                     Noise(b, air);
-                     Bell(b, 0.6, Note(81), 1.3, 0.12);
+    // An ornament of the scene lights up: a rising shimmer settling on a chord.
+    r.push_back({"Background", 1.4, [](Buffer& b) {
+                     NoiseSpec rise = N(0, 0.6, 0.25, 1200, 8000, 0.0, 120);
+                     rise.attack = 0.45;
+                     rise.highpass = 1000;
+                     Noise(b, rise);
+                     Chimes(b, 0.45, {79, 83, 86, 91}, 0.04, 0.9, 0.22);
                  }});
-    r.push_back({"Museum", 2.0, [](Buffer& b) {
-                     for (int k = 0; k < 3; ++k)
-                     {
-                         Tone(b, T(0.45 * k, 0.08, 180, 120, Wave::Sine, 0.5, 0.002, 0.02));
-                         Noise(b, N(0.45 * k, 0.04, 0.2, 2500, 800, 0.01, uint32_t(130 + k)));
-                     }
-                     Echo(b, 0.19, 0.45, 0.7);
+    // The museum's map unrolls: a papery rustle under a low, wondering chord.
+    r.push_back({"Museum", 1.8, [](Buffer& b) {
+                     NoiseSpec paper = N(0, 1.2, 0.35, 2500, 5000, 0.0, 130);
+                     paper.attack = 0.1;
+                     paper.highpass = 900;
+                     paper.tremolo = 14;
+                     Noise(b, paper);
+                     for (double n : {50.0, 57.0, 62.0, 65.0})
+                         Tone(b, T(0.2, 1.6, Note(n), 0, Wave::Sine, 0.14, 0.4, 0.8));
+                     Bell(b, 0.9, Note(81), 0.9, 0.15);
+                     Echo(b, 0.19, 0.35, 0.5);
                  }});
     r.push_back({"Flare", 0.9, [](Buffer& b) {
                      NoiseSpec n = N(0, 0.6, 0.4, 1500, 9000, 0.0, 140);
