@@ -602,7 +602,10 @@ void CTextSet::Draw(int pass)
             if (!text.font.IsValid() || text.characters.empty())
                 continue;
             if (!DrawText(text, fogEnabled, fogColour))
-                return;
+            {
+                pending = texts.size(); // a failed lock ends the draw
+                break;
+            }
         }
         if (pending == texts.size())
             break;

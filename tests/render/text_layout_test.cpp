@@ -369,6 +369,15 @@ TEST_F(TextSetTest, AdditiveTextsDrawWithoutFogColour)
     EXPECT_EQ(D3DBLEND_ONE, draws[1].State(D3DRS_DESTBLEND));
     EXPECT_EQ(0, draws[2].State(D3DRS_ALPHABLENDENABLE));
     EXPECT_EQ(0x123456u, rec.device->renderState[D3DRS_FOGCOLOR]);
+
+    // A failed lock ends the draw after the additive text, fog colour restored.
+    rec.indexBuffer->ReleaseBuffer();
+    set.texts[0]->destBlend = D3DBLEND_ONE;
+    rec.ClearCalls();
+    set.Draw(-1);
+    EXPECT_EQ(0, rec.Calls("DrawIndexedPrimitive"));
+    EXPECT_EQ(0x123456u, rec.device->renderState[D3DRS_FOGCOLOR]);
+    EXPECT_EQ(0, rec.vertexBuffer->locks);
 }
 
 TEST_F(TextSetTest, FinishedFlightsLeaveTheSet)
