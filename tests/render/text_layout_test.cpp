@@ -370,9 +370,8 @@ TEST_F(TextSetTest, AdditiveTextsDrawWithoutFogColour)
     EXPECT_EQ(0, draws[2].State(D3DRS_ALPHABLENDENABLE));
     EXPECT_EQ(0x123456u, rec.device->renderState[D3DRS_FOGCOLOR]);
 
-    // A failed lock ends the draw after the additive text, fog colour restored.
+    // A failed lock ends the draw with nothing drawn and no buffer left locked.
     rec.indexBuffer->ReleaseBuffer();
-    set.texts[0]->destBlend = D3DBLEND_ONE;
     rec.ClearCalls();
     set.Draw(-1);
     EXPECT_EQ(0, rec.Calls("DrawIndexedPrimitive"));
