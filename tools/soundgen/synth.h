@@ -136,11 +136,14 @@ inline void Tone(Buffer& b, const ToneSpec& s)
     long attack = long(s.attack * b.rate);
     long release = std::min(count, long(0.01 * b.rate));
     double f = s.f0, phase = 0.0, level = 1.0;
+    // Vibrato of a fraction of a semitone: 2^(d/12) is close enough to 1 + d ln2 / 12.
+    const double vibDepth = s.vibrato * 0.05776226504666211;
+    const double vibStep = 2.0 * kPi * s.vibratoHz / b.rate;
     for (long i = 0; i < count; ++i)
     {
         double fi = f;
         if (s.vibrato > 0)
-            fi *= std::pow(2.0, s.vibrato / 12.0 * std::sin(2.0 * kPi * s.vibratoHz * double(i) / b.rate));
+            fi *= 1.0 + vibDepth * std::sin(vibStep * double(i));
         phase += fi / b.rate;
         f *= sweep;
         double env = level;
