@@ -173,7 +173,7 @@ Buffer Render(const Style& s)
             t.dur = beat * 1.8;
             t.f0 = Note(chord[0] - 24 + (beatIndex == 2 ? 7 : 0));
             t.wave = Wave::Sine;
-            t.amp = 0.28;
+            t.amp = 0.2;
             t.attack = 0.01;
             t.decay = beat * 1.2;
             t.wrap = true;
@@ -236,7 +236,7 @@ Buffer Render(const Style& s)
             int note = m.note - ((pass % 3 == 2) ? 12 : 0);
             if (s.bellLead)
             {
-                Bell(b, at, Note(note), m.len * beat + 0.6, 0.16, 0.15, true);
+                Bell(b, at, Note(note), m.len * beat + 0.6, 0.2, 0.15, true);
             }
             else
             {
@@ -245,7 +245,7 @@ Buffer Render(const Style& s)
                 t.dur = m.len * beat * 0.95;
                 t.f0 = Note(note);
                 t.wave = s.lead;
-                t.amp = 0.12;
+                t.amp = 0.14;
                 t.attack = 0.02;
                 t.decay = m.len * beat;
                 t.pan = 0.15;
