@@ -1,10 +1,11 @@
 // The BASS_* calls: handle bookkeeping over an output device (device.h).
 //
 // Handle layout: kind in bits 28-31, generation in bits 12-27, index in bits 0-11.
-// Samples and streams take the library's start count as generation, so handles
-// from before a BASS_Free stay dead; a channel handle takes its mixing channel's
-// generation, bumped at every start, so an old handle never reaches a newer
-// playback on the same mixing channel.
+// Samples take the library's start count as generation, so handles from before
+// a BASS_Free stay dead; streams take a creation count, so a freed stream's
+// handle never reaches the next stream in its slot; a channel handle takes its
+// mixing channel's generation, bumped at every start, so an old handle never
+// reaches a newer playback on the same mixing channel.
 #include "platform/bass.h"
 
 #include <algorithm>
@@ -82,6 +83,7 @@ struct Library
     bool paused = false;
     uint32_t epoch = 0;  // bumped at every start
     uint64_t startSerial = 0;
+    uint32_t streamSerial = 0;  // generation of the next stream, never reused soon
     std::vector<Sample> samples;
     std::vector<Channel> channels;
     std::vector<Stream> streams;
@@ -568,7 +570,10 @@ HSTREAM BASS_StreamCreateFile(BOOL fromMemory, const void* file, DWORD offset, D
         return Report<HSTREAM>("BASS_StreamCreateFile", {fromMemory, offset, length, flags}, name, 0);
     Stream s;
     s.used = true;
-    s.gen = lib.epoch;
+    lib.streamSerial = (lib.streamSerial + 1) & kGenMask;
+    if (lib.streamSerial == 0)
+        lib.streamSerial = 1;
+    s.gen = lib.streamSerial;
     s.name = name;
     uint32_t kind;
     if (flags & BASS_FLAG_DECODE_ONLY)
@@ -597,7 +602,7 @@ HSTREAM BASS_StreamCreateFile(BOOL fromMemory, const void* file, DWORD offset, D
     if (slot == lib.streams.size())
         lib.streams.emplace_back();
     lib.streams[slot] = std::move(s);
-    HSTREAM h = MakeHandle(kind, lib.epoch, uint32_t(slot));
+    HSTREAM h = MakeHandle(kind, lib.streamSerial, uint32_t(slot));
     return Report<HSTREAM>("BASS_StreamCreateFile", {fromMemory, offset, length, flags}, name, h);
 }
 

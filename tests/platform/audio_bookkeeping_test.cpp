@@ -284,6 +284,13 @@ TEST_F(AudioBookkeeping, MusicStreamsLoopStopResumeAndFree)
     BASS_StreamFree(b);
     EXPECT_EQ(rec_->MusicPlaying(), "");
     EXPECT_FALSE(BASS_StreamPlay(b, FALSE, BASS_FLAG_STREAM_LOOP)) << "freed";
+    // The next stream takes the freed slot under a new handle.
+    HSTREAM c = BASS_StreamCreateFile(FALSE, Path("other.ogg").c_str(), 0, 0, 0);
+    ASSERT_NE(c, 0u);
+    EXPECT_NE(c, b);
+    EXPECT_FALSE(BASS_StreamPlay(b, FALSE, BASS_FLAG_STREAM_LOOP));
+    BASS_StreamFree(b);
+    EXPECT_TRUE(BASS_StreamPlay(c, FALSE, BASS_FLAG_STREAM_LOOP)) << "freeing the old handle again left it alone";
     rec_->failStreamPlay = true;
     EXPECT_FALSE(BASS_StreamPlay(a, FALSE, BASS_FLAG_STREAM_LOOP));
     BASS_Free();
