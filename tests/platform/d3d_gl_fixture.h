@@ -84,8 +84,8 @@ protected:
         if (d3d)
             d3d->Release();
         platform::DestroyAllWindows();
-        if (library)
-            FreeLibrary(library);
+        // The library stays loaded: unloading Mesa's driver would leave its own leaks
+        // without a module name for the leak checker to recognise.
     }
 
     // Clears the whole back buffer (colour and depth).
