@@ -648,8 +648,9 @@ public:
             }
         SDL_Cursor* cursor = SDL_CreateColorCursor(pixels, static_cast<int>(hotX), static_cast<int>(hotY));
         SDL_FreeSurface(pixels);
+        // A video driver without cursors (offscreen) shows none; the call still succeeds.
         if (!cursor)
-            return D3DERR_INVALIDCALL;
+            return D3D_OK;
         platform::SetDeviceCursor(cursor);
         if (m_cursor)
             SDL_FreeCursor(m_cursor);
