@@ -561,3 +561,6 @@ DWORD D3DDecodePixel(D3DFORMAT format, const BYTE* pixel);
 // Converts 0xAARRGGBB to one pixel of `format` (the top bits of each channel; the grey
 // of a luminance format is the green channel).
 void D3DEncodePixel(D3DFORMAT format, DWORD argb, BYTE* pixel);
+// Whole rows of `count` pixels (fast for the 32-bit formats).
+void D3DDecodeRow(D3DFORMAT format, const BYTE* pixels, DWORD* argb, UINT count);
+void D3DEncodeRow(D3DFORMAT format, const DWORD* argb, BYTE* pixels, UINT count);

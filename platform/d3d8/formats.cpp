@@ -2,6 +2,7 @@
 #include "platform/d3d8.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 bool D3DIsRenderStateDefined(DWORD state)
@@ -128,4 +129,44 @@ void D3DEncodePixel(D3DFORMAT format, DWORD argb, BYTE* pixel)
     UINT bytes = l.bitsPerPixel / 8;
     for (UINT i = 0; i < bytes; ++i)
         pixel[i] = static_cast<BYTE>(v >> (8 * i));
+}
+
+void D3DDecodeRow(D3DFORMAT format, const BYTE* pixels, DWORD* argb, UINT count)
+{
+    if (format == D3DFMT_A8R8G8B8)
+    {
+        std::memcpy(argb, pixels, static_cast<size_t>(count) * 4);
+        return;
+    }
+    if (format == D3DFMT_X8R8G8B8)
+    {
+        std::memcpy(argb, pixels, static_cast<size_t>(count) * 4);
+        for (UINT i = 0; i < count; ++i)
+            argb[i] |= 0xff000000u;
+        return;
+    }
+    UINT bytes = D3DBytesPerPixel(format);
+    for (UINT i = 0; i < count; ++i)
+        argb[i] = D3DDecodePixel(format, pixels + i * bytes);
+}
+
+void D3DEncodeRow(D3DFORMAT format, const DWORD* argb, BYTE* pixels, UINT count)
+{
+    if (format == D3DFMT_A8R8G8B8)
+    {
+        std::memcpy(pixels, argb, static_cast<size_t>(count) * 4);
+        return;
+    }
+    if (format == D3DFMT_X8R8G8B8)
+    {
+        for (UINT i = 0; i < count; ++i)
+        {
+            DWORD v = argb[i] & 0x00ffffffu;
+            std::memcpy(pixels + i * 4, &v, 4);
+        }
+        return;
+    }
+    UINT bytes = D3DBytesPerPixel(format);
+    for (UINT i = 0; i < count; ++i)
+        D3DEncodePixel(format, argb[i], pixels + i * bytes);
 }

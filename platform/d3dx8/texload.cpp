@@ -107,13 +107,9 @@ HRESULT FillTexture(IDirect3DTexture8* texture, const std::vector<uint32_t>& arg
         hr = texture->LockRect(level, &locked, nullptr, 0);
         if (FAILED(hr))
             return hr;
-        UINT bpp = D3DBytesPerPixel(desc.Format);
         for (UINT y = 0; y < desc.Height; ++y)
-        {
-            BYTE* row = static_cast<BYTE*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch;
-            for (UINT x = 0; x < desc.Width; ++x)
-                D3DEncodePixel(desc.Format, pixels[static_cast<size_t>(y) * desc.Width + x], row + x * bpp);
-        }
+            D3DEncodeRow(desc.Format, pixels.data() + static_cast<size_t>(y) * desc.Width,
+                         static_cast<BYTE*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch, desc.Width);
         hr = texture->UnlockRect(level);
         if (FAILED(hr))
             return hr;
@@ -216,13 +212,9 @@ HRESULT D3DXLoadSurfaceFromFileA(IDirect3DSurface8* surface, const PALETTEENTRY*
     hr = surface->LockRect(&locked, nullptr, 0);
     if (FAILED(hr))
         return hr;
-    UINT bpp = D3DBytesPerPixel(desc.Format);
     for (UINT y = 0; y < desc.Height; ++y)
-    {
-        BYTE* row = static_cast<BYTE*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch;
-        for (UINT x = 0; x < desc.Width; ++x)
-            D3DEncodePixel(desc.Format, pixels[static_cast<size_t>(y) * desc.Width + x], row + x * bpp);
-    }
+        D3DEncodeRow(desc.Format, pixels.data() + static_cast<size_t>(y) * desc.Width,
+                     static_cast<BYTE*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch, desc.Width);
     surface->UnlockRect();
     FillInfo(image, info);
     return D3D_OK;

@@ -111,6 +111,21 @@ TEST(D3DFormats, PixelsDecodeAndEncodeByTheirLayouts)
         std::memcpy(&raw, back, D3DBytesPerPixel(c.format));
         EXPECT_EQ(c.raw, raw) << "format " << c.format;
     }
+    // Whole rows agree with the pixel functions, the 32-bit fast paths included.
+    const DWORD row[3] = {0x80112233, 0x00FFFFFF, 0xFF00FF80};
+    for (D3DFORMAT f : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A8L8, D3DFMT_R8G8B8})
+    {
+        BYTE viaRow[12] = {}, viaPixel[12] = {};
+        D3DEncodeRow(f, row, viaRow, 3);
+        UINT bpp = D3DBytesPerPixel(f);
+        for (int i = 0; i < 3; ++i)
+            D3DEncodePixel(f, row[i], viaPixel + i * bpp);
+        EXPECT_EQ(0, std::memcmp(viaRow, viaPixel, 12)) << "format " << f;
+        DWORD decoded[3];
+        D3DDecodeRow(f, viaRow, decoded, 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(D3DDecodePixel(f, viaRow + i * bpp), decoded[i]) << "format " << f;
+    }
     EXPECT_EQ(0u, D3DBytesPerPixel(D3DFMT_D16));
     EXPECT_EQ(3u, D3DBytesPerPixel(D3DFMT_R8G8B8));
     EXPECT_TRUE(D3DIsRenderStateDefined(D3DRS_LIGHTING));

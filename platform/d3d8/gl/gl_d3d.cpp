@@ -113,11 +113,9 @@ public:
     {
         const Level& l = m_levels[0];
         std::vector<uint32_t> argb(static_cast<size_t>(l.width) * l.height);
-        UINT bpp = D3DBytesPerPixel(m_format);
         for (UINT y = 0; y < l.height; ++y)
-            for (UINT x = 0; x < l.width; ++x)
-                argb[static_cast<size_t>(y) * l.width + x] =
-                    D3DDecodePixel(m_format, l.bits.data() + static_cast<size_t>(y) * l.pitch + x * bpp);
+            D3DDecodeRow(m_format, l.bits.data() + static_cast<size_t>(y) * l.pitch,
+                         argb.data() + static_cast<size_t>(y) * l.width, l.width);
         gl.glActiveTexture(GL_TEXTURE0);
         gl.glBindTexture(GL_TEXTURE_2D, name);
         gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
