@@ -255,3 +255,35 @@ TEST_F(GLDeviceTest, ResetKeepsManagedResourcesAndRestoresDefaults)
     EXPECT_TRUE(NearRgb(0x00FF00, Pixel(64, 64), 0));
     EXPECT_EQ(D3D_OK, device->Present(nullptr, nullptr, window, nullptr));
 }
+
+TEST_F(GLDeviceTest, EachStageReadsItsOwnCoordinateSetAndStripsDraw)
+{
+    IDirect3DTexture8* split = MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
+    device->SetTexture(1, split);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2); // diffuse only
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    // Set 0 runs across the texture; set 1 stays on its right texel: stage 1 must use set 1.
+    const float h = kSize / 2.0f + 0.5f, l = -kSize / 2.0f - 0.5f;
+    GLTestVertex strip[4] = {{l, h, 0, 0xFFFFFFFF, 0, 0, 0.75f, 0.5f},
+                             {h - 1, h, 0, 0xFFFFFFFF, 1, 0, 0.75f, 0.5f},
+                             {l, l + 1, 0, 0xFFFFFFFF, 0, 1, 0.75f, 0.5f},
+                             {h - 1, l + 1, 0, 0xFFFFFFFF, 1, 1, 0.75f, 0.5f}};
+    const WORD indices[4] = {0, 1, 2, 3};
+    BYTE* p = nullptr;
+    ASSERT_EQ(D3D_OK, vb->Lock(0, sizeof strip, &p, D3DLOCK_DISCARD));
+    std::memcpy(p, strip, sizeof strip);
+    vb->Unlock();
+    ASSERT_EQ(D3D_OK, ib->Lock(0, sizeof indices, &p, D3DLOCK_DISCARD));
+    std::memcpy(p, indices, sizeof indices);
+    ib->Unlock();
+    ClearAll(0xFF000000);
+    device->BeginScene();
+    ASSERT_EQ(D3D_OK, device->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 4, 0, 2));
+    device->EndScene();
+    EXPECT_TRUE(NearRgb(0x00FF00, Pixel(2, 2), 0));
+    EXPECT_TRUE(NearRgb(0x00FF00, Pixel(125, 125), 0));
+    device->SetTexture(1, nullptr);
+    split->Release();
+}
