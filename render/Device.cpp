@@ -263,7 +263,7 @@ bool CDevice::IsModeListed(UINT width, UINT height, D3DFORMAT format, bool fullS
 // ---------------------------------------------------------------------------------
 HRESULT CDevice::SetTexture(DWORD stage, CRefPtr<CTexture> texture)
 {
-    if (stage >= kD3DStageCount)
+    if (!device || stage >= kD3DStageCount)
         return D3DERR_INVALIDCALL;
     IDirect3DBaseTexture8* t = texture.IsValid() ? texture->texture : nullptr;
     if (boundTexture[stage] == t)
@@ -275,6 +275,8 @@ HRESULT CDevice::SetTexture(DWORD stage, CRefPtr<CTexture> texture)
 
 HRESULT CDevice::SetStreamSource(CRefPtr<CVertexBuffer> buffer)
 {
+    if (!device)
+        return D3DERR_INVALIDCALL;
     IDirect3DVertexBuffer8* b = buffer.IsValid() ? buffer->buffer : nullptr;
     if (boundStream == b)
         return D3D_OK;
@@ -285,6 +287,8 @@ HRESULT CDevice::SetStreamSource(CRefPtr<CVertexBuffer> buffer)
 
 HRESULT CDevice::SetIndices(CRefPtr<CIndexBuffer> buffer, UINT baseVertexIndex)
 {
+    if (!device)
+        return D3DERR_INVALIDCALL;
     IDirect3DIndexBuffer8* b = buffer.IsValid() ? buffer->buffer : nullptr;
     if (boundIndices == b)
         return D3D_OK;
@@ -433,6 +437,8 @@ int CDevice::FindSurface(const char* name) const
 // ---------------------------------------------------------------------------------
 void CDevice::SaveStageStates()
 {
+    if (!device)
+        return;
     for (DWORD stage = 0; stage < kD3DStageCount; ++stage)
         for (DWORD type = 1; type < kD3DStageStateCount; ++type)
         {
@@ -446,6 +452,8 @@ void CDevice::SaveStageStates()
 
 void CDevice::RestoreStageStates()
 {
+    if (!device)
+        return;
     for (DWORD stage = 0; stage < kD3DStageCount; ++stage)
         for (DWORD type = 1; type < kD3DStageStateCount; ++type)
             device->SetTextureStageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(type), stageState[stage][type]);
@@ -453,6 +461,8 @@ void CDevice::RestoreStageStates()
 
 void CDevice::SaveRenderStates()
 {
+    if (!device)
+        return;
     auto save = [this](DWORD state) {
         DWORD v;
         if (SUCCEEDED(device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(state), &v)))
@@ -466,6 +476,8 @@ void CDevice::SaveRenderStates()
 
 void CDevice::RestoreRenderStates()
 {
+    if (!device)
+        return;
     for (DWORD s : kD3DDefinedRenderStates)
         device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s), renderState[s]);
 }

@@ -51,7 +51,7 @@ public:
     // Cached state calls: skipped (0) when the cache already holds the value.
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
     {
-        if (state >= kD3DRenderStateCount)
+        if (!device || state >= kD3DRenderStateCount)
             return D3DERR_INVALIDCALL;
         if (renderState[state] == value)
             return D3D_OK;
@@ -61,7 +61,7 @@ public:
     }
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
     {
-        if (stage >= kD3DStageCount || type >= kD3DStageStateCount)
+        if (!device || stage >= kD3DStageCount || type >= kD3DStageStateCount)
             return D3DERR_INVALIDCALL;
         if (stageState[stage][type] == value)
             return D3D_OK;
@@ -73,22 +73,26 @@ public:
     HRESULT SetStreamSource(CRefPtr<CVertexBuffer> buffer);
     HRESULT SetIndices(CRefPtr<CIndexBuffer> buffer, UINT baseVertexIndex);
 
-    // Uncached pass-throughs.
+    // Uncached pass-throughs (D3DERR_INVALIDCALL before Create).
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix)
     {
-        return device->SetTransform(state, matrix);
+        return device ? device->SetTransform(state, matrix) : D3DERR_INVALIDCALL;
     }
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT startIndex,
                                  UINT primitiveCount)
     {
-        return device->DrawIndexedPrimitive(type, minIndex, vertexCount, startIndex, primitiveCount);
+        return device ? device->DrawIndexedPrimitive(type, minIndex, vertexCount, startIndex, primitiveCount)
+                      : D3DERR_INVALIDCALL;
     }
     HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil)
     {
-        return device->Clear(count, rects, flags, colour, z, stencil);
+        return device ? device->Clear(count, rects, flags, colour, z, stencil) : D3DERR_INVALIDCALL;
     }
-    HRESULT SetViewport(const D3DVIEWPORT8* viewport) { return device->SetViewport(viewport); }
-    HRESULT SetVertexShader(DWORD fvf) { return device->SetVertexShader(fvf); }
+    HRESULT SetViewport(const D3DVIEWPORT8* viewport)
+    {
+        return device ? device->SetViewport(viewport) : D3DERR_INVALIDCALL;
+    }
+    HRESULT SetVertexShader(DWORD fvf) { return device ? device->SetVertexShader(fvf) : D3DERR_INVALIDCALL; }
 
     // Buffer and surface factories: an empty handle on failure.
     CRefPtr<CVertexBuffer> CreateVertexBuffer(DWORD count, DWORD usage, DWORD fvf, D3DPOOL pool);

@@ -225,3 +225,16 @@ TEST_F(RecDeviceTest, DestructionUnbindsAndLogs)
     EXPECT_EQ(0, recorder->liveDevices);
     EXPECT_NE(std::string::npos, Log().find(" Device destruction.\n"));
 }
+
+TEST_F(RecDeviceTest, CallsBeforeCreationFailQuietly)
+{
+    d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    device = CRefPtr<CDevice>(new CDevice(d3d, 0));
+    EXPECT_EQ(D3DERR_INVALIDCALL, device->SetRenderState(D3DRS_ZWRITEENABLE, 1));
+    EXPECT_EQ(D3DERR_INVALIDCALL, device->SetTexture(0, CRefPtr<CTexture>()));
+    EXPECT_EQ(D3DERR_INVALIDCALL, device->SetStreamSource(CRefPtr<CVertexBuffer>()));
+    EXPECT_EQ(D3DERR_INVALIDCALL, device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0));
+    EXPECT_EQ(D3DERR_INVALIDCALL, device->Reset());
+    EXPECT_FALSE(device->CreateTexture("t", 4, 4, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8).IsValid());
+    EXPECT_FALSE(device->CreateVertexBuffer(4, 8, kVertexFormat, D3DPOOL_MANAGED).IsValid());
+}
