@@ -872,9 +872,17 @@ public:
         const char* version = nullptr;
         if (gl.Load())
             version = reinterpret_cast<const char*>(gl.glGetString(GL_VERSION));
-        if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2 || major * 10 + minor < 21)
+        bool usable = version && std::sscanf(version, "%d.%d", &major, &minor) == 2 && major * 10 + minor >= 21;
+        // Before 3.2, BGRA colour arrays come from an extension.
+        if (usable && major * 10 + minor < 32)
         {
-            LayerLog("OpenGL 2.1 with texture combiners is needed\n");
+            const char* extensions = reinterpret_cast<const char*>(gl.glGetString(GL_EXTENSIONS));
+            usable = extensions && (std::strstr(extensions, "GL_EXT_vertex_array_bgra") ||
+                                    std::strstr(extensions, "GL_ARB_vertex_array_bgra"));
+        }
+        if (!usable)
+        {
+            LayerLog("OpenGL 2.1 with texture combiners and BGRA colour arrays is needed\n");
             SDL_GL_DeleteContext(context);
             return D3DERR_NOTAVAILABLE;
         }
