@@ -12,7 +12,7 @@ public:
     void Add(const std::string& message) { messages.push_back(message); }
     bool Empty() const { return messages.empty(); }
     // The newest message, or the given text when there is none.
-    const std::string& Last(const std::string& fallback) const
+    std::string Last(const std::string& fallback) const
     {
         return messages.empty() ? fallback : messages.back();
     }
