@@ -244,3 +244,23 @@ TEST_F(TextureFileTest, DefaultPoolTexturesComeBackFromTheirFilesAfterAReset)
     EXPECT_EQ(8u, blank->desc.Width);
     EXPECT_EQ("Blank", blank->name);
 }
+
+TEST_F(TextureFileTest, TheCursorSurfaceLoadsItsImageAndKeepsTheFlag)
+{
+    MakeDevice();
+    CRefPtr<CSurface> cursor = device->CreateSurface("CursorSurface", 32, 32, D3DFMT_A8R8G8B8);
+    ASSERT_TRUE(cursor.IsValid());
+    EXPECT_EQ(32u, cursor->width);
+    EXPECT_EQ(D3D_OK, cursor->LoadFromFile(device->device, dir + "single.tga", 7));
+    EXPECT_EQ(dir + "single.tga", cursor->fileName);
+    EXPECT_EQ(7u, cursor->flag);
+    EXPECT_EQ(4u, cursor->imageInfo.Width);
+    EXPECT_NE(D3D_OK, cursor->LoadFromFile(device->device, dir + "missing.tga", 9));
+    EXPECT_EQ("", cursor->fileName);
+    EXPECT_EQ(7u, cursor->flag);
+    // Image surfaces are not part of the default pool: a reset leaves them alone.
+    IDirect3DSurface8* before = cursor->surface;
+    device->ReleaseDefaultPoolResources();
+    ASSERT_EQ(D3D_OK, device->Reset());
+    EXPECT_EQ(before, cursor->surface);
+}
