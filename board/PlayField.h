@@ -1,0 +1,226 @@
+// CPlayField: the board. One object, made by the game's Init and kept for the
+// whole run, that owns the 8 x 8 grid of tokens and every manager acting on it:
+// the token list, the value grid, the fade panel, the sand glass, the totems
+// and the board's event queue to the game. The game resets it at every level
+// start, gives it the level's rules and level file, updates it every frame and
+// reads the event queue afterwards.
+#pragma once
+
+#include "board/Cap.h"
+#include "board/CapsManager.h"
+#include "board/Fader.h"
+#include "board/MatchGrid.h"
+#include "board/PlayFieldEvent.h"
+#include "bonuses/AdviserInterface.h"
+#include "engine/MotionPath.h"
+#include "engine/RefPtr.h"
+#include "game/CounterBlock.h"
+#include "screens/PopupMessages.h"
+#include "totems/TotemsManager.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CAccuracyChallenge;
+class CAttentionChallenge;
+class CBonusManager;
+class CDataFolders;
+class CGemsBuffer;
+class CLevel;
+class CLevelParams;
+class CMemoryChallenge;
+class CParticleSystemsManager;
+class CPlayerSettings;
+class CQuestLayout;
+class CQuestSave;
+class CReactionChallenge;
+class CSandbox;
+class CSoundBank;
+class CTerminatorManager;
+class CTexture;
+class CTokenSelector;
+
+// The board's shake: an offset that jumps from side to side and dies away.
+class CBoardShake
+{
+public:
+    CBoardShake();
+
+    void Kick(float amount);
+    // 1 on the frame on which the shake ends or is stopped.
+    int Update(float dt);
+    Vec3 Offset() const;
+    void Stop() { stopRequested = 1; }
+
+    int32_t active = 0;
+    float amplitude = 0.0f;
+    float angle = 0.0f;
+    float phase = 0.0f;
+    int32_t stopRequested = 0;
+    float maxAmplitude = 8.0f;
+    float decay = 8.0f;      // per second
+    float frequency = 30.0f; // direction changes per second
+};
+
+// A fixed token that a shuffle sent away, to come back in its own cell.
+struct CSavedCell
+{
+    int32_t randomFlag = 1;
+    int32_t colour = 0;
+    int32_t lockCount = 0;
+    int32_t gem = 0;
+    int32_t bonus = 0;
+};
+
+class CPlayField
+{
+public:
+    enum
+    {
+        kModeNormal = 100,
+        kModeMemory = 101,
+        kModeAccuracy = 102,
+        kModeAttention = 103,
+        kModeReaction = 104,
+    };
+    enum
+    {
+        kFillRandom = 0,
+        kFillLevel = 1,
+        kFillSavedCells = 2,
+        kFillQuestSave = 3,
+    };
+
+    // sandFillRate: the player's sand-glass setting in the game's settings
+    // block, read at every reset of normal play (the glass runs while above 0).
+    CPlayField(CRefPtr<CCapsManager> caps, const CQuestLayout* layout, const CDataFolders* folders,
+               CLevelParams* rules, const float* sandFillRate);
+    ~CPlayField();
+    CPlayField(const CPlayField&) = delete;
+    CPlayField& operator=(const CPlayField&) = delete;
+
+    // Prepares the board for a new level or game: kinds 0 to 2 take the
+    // layout's geometry (0 also the sand glass); others keep the old one.
+    void Reset(int32_t kind);
+    void ClearItems();
+
+    // Level rules: defaults by level number, then what the level file gives.
+    void SetupLevelRules(int32_t level);
+    int LoadLevel(const std::string& fileName);
+
+    // The event queue.
+    int DeferEvents();
+    void PostEvent13(int32_t tip, int32_t page);
+    void SetFrenzy(bool on);
+    void PushEvent(int32_t code);
+
+    // Geometry: board space has y up, row 0 at the top.
+    Vec3 CellToScreen(int32_t column, int32_t row, bool addOrigin) const;
+    CCellPos ScreenToCell(float x, float y) const;
+    Vec3 CellsCentre(const std::vector<CCellPos>& cells, bool addOrigin) const;
+
+    // Colours: steel with the steel chance, else an entry of the colour set.
+    int32_t PickNewColour() const;
+    // The same, drawing from the colour set directly once the board holds
+    // steelSoFar >= steelCount steel tokens, so it never has to draw again.
+    int32_t PickNewColourWithinLimit(int32_t steelSoFar) const;
+
+    // Gates.
+    bool IsSwappable(int32_t column, int32_t row) const;
+    bool IsIdle(bool checkCells) const;
+    bool HasMarkedCapInBottomRows(int32_t n) const;
+    bool IsGemGoalReached() const;
+    const CRefPtr<CCap>* CellAt(int32_t column, int32_t row) const;
+
+    // Input and panels.
+    void SetInputLock(int32_t lock);
+    void ShowPanels(int32_t show, int32_t flag, float time);
+    void CancelSelection();
+
+    // Statistics of one removed group: its cell count, its tokens and one
+    // status word per token (a locked token counts only with status 2).
+    void AddGroupStats(int32_t cellCount, const std::vector<CRefPtr<CCap>>& tokens,
+                       const std::vector<int32_t>& tokenStatus);
+
+    int32_t playKind = 0;
+    int32_t mode = kModeNormal;
+    float origin[3] = {0.0f, 0.0f, 0.0f};
+    float baseOrigin[3] = {0.0f, 0.0f, 0.0f};
+    int32_t columns = 0;
+    int32_t rows = 0;
+    float cellWidth = 0.0f;
+    float cellHeight = 0.0f;
+    float tokenRadius = 0.0f;
+    std::vector<std::vector<CRefPtr<CCap>>> cells;  // [row][column]
+    CMatchGrid matchGrid;
+    CCapList capList;
+    CRefPtr<CCapsManager> capsManager;
+    CRefPtr<CFader> fader;
+    CRefPtr<CSandbox> sandbox;
+    CRefPtr<CGemsBuffer> gemsBuffer;
+    CRefPtr<CTerminatorManager> terminatorManager;
+    CRefPtr<CBonusManager> bonusManager;
+    CRefPtr<CParticleSystemsManager> effectsA;
+    CRefPtr<CParticleSystemsManager> effectsB;
+    CRefPtr<CSoundBank> soundBank;
+    CRefPtr<CTexture> effectTexture0;
+    CRefPtr<CTexture> effectTexture1;
+    CRefPtr<CTexture> effectTexture2;
+    const CQuestLayout* layout = nullptr;
+    const CDataFolders* folders = nullptr;
+    const float* sandFillRate = nullptr;
+    int32_t inputOpen = 1;
+    int32_t inputLocked = 0;
+    int32_t selectionCancelled = 0;
+    std::vector<int32_t> capsSet;
+    float steelChance = 0.0f;
+    int32_t steelCount = 0;
+    float lockChance = 0.0f;
+    int32_t lockCount = 0;
+    CRefPtr<CTokenSelector> tokenSelector;
+    std::vector<std::pair<CRefPtr<CCap>, CRefPtr<CCap>>> pendingSwaps;
+    std::vector<std::pair<CRefPtr<CCap>, CRefPtr<CCap>>> swapBacks;
+    int32_t fillPending = kFillLevel;
+    int32_t fillCounter = 0;
+    const CQuestSave* savedQuest = nullptr;
+    CLevelParams* rules = nullptr;
+    int32_t gemsToPlace = 5;
+    int32_t gemsToCollect = 5;
+    int32_t gemRequest = 0;
+    int32_t gemRequestTarget = 8;
+    int32_t sandFlightEnabled = 0;
+    int32_t pourIntoSandGlass = 0;
+    CBoardShake shake;
+    CTotemsManager totems;
+    int32_t researchRequested = 0;
+    CPopupMessages popups;
+    CCounterSet counters;
+    int32_t gameWord = 0;
+    std::vector<CPlayFieldEvent> events;
+    int32_t cascadeCounter = 0;
+    CAdviserInterface adviser;
+    float noMoveTimer = 0.0f;
+    CRefPtr<CLevel> level;
+    std::vector<std::vector<CSavedCell>> savedCells;
+    CRefPtr<CMemoryChallenge> memoryChallenge;
+    CRefPtr<CAccuracyChallenge> accuracyChallenge;
+    CRefPtr<CAttentionChallenge> attentionChallenge;
+    CRefPtr<CReactionChallenge> reactionChallenge;
+    int32_t tutorialMode = 1;
+    CRefPtr<CPlayerSettings> playerSettings;
+    int32_t tutorialStep = 0;
+    int32_t tutorialDetail = 0;
+    float tutorialTimer = 0.0f;
+    int32_t wrongMove = 0;
+    int32_t wrongMoveCount = 0;
+    float timeSinceMatch = 0.0f;
+    int32_t tutorialColour = 0;
+    float timeSinceGem = 0.0f;
+    int32_t gameWordA = 0;  // written by the game
+    int32_t hardMode = 0;   // the level is played at the hard difficulty
+    int32_t gameWordB = 0;  // written by the game
+    int32_t gameWordC = 0;
+    int32_t gameWordD = 0;
+};
