@@ -4,22 +4,15 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "board/Level.h"
 #include "engine/Log.h"
+#include "platform/crt.h"
 
 namespace {
 
 const std::string kFixtures = ORB_FIXTURES_DIR;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Each test gets a fresh log and a scratch folder for inline level texts.
 class LevelFile : public ::testing::Test {
@@ -28,8 +21,8 @@ protected:
         m_dir = ::testing::TempDir();
         if (!m_dir.empty() && m_dir.back() != '/')
             m_dir += '/';
-        m_log = m_dir + "level_file_test.log";
-        SetLogFile(m_log.c_str());
+        // The log lies in the per-user folder when there is one, else here.
+        SetLogFile("level_file_test.log");
         ResetLog();
     }
     void TearDown() override { SetLogFile(""); }
@@ -39,10 +32,19 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    std::string Log() const { return ReadAll(m_log); }
+    static std::string Log() {
+        std::string text;
+        if (FILE* f = crt::fopen(GetLogPath().c_str(), "rb")) {
+            char buffer[4096];
+            size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+                text.append(buffer, n);
+            std::fclose(f);
+        }
+        return text;
+    }
 
     std::string m_dir;
-    std::string m_log;
 };
 
 const std::vector<std::string> kEmptyRows(8, "--------");
