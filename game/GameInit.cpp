@@ -1,0 +1,404 @@
+// The game's two-stage start: PreInit loads what the splash sequence needs, Init loads
+// and builds everything else in one fixed order while it draws the loading screen, and
+// ends in the start-up sequence.
+#include "game/Game.h"
+
+#include <cstdio>
+
+#include "audio/Music.h"
+#include "audio/SoundBank.h"
+#include "audio/SoundConversion.h"
+#include "effects/ParticleEnvironment.h"
+#include "effects/ParticleSystemsManager.h"
+#include "engine/Log.h"
+#include "engine/StringTable.h"
+#include "game/BestResults.h"
+#include "game/Fonts.h"
+#include "game/Profiles.h"
+#include "game/Trophies.h"
+#include "render/Device.h"
+#include "render/Font.h"
+#include "render/Renderer.h"
+#include "render/SpriteBatch.h"
+#include "render/SpriteList.h"
+#include "render/SpriteShape.h"
+#include "screens/Interface.h"
+
+namespace {
+
+// How a picture of the start-up table is loaded.
+enum Loader
+{
+    kPlain,        // full mip chain, the file's own format
+    kPlainSingle,  // one level
+    kAlphaLight,   // colour file and its "_alpha" companion, luminance formats first
+    kAlphaColour,  // the same, coloured formats first
+    kChoose,       // the first format of the candidate list the adapter takes
+};
+
+struct TableEntry
+{
+    const char* file;
+    Loader loader;
+    bool effect;  // effect picture, else screen picture
+    int member;
+};
+
+// The pictures Init loads before anything that draws them, in this order.
+const TableEntry kTextureTable[] = {
+    {"Frame.png", kPlain, false, kTexFrame},
+    {"FrameBack.tga", kPlain, false, kTexFrameBack},
+    {"StarParticle.bmp", kPlain, true, kTexStarParticle},
+    {"Selector.png", kPlain, false, kTexSelector},
+    {"Lightning.jpg", kPlain, true, kTexLightning},
+    {"Spark.bmp", kPlain, true, kTexSpark},
+    {"Sand.jpg", kAlphaLight, true, kTexSand},
+    {"Cloud.jpg", kAlphaLight, true, kTexCloud},
+    {"Sandbox.jpg", kPlainSingle, false, kTexSandbox},
+    {"SmallSand.tga", kChoose, true, kTexSmallSand},
+    {"SandboxFront.png", kPlain, false, kTexSandboxFront},
+    {"SandboxGlass.tga", kChoose, false, kTexSandboxGlass},
+    {"ScoreFrenzyStar.png", kChoose, false, kTexScoreFrenzyStar},
+    {"Halo1.tga", kPlain, true, kTexHalo1},
+    {"Ring.jpg", kPlain, true, kTexRing},
+    {"SpellFuzzy.bmp", kPlain, true, kTexSpellFuzzy},
+    {"FireCloud.jpg", kAlphaColour, true, kTexFireCloud},
+    {"Twirl.tga", kPlain, true, kTexTwirl},
+    {"Flare.jpg", kAlphaColour, true, kTexFlare},
+    {"StarSand.tga", kChoose, true, kTexStarSand},
+    {"JungleFlash.tga", kPlainSingle, true, kTexJungleFlash},
+    {"BigStar.png", kPlain, false, kTexBigStar},
+    {"ShopPointer.tga", kPlain, false, kTexShopPointer},
+};
+
+std::string NameOf(const char* file)
+{
+    std::string name = file;
+    return name.substr(0, name.rfind('.'));
+}
+
+}  // namespace
+
+bool CGame::MakeParticleBuffers()
+{
+    // The shared buffers hold as many vertices and indices as one draw can address.
+    const DWORD vertexCount = device->maxVertexIndex < 65535 ? device->maxVertexIndex + 1 : 65536;
+    const DWORD indexCount = device->maxPrimitiveCount < 65535 ? device->maxPrimitiveCount + 1 : 65536;
+    particleVertexBuffer = device->CreateVertexBuffer(vertexCount, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0x242,
+                                                      D3DPOOL_DEFAULT);
+    if (!particleVertexBuffer)
+    {
+        AddError("Unable to create Particles VertexBuffer");
+        LogText("Unable to create Particles VertexBuffer!\n");
+        return false;
+    }
+    renderer->vertexBuffer = particleVertexBuffer;
+    particleIndexBuffer = device->CreateIndexBuffer(indexCount, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                                    D3DPOOL_DEFAULT);
+    if (!particleIndexBuffer)
+    {
+        AddError("Unable to create Particles IndexBuffer");
+        LogText("Unable to create Particles IndexBuffer!\n");
+        return false;
+    }
+    renderer->indexBuffer = particleIndexBuffer;
+    return true;
+}
+
+bool CGame::PreInit(HWND window, HINSTANCE instance)
+{
+    LoadStringTable((folders.texts + "Strings.txt").c_str(), (folders.data + "TextID.dat").c_str());
+    this->window = window;
+    this->instance = instance;
+    const std::string options = folders.config + "Options.ini";
+    graphicsOptions.Load(options.c_str());
+    soundOptions.Load(options.c_str());
+    gameOptions.Load(options.c_str());
+    if (!MakeParticleBuffers())
+        return false;
+
+    firstSplash = device->MakeTexture("fsdata\\splash2.jpg", "fsdata\\splash2.jpg", 0, 0, D3DPOOL_MANAGED,
+                                      D3DFMT_UNKNOWN);
+    if (firstSplash)
+        firstImagePresent = 1;
+    secondSplash = device->MakeTexture("fsdata\\splash1.jpg", "fsdata\\splash1.jpg", 0, 0, D3DPOOL_MANAGED,
+                                       D3DFMT_UNKNOWN);
+    if (secondSplash)
+        secondImagePresent = 1;
+    return true;
+}
+
+void CGame::ShowLoading(float progress)
+{
+    if (renderer->DrawLoadingScreen(loadingImage, progress) >= 0)
+        Present();
+}
+
+bool CGame::LoadTextureTable()
+{
+    const std::vector<D3DFORMAT> candidates = TextureFormatCandidates();
+    for (const TableEntry& entry : kTextureTable)
+    {
+        const std::string file = folders.graphics + entry.file;
+        const std::string name = NameOf(entry.file);
+        CRefPtr<CTexture> texture;
+        switch (entry.loader)
+        {
+        case kPlain:
+            texture = device->MakeTexture(file, name, 0, 0, D3DPOOL_MANAGED, D3DFMT_UNKNOWN);
+            break;
+        case kPlainSingle:
+            texture = device->MakeTexture(file, name, 1, 0, D3DPOOL_MANAGED, D3DFMT_UNKNOWN);
+            break;
+        case kAlphaLight:
+            texture = device->LoadTextureWithAlpha(file, name, true, 0, D3DPOOL_MANAGED);
+            break;
+        case kAlphaColour:
+            texture = device->LoadTextureWithAlpha(file, name, false, 0, D3DPOOL_MANAGED);
+            break;
+        case kChoose:
+            texture = device->LoadTextureChooseFormat(file, name, candidates, 0, 0, D3DPOOL_MANAGED);
+            break;
+        }
+        if (!texture)
+        {
+            const std::string message = "Unable to load " + name + " Texture";
+            AddError(message);
+            LogText((message + "!\n").c_str());
+            return false;
+        }
+        (entry.effect ? effectTextures : screenTextures)[entry.member] = texture;
+
+        if (entry.member == kTexCloud && entry.effect)
+            ShowLoading(0.05f);
+        else if (entry.member == kTexRing && entry.effect)
+            ShowLoading(0.1f);
+        else if (entry.member == kTexShopPointer && !entry.effect)
+            ShowLoading(0.15f);
+        // The big star is drawn only by the shop's star effects, which make it again
+        // when the shop opens; until then it holds no video memory.
+        if (entry.member == kTexBigStar && !entry.effect)
+            texture->ReleaseTexture();
+    }
+    return true;
+}
+
+bool CGame::Init(HWND window, HINSTANCE instance)
+{
+    LoadStringTable((folders.texts + "Strings.txt").c_str(), (folders.data + "TextID.dat").c_str());
+    const std::vector<D3DFORMAT> candidates = TextureFormatCandidates();
+    this->window = window;
+    this->instance = instance;
+    const std::string userOptions = folders.userConfig + "Options.ini";
+    graphicsOptions.Load(userOptions.c_str());
+    soundOptions.Load(userOptions.c_str());
+    gameOptions.Load(userOptions.c_str());
+    if (!MakeParticleBuffers())
+        return false;
+
+    loadingImage = device->MakeTexture(folders.graphics + "Loading.jpg", "Loading", 0, 0, D3DPOOL_MANAGED,
+                                       D3DFMT_UNKNOWN);
+    if (!loadingImage)
+    {
+        AddError("Unable to load Loading.jpg Texture");
+        LogText("Unable to load Loading.jpg Texture!\n");
+        return false;
+    }
+    ShowLoading(0.0f);
+
+    questLayout.Load((folders.config + "Skin.cfg").c_str());
+    ShowLoading(0.025f);
+
+    if (!LoadTextureTable())
+        return false;
+
+    for (int i = 0; i < 6; ++i)
+    {
+        particles[i] = CRefPtr<CParticleSystemsManager>(
+            new CParticleSystemsManager(device, particleVertexBuffer, particleIndexBuffer));
+        renderer->particles[i] = particles[i];
+        CParticleEnvironment& environment = *particles[i]->environment;
+        environment.boxMin = Vec3{-1000.0f, -1000.0f, -1000.0f};
+        environment.boxMax = Vec3{1000.0f, 1000.0f, 1000.0f};
+        environment.view->eye.z = 10000.0f;
+    }
+    for (int i = 0; i < 3; ++i)
+    {
+        spriteBatches[i] = CRefPtr<CSpriteBatch>(new CSpriteBatch(device, particleVertexBuffer, particleIndexBuffer));
+        renderer->spriteBatches[i] = spriteBatches[i];
+    }
+    ShowLoading(0.2f);
+
+    CRefPtr<CTexture> fontTexture =
+        device->LoadTextureChooseFormat(folders.fonts + "Font.tga", "Font", candidates, 1, 0, D3DPOOL_MANAGED);
+    if (!fontTexture)
+    {
+        AddError("Unable to load Font Texture");
+        LogText("Unable to load Font Texture!\n");
+        return false;
+    }
+    mainFont = CRefPtr<CFont>(new CFont(fontTexture));
+    if (!mainFont->Load((folders.fonts + "Font.kfd").c_str()))
+    {
+        AddError("Unable to load Font.kfd");
+        LogText("Unable to load Font.kfd!\n");
+        return false;
+    }
+    fonts.clear();
+    fonts.reserve(4);
+    fonts.push_back(mainFont);
+    LoadAdditionalFonts();
+    // The gem bar and the pop-up messages take fonts 1 and 2: without them the game
+    // cannot start, so say so instead of failing later.
+    if (fonts.size() < kRequiredFontCount)
+    {
+        const std::string message = "Unable to load the additional fonts (AdditionalFonts.lst must name at least 2)";
+        AddError(message);
+        LogText((message + "!\n").c_str());
+        return false;
+    }
+    ShowLoading(0.25f);
+
+    textSet = CRefPtr<CTextSet>(new CTextSet(device, particleVertexBuffer, particleIndexBuffer));
+    renderer->texts = textSet;
+
+    hiscores.topScore = 1500000;
+    char tableName[32];
+    std::snprintf(tableName, sizeof(tableName), "Game%d.tbl", 0);
+    hiscores.Load((folders.sharedGameData + tableName).c_str());
+    bestScores = CRefPtr<CBestResults>(new CBestResults(41));
+    if (!bestScores->Load((folders.sharedGameData + "Sc.bst").c_str()))
+        bestScores->SetScoreDefaults();
+    bestTimes = CRefPtr<CBestResults>(new CBestResults(41));
+    if (!bestTimes->Load((folders.sharedGameData + "Ti.bst").c_str()))
+        bestTimes->SetLinearDefaults(15, 1215);
+    ShowLoading(0.3f);
+
+    ui = CRefPtr<CInterface>(
+        new CInterface(instance, device, particleVertexBuffer, particleIndexBuffer, textSet, fonts));
+    ui->hiscores = &hiscores;
+    if (!ui->Load(folders, questLayout, levelParams))
+    {
+        AddError("Unable to create forms");
+        LogText("Unable to create forms!\n");
+        return false;
+    }
+    renderer->ui = ui;
+    screenTextures[kTexGemProgress] = device->GetTextureByName("GemProgress");
+    ShowLoading(0.5f);
+
+    for (int i = 0; i < 4; ++i)
+        spriteLists[i] = CRefPtr<CSpriteList>(new CSpriteList(device, particleVertexBuffer, particleIndexBuffer));
+    for (int i = 1; i < 4; ++i)
+        renderer->spriteLists[i - 1] = spriteLists[i];
+    ShowLoading(0.55f);
+
+    levelParams.Set(0, 1);
+    ShowLoading(0.65f);
+    ShowLoading(0.75f);
+    ShowLoading(0.8f);
+    ShowLoading(0.85f);
+
+    soundBank = CRefPtr<CSoundBank>(new CSoundBank());
+    if (soundBank->Init(window))
+    {
+        LogText("Error loading Sfx!\n");
+    }
+    else
+    {
+        soundBank->panDivisor = 520.0f / soundOptions.panFactor;
+        ConvertSoundsFirstRun(userOptions.c_str(), folders.sounds.c_str(), folders.sharedSounds.c_str());
+        soundBank->LoadVolumeConfig((folders.sharedSounds + "Vol.cfg").c_str());
+        if (soundBank->LoadSounds(folders.sharedSounds.c_str()) != 0)
+        {
+            soundBank->enabled = 0;
+            LogText("Sounds Loading Error!\n");
+        }
+        soundBank->SetVolume(soundOptions.soundOn ? soundOptions.soundVolume : 0.0f);
+    }
+    ui->soundBank = soundBank;
+
+    music = CRefPtr<CMusic>(new CMusic(folders.music.c_str()));
+    music->SetEnabled(soundOptions.musicOn);
+    music->Play(CMusic::kTrackMainMenu);
+    music->SetVolume(soundOptions.musicVolume);
+    soundBank->music = music;
+    ShowLoading(0.95f);
+
+    fpsText = CRefPtr<CText>(new CText(mainFont));
+    fpsText->visible = fpsShown;
+    fpsText->colour = 0x80FFFFFFu;
+    const float fpsScale = 0.75f * mainFont->GetBaseSize();
+    fpsText->SetFontScale(fpsScale, fpsScale, 0);
+    fpsText->SetString("FPS:");
+    fpsText->position = Vec3{-511.5f, 377.5f, -2.0f};
+    fpsText->PlaceCharacters();
+    textSet->Add(fpsText);
+
+    renderer->SaveGammaRamp();
+    gammaSaved = 1;
+    renderer->SetBrightness(graphicsOptions.gamma);
+    initComplete = 1;
+
+    CRefPtr<CSurface> cursor = device->CreateSurface("CursorSurface", 32, 32, D3DFMT_A8R8G8B8);
+    if (!cursor)
+    {
+        AddError("Unable to Create Cursor Surface");
+        LogText("Unable to Create Cursor Surface!\n");
+        return false;
+    }
+    if (cursor->LoadFromFile(device->device, folders.graphics + "Cursor.tga", 1) < 0)
+    {
+        AddError("Unable to Load Cursor.tga");
+        LogText("Unable to Load Cursor.tga!\n");
+        return false;
+    }
+    device->device->SetCursorProperties(0, 0, cursor->surface);
+
+    state = kStateStartup;
+    subState = kSubStateNormalPlay;
+    stateTimer = 0.0f;
+    phase = 0;
+    questMode = 0;
+    levelKind = kLevelKindPlain;
+    noProfile = 0;
+
+    SelectPlayer();
+
+    trophies = CRefPtr<CTrophies>(new CTrophies());
+    trophies->LoadSettings((folders.config + "Skin.cfg").c_str());
+    trophies->LoadDescriptions((folders.texts + "Trophies.txt").c_str());
+    if (player)
+        trophies->Load((folders.players + player->name + "\\Trophies.dat").c_str());
+    ShowLoading(1.0f);
+
+    // The splash form shows the loading picture until the start-up sequence moves on.
+    ui->ShowSplashPicture(loadingImage);
+    return true;
+}
+
+void CGame::SelectPlayer()
+{
+    CProfileList& list = *ui->profiles;
+    int index = list.Find(gameOptions.profile);
+    if (index < 0 && !list.profiles.empty())
+    {
+        // The stored name has gone: the first player takes over and is remembered.
+        gameOptions.profile = list.profiles[0]->name;
+        gameOptions.Save((folders.userConfig + "Options.ini").c_str());
+        index = 0;
+    }
+    if (index >= 0)
+    {
+        player = list.profiles[static_cast<size_t>(index)];
+        ui->selectedProfile = index;
+        if (index >= 5)
+            ui->profileScroll = index - 5;
+        ui->UpdateProfileGreeting();
+        return;
+    }
+    char text[256];
+    GetStringById(kDefaultPlayerStringId, text, sizeof(text));
+    ui->SetProfileText(text, 0);
+    noProfile = 1;
+}

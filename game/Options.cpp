@@ -1,0 +1,118 @@
+#include "game/Options.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/IniReader.h"
+#include "engine/StringTable.h"
+#include "engine/StringUtil.h"
+#include "platform/win32.h"
+
+namespace {
+
+const char kGraphics[] = "Graphics";
+const char kSound[] = "Sound";
+const char kGame[] = "Game";
+
+// The value of a key (or the default text) in the 256-byte buffer the options use.
+void ReadKey(const char* path, const char* section, const char* key, const char* def, char (&out)[256])
+{
+    GetPrivateProfileStringA(section, key, def, out, 255, path);
+}
+
+// Reads a yes/no word: true when the upper-cased text equals word.
+int32_t ReadWord(const char* path, const char* section, const char* key, const char* def, const char* word)
+{
+    char text[256];
+    ReadKey(path, section, key, def, text);
+    StrUpper(text);
+    return std::strcmp(text, word) == 0 ? 1 : 0;
+}
+
+float ReadFloat(const char* path, const char* section, const char* key, const char* def)
+{
+    char text[256];
+    ReadKey(path, section, key, def, text);
+    return static_cast<float>(std::atof(text));
+}
+
+float Clamp(float v, float lo, float hi)
+{
+    if (v < lo)
+        return lo;
+    if (v > hi)
+        return hi;
+    return v;
+}
+
+}  // namespace
+
+CGraphicsOptions::CGraphicsOptions() : effects(1.0f), gamma(0.5f), graphicalCursor(1) {}
+
+void CGraphicsOptions::Load(const char* path)
+{
+    graphicalCursor = ReadWord(path, kGraphics, "Cursor", "STANDARD", "GRAPHICAL");
+    effects = Clamp(ReadFloat(path, kGraphics, "Effects", "1.0"), 0.25f, 1.0f);
+    gamma = Clamp(ReadFloat(path, kGraphics, "Gamma", "0.5"), 0.0f, 1.0f);
+}
+
+CSoundOptions::CSoundOptions()
+    : soundOn(1), soundVolume(0.5f), panFactor(0.75f), musicOn(1), musicVolume(0.5f), musicAmplify(75)
+{
+}
+
+void CSoundOptions::Load(const char* path)
+{
+    soundOn = ReadWord(path, kSound, "Sound", "ON", "ON");
+    soundVolume = Clamp(ReadFloat(path, kSound, "SoundVolume", "0.5"), 0.0f, 1.0f);
+    // Pan factor divides the pan range: keep it away from zero, no upper bound.
+    panFactor = ReadFloat(path, kSound, "SoundPanFactor", "0.75");
+    if (panFactor < 0.01f)
+        panFactor = 0.01f;
+    musicOn = ReadWord(path, kSound, "Music", "ON", "ON");
+    musicVolume = Clamp(ReadFloat(path, kSound, "MusicVolume", "0.5"), 0.0f, 1.0f);
+    char text[256];
+    ReadKey(path, kSound, "MusicAmplify", "75", text);
+    musicAmplify = std::atoi(text);
+    if (musicAmplify < 5)
+        musicAmplify = 5;
+    if (musicAmplify > 100)
+        musicAmplify = 100;
+}
+
+void CSoundOptions::Save(const char* path) const
+{
+    char text[64];
+    WritePrivateProfileStringA(kSound, "Sound", soundOn ? "On" : "Off", path);
+    std::snprintf(text, sizeof(text), "%.3f", soundVolume);
+    WritePrivateProfileStringA(kSound, "SoundVolume", text, path);
+    WritePrivateProfileStringA(kSound, "Music", musicOn ? "On" : "Off", path);
+    std::snprintf(text, sizeof(text), "%.3f", musicVolume);
+    WritePrivateProfileStringA(kSound, "MusicVolume", text, path);
+    std::snprintf(text, sizeof(text), "%d", musicAmplify);
+    WritePrivateProfileStringA(kSound, "MusicAmplify", text, path);
+}
+
+CGameOptions::CGameOptions() : profile("Player"), fastExplosionEnd(1), capsLockTutorial(1) {}
+
+void CGameOptions::Load(const char* path)
+{
+    char def[256];
+    GetStringById(kDefaultPlayerStringId, def, sizeof(def));
+    char text[256];
+    ReadKey(path, kGame, "Profile", def, text);
+    profile = text;
+    ReadKey(path, kGame, "FastExpTerm", "1", text);
+    fastExplosionEnd = std::atoi(text) != 0 ? 1 : 0;
+    capsLockTutorial = ReadIniInt(path, kGame, "CapsLockTutorial", "1") == 1 ? 1 : 0;
+}
+
+void CGameOptions::Save(const char* path) const
+{
+    char text[32];
+    WritePrivateProfileStringA(kGame, "Profile", profile.c_str(), path);
+    std::snprintf(text, sizeof(text), "%d", fastExplosionEnd ? 1 : 0);
+    WritePrivateProfileStringA(kGame, "FastExpTerm", text, path);
+    WritePrivateProfileStringA(kGame, "CapsLockTutorial", capsLockTutorial ? "1" : "0", path);
+}

@@ -1,0 +1,473 @@
+// Draws the start-up pictures of the game from code: glows, rings, stars, puffs of
+// noise, the splash and loading screens and the cursor. Fixed seeds: every run writes
+// the same files.
+//
+// Usage: startgfx <game folder>   (writes Data/Gfx/..., fsdata/splash2.jpg)
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const float kPi = 3.14159265f;
+
+struct Rgba
+{
+    float r, g, b, a;
+};
+
+struct Image
+{
+    int w, h;
+    std::vector<Rgba> px;
+    Image(int w, int h, Rgba fill = {0, 0, 0, 0}) : w(w), h(h), px(size_t(w) * h, fill) {}
+    Rgba& at(int x, int y) { return px[size_t(y) * w + x]; }
+};
+
+// A small deterministic generator for grain and stars.
+struct Lcg
+{
+    uint32_t state;
+    explicit Lcg(uint32_t seed) : state(seed) {}
+    float Next()
+    {
+        state = state * 1664525u + 1013904223u;
+        return float(state >> 8) / float(1u << 24);
+    }
+};
+
+// Smooth value noise on a lattice, for clouds and sand.
+struct Noise
+{
+    static constexpr int size = 64;
+    std::vector<float> lattice;
+    explicit Noise(uint32_t seed) : lattice(size_t(size) * size)
+    {
+        Lcg rng(seed);
+        for (float& v : lattice)
+            v = rng.Next();
+    }
+    float Lerp(float a, float b, float t) const { return a + (b - a) * (t * t * (3 - 2 * t)); }
+    float At(float x, float y) const
+    {
+        int xi = int(std::floor(x)), yi = int(std::floor(y));
+        float fx = x - xi, fy = y - yi;
+        auto v = [&](int i, int j) { return lattice[size_t(((j % size) + size) % size) * size + ((i % size) + size) % size]; };
+        return Lerp(Lerp(v(xi, yi), v(xi + 1, yi), fx), Lerp(v(xi, yi + 1), v(xi + 1, yi + 1), fx), fy);
+    }
+    float Fractal(float x, float y, int octaves) const
+    {
+        float sum = 0, amp = 0.5f, norm = 0;
+        for (int i = 0; i < octaves; ++i)
+        {
+            sum += amp * At(x, y);
+            norm += amp;
+            x *= 2.0f;
+            y *= 2.0f;
+            amp *= 0.5f;
+        }
+        return sum / norm;
+    }
+};
+
+float Clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
+float Smooth(float e0, float e1, float x)
+{
+    float t = Clamp01((x - e0) / (e1 - e0));
+    return t * t * (3 - 2 * t);
+}
+
+// Paints every pixel from its position in -1..1 (y down).
+void Paint(Image& img, const std::function<Rgba(float, float)>& f)
+{
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x)
+            img.at(x, y) = f((x + 0.5f) / img.w * 2 - 1, (y + 0.5f) / img.h * 2 - 1);
+}
+
+std::vector<uint8_t> Bytes(const Image& img, int channels)
+{
+    std::vector<uint8_t> out;
+    out.reserve(img.px.size() * channels);
+    for (const Rgba& p : img.px)
+    {
+        const float c[4] = {p.r, p.g, p.b, p.a};
+        for (int i = 0; i < channels; ++i)
+            out.push_back(uint8_t(std::lround(Clamp01(c[i]) * 255.0f)));
+    }
+    return out;
+}
+
+bool g_ok = true;
+
+void Write(const std::filesystem::path& path, const Image& img, int channels)
+{
+    const std::string ext = path.extension().string();
+    const std::vector<uint8_t> data = Bytes(img, channels);
+    const std::string name = path.string();
+    int ok = 0;
+    if (ext == ".png")
+        ok = stbi_write_png(name.c_str(), img.w, img.h, channels, data.data(), img.w * channels);
+    else if (ext == ".tga")
+        ok = stbi_write_tga(name.c_str(), img.w, img.h, channels, data.data());
+    else if (ext == ".bmp")
+        ok = stbi_write_bmp(name.c_str(), img.w, img.h, channels, data.data());
+    else
+        ok = stbi_write_jpg(name.c_str(), img.w, img.h, channels, data.data(), 92);
+    if (!ok)
+    {
+        std::fprintf(stderr, "startgfx: cannot write %s\n", name.c_str());
+        g_ok = false;
+    }
+}
+
+// The colour picture and its grey "_alpha" companion.
+void WriteWithAlpha(const std::filesystem::path& folder, const std::string& stem, const Image& img)
+{
+    Image alpha(img.w, img.h);
+    for (size_t i = 0; i < img.px.size(); ++i)
+        alpha.px[i] = {img.px[i].a, img.px[i].a, img.px[i].a, 1};
+    Write(folder / (stem + ".jpg"), img, 3);
+    Write(folder / (stem + "_alpha.jpg"), alpha, 3);
+}
+
+Rgba Glow(float x, float y, Rgba colour, float sharpness)
+{
+    float d = std::sqrt(x * x + y * y);
+    float v = std::pow(Clamp01(1 - d), sharpness);
+    return {colour.r * v, colour.g * v, colour.b * v, v};
+}
+
+// A star of `points` spikes around a soft core.
+float StarShape(float x, float y, int points, float spike, float core)
+{
+    float d = std::sqrt(x * x + y * y);
+    float a = std::atan2(y, x);
+    float ray = std::pow(std::fabs(std::cos(a * points * 0.5f)), spike);
+    float v = std::max(Clamp01(1 - d / core), ray * Clamp01(1 - d));
+    return Clamp01(v);
+}
+
+float Ring(float x, float y, float radius, float width)
+{
+    float d = std::sqrt(x * x + y * y);
+    return std::exp(-std::pow((d - radius) / width, 2.0f));
+}
+
+// The screen's night sky with its glowing orb, shared by the splash and loading pictures.
+Rgba Sky(float x, float y, const Noise& noise, Lcg* stars)
+{
+    float t = (y + 1) * 0.5f;
+    Rgba c{0.04f + 0.10f * t, 0.03f + 0.05f * t, 0.12f + 0.16f * (1 - t), 1};
+    float mist = noise.Fractal(x * 3 + 7, y * 3, 5);
+    c.r += 0.10f * mist * t;
+    c.g += 0.04f * mist;
+    c.b += 0.12f * mist;
+    if (stars && stars->Next() > 0.9985f)
+    {
+        float s = 0.5f + 0.5f * stars->Next();
+        c = {c.r + s, c.g + s, c.b + s, 1};
+    }
+    return c;
+}
+
+Rgba AddOrb(Rgba c, float x, float y, float cx, float cy, float radius)
+{
+    float dx = (x - cx) / radius, dy = (y - cy) / radius;
+    float d = std::sqrt(dx * dx + dy * dy);
+    float body = Smooth(1.0f, 0.96f, d);
+    float shade = Clamp01(1.1f - std::sqrt((dx + 0.35f) * (dx + 0.35f) + (dy + 0.35f) * (dy + 0.35f)) * 0.8f);
+    Rgba orb{1.0f * shade + 0.2f, 0.85f * shade + 0.1f, 0.45f * shade + 0.15f, 1};
+    float halo = std::exp(-std::max(0.0f, d - 1.0f) * 2.2f) * (d > 0.96f ? 1.0f : 0.0f);
+    float rays = std::pow(std::fabs(std::cos(std::atan2(dy, dx) * 6)), 24.0f) * std::exp(-std::max(0.0f, d - 1) * 0.9f);
+    c.r = c.r * (1 - body) + orb.r * body + 0.9f * halo + 0.35f * rays * (d > 1);
+    c.g = c.g * (1 - body) + orb.g * body + 0.7f * halo + 0.28f * rays * (d > 1);
+    c.b = c.b * (1 - body) + orb.b * body + 0.35f * halo + 0.15f * rays * (d > 1);
+    return c;
+}
+
+void MakeLoading(const std::filesystem::path& gfx)
+{
+    // 1024 x 1024: the top 768 rows fill the screen; rows 802 to 850 hold the picture
+    // of the progress bar, which grows from column 2.
+    Image img(1024, 1024, {0, 0, 0, 1});
+    Noise noise(11);
+    Lcg stars(5);
+    for (int y = 0; y < 768; ++y)
+        for (int x = 0; x < 1024; ++x)
+        {
+            float fx = (x + 0.5f) / 512 - 1, fy = (y + 0.5f) / 384 - 1;
+            Rgba c = Sky(fx * 1.333f, fy, noise, &stars);
+            c = AddOrb(c, fx * 1.333f, fy, 0.0f, -0.22f, 0.34f);
+            // The groove the progress bar fills: screen rows 641 to 690, columns 379 to 644.
+            bool groove = x >= 376 && x <= 647 && y >= 638 && y <= 693;
+            bool inner = x >= 379 && x <= 644 && y >= 641 && y <= 690;
+            if (groove)
+                c = inner ? Rgba{0.05f, 0.04f, 0.08f, 1} : Rgba{0.75f, 0.6f, 0.3f, 1};
+            img.at(x, y) = c;
+        }
+    for (int y = 802; y < 851; ++y)
+        for (int x = 0; x < 300; ++x)
+        {
+            float v = (y - 802) / 48.0f;
+            float shine = 1 - std::fabs(v - 0.35f) * 1.6f;
+            img.at(x, y) = {0.95f * shine + 0.1f, 0.7f * shine + 0.05f, 0.2f * shine + 0.05f, 1};
+        }
+    Write(gfx / "Loading.jpg", img, 3);
+}
+
+void MakeSplash(const std::filesystem::path& fsdata)
+{
+    Image img(1024, 768, {0, 0, 0, 1});
+    Noise noise(23);
+    Paint(img, [&](float x, float y) {
+        Rgba c = Sky(x * 1.333f, y, noise, nullptr);
+        c.r *= 0.5f;
+        c.g *= 0.5f;
+        c.b *= 0.6f;
+        // A kestrel's wing drawn as two arcs of light over the orb.
+        c = AddOrb(c, x * 1.333f, y, 0.0f, 0.0f, 0.22f);
+        float wing = Ring(x * 1.333f + 0.35f, y + 0.25f, 0.55f, 0.025f) * (y < -0.05f) * (x < 0) +
+                     Ring(x * 1.333f - 0.35f, y + 0.25f, 0.55f, 0.025f) * (y < -0.05f) * (x > 0);
+        c.r += 0.9f * wing;
+        c.g += 0.75f * wing;
+        c.b += 0.45f * wing;
+        return c;
+    });
+    Write(fsdata / "splash2.jpg", img, 3);
+}
+
+void MakeCursor(const std::filesystem::path& gfx)
+{
+    // An arrow with its tip at (0, 0), gold with a dark rim.
+    Image img(32, 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+        {
+            float fx = x + 0.5f, fy = y + 0.5f;
+            bool inside = fx <= fy * 0.62f + 0.5f && fy <= 22 && fx >= 0 && fx + fy * 0.0f < 16;
+            bool tail = fx >= 5 && fx <= 9 && fy >= 14 && fy <= 27 && (fx - 5) > (fy - 14) * 0.3f - 0.5f;
+            bool rimA = fx <= fy * 0.62f + 2.0f && fy <= 23.5f;
+            bool rimB = fx >= 4 && fx <= 10.5f && fy >= 13 && fy <= 28.5f;
+            if (inside || tail)
+            {
+                float shade = 1 - fy / 40;
+                img.at(x, y) = {1.0f * shade, 0.82f * shade, 0.35f * shade, 1};
+            }
+            else if (rimA || rimB)
+                img.at(x, y) = {0.12f, 0.06f, 0.02f, 1};
+        }
+    Write(gfx / "Cursor.tga", img, 4);
+}
+
+void MakeEffects(const std::filesystem::path& gfx)
+{
+    Noise noise(7);
+    Image img(64, 64);
+
+    Paint(img, [](float x, float y) {
+        float v = StarShape(x, y, 4, 40.0f, 0.25f);
+        return Rgba{v, v * 0.95f, v * 0.8f, v};
+    });
+    Write(gfx / "StarParticle.bmp", img, 3);
+
+    Image bolt(32, 128);
+    Paint(bolt, [](float x, float y) {
+        float v = std::exp(-x * x * 30) * Clamp01(1.2f - std::fabs(y));
+        return Rgba{0.6f * v + 0.4f * v * v, 0.7f * v + 0.3f * v * v, v, v};
+    });
+    Write(gfx / "Lightning.jpg", bolt, 3);
+
+    Paint(img, [](float x, float y) { return Glow(x, y, {1.0f, 0.75f, 0.35f, 1}, 2.5f); });
+    Write(gfx / "Spark.bmp", img, 3);
+
+    Image sand(64, 64);
+    Lcg grains(3);
+    Paint(sand, [&](float x, float y) {
+        float a = Clamp01(1 - std::sqrt(x * x + y * y)) * (0.5f + 0.5f * grains.Next());
+        return Rgba{0.9f, 0.75f, 0.45f, a};
+    });
+    WriteWithAlpha(gfx, "Sand", sand);
+
+    Image cloud(128, 128);
+    Paint(cloud, [&](float x, float y) {
+        float n = noise.Fractal(x * 2 + 3, y * 2 + 5, 4);
+        float a = Clamp01((1 - std::sqrt(x * x + y * y)) * 1.4f) * Smooth(0.3f, 0.7f, n);
+        return Rgba{0.85f + 0.15f * n, 0.85f + 0.15f * n, 0.9f + 0.1f * n, a};
+    });
+    WriteWithAlpha(gfx, "Cloud", cloud);
+
+    Image small(16, 16);
+    Paint(small, [](float x, float y) { return Glow(x, y, {1.0f, 0.85f, 0.55f, 1}, 1.5f); });
+    Write(gfx / "SmallSand.tga", small, 4);
+
+    Paint(img, [](float x, float y) {
+        float v = Ring(x, y, 0.6f, 0.18f) + 0.3f * Glow(x, y, {1, 1, 1, 1}, 3).a;
+        return Rgba{v, v * 0.9f, v * 0.7f, Clamp01(v)};
+    });
+    Write(gfx / "Halo1.tga", img, 4);
+
+    Paint(img, [](float x, float y) {
+        float v = Ring(x, y, 0.75f, 0.08f);
+        return Rgba{v * 0.8f, v * 0.9f, v, v};
+    });
+    Write(gfx / "Ring.jpg", img, 3);
+
+    Paint(img, [&](float x, float y) {
+        float n = noise.Fractal(x * 4, y * 4, 3);
+        Rgba g = Glow(x, y, {0.7f, 0.5f, 1.0f, 1}, 1.3f);
+        return Rgba{g.r * n * 1.4f, g.g * n * 1.4f, g.b * n * 1.4f, g.a};
+    });
+    Write(gfx / "SpellFuzzy.bmp", img, 3);
+
+    Paint(cloud, [&](float x, float y) {
+        float n = noise.Fractal(x * 2.5f + 11, y * 2.5f, 4);
+        float a = Clamp01((1 - std::sqrt(x * x + y * y)) * 1.5f) * Smooth(0.25f, 0.65f, n);
+        return Rgba{1.0f, 0.45f + 0.4f * n, 0.1f + 0.2f * n, a};
+    });
+    WriteWithAlpha(gfx, "FireCloud", cloud);
+
+    Paint(img, [](float x, float y) {
+        float d = std::sqrt(x * x + y * y);
+        float a = std::atan2(y, x);
+        float v = std::pow(std::fabs(std::sin(a * 2 + d * 9)), 6.0f) * Clamp01(1 - d);
+        return Rgba{v * 0.7f, v * 0.9f, v, v};
+    });
+    Write(gfx / "Twirl.tga", img, 4);
+
+    Image flare(128, 128);
+    Paint(flare, [](float x, float y) {
+        float core = Glow(x, y, {1, 1, 1, 1}, 4).a;
+        float streak = std::exp(-y * y * 400) * Clamp01(1 - std::fabs(x)) + std::exp(-x * x * 400) * Clamp01(1 - std::fabs(y));
+        float ring = 0.4f * Ring(x, y, 0.55f, 0.05f);
+        float v = Clamp01(core + streak + ring);
+        return Rgba{v, v * 0.9f, v * 0.75f, v};
+    });
+    WriteWithAlpha(gfx, "Flare", flare);
+
+    Image sparkle(32, 32);
+    Paint(sparkle, [](float x, float y) {
+        float v = StarShape(x, y, 4, 60.0f, 0.3f);
+        return Rgba{1.0f, 0.95f, 0.7f, v};
+    });
+    Write(gfx / "StarSand.tga", sparkle, 4);
+
+    Paint(cloud, [](float x, float y) {
+        Rgba g = Glow(x, y, {0.6f, 1.0f, 0.5f, 1}, 1.8f);
+        return g;
+    });
+    Write(gfx / "JungleFlash.tga", cloud, 4);
+}
+
+void MakeScreens(const std::filesystem::path& gfx)
+{
+    Noise noise(19);
+
+    // The board frame: a carved gold border round a clear middle.
+    Image frame(256, 256);
+    Paint(frame, [&](float x, float y) {
+        float edge = std::max(std::fabs(x), std::fabs(y));
+        float band = Smooth(0.86f, 0.88f, edge) * Smooth(1.0f, 0.98f, edge);
+        float groove = 0.75f + 0.25f * std::cos((edge - 0.86f) * 90);
+        float grain = 0.85f + 0.15f * noise.Fractal(x * 8, y * 8, 3);
+        return Rgba{0.85f * groove * grain, 0.62f * groove * grain, 0.25f * groove * grain, band};
+    });
+    Write(gfx / "Frame.png", frame, 4);
+
+    Image back(128, 128);
+    Paint(back, [&](float x, float y) {
+        float n = noise.Fractal(x * 3, y * 3, 4);
+        return Rgba{0.06f + 0.05f * n, 0.05f + 0.04f * n, 0.12f + 0.06f * n, 0.8f};
+    });
+    Write(gfx / "FrameBack.tga", back, 4);
+
+    Image selector(128, 128);
+    Paint(selector, [](float x, float y) {
+        float v = Ring(x, y, 0.82f, 0.07f) + 0.5f * Ring(x, y, 0.92f, 0.03f);
+        return Rgba{1.0f, 0.9f, 0.5f, Clamp01(v)};
+    });
+    Write(gfx / "Selector.png", selector, 4);
+
+    Image sandbox(128, 256);
+    Paint(sandbox, [&](float x, float y) {
+        float waist = 0.25f + 0.75f * std::fabs(y);
+        float inside = Smooth(waist, waist - 0.05f, std::fabs(x));
+        float wood = 0.6f + 0.4f * noise.Fractal(x * 2, y * 12, 3);
+        Rgba woodC{0.45f * wood, 0.28f * wood, 0.14f * wood, 1};
+        Rgba glassC{0.12f, 0.1f, 0.16f, 1};
+        return Rgba{woodC.r * (1 - inside) + glassC.r * inside, woodC.g * (1 - inside) + glassC.g * inside,
+                    woodC.b * (1 - inside) + glassC.b * inside, 1};
+    });
+    Write(gfx / "Sandbox.jpg", sandbox, 3);
+
+    Image front(128, 256);
+    Paint(front, [](float x, float y) {
+        float caps = Smooth(0.88f, 0.9f, std::fabs(y));
+        float posts = Smooth(0.85f, 0.88f, std::fabs(x));
+        float a = std::max(caps, posts);
+        return Rgba{0.55f, 0.36f, 0.18f, a};
+    });
+    Write(gfx / "SandboxFront.png", front, 4);
+
+    Image glass(128, 256);
+    Paint(glass, [](float x, float y) {
+        float waist = 0.25f + 0.75f * std::fabs(y);
+        float shine = std::exp(-std::pow((x + waist * 0.6f) / 0.06f, 2.0f)) * Smooth(waist, waist - 0.05f, std::fabs(x));
+        return Rgba{1, 1, 1, 0.15f + 0.6f * shine};
+    });
+    Write(gfx / "SandboxGlass.tga", glass, 4);
+
+    Image star(64, 64);
+    Paint(star, [](float x, float y) {
+        float v = StarShape(x, y, 5, 8.0f, 0.35f);
+        return Rgba{1.0f, 0.85f, 0.2f, Smooth(0.35f, 0.5f, v)};
+    });
+    Write(gfx / "ScoreFrenzyStar.png", star, 4);
+
+    Image big(256, 256);
+    Paint(big, [](float x, float y) {
+        float v = StarShape(x, -y, 5, 8.0f, 0.35f);
+        float shade = 0.75f + 0.25f * (-x - y);
+        return Rgba{1.0f * shade, 0.8f * shade, 0.2f * shade, Smooth(0.35f, 0.45f, v)};
+    });
+    Write(gfx / "BigStar.png", big, 4);
+
+    Image pointer(64, 64);
+    Paint(pointer, [](float x, float y) {
+        // A pointer aiming down at the item below it.
+        float body = Smooth(0.05f, 0.0f, std::fabs(x) - (0.55f - 0.55f * (y + 1) * 0.5f));
+        float a = body * Smooth(-0.9f, -0.85f, y) * Smooth(0.9f, 0.85f, y);
+        return Rgba{1.0f, 0.9f - 0.3f * (y + 1) * 0.5f, 0.3f, a};
+    });
+    Write(gfx / "ShopPointer.tga", pointer, 4);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+    {
+        std::fprintf(stderr, "usage: startgfx <game folder>\n");
+        return 2;
+    }
+    const std::filesystem::path root(argv[1]);
+    const std::filesystem::path gfx = root / "Data" / "Gfx";
+    const std::filesystem::path fsdata = root / "fsdata";
+    std::error_code ec;
+    std::filesystem::create_directories(gfx, ec);
+    std::filesystem::create_directories(fsdata, ec);
+    MakeLoading(gfx);
+    MakeSplash(fsdata);
+    MakeCursor(gfx);
+    MakeEffects(gfx);
+    MakeScreens(gfx);
+    return g_ok ? 0 : 1;
+}
