@@ -1,20 +1,76 @@
-// CBonus: the base of the seven bonus kinds that ride on tokens (gem, TNT,
-// flash, time, adviser, score, solidarity), and BonusEvent, the record a bonus
-// appends for the board. A token holds at most one bonus through a counted
-// handle and moves it with itself every frame.
-//
-// For now the base keeps its place and cell only; the kinds, their motion and
-// their effects come with the bonuses themselves.
+// CBonus: the base of everything that rides on a board token and fires when the
+// token is destroyed (the gem and the six line-of-four bonuses). It holds the
+// bonus's kind, state, cell, position and one motion path with its clock, and
+// the event records through which a bonus reports to the board and the game.
+// The bonus manager owns every bonus through a CRefPtr and updates it once a
+// frame; the board drops, places, moves and activates it.
 #pragma once
 
+#include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class CBonus;
 
+// Bonus kinds, as the kind field and the manager's factory number them.
+enum
+{
+    kBonusGem = 1,
+    kBonusTNT = 2,
+    kBonusFlash = 3,
+    kBonusTime = 4,
+    kBonusAdviser = 5,
+    kBonusScore = 6,
+    kBonusSolidarity = 7,
+};
+
+// Bonus states.
+enum
+{
+    kBonusResting = 0,
+    kBonusFalling = 1,
+    kBonusPlaced = 2,
+    kBonusLeaving = 3,
+    kBonusEffect = 4,    // a kind's effect runs; a gem flies to the gem bar
+    kBonusCollected = 5, // a gem sits on the gem bar
+    kBonusDone = 6,
+    kBonusVanishing = 7,
+};
+
+// Event kinds of BonusEvent.
+enum
+{
+    kBonusEventGemActivated = 1, // value1 = gem kind
+    kBonusEventGemArrived = 2,   // value1 = gem kind
+    kBonusEventTntFired = 3,
+    kBonusEventCellHit = 4, // value1 = level, value2 = column, value3 = row
+    kBonusEventNeedsHost = 5,
+    kBonusEventFlashFired = 6,
+    kBonusEventTimeFired = 7,
+    kBonusEventTimeArrived = 8, // value1 = level
+    kBonusEventAdviserFired = 9,
+    kBonusEventAdviserArrived = 10, // value1 = level
+    kBonusEventScoreFired = 11,
+    kBonusEventSolidarityFired = 12,
+    kBonusEventSolidarityRedirect = 13, // amount = x of the bolt stretch
+    kBonusEventPlaced = 14,             // amount = position x
+};
+
+// One report of a bonus. The manager fills `object` with the reporting bonus
+// when the bonus left it empty, so that the board can reach the gem that
+// arrived or the bonus that needs a new host.
 struct BonusEvent
 {
+    BonusEvent() = default;
+    BonusEvent(int32_t kind, int32_t value1 = 0, int32_t value2 = 0, int32_t value3 = 0,
+               float amount = 0.0f)
+        : kind(kind), value1(value1), value2(value2), value3(value3), amount(amount)
+    {
+    }
+
     int32_t kind = 0;
     int32_t value1 = 0;
     int32_t value2 = 0;
@@ -23,31 +79,48 @@ struct BonusEvent
     float amount = 0.0f;
 };
 
+// The event list of a bonus and of the manager; the board reads it by index.
+class BonusEventVector : public std::vector<BonusEvent>
+{
+public:
+    const BonusEvent& At(size_t index) const { return (*this)[index]; }
+    BonusEvent& At(size_t index) { return (*this)[index]; }
+};
+
 class CBonus
 {
 public:
-    CBonus() = default;
-    virtual ~CBonus() = default;
+    CBonus();
+    virtual ~CBonus();
+
     CBonus(const CBonus&) = delete;
     CBonus& operator=(const CBonus&) = delete;
 
-    // Follows the token that carries it.
-    virtual void MoveTo(float x, float y, float z, int32_t newColumn, int32_t newRow, int32_t /*animate*/)
-    {
-        position[0] = target[0] = x;
-        position[1] = target[1] = y;
-        position[2] = target[2] = z;
-        column = newColumn;
-        row = newRow;
-    }
-    virtual void Activate() { finished = 1; }
-    virtual bool IsEffectDone() const { return true; }
+    virtual void Init();
+    virtual void Hide();
+    virtual void Show();
+    // True while the bonus stays in the manager's list.
+    virtual bool Update(float dt);
+    virtual void MoveTo(float x, float y, float z, int column, int row, int animate);
+    virtual void SetSize(float size);
+    virtual void Drop(float x, float y, float z, float size, int column, int row, int fromCurrent,
+                      float time);
+    virtual void Place(float x, float y, float z, float size, int column, int row);
+    virtual void Stop();
+    virtual void StartMove(float time);
+    virtual void StartVanish(float time);
+    virtual void Activate();
+    virtual bool IsEffectDone() const;
+    virtual void SetZOrder(int z);
+    virtual void SetActive(int flag);
+
+    void AddEvent(const BonusEvent& event);
 
     int32_t kind = 0;
-    int32_t state = 0;    // 2 placed
+    int32_t state = kBonusResting;
     int32_t level = 0;
     int32_t reserved1 = 50;
-    int32_t colour = 0;   // the carrying token's colour
+    int32_t colour = 0;
     float clock = 0.0f;
     int32_t visible = 1;
     int32_t finished = 0;
@@ -55,4 +128,25 @@ public:
     int32_t row = -1;
     float position[3] = {0.0f, 0.0f, 0.0f};
     float target[3] = {0.0f, 0.0f, 0.0f};
+    CMotionPath motion;
+    float motionTime = 0.0f;
+    float motionDuration = 0.0f;
+    float size = 39.0f;
+    float baseSize = 39.0f;
+    float scale = 1.0f;
+    int32_t zOrder = 0;
+    int32_t active = 1;
+    float startScale = 6.0f;
+    float startAlpha = 0.0f;
+    float effectFactor = 1.0f;
+    int32_t reportPlacement = 0;
+    BonusEventVector events;
+
+protected:
+    // The clock step of the moving states: motionTime grows by dt up to the
+    // motion's duration and the position follows the path.
+    void AdvanceMotion(float dt);
+    bool MotionOver() const { return motionTime >= motionDuration; }
+    // Size over the standard bonus size of the gem settings.
+    static float ScaleOf(float size);
 };
