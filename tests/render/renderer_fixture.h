@@ -1,0 +1,113 @@
+// A renderer on the recording backend, with scripted adapters and the log sent to a
+// file the test can read: the fixture of the renderer tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/Log.h"
+#include "platform/d3d8/backend.h"
+#include "render/Renderer.h"
+
+class RendererTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        logPath = ::testing::TempDir() + "renderer_test.log";
+        SetLogFile(logPath.c_str());
+        ResetLog();
+        recorder = platform::UseRecordingBackend();
+        d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    }
+
+    void TearDown() override
+    {
+        indexBuffer.Reset();
+        vertexBuffer.Reset();
+        renderer.Reset();
+        if (d3d)
+            d3d->Release();
+        platform::UseGLBackend();
+        SetLogFile("");
+    }
+
+    static VideoSettings Settings(int fullScreen, int width, int height, int colorMode = -1, int adapter = 0)
+    {
+        VideoSettings s{};
+        s.adapter = adapter;
+        s.colorMode = colorMode;
+        s.fullScreen = fullScreen;
+        s.width = width;
+        s.height = height;
+        return s;
+    }
+
+    // The default recording adapter (desktop 1024 x 768 X8R8G8B8) with more full-screen
+    // sizes in X8R8G8B8.
+    static platform::RecAdapter WideAdapter()
+    {
+        platform::RecAdapter a = platform::D3DRecorder::DefaultAdapter();
+        const UINT sizes[][2] = {{1280, 720}, {1280, 1024}, {1366, 768}, {1920, 1080}};
+        for (auto& s : sizes)
+            a.modes.push_back(D3DDISPLAYMODE{s[0], s[1], 60, D3DFMT_X8R8G8B8});
+        return a;
+    }
+
+    HRESULT Create(VideoSettings& s)
+    {
+        renderer = CRefPtr<CRenderer>(new CRenderer());
+        return renderer->Create(&s, d3d, nullptr, D3DFMT_D16);
+    }
+
+    // A windowed 640 x 480 renderer with the game's shared buffers.
+    void MakeRenderer(VideoSettings s = Settings(0, 640, 480))
+    {
+        indexBuffer.Reset();
+        vertexBuffer.Reset();
+        ASSERT_EQ(D3D_OK, Create(s));
+        vertexBuffer = renderer->device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                                            kVertexFormat, D3DPOOL_DEFAULT);
+        indexBuffer = renderer->device->CreateIndexBuffer(65536, D3DFMT_INDEX16,
+                                                          D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT);
+        ASSERT_TRUE(vertexBuffer.IsValid());
+        ASSERT_TRUE(indexBuffer.IsValid());
+        renderer->vertexBuffer = vertexBuffer;
+        renderer->indexBuffer = indexBuffer;
+        recorder->ClearCalls();
+    }
+
+    std::string Log() const
+    {
+        std::ifstream in(logPath);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    // The recorded calls that start with one of the prefixes, in order.
+    std::vector<std::string> Calls(const std::vector<std::string>& prefixes) const
+    {
+        std::vector<std::string> out;
+        for (const std::string& c : recorder->calls)
+            for (const std::string& p : prefixes)
+                if (c.compare(0, p.size(), p) == 0)
+                {
+                    out.push_back(c);
+                    break;
+                }
+        return out;
+    }
+
+    std::string logPath;
+    std::shared_ptr<platform::D3DRecorder> recorder;
+    IDirect3D8* d3d = nullptr;
+    CRefPtr<CRenderer> renderer;
+    CRefPtr<CVertexBuffer> vertexBuffer;
+    CRefPtr<CIndexBuffer> indexBuffer;
+};
