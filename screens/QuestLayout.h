@@ -1,53 +1,127 @@
-// CQuestLayout: the look of the quest play screen from "Skin.cfg": the frame
-// around the board, the board's place and cell size, the sand glass below it
-// and the splash timing. A plain value object owned by the game; the board,
-// the sand glass and the gem bar keep a pointer to it.
+// CQuestLayout: the look of the quest play screen from "Skin.cfg": the decorated frame
+// around the board, the board's place and cell size, the sand glass below it, the gem
+// bar's pieces and flares, the combo and frenzy message places, the time gauge's
+// arrow and tints, the tutorial pointers, the splash timing and the map flag.
+// A plain value object, a member of the game object: built with the defaults below,
+// filled once by Load in Init before the interface, the board, the sand glass and the
+// gem bar are made; they keep a pointer to it and only read it afterwards.
+//
+// Positions are in the virtual screen with the origin at its centre, y up; the file
+// gives screen pixels from the top-left corner, y down.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "engine/MotionPath.h"
+
+// Blend methods of the frame elements.
+enum
+{
+    kFrameNormal = 0,
+    kFrameAdd = 1,
+    kFrameMul = 2,
+    kFrameScreen = 3,
+};
+
+// The frame panel's pictures a frame element may name: 0 the frame atlas
+// ("Frame"), 1 the cell background ("FrameBack").
+constexpr int32_t kFrameTextureCount = 2;
+
 class CQuestLayout
 {
 public:
     CQuestLayout();
-    // Reads the values of "Skin.cfg" (path = configuration folder + "Skin.cfg").
+
+    // Reads "Skin.cfg" (configuration folder); a missing file, section or key gives
+    // the default text of each key. Reports nothing.
     void Load(const char* path);
 
-    // Frame elements, parallel: per element a rectangle (x, y, width, height
-    // from the board's top-left corner, y down), four (u, v) corners, a texture
-    // index, an ARGB colour and a blend method (0 normal, 1 add, 2 mul, 3
-    // screen). The built-in frame surrounds a 640 by 640 board of 80-unit cells,
-    // its edges repeating their slice 19 times, over a cell background.
-    std::vector<float> frameRects = {
-        -16, -16, 32, 32,  624, -16, 32, 32,  -16, 624, 32, 32,  624, 624, 32, 32, 16, -16, 608, 32,
-        16, 624, 608, 32,  -16, 16, 32, 608,  624, 16, 32, 608,  0, 0, 640, 640,
-    };
-    std::vector<float> frameUVs = {
-        0, 0, 0.125f, 0, 0.125f, 1, 0, 1,
-        0.125f, 0, 0.25f, 0, 0.25f, 1, 0.125f, 1,
-        0.25f, 0, 0.375f, 0, 0.375f, 1, 0.25f, 1,
-        0.375f, 0, 0.5f, 0, 0.5f, 1, 0.375f, 1,
-        1, 0, 1, 19, 0.875f, 19, 0.875f, 0,
-        0.875f, 0, 0.875f, 19, 0.75f, 19, 0.75f, 0,
-        0.5f, 0, 0.625f, 0, 0.625f, 19, 0.5f, 19,
-        0.625f, 0, 0.75f, 0, 0.75f, 19, 0.625f, 19,
-        -0.5f, -0.5f, 7.5f, -0.5f, 7.5f, 7.5f, -0.5f, 7.5f,
-    };
-    std::vector<int32_t> frameTextures = {0, 0, 0, 0, 0, 0, 0, 0, 1};
-    std::vector<uint32_t> frameColours = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu,
-                                          0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xC0FFFFFFu};
-    std::vector<int32_t> frameMethods = {0, 0, 0, 0, 0, 0, 0, 0, 0};
+    int32_t ElementCount() const { return int32_t(frameTextures.size()); }
 
-    float boardX = -144.5f, boardY = 367.5f, boardZ = 50.0f;
-    float cellWidth = 80.0f, cellHeight = 80.0f;
-    float radius = 32.0f;
+    // Frame elements, five parallel vectors: per element a rectangle (x, y, width,
+    // height from the board's top-left corner, y down), four (u, v) corners
+    // (top-left, top-right, bottom-right, bottom-left), a texture index, an ARGB
+    // colour and a blend method.
+    std::vector<float> frameRects;
+    std::vector<float> frameUVs;
+    std::vector<int32_t> frameTextures;
+    std::vector<uint32_t> frameColours;
+    std::vector<int32_t> frameMethods;
 
-    float sandboxX = -144.5f, sandboxY = -344.5f, sandboxZ = 50.0f;
-    float sandboxWidth = 640.0f, sandboxHeight = 32.0f;
-    int32_t sandboxSegments = 40;
+    // The board: its top-left corner, depth, cell size and a token's hit radius.
+    float boardX, boardY, boardZ;
+    float cellWidth, cellHeight;
+    float radius;
 
-    float splashBloomSpeed;
-    float splashLifeTime;
-    float splashFadeSpeed;
+    // The sand glass.
+    float sandboxX, sandboxY, sandboxZ;
+    float sandboxWidth, sandboxHeight;
+    float sandboxFrontShift[2];
+    uint32_t sandboxGlassColour;
+    int32_t sandboxSegments;
+    float sandInGravity, sandOutGravity;
+    float sandPathSpeed;
+    CMotionPath sandPath;
+    uint32_t sandColour; // alpha byte 255
+    float sandAlpha;
+    float dustSpeed, dustHalfSpeed;
+    float dustSize, dustHalfSize;
+    uint32_t dustColour; // alpha byte 255
+    float dustAlpha;
+    uint32_t frenzyStarColour; // alpha byte 255
+    float frenzyStarAlpha;
+    uint32_t frenzyBarColour; // alpha byte 0
+    float frenzyBarAlpha;
+    float frenzyBarShift[2];
+    float frenzyBarElementSize[2];
+    int32_t frenzyBarCount;
+    float frenzyBarPostTime;
+
+    // The gem bar: shifts from the board's top-left corner (y up), texts, flares.
+    float gemsOverlayShift[2];
+    float gemsFillingShift[2];
+    float gemsGemsShift[2];
+    float gemsLabelShift[2];
+    float gemsCountShift[2];
+    uint32_t gemsTextColour;
+    uint32_t gemsTextShadowColour;
+    float gemsTextCharSize;
+    float bigFlaresSize, bigFlaresMaxT, bigFlaresLifeTime, bigFlaresW;
+    uint32_t bigFlaresColour;
+    float smallFlaresSize, smallFlaresMaxT, smallFlaresLifeTime, smallFlaresW;
+    uint32_t smallFlaresColour;
+
+    float comboMessagePos[3];
+    float frenzyMessagePos[3];
+
+    // The time gauge of the quest panel: hand centres (not converted), the hands'
+    // extra angle, the three tints (0..255, after desaturation), the tint alpha in
+    // the top byte, and the fractions where each tint ends.
+    float arrowCenter[2];
+    float arrowShadowCenter[2];
+    float globalAngle;
+    float green[3], yellow[3], red[3];
+    uint32_t gaugeAlpha;
+    float greenEnd, yellowEnd, redEnd;
+
+    // Tutorial pointers.
+    float arrowWinPrefX;
+    float arrowWinSize[2];
+    float arrowUpShift[2];
+    float arrowDownShift[2];
+    float clickHerePoint[2];
+    float clickHereA;
+    float clickHereW;
+    float swapThesePoint[2];
+
+    // Splash timing.
+    float splashBloomSpeed, splashLifeTime, splashFadeSpeed;
+
+    // The map flag.
+    float flagShift[2];
+    float shadowShift[2];
+    float shadowVec[2];
+    float flagMoveTime;
+    float flagJumpHeight;
 };

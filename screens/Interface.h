@@ -1,0 +1,278 @@
+// CInterface: the game's one user-interface object. Load reads the texture catalogue
+// ("Textures.lst"), builds the 26 forms from their form files into one forms manager
+// and keeps handles to the widgets that the screens address, bound by the INTERRUPT
+// numbers of the form files. Each frame the game hands it the mapped pointer; it
+// routes presses, releases and moves to the forms manager, runs its own animations
+// (form fades, group fades) and turns widget events into InterfaceEvent records that
+// the game dispatches by widget id.
+//
+// The game object makes it in Init and holds it through CRefPtr; the renderer, the
+// shop and the trophies screen hold further handles. The renderer draws the forms
+// through `formsManager`.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/DataFolders.h"
+#include "engine/RefPtr.h"
+#include "game/Profiles.h"
+#include "platform/win32.h"
+#include "ui/KMForm.h"
+#include "ui/KMFormsManager.h"
+
+class CDevice;
+class CFont;
+class CHiscoresTable;
+class CIndexBuffer;
+class CLevelParams;
+class CQuestLayout;
+class CSoundBank;
+class CSpriteList;
+class CTextSet;
+class CTexture;
+class CVertexBuffer;
+
+// A screen of the interface is a form of the widget library.
+using CInterfaceForm = CKMForm;
+
+using WidgetList = std::vector<CRefPtr<CKMWindow>>;
+
+// A list of widgets shown, hidden and faded as one.
+struct CWidgetGroup
+{
+    WidgetList widgets;
+};
+
+// One record the game reads back after OnMouseDown, OnMouseUp or Update.
+struct InterfaceEvent
+{
+    int32_t kind;
+    int32_t id;                // the widget's window id; 0 for the fade kinds
+    float x;                   // the pointer of the call that made the record
+    float y;
+    CRefPtr<CKMWindow> window; // the form whose fade ended (kinds 14 and 15)
+    float value;               // the scroller's thumb position (kind 13)
+};
+using CInterfaceEvent = InterfaceEvent;
+
+enum
+{
+    kUiEventClick = 0,
+    kUiEventPress = 1,
+    kUiEventValueChanged = 13,
+    kUiEventFadedOut = 14,
+    kUiEventFadedIn = 15,
+};
+
+// The 26 forms, in load order; the index is also the form's text depth.
+enum
+{
+    kFormMainMenu,
+    kFormQuest,
+    kFormStatistics,
+    kFormBackground,
+    kFormShop,
+    kFormMap,
+    kFormNewLevel,
+    kFormGameMenu,
+    kFormMemory,
+    kFormArcade,
+    kFormThimbles,
+    kFormBlinker,
+    kFormSplash,
+    kFormProfiles,
+    kFormNewProfile,
+    kFormMsgBox,
+    kFormStartQuest,
+    kFormTutorial,
+    kFormWin,
+    kFormOptions,
+    kFormHighScores,
+    kFormNewspaper,
+    kFormIntro,
+    kFormTrophies,
+    kFormHelp,
+    kFormWinBox,
+    kFormCount
+};
+
+// Widget ids the interface itself reacts to.
+enum
+{
+    kIdOverlay = 10,
+    kIdProfileRowFirst = 185,
+    kIdProfileRowLast = 190,
+    kIdSoundVolume = 231,
+    kIdMusicVolume = 232,
+    kIdLogoHover = 11111,
+};
+
+// What Load keeps of one form: the form and the widgets bound by number. Handles are
+// looked up by element number; lists and groups by their index in the form's row of
+// bindings (see Interface.cpp); `colours` run parallel to the tinted lists of the
+// shop, `points` hold the local (x, y) pairs of the tutorial's pointer widgets and
+// the trophies' rows.
+struct CFormBlock
+{
+    CRefPtr<CKMForm> form;
+    std::vector<int32_t> numbers;
+    WidgetList handles;
+    std::vector<WidgetList> lists;
+    std::vector<CWidgetGroup> groups;
+    std::vector<std::vector<uint32_t>> colours;
+    std::vector<std::vector<float>> points;
+};
+
+class CInterface
+{
+public:
+    // The font list must hold at least one font.
+    CInterface(HINSTANCE instance, CRefPtr<CDevice> device, CRefPtr<CVertexBuffer> vertexBuffer,
+               CRefPtr<CIndexBuffer> indexBuffer, CRefPtr<CTextSet> textSet, const std::vector<CRefPtr<CFont>>& fonts);
+    ~CInterface();
+    CInterface(const CInterface&) = delete;
+    CInterface& operator=(const CInterface&) = delete;
+
+    // The texture catalogue, the forms manager, the logos and the 26 forms; 1 when all
+    // were built, 0 at the first failure (its message is in the log).
+    int Load(const CDataFolders& folders, const CQuestLayout& layout, const CLevelParams& levelParams);
+    // The texture catalogue alone ("Textures.lst" in the forms folder); 1 or 0.
+    int LoadTextureCatalogue(const std::string& listPath, const std::string& graphicsFolder);
+    // Reads the 40 story texts of the map; false when the file cannot be opened.
+    bool LoadStory(const char* path);
+
+    // Pointer and key entry points; each returns the number of records in `events`.
+    int OnMouseDown(float x, float y);
+    int OnMouseUp(float x, float y);
+    int OnKeyDown(int key);
+    int Update(float x, float y, float dt);
+
+    // Forms by name ("MainMenu" ...) or load index; empty when absent.
+    CRefPtr<CKMForm> Form(const char* name) const;
+    CRefPtr<CKMForm> FormAt(int index) const;
+    // Widget bound to element number `number` of form `form`; empty when none.
+    CRefPtr<CKMWindow> Widget(int form, int number) const;
+    // The list or group at index `index` of the form's bindings; an empty one when absent.
+    const WidgetList& List(int form, int index) const;
+    const CWidgetGroup& Group(int form, int index) const;
+    const CFormBlock& Block(int form) const { return blocks[size_t(form)]; }
+
+    // Fades of whole forms (input is off while a form fades) and of widget lists.
+    void FadeInForm(const CRefPtr<CKMWindow>& form, float rate);
+    void FadeOutForm(const CRefPtr<CKMWindow>& form, float rate);
+    void FadeInGroup(const WidgetList& widgets, float rate);
+    void FadeOutGroup(const WidgetList& widgets, float rate);
+
+    // The logo groups of the "Splash" form; group -1 is its picture list.
+    int GroupCount() const;
+    void StartGroupEffect(int group, float rate);
+    void StopGroupEffect(int group, float rate);
+
+    // Screen methods the game needs from the start.
+    void SetMessageBox(const char* caption, const char* text, int layout, int code);
+    void SetOptionScrollers(float soundVolume, float musicVolume);
+    void RefreshProfileRows();
+    void UpdateProfileGreeting();
+    void SetProfileText(const char* text, int pair);
+    int RecreateIntroTexture(int create);
+    void RecreateMapDiffTextures(int stage);
+    void SetMapTextures(CRefPtr<CTexture> halo, CRefPtr<CTexture> second);
+    // Gives the splash pictures the loading image and shows them.
+    void ShowSplashPicture(const CRefPtr<CTexture>& picture);
+
+    // Kept for callers from before the forms existed: the forms draw through the
+    // forms manager, so no sprite list is needed.
+    void AttachSpriteList(CRefPtr<CSpriteList>) {}
+    std::vector<CKMForm*> FormsInOrder() const;
+
+    // Opens an http(s) address with the shell; anything else is refused (false).
+    static bool OpenLink(const std::string& address);
+
+    // Shared render resources.
+    HINSTANCE instance;
+    CRefPtr<CDevice> device;
+    CRefPtr<CVertexBuffer> vertexBuffer;
+    CRefPtr<CIndexBuffer> indexBuffer;
+    CRefPtr<CTextSet> textSet;
+    CRefPtr<CFont> defaultFont;
+    float defaultFontHeight = 0.0f;
+    std::vector<CRefPtr<CFont>> fonts;
+    std::vector<float> fontHeights;
+
+    CRefPtr<CKMFormsManager> formsManager;
+    std::vector<InterfaceEvent> events;
+    // The forms in load order ("WinBox" last), and what each keeps.
+    std::vector<CRefPtr<CKMForm>> forms;
+    std::vector<CFormBlock> blocks;
+
+    // MainMenu: the store address, the logo textures and what the logo probe found.
+    std::string appStoreUrl;
+    CRefPtr<CTexture> logoA;
+    CRefPtr<CTexture> logoB;
+    int32_t logoFlag = 0;
+    int32_t logoWidth = 0;
+    int32_t logoHeight = 0;
+    // Map: the 40 story texts.
+    std::vector<std::string> storyTexts;
+    // Profiles and NewProfile.
+    std::unique_ptr<CProfileList> profiles;
+    int32_t profileScroll = -1;   // profile index shown in the first row (-1: the new-profile row)
+    int32_t selectedProfile = -1;
+    std::string profileName;      // the selection when the profiles screen opened
+    std::string profileText;      // the typed name
+    // MsgBox: the question now asked.
+    int32_t messageCode = 0;
+    // Help page shown; selected intro entry.
+    int32_t helpPage = 1;
+    int32_t introItem = 0;
+    // Play screen: 0 while quest levels are played.
+    int32_t questMode = 0;
+    float gaugePosition = 0.0f;
+    float gaugeTarget = 0.0f;
+    float gaugeSpeed = 0.5f;
+    float blinkTimers[2] = {0.0f, 0.0f}; // Background; Win and Newspaper
+    float arrowPhase = 0.0f, arrowBaseX = 0.0f, arrowBaseY = 0.0f;
+
+    // Loader arguments, not owned.
+    const CDataFolders* dataFolders = nullptr;
+    const CQuestLayout* questLayout = nullptr;
+    const CLevelParams* levelParams = nullptr;
+
+    CRefPtr<CSoundBank> soundBank;
+    CRefPtr<CTexture> haloTexture;
+    CHiscoresTable* hiscores = nullptr;
+
+private:
+    struct FormFade
+    {
+        CRefPtr<CKMWindow> form;
+        int32_t direction;
+        float alpha;
+        float rate;
+    };
+    struct GroupEffect
+    {
+        WidgetList widgets;
+        int32_t direction;
+        float value;
+        float rate;
+    };
+
+    int BuildForm(int index);
+    bool CheckBindings(int index, std::string* missing) const;
+    void PlaceLogos(class CFormDesc& description);
+    void SetUpForm(int index);
+    void Bind(int index, int number, const CRefPtr<CKMWindow>& widget);
+    void RouteHover(const KMEvent& e, float x);
+    void PlayClick(float x);
+    void PlayHover(float x);
+    void Push(int32_t kind, int32_t id, float x, float y, float value = 0.0f);
+    void RunCommand(int32_t id, float x, float y);
+    WidgetList& MutableList(int form, int index);
+
+    std::vector<FormFade> fades;
+    std::vector<GroupEffect> groupEffects;
+};
