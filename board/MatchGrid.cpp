@@ -113,18 +113,6 @@ bool CMatchGrid::PlainHasLine3() const {
     return found != 0;
 }
 
-// One row or column of a grid without locked inert cells: three equal
-// absolute values from 1 to 99 side by side.
-bool CMatchGrid::PlainRunOf3(int first, int step, int count) const {
-    const uint32_t* m = m_mag.data();
-    unsigned found = 0;
-    for (int k = 0, i = first; k + 2 < count; ++k, i += step) {
-        const uint32_t v = m[i];
-        found |= (v - 1u < 99u) & (m[i + step] == v) & (m[i + 2 * step] == v);
-    }
-    return found != 0;
-}
-
 bool CMatchGrid::FlatHasLine(int n, bool diagonal) const {
     if (height < 1)
         return false;
@@ -219,15 +207,7 @@ inline bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, boo
             return true;
     }
     SwapCells(i1, i2);
-    if (gridHasLine && !m_inertLocked && need == 3) {
-        // Look at the touched rows and columns again.
-        if (horizontal)
-            found = PlainRunOf3(Index(r1, 0), 1, width) | PlainRunOf3(Index(0, c1), m_stride, height) |
-                    PlainRunOf3(Index(0, c2), m_stride, height);
-        else
-            found = PlainRunOf3(Index(0, c1), m_stride, height) | PlainRunOf3(Index(r1, 0), 1, width) |
-                    PlainRunOf3(Index(r2, 0), 1, width);
-    } else if (gridHasLine || m_inertLocked) {
+    if (gridHasLine || m_inertLocked) {
         // Exact: count the runs of the touched rows and columns again.
         if (horizontal)
             found = CountRowRuns(r1, need) > 0 || CountColumnRuns(c1, need) > 0 || CountColumnRuns(c2, need) > 0;
@@ -242,13 +222,15 @@ inline bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, boo
     return found;
 }
 
-// The settled board's case: no line yet, no locked inert cell, lines of 3.
-// A new line must then run through one of the two exchanged cells, with the
-// value that moved in (below 100), and the cell it came from now holds the
-// other value; so each exchange is a handful of comparisons with the cells
-// around, made without branches and without touching the grid.
+// Lines of 3 without locked inert cells. A line is then any three equal
+// absolute values from 1 to 99 side by side (a "hot" triple). After an
+// exchange a line exists when a hot triple that holds neither cell is left,
+// or when the value that moved into a cell lines up there; the cell it came
+// from now holds the other value. So each exchange is a handful of
+// comparisons with the cells around, made without branches and without
+// touching the grid.
 template <typename Visit>
-void CMatchGrid::ForEachPlainSwap3(Visit&& visit) {
+void CMatchGrid::ForEachPlainSwap3(bool gridHasLine, Visit&& visit) {
     const uint32_t* m = m_mag.data();
     const int32_t* f = m_flat.data();
     const int s = m_stride;
@@ -258,6 +240,30 @@ void CMatchGrid::ForEachPlainSwap3(Visit&& visit) {
     auto down = [m, s](int i, uint32_t v) {  // the same down the column
         return ((m[i - s] == v) & ((m[i - 2 * s] == v) | (m[i + s] == v))) | ((m[i + s] == v) & (m[i + 2 * s] == v));
     };
+
+    // Hot triples by their first cell, across and down, and how many there are.
+    int hotTotal = 0;
+    if (gridHasLine) {
+        m_hotAcross.assign(m_mag.size(), 0);
+        m_hotDown.assign(m_mag.size(), 0);
+        for (int r = 0; r < height; ++r) {
+            for (int i = Index(r, 0); i < Index(r, 0) + width; ++i) {
+                const uint32_t v = m[i];
+                const int ordinary = v - 1u < 99u;
+                m_hotAcross[static_cast<size_t>(i)] = static_cast<uint8_t>(ordinary & (m[i + 1] == v) & (m[i + 2] == v));
+                m_hotDown[static_cast<size_t>(i)] = static_cast<uint8_t>(ordinary & (m[i + s] == v) & (m[i + 2 * s] == v));
+                hotTotal += m_hotAcross[static_cast<size_t>(i)] + m_hotDown[static_cast<size_t>(i)];
+            }
+        }
+    }
+    const uint8_t* ha = m_hotAcross.data();
+    const uint8_t* hd = m_hotDown.data();
+    // Two different values never share a hot triple, so the triples left
+    // after an exchange of them are all but those of either cell.
+    auto cover = [ha, hd, s](int i) {  // hot triples holding cell i
+        return ha[i] + ha[i - 1] + ha[i - 2] + hd[i] + hd[i - s] + hd[i - 2 * s];
+    };
+
     for (int r = 0; r < height; ++r) {
         for (int c = 0; c < width; ++c) {
             const int i = Index(r, c);
@@ -271,7 +277,11 @@ void CMatchGrid::ForEachPlainSwap3(Visit&& visit) {
                 const unsigned bLines = b < static_cast<uint32_t>(kFirstInert);
                 const unsigned toLeft = bLines & (((m[i - 1] == b) & (m[i - 2] == b)) | down(i, b));
                 const unsigned toRight = aLines & (((m[j + 1] == a) & (m[j + 2] == a)) | down(j, a));
-                if (((a != b) & (toLeft | toRight)) && !visit(CSwapMove{c, r, c + 1, r}))
+                unsigned keeps = 0;
+                if (gridHasLine)
+                    keeps = hotTotal - cover(i) - cover(j) > 0;
+                const unsigned line = a == b ? static_cast<unsigned>(gridHasLine) : (keeps | toLeft | toRight);
+                if (line && !visit(CSwapMove{c, r, c + 1, r}))
                     return;
             }
             if (r < height - 1 && f[i + s] >= 1) {
@@ -280,7 +290,11 @@ void CMatchGrid::ForEachPlainSwap3(Visit&& visit) {
                 const unsigned bLines = b < static_cast<uint32_t>(kFirstInert);
                 const unsigned up = bLines & (((m[i - s] == b) & (m[i - 2 * s] == b)) | across(i, b));
                 const unsigned below = aLines & (((m[j + s] == a) & (m[j + 2 * s] == a)) | across(j, a));
-                if (((a != b) & (up | below)) && !visit(CSwapMove{c, r, c, r + 1}))
+                unsigned keeps = 0;
+                if (gridHasLine)
+                    keeps = hotTotal - cover(i) - cover(j) > 0;
+                const unsigned line = a == b ? static_cast<unsigned>(gridHasLine) : (keeps | up | below);
+                if (line && !visit(CSwapMove{c, r, c, r + 1}))
                     return;
             }
         }
@@ -291,6 +305,10 @@ template <typename Visit>
 void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
     Snapshot();
     const bool gridHasLine = FlatHasLine(n, diagonal);
+    if (n == 3 && !diagonal && !m_inertLocked) {
+        ForEachPlainSwap3(gridHasLine, visit);
+        return;
+    }
     if (gridHasLine && !diagonal) {
         m_rowRuns.assign(static_cast<size_t>(height), 0);
         m_columnRuns.assign(static_cast<size_t>(width), 0);
@@ -299,10 +317,6 @@ void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
             m_rowsWithRuns += (m_rowRuns[static_cast<size_t>(r)] = CountRowRuns(r, n)) > 0;
         for (int c = 0; c < width; ++c)
             m_columnsWithRuns += (m_columnRuns[static_cast<size_t>(c)] = CountColumnRuns(c, n)) > 0;
-    }
-    if (n == 3 && !diagonal && !gridHasLine && !m_inertLocked) {
-        ForEachPlainSwap3(visit);
-        return;
     }
     // An exchange touches at most two rows and two columns: with lines in
     // three rows or three columns, one of them always survives.

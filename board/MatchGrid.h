@@ -80,7 +80,6 @@ private:
     int FlatRun(int index, int step) const;
     bool FlatHasLine(int n, bool diagonal) const;
     bool PlainHasLine3() const;
-    bool PlainRunOf3(int first, int step, int count) const;
     int CountRuns(int first, int step, int count, int n) const;
     int CountRowRuns(int row, int n) const { return CountRuns(Index(row, 0), 1, width, n); }
     int CountColumnRuns(int column, int n) const { return CountRuns(Index(0, column), m_stride, height, n); }
@@ -88,7 +87,7 @@ private:
     bool RunThrough(int index, int n) const;
     void SwapCells(int index1, int index2);
     template <typename Visit>
-    void ForEachPlainSwap3(Visit&& visit);
+    void ForEachPlainSwap3(bool gridHasLine, Visit&& visit);
     template <typename Visit>
     void ForEachSwap(int n, bool diagonal, Visit&& visit);
     void AppendLineGroup(int column, int row, int dColumn, int dRow, int length);
@@ -106,6 +105,8 @@ private:
     std::vector<int> m_columnRuns;
     int m_rowsWithRuns = 0;
     int m_columnsWithRuns = 0;
+    std::vector<uint8_t> m_hotAcross;  // three in a row start here (plain lines of 3)
+    std::vector<uint8_t> m_hotDown;
     std::vector<CMatchGroup> m_spareGroups;
     std::vector<CSwapMove> m_scratchMoves;
 };
