@@ -22,6 +22,13 @@ bool SameWindow(const CRefPtr<CKMWindow>& a, const CRefPtr<CKMWindow>& b)
 
 const float kUnreachable = 1000000.0f;
 
+// Size over base size. A window without a base size (a caption-only label with
+// no SIZE) keeps scale 1 instead of 0 / 0, which would leave its texts unusable.
+float ScaleOf(float size, float base)
+{
+    return base == 0.0f ? 1.0f : size / base;
+}
+
 } // namespace
 
 CKMWindow::CKMWindow(CRefPtr<CSpriteList> spriteList_, CRefPtr<CTextSet> textSet_)
@@ -133,7 +140,7 @@ void CKMWindow::ApplyScale()
 void CKMWindow::SetSize(float w, float h)
 {
     size = {w, h};
-    scale = {w / baseSize.w, h / baseSize.h};
+    scale = {ScaleOf(w, baseSize.w), ScaleOf(h, baseSize.h)};
     ApplyScale();
 }
 
@@ -141,7 +148,7 @@ void CKMWindow::SetRect(float x, float y, float z, float w, float h, float origi
                         float originZ)
 {
     size = {w, h};
-    scale = {w / baseSize.w, h / baseSize.h};
+    scale = {ScaleOf(w, baseSize.w), ScaleOf(h, baseSize.h)};
     localPosition = {x, y, z};
     worldPosition = Add(Add(Add(Vec3{originX, originY, originZ}, Mul(basis[0], x)), Mul(basis[1], y)),
                         Mul(basis[2], z));

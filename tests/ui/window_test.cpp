@@ -145,6 +145,12 @@ TEST(WindowEvents, CoordinatesAreDividedByTheScale)
     ASSERT_EQ(1u, w->events.size());
     EXPECT_FLOAT_EQ(1000000.0f, w->events[0].x);
     EXPECT_FLOAT_EQ(10.0f, w->events[0].y);
+
+    // Without a base size (a caption-only label) the scale stays 1, not 0 / 0.
+    w->SetBaseSize(0.0f, 0.0f);
+    w->SetRect(5, 5, 0, 0.0f, 0.0f, 0, 0, 0);
+    EXPECT_FLOAT_EQ(1.0f, w->scale.x);
+    EXPECT_FLOAT_EQ(1.0f, w->scale.y);
 }
 
 TEST(WindowEvents, WindowsThatTakeNoInputReportNothing)
