@@ -310,11 +310,11 @@ HWND MainWindow()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
 {
-    ResetLoopState();
-    g_instance = instance;
     CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS)
         return 0;
+    ResetLoopState();
+    g_instance = instance;
 
     crt::srand(timeGetTime());
 

@@ -79,7 +79,8 @@ int CGame::Frame(float elapsed, int render, int minimised)
 
     HandleInterfaceEvents(step);
 
-    switch (state)
+    // The states' screens live in the interface: nothing to run without one.
+    switch (ui ? state : kStateNone)
     {
     case kStatePlaying:
         // The play update comes with the board.

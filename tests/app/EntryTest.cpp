@@ -1,0 +1,205 @@
+// The whole program run offscreen through the harness: start-up from the shipped game
+// folder to the menus, the log of a clean run, one instance only, input ignored while
+// the splash shows, and the message a start-up failure ends with.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <string>
+
+#include "GameHarness.h"
+#include "game/Game.h"
+#include "render/Font.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A copy of the build's game folder made of links, without some files and with others
+// replaced, for the failure cases.
+std::string MirrorGameFolder(const std::string& name, const std::set<std::string>& without,
+                             const std::map<std::string, std::string>& replaced = {})
+{
+    const fs::path source(ORB_GAME_DIR);
+    const fs::path target = fs::path(::testing::TempDir()) / name;
+    fs::remove_all(target);
+    for (const auto& entry : fs::recursive_directory_iterator(source))
+    {
+        const fs::path relative = fs::relative(entry.path(), source);
+        if (entry.is_directory())
+            fs::create_directories(target / relative);
+        else if (!without.count(relative.generic_string()) && !replaced.count(relative.generic_string()))
+            fs::create_symlink(entry.path(), target / relative);
+    }
+    for (const auto& file : replaced)
+    {
+        std::ofstream out(target / file.first, std::ios::binary);
+        out << file.second;
+    }
+    return target.string();
+}
+
+// Each text must follow the one before it in the log.
+void ExpectInOrder(const std::string& log, const std::vector<std::string>& texts)
+{
+    size_t at = 0;
+    for (const std::string& text : texts)
+    {
+        size_t found = log.find(text, at);
+        ASSERT_NE(std::string::npos, found) << "\"" << text << "\" missing (or out of order) in:\n" << log;
+        at = found + text.size();
+    }
+}
+
+bool InMenus(GameHarness& h)
+{
+    return h.Game() && h.Game()->state == kStateMenus && h.Game()->stateTimer > 1.0f;
+}
+
+TEST(Program, StartsThroughSplashAndLoadingToTheMenusAndShutsDownInOrder)
+{
+    GameHarness h;
+    h.SetStep(50);
+    int splashTicks = 0;
+    int startupTick = 0;
+    h.At(2, [&](GameHarness& g) { splashTicks += g.Game()->splashRunning; });
+    h.SaveFrameAt(40, "program_splash.png");
+    h.CloseWhen([&](GameHarness& g) {
+        if (!startupTick && g.Game()->state == kStateStartup)
+            startupTick = g.Tick();
+        return InMenus(g);
+    });
+    const int code = h.Run(2000);
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(1, splashTicks);
+    EXPECT_GT(startupTick, 70); // the splash picture takes four seconds
+    ExpectInOrder(h.Log(), {"Begin log", "Ver.1.09", "Creating Direct3D object...", "Ok", "Creating Renderer...",
+                            "Ok", "Creating game...", "Ok", "PreInit stuf...", "Ok", "Init stuf...", "Ok",
+                            "Destroying stuf...", "Stuf destroyed", "Deletting Game Object...",
+                            "Game object deleted", "End of log"});
+    EXPECT_EQ(std::string::npos, h.Log().find("Unable"));
+}
+
+TEST(Program, SecondInstanceEndsAtOnceWithZero)
+{
+    GameHarness h;
+    int second = -1;
+    h.At(3, [&](GameHarness&) {
+        char commandLine[] = "";
+        second = WinMain(nullptr, nullptr, commandLine, SW_SHOWNORMAL);
+    });
+    h.CloseAt(5);
+    EXPECT_EQ(0, h.Run());
+    EXPECT_EQ(0, second);
+}
+
+TEST(Program, KeysAreIgnoredWhileTheSplashShowsAndF5ShowsTheFps)
+{
+    GameHarness h;
+    h.SetStep(50);
+    int shownDuringSplash = -1;
+    int shownAfter = -1;
+    h.At(5, [](GameHarness& g) { g.Key(VK_F5); });
+    h.At(7, [&](GameHarness& g) { shownDuringSplash = g.Game()->fpsShown; });
+    bool pressed = false;
+    h.CloseWhen([&](GameHarness& g) {
+        if (!InMenus(g))
+            return false;
+        if (!pressed)
+        {
+            g.Key(VK_F5);
+            pressed = true;
+            return false;
+        }
+        shownAfter = g.Game()->fpsShown;
+        return true;
+    });
+    EXPECT_EQ(0, h.Run(2000));
+    EXPECT_EQ(0, shownDuringSplash);
+    EXPECT_EQ(1, shownAfter);
+}
+
+TEST(Program, EscapeInTheMenusCloses)
+{
+    GameHarness h;
+    h.SetStep(50);
+    bool pressed = false;
+    int closedAt = 0;
+    h.At(1900, [](GameHarness&) {}); // keeps the limit well away
+    h.CloseWhen([&](GameHarness& g) {
+        if (InMenus(g) && !pressed)
+        {
+            g.Key(VK_ESCAPE);
+            pressed = true;
+            closedAt = g.Tick();
+        }
+        return false;
+    });
+    EXPECT_EQ(0, h.Run(2000));
+    EXPECT_TRUE(pressed);
+    EXPECT_LT(closedAt, 1000);
+}
+
+struct FailureCase
+{
+    const char* name;
+    std::set<std::string> without;
+    std::map<std::string, std::string> replaced;
+    const char* message;
+};
+
+class StartFailure : public ::testing::TestWithParam<FailureCase>
+{
+};
+
+TEST_P(StartFailure, ShowsItsMessageAndEndsWithFour)
+{
+    const FailureCase& c = GetParam();
+    GameHarness h(MirrorGameFolder(std::string("mirror_") + c.name, c.without, c.replaced));
+    h.SetStep(100);
+    ::testing::internal::CaptureStderr();
+    const int code = h.Run(500);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(4, code);
+    EXPECT_NE(std::string::npos, errors.find(std::string("Error!: ") + c.message)) << errors;
+    EXPECT_NE(std::string::npos, h.Log().find(c.message));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Init, StartFailure,
+    ::testing::Values(FailureCase{"loading", {"Data/Gfx/Loading.jpg"}, {}, "Unable to load Loading.jpg Texture"},
+                      FailureCase{"flare", {"Data/Gfx/Flare.jpg"}, {}, "Unable to load Flare Texture"},
+                      FailureCase{"cursor", {"Data/Gfx/Cursor.tga"}, {}, "Unable to Load Cursor.tga"},
+                      FailureCase{"font", {"Data/Fonts/Font.kfd"}, {}, "Unable to load Font.kfd"},
+                      FailureCase{"fewfonts",
+                                  {},
+                                  {{"Data/Fonts/AdditionalFonts.lst", "FontSmall\n"}},
+                                  "Unable to load the additional fonts"}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// Not a check: how long the shipped data set takes from the program's start to the
+// first frame of the start-up sequence, with the real clock and without the splash
+// picture's four seconds.
+TEST(Program, MeasuresTheTimeToTheFirstStartupFrame)
+{
+    GameHarness h(MirrorGameFolder("mirror_nosplash", {"fsdata/splash2.jpg"}));
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    double firstFrameMs = 0.0;
+    h.CloseWhen([&](GameHarness& g) {
+        if (g.Game()->state == kStateStartup && firstFrameMs == 0.0)
+            firstFrameMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        return firstFrameMs > 0.0;
+    });
+    EXPECT_EQ(0, h.Run(100));
+    std::cout << "[ startup  ] start to the first start-up frame: " << firstFrameMs << " ms\n";
+    RecordProperty("StartupMilliseconds", static_cast<int>(firstFrameMs));
+    EXPECT_GT(firstFrameMs, 0.0);
+}
+
+}  // namespace

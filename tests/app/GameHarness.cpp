@@ -1,0 +1,261 @@
+#include "GameHarness.h"
+
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/Entry.h"
+#include "engine/Log.h"
+#include "game/Game.h"
+#include "platform/d3d8/backend.h"
+#include "platform/win32/sdl_window.h"
+#include "render/Device.h"
+#include "render/Renderer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+GameHarness* g_current = nullptr;
+int g_runs = 0;
+int g_instanceTag;
+
+uint32_t Crc(const unsigned char* data, size_t n, uint32_t crc)
+{
+    for (size_t i = 0; i < n; ++i)
+    {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc;
+}
+
+void Put32(std::vector<unsigned char>& out, uint32_t v)
+{
+    for (int s = 24; s >= 0; s -= 8)
+        out.push_back(static_cast<unsigned char>(v >> s));
+}
+
+void Chunk(std::vector<unsigned char>& file, const char* type, const std::vector<unsigned char>& data)
+{
+    Put32(file, static_cast<uint32_t>(data.size()));
+    std::vector<unsigned char> body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    file.insert(file.end(), body.begin(), body.end());
+    Put32(file, Crc(body.data(), body.size(), 0xFFFFFFFFu) ^ 0xFFFFFFFFu);
+}
+
+}  // namespace
+
+bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int width, int height)
+{
+    std::vector<unsigned char> raw;
+    for (int y = 0; y < height; ++y)
+    {
+        raw.push_back(0);
+        for (int x = 0; x < width; ++x)
+        {
+            uint32_t p = argb[size_t(y) * width + x];
+            raw.push_back(static_cast<unsigned char>(p >> 16));
+            raw.push_back(static_cast<unsigned char>(p >> 8));
+            raw.push_back(static_cast<unsigned char>(p));
+        }
+    }
+    // zlib stream of stored blocks.
+    std::vector<unsigned char> z = {0x78, 0x01};
+    uint32_t a = 1, b = 0;
+    for (unsigned char c : raw)
+    {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (size_t pos = 0; pos < raw.size() || pos == 0;)
+    {
+        size_t n = std::min<size_t>(65535, raw.size() - pos);
+        bool last = pos + n >= raw.size();
+        z.push_back(last ? 1 : 0);
+        z.push_back(static_cast<unsigned char>(n));
+        z.push_back(static_cast<unsigned char>(n >> 8));
+        z.push_back(static_cast<unsigned char>(~n));
+        z.push_back(static_cast<unsigned char>(~n >> 8));
+        z.insert(z.end(), raw.begin() + long(pos), raw.begin() + long(pos + n));
+        pos += n;
+        if (last)
+            break;
+    }
+    Put32(z, (b << 16) | a);
+
+    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<unsigned char> header;
+    Put32(header, static_cast<uint32_t>(width));
+    Put32(header, static_cast<uint32_t>(height));
+    header.insert(header.end(), {8, 2, 0, 0, 0});
+    Chunk(file, "IHDR", header);
+    Chunk(file, "IDAT", z);
+    Chunk(file, "IEND", {});
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    return bool(out);
+}
+
+GameHarness::GameHarness(std::string folder) : gameFolder(std::move(folder))
+{
+    if (gameFolder.empty())
+        gameFolder = ORB_GAME_DIR;
+    ++g_runs;
+    userFolder = (fs::path(::testing::TempDir()) / ("harness_" + std::to_string(getpid()) + "_" +
+                                                    std::to_string(g_runs)))
+                     .string();
+}
+
+GameHarness::~GameHarness()
+{
+    std::error_code ec;
+    fs::remove_all(userFolder, ec);
+}
+
+void GameHarness::At(int t, std::function<void(GameHarness&)> action)
+{
+    actions.emplace(t, std::move(action));
+}
+
+void GameHarness::SaveFrameAt(int t, std::string pngPath)
+{
+    captures[t] = std::move(pngPath);
+}
+
+void GameHarness::CloseAt(int t)
+{
+    At(t, [](GameHarness& h) { h.Post(WM_CLOSE); });
+}
+
+void GameHarness::CloseWhen(std::function<bool(GameHarness&)> predicate)
+{
+    closeWhen.push_back(std::move(predicate));
+}
+
+CGame* GameHarness::Game() const
+{
+    return entry::CurrentGame();
+}
+
+HWND GameHarness::Window() const
+{
+    return entry::MainWindow();
+}
+
+void GameHarness::Post(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    PostMessage(Window(), message, wParam, lParam);
+}
+
+void GameHarness::Key(WPARAM key)
+{
+    Post(WM_KEYDOWN, key, 0);
+    Post(WM_KEYUP, key, 0);
+}
+
+void GameHarness::Click(int x, int y)
+{
+    const LPARAM at = static_cast<LPARAM>((y << 16) | (x & 0xFFFF));
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Post(WM_LBUTTONUP, 0, at);
+}
+
+DWORD GameHarness::Clock()
+{
+    return g_current->now;
+}
+
+void GameHarness::AfterTick(int t)
+{
+    GameHarness& h = *g_current;
+    h.tick = t;
+    h.now += h.step;
+    CGame* game = h.Game();
+    if (game && h.firstStartupTick == 0 && game->state == kStateStartup)
+        h.firstStartupTick = t;
+    auto range = h.actions.equal_range(t);
+    for (auto it = range.first; it != range.second; ++it)
+        it->second(h);
+    if (!h.closing)
+    {
+        bool close = t >= h.maxTicks;
+        for (auto& predicate : h.closeWhen)
+            close = close || predicate(h);
+        if (close)
+        {
+            h.closing = true;
+            h.Post(WM_CLOSE);
+        }
+    }
+}
+
+void GameHarness::BeforePresent(CGame& game)
+{
+    GameHarness& h = *g_current;
+    // The frame being presented is the one of the tick that is running now.
+    auto it = h.captures.find(h.tick + 1);
+    if (it == h.captures.end() || !game.renderer)
+        return;
+    const int width = static_cast<int>(game.renderer->screenWidth);
+    const int height = static_cast<int>(game.renderer->screenHeight);
+    std::vector<uint32_t> pixels;
+    if (platform::ReadBackBuffer(game.device->device, 0, 0, width, height, pixels) &&
+        WritePng(it->second, pixels, width, height))
+        h.saved.push_back(it->second);
+    h.captures.erase(it);
+}
+
+int GameHarness::Run(int limit)
+{
+    maxTicks = limit;
+    tick = 0;
+    closing = false;
+    fs::create_directories(userFolder);
+    fs::create_directories(fs::path(userFolder) / "run");
+    setenv("XDG_DATA_HOME", userFolder.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (fs::path(userFolder) / "run").c_str(), 1);
+    setenv("PLATFORM_MSGBOX", "stderr", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (!getenv("SDL_VIDEODRIVER"))
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    unsetenv("DISPLAY");
+
+    const fs::path before = fs::current_path();
+    fs::current_path(gameFolder);
+    SDL_SetMainReady();
+    SDL_Init(SDL_INIT_EVENTS);
+
+    g_current = this;
+    entry::GetHooks().clock = &GameHarness::Clock;
+    entry::GetHooks().afterTick = &GameHarness::AfterTick;
+    CGame::beforePresent = &GameHarness::BeforePresent;
+    char commandLine[] = "";
+    const int code = WinMain(reinterpret_cast<HINSTANCE>(&g_instanceTag), nullptr, commandLine, SW_SHOWNORMAL);
+    CGame::beforePresent = nullptr;
+    entry::GetHooks() = entry::Hooks{};
+    g_current = nullptr;
+
+    platform::DestroyAllWindows();
+    fs::current_path(before);
+    return code;
+}
+
+std::string GameHarness::Log() const
+{
+    std::ifstream in(fs::path(userFolder) / "Kestrelmoor" / "TheOrblightOfQuillacor_RU_DZR" / "Objects.log");
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}

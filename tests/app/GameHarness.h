@@ -1,0 +1,80 @@
+// Runs the real program (WinMain, the message loop, the game object) offscreen with a
+// fixed frame time and a script of window messages, and saves frames as PNG files.
+//
+//     GameHarness h;                      // game folder of the build, fresh user folders
+//     h.At(10, [](GameHarness& g) { g.Key(VK_F5); });
+//     h.SaveFrameAt(300, "menus.png");
+//     h.CloseAt(320);
+//     int code = h.Run();
+//
+// Every run gets its own per-user folder (profiles, options, log) and its own instance
+// lock, so runs never see each other. Scenarios of later features drive the same loop.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+
+class CGame;
+
+class GameHarness
+{
+public:
+    // gameFolder: the folder the game starts in; empty for the build's game folder.
+    explicit GameHarness(std::string gameFolder = std::string());
+    ~GameHarness();
+
+    // Milliseconds each frame tick advances the clock (default 20).
+    void SetStep(DWORD milliseconds) { step = milliseconds; }
+    // Runs the action after the given tick (1 = after the first frame).
+    void At(int tick, std::function<void(GameHarness&)> action);
+    void SaveFrameAt(int tick, std::string pngPath);
+    void CloseAt(int tick);
+    // Closes the window once the predicate holds after a tick (checked every tick).
+    void CloseWhen(std::function<bool(GameHarness&)> predicate);
+
+    // Starts the program; returns its exit code. Ticks run until the window closes;
+    // a run that reaches maxTicks is closed then.
+    int Run(int maxTicks = 5000);
+
+    // Inside actions: the game and its window, and messages to post.
+    CGame* Game() const;
+    HWND Window() const;
+    void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    void Key(WPARAM key);
+    void Click(int x, int y);
+    int Tick() const { return tick; }
+    DWORD Now() const { return now; }
+
+    // The log of the run (read after Run), and the per-user folder.
+    std::string Log() const;
+    std::string UserFolder() const { return userFolder; }
+
+    // The first tick whose frame showed the start-up sequence (state 13), 0 if none.
+    int firstStartupTick = 0;
+    // PNG files written and the frames' size.
+    std::vector<std::string> saved;
+
+private:
+    static DWORD Clock();
+    static void AfterTick(int tick);
+    static void BeforePresent(CGame& game);
+
+    std::string gameFolder;
+    std::string userFolder;
+    std::string savedDirectory;
+    DWORD step = 20;
+    DWORD now = 1000;
+    int tick = 0;
+    int maxTicks = 0;
+    std::multimap<int, std::function<void(GameHarness&)>> actions;
+    std::map<int, std::string> captures;
+    std::vector<std::function<bool(GameHarness&)>> closeWhen;
+    bool closing = false;
+};
+
+// Writes 0xAARRGGBB pixels (rows top-down) as an RGB PNG file.
+bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int width, int height);
