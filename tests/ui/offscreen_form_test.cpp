@@ -1,0 +1,436 @@
+// A form built from a form file (tiled frame, caption, button, checkbox,
+// scroller, progress bar) and driven by the mouse through the forms manager,
+// drawn by the real OpenGL backend (SDL_VIDEODRIVER=offscreen) and checked at
+// known pixels; the frame is also written to "forms_offscreen.png" for a look.
+#include "platform/d3d8/backend.h"
+#include "platform/d3dx8.h"
+#include "platform/win32.h"
+#include "ui/FormLoader.h"
+#include "ui/KMCheckbox.h"
+#include "ui/KMFormsManager.h"
+#include "ui/KMProgressbar.h"
+#include "ui/KMScroller.h"
+#include "ui_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace ui_test;
+
+namespace {
+
+// One back-buffer pixel per virtual unit.
+const int kWidth = 1024;
+const int kHeight = 768;
+
+LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+// --- a minimal PNG writer (stored deflate blocks), enough to look at a frame ---
+
+uint32_t Crc(const std::vector<unsigned char>& data)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : data)
+    {
+        crc ^= byte;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+void Put32(std::vector<unsigned char>& out, uint32_t v)
+{
+    for (int s = 24; s >= 0; s -= 8)
+        out.push_back(static_cast<unsigned char>(v >> s));
+}
+
+void Chunk(std::vector<unsigned char>& file, const char* type, const std::vector<unsigned char>& data)
+{
+    Put32(file, uint32_t(data.size()));
+    std::vector<unsigned char> body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    file.insert(file.end(), body.begin(), body.end());
+    Put32(file, Crc(body));
+}
+
+bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int w, int h)
+{
+    std::vector<unsigned char> raw;
+    for (int y = 0; y < h; ++y)
+    {
+        raw.push_back(0);
+        for (int x = 0; x < w; ++x)
+        {
+            const uint32_t p = argb[size_t(y) * size_t(w) + size_t(x)];
+            raw.push_back(static_cast<unsigned char>(p >> 16));
+            raw.push_back(static_cast<unsigned char>(p >> 8));
+            raw.push_back(static_cast<unsigned char>(p));
+        }
+    }
+    std::vector<unsigned char> z = {0x78, 0x01};
+    uint32_t a = 1, b = 0;
+    for (unsigned char c : raw)
+    {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (size_t at = 0; at < raw.size();)
+    {
+        const size_t n = std::min<size_t>(65535, raw.size() - at);
+        z.push_back(at + n == raw.size() ? 1 : 0);
+        z.push_back(static_cast<unsigned char>(n));
+        z.push_back(static_cast<unsigned char>(n >> 8));
+        z.push_back(static_cast<unsigned char>(~n));
+        z.push_back(static_cast<unsigned char>(~n >> 8));
+        z.insert(z.end(), raw.begin() + ptrdiff_t(at), raw.begin() + ptrdiff_t(at + n));
+        at += n;
+    }
+    Put32(z, (b << 16) | a);
+    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<unsigned char> header;
+    Put32(header, uint32_t(w));
+    Put32(header, uint32_t(h));
+    header.insert(header.end(), {8, 2, 0, 0, 0});
+    Chunk(file, "IHDR", header);
+    Chunk(file, "IDAT", z);
+    Chunk(file, "IEND", {});
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// --- the pictures the form file names, painted here ---
+
+CRefPtr<CTexture> Paint(CDevice& device, const char* name, int w, int h,
+                        const std::function<uint32_t(int x, int y)>& pixel)
+{
+    CRefPtr<CTexture> texture = device.CreateTexture(name, UINT(w), UINT(h), 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
+    if (!texture)
+        return texture;
+    D3DLOCKED_RECT locked{};
+    if (texture->texture->LockRect(0, &locked, nullptr, 0) != D3D_OK)
+        return CRefPtr<CTexture>();
+    for (int y = 0; y < h; ++y)
+    {
+        uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) + y * locked.Pitch);
+        for (int x = 0; x < w; ++x)
+            row[x] = pixel(x, y);
+    }
+    texture->texture->UnlockRect(0);
+    return texture;
+}
+
+const uint32_t kGold = 0xFFC8A040u;
+const uint32_t kGoldDark = 0xFF8A6A20u;
+const uint32_t kBackA = 0xFF182030u;
+const uint32_t kBackB = 0xFF1E2A40u;
+const uint32_t kButtonNormal = 0xFF2050C0u;
+const uint32_t kButtonPressed = 0xFF102860u;
+const uint32_t kButtonOver = 0xFF3070F0u;
+const uint32_t kButtonDisabled = 0xFF707070u;
+const uint32_t kBoxEdge = 0xFFE0E0E0u;
+const uint32_t kBoxEmpty = 0xFF202020u;
+const uint32_t kBoxChecked = 0xFF30C040u;
+const uint32_t kTrack = 0xFF505060u;
+const uint32_t kThumb = 0xFFF0C020u;
+const uint32_t kBarEmpty = 0xFF401010u;
+const uint32_t kBarFill = 0xFF40E060u;
+
+// The widget atlas at the texel rectangles of form_demo_widgets.kmf.
+uint32_t WidgetPixel(int x, int y)
+{
+    auto inside = [&](int x0, int y0, int x1, int y1) { return x >= x0 && x < x1 && y >= y0 && y < y1; };
+    auto bevelled = [&](int x0, int y0, int x1, int y1, uint32_t fill) {
+        const bool edge = x < x0 + 3 || x >= x1 - 3 || y < y0 + 3 || y >= y1 - 3;
+        return edge ? 0xFFA0C0FFu : fill;
+    };
+    if (inside(0, 0, 128, 48))
+        return bevelled(0, 0, 128, 48, kButtonNormal);
+    if (inside(0, 48, 128, 96))
+        return bevelled(0, 48, 128, 96, kButtonPressed);
+    if (inside(128, 0, 256, 48))
+        return bevelled(128, 0, 256, 48, kButtonOver);
+    if (inside(128, 48, 256, 96))
+        return bevelled(128, 48, 256, 96, kButtonDisabled);
+    for (int box = 0; box < 2; ++box)
+        if (inside(48 * box, 96, 48 * box + 48, 144))
+        {
+            const int lx = x - 48 * box, ly = y - 96;
+            if (lx < 5 || lx >= 43 || ly < 5 || ly >= 43)
+                return kBoxEdge;
+            return box ? kBoxChecked : kBoxEmpty;
+        }
+    if (inside(0, 160, 256, 176))
+        return y == 167 || y == 168 ? 0xFF8080A0u : kTrack;
+    if (inside(0, 176, 32, 208))
+    {
+        const int dx = x - 16, dy = y - 192;
+        return dx * dx + dy * dy <= 15 * 15 ? kThumb : 0x00000000u;
+    }
+    if (inside(0, 208, 256, 224))
+        return kBarEmpty;
+    if (inside(0, 224, 256, 240))
+        return kBarFill;
+    return 0x00000000u;
+}
+
+// A 5 x 7 pixel font for the capitals the form shows.
+const std::map<char, const char*> kGlyphRows = {
+    {'A', "01110100011000111111100011000110001"}, {'B', "11110100011000111110100011000111110"},
+    {'C', "01110100011000010000100001000101110"}, {'D', "11110100011000110001100011000111110"},
+    {'F', "11111100001000011110100001000010000"}, {'G', "01110100011000010111100011000101111"},
+    {'H', "10001100011000111111100011000110001"}, {'I', "01110001000010000100001000010001110"},
+    {'L', "10000100001000010000100001000011111"}, {'M', "10001110111010110101100011000110001"},
+    {'N', "10001110011010110011100011000110001"}, {'O', "01110100011000110001100011000101110"},
+    {'P', "11110100011000111110100001000010000"}, {'R', "11110100011000111110101001001010001"},
+    {'S', "01111100001000001110000010000111110"}, {'T', "11111001000010000100001000010000100"},
+    {'U', "10001100011000110001100011000101110"}, {'Y', "10001100010101000100001000010000100"},
+};
+
+// Glyph cells of 8 x 8 texels on a 128 x 128 texture, 16 to a row.
+uint32_t FontPixel(int x, int y)
+{
+    const int code = (y / 8) * 16 + x / 8;
+    const int gx = x % 8, gy = y % 8;
+    auto it = kGlyphRows.find(char(code));
+    if (it == kGlyphRows.end() || gx >= 5 || gy >= 7)
+        return 0x00FFFFFFu;
+    return it->second[gy * 5 + gx] == '1' ? 0xFFFFFFFFu : 0x00FFFFFFu;
+}
+
+CRefPtr<CFont> PixelFont(CRefPtr<CTexture> texture)
+{
+    CRefPtr<CFont> font(new CFont(texture));
+    for (int c = 0; c < CFont::kGlyphCount; ++c)
+    {
+        CGlyph& g = font->glyphs[c];
+        const float u = float(c % 16) * 8.0f / 128.0f, v = float(c / 16) * 8.0f / 128.0f;
+        g.width = 5.0f / 7.0f;
+        g.height = 1.0f;
+        g.advance = 6.0f / 7.0f;
+        g.uLeft = u;
+        g.vTop = v;
+        g.uRight = u + 5.0f / 128.0f;
+        g.vBottom = v + 7.0f / 128.0f;
+    }
+    font->spaceAdvance = 4.0f / 7.0f;
+    font->glyphs[' '].advance = font->spaceAdvance;
+    font->header[3] = 16;
+    font->headerFloat3 = 16.0f;
+    return font;
+}
+
+class OffscreenDevice
+{
+public:
+    OffscreenDevice()
+    {
+        platform::UseGLBackend();
+        WNDCLASS wc{};
+        wc.lpfnWndProc = TestWindowProc;
+        wc.lpszClassName = "FormTestWindow";
+        RegisterClass(&wc);
+        window = CreateWindowEx(0, "FormTestWindow", "Forms", 0x10CA0000, 0, 0, kWidth, kHeight, nullptr, nullptr,
+                                nullptr, nullptr);
+        if (!window)
+            return;
+        d3d = Direct3DCreate8(D3D_SDK_VERSION);
+        if (!d3d)
+            return;
+        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
+        if (device->Create(kWidth, kHeight, D3DFMT_X8R8G8B8, false, false, window, D3DFMT_D16, 1,
+                           D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, D3DCREATE_HARDWARE_VERTEXPROCESSING) != D3D_OK)
+        {
+            device.Reset();
+            return;
+        }
+        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
+                                                  D3DPOOL_DEFAULT);
+        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                                D3DPOOL_DEFAULT);
+    }
+
+    ~OffscreenDevice()
+    {
+        indexBuffer.Reset();
+        vertexBuffer.Reset();
+        device.Reset();
+        if (d3d)
+            d3d->Release();
+        if (window)
+            DestroyWindow(window);
+        platform::UseRecordingBackend();
+    }
+
+    bool Ready() const { return device && vertexBuffer && indexBuffer; }
+
+    HWND window = nullptr;
+    IDirect3D8* d3d = nullptr;
+    CRefPtr<CDevice> device;
+    CRefPtr<CVertexBuffer> vertexBuffer;
+    CRefPtr<CIndexBuffer> indexBuffer;
+};
+
+// The pixel under a virtual point (centred, y up).
+uint32_t At(const std::vector<uint32_t>& frame, float x, float y)
+{
+    const int px = int(x + 512.0f), py = int(384.0f - y);
+    return frame[size_t(py) * kWidth + size_t(px)] & 0xFFFFFFu;
+}
+
+bool Near(uint32_t a, uint32_t b, int tolerance = 6)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+    {
+        const int ca = int((a >> shift) & 0xFF), cb = int((b >> shift) & 0xFF);
+        if (ca - cb > tolerance || cb - ca > tolerance)
+            return false;
+    }
+    return true;
+}
+
+// Pixels of a rectangle (virtual units) that match a colour.
+int Count(const std::vector<uint32_t>& frame, float x0, float y0, float x1, float y1, uint32_t colour)
+{
+    int n = 0;
+    for (float y = y0; y < y1; y += 1.0f)
+        for (float x = x0; x < x1; x += 1.0f)
+            n += Near(At(frame, x, y), colour & 0xFFFFFFu, 12) ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+TEST(OffscreenForm, AFormFileDrawnAfterMouseInput)
+{
+    OffscreenDevice gl;
+    if (!gl.Ready())
+        GTEST_SKIP() << "no OpenGL device (run with SDL_VIDEODRIVER=offscreen)";
+    CDevice& dev = *gl.device;
+
+    std::vector<CRefPtr<CTexture>> textures = {
+        // Corners: a gold quarter-frame in each quarter, darker on its outer rim.
+        Paint(dev, "DemoCorners", 64, 64,
+              [](int x, int y) {
+                  const int qx = x < 32 ? x : 63 - x, qy = y < 32 ? y : 63 - y;
+                  return qx < 4 || qy < 4 ? kGoldDark : kGold;
+              }),
+        // Sides: four strips, each gold with a dark line along its length.
+        Paint(dev, "DemoSides", 64, 64, [](int x, int) { return x % 16 < 4 ? kGoldDark : kGold; }),
+        Paint(dev, "DemoBack", 32, 32, [](int x, int y) { return (x / 16 + y / 16) % 2 ? kBackA : kBackB; }),
+        Paint(dev, "DemoWidgets", 256, 256, WidgetPixel),
+    };
+    for (const CRefPtr<CTexture>& t : textures)
+        ASSERT_TRUE(t.IsValid());
+    CRefPtr<CTexture> fontTexture = Paint(dev, "DemoFont", 128, 128, FontPixel);
+    std::vector<CRefPtr<CFont>> fonts = {PixelFont(fontTexture)};
+
+    CFormLoader loader(gl.device);
+    ASSERT_EQ(1, loader.LoadForm(Fixture("form_demo_widgets.kmf").c_str(), -512.0f, 384.0f)) << loader.errorText;
+    CRefPtr<CTextSet> texts(new CTextSet(gl.device, gl.vertexBuffer, gl.indexBuffer));
+    CRefPtr<CSpriteList> sprites(new CSpriteList(gl.device, gl.vertexBuffer, gl.indexBuffer));
+    ASSERT_EQ(1, loader.CreateForm(sprites, texts, fonts, 0));
+    std::map<int, CRefPtr<CKMWindow>> widgets;
+    int more = 1;
+    while (more)
+    {
+        ASSERT_EQ(1, loader.CreateNextElement(&more)) << loader.errorText;
+        if (more)
+            widgets[loader.lastInterrupt] = loader.lastWidget;
+    }
+    ASSERT_EQ(4u, widgets.size());
+
+    CKMFormsManager manager;
+    manager.AddForm(loader.form);
+
+    // The checkbox is ticked, the scroller pressed at 30 % of its travel, the
+    // progress bar set to 60 %, and the pointer left resting on the button.
+    // The form's own press comes first, then the widget's press and value.
+    manager.OnMouseDown(-232.5f, 16.5f, 0);
+    ASSERT_EQ(3u, manager.events.size());
+    EXPECT_EQ(kWindowForm, manager.events[0].windowType);
+    EXPECT_EQ(kEventValueChanged, manager.events[2].kind);
+    EXPECT_EQ(4, manager.events[2].windowId);
+    manager.OnMouseUp(-232.5f, 16.5f, 0);
+    const float thumbX = -0.5f + (0.3f - 0.5f) * 512.0f * 0.9f;
+    manager.OnMouseDown(thumbX, -65.5f, 0);
+    ASSERT_EQ(3u, manager.events.size());
+    EXPECT_EQ(kEventValueChanged, manager.events[2].kind);
+    EXPECT_EQ(231, manager.events[2].windowId);
+    manager.OnMouseUp(thumbX, -65.5f, 0);
+    auto* scroller = dynamic_cast<CKMScroller*>(widgets[3].Get());
+    ASSERT_NE(nullptr, scroller);
+    EXPECT_NEAR(0.3f, scroller->value, 1e-4f);
+    dynamic_cast<CKMProgressbar&>(*widgets[4]).SetValue(0.6f);
+    manager.OnMouseMove(-90.5f, 108.5f, 0.016f);
+    EXPECT_EQ(1, dynamic_cast<CKMCheckbox&>(*widgets[2]).checked);
+
+    D3DXMATRIX projection, identity;
+    D3DXMatrixOrthoLH(&projection, 1024.0f, 768.0f, -1000.0f, 1000.0f);
+    D3DXMatrixIdentity(&identity);
+    ASSERT_EQ(D3D_OK, dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0));
+    ASSERT_EQ(D3D_OK, dev.device->BeginScene());
+    dev.SetTransform(D3DTS_PROJECTION, &projection);
+    dev.SetTransform(D3DTS_VIEW, &identity);
+    dev.SetTransform(D3DTS_WORLD, &identity);
+    dev.SetIndices(gl.indexBuffer, 0);
+    dev.SetStreamSource(gl.vertexBuffer);
+    dev.SetVertexShader(kVertexFormat);
+    dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    dev.SetRenderState(D3DRS_LIGHTING, 0);
+    dev.SetRenderState(D3DRS_ZWRITEENABLE, 1);
+    manager.DrawOpaque();
+    dev.SetRenderState(D3DRS_ZWRITEENABLE, 0);
+    manager.Draw(1);
+    ASSERT_EQ(D3D_OK, dev.device->EndScene());
+    std::vector<uint32_t> frame;
+    ASSERT_TRUE(platform::ReadBackBuffer(dev.device, 0, 0, kWidth, kHeight, frame));
+    dev.device->Present(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(size_t(kWidth) * kHeight, frame.size());
+    EXPECT_TRUE(WritePng("forms_offscreen.png", frame, kWidth, kHeight));
+
+    struct Probe
+    {
+        const char* what;
+        float x, y;
+        uint32_t colour;
+    } probes[] = {
+        {"outside the form", -450, 300, 0x000000},
+        {"top-left corner", -304.5f, 234.5f, kGold},
+        {"left edge", -304.5f, 0.5f, kGold},
+        {"top edge", 0.5f, 234.5f, kGold},
+        {"bottom-right corner", 303.5f, -233.5f, kGold},
+        {"inside", 250, 120, kBackA},
+        {"button under the pointer", -90.5f, 108.5f, kButtonOver},
+        {"ticked checkbox", -232.5f, 16.5f, kBoxChecked},
+        {"checkbox rim", -253.5f, 16.5f, kBoxEdge},
+        {"scroller thumb", thumbX, -65.5f, kThumb},
+        {"scroller track", 150, -62, kTrack},
+        {"progress filled", -150, -145.5f, kBarFill},
+        {"progress empty", 180, -145.5f, kBarEmpty},
+    };
+    for (const Probe& p : probes)
+        EXPECT_TRUE(Near(At(frame, p.x, p.y), p.colour & 0xFFFFFFu))
+            << p.what << ": " << std::hex << At(frame, p.x, p.y) << " instead of " << (p.colour & 0xFFFFFFu);
+
+    // The captions: the gold title over the frame, white "PLAY" on the button,
+    // the "SOUND" label in its own colour; a tiled inside holds no text colour.
+    EXPECT_GT(Count(frame, -120, 170, 120, 212, 0xFFFFD040u), 300) << "title";
+    EXPECT_GT(Count(frame, -200, 96, -120, 121, 0xFFFFFFFFu), 150) << "button caption";
+    EXPECT_GT(Count(frame, -256, -44, -150, -16, 0xFFCCE5FFu), 100) << "label";
+    // The checkbox caption is wider than the box: its special width keeps it on one line.
+    EXPECT_GT(Count(frame, -160, 6, -124, 28, 0xFFFFFFFFu), 40) << "checkbox caption";
+    EXPECT_EQ(0, Count(frame, 100, 100, 300, 150, 0xFFFFD040u));
+}
