@@ -460,7 +460,7 @@ int CCapsManager::CountLightQuads(uint32_t& vertices, uint32_t& indices)
             continue;
         const float dx = look->x - lightX, dy = look->y - lightY;
         // Lit when nearer than three half sizes to the light point.
-        if (look->halfSize * look->halfSize > (dx * dx + dy * dy) * 0.111111f)
+        if (look->halfSize * look->halfSize > (dx * dx + dy * dy) * (1.0f / 9.0f))
         {
             look->lightDx = dx;
             look->lightDy = dy;
