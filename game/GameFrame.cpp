@@ -7,6 +7,7 @@
 
 #include "audio/Music.h"
 #include "audio/SoundBank.h"
+#include "backgrounds/BackgroundManager.h"
 #include "effects/ParticleSystemsManager.h"
 #include "engine/Log.h"
 #include "game/QuestSave.h"
@@ -185,6 +186,8 @@ void CGame::UpdateAnimations(float step)
 {
     if (music)
         music->Update(step);
+    if (backgrounds)
+        backgrounds->Update(step);
     for (CRefPtr<CParticleSystemsManager>& manager : particles)
         if (manager)
             manager->Update(step);

@@ -8,6 +8,8 @@
 #include "audio/Music.h"
 #include "audio/SoundBank.h"
 #include "audio/SoundConversion.h"
+#include "backgrounds/BackgroundManager.h"
+#include "board/CapsManager.h"
 #include "effects/ParticleEnvironment.h"
 #include "effects/ParticleSystemsManager.h"
 #include "engine/Log.h"
@@ -70,6 +72,9 @@ const TableEntry kTextureTable[] = {
     {"BigStar.png", kPlain, false, kTexBigStar},
     {"ShopPointer.tga", kPlain, false, kTexShopPointer},
 };
+
+// The background scene of the menus.
+const int32_t kSceneMainMenu = 6;
 
 std::string NameOf(const char* file)
 {
@@ -291,12 +296,31 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         spriteLists[i] = CRefPtr<CSpriteList>(new CSpriteList(device, particleVertexBuffer, particleIndexBuffer));
     for (int i = 1; i < 4; ++i)
         renderer->spriteLists[i - 1] = spriteLists[i];
+
+    caps = CRefPtr<CCapsManager>(new CCapsManager(device, particleVertexBuffer, particleIndexBuffer));
+    renderer->caps = caps;
+    if (!caps->LoadTextures(folders.graphics))
+    {
+        AddError("Unable to load caps Textures");
+        LogText("Unable to load caps Textures!\n");
+        return false;
+    }
+    if (!caps->LoadCapsAnimation(folders.data))
+    {
+        AddError("Unable to load caps Animation");
+        LogText("Unable to load caps Animation!\n");
+        return false;
+    }
     ShowLoading(0.55f);
 
     levelParams.Set(0, 1);
     ShowLoading(0.65f);
     ShowLoading(0.75f);
     ShowLoading(0.8f);
+
+    backgrounds = CRefPtr<CBackgroundManager>(new CBackgroundManager());
+    renderer->backgrounds = backgrounds;
+    backgrounds->SetScene(kSceneMainMenu);
     ShowLoading(0.85f);
 
     soundBank = CRefPtr<CSoundBank>(new CSoundBank());

@@ -232,10 +232,10 @@ void MakeSplash(const std::filesystem::path& fsdata)
         c.r *= 0.5f;
         c.g *= 0.5f;
         c.b *= 0.6f;
-        // A kestrel's wing drawn as two arcs of light over the orb.
-        c = AddOrb(c, x * 1.333f, y, 0.0f, 0.0f, 0.22f);
-        float wing = Ring(x * 1.333f + 0.35f, y + 0.25f, 0.55f, 0.025f) * (y < -0.05f) * (x < 0) +
-                     Ring(x * 1.333f - 0.35f, y + 0.25f, 0.55f, 0.025f) * (y < -0.05f) * (x > 0);
+        // A kestrel's spread wings drawn as two arcs of light meeting at the orb.
+        const float wx = x * 1.333f;
+        float wing = Ring(wx + 0.42f, y, 0.42f, 0.02f) * (y < -0.02f) * (wx < 0) +
+                     Ring(wx - 0.42f, y, 0.42f, 0.02f) * (y < -0.02f) * (wx > 0);
         c.r += 0.9f * wing;
         c.g += 0.75f * wing;
         c.b += 0.45f * wing;
