@@ -7,6 +7,7 @@
 #include "ui/KMStatic.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -18,6 +19,25 @@ void ApplyFrame(W& widget, const CFormStateDesc& state, Call call)
         return;
     const float* f = state.uv;
     (widget.*call)(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]);
+}
+
+// Z-orders from the file are held within +-2^30, so that a form's z-order plus
+// an element's offset never leaves the int range.
+const double kZOrderLimit = 1073741824.0;
+
+int32_t ClampZOrder(double z)
+{
+    if (!(z > -kZOrderLimit))
+        return -int32_t(kZOrderLimit);
+    if (z > kZOrderLimit)
+        return int32_t(kZOrderLimit);
+    return int32_t(z);
+}
+
+// floor(z * 10): the form's z-order from its depth value.
+int32_t FormZOrder(float z)
+{
+    return ClampZOrder(std::floor(double(z) * 10.0));
 }
 
 void ApplyFilter(CKMWindow& widget, int32_t blendMode, bool everySprite)
@@ -67,7 +87,7 @@ int CFormLoader::CreateForm(CRefPtr<CSpriteList> spriteList_, CRefPtr<CTextSet> 
         f.SetBackground(Texture(description.cornersTexture), Texture(description.sidesTexture),
                         Texture(description.backgroundTexture), t[0], t[1], t[2], t[3]);
     }
-    f.SetZOrder(int32_t(std::floor(description.scaledPosition[2] * 10.0f)));
+    f.SetZOrder(FormZOrder(description.scaledPosition[2]));
     // Half a design pixel, so that the form's texels meet the screen's pixels.
     const float s = description.targetWidth / description.screenWidth;
     const float t = s * 0.5f;
@@ -151,7 +171,7 @@ CRefPtr<CKMWindow> CFormLoader::Build(const CFormElementDesc& e, bool* ok)
     }
 
     CKMWindow& w = *widget;
-    w.zOrder = form->zOrder + e.zOrder;
+    w.zOrder = ClampZOrder(double(form->zOrder) + double(ClampZOrder(e.zOrder)));
     w.localPosition = {e.scaledPosition[0], e.scaledPosition[1], e.scaledPosition[2]};
     w.SetBaseSize(e.scaledSize[0], e.scaledSize[1]);
     w.id = e.id;

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -306,16 +308,21 @@ TEST(FormLoader, FormPlacementAndZOrder)
         {"SCREENWIDTH 512 POSITION 0 0 0.25 SIZE 100 50", -512 + 100 - 1, 384 - 50 + 1, 2},
         {"POSITION 12 0 -0.25 SIZE 100 100", -512 + 12 + 50 - 0.5f, 384 - 50 + 0.5f, -3},
         {"POSITION 0 0 -1.5 SIZE 0 0", -512 - 0.5f, 384 + 0.5f, -15},
+        {"POSITION 0 0 1e30 SIZE 0 0", -512 - 0.5f, 384 + 0.5f, 1 << 30}, // held within range
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.text);
         LoaderRig rig;
         CFormLoader loader(rig.rec.device);
-        ASSERT_TRUE(rig.Build(loader, TempForm(c.text)));
+        ASSERT_TRUE(rig.Build(loader, TempForm(std::string(c.text) + " ELEMENT STATIC { ZORDER 2000000000 "
+                                                                      "INTERRUPT 1 }")));
         EXPECT_FLOAT_EQ(c.x, loader.form->worldPosition.x);
         EXPECT_FLOAT_EQ(c.y, loader.form->worldPosition.y);
         EXPECT_EQ(c.zOrder, loader.form->zOrder);
+        // An element's z-order is the form's plus its offset, kept in range.
+        rig.AllElements(loader);
+        EXPECT_EQ(std::min<int64_t>(int64_t(c.zOrder) + (1 << 30), 1 << 30), loader.lastWidget->zOrder);
     }
 }
 
