@@ -10,11 +10,14 @@
 #include <iostream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "GameHarness.h"
 #include "game/Game.h"
+#include "game/Profiles.h"
 #include "render/Font.h"
+#include "screens/Interface.h"
 
 namespace fs = std::filesystem;
 
@@ -69,6 +72,10 @@ TEST(Program, StartsThroughSplashAndLoadingToTheMenusAndShutsDownInOrder)
     int startupTick = 0;
     h.At(2, [&](GameHarness& g) { splashTicks += g.Game()->splashRunning; });
     h.SaveFrameAt(40, "program_splash.png");
+    h.SaveFrameWhen([](CGame& g) { return !g.splashRunning && g.state == kStateNone && g.loadingImage; },
+                    "program_loading.png");
+    h.SaveFrameWhen([](CGame& g) { return g.state == kStateStartup; }, "program_startup.png");
+    h.SaveFrameWhen([](CGame& g) { return g.state == kStateMenus && g.stateTimer > 0.9f; }, "program_menus.png");
     h.CloseWhen([&](GameHarness& g) {
         if (!startupTick && g.Game()->state == kStateStartup)
             startupTick = g.Tick();
@@ -83,6 +90,61 @@ TEST(Program, StartsThroughSplashAndLoadingToTheMenusAndShutsDownInOrder)
                             "Destroying stuf...", "Stuf destroyed", "Deletting Game Object...",
                             "Game object deleted", "End of log"});
     EXPECT_EQ(std::string::npos, h.Log().find("Unable"));
+}
+
+bool FormShown(GameHarness& h, const char* name)
+{
+    CRefPtr<CKMForm> form = h.Game()->ui->Form(name);
+    return form && form->visible;
+}
+
+TEST(Program, FirstStartOpensTheNewProfileDialog)
+{
+    GameHarness h(MirrorGameFolder("mirror_first", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    bool newProfile = false, mainMenu = true;
+    h.CloseWhen([&](GameHarness& g) {
+        if (!InMenus(g))
+            return false;
+        newProfile = FormShown(g, "NewProfile");
+        mainMenu = FormShown(g, "MainMenu");
+        EXPECT_EQ(1, g.Game()->noProfile);
+        EXPECT_FALSE(g.Game()->player);
+        return true;
+    });
+    EXPECT_EQ(0, h.Run(1000));
+    EXPECT_TRUE(newProfile);
+    EXPECT_FALSE(mainMenu);
+}
+
+TEST(Program, KnownPlayerGoesToTheMainMenuAndAnUnknownNameFallsBackToTheFirst)
+{
+    GameHarness h(MirrorGameFolder("mirror_known", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    const fs::path players = fs::path(h.GameUserFolder()) / "Players";
+    fs::create_directories(players / "Ada");
+    fs::create_directories(fs::path(h.GameUserFolder()) / "Data" / "Config");
+    {
+        std::ofstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
+        options << "[Game]\nProfile=Nobody\n";
+    }
+    std::string player;
+    bool mainMenu = false;
+    h.CloseWhen([&](GameHarness& g) {
+        if (!InMenus(g))
+            return false;
+        mainMenu = FormShown(g, "MainMenu");
+        if (g.Game()->player)
+            player = g.Game()->player->name;
+        return true;
+    });
+    EXPECT_EQ(0, h.Run(1000));
+    EXPECT_TRUE(mainMenu);
+    EXPECT_EQ("Ada", player);
+    std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
+    std::stringstream text;
+    text << options.rdbuf();
+    EXPECT_NE(std::string::npos, text.str().find("Profile=Ada"));
 }
 
 TEST(Program, SecondInstanceEndsAtOnceWithZero)

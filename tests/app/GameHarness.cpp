@@ -135,6 +135,11 @@ void GameHarness::SaveFrameAt(int t, std::string pngPath)
     captures[t] = fs::absolute(pngPath).string();
 }
 
+void GameHarness::SaveFrameWhen(std::function<bool(CGame&)> predicate, std::string pngPath)
+{
+    conditionalCaptures.emplace_back(std::move(predicate), fs::absolute(pngPath).string());
+}
+
 void GameHarness::CloseAt(int t)
 {
     At(t, [](GameHarness& h) { h.Post(WM_CLOSE); });
@@ -202,20 +207,38 @@ void GameHarness::AfterTick(int t)
     }
 }
 
-void GameHarness::BeforePresent(CGame& game)
+void GameHarness::Capture(CGame& game, const std::string& path)
 {
-    GameHarness& h = *g_current;
-    // The frame being presented is the one of the tick that is running now.
-    auto it = h.captures.find(h.tick + 1);
-    if (it == h.captures.end() || !game.renderer)
-        return;
     const int width = static_cast<int>(game.renderer->screenWidth);
     const int height = static_cast<int>(game.renderer->screenHeight);
     std::vector<uint32_t> pixels;
     if (platform::ReadBackBuffer(game.device->device, 0, 0, width, height, pixels) &&
-        WritePng(it->second, pixels, width, height))
-        h.saved.push_back(it->second);
-    h.captures.erase(it);
+        WritePng(path, pixels, width, height))
+        saved.push_back(path);
+}
+
+void GameHarness::BeforePresent(CGame& game)
+{
+    GameHarness& h = *g_current;
+    if (!game.renderer)
+        return;
+    // The frame being presented is the one of the tick that is running now.
+    auto it = h.captures.find(h.tick + 1);
+    if (it != h.captures.end())
+    {
+        h.Capture(game, it->second);
+        h.captures.erase(it);
+    }
+    for (auto c = h.conditionalCaptures.begin(); c != h.conditionalCaptures.end();)
+    {
+        if (c->first(game))
+        {
+            h.Capture(game, c->second);
+            c = h.conditionalCaptures.erase(c);
+        }
+        else
+            ++c;
+    }
 }
 
 int GameHarness::Run(int limit)
@@ -257,9 +280,14 @@ int GameHarness::Run(int limit)
     return code;
 }
 
+std::string GameHarness::GameUserFolder() const
+{
+    return (fs::path(userFolder) / "Kestrelmoor" / "TheOrblightOfQuillacor_RU_DZR").string();
+}
+
 std::string GameHarness::Log() const
 {
-    std::ifstream in(fs::path(userFolder) / "Kestrelmoor" / "TheOrblightOfQuillacor_RU_DZR" / "Objects.log");
+    std::ifstream in(fs::path(GameUserFolder()) / "Objects.log");
     std::stringstream s;
     s << in.rdbuf();
     return s.str();

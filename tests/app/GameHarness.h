@@ -32,6 +32,9 @@ public:
     // Runs the action after the given tick (1 = after the first frame).
     void At(int tick, std::function<void(GameHarness&)> action);
     void SaveFrameAt(int tick, std::string pngPath);
+    // Saves the first frame presented while the predicate holds (checked at each present,
+    // so frames drawn inside Init, such as the loading screen, can be caught too).
+    void SaveFrameWhen(std::function<bool(CGame&)> predicate, std::string pngPath);
     void CloseAt(int tick);
     // Closes the window once the predicate holds after a tick (checked every tick).
     void CloseWhen(std::function<bool(GameHarness&)> predicate);
@@ -52,6 +55,8 @@ public:
     // The log of the run (read after Run), and the per-user folder.
     std::string Log() const;
     std::string UserFolder() const { return userFolder; }
+    // The game's own folder inside the per-user folder (log, Players, Data\Config).
+    std::string GameUserFolder() const;
 
     // The first tick whose frame showed the start-up sequence (state 13), 0 if none.
     int firstStartupTick = 0;
@@ -62,6 +67,7 @@ private:
     static DWORD Clock();
     static void AfterTick(int tick);
     static void BeforePresent(CGame& game);
+    void Capture(CGame& game, const std::string& path);
 
     std::string gameFolder;
     std::string userFolder;
@@ -72,6 +78,7 @@ private:
     int maxTicks = 0;
     std::multimap<int, std::function<void(GameHarness&)>> actions;
     std::map<int, std::string> captures;
+    std::vector<std::pair<std::function<bool(CGame&)>, std::string>> conditionalCaptures;
     std::vector<std::function<bool(GameHarness&)>> closeWhen;
     bool closing = false;
 };
