@@ -136,4 +136,22 @@ TEST_F(GemsConfigTest, FlareOriginsStayInsideTheKindsEllipse)
     EXPECT_GT(maxY, 4.7f);
 }
 
+TEST_F(GemsConfigTest, ShippedFileTunesEveryGemKind)
+{
+    const std::string config = std::string(ORB_DATA_SRC_DIR) + "/Data/Config/";
+    LoadBonusConfig((config + "Gems.cfg").c_str(), (config + "Bonus.cfg").c_str());
+    const GemSettings& s = GetGemSettings();
+    EXPECT_GT(s.flyTime, 0.0f);
+    EXPECT_GT(s.standardRadius, 0.0f);
+    EXPECT_EQ(s.haloMethod, 1);
+    for (int k = 0; k < kGemKinds; ++k)
+    {
+        EXPECT_EQ(s.haloColor[k] >> 24, 0xFFu) << k;
+        EXPECT_GT(s.smallOriginSize[k][0], 0.0f) << k;
+        EXPECT_GT(s.bigOriginSize[k][1], 0.0f) << k;
+    }
+    // Different colours for different kinds.
+    EXPECT_NE(s.haloColor[0], s.haloColor[2]);
+}
+
 } // namespace

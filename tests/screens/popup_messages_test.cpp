@@ -318,4 +318,17 @@ TEST_F(PopupTest, DefaultThresholdsAnnounceEveryComboOfFive)
     EXPECT_EQ(p->texts[0]->colour, 0xFFA0A0FFu); // colour 3 clamped into the one default colour
 }
 
+TEST_F(PopupTest, ShippedFileHasTheFiveMessageColoursAndRisingThresholds)
+{
+    CPopupMessages::LoadSettings((std::string(ORB_DATA_SRC_DIR) + "/Data/Config/Score.cfg").c_str());
+    const PopupSettings& s = CPopupMessages::Settings();
+    ASSERT_EQ(s.message.colors.size(), 5u); // the game's callers use colours 0 to 4
+    for (uint32_t c : s.message.colors)
+        EXPECT_EQ(c >> 24, 0xFFu);
+    for (const auto& row : s.comboThresholds)
+        for (size_t j = 1; j < row.size(); ++j)
+            EXPECT_GT(row[j], row[j - 1]);
+    EXPECT_GT(s.message.pulseRate, 0.0f);
+}
+
 } // namespace
