@@ -218,6 +218,8 @@ public:
     float splashTimer;
     int32_t splashRunning;
     CRefPtr<CTexture> loadingImage;
+    // The board's sand-glass setting, read at every reset of normal play: the glass runs.
+    float sandFillRate;
     // The mouse of the last frame, in game units.
     float mouseX;
     float mouseY;

@@ -8,6 +8,7 @@
 #include "audio/Music.h"
 #include "audio/SoundBank.h"
 #include "backgrounds/BackgroundManager.h"
+#include "board/PlayField.h"
 #include "effects/ParticleSystemsManager.h"
 #include "engine/Log.h"
 #include "game/QuestSave.h"
@@ -186,6 +187,8 @@ void CGame::UpdateAnimations(float step)
 {
     if (music)
         music->Update(step);
+    if (board)
+        board->popups.Update(step);
     if (backgrounds)
         backgrounds->Update(step);
     for (CRefPtr<CParticleSystemsManager>& manager : particles)

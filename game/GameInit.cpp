@@ -10,6 +10,8 @@
 #include "audio/SoundConversion.h"
 #include "backgrounds/BackgroundManager.h"
 #include "board/CapsManager.h"
+#include "board/Fader.h"
+#include "board/PlayField.h"
 #include "effects/ParticleEnvironment.h"
 #include "effects/ParticleSystemsManager.h"
 #include "engine/Log.h"
@@ -25,6 +27,8 @@
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 #include "screens/Interface.h"
+#include "screens/PopupMessages.h"
+#include "screens/TokenSelector.h"
 
 namespace {
 
@@ -314,7 +318,28 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     ShowLoading(0.55f);
 
     levelParams.Set(0, 1);
+
+    board = CRefPtr<CPlayField>(new CPlayField(caps, &questLayout, &folders, &levelParams, &sandFillRate));
+    board->Reset(0);
+    board->effectsA = particles[2];
+    board->effectsB = particles[1];
+    board->effectTexture0 = effectTextures[kTexSand];
+    board->effectTexture1 = effectTextures[kTexCloud];
+    board->effectTexture2 = effectTextures[kTexStarSand];
+    if (board->fader)
+    {
+        board->fader->textures.push_back(screenTextures[kTexFrame]);
+        board->fader->textures.push_back(screenTextures[kTexFrameBack]);
+        renderer->fader = board->fader;
+    }
+    board->tokenSelector = CRefPtr<CTokenSelector>(new CTokenSelector(
+        particles[2], spriteLists[1], spriteBatches[1], screenTextures[kTexSelector], effectTextures[kTexStarParticle]));
+    board->tokenSelector->SetEffectsLevel(graphicsOptions.effects);
     ShowLoading(0.65f);
+
+    CPopupMessages::LoadSettings((folders.config + "Score.cfg").c_str());
+    board->popups.SetResources(spriteLists[1], textSet, fonts[2], fonts[2], CRefPtr<CTexture>());
+    board->ShowPanels(0, 0, 0.0f);
     ShowLoading(0.75f);
     ShowLoading(0.8f);
 
@@ -341,6 +366,7 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         soundBank->SetVolume(soundOptions.soundOn ? soundOptions.soundVolume : 0.0f);
     }
     ui->soundBank = soundBank;
+    board->soundBank = soundBank;
 
     music = CRefPtr<CMusic>(new CMusic(folders.music.c_str()));
     music->SetEnabled(soundOptions.musicOn);
