@@ -147,6 +147,47 @@ TEST(Program, KnownPlayerGoesToTheMainMenuAndAnUnknownNameFallsBackToTheFirst)
     EXPECT_NE(std::string::npos, text.str().find("Profile=Ada"));
 }
 
+TEST(Program, PolledCursorMapsToGameUnitsAndShowsTheWindowBoxNearTheTop)
+{
+    GameHarness h(MirrorGameFolder("mirror_mouse", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    int stage = 0;
+    float corner[2] = {0, 0}, centre[2] = {1, 1};
+    bool boxNearTop = false, boxLower = true;
+    h.CloseWhen([&](GameHarness& g) {
+        if (!InMenus(g))
+            return false;
+        CGame& game = *g.Game();
+        switch (stage++)
+        {
+        case 0:
+            g.MoveMouse(0, 0);
+            return false;
+        case 1:
+            corner[0] = game.mouseX;
+            corner[1] = game.mouseY;
+            boxNearTop = FormShown(g, "WinBox"); // 27 units from the top edge
+            g.MoveMouse(320, 240);
+            return false;
+        case 2:
+            centre[0] = game.mouseX;
+            centre[1] = game.mouseY;
+            g.MoveMouse(320, 20); // 352 units up: below the strip
+            return false;
+        default:
+            boxLower = FormShown(g, "WinBox");
+            return true;
+        }
+    });
+    EXPECT_EQ(0, h.Run(1000));
+    EXPECT_FLOAT_EQ(-512.0f, corner[0]);
+    EXPECT_FLOAT_EQ(384.0f, corner[1]);
+    EXPECT_TRUE(boxNearTop);
+    EXPECT_FLOAT_EQ(0.0f, centre[0]);
+    EXPECT_FLOAT_EQ(0.0f, centre[1]);
+    EXPECT_FALSE(boxLower);
+}
+
 TEST(Program, SecondInstanceEndsAtOnceWithZero)
 {
     GameHarness h;

@@ -171,8 +171,14 @@ void GameHarness::Key(WPARAM key)
     Post(WM_KEYUP, key, 0);
 }
 
+void GameHarness::MoveMouse(int x, int y)
+{
+    SDL_WarpMouseInWindow(platform::SdlWindowOf(Window()), x, y);
+}
+
 void GameHarness::Click(int x, int y)
 {
+    MoveMouse(x, y);
     const LPARAM at = static_cast<LPARAM>((y << 16) | (x & 0xFFFF));
     Post(WM_LBUTTONDOWN, MK_LBUTTON, at);
     Post(WM_LBUTTONUP, 0, at);

@@ -48,6 +48,8 @@ public:
     HWND Window() const;
     void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     void Key(WPARAM key);
+    // Moves the cursor the game polls each frame (client pixels), then clicks there.
+    void MoveMouse(int x, int y);
     void Click(int x, int y);
     int Tick() const { return tick; }
     DWORD Now() const { return now; }
