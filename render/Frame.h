@@ -17,22 +17,6 @@
 #include "screens/Interface.h"
 #include "ui/KMFormsManager.h"
 
-namespace frame_detail {
-
-// The sand glass draws in two passes once it has them; until then it shows nothing.
-template <class Glass>
-auto DrawSandGlass(Glass& glass, const CRenderer& r, int) -> decltype(glass.DrawPass1(r.device, r.vertexBuffer, r.indexBuffer), void())
-{
-    glass.DrawPass1(r.device, r.vertexBuffer, r.indexBuffer);
-    glass.DrawPass2(r.device, r.vertexBuffer, r.indexBuffer);
-}
-
-template <class Glass>
-void DrawSandGlass(Glass&, const CRenderer&, long)
-{
-}
-
-} // namespace frame_detail
 
 class CGameFrameLayers : public CEngineFrameLayers
 {
@@ -71,7 +55,7 @@ public:
     {
         const CRefPtr<CSandbox>& s = renderer.sandGlass;
         if (s.IsValid() && s->visible)
-            frame_detail::DrawSandGlass(*s, renderer, 0);
+            DrawSandGlassPasses(*s, renderer);
     }
     void Caps()
     {

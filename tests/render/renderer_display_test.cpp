@@ -7,7 +7,6 @@
 #include <cstring>
 #include <functional>
 
-#include "render/FrameLayers.h"
 
 namespace {
 
@@ -389,19 +388,6 @@ TEST_F(RendererTest, SwitchesThatCannotBeMade)
 // ---------------------------------------------------------------------------------
 // Device loss
 // ---------------------------------------------------------------------------------
-struct QuietLayers : CEngineFrameLayers
-{
-    using CEngineFrameLayers::CEngineFrameLayers;
-    bool BlackBackground() const { return false; }
-    void Background() { renderer.device->device->SetCursorPosition(0, 0, 0); } // marks the drawing
-    void ParticlesAlphaTested(int) {}
-    void ParticlesBlended(int) {}
-    void Fader() {}
-    void SandGlass() {}
-    void Caps() {}
-    void CapsChains() {}
-    void Forms() {}
-};
 
 TEST_F(RendererTest, ResetRecreatesDefaultPoolResourcesAndReappliesStates)
 {
@@ -419,7 +405,7 @@ TEST_F(RendererTest, ResetRecreatesDefaultPoolResourcesAndReappliesStates)
 
     recorder->cooperativeLevel = D3DERR_DEVICENOTRESET;
     recorder->ClearCalls();
-    QuietLayers layers(*renderer);
+    EngineOnlyLayers layers(*renderer);
     EXPECT_EQ(D3D_OK, renderer->RenderFrameWith(layers));
 
     EXPECT_EQ(1, recorder->Count("Reset", "640, 480, 22, 1"));
@@ -461,7 +447,7 @@ TEST_F(RendererTest, LostDeviceDrawsNothing)
 {
     MakeRenderer();
     recorder->cooperativeLevel = D3DERR_DEVICELOST;
-    QuietLayers layers(*renderer);
+    EngineOnlyLayers layers(*renderer);
     EXPECT_EQ(D3DERR_DEVICELOST, renderer->RenderFrameWith(layers));
     EXPECT_EQ(0, recorder->Count("BeginScene"));
     EXPECT_EQ(0, recorder->Count("Reset"));
@@ -473,7 +459,7 @@ TEST_F(RendererTest, RefusedResetIsTriedAgainNextFrame)
     MakeRenderer();
     recorder->cooperativeLevel = D3DERR_DEVICENOTRESET;
     recorder->Fail("Reset", D3DERR_DEVICELOST, 1);
-    QuietLayers layers(*renderer);
+    EngineOnlyLayers layers(*renderer);
     EXPECT_EQ(D3DERR_DEVICELOST, renderer->RenderFrameWith(layers));
     EXPECT_EQ(0, recorder->Count("BeginScene"));
     EXPECT_EQ(nullptr, vertexBuffer->buffer);
@@ -501,7 +487,7 @@ TEST_F(RendererTest, FailedSceneStartEndsTheFrameQuietly)
 {
     MakeRenderer();
     recorder->Fail("BeginScene", D3DERR_INVALIDCALL, 1);
-    QuietLayers layers(*renderer);
+    EngineOnlyLayers layers(*renderer);
     EXPECT_EQ(D3D_OK, renderer->RenderFrameWith(layers));
     EXPECT_EQ(0, recorder->Count("Clear"));
     EXPECT_EQ(0, recorder->Count("SetCursorPosition"));

@@ -12,7 +12,24 @@
 
 #include "engine/Log.h"
 #include "platform/d3d8/backend.h"
+#include "render/FrameLayers.h"
 #include "render/Renderer.h"
+
+// The engine's layers of the frame with nothing from the other subsystems; the
+// background layer leaves a mark (SetCursorPosition) that shows the frame was drawn.
+struct EngineOnlyLayers : CEngineFrameLayers
+{
+    using CEngineFrameLayers::CEngineFrameLayers;
+    bool BlackBackground() const { return false; }
+    void Background() { renderer.device->device->SetCursorPosition(0, 0, 0); }
+    void ParticlesAlphaTested(int) {}
+    void ParticlesBlended(int) {}
+    void Fader() {}
+    void SandGlass() {}
+    void Caps() {}
+    void CapsChains() {}
+    void Forms() {}
+};
 
 class RendererTest : public ::testing::Test
 {

@@ -152,26 +152,11 @@ TEST_F(RendererTest, FrameClearsBarsAndPicture)
     }
 }
 
-// The engine's layers as the game's frame draws them, with nothing from the other
-// subsystems.
-struct EngineOnly : CEngineFrameLayers
-{
-    using CEngineFrameLayers::CEngineFrameLayers;
-    bool BlackBackground() const { return false; }
-    void Background() {}
-    void ParticlesAlphaTested(int) {}
-    void ParticlesBlended(int) {}
-    void Fader() {}
-    void SandGlass() {}
-    void Caps() {}
-    void CapsChains() {}
-    void Forms() {}
-};
 
 TEST_F(RendererTest, EngineLayersDrawOnlyWhatIsThereAndEnabled)
 {
     MakeRenderer();
-    EngineOnly layers(*renderer);
+    EngineOnlyLayers layers(*renderer);
     // Nothing handed over yet (the loading frames run before Init sets the modules).
     EXPECT_EQ(D3D_OK, renderer->RenderFrameWith(layers));
     EXPECT_EQ(0, recorder->Count("DrawIndexedPrimitive"));
@@ -196,6 +181,36 @@ TEST_F(RendererTest, EngineLayersDrawOnlyWhatIsThereAndEnabled)
         EXPECT_EQ(D3D_OK, renderer->RenderFrameWith(layers));
         EXPECT_EQ(c.draws, recorder->Count("DrawIndexedPrimitive")) << "enabled " << c.enabled;
     }
+}
+
+// A sand glass draws its two passes with the device and the shared buffers; one
+// without passes is skipped.
+struct GlassWithPasses
+{
+    void DrawPass1(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> v, CRefPtr<CIndexBuffer> i)
+    {
+        calls.push_back(d.IsValid() && v.IsValid() && i.IsValid() ? "pass 1" : "pass 1 without resources");
+    }
+    void DrawPass2(CRefPtr<CDevice>& d, const CRefPtr<CVertexBuffer>&, CRefPtr<CIndexBuffer>)
+    {
+        calls.push_back(d.IsValid() ? "pass 2" : "pass 2 without device");
+    }
+    std::vector<std::string> calls;
+};
+
+struct GlassWithoutPasses
+{
+    int32_t visible = 1;
+};
+
+TEST_F(RendererTest, SandGlassDrawsBothPassesWhenItHasThem)
+{
+    MakeRenderer();
+    GlassWithPasses glass;
+    DrawSandGlassPasses(glass, *renderer);
+    EXPECT_EQ((std::vector<std::string>{"pass 1", "pass 2"}), glass.calls);
+    GlassWithoutPasses plain;
+    DrawSandGlassPasses(plain, *renderer);
 }
 
 // ---------------------------------------------------------------------------------
