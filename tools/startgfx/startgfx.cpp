@@ -232,10 +232,13 @@ void MakeSplash(const std::filesystem::path& fsdata)
         c.r *= 0.5f;
         c.g *= 0.5f;
         c.b *= 0.6f;
-        // A kestrel's spread wings drawn as two arcs of light meeting at the orb.
+        // A kestrel's spread wings: two arcs of light from the orb, fading to their tips.
         const float wx = x * 1.333f;
-        float wing = Ring(wx + 0.42f, y, 0.42f, 0.02f) * (y < -0.02f) * (wx < 0) +
-                     Ring(wx - 0.42f, y, 0.42f, 0.02f) * (y < -0.02f) * (wx > 0);
+        c = AddOrb(c, wx, y, 0.0f, 0.0f, 0.16f);
+        const float taper = Clamp01(1.0f - std::fabs(wx) / 0.9f);
+        float wing = (Ring(wx + 0.42f, y, 0.42f, 0.018f) * (y < -0.02f) * (wx < 0) +
+                      Ring(wx - 0.42f, y, 0.42f, 0.018f) * (y < -0.02f) * (wx > 0)) *
+                     (0.25f + 0.75f * taper) * (std::sqrt(wx * wx + y * y) > 0.165f);
         c.r += 0.9f * wing;
         c.g += 0.75f * wing;
         c.b += 0.45f * wing;
