@@ -4,7 +4,12 @@
 #include "board/Cap.h"
 #include "board/CapsManager.h"
 #include "bonuses/Bonus.h"
+#include "audio/SoundBank.h"
+#include "platform/audio/recording.h"
 #include "platform/crt.h"
+
+#include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -245,6 +250,54 @@ TEST_F(CapListTest, TokensOfATagMoveWithTheirOrigin)
     EXPECT_FLOAT_EQ(0.0f, b->offset[0]);
     list.Update(0.0f, -999.0f, -999.0f);
     EXPECT_FLOAT_EQ(8.0f, a->look->y);
+}
+
+TEST_F(CapListTest, LockedClicksAndLandingsPlayTheirSoundsPanned)
+{
+    platform::audio::AudioRecorder& rec = platform::audio::UseRecordingBackend();
+    const std::string folder = ::testing::TempDir() + "cap_list_sounds/";
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"Drop.wav", "SelectSteel.wav"})
+        std::ofstream(folder + name) << "RIFF";
+    CRefPtr<CSoundBank> bank(new CSoundBank());
+    ASSERT_FALSE(bank->Init(nullptr));
+    bank->Drop = bank->LoadSound(folder.c_str(), "Drop.wav", 6, 8, 0);
+    bank->SelectSteel = bank->LoadSound(folder.c_str(), "SelectSteel.wav", 6, 8, 0);
+    ASSERT_TRUE(bank->Drop && bank->SelectSteel);
+    bank->Drop->panFactors[0] = bank->SelectSteel->panFactors[0] = 1.0f;
+    list.soundBank = bank;
+    rec.Clear();
+
+    // A click on a locked token: the locked sound, panned at the click.
+    CRefPtr<CCap> locked = Placed(0, 200.0f, 0.0f);
+    locked->lockCount = 1;
+    CRefPtr<CCap> out;
+    list.HitTest(out, 300.0f, 50.0f);
+    EXPECT_FALSE(out.IsValid());
+    auto plays = rec.Calls("BASS_SamplePlayEx");
+    ASSERT_EQ(1u, plays.size());
+    EXPECT_EQ(int64_t(bank->SelectSteel->samples[0]), plays[0].Arg(0));
+    EXPECT_EQ(bank->PanFor(1.0f, 300.0f), plays[0].Arg(4));
+
+    // Two tokens landing in one frame: one landing sound at their mean x.
+    rec.Clear();
+    CRefPtr<CCap> a = Placed(1, -100.0f, 0.0f), b = Placed(2, 300.0f, 0.0f);
+    for (auto* c : {&a, &b})
+    {
+        CCap::StartMove(*c, (*c)->position[0], -40.0f, 0.0f, 0.1f, 1, 1, 1, 1, 1, 1);
+        (*c)->ArmMidpointEvent();
+    }
+    list.Update(0.1f, -999.0f, -999.0f);
+    plays = rec.Calls("BASS_SamplePlayEx");
+    ASSERT_EQ(1u, plays.size());
+    EXPECT_EQ(int64_t(bank->Drop->samples[0]), plays[0].Arg(0));
+    EXPECT_EQ(bank->PanFor(1.0f, 100.0f), plays[0].Arg(4));
+    list.Update(0.01f, -999.0f, -999.0f);
+    EXPECT_EQ(1, rec.Count("BASS_SamplePlayEx"));
+
+    list.soundBank.Reset();
+    bank.Reset();
+    platform::audio::UseMixerBackend();
 }
 
 } // namespace
