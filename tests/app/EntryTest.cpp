@@ -306,3 +306,23 @@ TEST(Program, MeasuresTheTimeToTheFirstStartupFrame)
 }
 
 }  // namespace
+
+namespace {
+
+// Last in the file: it leaves the video driver unusable for the rest of the process.
+TEST(ProgramWithoutGraphics, ShowsTheLibraryMessageWithTheBuiltInTitleAndEndsWith100)
+{
+    GameHarness h(MirrorGameFolder("mirror_title", {}, {{"appname.txt", "Another Title\n"}}));
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ::testing::internal::CaptureStderr();
+    const int code = h.Run(10);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    unsetenv("SDL_VIDEODRIVER");
+    EXPECT_EQ(100, code);
+    EXPECT_NE(std::string::npos, errors.find("The Orblight of Quillacor: Microsoft DirectX 8.0 was not detected!\n"
+                                             "You need DirectX library to play The Orblight of Quillacor!"))
+        << errors;
+    EXPECT_EQ(std::string::npos, errors.find("Another Title"));
+}
+
+}  // namespace
