@@ -453,6 +453,12 @@ bool CPlayField::IsGemGoalReached() const
     return tutorialStep == 0 && playKind == 0 && gemsToCollect < 1;
 }
 
+void CPlayField::SetSoundBank(CRefPtr<CSoundBank> bank)
+{
+    soundBank = bank;
+    capList.soundBank = bank;
+}
+
 // ---------------------------------------------------------------------------------
 // Input and panels
 // ---------------------------------------------------------------------------------

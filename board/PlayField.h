@@ -134,6 +134,10 @@ public:
     bool IsGemGoalReached() const;
     const CRefPtr<CCap>* CellAt(int32_t column, int32_t row) const;
 
+    // The board's sound bank, shared with its token list (landing and
+    // locked-token sounds).
+    void SetSoundBank(CRefPtr<CSoundBank> bank);
+
     // Input and panels.
     void SetInputLock(int32_t lock);
     void ShowPanels(int32_t show, int32_t flag, float time);
