@@ -1,4 +1,4 @@
-// gemgen: draws the pictures of the gems, the gem bar and the bonuses into the
+// gemgen: draws the pictures of the gems, the gem bar's gems and the bonuses into the
 // graphics folder of the game folder:
 //   BarGems.bmp               the gem bar's seven gem pictures, 24-bit, 320 x 80:
 //                             colours in rows 0..39 (40 x 40 per token colour),
@@ -7,7 +7,6 @@
 //   AllGemLights.jpg (+_alpha) gem halos, 512 x 256: 4 x 2 cells of 128 x 128
 //   GemFlares.tga             big flares (two 128 x 128 in the top half) and
 //                             small flares (four 64 x 64 from v 0.625)
-//   GemProgress.png           the gem bar's frame and filling pieces, 256 x 256
 //   Bonus1.png .. Bonus5.tga  the line-of-four bonuses' atlases
 //
 // Every gem kind has its own cut, echoing the shape of its token, so that the
@@ -549,61 +548,6 @@ void MakeGemFlares(const std::filesystem::path& gfx)
     WriteTga(gfx / "GemFlares.tga", pic);
 }
 
-void MakeGemProgress(const std::filesystem::path& gfx)
-{
-    Picture pic(256, 256);
-    const Rgb gold{0.95f, 0.78f, 0.35f}, goldDark{0.45f, 0.30f, 0.08f};
-    // The frame: a 410 x 46 rounded border with a glassy inside, cut in two
-    // pieces: the left piece at (3, 1)-(206, 47), the right at (48, 49)-(253, 95).
-    Picture frame(410, 46);
-    for (int y = 0; y < 46; ++y)
-        for (int x = 0; x < 410; ++x)
-        {
-            const float d = RoundRect(x + 0.5f, y + 0.5f, 205.0f, 23.0f, 204.0f, 22.0f, 12.0f);
-            if (d > 0.5f)
-                continue;
-            const float cover = Clamp01(0.5f - d);
-            const float border = Smooth(-4.5f, -3.0f, d);
-            const float v = (y + 0.5f) / 46.0f;
-            Rgb metal = Mix(gold, goldDark, v);
-            if (d > -2.0f && v < 0.5f)
-                metal = Mix(metal, kWhite, 0.35f);
-            // Inside: a faint dark glass with a gloss on its upper part.
-            const float gloss = v < 0.45f ? 0.22f * (1.0f - v / 0.45f) : 0.0f;
-            const Rgb inside = Mix(Rgb{0.05f, 0.06f, 0.12f}, kWhite, gloss / 0.4f);
-            const float insideAlpha = 0.16f + gloss;
-            frame.Blend(x, y, Mix(inside, metal, border), cover * (insideAlpha + (1.0f - insideAlpha) * border));
-        }
-    for (int y = 0; y < 46; ++y)
-    {
-        for (int x = 0; x < 203; ++x)
-        {
-            const float* s = frame.At(std::min(409, x * 205 / 203), y);
-            pic.Blend(3 + x, 1 + y, Rgb{s[0], s[1], s[2]}, s[3]);
-        }
-        for (int x = 0; x < 205; ++x)
-        {
-            const float* s = frame.At(205 + x, y);
-            pic.Blend(48 + x, 49 + y, Rgb{s[0], s[1], s[2]}, s[3]);
-        }
-    }
-    // The filling: a glowing band 407 x 32, cut at 204: left piece at
-    // (4, 96)-(208, 128), right piece at (48, 128)-(251, 160).
-    auto filling = [&](float fx, float v, float& a) {
-        const Rgb top{0.55f, 1.0f, 0.95f}, mid{0.10f, 0.70f, 0.85f}, low{0.05f, 0.25f, 0.55f};
-        Rgb c = v < 0.45f ? Mix(top, mid, v / 0.45f) : Mix(mid, low, (v - 0.45f) / 0.55f);
-        c = Mix(c, kWhite, 0.35f * std::exp(-std::pow((v - 0.2f) / 0.08f, 2.0f)));
-        const float wave = 0.06f * std::sin(fx * 0.09f) * std::sin(v * kPi);
-        c = Rgb{Clamp01(c.r + wave), Clamp01(c.g + wave), Clamp01(c.b + wave)};
-        const float edge = std::min(v, 1.0f - v) * 32.0f;
-        a = Smooth(0.0f, 2.5f, edge) * 0.92f;
-        return c;
-    };
-    FillRect(pic, 4, 96, 208, 128, [&](float u, float v, float& a) { return filling(u * 204.0f, v, a); });
-    FillRect(pic, 48, 128, 251, 160, [&](float u, float v, float& a) { return filling(204.0f + u * 203.0f, v, a); });
-    WritePng(gfx / "GemProgress.png", pic);
-}
-
 // TNT: box cells 86 x 92 by level at (86 (L & 1), 92 (L >> 1)), the lid at
 // (172, 0)-(256, 92), eight 32 x 32 spark frames from (0, 188).
 void MakeBonus1(const std::filesystem::path& gfx)
@@ -864,14 +808,13 @@ int main(int argc, char** argv)
     MakeAllGems(gfx);
     MakeGemLights(gfx);
     MakeGemFlares(gfx);
-    MakeGemProgress(gfx);
     MakeBonus1(gfx);
     MakeBonus2(gfx);
     MakeBonus3(gfx);
     MakeBonus4(gfx);
     MakeBonus5(gfx);
     for (const char* name : {"BarGems.bmp", "AllGems.png", "AllGemLights.jpg", "AllGemLights_alpha.jpg",
-                             "GemFlares.tga", "GemProgress.png", "Bonus1.png", "Bonus2.tga", "Bonus3.tga",
+                             "GemFlares.tga", "Bonus1.png", "Bonus2.tga", "Bonus3.tga",
                              "Bonus4.tga", "Bonus5.tga"})
         if (!std::filesystem::exists(gfx / name))
         {
