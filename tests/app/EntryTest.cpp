@@ -18,6 +18,7 @@
 #include "GameHarness.h"
 #include "game/Game.h"
 #include "game/Profiles.h"
+#include "render/Device.h"
 #include "render/Font.h"
 #include "screens/Interface.h"
 
@@ -89,16 +90,22 @@ TEST(Program, StartsThroughSplashAndLoadingToTheMenusAndShutsDownInOrder)
                     "program_loading.png");
     h.SaveFrameWhen([](CGame& g) { return g.state == kStateStartup; }, "program_startup.png");
     h.SaveFrameWhen([&](CGame&) { return InMenus(h, 15); }, "program_menus.png");
+    bool loadingGone = false;
     h.CloseWhen([&](GameHarness& g) {
         if (!startupTick && g.Game()->state == kStateStartup)
             startupTick = g.Tick();
-        return InMenus(g);
+        if (!InMenus(g))
+            return false;
+        // The start-up sequence hands the loading picture back to the device.
+        loadingGone = g.Game()->device->FindTexture("Loading") < 0 && !g.Game()->loadingImage;
+        return true;
     });
     const int code = h.Run(2000);
     EXPECT_EQ(0, code);
     EXPECT_LT(h.Tick(), 1000); // closed by the script, not by the limit
     EXPECT_EQ(1, splashTicks);
     EXPECT_GT(startupTick, 70); // the splash picture takes four seconds
+    EXPECT_TRUE(loadingGone);
     ExpectInOrder(h.Log(), {"Begin log", "Ver.1.09", "Creating Direct3D object...", "Ok", "Creating Renderer...",
                             "Ok", "Creating game...", "Ok", "PreInit stuf...", "Ok", "Init stuf...", "Ok",
                             "Destroying stuf...", "Stuf destroyed", "Deletting Game Object...",
