@@ -9,6 +9,8 @@
 #include "audio/SoundBank.h"
 #include "audio/SoundConversion.h"
 #include "backgrounds/BackgroundManager.h"
+#include "bonuses/BonusConfig.h"
+#include "bonuses/BonusManager.h"
 #include "board/CapsManager.h"
 #include "board/Fader.h"
 #include "board/PlayField.h"
@@ -26,6 +28,7 @@
 #include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
+#include "screens/GemsBuffer.h"
 #include "screens/Interface.h"
 #include "screens/PopupMessages.h"
 #include "screens/TokenSelector.h"
@@ -76,6 +79,34 @@ const TableEntry kTextureTable[] = {
     {"BigStar.png", kPlain, false, kTexBigStar},
     {"ShopPointer.tga", kPlain, false, kTexShopPointer},
 };
+
+// The gem bar's values of the quest-screen layout.
+GemsBarLayout GemsLayoutOf(const CQuestLayout& q)
+{
+    GemsBarLayout g;
+    for (int i = 0; i < 2; ++i)
+    {
+        g.overlayShift[i] = q.gemsOverlayShift[i];
+        g.fillingShift[i] = q.gemsFillingShift[i];
+        g.gemsShift[i] = q.gemsGemsShift[i];
+        g.labelShift[i] = q.gemsLabelShift[i];
+        g.countShift[i] = q.gemsCountShift[i];
+    }
+    g.textColor = q.gemsTextColour;
+    g.textShadowColor = q.gemsTextShadowColour;
+    g.textCharSize = q.gemsTextCharSize;
+    g.bigFlaresSize = q.bigFlaresSize;
+    g.bigFlaresMaxT = q.bigFlaresMaxT;
+    g.bigFlaresLifeTime = q.bigFlaresLifeTime;
+    g.bigFlaresW = q.bigFlaresW;
+    g.bigFlaresColor = q.bigFlaresColour;
+    g.smallFlaresSize = q.smallFlaresSize;
+    g.smallFlaresMaxT = q.smallFlaresMaxT;
+    g.smallFlaresLifeTime = q.smallFlaresLifeTime;
+    g.smallFlaresW = q.smallFlaresW;
+    g.smallFlaresColor = q.smallFlaresColour;
+    return g;
+}
 
 // The background scene of the menus.
 const int32_t kSceneMainMenu = 6;
@@ -332,9 +363,44 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         board->fader->textures.push_back(screenTextures[kTexFrameBack]);
         renderer->fader = board->fader;
     }
+    CRefPtr<CGemsBuffer> gems(new CGemsBuffer());
+    board->gemsBuffer = gems;
+    if (board->fader)
+        gems->origin = Vec3{board->fader->position[0], board->fader->position[1], board->fader->position[2]};
+    gems->SetResources(device, screenTextures[kTexGemProgress], spriteLists[1], textSet, fonts[1], spriteBatches[1]);
+    gems->ApplyLayout(GemsLayoutOf(questLayout));
+    if (!gems->LoadBarGemsBitmap((folders.graphics + "BarGems.bmp").c_str()))
+    {
+        AddError("Error loading BarGems.bmp");
+        LogText("Error!\n");
+        return false;
+    }
+    if (!gems->CreateVisuals(instance))
+    {
+        AddError("Error! Unable to create Gems buffer Texture");
+        LogText("Error! Unable to create Gems buffer Texture\n");
+        return false;
+    }
+
     board->tokenSelector = CRefPtr<CTokenSelector>(new CTokenSelector(
         particles[2], spriteLists[1], spriteBatches[1], screenTextures[kTexSelector], effectTextures[kTexStarParticle]));
     board->tokenSelector->SetEffectsLevel(graphicsOptions.effects);
+
+    CRefPtr<CBonusManager> bonuses(new CBonusManager());
+    board->bonusManager = bonuses;
+    LoadBonusConfig((folders.config + "Gems.cfg").c_str(), (folders.config + "Bonus.cfg").c_str());
+    bonuses->SetRenderers(spriteLists[1], spriteBatches[1], particles[2], spriteLists[2], particles[5], spriteBatches[2],
+                          spriteLists[3]);
+    // The bonus manager names its own missing picture in the log.
+    if (!bonuses->LoadBonusTextures(folders.graphics, device))
+        return false;
+    CRefPtr<CTexture> panelGlass;
+    const int glass = device->FindTexture("PanelGlass");
+    if (glass >= 0)
+        panelGlass = device->textures[static_cast<size_t>(glass)];
+    bonuses->SetTextures(effectTextures[kTexStarParticle], effectTextures[kTexHalo1], effectTextures[kTexRing],
+                         effectTextures[kTexSpark], effectTextures[kTexLightning], effectTextures[kTexTwirl],
+                         effectTextures[kTexTwirl], panelGlass);
     ShowLoading(0.65f);
 
     CPopupMessages::LoadSettings((folders.config + "Score.cfg").c_str());

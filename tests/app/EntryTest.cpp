@@ -299,6 +299,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FailureCase{"loading", {"Data/Gfx/Loading.jpg"}, {}, "Unable to load Loading.jpg Texture"},
                       FailureCase{"flare", {"Data/Gfx/Flare.jpg"}, {}, "Unable to load Flare Texture"},
                       FailureCase{"cursor", {"Data/Gfx/Cursor.tga"}, {}, "Unable to Load Cursor.tga"},
+                      FailureCase{"gembar", {"Data/Gfx/BarGems.bmp"}, {}, "Error loading BarGems.bmp"},
                       FailureCase{"font", {"Data/Fonts/Font.kfd"}, {}, "Unable to load Font.kfd"},
                       FailureCase{"fewfonts",
                                   {},
