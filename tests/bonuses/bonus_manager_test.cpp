@@ -198,4 +198,27 @@ TEST_F(BonusTexturesTest, FirstMissingPictureEndsTheLoad)
     EXPECT_EQ(log.find("GemFlares"), std::string::npos);
 }
 
+TEST_F(BonusTexturesTest, GeneratedPicturesLoad)
+{
+    const std::string gfx = std::string(ORB_GAME_DIR) + "/Data/Gfx/";
+    if (!std::filesystem::exists(gfx + "Bonus5.tga"))
+        GTEST_SKIP() << "the game's pictures are not generated in this build";
+    CBonusManager m;
+    ASSERT_TRUE(m.LoadBonusTextures(gfx, device));
+    // The atlases have the sizes their frame rectangles are measured in.
+    const struct
+    {
+        const CRefPtr<CTexture>* texture;
+        UINT width, height;
+    } sizes[] = {{&m.gemLightsTexture, 512, 256}, {&m.gemsTexture, 512, 256}, {&m.gemFlaresTexture, 256, 256},
+                 {&m.bonus1Texture, 256, 256},    {&m.bonus3Texture, 256, 256}, {&m.bonus5Texture, 512, 256}};
+    for (const auto& s : sizes)
+    {
+        D3DSURFACE_DESC desc;
+        ASSERT_EQ(D3D_OK, (*s.texture)->texture->GetLevelDesc(0, &desc));
+        EXPECT_EQ(desc.Width, s.width) << (*s.texture)->name;
+        EXPECT_EQ(desc.Height, s.height) << (*s.texture)->name;
+    }
+}
+
 } // namespace

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstring>
 
 namespace {
@@ -424,6 +425,23 @@ TEST_F(GemsBufferTest, FlaresRiseOverTheFilledPartOnly)
     b.ResetForLevel();
     EXPECT_TRUE(b.bigFlares.empty());
     EXPECT_EQ(b.strip[0], 0u);
+}
+
+TEST_F(GemsBufferTest, GeneratedBitmapHoldsSevenGemsThatFitTheStrip)
+{
+    const std::string path = std::string(ORB_GAME_DIR) + "/Data/Gfx/BarGems.bmp";
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << "the game's pictures are not generated in this build";
+    CGemsBuffer b;
+    ASSERT_TRUE(b.LoadBarGemsBitmap(path.c_str()));
+    for (int c = 0; c < 7; ++c)
+    {
+        EXPECT_GE(b.cellWidths[c], 24) << c;
+        EXPECT_LE(b.cellWidths[c], 40) << c;
+        // Opaque in the middle of its cell, clear in the corner.
+        EXPECT_EQ(b.gemPictures[c][20 * 40 + 18] >> 24, 255u) << c;
+        EXPECT_EQ(b.gemPictures[c][0] >> 24, 0u) << c;
+    }
 }
 
 } // namespace
