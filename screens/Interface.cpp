@@ -16,6 +16,7 @@
 #include "render/Font.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
+#include "board/LevelParams.h"
 #include "screens/QuestLayout.h"
 #include "ui/FormLoader.h"
 #include "ui/KMCheckbox.h"
@@ -1409,4 +1410,236 @@ bool CInterface::OpenLink(const std::string& address)
         return false;
     ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return true;
+}
+
+// ---------------------------------------------------------------------------------
+// Play screen and map
+
+void CInterface::SetCounter(int value, int countUp)
+{
+    if (questMode)
+        return;
+    lastCounter = value;
+    targetScore = value;
+    if (!countUp)
+    {
+        shownScore = value;
+        scoreValue = float(value);
+        scoreSpeed = 0.0f;
+    }
+    char text[32];
+    std::snprintf(text, sizeof(text), "%d", shownScore);
+    if (CRefPtr<CKMWindow> w = Widget(kFormQuest, 6))
+        static_cast<CKMStatic*>(w.Get())->SetString(text);
+}
+
+void CInterface::SetCounters(int first, int second, float t)
+{
+    lastCounter = first;
+    SetCounter(first, 0);
+    secondCounter = second;
+    char text[32];
+    std::snprintf(text, sizeof(text), "%d", second);
+    if (CRefPtr<CKMWindow> w = Widget(kFormQuest, 7))
+        static_cast<CKMStatic*>(w.Get())->SetString(text);
+    PoseTimeGauge(t, 1);
+    const WidgetList& warning = List(kFormQuest, 2);
+    if (warning.size() > 1)
+        warning[1]->SetVisible(0);
+}
+
+void CInterface::PoseTimeGauge(float t, int setTarget)
+{
+    t = std::max(0.0f, std::min(1.0f, t));
+    gaugePosition = t;
+    if (setTarget)
+        gaugeTarget = t;
+    const WidgetList& quarters = List(kFormQuest, 0);
+    if (quarters.size() < 4)
+        return;
+    const float kQuarter = 1.5707964f;
+    const float theta = 6.2831855f * t;
+    // The quarters in turn: top-left, bottom-left, bottom-right, top-right.
+    const int shownCount = t <= 0.25f ? 1 : t <= 0.5f ? 2 : t <= 0.75f ? 3 : 4;
+    for (int k = 0; k < 4; ++k)
+    {
+        CKMWindow& w = *quarters[size_t(k)];
+        w.SetVisible(k < shownCount ? 1 : 0);
+        if (k >= shownCount || w.sprites.empty() || !w.sprites[0])
+            continue;
+        float c[8];
+        const bool full = k < shownCount - 1;
+        if (full)
+        {
+            static const float kFull[3][8] = {{-0.5f, 0.5f, 0.0f, 0.5f, 0.0f, 0.0f, -0.5f, 0.0f},
+                                              {-0.5f, 0.0f, 0.0f, 0.0f, 0.0f, -0.5f, -0.5f, -0.5f},
+                                              {0.0f, 0.0f, 0.5f, 0.0f, 0.5f, -0.5f, 0.0f, -0.5f}};
+            std::copy(kFull[k], kFull[k] + 8, c);
+        }
+        else
+        {
+            // The figure of the top-left quarter, turned k quarter turns about the centre.
+            const float alpha = std::max(0.0f, std::min(kQuarter, theta - k * kQuarter));
+            if (alpha <= kQuarter * 0.5f)
+            {
+                const float f[8] = {-0.5f * std::tan(alpha), 0.5f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f};
+                std::copy(f, f + 8, c);
+            }
+            else
+            {
+                const float f[8] = {-0.5f, 0.5f, 0.0f, 0.5f, 0.0f, 0.0f, -0.5f, 0.5f * std::tan(kQuarter - alpha)};
+                std::copy(f, f + 8, c);
+            }
+            for (int turn = 0; turn < k; ++turn)
+                for (int i = 0; i < 4; ++i)
+                {
+                    const float x = c[i * 2], y = c[i * 2 + 1];
+                    c[i * 2] = -y;
+                    c[i * 2 + 1] = x;
+                }
+        }
+        CSpriteShape& s = *w.sprites[0];
+        s.SetCorners(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
+        s.SetFrameUV4(0, c[0] + 0.5f, 0.5f - c[1], c[2] + 0.5f, 0.5f - c[3], c[4] + 0.5f, 0.5f - c[5], c[6] + 0.5f,
+                      0.5f - c[7]);
+        s.currentFrame = 0;
+    }
+    const WidgetList& hands = List(kFormQuest, 1);
+    for (const CRefPtr<CKMWindow>& hand : hands)
+        if (hand && !hand->sprites.empty())
+            hand->sprites[0]->SetRotation(theta + (questLayout ? questLayout->globalAngle : 0.0f));
+
+    // The tint goes from green through yellow to red as the time runs out.
+    if (!questLayout)
+        return;
+    const CQuestLayout& q = *questLayout;
+    float rgb[3];
+    auto mix = [&](const float* a, const float* b, float s) {
+        for (int i = 0; i < 3; ++i)
+            rgb[i] = a[i] * (1.0f - s) + b[i] * s;
+    };
+    if (t >= q.greenEnd)
+        mix(q.green, q.green, 0.0f);
+    else if (t >= q.yellowEnd)
+        mix(q.yellow, q.green, (t - q.yellowEnd) / (q.greenEnd - q.yellowEnd));
+    else if (t >= q.redEnd)
+        mix(q.red, q.yellow, (t - q.redEnd) / (q.yellowEnd - q.redEnd));
+    else
+        mix(q.red, q.red, 0.0f);
+    const uint32_t colour = q.gaugeAlpha | (uint32_t(std::floor(rgb[0])) << 16) | (uint32_t(std::floor(rgb[1])) << 8) |
+                            uint32_t(std::floor(rgb[2]));
+    for (const CRefPtr<CKMWindow>& w : quarters)
+        w->SetColor(colour);
+}
+
+void CInterface::SetLevelLabel(int level)
+{
+    char format[128], text[160];
+    if (questMode)
+    {
+        GetStringById(9, format, sizeof(format));
+        std::snprintf(text, sizeof(text), format, level);
+    }
+    else
+    {
+        int32_t stage = 0, index = 0;
+        SplitLevelIndex(level, stage, index);
+        GetStringById(8, format, sizeof(format));
+        std::snprintf(text, sizeof(text), format, stage, index);
+    }
+    if (CRefPtr<CKMWindow> w = Widget(kFormNewLevel, 1))
+        static_cast<CKMStatic*>(w.Get())->SetString(text);
+}
+
+void CInterface::SetLevelPairLabel(int level, int fromPrevious)
+{
+    const int p = fromPrevious ? 1 : 0;
+    int32_t stage = 0, index = 0;
+    SplitLevelIndex(level, stage, index);
+    char text[64];
+    std::snprintf(text, sizeof(text), "%d-%d", stage, index);
+    if (CRefPtr<CKMWindow> w = Widget(kFormMap, 1))
+        static_cast<CKMStatic*>(w.Get())->SetString(text);
+    if (CRefPtr<CKMWindow> w = Widget(kFormMap, 10))
+    {
+        const bool told = level >= 2 && level <= 41 && size_t(level - 2) < storyTexts.size();
+        static_cast<CKMStatic*>(w.Get())->SetString(told ? storyTexts[size_t(level - 2)].c_str() : "");
+    }
+    for (int i = 0; i < 4; ++i)
+        for (const CRefPtr<CKMWindow>& w : List(kFormMap, i))
+            w->SetVisible(i == stage - 2 || (i == 3 && stage >= 5) ? 1 : 0);
+    const int markerList = stage >= 5 ? 4 : stage - 1;
+    for (int i = 0; i < 5; ++i)
+    {
+        const WidgetList& markers = List(kFormMap, 6 + i);
+        for (size_t j = 0; j < markers.size(); ++j)
+            markers[j]->SetVisible(i == markerList && int(j) < index - p - 1 ? 1 : 0);
+    }
+    CRefPtr<CKMWindow> flag = Widget(kFormMap, 30), shadow = Widget(kFormMap, 31);
+    CRefPtr<CKMForm> map = FormAt(kFormMap);
+    if (flag && shadow && map)
+    {
+        if (stage >= 6)
+        {
+            shadow->SetVisible(0);
+            flag->SetVisible(0);
+        }
+        else
+        {
+            int32_t s = 1, k = 1;
+            if (level >= 2)
+                SplitLevelIndex(level - p, s, k);
+            const WidgetList& spots = List(kFormMap, 6 + std::max(0, std::min(4, s - 1)));
+            if (k >= 1 && size_t(k - 1) < spots.size() && questLayout)
+            {
+                const Vec3 at = spots[size_t(k - 1)]->localPosition;
+                map->SetChildPosition(flag, at.x + questLayout->flagShift[0], at.y + questLayout->flagShift[1],
+                                      flag->localPosition.z);
+                map->SetChildPosition(shadow, at.x + questLayout->shadowShift[0],
+                                      at.y + questLayout->shadowShift[1], shadow->localPosition.z);
+            }
+            shadow->SetVisible(1);
+            flag->SetVisible(1);
+        }
+    }
+    const WidgetList& halos = List(kFormMap, 4);
+    const WidgetList& seals = List(kFormMap, 5);
+    for (size_t j = 0; j < halos.size(); ++j)
+        halos[j]->SetVisible(int(j) < stage - 1 ? 1 : 0);
+    for (size_t j = 0; j < seals.size(); ++j)
+        seals[j]->SetVisible(int(j) < stage - 1 ? 1 : 0);
+}
+
+void CInterface::SetPanelVisible(int skip, int show)
+{
+    if (skip)
+        return;
+    for (const CRefPtr<CKMWindow>& w : List(kFormQuest, 4))
+        w->SetVisible(show ? 1 : 0);
+    if (CRefPtr<CKMWindow> frame = Widget(kFormQuest, 203))
+        frame->SetVisible(show ? 1 : 0);
+}
+
+void CInterface::SetIconPanelVisible(int show)
+{
+    const WidgetList& icons = List(kFormQuest, 5);
+    for (const CRefPtr<CKMWindow>& w : icons)
+        w->SetVisible(show ? 1 : 0);
+    if (CRefPtr<CKMWindow> frame = Widget(kFormQuest, 105))
+        frame->SetVisible(show ? 1 : 0);
+    const WidgetList& markers = List(kFormQuest, 6);
+    int lit = -1;
+    if (show)
+        for (int i = int(markers.size()) - 1; i >= 0 && lit < 0; --i)
+            if (size_t(i) < icons.size() && icons[size_t(i)]->visible)
+                lit = i;
+    for (size_t i = 0; i < markers.size(); ++i)
+        markers[i]->SetVisible(int(i) == lit ? 1 : 0);
+}
+
+void CInterface::ShowFirstIcons(int n)
+{
+    const WidgetList& icons = List(kFormQuest, 5);
+    for (size_t i = 0; i < icons.size(); ++i)
+        icons[i]->SetVisible(int(i) < n ? 1 : 0);
 }

@@ -180,6 +180,20 @@ public:
     int RecreateIntroTexture(int create);
     void RecreateMapDiffTextures(int stage);
     void SetMapTextures(CRefPtr<CTexture> halo, CRefPtr<CTexture> second);
+    // The play screen's score label (counted up by Update when countUp is set), its
+    // second counter and the time gauge.
+    void SetCounter(int value, int countUp);
+    void SetCounters(int first, int second, float t);
+    // Cuts the gauge's four quarters to the sector of t (0..1) and turns its hands.
+    void PoseTimeGauge(float t, int setTarget);
+    // The map's page for a 1-based level: caption, story, stage pictures, passed spots
+    // and the flag (as it stood one level earlier when fromPrevious is set).
+    void SetLevelPairLabel(int level, int fromPrevious);
+    void SetLevelLabel(int level);
+    // The play screen's side panel and icon panel (the lives), each with its frame.
+    void SetPanelVisible(int skip, int show);
+    void SetIconPanelVisible(int show);
+    void ShowFirstIcons(int n);
     // Gives the splash pictures the loading image and shows them.
     void ShowSplashPicture(const CRefPtr<CTexture>& picture);
 
@@ -233,6 +247,12 @@ public:
     float gaugePosition = 0.0f;
     float gaugeTarget = 0.0f;
     float gaugeSpeed = 0.5f;
+    int32_t lastCounter = 0;
+    int32_t secondCounter = 0;
+    int32_t shownScore = 0;
+    int32_t targetScore = 0;
+    float scoreValue = 0.0f;
+    float scoreSpeed = 0.0f;
     float blinkTimers[2] = {0.0f, 0.0f}; // Background; Win and Newspaper
     float arrowPhase = 0.0f, arrowBaseX = 0.0f, arrowBaseY = 0.0f;
 

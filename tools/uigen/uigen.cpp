@@ -1,0 +1,923 @@
+// Draws the pictures of the game's screens from code: the dialog frame tiles, the
+// button and widget atlas, the time gauge, the quest map with its stage pictures and
+// markers, newspaper, help, intro and trophy pages, splash logos, the shop atlases,
+// the gem bar's frame and the plain white picture. Everything is shapes, gradients,
+// value noise and glows with fixed seeds: every run writes the same files.
+//
+// Usage: uigen <game folder>   (writes Data/Gfx/...)
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "MapPath.h"
+
+namespace {
+
+const float kPi = 3.14159265f;
+
+struct Rgba
+{
+    float r, g, b, a;
+};
+
+Rgba C(int r, int g, int b, float a = 1.0f) { return {r / 255.0f, g / 255.0f, b / 255.0f, a}; }
+Rgba Mix(const Rgba& a, const Rgba& b, float t)
+{
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
+}
+Rgba Scale(const Rgba& c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
+Rgba WithAlpha(const Rgba& c, float a) { return {c.r, c.g, c.b, a}; }
+
+float Clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
+float Smooth(float e0, float e1, float x)
+{
+    const float t = Clamp01((x - e0) / (e1 - e0));
+    return t * t * (3 - 2 * t);
+}
+
+struct Image
+{
+    int w, h;
+    std::vector<Rgba> px;
+    Image(int w, int h, Rgba fill = {0, 0, 0, 0}) : w(w), h(h), px(size_t(w) * h, fill) {}
+    Rgba& at(int x, int y) { return px[size_t(y) * w + x]; }
+    // Straight-alpha "over".
+    void Blend(int x, int y, const Rgba& c)
+    {
+        if (x < 0 || y < 0 || x >= w || y >= h || c.a <= 0.0f)
+            return;
+        Rgba& d = at(x, y);
+        const float a = Clamp01(c.a);
+        const float out = a + d.a * (1 - a);
+        if (out <= 0)
+            return;
+        d.r = (c.r * a + d.r * d.a * (1 - a)) / out;
+        d.g = (c.g * a + d.g * d.a * (1 - a)) / out;
+        d.b = (c.b * a + d.b * d.a * (1 - a)) / out;
+        d.a = out;
+    }
+    // Paints a rectangle pixel by pixel from f(local x, local y) (pixel centres).
+    void Shade(int x0, int y0, int w0, int h0, const std::function<Rgba(float, float)>& f)
+    {
+        for (int y = 0; y < h0; ++y)
+            for (int x = 0; x < w0; ++x)
+                Blend(x0 + x, y0 + y, f(x + 0.5f, y + 0.5f));
+    }
+};
+
+struct Lcg
+{
+    uint32_t state;
+    explicit Lcg(uint32_t seed) : state(seed) {}
+    float Next()
+    {
+        state = state * 1664525u + 1013904223u;
+        return float(state >> 8) / float(1u << 24);
+    }
+};
+
+// Value noise on a lattice that wraps every `period` cells, so tiles repeat seamlessly.
+struct Noise
+{
+    int period;
+    std::vector<float> lattice;
+    Noise(uint32_t seed, int period) : period(period), lattice(size_t(period) * period)
+    {
+        Lcg rng(seed);
+        for (float& v : lattice)
+            v = rng.Next();
+    }
+    float At(float x, float y) const
+    {
+        const int xi = int(std::floor(x)), yi = int(std::floor(y));
+        float fx = x - xi, fy = y - yi;
+        fx = fx * fx * (3 - 2 * fx);
+        fy = fy * fy * (3 - 2 * fy);
+        auto v = [&](int i, int j) {
+            return lattice[size_t(((j % period) + period) % period) * period + ((i % period) + period) % period];
+        };
+        const float a = v(xi, yi) + (v(xi + 1, yi) - v(xi, yi)) * fx;
+        const float b = v(xi, yi + 1) + (v(xi + 1, yi + 1) - v(xi, yi + 1)) * fx;
+        return a + (b - a) * fy;
+    }
+    // Octaves keep the wrap because each doubles the lattice frequency.
+    float Fractal(float x, float y, int octaves) const
+    {
+        float sum = 0, amp = 0.5f, norm = 0;
+        for (int i = 0; i < octaves; ++i)
+        {
+            sum += amp * At(x, y);
+            norm += amp;
+            x *= 2;
+            y *= 2;
+            amp *= 0.5f;
+        }
+        return sum / norm;
+    }
+};
+
+// Signed distance to a rounded rectangle centred at the origin (negative inside).
+float RoundRect(float x, float y, float hw, float hh, float r)
+{
+    const float qx = std::fabs(x) - hw + r, qy = std::fabs(y) - hh + r;
+    const float ox = std::max(qx, 0.0f), oy = std::max(qy, 0.0f);
+    return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0f) - r;
+}
+
+// Coverage of a shape from its signed distance, one pixel of soft edge.
+float Cover(float d) { return Clamp01(0.5f - d); }
+
+const Rgba kGoldLight = C(255, 236, 170);
+const Rgba kGold = C(214, 166, 72);
+const Rgba kGoldDark = C(112, 72, 24);
+const Rgba kNight = C(22, 26, 58);
+const Rgba kNightDeep = C(10, 12, 30);
+
+// A gold rim by depth into the shape (0 at the edge): bright bevel, then dark groove.
+Rgba GoldRim(float depth, float width)
+{
+    const float t = Clamp01(depth / width);
+    const float bevel = std::sin(t * kPi);
+    Rgba c = Mix(kGoldDark, kGoldLight, 0.25f + 0.75f * bevel);
+    if (t > 0.8f)
+        c = Mix(c, kGoldDark, (t - 0.8f) / 0.2f);
+    return c;
+}
+
+bool g_ok = true;
+
+void Write(const std::filesystem::path& path, const Image& img, int channels)
+{
+    std::vector<uint8_t> data;
+    data.reserve(img.px.size() * size_t(channels));
+    for (const Rgba& p : img.px)
+    {
+        const float c[4] = {p.r, p.g, p.b, p.a};
+        for (int i = 0; i < channels; ++i)
+            data.push_back(uint8_t(std::lround(Clamp01(c[i]) * 255.0f)));
+    }
+    const std::string ext = path.extension().string();
+    const std::string name = path.string();
+    int ok = 0;
+    if (ext == ".png")
+        ok = stbi_write_png(name.c_str(), img.w, img.h, channels, data.data(), img.w * channels);
+    else if (ext == ".tga")
+        ok = stbi_write_tga(name.c_str(), img.w, img.h, channels, data.data());
+    else
+        ok = stbi_write_jpg(name.c_str(), img.w, img.h, channels, data.data(), 90);
+    if (!ok)
+    {
+        std::fprintf(stderr, "uigen: cannot write %s\n", name.c_str());
+        g_ok = false;
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Shapes
+
+// A glowing orb: a sphere lit from the top left, with a halo of the same hue.
+void Orb(Image& img, float cx, float cy, float radius, const Rgba& hue, float halo)
+{
+    const float reach = radius * (1.0f + halo);
+    const int x0 = int(cx - reach) - 1, y0 = int(cy - reach) - 1;
+    const int size = int(reach * 2) + 3;
+    img.Shade(x0, y0, size, size, [&](float x, float y) {
+        const float dx = x0 + x - cx, dy = y0 + y - cy;
+        const float d = std::sqrt(dx * dx + dy * dy);
+        if (d > radius + 1)
+        {
+            const float g = 1.0f - Clamp01((d - radius) / (reach - radius));
+            return WithAlpha(hue, 0.45f * g * g);
+        }
+        const float nz = std::sqrt(std::max(0.0f, 1 - (d / radius) * (d / radius)));
+        const float light = Clamp01(0.35f + 0.65f * (-0.45f * dx / radius - 0.55f * dy / radius + 0.7f * nz));
+        Rgba c = Mix(Scale(hue, 0.35f), hue, light);
+        const float hx = dx + radius * 0.35f, hy = dy + radius * 0.4f;
+        const float spec = Clamp01(1 - std::sqrt(hx * hx + hy * hy) / (radius * 0.45f));
+        c = Mix(c, C(255, 255, 255), spec * spec * 0.9f);
+        return WithAlpha(c, Cover(d - radius));
+    });
+}
+
+// A five-pointed star.
+void Star(Image& img, float cx, float cy, float r, const Rgba& fill, float glow)
+{
+    const float reach = r * (1 + glow);
+    const int x0 = int(cx - reach) - 1, y0 = int(cy - reach) - 1;
+    const int size = int(reach * 2) + 3;
+    img.Shade(x0, y0, size, size, [&](float x, float y) {
+        const float dx = x0 + x - cx, dy = y0 + y - cy;
+        const float a = std::atan2(dx, -dy);
+        const float d = std::sqrt(dx * dx + dy * dy);
+        const float k = std::fmod(a + 2 * kPi + kPi / 5, 2 * kPi / 5) - kPi / 5;
+        const float edge = r * (0.5f + 0.5f * std::pow(std::cos(k * 2.5f), 6.0f));
+        if (d > edge)
+            return WithAlpha(fill, 0.5f * Clamp01(1 - (d - edge) / (reach - r * 0.5f)) * glow);
+        Rgba c = Mix(fill, kGoldLight, Clamp01(1 - d / edge) * 0.8f);
+        return WithAlpha(c, Cover(d - edge));
+    });
+}
+
+// A button face: rounded gem-like body with a gold rim and a glossy top.
+void ButtonFace(Image& img, int x0, int y0, int w, int h, const Rgba& top, const Rgba& bottom, float rimGlow,
+                float push)
+{
+    const float hw = w * 0.5f - 2, hh = h * 0.5f - 2, r = std::min(hh, 18.0f);
+    img.Shade(x0, y0, w, h, [&](float x, float y) {
+        const float px = x - w * 0.5f, py = y - h * 0.5f - push;
+        const float d = RoundRect(px, py, hw, hh, r);
+        if (d > 0)
+            return Rgba{0, 0, 0, 0.5f * Clamp01(1 - d / 3.0f) * rimGlow};
+        const float depth = -d;
+        if (depth < 4.0f)
+        {
+            Rgba c = GoldRim(depth, 4.0f);
+            c = Mix(c, kGoldLight, 0.3f * rimGlow);
+            return WithAlpha(c, Cover(d));
+        }
+        const float t = (py + hh) / (2 * hh);
+        Rgba c = Mix(top, bottom, t);
+        // Gloss on the upper half, an inner shadow under the rim.
+        const float gloss = Smooth(0.55f, 0.0f, t) * Smooth(hw, hw - 10, std::fabs(px));
+        c = Mix(c, C(255, 255, 255), 0.28f * gloss);
+        c = Mix(c, Scale(bottom, 0.5f), Smooth(9.0f, 4.0f, depth) * 0.5f);
+        return WithAlpha(c, 1.0f);
+    });
+}
+
+// A round button face (icon buttons, checkboxes).
+void RoundFace(Image& img, float cx, float cy, float radius, const Rgba& top, const Rgba& bottom, float rim)
+{
+    const int x0 = int(cx - radius) - 2, y0 = int(cy - radius) - 2, size = int(radius * 2) + 5;
+    img.Shade(x0, y0, size, size, [&](float x, float y) {
+        const float dx = x0 + x - cx, dy = y0 + y - cy;
+        const float d = std::sqrt(dx * dx + dy * dy) - radius;
+        if (d > 0)
+            return Rgba{0, 0, 0, 0};
+        if (-d < 3.5f)
+            return WithAlpha(Mix(GoldRim(-d, 3.5f), kGoldLight, 0.3f * rim), Cover(d));
+        const float t = (dy + radius) / (2 * radius);
+        Rgba c = Mix(top, bottom, t);
+        c = Mix(c, C(255, 255, 255), 0.3f * Smooth(0.5f, 0.0f, t));
+        return c;
+    });
+}
+
+// A symbol in light gold: 0 plus, 1 minus, 2 up, 3 down, 4 left, 5 right, 6 close.
+void Symbol(Image& img, float cx, float cy, float s, int kind, float bright)
+{
+    const Rgba ink = Mix(C(255, 240, 190), C(255, 255, 255), bright);
+    const int x0 = int(cx - s) - 1, y0 = int(cy - s) - 1, size = int(2 * s) + 3;
+    img.Shade(x0, y0, size, size, [&](float x, float y) {
+        float dx = x0 + x - cx, dy = y0 + y - cy;
+        float d = 1e9f;
+        const float t = s * 0.16f;
+        switch (kind)
+        {
+        case 0:
+            d = std::min(RoundRect(dx, dy, s * 0.62f, t, t), RoundRect(dx, dy, t, s * 0.62f, t));
+            break;
+        case 1:
+            d = RoundRect(dx, dy, s * 0.62f, t, t);
+            break;
+        case 6:
+        {
+            const float u = (dx + dy) * 0.7071f, v = (dx - dy) * 0.7071f;
+            d = std::min(RoundRect(u, v, s * 0.66f, t, t), RoundRect(u, v, t, s * 0.66f, t));
+            break;
+        }
+        default:
+        {
+            // A triangle pointing the kind's way.
+            float u = dx, v = dy;
+            if (kind == 2)
+                v = -v;
+            else if (kind == 4)
+            {
+                std::swap(u, v);
+                v = -v;
+            }
+            else if (kind == 5)
+                std::swap(u, v);
+            const float h = s * 0.55f;
+            d = std::max(v - h * 0.6f, std::fabs(u) * 0.87f + (v + h * 0.6f) * 0.5f - h * 0.87f);
+            break;
+        }
+        }
+        Rgba c = WithAlpha(ink, Cover(d));
+        if (d > 0 && d < 2.5f)
+            c = Rgba{0.1f, 0.05f, 0.0f, 0.5f * (1 - d / 2.5f)};
+        return c;
+    });
+}
+
+// ---------------------------------------------------------------------------------
+// Pictures
+
+// Dialog frame: corners, sides and the tiled inside (see the forms' TILING blocks).
+// The frame's profile runs from the outer edge (t = 0) to the inside (t = 1).
+Rgba FrameProfile(float t)
+{
+    if (t < 0)
+        return {0, 0, 0, 0};
+    if (t < 0.5f)
+        return GoldRim(t / 0.5f * 10.0f, 10.0f);
+    // A dark groove inside the gold, fading into the colour of the inside tile.
+    const Rgba inside = C(30, 34, 74);
+    return WithAlpha(Mix(C(6, 6, 16), inside, Smooth(0.5f, 0.9f, t)), 1.0f);
+}
+
+void PanelTiles(const std::filesystem::path& gfx)
+{
+    const int q = 64;
+    Image corners(2 * q, 2 * q);
+    for (int quarter = 0; quarter < 4; ++quarter)
+    {
+        const bool right = quarter == 1 || quarter == 2;
+        const bool bottom = quarter >= 2;
+        const int ox = right ? q : 0, oy = bottom ? q : 0;
+        corners.Shade(ox, oy, q, q, [&](float x, float y) {
+            // Distance from the outer edges, in 0..1 of the quarter.
+            float u = (right ? q - x : x) / q, v = (bottom ? q - y : y) / q;
+            const float r = 0.45f;
+            float t = std::min(u, v);
+            if (u < r && v < r)
+                t = r - std::sqrt((r - u) * (r - u) + (r - v) * (r - v));
+            Rgba c = FrameProfile(t);
+            c.a *= Clamp01(t * q + 0.5f);
+            // A small gold boss on the corner's bevel.
+            const float bx = u - 0.22f, by = v - 0.22f;
+            const float bd = std::sqrt(bx * bx + by * by);
+            if (bd < 0.12f)
+            {
+                const float l = Clamp01(0.5f - (bx + by) * 3.0f);
+                c = Mix(Mix(kGoldDark, kGoldLight, l), c, Smooth(0.09f, 0.12f, bd));
+            }
+            return c;
+        });
+    }
+    Write(gfx / "PanelCorners.png", corners, 4);
+
+    Image sides(128, 128);
+    sides.Shade(0, 0, 128, 128, [&](float x, float y) {
+        const int strip = int(x) / 32;
+        const float f = (x - strip * 32) / 32.0f;
+        const float t = (strip == 0 || strip == 2) ? f : 1 - f;
+        Rgba c = FrameProfile(t);
+        // A faint engraved rhythm along the edge.
+        const float groove = 0.5f + 0.5f * std::cos(y / 128.0f * 2 * kPi * 4);
+        if (t < 0.5f)
+            c = Mix(c, kGoldDark, 0.12f * groove);
+        c.a *= Clamp01(t * 32 + 0.5f);
+        return c;
+    });
+    Write(gfx / "PanelSides.png", sides, 4);
+
+    const Noise noise(11, 8);
+    Image back(256, 256);
+    back.Shade(0, 0, 256, 256, [&](float x, float y) {
+        const float n = noise.Fractal(x / 32.0f, y / 32.0f, 4);
+        Rgba c = Mix(C(20, 24, 56), C(42, 46, 96), n);
+        // Soft diamond lattice, like woven velvet.
+        const float d = std::fabs(std::sin((x + y) / 256.0f * kPi * 8)) * std::fabs(std::sin((x - y) / 256.0f * kPi * 8));
+        return Mix(c, C(60, 64, 120), 0.12f * d);
+    });
+    Write(gfx / "PanelBack.jpg", back, 3);
+}
+
+// The widget atlas "Buttons.png" (512 x 1024); the form files address it by these cells:
+//   big button 256 x 64: normal (0, 0), over (0, 64), pressed (0, 128), disabled (0, 192)
+//   checkbox 64 x 64 at y 256: unchecked x 0, over 64, checked 128, checked over 192, disabled 256
+//   icon buttons 64 x 64 from y 320, one row per symbol (plus, minus, up, down, left, right,
+//   close), columns normal 0, over 64, pressed 128, disabled 192
+//   profile row 384 x 48 from y 768: normal 0, over 48, checked 96, checked over 144
+//   scroller track 320 x 32 at (0, 960), thumb 48 x 48 at (336, 960)
+//   life orb 48 x 48 at (400, 960), marker star 48 x 48 at (448, 960)
+//   small button 128 x 48 at x 256: normal y 0, over 48, pressed 96, disabled 144
+void Buttons(const std::filesystem::path& gfx)
+{
+    Image img(512, 1024);
+    const Rgba tops[4] = {C(52, 112, 168), C(84, 156, 214), C(30, 70, 118), C(96, 96, 104)};
+    const Rgba bottoms[4] = {C(14, 34, 82), C(26, 60, 120), C(10, 24, 60), C(48, 48, 56)};
+    for (int s = 0; s < 4; ++s)
+    {
+        ButtonFace(img, 0, s * 64, 256, 64, tops[s], bottoms[s], s == 1 ? 1.0f : 0.0f, s == 2 ? 1.5f : 0.0f);
+        ButtonFace(img, 256, s * 48, 128, 48, tops[s], bottoms[s], s == 1 ? 1.0f : 0.0f, s == 2 ? 1.0f : 0.0f);
+    }
+    for (int s = 0; s < 5; ++s)
+    {
+        const float cx = s * 64 + 32.0f, cy = 256 + 32.0f;
+        const bool over = s == 1 || s == 3;
+        const Rgba face = s == 4 ? C(60, 60, 66) : over ? C(40, 60, 110) : C(18, 26, 60);
+        RoundFace(img, cx, cy, 22, Scale(face, 1.4f), face, over ? 1.0f : 0.0f);
+        if (s == 2 || s == 3)
+            Orb(img, cx, cy, 13, s == 3 ? C(255, 214, 120) : C(250, 180, 60), 0.4f);
+    }
+    for (int k = 0; k < 7; ++k)
+        for (int s = 0; s < 4; ++s)
+        {
+            const float cx = s * 64 + 32.0f, cy = 320 + k * 64 + 32.0f;
+            RoundFace(img, cx, cy + (s == 2 ? 1.0f : 0.0f), 26, tops[s], bottoms[s], s == 1 ? 1.0f : 0.0f);
+            Symbol(img, cx, cy + (s == 2 ? 1.0f : 0.0f), 17, k, s == 1 ? 1.0f : 0.0f);
+        }
+    for (int s = 0; s < 4; ++s)
+    {
+        const bool over = s == 1 || s == 3, checked = s >= 2;
+        img.Shade(0, 768 + s * 48, 384, 48, [&](float x, float y) {
+            const float d = RoundRect(x - 192, y - 24, 188, 20, 14);
+            if (d > 0)
+                return Rgba{0, 0, 0, 0};
+            Rgba c = checked ? Mix(C(120, 86, 26), C(70, 46, 12), y / 48) : Mix(C(40, 52, 100), C(18, 22, 50), y / 48);
+            if (over)
+                c = Mix(c, C(120, 170, 230), 0.25f);
+            float a = checked || over ? 0.9f : 0.45f;
+            if (-d < 2.0f)
+                c = checked ? kGoldLight : Mix(c, kGold, 0.6f);
+            return WithAlpha(c, a * Cover(d));
+        });
+    }
+    img.Shade(0, 960, 320, 32, [&](float x, float y) {
+        const float d = RoundRect(x - 160, y - 16, 156, 7, 7);
+        if (d > 0)
+            return Rgba{0, 0, 0, 0};
+        Rgba c = -d < 2.5f ? GoldRim(-d, 2.5f) : Mix(C(6, 8, 20), C(30, 36, 70), (y - 9) / 14);
+        return WithAlpha(c, Cover(d));
+    });
+    Orb(img, 336 + 24, 960 + 24, 17, C(255, 196, 80), 0.35f);
+    Orb(img, 400 + 24, 960 + 24, 16, C(255, 90, 110), 0.4f);
+    Star(img, 448 + 24, 960 + 24, 20, C(255, 210, 70), 0.2f);
+    Write(gfx / "Buttons.png", img, 4);
+}
+
+// The time gauge: "GaugeFace.png" 256 x 256 (dial 0..192 square, hands at x 192),
+// "GaugeFill.png" 128 x 128 (the disc the quarters cut into a sector).
+void Gauge(const std::filesystem::path& gfx)
+{
+    Image face(256, 256);
+    face.Shade(0, 0, 192, 192, [&](float x, float y) {
+        const float dx = x - 96, dy = y - 96, d = std::sqrt(dx * dx + dy * dy);
+        if (d > 94)
+            return Rgba{0, 0, 0, Cover(d - 95) * 0.6f};
+        if (d > 84)
+            return WithAlpha(GoldRim(94 - d, 10), Cover(d - 94));
+        Rgba c = Mix(C(34, 40, 84), C(8, 10, 26), d / 84);
+        // Hour marks.
+        const float a = std::atan2(dy, dx);
+        const float tick = std::fabs(std::fmod(a + 2 * kPi, kPi / 6) - kPi / 12);
+        if (d > 70 && d < 80 && tick > kPi / 12 - 0.05f)
+            c = Mix(c, kGold, 0.9f);
+        return c;
+    });
+    // The hand: a needle pointing up, its pivot at (224, 184) of the picture.
+    face.Shade(192, 0, 64, 256, [&](float x, float y) {
+        const float dx = x - 32, yy = y - 184;
+        float d;
+        if (yy < 0)
+            d = std::fabs(dx) - 5.0f * (1 + yy / 150.0f);
+        else
+            d = std::sqrt(dx * dx + yy * yy) - 9;
+        if (y < 34)
+            return Rgba{0, 0, 0, 0};
+        const Rgba c = Mix(kGoldLight, kGoldDark, Clamp01((dx + 5) / 10));
+        return WithAlpha(c, Cover(d));
+    });
+    Write(gfx / "GaugeFace.png", face, 4);
+
+    Image fill(128, 128);
+    fill.Shade(0, 0, 128, 128, [&](float x, float y) {
+        const float dx = x - 64, dy = y - 64, d = std::sqrt(dx * dx + dy * dy);
+        return WithAlpha(Mix(C(255, 255, 255), C(200, 200, 200), d / 56), Cover(d - 56));
+    });
+    Write(gfx / "GaugeFill.png", fill, 4);
+}
+
+// The quest map (1024 x 1024, the top 768 rows used), its stage pictures and icons.
+void Map(const std::filesystem::path& gfx)
+{
+    const Noise land(21, 8), detail(22, 32);
+    Image map(1024, 1024, C(0, 0, 0));
+    map.Shade(0, 0, 1024, 768, [&](float x, float y) {
+        const float n = land.Fractal(x / 160.0f, y / 160.0f, 5);
+        const float edge = std::min({x, y, 1024 - x, 768 - y});
+        const float h = n + 0.18f * Smooth(0, 140, edge) - 0.12f;
+        Rgba paper = Mix(C(232, 210, 160), C(196, 162, 106), detail.Fractal(x / 24.0f, y / 24.0f, 3));
+        Rgba c;
+        if (h < 0.38f)
+            c = Mix(C(70, 110, 140), C(120, 160, 170), Smooth(0.2f, 0.38f, h)); // sea
+        else if (h < 0.41f)
+            c = C(150, 120, 70); // shore ink
+        else
+        {
+            c = paper;
+            if (h > 0.62f)
+                c = Mix(c, C(140, 116, 84), Smooth(0.62f, 0.75f, h)); // hills
+            const float forest = land.Fractal(x / 60.0f + 7, y / 60.0f + 3, 3);
+            if (forest > 0.6f && h < 0.6f)
+                c = Mix(c, C(96, 130, 70), Smooth(0.6f, 0.68f, forest) * 0.8f);
+        }
+        // Burnt, darkened border of old parchment.
+        c = Mix(c, C(70, 44, 20), Smooth(60, 0, edge) * 0.85f);
+        return c;
+    });
+    // The dotted road between the level spots.
+    for (size_t i = 0; i + 1 < kMapSpotCount; ++i)
+    {
+        const float x0 = kMapSpots[i][0], y0 = kMapSpots[i][1];
+        const float x1 = kMapSpots[i + 1][0], y1 = kMapSpots[i + 1][1];
+        const float len = std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0));
+        for (float s = 12; s < len - 12; s += 11)
+        {
+            const float px = x0 + (x1 - x0) * s / len, py = y0 + (y1 - y0) * s / len;
+            map.Shade(int(px) - 4, int(py) - 4, 9, 9, [&](float x, float y) {
+                const float dx = int(px) - 4 + x - px, dy = int(py) - 4 + y - py;
+                return WithAlpha(C(110, 40, 20), 0.8f * Cover(std::sqrt(dx * dx + dy * dy) - 2.4f));
+            });
+        }
+    }
+    Write(gfx / "MapBack.jpg", map, 3);
+
+    // Stage pictures: round vignettes of the five locations, revealed as the quest goes on.
+    auto vignette = [&](const char* file, uint32_t seed, Rgba sky, Rgba ground, int motif) {
+        Image img(256, 256);
+        const Noise n(seed, 8);
+        img.Shade(0, 0, 256, 256, [&](float x, float y) {
+            const float dx = x - 128, dy = y - 128, d = std::sqrt(dx * dx + dy * dy);
+            if (d > 124)
+                return Rgba{0, 0, 0, 0.5f * Cover(d - 127)};
+            if (d > 112)
+                return WithAlpha(GoldRim(124 - d, 12), Cover(d - 124));
+            const float horizon = 150 + 20 * n.Fractal(x / 40.0f, 1, 3);
+            Rgba c = y < horizon ? Mix(sky, Scale(sky, 0.5f), y / horizon) : Mix(ground, Scale(ground, 0.5f), (y - horizon) / 100);
+            float m = 0;
+            switch (motif)
+            {
+            case 0: // jungle: trunks and canopy
+                m = (std::fabs(std::sin(x / 18.0f)) < 0.18f && y > 90) ? 1.0f : 0.0f;
+                if (y < 110 + 30 * n.Fractal(x / 20.0f, 2, 3))
+                    c = Mix(c, C(30, 90, 40), 0.8f);
+                break;
+            case 1: // valley: mountains
+                m = y > 180 - 90 * std::fabs(std::sin(x / 60.0f)) - 20 * n.At(x / 20.0f, 0) ? 1.0f : 0.0f;
+                break;
+            case 2: // door: an arch of stone
+                m = (std::fabs(dx) < 50 && y > 60 && (y > 110 || dx * dx + (y - 110) * (y - 110) < 2500)) ? 0.0f : 0.0f;
+                if (std::fabs(dx) < 60 && y > 50 && !(std::fabs(dx) < 44 && y > 66 && (y > 110 || dx * dx + (y - 110) * (y - 110) < 1936)))
+                    m = 1;
+                break;
+            default: // treasury: heaped coins
+                if (y > 170 - 40 * std::cos(dx / 90.0f))
+                    c = Mix(C(250, 200, 70), C(140, 90, 20), n.Fractal(x / 6.0f, y / 6.0f, 2));
+                break;
+            }
+            c = Mix(c, Scale(ground, 0.3f), m * 0.9f);
+            // Light from the centre: the place the orb lights.
+            c = Mix(c, C(255, 240, 200), 0.25f * Clamp01(1 - d / 110));
+            return c;
+        });
+        if (motif == 3)
+            Orb(img, 128, 110, 22, C(255, 220, 120), 0.8f);
+        Write(gfx / file, img, 4);
+    };
+    vignette("MapStage2.png", 31, C(110, 170, 120), C(60, 110, 50), 0);
+    vignette("MapDiff3.png", 32, C(150, 180, 220), C(100, 120, 80), 1);
+    vignette("MapDiff4_1.png", 33, C(90, 80, 120), C(80, 70, 60), 2);
+    vignette("MapDiff4_2.png", 34, C(120, 90, 140), C(70, 60, 80), 1);
+    vignette("MapDiff5_1.png", 35, C(60, 40, 30), C(120, 80, 30), 3);
+    vignette("MapDiff5_2.png", 36, C(70, 50, 90), C(100, 70, 40), 3);
+
+    // Icons, 256 x 256: level spot open (0, 0) and passed (64, 0), 64 each; flag
+    // (128, 0) 64 x 96; flag shadow (192, 0) 64 x 96; stage seal (0, 128) 64 x 64;
+    // halo (64, 128) 128 x 128.
+    Image icons(256, 256);
+    for (int k = 0; k < 2; ++k)
+    {
+        icons.Shade(k * 64, 0, 64, 64, [&](float x, float y) {
+            const float d = std::sqrt((x - 32) * (x - 32) + (y - 32) * (y - 32));
+            if (d > 20)
+                return Rgba{0, 0, 0, 0.5f * Cover(d - 22)};
+            if (d > 15)
+                return WithAlpha(GoldRim(20 - d, 5), Cover(d - 20));
+            return k ? Mix(C(220, 60, 40), C(120, 20, 10), d / 15) : Mix(C(250, 240, 210), C(180, 160, 120), d / 15);
+        });
+    }
+    Star(icons, 64 + 32, 32, 11, C(255, 230, 120), 0.0f);
+    // The flag on its pole, and its shadow.
+    for (int k = 0; k < 2; ++k)
+        icons.Shade(128 + k * 64, 0, 64, 96, [&](float x, float y) {
+            const bool pole = x > 14 && x < 19 && y > 6 && y < 92;
+            const float wave = 6 * std::sin((x - 18) / 12.0f);
+            const bool cloth = x > 18 && x < 58 && y > 10 + wave && y < 42 + wave;
+            if (k)
+                return Rgba{0, 0, 0, (pole || cloth) ? 0.45f : 0.0f};
+            if (pole)
+                return Mix(kGoldLight, kGoldDark, (x - 14) / 5);
+            if (cloth)
+                return Mix(C(60, 110, 220), C(20, 40, 120), (x - 18) / 40);
+            return Rgba{0, 0, 0, 0};
+        });
+    Star(icons, 32, 160, 24, C(250, 200, 70), 0.1f);
+    icons.Shade(64, 128, 128, 128, [&](float x, float y) {
+        const float d = std::sqrt((x - 64) * (x - 64) + (y - 64) * (y - 64)) / 64;
+        return WithAlpha(C(255, 240, 180), Clamp01(1 - d) * Clamp01(1 - d));
+    });
+    Write(gfx / "MapIcons.png", icons, 4);
+}
+
+// A page of the newspaper or of the help, or a story picture: an illustration
+// painted on parchment, 512 x 512.
+void Pages(const std::filesystem::path& gfx)
+{
+    auto page = [&](const char* file, uint32_t seed, int motif) {
+        const Noise n(seed, 8);
+        Image img(512, 512);
+        img.Shade(0, 0, 512, 512, [&](float x, float y) {
+            Rgba c = Mix(C(236, 222, 188), C(200, 178, 136), n.Fractal(x / 40.0f, y / 40.0f, 4));
+            const float edge = std::min({x, y, 512 - x, 512 - y});
+            c = Mix(c, C(120, 90, 50), Smooth(24, 0, edge) * 0.6f);
+            // The picture in a sepia ink frame.
+            const float px = x - 256, py = y - 200;
+            const float box = RoundRect(px, py, 200, 150, 6);
+            if (box < 0)
+            {
+                const float l = Clamp01(0.6f + 0.4f * n.Fractal(x / 20.0f + motif, y / 20.0f, 3) - py / 400);
+                Rgba ink = Mix(C(70, 50, 30), C(230, 210, 170), l);
+                // Motif: a glowing orb above a pedestal, with rays.
+                const float ox = px - (motif % 3 - 1) * 60, oy = py + 20;
+                const float d = std::sqrt(ox * ox + oy * oy);
+                const float rays = std::pow(std::fabs(std::cos(std::atan2(oy, ox) * 6 + motif)), 8.0f);
+                ink = Mix(ink, C(255, 244, 210), Clamp01(1 - d / 160) * (0.4f + 0.6f * rays));
+                if (d < 34)
+                    ink = Mix(C(255, 250, 230), C(240, 200, 110), d / 34);
+                if (std::fabs(ox) < 30 - (oy - 40) * 0.1f && oy > 40 && oy < 140)
+                    ink = Mix(C(90, 70, 50), C(150, 120, 90), (ox + 30) / 60);
+                c = ink;
+            }
+            else if (box < 4)
+                c = C(80, 56, 30);
+            // Columns of "print" below the picture.
+            if (y > 380 && y < 490 && std::fmod(y - 380, 14.0f) < 6)
+            {
+                const float col = std::fmod(x - 40, 148.0f);
+                if (x > 40 && x < 472 && col < 134 && n.At(x / 9.0f, y / 14.0f) > 0.25f)
+                    c = Mix(c, C(60, 44, 30), 0.55f);
+            }
+            return c;
+        });
+        Write(gfx / file, img, 3);
+    };
+    for (int i = 1; i <= 5; ++i)
+    {
+        char name[32];
+        std::snprintf(name, sizeof(name), "Newspaper%d.jpg", i);
+        page(name, uint32_t(40 + i), i);
+    }
+    page("HelpPage1.jpg", 51, 7);
+    page("HelpPage2.jpg", 52, 8);
+    page("Intro.jpg", 53, 4);
+
+    // The trophy hall: shelves under warm light, 512 x 512, drawn at full screen size.
+    const Noise wood(61, 16);
+    Image hall(512, 512);
+    hall.Shade(0, 0, 512, 512, [&](float x, float y) {
+        Rgba c = Mix(C(60, 34, 20), C(28, 14, 8), wood.Fractal(x / 8.0f, y / 64.0f, 3));
+        const float shelf = std::fmod(y, 128.0f);
+        if (shelf > 112)
+            c = Mix(C(120, 74, 36), C(60, 34, 16), (shelf - 112) / 16);
+        const float glow = std::exp(-((x - 256) * (x - 256)) / 40000.0f);
+        return Mix(c, C(255, 200, 120), 0.18f * glow);
+    });
+    Write(gfx / "Trophies.jpg", hall, 3);
+}
+
+// Splash logos: the studio's kestrel emblem and the game's orb, 256 x 256 each.
+void Logos(const std::filesystem::path& gfx)
+{
+    Image studio(256, 256);
+    studio.Shade(0, 0, 256, 256, [&](float x, float y) {
+        const float dx = x - 128, dy = y - 128, d = std::sqrt(dx * dx + dy * dy);
+        if (d > 110)
+            return WithAlpha(C(120, 160, 255), 0.4f * Clamp01(1 - (d - 110) / 18));
+        if (d > 100)
+            return WithAlpha(GoldRim(110 - d, 10), 1.0f);
+        Rgba c = Mix(C(30, 40, 90), C(8, 10, 30), d / 100);
+        // A stylised bird in flight: two swept wings and a body.
+        const float wing = std::fabs(dy + 10 - 0.0025f * dx * dx * (dx < 0 ? 1.0f : 1.0f) + 20);
+        if (wing < 10 - std::fabs(dx) * 0.09f && std::fabs(dx) < 80)
+            c = Mix(kGoldLight, kGold, std::fabs(dx) / 80);
+        if (std::fabs(dx) < 9 - (dy - 10) * 0.05f && dy > -30 && dy < 50)
+            c = Mix(kGoldLight, kGold, (dy + 30) / 80);
+        return c;
+    });
+    Write(gfx / "LogoStudio.png", studio, 4);
+
+    Image orb(256, 256);
+    orb.Shade(0, 0, 256, 256, [&](float x, float y) {
+        const float dx = x - 128, dy = y - 128, d = std::sqrt(dx * dx + dy * dy);
+        const float rays = std::pow(std::fabs(std::cos(std::atan2(dy, dx) * 8)), 16.0f);
+        return WithAlpha(C(255, 236, 170), Clamp01(1 - d / 128) * (0.3f + 0.5f * rays));
+    });
+    Orb(orb, 128, 128, 56, C(255, 206, 96), 0.6f);
+    // A thin ring around the orb.
+    orb.Shade(0, 0, 256, 256, [&](float x, float y) {
+        const float e = std::sqrt((x - 128) * (x - 128) / 1.0f + (y - 128) * (y - 128) * 9.0f);
+        return WithAlpha(kGoldLight, 0.8f * Cover(std::fabs(e - 100) - 2.5f) * (y > 128 || e > 100 ? 1.0f : 0.0f));
+    });
+    Write(gfx / "LogoOrb.png", orb, 4);
+}
+
+// The emblem of the main menu's title plaque, 512 x 128.
+void Plaque(const std::filesystem::path& gfx)
+{
+    Image img(512, 128);
+    img.Shade(0, 0, 512, 128, [&](float x, float y) {
+        const float d = RoundRect(x - 256, y - 64, 248, 52, 40);
+        if (d > 0)
+            return Rgba{0, 0, 0, 0.5f * Clamp01(1 - d / 8)};
+        if (-d < 7)
+            return WithAlpha(GoldRim(-d, 7), Cover(d));
+        return Mix(C(40, 30, 80), C(14, 10, 34), (y - 12) / 104);
+    });
+    Orb(img, 40, 64, 18, C(120, 220, 255), 0.5f);
+    Orb(img, 472, 64, 18, C(120, 220, 255), 0.5f);
+    Write(gfx / "Plaque.png", img, 4);
+}
+
+// The shop: controls atlases and the totem pictures (512 x 512 each).
+void Shop(const std::filesystem::path& gfx)
+{
+    // ShopCtrls1: item frames 128 x 128 (normal (0, 0), lit (128, 0)), star source
+    // 128 x 128 at (256, 0), the dial disc in (303, 380)-(391, 468).
+    Image ctrls(512, 512);
+    for (int k = 0; k < 2; ++k)
+        ctrls.Shade(k * 128, 0, 128, 128, [&](float x, float y) {
+            const float d = RoundRect(x - 64, y - 64, 58, 58, 14);
+            if (d > 0)
+                return Rgba{0, 0, 0, 0.4f * Clamp01(1 - d / 5)};
+            if (-d < 5)
+                return WithAlpha(Mix(GoldRim(-d, 5), kGoldLight, 0.4f * k), Cover(d));
+            return WithAlpha(Mix(C(30, 36, 80), C(10, 12, 32), y / 128), 0.9f);
+        });
+    Star(ctrls, 256 + 64, 64, 40, C(255, 200, 60), 0.4f);
+    ctrls.Shade(303, 380, 88, 88, [&](float x, float y) {
+        const float d = std::sqrt((x - 44) * (x - 44) + (y - 44) * (y - 44));
+        return WithAlpha(C(255, 255, 255), Cover(d - 42));
+    });
+    Write(gfx / "ShopCtrls1.png", ctrls, 4);
+
+    // ShopCtrls2: sixteen item pictures of 128 x 128, four to a row: orbs of the seven
+    // totem colours, six bonus gems, three rule seals.
+    const Rgba hues[16] = {C(80, 230, 80),  C(250, 240, 80), C(250, 70, 60),  C(80, 110, 250),
+                           C(255, 160, 50), C(240, 240, 240), C(220, 80, 240), C(120, 220, 255),
+                           C(255, 120, 40), C(255, 255, 160), C(120, 255, 200), C(200, 160, 255),
+                           C(255, 200, 80), C(250, 210, 90),  C(250, 210, 90),  C(250, 210, 90)};
+    Image items(512, 512);
+    for (int i = 0; i < 16; ++i)
+    {
+        const float cx = (i % 4) * 128 + 64.0f, cy = (i / 4) * 128 + 64.0f;
+        if (i < 13)
+            Orb(items, cx, cy, 34, hues[i], 0.5f);
+        else
+            Star(items, cx, cy, 40, hues[i], 0.3f);
+    }
+    Write(gfx / "ShopCtrls2.png", items, 4);
+
+    // Totem pictures: seven carved poles of 64 x 256 in a row, coloured, as a multiply
+    // shade, and grey; and the shop's frame.
+    for (int variant = 0; variant < 3; ++variant)
+    {
+        Image totems(512, 256);
+        for (int c = 0; c < 7; ++c)
+        {
+            const Rgba hue = hues[c];
+            totems.Shade(c * 64 + 4, 8, 56, 240, [&](float x, float y) {
+                const float seg = std::fmod(y, 60.0f);
+                const float half = 22 + 4 * std::sin(seg / 60.0f * kPi);
+                const float d = std::fabs(x - 28) - half;
+                if (d > 0)
+                    return Rgba{0, 0, 0, 0};
+                const float l = Clamp01(0.4f + 0.6f * (1 - std::fabs(x - 20) / 30));
+                Rgba col = Mix(Scale(hue, 0.35f), hue, l);
+                if (seg < 5)
+                    col = kGold;
+                if (variant == 1)
+                    col = Mix(C(255, 255, 255), C(128, 128, 128), 1 - l);
+                else if (variant == 2)
+                {
+                    const float g = (col.r + col.g + col.b) / 3;
+                    col = {g, g, g, 1};
+                }
+                return WithAlpha(col, Cover(d));
+            });
+        }
+        Write(gfx / (variant == 0 ? "ShopColor.png" : variant == 1 ? "ShopMul.png" : "ShopBW.png"), totems, 4);
+    }
+    Image frame(512, 512);
+    frame.Shade(0, 0, 512, 512, [&](float x, float y) {
+        const float d = RoundRect(x - 256, y - 256, 250, 250, 30);
+        if (d > 0)
+            return Rgba{0, 0, 0, 0};
+        if (-d < 10)
+            return WithAlpha(GoldRim(-d, 10), Cover(d));
+        return WithAlpha(Mix(C(30, 26, 60), C(12, 10, 28), y / 512), 0.92f);
+    });
+    Write(gfx / "ShopFrame.png", frame, 4);
+}
+
+// A panel for menus and the play screen's side: a translucent night-blue plate with a
+// gold edge and corner bosses, 256 x 512 (stretched by the forms).
+void MenuPanel(const std::filesystem::path& gfx)
+{
+    Image img(256, 512);
+    img.Shade(0, 0, 256, 512, [&](float x, float y) {
+        const float d = RoundRect(x - 128, y - 256, 124, 252, 22);
+        if (d > 0)
+            return Rgba{0, 0, 0, 0.45f * Clamp01(1 - d / 4)};
+        if (-d < 6)
+            return WithAlpha(GoldRim(-d, 6), Cover(d));
+        Rgba c = Mix(C(36, 40, 90), C(12, 12, 34), y / 512);
+        c = Mix(c, C(0, 0, 0), Smooth(16, 6, -d) * 0.5f);
+        return WithAlpha(c, 0.86f);
+    });
+    for (float cy : {22.0f, 490.0f})
+        for (float cx : {22.0f, 234.0f})
+            Orb(img, cx, cy, 7, C(255, 214, 120), 0.3f);
+    Write(gfx / "MenuPanel.png", img, 4);
+
+    // The same plate for wide places (the map's story), 512 x 128.
+    Image wide(512, 128);
+    wide.Shade(0, 0, 512, 128, [&](float x, float y) {
+        const float d = RoundRect(x - 256, y - 64, 252, 60, 20);
+        if (d > 0)
+            return Rgba{0, 0, 0, 0.45f * Clamp01(1 - d / 4)};
+        if (-d < 5)
+            return WithAlpha(GoldRim(-d, 5), Cover(d));
+        Rgba c = Mix(C(36, 40, 90), C(12, 12, 34), y / 128);
+        return WithAlpha(c, 0.88f);
+    });
+    Write(gfx / "WidePanel.png", wide, 4);
+}
+
+// The gem bar's frame and filling, 256 x 256, at the rectangles the bar addresses:
+// overlay left (3, 1)-(206, 47), overlay right (48, 49)-(253, 95), filling left
+// (4, 96)-(208, 128), filling right (48, 128)-(251, 160).
+void GemProgress(const std::filesystem::path& gfx)
+{
+    Image img(256, 256);
+    auto overlay = [&](int x0, int y0, int w, bool leftEnd) {
+        img.Shade(x0, y0, w, 46, [&](float x, float y) {
+            const float ex = leftEnd ? x : w - x;
+            const float d = std::min(RoundRect(ex - 30, y - 23, 40, 20, 18), std::fabs(y - 23) - 20);
+            if (d > 0)
+                return Rgba{0, 0, 0, 0};
+            if (-d < 4)
+                return WithAlpha(GoldRim(-d, 4), Cover(d));
+            return Rgba{0.05f, 0.06f, 0.15f, 0.25f};
+        });
+    };
+    overlay(3, 1, 203, true);
+    overlay(48, 49, 205, false);
+    auto filling = [&](int x0, int y0, int w) {
+        img.Shade(x0, y0, w, 32, [&](float, float y) {
+            const float t = y / 32;
+            Rgba c = Mix(C(160, 240, 255), C(20, 110, 200), t);
+            c = Mix(c, C(255, 255, 255), 0.4f * Smooth(0.4f, 0.0f, t));
+            return c;
+        });
+    };
+    filling(4, 96, 204);
+    filling(48, 128, 203);
+    Write(gfx / "GemProgress.png", img, 4);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+    {
+        std::fprintf(stderr, "usage: uigen <game folder>\n");
+        return 2;
+    }
+    const std::filesystem::path gfx = std::filesystem::path(argv[1]) / "Data" / "Gfx";
+    std::filesystem::create_directories(gfx);
+    PanelTiles(gfx);
+    Buttons(gfx);
+    Gauge(gfx);
+    Map(gfx);
+    Pages(gfx);
+    Logos(gfx);
+    Plaque(gfx);
+    Shop(gfx);
+    GemProgress(gfx);
+    MenuPanel(gfx);
+    Image white(8, 8, C(255, 255, 255));
+    Write(gfx / "White.png", white, 4);
+    return g_ok ? 0 : 1;
+}

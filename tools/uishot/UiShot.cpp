@@ -1,0 +1,267 @@
+// uishot <game folder> <screen> [out.png] [width height]: a test host, not a data
+// generator. It makes the renderer's device in a window (offscreen without a display),
+// loads the string table and the three fonts, builds the interface from the game
+// folder's texture catalogue and form files, shows one screen as the game would and
+// writes one frame as a PNG. Screens: MainMenu, Map, Options, Quest (the play screen
+// with the board's frame and tokens), or any form name, shown alone.
+#include <stb_image_write.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "board/CapsManager.h"
+#include "board/Fader.h"
+#include "board/LevelParams.h"
+#include "engine/DataFolders.h"
+#include "engine/StringTable.h"
+#include "platform/d3d8/backend.h"
+#include "platform/win32.h"
+#include "render/Frame.h"
+#include "render/Renderer.h"
+#include "screens/Interface.h"
+#include "screens/QuestLayout.h"
+#include "ui/KMScroller.h"
+#include "ui/KMStatic.h"
+
+namespace {
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+{
+    return DefWindowProc(hwnd, msg, w, l);
+}
+
+CRefPtr<CFont> LoadFont(CDevice& device, const std::string& name)
+{
+    CRefPtr<CTexture> texture = device.MakeTexture("Data\\Fonts\\" + name + ".tga", "___Font_" + name, 1, 0,
+                                                   D3DPOOL_MANAGED, D3DFMT_UNKNOWN);
+    if (!texture)
+        return CRefPtr<CFont>();
+    CRefPtr<CFont> font(new CFont(texture));
+    if (!font->Load(("Data\\Fonts\\" + name + ".kfd").c_str()))
+        return CRefPtr<CFont>();
+    return font;
+}
+
+void SetText(CInterface& ui, int form, int number, const char* text)
+{
+    if (CRefPtr<CKMWindow> w = ui.Widget(form, number))
+        static_cast<CKMStatic*>(w.Get())->SetString(text);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+    {
+        std::fprintf(stderr, "usage: uishot <game folder> <screen> [out.png] [width height]\n");
+        return 1;
+    }
+    const std::string screen = argv[2];
+    const std::string out = std::filesystem::absolute(argc > 3 ? argv[3] : "screen.png").string();
+    const int width = argc > 5 ? std::atoi(argv[4]) : 1024;
+    const int height = argc > 5 ? std::atoi(argv[5]) : 768;
+    std::error_code error;
+    std::filesystem::current_path(argv[1], error);
+    if (error)
+    {
+        std::fprintf(stderr, "uishot: no game folder %s\n", argv[1]);
+        return 1;
+    }
+    if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+
+    HMODULE library = LoadLibraryA("D3D8.DLL");
+    if (!library)
+    {
+        std::fprintf(stderr, "uishot: no OpenGL video driver\n");
+        return 1;
+    }
+    WNDCLASS wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.lpszClassName = "Orblight";
+    RegisterClass(&wc);
+    HWND window = CreateWindowEx(0, "Orblight", "The Orblight of Quillacor", 0x10CA0000, 0, 0, 640, 480, nullptr,
+                                 nullptr, nullptr, nullptr);
+    auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
+    IDirect3D8* d3d = create ? create(D3D_SDK_VERSION) : nullptr;
+    if (!window || !d3d)
+    {
+        std::fprintf(stderr, "uishot: no window or Direct3D object\n");
+        return 1;
+    }
+    ShowWindow(window, SW_SHOWNORMAL);
+
+    int status = 0;
+    {
+        CRefPtr<CRenderer> renderer(new CRenderer());
+        VideoSettings settings{};
+        settings.colorMode = -1;
+        settings.width = width;
+        settings.height = height;
+        if (FAILED(renderer->Create(&settings, d3d, window, D3DFMT_D16)))
+        {
+            std::fprintf(stderr, "uishot: renderer creation failed\n");
+            return 1;
+        }
+        if (renderer->screenWidth != UINT(width) || renderer->screenHeight != UINT(height))
+            renderer->SetVideoMode(1, width, height, renderer->screenFormat);
+        CDevice& device = *renderer->device;
+        renderer->vertexBuffer =
+            device.CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat, D3DPOOL_DEFAULT);
+        renderer->indexBuffer = device.CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                                         D3DPOOL_DEFAULT);
+        CRefPtr<CVertexBuffer> vb = renderer->vertexBuffer;
+        CRefPtr<CIndexBuffer> ib = renderer->indexBuffer;
+
+        CDataFolders folders;
+        LoadStringTable((folders.texts + "Strings.txt").c_str(), (folders.data + "TextID.dat").c_str());
+        std::vector<CRefPtr<CFont>> fonts;
+        for (const char* name : {"Font", "FontSmall", "FontTitle"})
+            if (CRefPtr<CFont> font = LoadFont(device, name))
+                fonts.push_back(font);
+        if (fonts.size() != 3)
+        {
+            std::fprintf(stderr, "uishot: the fonts are missing (run the generators)\n");
+            return 1;
+        }
+        CQuestLayout layout;
+        layout.Load((folders.config + "Skin.cfg").c_str());
+        CLevelParams params;
+        CRefPtr<CTextSet> texts(new CTextSet(renderer->device, vb, ib));
+        CRefPtr<CInterface> ui(new CInterface(nullptr, renderer->device, vb, ib, texts, fonts));
+        if (!ui->Load(folders, layout, params))
+        {
+            std::fprintf(stderr, "uishot: the interface did not load (see Objects.log)\n");
+            return 1;
+        }
+        renderer->ui = ui;
+        ui->SetMapTextures(device.GetTextureByName("MapIcons"), device.GetTextureByName("White"));
+
+        // A quiet backdrop where the background scenes would be.
+        CRefPtr<CSpriteList> list(new CSpriteList(renderer->device, vb, ib));
+        CRefPtr<CSpriteShape> back(new CSpriteShape(0.0f, 0.0f, 999.0f, 1024.0f, 768.0f, 0xFF8090C0u,
+                                                    device.GetTextureByName("PanelBack"), 0));
+        back->SetFrameUV(0, 0, 0, 4, 3);
+        back->zOrder = 100;
+        list->Add(back);
+        list->UpdateAll(0.0f, 1);
+        renderer->spriteLists[0] = list;
+
+        std::vector<CRefPtr<CKMForm>> shown;
+        if (screen == "Quest")
+        {
+            shown = {ui->Form("Quest")};
+            ui->SetCounters(12450, 3, 0.62f);
+            SetText(*ui, kFormQuest, 1, "Level 2-3");
+            ui->SetIconPanelVisible(1);
+            ui->ShowFirstIcons(3);
+            // The board's frame and a board of tokens, as the play field builds them.
+            CRefPtr<CFader> fader(new CFader());
+            fader->textures = {device.GetTextureByName("Frame"), device.GetTextureByName("FrameBack")};
+            if (!fader->textures[0])
+                fader->textures = {device.MakeTexture("Data\\Gfx\\Frame.png", "Frame", 1, 0, D3DPOOL_MANAGED,
+                                                      D3DFMT_UNKNOWN),
+                                   device.MakeTexture("Data\\Gfx\\FrameBack.tga", "FrameBack", 1, 0,
+                                                      D3DPOOL_MANAGED, D3DFMT_UNKNOWN)};
+            fader->position[0] = layout.boardX;
+            fader->position[1] = layout.boardY;
+            fader->position[2] = layout.boardZ;
+            // The frame draws before the sprite lists, so the backdrop goes first into the
+            // frame's own quads: the cell background, dimmed, over the whole screen.
+            std::vector<float> rects = {-layout.boardX - 512.0f, layout.boardY - 384.0f, 1024.0f, 768.0f};
+            std::vector<float> uvs = {0, 0, 12.8f, 0, 12.8f, 9.6f, 0, 9.6f};
+            std::vector<int32_t> textures = {1};
+            std::vector<uint32_t> colours = {0xFF303868u};
+            std::vector<int32_t> methods = {0};
+            rects.insert(rects.end(), layout.frameRects.begin(), layout.frameRects.end());
+            uvs.insert(uvs.end(), layout.frameUVs.begin(), layout.frameUVs.end());
+            textures.insert(textures.end(), layout.frameTextures.begin(), layout.frameTextures.end());
+            colours.insert(colours.end(), layout.frameColours.begin(), layout.frameColours.end());
+            methods.insert(methods.end(), layout.frameMethods.begin(), layout.frameMethods.end());
+            fader->Build(rects, uvs, textures, colours, methods);
+            renderer->spriteLists[0] = CRefPtr<CSpriteList>();
+            renderer->fader = fader;
+            CRefPtr<CCapsManager> caps(new CCapsManager(renderer->device, vb, ib));
+            if (caps->LoadTextures("Data\\Gfx\\") && caps->LoadCapsAnimation("Data\\"))
+            {
+                std::vector<CRefPtr<CCapFrame>> looks;
+                for (int row = 0; row < 8; ++row)
+                    for (int column = 0; column < 8; ++column)
+                    {
+                        CRefPtr<CCapFrame> look;
+                        caps->MakeCapFrame(look, (column * 3 + row * 5 + row * column) % 7,
+                                           layout.boardX + (column + 0.5f) * layout.cellWidth,
+                                           layout.boardY - (row + 0.5f) * layout.cellHeight, 0.0f, layout.radius,
+                                           0);
+                        looks.push_back(look);
+                    }
+                caps->Update(0.0f);
+                renderer->caps = caps;
+            }
+        }
+        else if (screen == "Map")
+        {
+            shown = {ui->Form("Map")};
+            ui->RecreateMapDiffTextures(3);
+            ui->SetLevelPairLabel(14, 0);
+        }
+        else if (screen == "Options" || screen == "Options_only")
+        {
+            shown = {ui->Form("Options")}; if (screen == "Options") shown.insert(shown.begin(), ui->Form("MainMenu"));
+            ui->SetOptionScrollers(0.8f, 0.55f);
+            ui->UpdateProfileGreeting();
+        }
+        else if (screen == "MainMenu")
+        {
+            shown = {ui->Form("MainMenu")};
+            ui->UpdateProfileGreeting();
+        }
+        else if (CRefPtr<CKMForm> form = ui->Form(screen.c_str()))
+            shown = {form};
+        else
+        {
+            std::fprintf(stderr, "uishot: no screen %s\n", screen.c_str());
+            return 1;
+        }
+        for (const CRefPtr<CKMForm>& form : shown)
+            ui->FadeInForm(form, 100.0f);
+        if (screen == "Options")
+            shown[0]->SetAlpha(0.4f);
+        for (int i = 0; i < 3; ++i)
+            ui->Update(1000.0f, 1000.0f, 0.05f);
+
+        HRESULT hr = renderer->RenderFrame();
+        std::vector<uint32_t> pixels;
+        const int w = static_cast<int>(renderer->screenWidth), h = static_cast<int>(renderer->screenHeight);
+        if (FAILED(hr) || !platform::ReadBackBuffer(device.device, 0, 0, w, h, pixels))
+        {
+            std::fprintf(stderr, "uishot: the frame could not be drawn or read\n");
+            status = 1;
+        }
+        else
+        {
+            renderer->Present();
+            std::vector<uint8_t> rgb(pixels.size() * 3);
+            for (size_t i = 0; i < pixels.size(); ++i)
+            {
+                rgb[i * 3 + 0] = uint8_t(pixels[i] >> 16);
+                rgb[i * 3 + 1] = uint8_t(pixels[i] >> 8);
+                rgb[i * 3 + 2] = uint8_t(pixels[i]);
+            }
+            if (!stbi_write_png(out.c_str(), w, h, 3, rgb.data(), w * 3))
+                status = 1;
+            else
+                std::printf("uishot: wrote %s\n", out.c_str());
+        }
+    }
+    d3d->Release();
+    DestroyWindow(window);
+    FreeLibrary(library);
+    return status;
+}
