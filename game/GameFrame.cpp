@@ -11,6 +11,7 @@
 #include "board/PlayField.h"
 #include "effects/ParticleSystemsManager.h"
 #include "engine/Log.h"
+#include "engine/StringTable.h"
 #include "game/QuestSave.h"
 #include "render/Device.h"
 #include "render/Font.h"
@@ -35,6 +36,16 @@ const float kSplashHold = 2.0f;
 
 // The splash form's list of pictures (the loading image, then the halo).
 const int kSplashPictureList = 0;
+
+// The quest end's message box: texts of the string table and the codes the box answers with.
+const int kStringNewHighScore = 61;
+const int kStringHardUnlocked = 62;
+const int kMessageNoButtons = 0;
+const int kMessageNewHighScore = 9;
+const int kMessageHardUnlocked = 10;
+
+// The background scene of the menus.
+const int32_t kSceneMainMenu = 6;
 
 // A speed from a tuning file turned into a duration; a speed of 0 or less would hold
 // the sequence forever, so it counts as the smallest sensible speed instead.
@@ -354,9 +365,13 @@ void CGame::UpdateLevelIntro(float step)
         {
             phase = 1;
             stateTimer = 0.0f;
+            if (board)
+                board->ShowPanels(1, 1, 2.0f);
             ui->questMode = questMode;
             ui->FadeInForm(ui->Form("Quest"), 2.0f);
             ui->FadeInForm(ui->Form("NewLevel"), 2.0f);
+            if (soundBank)
+                soundBank->Play(soundBank->NewLevel, 0, 0);
         }
         break;
     case 1:
@@ -424,14 +439,20 @@ void CGame::UpdateQuestEnd(float step)
         ui->FadeInForm(ui->Form("Win"), 2.0f);
         stateTimer = 0.0f;
         phase = 3;
+        if (soundBank)
+            soundBank->Play(soundBank->Win, 0, 0);
         break;
     case 4:
         if (stateTimer >= 0.5f)
         {
             stateTimer = 0.0f;
             phase = 5;
+            if (board)
+                board->ClearItems();
             if (music)
-                music->RequestTrack(1);
+                music->RequestTrack(CMusic::kTrackMainMenu);
+            if (backgrounds)
+                backgrounds->SetScene(kSceneMainMenu);
         }
         break;
     case 5:
@@ -440,7 +461,25 @@ void CGame::UpdateQuestEnd(float step)
         ++phase;
         break;
     case 7:
-        ui->FadeInForm(ui->Form("MainMenu"), 2.0f);
+    {
+        // Beating Normal unlocks Hard: say so first; a new high score waits for its OK.
+        char text[256] = "";
+        if (board && board->hardMode == 0)
+        {
+            GetStringById(kStringHardUnlocked, text, sizeof(text));
+            ui->SetMessageBox("", text, kMessageNoButtons, kMessageHardUnlocked);
+            ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
+        }
+        else if (hiscoreMade)
+        {
+            GetStringById(kStringNewHighScore, text, sizeof(text));
+            ui->SetMessageBox("", text, kMessageNoButtons, kMessageNewHighScore);
+            ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
+        }
+        else
+            ui->FadeInForm(ui->Form("MainMenu"), 2.0f);
+        if (board)
+            board->inputOpen = 0;
         stateTimer = 0.0f;
         state = kStateMenus;
         subState = kSubStateNormalPlay;
@@ -448,6 +487,7 @@ void CGame::UpdateQuestEnd(float step)
         if (questSave)
             questSave->status = 0;
         break;
+    }
     default:
         break;
     }

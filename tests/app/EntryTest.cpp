@@ -209,6 +209,51 @@ TEST(Program, PolledCursorMapsToGameUnitsAndShowsTheWindowBoxNearTheTop)
     EXPECT_FALSE(boxLower);
 }
 
+TEST(Program, QuestEndShowsTheWinScreenThenAnnouncesHardAfterNormal)
+{
+    GameHarness h(MirrorGameFolder("mirror_questend", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    int stage = 0;
+    int clickTick = 0;
+    bool winShown = false, boxShown = false, menuShown = true;
+    int endState = 0, endSubState = 0;
+    h.CloseWhen([&](GameHarness& g) {
+        CGame& game = *g.Game();
+        switch (stage)
+        {
+        case 0:
+            if (!InMenus(g))
+                return false;
+            game.state = kStateQuestEnd; // as the last level's end starts it
+            game.phase = 0;
+            ++stage;
+            return false;
+        case 1:
+            if (game.phase != 3)
+                return false;
+            winShown = FormShown(g, "Win");
+            game.phase = 4; // the player's click on the closing screen
+            clickTick = g.Tick();
+            ++stage;
+            return false;
+        default:
+            if (game.state != kStateMenus || g.Tick() - clickTick < 30)
+                return false;
+            endState = game.state;
+            endSubState = game.subState;
+            boxShown = FormShown(g, "MsgBox");
+            menuShown = FormShown(g, "MainMenu");
+            return true;
+        }
+    });
+    EXPECT_EQ(0, h.Run(1500));
+    EXPECT_TRUE(winShown);
+    EXPECT_EQ(kStateMenus, endState);
+    EXPECT_EQ(kSubStateNormalPlay, endSubState);
+    EXPECT_TRUE(boxShown); // Normal was played: Hard is announced before the menu
+    EXPECT_FALSE(menuShown);
+}
+
 TEST(Program, SecondInstanceEndsAtOnceWithZero)
 {
     GameHarness h;
