@@ -17,6 +17,7 @@
 #include "render/Renderer.h"
 #include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
+#include "render/Texture.h"
 #include "effects/ParticleSystemsManager.h"
 #include "screens/Interface.h"
 
@@ -97,9 +98,42 @@ void CGame::MapCursor(int cursorX, int cursorY, int clientWidth, int clientHeigh
     *y = static_cast<float>(cursorY - clientHeight / 2) * -512.0f / static_cast<float>(halfWidth);
 }
 
+void CGame::PolledMouse(float* x, float* y) const
+{
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    ScreenToClient(window, &cursor);
+    RECT client{0, 0, 0, 0};
+    GetClientRect(window, &client);
+    MapCursor(cursor.x, cursor.y, client.right, client.bottom, x, y);
+}
+
+bool CGame::SkipLogoGroup()
+{
+    // A click or key during the start-up sequence drops the logo group on show.
+    if (state != kStateStartup || phase < 10 || phase % 10 != 0)
+        return false;
+    stateTimer = questLayout.splashLifeTime;
+    return true;
+}
+
 int CGame::OnKeyDown(WPARAM key)
 {
-    // Until the menus' own screens are in, Escape in the menus leaves the game.
+    if (ui && ui->OnKeyDown(static_cast<int>(key)) == kProfileCreated)
+    {
+        if (ui->profiles && ui->selectedProfile >= 0 &&
+            ui->selectedProfile < static_cast<int>(ui->profiles->profiles.size()))
+        {
+            player = ui->profiles->profiles[static_cast<size_t>(ui->selectedProfile)];
+            gameOptions.profile = player->name;
+            gameOptions.Save((folders.userConfig + "Options.ini").c_str());
+            if (trophies)
+                trophies->Load((folders.players + player->name + "\\Trophies.dat").c_str());
+        }
+        return 0;
+    }
+    SkipLogoGroup();
+    // Until the menus' own commands are in, Escape in the menus leaves the game.
     if (key == VK_ESCAPE && state == kStateMenus)
         return 1;
     return 0;
@@ -117,11 +151,32 @@ int CGame::OnChar(WPARAM)
 
 int CGame::OnLButtonDown(int, int, WPARAM)
 {
+    float x = 0.0f, y = 0.0f;
+    PolledMouse(&x, &y);
+    if (ui)
+    {
+        const int count = ui->OnMouseDown(x, y);
+        for (int i = 0; i < count && i < static_cast<int>(ui->events.size()); ++i)
+        {
+            const CInterfaceEvent& event = ui->events[static_cast<size_t>(i)];
+            if (event.kind == kUiEventValueChanged && event.id == kIdSoundVolume && soundBank)
+                soundBank->SetVolume(event.value);
+            else if (event.kind == kUiEventValueChanged && event.id == kIdMusicVolume && music)
+                music->SetVolume(event.value);
+        }
+    }
+    SkipLogoGroup();
     return 0;
 }
 
 int CGame::OnLButtonUp(int, int, WPARAM)
 {
+    // The widgets' own commands run inside the interface; the game's commands by
+    // widget id come with the screens that send them.
+    float x = 0.0f, y = 0.0f;
+    PolledMouse(&x, &y);
+    if (ui)
+        ui->OnMouseUp(x, y);
     return 0;
 }
 

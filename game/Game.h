@@ -69,6 +69,9 @@ enum
     kFrameRunInit = 4,  // the splash sequence has ended: Init must run now
 };
 
+// What the interface's key handling answers when the new-profile dialog made a profile.
+constexpr int kProfileCreated = 3;
+
 // Level kinds.
 constexpr int kLevelKindPlain = 100;
 
@@ -138,6 +141,7 @@ public:
     int SwapPanelTextures(int shopOpening, int keep);
 
     // The mouse in game units: x -512..512 across the 4:3 area, y 384 (top) .. -384.
+    void PolledMouse(float* x, float* y) const;
     static void MapCursor(int cursorX, int cursorY, int clientWidth, int clientHeight, float* x, float* y);
 
     // The last message of the error list, or "Unknown Error!".
@@ -225,6 +229,7 @@ public:
     float mouseY;
 
 private:
+    bool SkipLogoGroup();
     int RunSplash(float elapsed);
     void DrawSplash(const CRefPtr<CTexture>& picture, float level);
     void UpdateAnimations(float step);

@@ -74,12 +74,7 @@ int CGame::Frame(float elapsed, int render, int minimised)
     const float step = std::min(elapsed, kMaxStep);
     UpdateAnimations(step);
 
-    POINT cursor{0, 0};
-    GetCursorPos(&cursor);
-    ScreenToClient(window, &cursor);
-    RECT client{0, 0, 0, 0};
-    GetClientRect(window, &client);
-    MapCursor(cursor.x, cursor.y, client.right, client.bottom, &mouseX, &mouseY);
+    PolledMouse(&mouseX, &mouseY);
 
     if (ui && !ui->forms.empty())
     {
