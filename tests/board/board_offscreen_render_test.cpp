@@ -5,13 +5,9 @@
 #include "board/Level.h"
 #include "board/PlayField.h"
 #include "platform/crt.h"
-#include "platform/d3d8/backend.h"
-#include "platform/d3dx8.h"
-#include "platform/win32.h"
 #include "render/Device.h"
 #include "screens/QuestLayout.h"
-
-#include <stb_image_write.h>
+#include "tests/support/OffscreenDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -24,74 +20,17 @@
 namespace
 {
 
-const int kWidth = 1024;
-const int kHeight = 768;
-
-LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-}
-
-class OffscreenDevice
-{
-public:
-    OffscreenDevice()
-    {
-        platform::UseGLBackend();
-        WNDCLASS wc{};
-        wc.lpfnWndProc = TestWindowProc;
-        wc.lpszClassName = "BoardTestWindow";
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, "BoardTestWindow", "Board", 0x10CA0000, 0, 0, kWidth, kHeight, nullptr,
-                                nullptr, nullptr, nullptr);
-        if (!window)
-            return;
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        if (!d3d)
-            return;
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        if (device->Create(kWidth, kHeight, D3DFMT_X8R8G8B8, false, false, window, D3DFMT_D16, 1,
-                           D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, D3DCREATE_HARDWARE_VERTEXPROCESSING) != D3D_OK)
-        {
-            device.Reset();
-            return;
-        }
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
-    }
-
-    ~OffscreenDevice()
-    {
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        if (window)
-            DestroyWindow(window);
-    }
-
-    bool Ready() const { return device && vertexBuffer && indexBuffer; }
-
-    HWND window = nullptr;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-};
+using test_support::OffscreenDevice;
+using test_support::OffscreenFrame;
 
 struct Pixel
 {
     int r, g, b;
 };
 
-Pixel At(const std::vector<uint32_t>& frame, float x, float y)
+Pixel At(const OffscreenFrame& frame, float x, float y)
 {
-    // Virtual screen (centred, y up) to back-buffer pixel.
-    const int px = int(std::floor(x + 512.0f)), py = int(std::floor(384.0f - y));
-    const uint32_t p = frame[size_t(py) * kWidth + size_t(px)];
+    const uint32_t p = frame.At(x, y);
     return Pixel{int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
 }
 
@@ -152,31 +91,21 @@ TEST(BoardOffscreen, LevelDrawsItsTokensLightAndChains)
     caps->lightY = lit.y;
     field.capList.Update(0.0f, 5000.0f, 5000.0f);
 
-    D3DXMATRIX projection, identity;
-    D3DXMatrixOrthoLH(&projection, 1024.0f, 768.0f, -1000.0f, 1000.0f);
-    D3DXMatrixIdentity(&identity);
-    ASSERT_EQ(D3D_OK, dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF1C2430u, 1.0f, 0));
-    ASSERT_EQ(D3D_OK, dev.device->BeginScene());
-    dev.SetTransform(D3DTS_PROJECTION, &projection);
-    dev.SetTransform(D3DTS_VIEW, &identity);
-    dev.SetTransform(D3DTS_WORLD, &identity);
+    ASSERT_EQ(D3D_OK, gl.BeginScene(0xFF1C2430u));
     dev.SetVertexShader(kVertexFormat);
     dev.SetRenderState(D3DRS_LIGHTING, 0);
     dev.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
     const int triangles = caps->Render();
     caps->DrawChains();
     dev.SetRenderState(D3DRS_ZWRITEENABLE, 0);
-    ASSERT_EQ(D3D_OK, dev.device->EndScene());
-    std::vector<uint32_t> frame;
-    ASSERT_TRUE(platform::ReadBackBuffer(dev.device, 0, 0, kWidth, kHeight, frame));
-    dev.device->Present(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(D3D_OK, gl.EndScene());
+    OffscreenFrame frame;
+    ASSERT_TRUE(gl.ReadBack(frame));
+    gl.Present();
 
     // 64 tokens, the lit one and the (up to 8) within reach of its light.
     EXPECT_GE(triangles, 128 + 2);
-    std::vector<unsigned char> rgb;
-    for (uint32_t p : frame)
-        rgb.insert(rgb.end(), {(unsigned char)(p >> 16), (unsigned char)(p >> 8), (unsigned char)p});
-    EXPECT_TRUE(stbi_write_png("board_offscreen.png", kWidth, kHeight, 3, rgb.data(), kWidth * 3));
+    EXPECT_TRUE(frame.SavePng("board_offscreen.png"));
 
     // Each colour shows its own hue a little above its centre (the centre of a
     // gem token holds the gem); the background stays between the tokens.

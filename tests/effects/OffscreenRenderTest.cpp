@@ -3,16 +3,13 @@
 // back; the frame is also written to "particles_offscreen.png" for a look.
 #include "EffectsTestUtil.h"
 
-#include "platform/d3d8/backend.h"
-#include "platform/d3dx8.h"
-#include "platform/win32.h"
 #include "render/Device.h"
+#include "tests/support/OffscreenDevice.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,86 +21,8 @@ namespace
 const int kWidth = 640;
 const int kHeight = 480;
 
-LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-}
-
-// --- a minimal PNG writer (stored deflate blocks), enough to look at a frame ---
-
-uint32_t Crc(const unsigned char* data, size_t n, uint32_t crc = 0xFFFFFFFFu)
-{
-    for (size_t i = 0; i < n; ++i)
-    {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return crc;
-}
-
-void Put32(std::vector<unsigned char>& out, uint32_t v)
-{
-    for (int s = 24; s >= 0; s -= 8)
-        out.push_back(static_cast<unsigned char>(v >> s));
-}
-
-void Chunk(std::vector<unsigned char>& file, const char* type, const std::vector<unsigned char>& data)
-{
-    Put32(file, static_cast<uint32_t>(data.size()));
-    std::vector<unsigned char> body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    file.insert(file.end(), body.begin(), body.end());
-    Put32(file, Crc(body.data(), body.size()) ^ 0xFFFFFFFFu);
-}
-
-bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int w, int h)
-{
-    std::vector<unsigned char> raw;
-    for (int y = 0; y < h; ++y)
-    {
-        raw.push_back(0);
-        for (int x = 0; x < w; ++x)
-        {
-            uint32_t p = argb[size_t(y) * w + x];
-            raw.push_back(static_cast<unsigned char>(p >> 16));
-            raw.push_back(static_cast<unsigned char>(p >> 8));
-            raw.push_back(static_cast<unsigned char>(p));
-        }
-    }
-    std::vector<unsigned char> z = {0x78, 0x01};
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw)
-    {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (size_t at = 0; at < raw.size();)
-    {
-        size_t n = std::min<size_t>(65535, raw.size() - at);
-        z.push_back(at + n == raw.size() ? 1 : 0);
-        z.push_back(static_cast<unsigned char>(n));
-        z.push_back(static_cast<unsigned char>(n >> 8));
-        z.push_back(static_cast<unsigned char>(~n));
-        z.push_back(static_cast<unsigned char>(~n >> 8));
-        z.insert(z.end(), raw.begin() + at, raw.begin() + at + n);
-        at += n;
-    }
-    Put32(z, (b << 16) | a);
-    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<unsigned char> header;
-    Put32(header, uint32_t(w));
-    Put32(header, uint32_t(h));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    Chunk(file, "IHDR", header);
-    Chunk(file, "IDAT", z);
-    Chunk(file, "IEND", {});
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    return std::fclose(f) == 0 && ok;
-}
+using test_support::OffscreenDevice;
+using test_support::OffscreenFrame;
 
 // --- pictures the systems draw with, made here ---
 
@@ -153,83 +72,27 @@ CRefPtr<CTexture> MakeTexture(CDevice& device, const char* name, int size, bool 
     return texture;
 }
 
-// Virtual-screen point (centred, y up) to back-buffer pixel.
-int PixelX(float x) { return int((x + 512.0f) * kWidth / 1024.0f); }
-int PixelY(float y) { return int((384.0f - y) * kHeight / 768.0f); }
-
-int LitPixels(const std::vector<uint32_t>& frame, float x0, float y0, float x1, float y1)
+// Pixels of a rectangle (virtual units) with some colour in them.
+int LitPixels(const OffscreenFrame& frame, float x0, float y0, float x1, float y1)
 {
     int lit = 0;
-    int top = std::max(0, PixelY(y1)), bottom = std::min(kHeight, PixelY(y0));
-    int left = std::max(0, PixelX(x0)), right = std::min(kWidth, PixelX(x1));
+    int top = std::max(0, frame.PixelY(y1)), bottom = std::min(kHeight, frame.PixelY(y0));
+    int left = std::max(0, frame.PixelX(x0)), right = std::min(kWidth, frame.PixelX(x1));
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x)
         {
-            uint32_t p = frame[size_t(y) * kWidth + x];
+            uint32_t p = frame.pixels[size_t(y) * kWidth + x];
             int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
             lit += (r > 40 || g > 40 || b > 40) ? 1 : 0;
         }
     return lit;
 }
 
-class OffscreenDevice
-{
-public:
-    OffscreenDevice()
-    {
-        platform::UseGLBackend();
-        WNDCLASS wc{};
-        wc.lpfnWndProc = TestWindowProc;
-        wc.lpszClassName = "ParticleTestWindow";
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, "ParticleTestWindow", "Particles", 0x10CA0000, 0, 0, kWidth,
-                                kHeight, nullptr, nullptr, nullptr, nullptr);
-        if (!window)
-            return;
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        if (!d3d)
-            return;
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        if (device->Create(kWidth, kHeight, D3DFMT_X8R8G8B8, false, false, window, D3DFMT_D16, 1,
-                           D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD,
-                           D3DCREATE_HARDWARE_VERTEXPROCESSING) != D3D_OK)
-        {
-            device.Reset();
-            return;
-        }
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                  kVertexFormat, D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16,
-                                                D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
-    }
-
-    ~OffscreenDevice()
-    {
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        if (window)
-            DestroyWindow(window);
-        platform::UseRecordingBackend();
-    }
-
-    bool Ready() const { return device && vertexBuffer && indexBuffer; }
-
-    HWND window = nullptr;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-};
-
 } // namespace
 
 TEST(OffscreenRendering, FiveSystemsAndAnAlphaTestedCollectionDrawForASecond)
 {
-    OffscreenDevice gl;
+    OffscreenDevice gl(kWidth, kHeight);
     if (!gl.Ready())
         GTEST_SKIP() << "no OpenGL device (run with SDL_VIDEODRIVER=offscreen)";
     CDevice& dev = *gl.device;
@@ -319,10 +182,7 @@ TEST(OffscreenRendering, FiveSystemsAndAnAlphaTestedCollectionDrawForASecond)
         m.alphaTestedSystems.push_back(tiles);
     }
 
-    D3DXMATRIX projection, identity;
-    D3DXMatrixOrthoLH(&projection, 1024.0f, 768.0f, -1000.0f, 1000.0f);
-    D3DXMatrixIdentity(&identity);
-    std::vector<uint32_t> frame;
+    OffscreenFrame frame;
     const float dt = 1.0f / 60.0f;
     for (int i = 0; i < 60; ++i)
     {
@@ -332,30 +192,20 @@ TEST(OffscreenRendering, FiveSystemsAndAnAlphaTestedCollectionDrawForASecond)
                        0.0f);
         m.Update(dt);
 
-        ASSERT_EQ(D3D_OK, dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u,
-                                    1.0f, 0));
-        ASSERT_EQ(D3D_OK, dev.device->BeginScene());
-        dev.SetTransform(D3DTS_PROJECTION, &projection);
-        dev.SetTransform(D3DTS_VIEW, &identity);
-        dev.SetTransform(D3DTS_WORLD, &identity);
-        dev.SetIndices(gl.indexBuffer, 0);
-        dev.SetStreamSource(gl.vertexBuffer);
-        dev.SetVertexShader(kVertexFormat);
-        dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        dev.SetRenderState(D3DRS_LIGHTING, 0);
-        dev.SetRenderState(D3DRS_ZWRITEENABLE, 1);
+        ASSERT_EQ(D3D_OK, gl.BeginScene());
+        gl.BindSharedBuffers();
         m.DrawAlphaTested();
         dev.SetRenderState(D3DRS_ZWRITEENABLE, 0);
         m.DrawBlended();
-        ASSERT_EQ(D3D_OK, dev.device->EndScene());
+        ASSERT_EQ(D3D_OK, gl.EndScene());
         if (i == 59)
         {
-            ASSERT_TRUE(platform::ReadBackBuffer(dev.device, 0, 0, kWidth, kHeight, frame));
+            ASSERT_TRUE(gl.ReadBack(frame));
         }
-        dev.device->Present(nullptr, nullptr, nullptr, nullptr);
+        gl.Present();
     }
-    ASSERT_EQ(frame.size(), size_t(kWidth) * kHeight);
-    EXPECT_TRUE(WritePng("particles_offscreen.png", frame, kWidth, kHeight));
+    ASSERT_EQ(frame.pixels.size(), size_t(kWidth) * kHeight);
+    EXPECT_TRUE(frame.SavePng("particles_offscreen.png"));
 
     // Every system is alive after a second and shows where it was started.
     for (const auto& s : {sparks, smokes, explosion, bolt, spells})
@@ -372,7 +222,7 @@ TEST(OffscreenRendering, FiveSystemsAndAnAlphaTestedCollectionDrawForASecond)
     // faint one (alpha 0.3, below the 128 reference) leaves the screen black.
     for (int i = 0; i < 8; ++i)
     {
-        uint32_t p = frame[size_t(PixelY(-320.0f)) * kWidth + PixelX(-350.0f + 100.0f * i)];
+        uint32_t p = frame.At(-350.0f + 100.0f * i, -320.0f);
         if (i % 2)
             EXPECT_EQ(p & 0xFFFFFFu, 0u) << i;
         else

@@ -14,6 +14,7 @@
 #include "platform/d3dx8.h"
 #include "platform/win32.h"
 #include "platform/win32/sdl_window.h"
+#include "tests/support/TestWindow.h"
 
 struct GLTestVertex
 {
@@ -29,18 +30,10 @@ protected:
 
     void SetUp() override
     {
-        if (!std::getenv("SDL_VIDEODRIVER"))
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        platform::UseGLBackend();
-        library = LoadLibraryA("D3D8.DLL");
+        library = test_support::LoadOffscreenGraphics();
         if (!library)
             GTEST_SKIP() << "no OpenGL video driver";
-        WNDCLASS wc{};
-        wc.lpfnWndProc = DefWindowProc;
-        wc.lpszClassName = "OrbGfxTest";
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, "OrbGfxTest", "Test", 0x10CA0000, 0, 0, 640, 480, nullptr, nullptr, nullptr,
-                                nullptr);
+        window = test_support::CreateTestWindow(640, 480);
         ASSERT_NE(nullptr, window);
         auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
         ASSERT_NE(nullptr, create);
@@ -84,8 +77,7 @@ protected:
         if (d3d)
             d3d->Release();
         platform::DestroyAllWindows();
-        // The library stays loaded: unloading Mesa's driver would leave its own leaks
-        // without a module name for the leak checker to recognise.
+        // The library stays loaded (see LoadOffscreenGraphics).
     }
 
     // Clears the whole back buffer (colour and depth).

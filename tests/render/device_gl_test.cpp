@@ -11,6 +11,7 @@
 #include "platform/win32.h"
 #include "platform/win32/sdl_window.h"
 #include "render/Device.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
 
@@ -22,18 +23,10 @@ protected:
 
     void SetUp() override
     {
-        if (!std::getenv("SDL_VIDEODRIVER"))
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        platform::UseGLBackend();
-        // Kept loaded for the process (see the rendering tests of the platform layer).
-        if (!LoadLibraryA("D3D8.DLL"))
+        // Kept loaded for the process (see LoadOffscreenGraphics).
+        if (!test_support::LoadOffscreenGraphics())
             GTEST_SKIP() << "no OpenGL video driver";
-        WNDCLASS wc{};
-        wc.lpfnWndProc = DefWindowProc;
-        wc.lpszClassName = "OrbWrapperTest";
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, "OrbWrapperTest", "Test", 0x10CA0000, 0, 0, 640, 480, nullptr, nullptr, nullptr,
-                                nullptr);
+        window = test_support::CreateTestWindow(640, 480);
         ASSERT_NE(nullptr, window);
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(nullptr, d3d);

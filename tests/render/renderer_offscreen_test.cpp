@@ -10,31 +10,19 @@
 #include "platform/d3d8/backend.h"
 #include "platform/win32.h"
 #include "render/Renderer.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
-
-LRESULT CALLBACK RendererWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-}
 
 class RendererOffscreenTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("SDL_VIDEODRIVER"))
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        platform::UseGLBackend();
-        library = LoadLibraryA("D3D8.DLL");
+        library = test_support::LoadOffscreenGraphics();
         if (!library)
             GTEST_SKIP() << "no OpenGL video driver";
-        WNDCLASS wc{};
-        wc.lpfnWndProc = RendererWindowProc;
-        wc.lpszClassName = "OrbRendererTest";
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, "OrbRendererTest", "Renderer", 0x10CA0000, 0, 0, 640, 480, nullptr, nullptr,
-                                nullptr, nullptr);
+        window = test_support::CreateTestWindow(640, 480);
         ASSERT_NE(nullptr, window);
         auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
         ASSERT_NE(nullptr, create);

@@ -2,17 +2,14 @@
 // backend (SDL_VIDEODRIVER=offscreen) into the 1024 by 768 virtual screen at one
 // pixel per unit, checked by reading pixels back at known places. The frame is
 // also written to "draw2d_scene.png" in the working folder for a look.
-#include "platform/d3d8/backend.h"
-#include "platform/d3dx8.h"
-#include "platform/win32.h"
 #include "render/Device.h"
 #include "render/Font.h"
 #include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
+#include "tests/support/OffscreenDevice.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,169 +19,31 @@ namespace {
 const int kWidth = 1024;
 const int kHeight = 768;
 
-LRESULT CALLBACK SceneWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+using test_support::OffscreenDevice;
+using test_support::OffscreenFrame;
+
+// The frame's fixed set-up, as the renderer's frame makes it.
+void BeginFrame(OffscreenDevice& gl)
 {
-    return DefWindowProc(hwnd, msg, wParam, lParam);
+    gl.BeginScene();
+    CDevice& dev = *gl.device;
+    dev.SetRenderState(D3DRS_ALPHAREF, 0x80);
+    dev.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    dev.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    dev.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    dev.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+    dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    gl.BindSharedBuffers();
 }
-
-// --- a small PNG writer (stored deflate blocks), enough to look at a frame ---
-
-uint32_t Crc(const std::vector<unsigned char>& data)
-{
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char c : data)
-    {
-        crc ^= c;
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return crc ^ 0xFFFFFFFFu;
-}
-
-void Put32(std::vector<unsigned char>& out, uint32_t v)
-{
-    for (int s = 24; s >= 0; s -= 8)
-        out.push_back(static_cast<unsigned char>(v >> s));
-}
-
-void Chunk(std::vector<unsigned char>& file, const char* type, const std::vector<unsigned char>& data)
-{
-    Put32(file, uint32_t(data.size()));
-    std::vector<unsigned char> body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    file.insert(file.end(), body.begin(), body.end());
-    Put32(file, Crc(body));
-}
-
-bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int w, int h)
-{
-    std::vector<unsigned char> raw;
-    for (int y = 0; y < h; ++y)
-    {
-        raw.push_back(0);
-        for (int x = 0; x < w; ++x)
-        {
-            const uint32_t p = argb[size_t(y) * size_t(w) + size_t(x)];
-            raw.insert(raw.end(), {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
-                                   static_cast<unsigned char>(p)});
-        }
-    }
-    std::vector<unsigned char> z = {0x78, 0x01};
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw)
-    {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (size_t at = 0; at < raw.size();)
-    {
-        const size_t n = std::min<size_t>(65535, raw.size() - at);
-        z.push_back(at + n == raw.size() ? 1 : 0);
-        z.insert(z.end(), {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
-                           static_cast<unsigned char>(~n), static_cast<unsigned char>(~n >> 8)});
-        z.insert(z.end(), raw.begin() + ptrdiff_t(at), raw.begin() + ptrdiff_t(at + n));
-        at += n;
-    }
-    Put32(z, (b << 16) | a);
-    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<unsigned char> header;
-    Put32(header, uint32_t(w));
-    Put32(header, uint32_t(h));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    Chunk(file, "IHDR", header);
-    Chunk(file, "IDAT", z);
-    Chunk(file, "IEND", {});
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-class OffscreenDevice
-{
-public:
-    OffscreenDevice()
-    {
-        platform::UseGLBackend();
-        WNDCLASS wc{};
-        wc.lpfnWndProc = SceneWindowProc;
-        wc.lpszClassName = "Draw2DSceneWindow";
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, "Draw2DSceneWindow", "Scene", 0x10CA0000, 0, 0, kWidth, kHeight, nullptr,
-                                nullptr, nullptr, nullptr);
-        if (!window)
-            return;
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        if (!d3d)
-            return;
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        if (device->Create(kWidth, kHeight, D3DFMT_X8R8G8B8, false, false, window, D3DFMT_D16, 1,
-                           D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0) != D3D_OK)
-        {
-            device.Reset();
-            return;
-        }
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
-    }
-
-    ~OffscreenDevice()
-    {
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        if (window)
-            DestroyWindow(window);
-        platform::UseRecordingBackend();
-    }
-
-    bool Ready() const { return device && vertexBuffer && indexBuffer; }
-
-    // The frame's fixed set-up, as the renderer's frame makes it.
-    void BeginFrame()
-    {
-        CDevice& dev = *device;
-        D3DXMATRIX projection, identity;
-        D3DXMatrixOrthoLH(&projection, 1024.0f, 768.0f, -1000.0f, 1000.0f);
-        D3DXMatrixIdentity(&identity);
-        dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-        dev.device->BeginScene();
-        dev.SetTransform(D3DTS_VIEW, &identity);
-        dev.SetTransform(D3DTS_PROJECTION, &projection);
-        dev.SetRenderState(D3DRS_ALPHAREF, 0x80);
-        dev.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
-        dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        dev.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-        dev.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-        dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
-        dev.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
-        dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-        dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        dev.SetRenderState(D3DRS_ZWRITEENABLE, 1);
-        dev.SetIndices(indexBuffer, 0);
-        dev.SetStreamSource(vertexBuffer);
-        dev.SetVertexShader(kVertexFormat);
-        dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        dev.SetRenderState(D3DRS_LIGHTING, 0);
-    }
-
-    HWND window = nullptr;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-};
 
 CRefPtr<CTexture> WhiteTexture(CDevice& device)
 {
@@ -209,25 +68,15 @@ CRefPtr<CSpriteShape> Quad(const CRefPtr<CTexture>& texture, float x, float y, f
     return shape;
 }
 
-struct Frame
+// Pixels of a rectangle (virtual units) that are not black.
+int Lit(const OffscreenFrame& frame, float x0, float y0, float x1, float y1)
 {
-    std::vector<uint32_t> pixels;
-
-    // The pixel under a virtual-screen point (origin at the centre, y up).
-    uint32_t At(float x, float y) const
-    {
-        return pixels[size_t(384.0f - y) * kWidth + size_t(x + 512.0f)];
-    }
-
-    int Lit(float x0, float y0, float x1, float y1) const
-    {
-        int lit = 0;
-        for (float y = y0; y < y1; y += 1.0f)
-            for (float x = x0; x < x1; x += 1.0f)
-                lit += (At(x, y) & 0x00FFFFFFu) != 0 ? 1 : 0;
-        return lit;
-    }
-};
+    int lit = 0;
+    for (float y = y0; y < y1; y += 1.0f)
+        for (float x = x0; x < x1; x += 1.0f)
+            lit += (frame.At(x, y) & 0x00FFFFFFu) != 0 ? 1 : 0;
+    return lit;
+}
 
 void ExpectRgb(uint32_t expected, uint32_t actual, const char* what)
 {
@@ -292,26 +141,25 @@ TEST(SpriteSceneRendering, ListBatchAndTextDrawWhereTheyBelong)
         line->SetString("Orblight \xC8\xE3\xF0\xE0 1024");
     }
 
-    std::vector<uint32_t> pixels;
+    OffscreenFrame frame;
     for (int pass = 0; pass < 2; ++pass)
     {
-        gl.BeginFrame();
+        BeginFrame(gl);
         list.UpdateAll(0.0f, 0);
         list.DrawOpaque();
         list.DrawBlended(1);
         dev.SetRenderState(D3DRS_ZWRITEENABLE, 0);
         batch.Render();
         texts->Draw(-1);
-        dev.device->EndScene();
+        gl.EndScene();
         if (pass == 1)
         {
-            ASSERT_TRUE(platform::ReadBackBuffer(dev.device, 0, 0, kWidth, kHeight, pixels));
+            ASSERT_TRUE(gl.ReadBack(frame));
         }
-        dev.device->Present(nullptr, nullptr, nullptr, nullptr);
+        gl.Present();
     }
-    ASSERT_EQ(size_t(kWidth) * kHeight, pixels.size());
-    EXPECT_TRUE(WritePng("draw2d_scene.png", pixels, kWidth, kHeight));
-    const Frame frame{pixels};
+    ASSERT_EQ(size_t(kWidth) * kHeight, frame.pixels.size());
+    EXPECT_TRUE(frame.SavePng("draw2d_scene.png"));
 
     ExpectRgb(0xFF0000, frame.At(-370, 230), "opaque panel");
     ExpectRgb(0x000000, frame.At(-350, 200), "MUL with white leaves black");
@@ -323,8 +171,8 @@ TEST(SpriteSceneRendering, ListBatchAndTextDrawWhereTheyBelong)
         ExpectRgb(0x00FFFF, frame.At(-300.0f + 60.0f * float(i), -100.0f), "batch star");
     ExpectRgb(0x000000, frame.At(-240, -70), "between the stars' rows");
     // Outside everything the screen stays black.
-    EXPECT_EQ(0, frame.Lit(-500, -380, 500, -300));
-    EXPECT_EQ(0, frame.Lit(-500, 300, 500, 380));
+    EXPECT_EQ(0, Lit(frame, -500, -380, 500, -300));
+    EXPECT_EQ(0, Lit(frame, -500, 300, 500, 380));
 
     if (!line)
         GTEST_SKIP() << "the game's fonts are not generated in this build";
@@ -332,11 +180,11 @@ TEST(SpriteSceneRendering, ListBatchAndTextDrawWhereTheyBelong)
     const float right = -100.0f + line->width;
     const float size = line->characters[0].basis.scaleY;
     EXPECT_GT(right, 150.0f);
-    const int inside = frame.Lit(-100, -200 - size, right, -200);
+    const int inside = Lit(frame, -100, -200 - size, right, -200);
     EXPECT_GT(inside, 600);
     EXPECT_LT(inside, int((right + 100.0f) * size * 0.7f));
-    EXPECT_EQ(0, frame.Lit(right + 4, -200 - size, 500, -200));
-    EXPECT_EQ(0, frame.Lit(-100, -280, right, -200 - size * 1.3f));
+    EXPECT_EQ(0, Lit(frame, right + 4, -200 - size, 500, -200));
+    EXPECT_EQ(0, Lit(frame, -100, -280, right, -200 - size * 1.3f));
 }
 
 } // namespace

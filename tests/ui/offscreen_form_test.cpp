@@ -2,20 +2,17 @@
 // scroller, progress bar) and driven by the mouse through the forms manager,
 // drawn by the real OpenGL backend (SDL_VIDEODRIVER=offscreen) and checked at
 // known pixels; the frame is also written to "forms_offscreen.png" for a look.
-#include "platform/d3d8/backend.h"
-#include "platform/d3dx8.h"
-#include "platform/win32.h"
 #include "ui/FormLoader.h"
 #include "ui/KMCheckbox.h"
 #include "ui/KMFormsManager.h"
 #include "ui/KMProgressbar.h"
 #include "ui/KMScroller.h"
+#include "tests/support/OffscreenDevice.h"
 #include "ui_test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -29,87 +26,8 @@ namespace {
 const int kWidth = 1024;
 const int kHeight = 768;
 
-LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-}
-
-// --- a minimal PNG writer (stored deflate blocks), enough to look at a frame ---
-
-uint32_t Crc(const std::vector<unsigned char>& data)
-{
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : data)
-    {
-        crc ^= byte;
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return crc ^ 0xFFFFFFFFu;
-}
-
-void Put32(std::vector<unsigned char>& out, uint32_t v)
-{
-    for (int s = 24; s >= 0; s -= 8)
-        out.push_back(static_cast<unsigned char>(v >> s));
-}
-
-void Chunk(std::vector<unsigned char>& file, const char* type, const std::vector<unsigned char>& data)
-{
-    Put32(file, uint32_t(data.size()));
-    std::vector<unsigned char> body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    file.insert(file.end(), body.begin(), body.end());
-    Put32(file, Crc(body));
-}
-
-bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int w, int h)
-{
-    std::vector<unsigned char> raw;
-    for (int y = 0; y < h; ++y)
-    {
-        raw.push_back(0);
-        for (int x = 0; x < w; ++x)
-        {
-            const uint32_t p = argb[size_t(y) * size_t(w) + size_t(x)];
-            raw.push_back(static_cast<unsigned char>(p >> 16));
-            raw.push_back(static_cast<unsigned char>(p >> 8));
-            raw.push_back(static_cast<unsigned char>(p));
-        }
-    }
-    std::vector<unsigned char> z = {0x78, 0x01};
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw)
-    {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (size_t at = 0; at < raw.size();)
-    {
-        const size_t n = std::min<size_t>(65535, raw.size() - at);
-        z.push_back(at + n == raw.size() ? 1 : 0);
-        z.push_back(static_cast<unsigned char>(n));
-        z.push_back(static_cast<unsigned char>(n >> 8));
-        z.push_back(static_cast<unsigned char>(~n));
-        z.push_back(static_cast<unsigned char>(~n >> 8));
-        z.insert(z.end(), raw.begin() + ptrdiff_t(at), raw.begin() + ptrdiff_t(at + n));
-        at += n;
-    }
-    Put32(z, (b << 16) | a);
-    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<unsigned char> header;
-    Put32(header, uint32_t(w));
-    Put32(header, uint32_t(h));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    Chunk(file, "IHDR", header);
-    Chunk(file, "IDAT", z);
-    Chunk(file, "IEND", {});
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    return std::fclose(f) == 0 && ok;
-}
+using test_support::OffscreenDevice;
+using test_support::OffscreenFrame;
 
 // --- the pictures the form file names, painted here ---
 
@@ -232,62 +150,10 @@ CRefPtr<CFont> PixelFont(CRefPtr<CTexture> texture)
     return font;
 }
 
-class OffscreenDevice
+// The pixel under a virtual point (centred, y up), without alpha.
+uint32_t At(const OffscreenFrame& frame, float x, float y)
 {
-public:
-    OffscreenDevice()
-    {
-        platform::UseGLBackend();
-        WNDCLASS wc{};
-        wc.lpfnWndProc = TestWindowProc;
-        wc.lpszClassName = "FormTestWindow";
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, "FormTestWindow", "Forms", 0x10CA0000, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                nullptr, nullptr);
-        if (!window)
-            return;
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        if (!d3d)
-            return;
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        if (device->Create(kWidth, kHeight, D3DFMT_X8R8G8B8, false, false, window, D3DFMT_D16, 1,
-                           D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, D3DCREATE_HARDWARE_VERTEXPROCESSING) != D3D_OK)
-        {
-            device.Reset();
-            return;
-        }
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
-    }
-
-    ~OffscreenDevice()
-    {
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        if (window)
-            DestroyWindow(window);
-        platform::UseRecordingBackend();
-    }
-
-    bool Ready() const { return device && vertexBuffer && indexBuffer; }
-
-    HWND window = nullptr;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-};
-
-// The pixel under a virtual point (centred, y up).
-uint32_t At(const std::vector<uint32_t>& frame, float x, float y)
-{
-    const int px = int(x + 512.0f), py = int(384.0f - y);
-    return frame[size_t(py) * kWidth + size_t(px)] & 0xFFFFFFu;
+    return frame.At(x, y) & 0xFFFFFFu;
 }
 
 bool Near(uint32_t a, uint32_t b, int tolerance = 6)
@@ -302,7 +168,7 @@ bool Near(uint32_t a, uint32_t b, int tolerance = 6)
 }
 
 // Pixels of a rectangle (virtual units) that match a colour.
-int Count(const std::vector<uint32_t>& frame, float x0, float y0, float x1, float y1, uint32_t colour)
+int Count(const OffscreenFrame& frame, float x0, float y0, float x1, float y1, uint32_t colour)
 {
     int n = 0;
     for (float y = y0; y < y1; y += 1.0f)
@@ -377,29 +243,17 @@ TEST(OffscreenForm, AFormFileDrawnAfterMouseInput)
     manager.OnMouseMove(-90.5f, 108.5f, 0.016f);
     EXPECT_EQ(1, dynamic_cast<CKMCheckbox&>(*widgets[2]).checked);
 
-    D3DXMATRIX projection, identity;
-    D3DXMatrixOrthoLH(&projection, 1024.0f, 768.0f, -1000.0f, 1000.0f);
-    D3DXMatrixIdentity(&identity);
-    ASSERT_EQ(D3D_OK, dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0));
-    ASSERT_EQ(D3D_OK, dev.device->BeginScene());
-    dev.SetTransform(D3DTS_PROJECTION, &projection);
-    dev.SetTransform(D3DTS_VIEW, &identity);
-    dev.SetTransform(D3DTS_WORLD, &identity);
-    dev.SetIndices(gl.indexBuffer, 0);
-    dev.SetStreamSource(gl.vertexBuffer);
-    dev.SetVertexShader(kVertexFormat);
-    dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    dev.SetRenderState(D3DRS_LIGHTING, 0);
-    dev.SetRenderState(D3DRS_ZWRITEENABLE, 1);
+    ASSERT_EQ(D3D_OK, gl.BeginScene());
+    gl.BindSharedBuffers();
     manager.DrawOpaque();
     dev.SetRenderState(D3DRS_ZWRITEENABLE, 0);
     manager.Draw(1);
-    ASSERT_EQ(D3D_OK, dev.device->EndScene());
-    std::vector<uint32_t> frame;
-    ASSERT_TRUE(platform::ReadBackBuffer(dev.device, 0, 0, kWidth, kHeight, frame));
-    dev.device->Present(nullptr, nullptr, nullptr, nullptr);
-    ASSERT_EQ(size_t(kWidth) * kHeight, frame.size());
-    EXPECT_TRUE(WritePng("forms_offscreen.png", frame, kWidth, kHeight));
+    ASSERT_EQ(D3D_OK, gl.EndScene());
+    OffscreenFrame frame;
+    ASSERT_TRUE(gl.ReadBack(frame));
+    gl.Present();
+    ASSERT_EQ(size_t(kWidth) * kHeight, frame.pixels.size());
+    EXPECT_TRUE(frame.SavePng("forms_offscreen.png"));
 
     struct Probe
     {
