@@ -48,7 +48,8 @@ class FontListTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        folder = fs::path(::testing::TempDir()) / "fonts_test";
+        folder = fs::path(::testing::TempDir()) /
+                 (std::string("fonts_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
         logPath = (folder / "fonts.log").string();

@@ -21,7 +21,9 @@ class FrameTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        SetLogFile((::testing::TempDir() + "frame_test.log").c_str());
+        SetLogFile((::testing::TempDir() + "frame_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                    ".log")
+                       .c_str());
         ResetLog();
         recorder = platform::UseRecordingBackend();
         d3d = Direct3DCreate8(D3D_SDK_VERSION);

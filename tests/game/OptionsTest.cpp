@@ -19,7 +19,7 @@ protected:
     void SetUp() override
     {
         LoadStringTable(ORB_DATA_SRC_DIR "/Data/Txt/Strings.txt", ORB_DATA_SRC_DIR "/Data/TextID.dat");
-        path = ::testing::TempDir() + "options_test.ini";
+        path = ::testing::TempDir() + "options_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
         std::remove(path.c_str());
     }
     void TearDown() override { std::remove(path.c_str()); }

@@ -19,7 +19,8 @@ class ProfilesTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        base = fs::path(::testing::TempDir()) / "profiles_test";
+        base = fs::path(::testing::TempDir()) /
+               (std::string("profiles_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(base);
         players = base / "Players";
         fs::create_directories(players);
