@@ -457,6 +457,8 @@ void CPlayField::SetSoundBank(CRefPtr<CSoundBank> bank)
 {
     soundBank = bank;
     capList.soundBank = bank;
+    if (terminatorManager)
+        terminatorManager->SetSoundBank(bank);
 }
 
 // ---------------------------------------------------------------------------------

@@ -38,6 +38,7 @@ class CQuestSave;
 class CReactionChallenge;
 class CSandbox;
 class CSoundBank;
+class CTerminator;
 class CTerminatorManager;
 class CTexture;
 class CTokenSelector;
@@ -67,12 +68,28 @@ public:
 // A fixed token that a shuffle sent away, to come back in its own cell.
 struct CSavedCell
 {
-    int32_t randomFlag = 1;
-    int32_t colour = 0;
-    int32_t lockCount = 0;
-    int32_t gem = 0;
-    int32_t bonus = 0;
+    CSavedCell() { Reset(); }
+    void Reset()
+    {
+        random = 1;
+        column = row = colour = lockCount = marked = hasBonus = 0;
+        bonusKind = 2;
+        bonusLevel = 0;
+    }
+
+    int32_t random;  // 0: the refill re-creates the token described here
+    int32_t column;
+    int32_t row;
+    int32_t colour;
+    int32_t lockCount;
+    int32_t marked;  // it carried a gem
+    int32_t hasBonus;
+    int32_t bonusKind;
+    int32_t bonusLevel;
 };
+
+// A swap in flight: the first token is drawn on top while they pass.
+typedef std::pair<CRefPtr<CCap>, CRefPtr<CCap>> CapPair;
 
 class CPlayField
 {
@@ -135,8 +152,37 @@ public:
     const CRefPtr<CCap>* CellAt(int32_t column, int32_t row) const;
 
     // The board's sound bank, shared with its token list (landing and
-    // locked-token sounds).
+    // locked-token sounds) and its terminators.
     void SetSoundBank(CRefPtr<CSoundBank> bank);
+
+    // The frame: moves, swaps, removals, scoring, settling and refilling.
+    void Update(float dt, float mouseX, float mouseY);
+
+    // Swaps: the game starts one for two neighbours; a swap without a line
+    // goes back. CheckSwap returns the groups applied.
+    void StartSwap(int32_t column1, int32_t row1, int32_t column2, int32_t row2, int32_t back);
+    int32_t CheckSwap();
+    void FinishTokenMove(CRefPtr<CCap> token);
+    CRefPtr<CCap>& HitTest(CRefPtr<CCap>& out, float x, float y);
+    // The level is won: every token falls off the board (event 5).
+    void DropAllTokens();
+
+    // Removal of the match grid's groups through terminators, and the cascade
+    // search of a full, settled board (the groups applied, or 0).
+    void ApplyGroups();
+    int32_t SearchMatches();
+
+    // Falls into the gaps and new tokens from above; with checkLines or
+    // checkMoves the new colours are rolled again while a line is ready or no
+    // move exists (within a bound, past which a board with a move stands).
+    void Refill(int32_t checkLines, int32_t checkMoves);
+    // The level file's opening board written into the value grid.
+    void GenerateColours(int32_t steelOnBoard, int32_t locksOnBoard);
+    // A falling bonus on a token that goes away moves to another token: 1, or
+    // 0 when it was sent off the board.
+    int HandOffBonus(CRefPtr<CCap> token);
+    // Active tokens into the value grid (colour + 1, negated when locked).
+    void RebuildValueGrid();
 
     // Input and panels.
     void SetInputLock(int32_t lock);
@@ -184,8 +230,8 @@ public:
     float lockChance = 0.0f;
     int32_t lockCount = 0;
     CRefPtr<CTokenSelector> tokenSelector;
-    std::vector<std::pair<CRefPtr<CCap>, CRefPtr<CCap>>> pendingSwaps;
-    std::vector<std::pair<CRefPtr<CCap>, CRefPtr<CCap>>> swapBacks;
+    std::vector<CapPair> pendingSwaps;
+    std::vector<CapPair> swapBacks;
     int32_t fillPending = kFillLevel;
     int32_t fillCounter = 0;
     const CQuestSave* savedQuest = nullptr;
@@ -227,4 +273,25 @@ public:
     int32_t gameWordB = 0;  // written by the game
     int32_t gameWordC = 0;
     int32_t gameWordD = 0;
+
+private:
+    float Gravity() const;
+    float BounceRatio() const;
+    float SwapTime() const;
+    int32_t DrawColour(int32_t& steel) const;
+    void StartFall(const CRefPtr<CCap>& cap, int32_t column, int32_t row, bool bounce);
+    void WriteTokenValues();
+    void FillValuesFromSave();
+    void RollValues(int32_t checkLines, int32_t checkMoves, int32_t steelOnBoard, int32_t locksOnBoard,
+                    bool fromSavedCells);
+    static void ShuffleColours(std::vector<int32_t>& colours, bool keepFirst);
+    void RemoveToken(const CRefPtr<CCap>& cap, CTerminator* terminator, int32_t mode);
+    void SendSwapping(const CRefPtr<CCap>& cap, int32_t column, int32_t row, float midZ);
+    void PlaceWithShake(float dt);
+    void HandleArrivals(float dt, float mouseX, float mouseY);
+    void RunSandGlass();
+    void ScoreFinishedGroups();
+    bool HasFallingToken() const;
+    void SettleAndRefill();
+    void TestForMoves(float dt);
 };

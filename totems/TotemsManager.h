@@ -44,6 +44,15 @@ public:
 
     void RequestTotem(int32_t colour) { m_requests.push_back(colour); }
 
+    // Serves one colour request per frame; the number of effects the totems
+    // put on the board this frame (none while no totem acts).
+    int Update(float /*dt*/)
+    {
+        if (!m_requests.empty())
+            m_requests.erase(m_requests.begin());
+        return 0;
+    }
+
     void SetShieldMode(int32_t value) { m_shieldMode = value; }
 
     // The selected totem goes back to the panel; then none is selected.
