@@ -339,6 +339,8 @@ void CGame::UpdateStartup(float step)
 void CGame::UpdateLevelIntro(float step)
 {
     stateTimer += step;
+    if (board)
+        board->Update(step, mouseX, mouseY);
     switch (phase)
     {
     case -10:
