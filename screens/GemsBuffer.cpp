@@ -653,6 +653,9 @@ void CGemsBuffer::Update(float dt)
         ++i;
     }
 
+    // Without its picture a flare would be a plain square: none are made.
+    if (!flareTexture)
+        return;
     bigAccumulator += k * dt * flareRate;
     if (bigAccumulator > bigInterval)
     {

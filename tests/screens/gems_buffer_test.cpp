@@ -400,6 +400,12 @@ TEST_F(GemsBufferTest, FlaresRiseOverTheFilledPartOnly)
 
     b.AddGem(0);
     b.AddGem(1); // edge 407: k = 407 / 703
+    b.flareTexture.Reset(); // no flare picture, no flares
+    for (int i = 0; i < 10; ++i)
+        b.Update(0.1f);
+    EXPECT_TRUE(b.bigFlares.empty());
+    EXPECT_TRUE(batch->sprites.empty());
+    b.flareTexture = overlay;
     for (int i = 0; i < 10; ++i)
         b.Update(0.1f);
     ASSERT_FALSE(b.bigFlares.empty());
