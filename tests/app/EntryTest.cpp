@@ -254,6 +254,45 @@ TEST(Program, QuestEndShowsTheWinScreenThenAnnouncesHardAfterNormal)
     EXPECT_FALSE(menuShown);
 }
 
+TEST(Program, LevelIntroStepsThroughItsTimedPhasesIntoPlay)
+{
+    GameHarness h(MirrorGameFolder("mirror_intro", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    int started = 0, phase1 = 0, phase2 = 0, playing = 0;
+    bool questShown = false, levelTitleShown = false;
+    h.CloseWhen([&](GameHarness& g) {
+        CGame& game = *g.Game();
+        if (!started)
+        {
+            if (!InMenus(g))
+                return false;
+            game.state = kStateLevelIntro; // as a level start leaves it once the intro pages are read
+            game.phase = 0;
+            game.stateTimer = 0.0f;
+            started = g.Tick();
+            return false;
+        }
+        if (!phase1 && game.phase == 1)
+        {
+            phase1 = g.Tick();
+            questShown = FormShown(g, "Quest");
+            levelTitleShown = FormShown(g, "NewLevel");
+        }
+        if (!phase2 && game.phase == 2)
+            phase2 = g.Tick();
+        if (!playing && game.state == kStatePlaying)
+            playing = g.Tick();
+        return playing != 0;
+    });
+    EXPECT_EQ(0, h.Run(1500));
+    EXPECT_TRUE(questShown);
+    EXPECT_TRUE(levelTitleShown);
+    // One second of title, one second shown, half a second to fade: 50 ms frames.
+    EXPECT_NEAR(20, phase1 - started, 1);
+    EXPECT_NEAR(20, phase2 - phase1, 1);
+    EXPECT_NEAR(10, playing - phase2, 1);
+}
+
 TEST(Program, SecondInstanceEndsAtOnceWithZero)
 {
     GameHarness h;
