@@ -314,6 +314,9 @@ bool CBonusGem::Update(float dt)
 
 void CBonusGem::Activate()
 {
+    // A gem is collected once: a second call would leave a stray picture behind.
+    if (inFlight)
+        return;
     const GemSettings& s = GetGemSettings();
     const int k = Kind();
     motionTime = 0.0f;

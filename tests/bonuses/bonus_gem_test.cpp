@@ -174,6 +174,9 @@ TEST_F(GemTest, FlightToTheBarTakesFlyTimeAndReportsItsArrival)
     EXPECT_EQ(gem->halo->zOrder, -150);
     EXPECT_TRUE(gem->trail);
     EXPECT_EQ(particles->systems.size(), 1u);
+    gem->Activate(); // collected once only
+    EXPECT_EQ(gem->events.size(), 1u);
+    EXPECT_EQ(flightList->visibleList.size() + flightList->hiddenList.size(), 4u);
 
     gem->events.clear();
     for (int i = 0; i < 7; ++i)
