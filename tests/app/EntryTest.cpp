@@ -394,22 +394,29 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Not a check: how long the shipped data set takes from the program's start to the
 // first frame of the start-up sequence, with the real clock and without the splash
-// picture's four seconds.
+// picture's four seconds: the first start (which converts the sounds) and the next.
 TEST(Program, MeasuresTheTimeToTheFirstStartupFrame)
 {
     GameHarness h(MirrorGameFolder("mirror_nosplash", {"fsdata/splash2.jpg"}));
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
+    Clock::time_point start;
     double firstFrameMs = 0.0;
     h.CloseWhen([&](GameHarness& g) {
         if (g.Game()->state == kStateStartup && firstFrameMs == 0.0)
             firstFrameMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         return firstFrameMs > 0.0;
     });
-    EXPECT_EQ(0, h.Run(100));
-    std::cout << "[ startup  ] start to the first start-up frame: " << firstFrameMs << " ms\n";
-    RecordProperty("StartupMilliseconds", static_cast<int>(firstFrameMs));
-    EXPECT_GT(firstFrameMs, 0.0);
+    const char* const runs[] = {"first start", "next start"};
+    for (const char* run : runs)
+    {
+        firstFrameMs = 0.0;
+        start = Clock::now();
+        EXPECT_EQ(0, h.Run(100));
+        std::cout << "[ startup  ] " << run << ": start to the first start-up frame " << firstFrameMs << " ms\n";
+        RecordProperty(std::string(run) == "first start" ? "FirstStartMs" : "NextStartMs",
+                       static_cast<int>(firstFrameMs));
+        EXPECT_GT(firstFrameMs, 0.0);
+    }
 }
 
 }  // namespace

@@ -252,10 +252,13 @@ int GameHarness::Run(int limit)
     maxTicks = limit;
     tick = 0;
     closing = false;
+    // The instance lock lives as long as the process, so every run takes its own.
+    static int runNumber = 0;
+    const fs::path runtime = fs::path(userFolder) / ("run" + std::to_string(++runNumber));
     fs::create_directories(userFolder);
-    fs::create_directories(fs::path(userFolder) / "run");
+    fs::create_directories(runtime);
     setenv("XDG_DATA_HOME", userFolder.c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (fs::path(userFolder) / "run").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     setenv("PLATFORM_MSGBOX", "stderr", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (!getenv("SDL_VIDEODRIVER"))

@@ -7,8 +7,8 @@
 //     h.CloseAt(320);
 //     int code = h.Run();
 //
-// Every run gets its own per-user folder (profiles, options, log) and its own instance
-// lock, so runs never see each other. Scenarios of later features drive the same loop.
+// Every harness has its own per-user folder (profiles, options, log), kept across its
+// runs, and every run its own instance lock, so harnesses never see each other. Scenarios of later features drive the same loop.
 #pragma once
 
 #include <functional>
