@@ -159,42 +159,20 @@ int32_t CCollection2ParticleSystem::Update(float dt)
     });
 }
 
-void CCollection2ParticleSystem::GetBufferNeeds(int32_t& vertices, int32_t& indices)
-{
-    vertices = 4 * liveCount;
-    indices = 6 * liveCount;
-}
-
 void CCollection2ParticleSystem::FillBuffers(CVertex* out, uint16_t* indices,
                                              int32_t firstVertex_, int32_t firstIndex_)
 {
-    firstVertex = firstVertex_;
-    firstIndex = firstIndex_;
-    if (liveCount < 1)
-        return;
-    const CParticleEnvironment& env = *environment;
-    const Vec3 right = env.view->right;
-    const Vec3 up = env.view->up;
-    int32_t written = 0;
-    int32_t b = firstVertex_;
-    for (int32_t i = 0; i < highWater && written < liveCount; ++i)
-    {
-        const CCollectedParticle2& p = particles[i];
-        if (!p.alive)
-            continue;
+    FillQuads(out, indices, firstVertex_, firstIndex_, [&](const CCollectedParticle2& p, CVertex*& corners) {
+        const CParticleEnvironment& env = *environment;
         uint32_t argb = (ClampByte(p.alpha * 255.0f * alphaScale) << 24) | (p.colour & 0xFFFFFFu);
         float s, c;
         env.SinCos(p.angle, s, c);
-        Vec3 axisX = Mul(Add(Mul(right, c), Mul(up, s)), p.width);
-        Vec3 axisY = Mul(Sub(Mul(up, c), Mul(right, s)), p.height);
+        Vec3 axisX, axisY;
+        FacingAxes(env.view->right, env.view->up, s, c, p.width, p.height, axisX, axisY);
         for (int k = 0; k < 4; ++k)
         {
             Vec3 corner = Add(p.position, Add(Mul(axisX, p.corners[k].x), Mul(axisY, p.corners[k].y)));
-            WriteVertex(out, corner, argb, p.uv[k].u, p.uv[k].v);
+            WriteVertex(corners, corner, argb, p.uv[k].u, p.uv[k].v);
         }
-        WriteQuadIndices(indices, b);
-        b += 4;
-        ++written;
-    }
-    liveCount = written;
+    });
 }

@@ -87,46 +87,17 @@ int32_t CExplosionParticleSystem::Update(float dt)
     });
 }
 
-void CExplosionParticleSystem::GetBufferNeeds(int32_t& vertices, int32_t& indices)
-{
-    vertices = 4 * liveCount;
-    indices = 6 * liveCount;
-}
-
 void CExplosionParticleSystem::FillBuffers(CVertex* out, uint16_t* indices, int32_t firstVertex_,
                                            int32_t firstIndex_)
 {
-    firstVertex = firstVertex_;
-    firstIndex = firstIndex_;
-    if (liveCount < 1)
-        return;
-    const CParticleEnvironment& env = *environment;
-    const Vec3 right = env.view->right;
-    const Vec3 up = env.view->up;
-    int32_t written = 0;
-    int32_t b = firstVertex_;
-    for (int32_t i = 0; i < highWater && written < liveCount; ++i)
-    {
-        const CFireball& ball = particles[i];
-        if (!ball.alive)
-            continue;
+    FillQuads(out, indices, firstVertex_, firstIndex_, [&](const CFireball& ball, CVertex*& corners) {
+        const CParticleEnvironment& env = *environment;
         uint32_t argb = (AlphaByte(ball.alpha) << 24) | ball.colour;
         float s, c, u, v;
         env.SinCos(ball.angle, s, c);
         env.Cell(ball.frame, u, v);
-        Vec3 axisX = Mul(Add(Mul(right, c), Mul(up, s)), ball.size);
-        Vec3 axisY = Mul(Sub(Mul(up, c), Mul(right, s)), ball.size);
-        Vec3 v1 = Add(Sub(ball.position, Mul(axisX, 0.5f)), Mul(axisY, 0.5f));
-        Vec3 v2 = Add(v1, axisX);
-        Vec3 v3 = Sub(v2, axisY);
-        Vec3 v4 = Sub(v3, axisX);
-        WriteVertex(out, v1, argb, u, v);
-        WriteVertex(out, v2, argb, u + 0.25f, v);
-        WriteVertex(out, v3, argb, u + 0.25f, v + 0.25f);
-        WriteVertex(out, v4, argb, u, v + 0.25f);
-        WriteQuadIndices(indices, b);
-        b += 4;
-        ++written;
-    }
-    liveCount = written;
+        Vec3 axisX, axisY;
+        FacingAxes(env.view->right, env.view->up, s, c, ball.size, ball.size, axisX, axisY);
+        WriteQuad(corners, ball.position, axisX, axisY, argb, u, v, u + 0.25f, v + 0.25f);
+    });
 }

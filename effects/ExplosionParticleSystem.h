@@ -19,7 +19,6 @@ public:
     int32_t Update(float dt) override;
     void FillBuffers(CVertex* vertices, uint16_t* indices, int32_t firstVertex,
                      int32_t firstIndex) override;
-    void GetBufferNeeds(int32_t& vertices, int32_t& indices) override;
 
     int32_t mode;
     Vec3 centre; // the origin stays at (0, 0, 0)

@@ -96,6 +96,32 @@ protected:
         out->v = v;
         ++out;
     }
+
+    // The edges of a quad facing the camera (view right and up), turned by the
+    // angle whose sine and cosine are s and c: axisX `width` long, axisY `height`.
+    static void FacingAxes(const Vec3& right, const Vec3& up, float s, float c, float width, float height,
+                           Vec3& axisX, Vec3& axisY)
+    {
+        using namespace pmath;
+        axisX = Mul(Add(Mul(right, c), Mul(up, s)), width);
+        axisY = Mul(Sub(Mul(up, c), Mul(right, s)), height);
+    }
+
+    // Four vertices of the quad centred on `centre` with edges axisX and axisY,
+    // from its top-left corner (texture u0, v0) clockwise to the bottom-left.
+    static void WriteQuad(CVertex*& out, const Vec3& centre, const Vec3& axisX, const Vec3& axisY,
+                          uint32_t colour, float u0, float v0, float u1, float v1)
+    {
+        using namespace pmath;
+        Vec3 p1 = Add(Sub(centre, Mul(axisX, 0.5f)), Mul(axisY, 0.5f));
+        Vec3 p2 = Add(p1, axisX);
+        Vec3 p3 = Sub(p2, axisY);
+        Vec3 p4 = Sub(p3, axisX);
+        WriteVertex(out, p1, colour, u0, v0);
+        WriteVertex(out, p2, colour, u1, v0);
+        WriteVertex(out, p3, colour, u1, v1);
+        WriteVertex(out, p4, colour, u0, v1);
+    }
 };
 
 // The slot bookkeeping shared by every system over an array of particles of
@@ -118,9 +144,59 @@ public:
         MoveParticles(dx, dy, dz);
     }
 
+    // One quad per live particle.
+    void GetBufferNeeds(int32_t& vertices, int32_t& indices) override
+    {
+        vertices = 4 * liveCount;
+        indices = 6 * liveCount;
+    }
+
     std::vector<P> particles;
 
 protected:
+    // What every FillBuffers of one quad per particle does: remembers where the run
+    // starts, has quad(particle, out) write the four corners of each alive slot below
+    // the mark (no more than liveCount of them), adds the quad's indices, and leaves
+    // liveCount at the number written.
+    template <class F>
+    void FillQuads(CVertex* out, uint16_t* indices, int32_t firstVertex_, int32_t firstIndex_, F&& quad)
+    {
+        firstVertex = firstVertex_;
+        firstIndex = firstIndex_;
+        if (liveCount < 1)
+            return;
+        int32_t written = 0;
+        int32_t b = firstVertex_;
+        for (int32_t i = 0; i < highWater && written < liveCount; ++i)
+        {
+            P& p = particles[i];
+            if (!p.alive)
+                continue;
+            quad(p, out);
+            WriteQuadIndices(indices, b);
+            b += 4;
+            ++written;
+        }
+        liveCount = written;
+    }
+
+    // Emits k particles laid along the emitter's move from `from` to the origin, in
+    // proportion to the share of the accumulated time they stand for, so a moving
+    // emitter leaves an even trail; spawn(slot, point) makes one.
+    template <class F>
+    void EmitAlongPath(int32_t k, float accumulated, const Vec3& from, F&& spawn)
+    {
+        using namespace pmath;
+        Vec3 step = V(0.0f, 0.0f, 0.0f);
+        if (k > 0 && accumulated > 0.0f)
+            step = Mul(Sub(origin, from), ((accumulated - accumulator) / accumulated) / static_cast<float>(k));
+        int32_t j = 0;
+        EmitIntoSlots(k, [&](P& slot, int32_t, bool) {
+            ++j;
+            spawn(slot, Add(from, Mul(step, static_cast<float>(j))));
+        });
+    }
+
     void MoveParticles(float dx, float dy, float dz)
     {
         for (int32_t i = 0; i < highWater; ++i)

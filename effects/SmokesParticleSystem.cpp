@@ -79,17 +79,9 @@ int32_t CSmokesParticleSystem::Update(float dt)
             k = capacity;
         if (trail)
         {
-            // Spread this update's puffs along the emitter's move, in proportion to
-            // the share of the accumulated time they stand for.
-            Vec3 step = V(0.0f, 0.0f, 0.0f);
-            if (k > 0 && accumulated > 0.0f)
-                step = Mul(Sub(origin, previous),
-                           ((accumulated - accumulator) / accumulated) / static_cast<float>(k));
-            int32_t j = 0;
-            EmitIntoSlots(k, [&](CSmoke& puff, int32_t, bool) {
-                ++j;
-                SpawnPuff(puff, Add(previous, Mul(step, static_cast<float>(j))), direction);
-            });
+            // Spread this update's puffs along the emitter's move.
+            EmitAlongPath(k, accumulated, previous,
+                          [&](CSmoke& puff, const Vec3& point) { SpawnPuff(puff, point, direction); });
         }
         else
         {
@@ -132,29 +124,11 @@ void CSmokesParticleSystem::MoveTo(float x, float y, float z)
     origin = V(x, y, z);
 }
 
-void CSmokesParticleSystem::GetBufferNeeds(int32_t& vertices, int32_t& indices)
-{
-    vertices = 4 * liveCount;
-    indices = 6 * liveCount;
-}
-
 void CSmokesParticleSystem::FillBuffers(CVertex* out, uint16_t* indices, int32_t firstVertex_,
                                         int32_t firstIndex_)
 {
-    firstVertex = firstVertex_;
-    firstIndex = firstIndex_;
-    if (liveCount < 1)
-        return;
-    const CParticleEnvironment& env = *environment;
-    const Vec3 right = env.view->right;
-    const Vec3 up = env.view->up;
-    int32_t written = 0;
-    int32_t b = firstVertex_;
-    for (int32_t i = 0; i < highWater && written < liveCount; ++i)
-    {
-        const CSmoke& puff = particles[i];
-        if (!puff.alive)
-            continue;
+    FillQuads(out, indices, firstVertex_, firstIndex_, [&](const CSmoke& puff, CVertex*& corners) {
+        const CParticleEnvironment& env = *environment;
         uint32_t argb;
         if (blendMode == 0 || blendMode == 1)
         {
@@ -171,19 +145,8 @@ void CSmokesParticleSystem::FillBuffers(CVertex* out, uint16_t* indices, int32_t
         float s, c, u, v;
         env.SinCos(puff.angle, s, c);
         env.Cell(puff.frame, u, v);
-        Vec3 axisX = Mul(Add(Mul(right, c), Mul(up, s)), puff.size);
-        Vec3 axisY = Mul(Sub(Mul(up, c), Mul(right, s)), puff.size);
-        Vec3 v1 = Add(Sub(puff.position, Mul(axisX, 0.5f)), Mul(axisY, 0.5f));
-        Vec3 v2 = Add(v1, axisX);
-        Vec3 v3 = Sub(v2, axisY);
-        Vec3 v4 = Sub(v3, axisX);
-        WriteVertex(out, v1, argb, u, v);
-        WriteVertex(out, v2, argb, u + 0.25f, v);
-        WriteVertex(out, v3, argb, u + 0.25f, v + 0.25f);
-        WriteVertex(out, v4, argb, u, v + 0.25f);
-        WriteQuadIndices(indices, b);
-        b += 4;
-        ++written;
-    }
-    liveCount = written;
+        Vec3 axisX, axisY;
+        FacingAxes(env.view->right, env.view->up, s, c, puff.size, puff.size, axisX, axisY);
+        WriteQuad(corners, puff.position, axisX, axisY, argb, u, v, u + 0.25f, v + 0.25f);
+    });
 }

@@ -72,27 +72,11 @@ int32_t CSparksParticleSystem::Update(float dt)
     });
 }
 
-void CSparksParticleSystem::GetBufferNeeds(int32_t& vertices, int32_t& indices)
-{
-    vertices = 4 * liveCount;
-    indices = 6 * liveCount;
-}
-
 void CSparksParticleSystem::FillBuffers(CVertex* out, uint16_t* indices, int32_t firstVertex_,
                                         int32_t firstIndex_)
 {
-    firstVertex = firstVertex_;
-    firstIndex = firstIndex_;
-    if (liveCount < 1)
-        return;
-    const Vec3 forward = environment->view->forward;
-    int32_t written = 0;
-    int32_t b = firstVertex_;
-    for (int32_t i = 0; i < highWater && written < liveCount; ++i)
-    {
-        CSpark& spark = particles[i];
-        if (!spark.alive)
-            continue;
+    FillQuads(out, indices, firstVertex_, firstIndex_, [&](CSpark& spark, CVertex*& corners) {
+        const Vec3 forward = environment->view->forward;
         uint32_t argb = (AlphaByte(spark.life) << 24) | spark.colour;
         float width = spark.size;
         float speed = Length(spark.velocity);
@@ -104,18 +88,6 @@ void CSparksParticleSystem::FillBuffers(CVertex* out, uint16_t* indices, int32_t
         spark.length = length;
         Vec3 along = speed > 0.0f ? Mul(spark.velocity, length / speed) : V(length, 0.0f, 0.0f);
         Vec3 across = Mul(NormalOr(Cross(along, forward), V(0.0f, 1.0f, 0.0f)), width);
-
-        Vec3 v1 = Add(Sub(spark.position, Mul(across, 0.5f)), Mul(along, 0.5f));
-        Vec3 v2 = Add(v1, across);
-        Vec3 v3 = Sub(v2, along);
-        Vec3 v4 = Sub(v3, across);
-        WriteVertex(out, v1, argb, 0.0f, 0.0f);
-        WriteVertex(out, v2, argb, 1.0f, 0.0f);
-        WriteVertex(out, v3, argb, 1.0f, 1.0f);
-        WriteVertex(out, v4, argb, 0.0f, 1.0f);
-        WriteQuadIndices(indices, b);
-        b += 4;
-        ++written;
-    }
-    liveCount = written;
+        WriteQuad(corners, spark.position, across, along, argb, 0.0f, 0.0f, 1.0f, 1.0f);
+    });
 }

@@ -17,7 +17,6 @@ public:
     int32_t Update(float dt) override;
     void FillBuffers(CVertex* vertices, uint16_t* indices, int32_t firstVertex,
                      int32_t firstIndex) override;
-    void GetBufferNeeds(int32_t& vertices, int32_t& indices) override;
 
     Vec3 direction;
     Vec3 spreadAxis; // normalised

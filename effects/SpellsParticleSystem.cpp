@@ -74,15 +74,8 @@ int32_t CSpellsParticleSystem::Update(float dt)
         int32_t k = RunEmissionClock(dt, &accumulated);
         if (k > capacity)
             k = capacity;
-        Vec3 step = V(0.0f, 0.0f, 0.0f);
-        if (k > 0 && accumulated > 0.0f)
-            step = Mul(Sub(origin, previous),
-                       ((accumulated - accumulator) / accumulated) / static_cast<float>(k));
-        int32_t j = 0;
-        EmitIntoSlots(k, [&](CSpell& spell, int32_t, bool) {
-            ++j;
-            SpawnSpell(spell, Add(previous, Mul(step, static_cast<float>(j))));
-        });
+        EmitAlongPath(k, accumulated, previous,
+                      [&](CSpell& spell, const Vec3& point) { SpawnSpell(spell, point); });
     }
     const CParticleEnvironment& env = *environment;
     return ParticlePass([&](int32_t, CSpell& spell) {
@@ -105,45 +98,16 @@ void CSpellsParticleSystem::MoveTo(float x, float y, float z)
     origin = V(x, y, z);
 }
 
-void CSpellsParticleSystem::GetBufferNeeds(int32_t& vertices, int32_t& indices)
-{
-    vertices = 4 * liveCount;
-    indices = 6 * liveCount;
-}
-
 void CSpellsParticleSystem::FillBuffers(CVertex* out, uint16_t* indices, int32_t firstVertex_,
                                         int32_t firstIndex_)
 {
-    firstVertex = firstVertex_;
-    firstIndex = firstIndex_;
-    if (liveCount < 1)
-        return;
-    const CParticleEnvironment& env = *environment;
-    const Vec3 right = env.view->right;
-    const Vec3 up = env.view->up;
-    int32_t written = 0;
-    int32_t b = firstVertex_;
-    for (int32_t i = 0; i < highWater && written < liveCount; ++i)
-    {
-        const CSpell& spell = particles[i];
-        if (!spell.alive)
-            continue;
+    FillQuads(out, indices, firstVertex_, firstIndex_, [&](const CSpell& spell, CVertex*& corners) {
+        const CParticleEnvironment& env = *environment;
         uint32_t argb = (AlphaByte(spell.alpha) << 24) | spell.colour;
         float s, c;
         env.SinCos(spell.angle, s, c);
-        Vec3 axisX = Mul(Add(Mul(right, c), Mul(up, s)), spell.size);
-        Vec3 axisY = Mul(Sub(Mul(up, c), Mul(right, s)), spell.size);
-        Vec3 v1 = Add(Sub(spell.position, Mul(axisX, 0.5f)), Mul(axisY, 0.5f));
-        Vec3 v2 = Add(v1, axisX);
-        Vec3 v3 = Sub(v2, axisY);
-        Vec3 v4 = Sub(v3, axisX);
-        WriteVertex(out, v1, argb, 0.0f, 0.0f);
-        WriteVertex(out, v2, argb, 1.0f, 0.0f);
-        WriteVertex(out, v3, argb, 1.0f, 1.0f);
-        WriteVertex(out, v4, argb, 0.0f, 1.0f);
-        WriteQuadIndices(indices, b);
-        b += 4;
-        ++written;
-    }
-    liveCount = written;
+        Vec3 axisX, axisY;
+        FacingAxes(env.view->right, env.view->up, s, c, spell.size, spell.size, axisX, axisY);
+        WriteQuad(corners, spell.position, axisX, axisY, argb, 0.0f, 0.0f, 1.0f, 1.0f);
+    });
 }

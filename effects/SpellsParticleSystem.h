@@ -19,7 +19,6 @@ public:
     int32_t Update(float dt) override;
     void FillBuffers(CVertex* vertices, uint16_t* indices, int32_t firstVertex,
                      int32_t firstIndex) override;
-    void GetBufferNeeds(int32_t& vertices, int32_t& indices) override;
     void MoveBy(float dx, float dy, float dz) override;
     void MoveTo(float x, float y, float z) override;
 

@@ -112,12 +112,6 @@ void CThunderboltParticleSystem::MoveBy(float dx, float dy, float dz)
     target.z += dz;
 }
 
-void CThunderboltParticleSystem::GetBufferNeeds(int32_t& vertices, int32_t& indices)
-{
-    vertices = 4 * liveCount;
-    indices = 6 * liveCount;
-}
-
 void CThunderboltParticleSystem::FillBuffers(CVertex* out, uint16_t* indices,
                                              int32_t firstVertex_, int32_t firstIndex_)
 {

@@ -20,7 +20,6 @@ public:
     int32_t Update(float dt) override;
     void FillBuffers(CVertex* vertices, uint16_t* indices, int32_t firstVertex,
                      int32_t firstIndex) override;
-    void GetBufferNeeds(int32_t& vertices, int32_t& indices) override;
     void MoveBy(float dx, float dy, float dz) override;
 
     // Moves both ends of the bolts at once: the origin with the first start axis
