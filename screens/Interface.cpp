@@ -1055,10 +1055,7 @@ void CInterface::RunCommand(int32_t id, float x, float y)
         Push(kUiEventClick, id, x, y);
         return;
     case 4:
-        helpPage = 1;
-        for (size_t g = 0; g < blocks[kFormHelp].groups.size(); ++g)
-            for (const CRefPtr<CKMWindow>& w : blocks[kFormHelp].groups[g].widgets)
-                w->SetVisible(g == 0 ? 1 : 0);
+        ShowHelpPage(1);
         FadeOutForm(FormAt(kFormMainMenu), kFast);
         FadeInForm(FormAt(kFormHelp), kFast);
         return;
@@ -1080,6 +1077,18 @@ void CInterface::RunCommand(int32_t id, float x, float y)
         if (CRefPtr<CKMWindow> overlay = Widget(kFormQuest, 2))
             static_cast<CKMCheckbox*>(overlay.Get())->SetChecked(1);
         Push(kUiEventClick, id, x, y);
+        return;
+    case 152:
+    case 153:
+    case 154:
+    case 155:
+        ShowNewspaperPage(id - 152);
+        FadeOutForm(FormAt(kFormMap), kNormal);
+        FadeInForm(FormAt(kFormNewspaper), kNormal);
+        return;
+    case 271:
+    case 272:
+        ShowHelpPage(helpPage + (id == 271 ? -1 : 1));
         return;
     case 180:
         if (selectedProfile - profileScroll > 5)
@@ -1402,11 +1411,26 @@ void CInterface::ShowSplashPicture(const CRefPtr<CTexture>& picture)
             w->SetVisible(0);
 }
 
+bool CInterface::IsSafeLink(const std::string& address)
+{
+    // Only web addresses go to the shell: a store link must never start a program or
+    // open a local file.
+    std::string lower = address.substr(0, 8);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    const size_t scheme = lower.compare(0, 7, "http://") == 0 ? 7 : lower.compare(0, 8, "https://") == 0 ? 8 : 0;
+    if (scheme == 0 || address.size() <= scheme)
+        return false;
+    for (char c : address)
+        if (static_cast<unsigned char>(c) <= ' ' || c == '"' || c == 0x7F)
+            return false;
+    return true;
+}
+
 bool CInterface::OpenLink(const std::string& address)
 {
-    // Only web addresses go to the shell: a store link must never start a program.
-    const bool web = address.compare(0, 7, "http://") == 0 || address.compare(0, 8, "https://") == 0;
-    if (!web || address.find_first_of(" \t\r\n\"") != std::string::npos)
+    if (!IsSafeLink(address))
         return false;
     ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return true;
@@ -1642,4 +1666,69 @@ void CInterface::ShowFirstIcons(int n)
     const WidgetList& icons = List(kFormQuest, 5);
     for (size_t i = 0; i < icons.size(); ++i)
         icons[i]->SetVisible(int(i) < n ? 1 : 0);
+}
+
+// ---------------------------------------------------------------------------------
+// Pages
+
+bool CInterface::SwitchPicture(const char* name, const std::string& file)
+{
+    if (!device)
+        return false;
+    const int index = device->FindTexture(name);
+    if (index < 0)
+        return false;
+    const std::string path = (dataFolders ? dataFolders->graphics : std::string()) + file;
+    CTexture& texture = *device->textures[size_t(index)];
+    if (texture.fileName == path)
+        return true;
+    texture.ReleaseTexture();
+    texture.fileName = path;
+    return texture.Recreate(device->device) >= 0;
+}
+
+bool CInterface::ShowNewspaperPage(int page)
+{
+    char file[32];
+    std::snprintf(file, sizeof(file), "Newspaper%d.jpg", page + 1);
+    const bool ok = SwitchPicture("Newspaper5", file);
+    const CFormBlock& block = blocks[kFormNewspaper];
+    for (size_t g = 0; g < block.groups.size(); ++g)
+        for (const CRefPtr<CKMWindow>& w : block.groups[g].widgets)
+            w->SetVisible(int(g) == page ? 1 : 0);
+    for (const CRefPtr<CKMWindow>& w : List(kFormNewspaper, 0))
+        w->SetVisible(0);
+    blinkTimers[1] = 0.0f;
+    if (!ok)
+        LogText("Error switching newspaper texture\n");
+    return ok;
+}
+
+bool CInterface::ShowFinalNewspaper()
+{
+    const bool ok = SwitchPicture("Newspaper5", "Newspaper5.jpg");
+    for (const CRefPtr<CKMWindow>& w : List(kFormWin, 0))
+        w->SetVisible(0);
+    blinkTimers[1] = 0.0f;
+    if (!ok)
+        LogText("Error switching newspaper texture\n");
+    return ok;
+}
+
+void CInterface::ShowHelpPage(int page)
+{
+    SwitchPicture("HelpPage", page == 1 ? "HelpPage1.jpg" : "HelpPage2.jpg");
+    helpPage = page;
+    const CFormBlock& block = blocks[kFormHelp];
+    for (size_t g = 0; g < block.groups.size(); ++g)
+        for (const CRefPtr<CKMWindow>& w : block.groups[g].widgets)
+            w->SetVisible(int(g) + 1 == page ? 1 : 0);
+}
+
+void CInterface::SelectListWidget(int item)
+{
+    introItem = item;
+    const WidgetList& items = List(kFormIntro, 0);
+    for (size_t i = 0; i < items.size(); ++i)
+        items[i]->SetVisible(int(i) == item ? 1 : 0);
 }

@@ -194,6 +194,12 @@ public:
     void SetPanelVisible(int skip, int show);
     void SetIconPanelVisible(int show);
     void ShowFirstIcons(int n);
+    // Pages: the newspaper's picture and text group of a page (0..3), the final page,
+    // the help page (1 or 2) and the selected intro item.
+    bool ShowNewspaperPage(int page);
+    bool ShowFinalNewspaper();
+    void ShowHelpPage(int page);
+    void SelectListWidget(int item);
     // Gives the splash pictures the loading image and shows them.
     void ShowSplashPicture(const CRefPtr<CTexture>& picture);
 
@@ -204,6 +210,7 @@ public:
 
     // Opens an http(s) address with the shell; anything else is refused (false).
     static bool OpenLink(const std::string& address);
+    static bool IsSafeLink(const std::string& address);
 
     // Shared render resources.
     HINSTANCE instance;
@@ -281,6 +288,7 @@ private:
         float rate;
     };
 
+    bool SwitchPicture(const char* name, const std::string& file);
     int BuildForm(int index);
     bool CheckBindings(int index, std::string* missing) const;
     void PlaceLogos(class CFormDesc& description);

@@ -223,7 +223,27 @@ int main(int argc, char** argv)
             ui->UpdateProfileGreeting();
         }
         else if (CRefPtr<CKMForm> form = ui->Form(screen.c_str()))
+        {
+            // Each screen as the game first shows it.
             shown = {form};
+            if (screen == "MsgBox")
+                ui->SetMessageBox("Hall of Fame", "Congratulations!\nYou have a new high score!", 0, 9);
+            else if (screen == "Help")
+                ui->ShowHelpPage(1);
+            else if (screen == "Newspaper")
+                ui->ShowNewspaperPage(1);
+            else if (screen == "Intro")
+            {
+                ui->RecreateIntroTexture(1);
+                ui->SelectListWidget(0);
+            }
+            else if (screen == "Trophies")
+            {
+                CRefPtr<CTexture> hall = device.GetTextureByName("Trophies");
+                if (hall && !hall->texture)
+                    hall->Recreate(device.device);
+            }
+        }
         else
         {
             std::fprintf(stderr, "uishot: no screen %s\n", screen.c_str());

@@ -1,0 +1,270 @@
+// The interface's input: presses, releases and moves reach the widgets through the
+// forms manager and come back as event records by widget id; what the interface
+// does itself (profile rows, message-box answers, help, fades) and the links it
+// lets out to the shell.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "board/LevelParams.h"
+#include "engine/StringTable.h"
+#include "screens/Interface.h"
+#include "screens/QuestLayout.h"
+#include "screens_test_util.h"
+#include "ui/KMCheckbox.h"
+#include "ui/KMScroller.h"
+
+namespace {
+
+using namespace screens_test;
+namespace fs = std::filesystem;
+
+class InterfaceEventsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png"))
+            GTEST_SKIP() << "the game's pictures are not generated in this build";
+        const std::string root = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        LoadStringTable(ORB_GAME_DIR "/Data/Txt/Strings.txt", ORB_GAME_DIR "/Data/TextID.dat");
+        folders.graphics = ORB_GAME_DIR "/Data/Gfx/";
+        folders.forms = ORB_GAME_DIR "/Data/Forms/";
+        folders.texts = ORB_GAME_DIR "/Data/Txt/";
+        folders.players = root + "Players/";
+        for (const char* name : {"Ann", "Bob", "Cid", "Dee", "Eve", "Fay", "Gus"})
+            fs::create_directories(folders.players + name);
+        layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
+        ui = CRefPtr<CInterface>(new CInterface(nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer,
+                                                CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer,
+                                                                               rec.indexBuffer)),
+                                                {BoxFont(32), BoxFont(20), BoxFont(48)}));
+        ASSERT_EQ(1, ui->Load(folders, layout, params));
+    }
+
+    void Show(int form)
+    {
+        ui->FormAt(form)->SetVisible(1);
+        ui->FormAt(form)->enabled = 1;
+    }
+
+    // The centre of the widget of window id `id` in a form.
+    CRefPtr<CKMWindow> Child(int form, int id) { return ui->FormAt(form)->FindChild(id); }
+
+    int Click(int form, int id)
+    {
+        CRefPtr<CKMWindow> w = Child(form, id);
+        EXPECT_TRUE(w) << "no widget " << id;
+        ui->OnMouseDown(w->worldPosition.x, w->worldPosition.y);
+        return ui->OnMouseUp(w->worldPosition.x, w->worldPosition.y);
+    }
+
+    int Press(int form, int id, float dx = 0.0f)
+    {
+        CRefPtr<CKMWindow> w = Child(form, id);
+        EXPECT_TRUE(w) << "no widget " << id;
+        return ui->OnMouseDown(w->worldPosition.x + dx, w->worldPosition.y);
+    }
+
+    // Runs the frames of `seconds` at 0.05 s and collects their records.
+    std::vector<InterfaceEvent> Run(float seconds)
+    {
+        std::vector<InterfaceEvent> all;
+        for (float t = 0.0f; t < seconds - 1e-4f; t += 0.05f)
+        {
+            const int n = ui->Update(-1000.0f, -1000.0f, 0.05f);
+            all.insert(all.end(), ui->events.begin(), ui->events.begin() + n);
+        }
+        return all;
+    }
+
+    RecordingDevice rec;
+    CDataFolders folders;
+    CQuestLayout layout;
+    CLevelParams params;
+    CRefPtr<CInterface> ui;
+};
+
+TEST_F(InterfaceEventsTest, GameCommandsComeBackByWidgetId)
+{
+    Show(kFormMainMenu);
+    for (int id : {1, 2, 3})
+    {
+        EXPECT_EQ(0, Press(kFormMainMenu, id)) << id;
+        ASSERT_EQ(1, Click(kFormMainMenu, id)) << id;
+        EXPECT_EQ(kUiEventClick, ui->events[0].kind);
+        EXPECT_EQ(id, ui->events[0].id);
+    }
+    // The pause button reports its press and its click.
+    Show(kFormQuest);
+    ASSERT_EQ(1, Press(kFormQuest, 11));
+    EXPECT_EQ(kUiEventPress, ui->events[0].kind);
+    EXPECT_EQ(11, ui->events[0].id);
+    // A release elsewhere drops the press's records and clicks nothing.
+    EXPECT_EQ(0, ui->OnMouseUp(-2000.0f, -2000.0f));
+    EXPECT_TRUE(ui->events.empty());
+}
+
+TEST_F(InterfaceEventsTest, MenuButtonsTheInterfaceRunsItselfSwitchForms)
+{
+    Show(kFormMainMenu);
+    EXPECT_EQ(0, Click(kFormMainMenu, 4));
+    EXPECT_TRUE(ui->FormAt(kFormHelp)->visible);
+    EXPECT_FALSE(ui->FormAt(kFormHelp)->enabled); // no input while it fades in
+    EXPECT_EQ(1, ui->helpPage);
+    const std::vector<InterfaceEvent> events = Run(0.3f);
+    ASSERT_EQ(2u, events.size());
+    EXPECT_EQ(kUiEventFadedOut, events[0].kind);
+    EXPECT_EQ(CRefPtr<CKMWindow>(ui->FormAt(kFormMainMenu)), events[0].window);
+    EXPECT_EQ(kUiEventFadedIn, events[1].kind);
+    EXPECT_EQ(CRefPtr<CKMWindow>(ui->FormAt(kFormHelp)), events[1].window);
+    EXPECT_FALSE(ui->FormAt(kFormMainMenu)->visible);
+    EXPECT_FLOAT_EQ(1.0f, ui->FormAt(kFormMainMenu)->alpha);
+    EXPECT_TRUE(ui->FormAt(kFormHelp)->enabled);
+
+    // The next page of help, and back to the menu.
+    EXPECT_EQ(0, Click(kFormHelp, 272));
+    EXPECT_EQ(2, ui->helpPage);
+    EXPECT_TRUE(ui->Group(kFormHelp, 1).widgets[0]->visible);
+    EXPECT_FALSE(ui->Group(kFormHelp, 0).widgets[0]->visible);
+    EXPECT_EQ(0, Click(kFormHelp, 270));
+    EXPECT_TRUE(ui->FormAt(kFormMainMenu)->visible);
+}
+
+TEST_F(InterfaceEventsTest, AFadeInAtRateTwoTakesHalfASecondAndReportsOnce)
+{
+    CRefPtr<CKMForm> map = ui->FormAt(kFormMap);
+    ui->FadeInForm(map, 2.0f);
+    EXPECT_TRUE(map->visible);
+    EXPECT_FLOAT_EQ(0.0f, map->alpha);
+    std::vector<InterfaceEvent> events = Run(0.45f);
+    EXPECT_TRUE(events.empty());
+    EXPECT_NEAR(0.9f, map->alpha, 1e-4f);
+    events = Run(0.5f);
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(kUiEventFadedIn, events[0].kind);
+    EXPECT_EQ(0, events[0].id);
+    EXPECT_FLOAT_EQ(1.0f, map->alpha);
+    // A fade-out turned round half-way reaches 0 from where it stood.
+    ui->FadeOutForm(map, 4.0f);
+    Run(0.1f);
+    ui->FadeInForm(map, 4.0f);
+    events = Run(0.1f);
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(kUiEventFadedIn, events[0].kind);
+    // Fading out a hidden form does nothing.
+    ui->FadeOutForm(ui->FormAt(kFormHelp), 2.0f);
+    EXPECT_TRUE(Run(1.0f).empty());
+}
+
+TEST_F(InterfaceEventsTest, ProfileRowsSelectRelativeToTheTopRow)
+{
+    ASSERT_EQ(7u, ui->profiles->profiles.size());
+    Show(kFormProfiles);
+    ui->profileScroll = 3;
+    ui->RefreshProfileRows();
+    EXPECT_EQ(0, Press(kFormProfiles, 187));
+    EXPECT_EQ(5, ui->selectedProfile);
+    const WidgetList& rows = ui->List(kFormProfiles, 0);
+    for (size_t r = 0; r < rows.size(); ++r)
+        EXPECT_EQ(r == 2 ? 1 : 0, static_cast<CKMCheckbox*>(rows[r].Get())->checked) << r;
+    // Rows past the list are empty and take no input.
+    EXPECT_FALSE(rows[4]->enabled);
+    EXPECT_FALSE(rows[5]->enabled);
+
+    // With the new-player row on top, its press opens the name entry.
+    ui->profileScroll = -1;
+    ui->RefreshProfileRows();
+    EXPECT_EQ(0, Press(kFormProfiles, 185));
+    EXPECT_EQ(5, ui->selectedProfile);
+    EXPECT_TRUE(ui->FormAt(kFormNewProfile)->visible);
+    EXPECT_TRUE(ui->Widget(kFormNewProfile, 2)->visible);
+    EXPECT_FALSE(ui->Widget(kFormNewProfile, 5)->visible);
+
+    // The scroll arrows stop at the ends of the list.
+    Run(1.0f);
+    ui->FormAt(kFormNewProfile)->SetVisible(0);
+    Show(kFormProfiles);
+    Click(kFormProfiles, 183);
+    EXPECT_EQ(-1, ui->profileScroll);
+    for (int i = 0; i < 5; ++i)
+        Click(kFormProfiles, 184);
+    EXPECT_EQ(1, ui->profileScroll);
+}
+
+TEST_F(InterfaceEventsTest, VolumeScrollersReportTheirThumbOnPressAndDrag)
+{
+    Show(kFormOptions);
+    ui->SetOptionScrollers(0.5f, 0.5f);
+    CRefPtr<CKMWindow> sound = Child(kFormOptions, kIdSoundVolume);
+    const float right = sound->size.w * 0.3f;
+    ASSERT_EQ(1, Press(kFormOptions, kIdSoundVolume, right));
+    EXPECT_EQ(kUiEventValueChanged, ui->events[0].kind);
+    EXPECT_EQ(kIdSoundVolume, ui->events[0].id);
+    const float pressed = ui->events[0].value;
+    EXPECT_GT(pressed, 0.6f);
+    EXPECT_FLOAT_EQ(static_cast<CKMScroller*>(sound.Get())->value, pressed);
+    // Dragging left while held reports again from the frame's update.
+    const int n = ui->Update(sound->worldPosition.x - right, sound->worldPosition.y, 0.05f);
+    ASSERT_GE(n, 1);
+    EXPECT_EQ(kIdSoundVolume, ui->events[size_t(n) - 1].id);
+    EXPECT_LT(ui->events[size_t(n) - 1].value, pressed);
+    ui->OnMouseUp(sound->worldPosition.x - right, sound->worldPosition.y);
+}
+
+TEST_F(InterfaceEventsTest, MessageBoxAnswersDependOnTheQuestionAsked)
+{
+    Show(kFormMsgBox);
+    ui->SetMessageBox("", "Start a new quest?", 2, 2);
+    EXPECT_TRUE(ui->List(kFormMsgBox, 2)[0]->visible);
+    EXPECT_FALSE(ui->List(kFormMsgBox, 0)[0]->visible);
+    ASSERT_EQ(1, Click(kFormMsgBox, 202));
+    EXPECT_EQ(202, ui->events[0].id);
+    Run(1.0f);
+    EXPECT_FALSE(ui->FormAt(kFormMsgBox)->visible);
+
+    // The player's deletion is asked by the interface and answered there.
+    Show(kFormMsgBox);
+    ui->FormAt(kFormProfiles)->enabled = 0;
+    ui->SetMessageBox("", "Delete?", 3, 1);
+    EXPECT_EQ(0, Click(kFormMsgBox, 201));
+    EXPECT_TRUE(ui->FormAt(kFormProfiles)->enabled);
+}
+
+TEST_F(InterfaceEventsTest, HoveringTheLogoSwapsItsTwoPictures)
+{
+    Show(kFormMainMenu);
+    CRefPtr<CKMWindow> area = ui->Widget(kFormMainMenu, kIdLogoHover);
+    area->SetVisible(1);
+    ui->Widget(kFormMainMenu, 11113)->SetVisible(1);
+    ui->Update(area->worldPosition.x, area->worldPosition.y, 0.05f);
+    EXPECT_TRUE(ui->Widget(kFormMainMenu, 11112)->visible);
+    EXPECT_FALSE(ui->Widget(kFormMainMenu, 11113)->visible);
+    ui->Update(-2000.0f, -2000.0f, 0.05f);
+    EXPECT_FALSE(ui->Widget(kFormMainMenu, 11112)->visible);
+    EXPECT_TRUE(ui->Widget(kFormMainMenu, 11113)->visible);
+}
+
+TEST(LinkTest, OnlyWebAddressesReachTheShell)
+{
+    struct Case
+    {
+        const char* address;
+        bool safe;
+    };
+    const Case cases[] = {{"http://example.org/orblight", true},
+                          {"HTTPS://example.org", true},
+                          {"https://", false},
+                          {"file:///etc/passwd", false},
+                          {"C:\\Windows\\system32\\cmd.exe", false},
+                          {"javascript:alert(1)", false},
+                          {"https://example.org/a b", false},
+                          {"https://example.org/\"quoted\"", false},
+                          {"", false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(c.safe, CInterface::IsSafeLink(c.address)) << c.address;
+    EXPECT_FALSE(CInterface::OpenLink("ftp://example.org"));
+}
+
+} // namespace

@@ -1,0 +1,239 @@
+// The interface's form set: the shipped forms build with every binding the screens
+// use, a form file that lacks one fails with the form and the number, the binding
+// rules (last handle wins, lists keep all, groups grow), and the map's story file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "board/LevelParams.h"
+#include "engine/StringTable.h"
+#include "screens/Interface.h"
+#include "screens/QuestLayout.h"
+#include "screens_test_util.h"
+#include "ui/KMStatic.h"
+
+namespace {
+
+using namespace screens_test;
+namespace fs = std::filesystem;
+
+bool GamePicturesMade()
+{
+    return fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png") && fs::exists(ORB_GAME_DIR "/Data/Forms/Textures.lst");
+}
+
+class FormSetTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!GamePicturesMade())
+            GTEST_SKIP() << "the game's pictures are not generated in this build";
+        root = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        LoadStringTable(ORB_GAME_DIR "/Data/Txt/Strings.txt", ORB_GAME_DIR "/Data/TextID.dat");
+        folders.graphics = ORB_GAME_DIR "/Data/Gfx/";
+        folders.forms = ORB_GAME_DIR "/Data/Forms/";
+        folders.texts = ORB_GAME_DIR "/Data/Txt/";
+        folders.players = root + "Players/";
+        fs::create_directories(folders.players);
+        layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
+        texts = CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer, rec.indexBuffer));
+        ui = CRefPtr<CInterface>(new CInterface(nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer, texts,
+                                                {BoxFont(32), BoxFont(20), BoxFont(48)}));
+    }
+
+    // The shipped forms in a folder of the test, with one file replaced.
+    void UseForms(const std::string& name, const std::string& text)
+    {
+        const std::string forms = root + "Forms/";
+        fs::create_directories(forms);
+        for (const fs::directory_entry& e : fs::directory_iterator(ORB_GAME_DIR "/Data/Forms"))
+            fs::copy_file(e.path(), forms + e.path().filename().string(), fs::copy_options::overwrite_existing);
+        WriteText(forms + name + ".kmf", text);
+        folders.forms = forms;
+    }
+
+    RecordingDevice rec;
+    std::string root;
+    CDataFolders folders;
+    CQuestLayout layout;
+    CLevelParams params;
+    CRefPtr<CTextSet> texts;
+    CRefPtr<CInterface> ui;
+};
+
+TEST_F(FormSetTest, ShippedFormsBuildWithEveryBinding)
+{
+    ASSERT_EQ(1, ui->Load(folders, layout, params));
+    const std::string log = rec.Log();
+    EXPECT_EQ(std::string::npos, log.find("Error")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Warning")) << log;
+    ASSERT_EQ(size_t(kFormCount), ui->forms.size());
+    ASSERT_EQ(size_t(kFormCount), ui->formsManager->forms.size());
+    for (int i = 0; i < kFormCount; ++i)
+    {
+        ASSERT_TRUE(ui->FormAt(i)) << i;
+        EXPECT_FALSE(ui->FormAt(i)->visible) << i;
+    }
+    EXPECT_EQ(ui->FormAt(kFormWinBox), ui->forms.back());
+    EXPECT_EQ(ui->FormAt(kFormQuest), ui->Form("Quest"));
+
+    // Every handle the screens address.
+    struct Handle
+    {
+        int form;
+        int first, last;
+    };
+    const Handle handles[] = {{kFormMainMenu, 1, 3},       {kFormMainMenu, 11111, 11113}, {kFormQuest, 1, 2},
+                              {kFormQuest, 6, 7},          {kFormQuest, 9, 9},            {kFormQuest, 105, 105},
+                              {kFormQuest, 203, 203},      {kFormStatistics, 0, 13},      {kFormShop, 1, 2},
+                              {kFormShop, 5, 7},           {kFormMap, 1, 1},              {kFormMap, 10, 10},
+                              {kFormMap, 30, 31},          {kFormNewLevel, 1, 1},         {kFormMemory, 1, 2},
+                              {kFormArcade, 1, 1},         {kFormThimbles, 1, 3},         {kFormBlinker, 1, 4},
+                              {kFormNewProfile, 1, 5},     {kFormMsgBox, 1, 2},           {kFormStartQuest, 1, 1},
+                              {kFormTutorial, 100, 101},   {kFormTutorial, 105, 105},     {kFormTutorial, 200, 201},
+                              {kFormOptions, 1, 6},        {kFormTrophies, 0, 0}};
+    for (const Handle& h : handles)
+        for (int n = h.first; n <= h.last; ++n)
+            EXPECT_TRUE(ui->Widget(h.form, n)) << "form " << h.form << " element " << n;
+
+    // Lists the screens index by position, and the group vectors.
+    struct Count
+    {
+        int form, index;
+        size_t size;
+    };
+    const Count lists[] = {{kFormQuest, 0, 4},      {kFormQuest, 1, 2},      {kFormQuest, 2, 2},
+                           {kFormShop, 0, 4},       {kFormShop, 1, 2},       {kFormShop, 5, 16},
+                           {kFormShop, 6, 16},      {kFormShop, 7, 16},      {kFormShop, 8, 16},
+                           {kFormMap, 4, 4},        {kFormMap, 5, 4},        {kFormMap, 6, 5},
+                           {kFormMap, 7, 6},        {kFormMap, 8, 8},        {kFormMap, 9, 10},
+                           {kFormMap, 10, 12},      {kFormProfiles, 0, 6},   {kFormMsgBox, 2, 2},
+                           {kFormMsgBox, 3, 2},     {kFormHighScores, 0, 10}, {kFormHighScores, 1, 10},
+                           {kFormHighScores, 2, 10}, {kFormSplash, 0, 1}};
+    for (const Count& c : lists)
+        EXPECT_EQ(c.size, ui->List(c.form, c.index).size()) << "form " << c.form << " list " << c.index;
+    const Count groups[] = {{kFormShop, 0, 11}, {kFormTutorial, 0, 7}, {kFormTrophies, 0, 18},
+                            {kFormHelp, 0, 3},  {kFormNewspaper, 0, 4}};
+    for (const Count& c : groups)
+        EXPECT_EQ(c.size, ui->Block(c.form).groups.size()) << "form " << c.form;
+    EXPECT_GE(ui->GroupCount(), 2);
+    EXPECT_EQ(3u, ui->Block(kFormShop).colours.size());
+    EXPECT_EQ(ui->List(kFormShop, 2).size(), ui->Block(kFormShop).colours[0].size());
+    EXPECT_FALSE(ui->Group(kFormTrophies, 0).widgets.empty());
+    EXPECT_FALSE(ui->Block(kFormTutorial).points[1].empty());
+
+    // Set-up after the elements: the z-orders of the table, the play screen's hidden
+    // overlay and cut gauge, the map's story.
+    EXPECT_EQ(-550, ui->FormAt(kFormMsgBox)->zOrder);
+    EXPECT_EQ(-650, ui->FormAt(kFormWinBox)->zOrder);
+    CRefPtr<CKMWindow> overlay = ui->Widget(kFormQuest, 2);
+    EXPECT_FALSE(overlay->visible);
+    EXPECT_FALSE(overlay->active);
+    EXPECT_EQ(4u, ui->List(kFormQuest, 0)[3]->sprites[0]->corners.size());
+    ASSERT_EQ(40u, ui->storyTexts.size());
+    for (const std::string& text : ui->storyTexts)
+        EXPECT_FALSE(text.empty());
+    EXPECT_EQ(-1, ui->profileScroll);
+    EXPECT_EQ(-1, ui->selectedProfile);
+    ASSERT_TRUE(ui->profiles);
+}
+
+// Forms are drawn in the manager's order, back to front: dialogs come after the
+// screens they open over.
+TEST_F(FormSetTest, DialogsDrawOverTheirScreens)
+{
+    ASSERT_EQ(1, ui->Load(folders, layout, params));
+    auto order = [&](int form) {
+        const auto& list = ui->formsManager->forms;
+        return std::find(list.begin(), list.end(), ui->FormAt(form)) - list.begin();
+    };
+    const int pairs[][2] = {{kFormMainMenu, kFormOptions}, {kFormQuest, kFormGameMenu}, {kFormMap, kFormNewspaper},
+                            {kFormProfiles, kFormMsgBox},  {kFormShop, kFormMsgBox},    {kFormQuest, kFormStatistics},
+                            {kFormQuest, kFormTutorial},   {kFormMainMenu, kFormWinBox}};
+    for (const auto& p : pairs)
+        EXPECT_LT(order(p[0]), order(p[1])) << p[0] << " under " << p[1];
+}
+
+TEST_F(FormSetTest, AFormWithoutABoundWidgetFailsNamingFormAndNumber)
+{
+    UseForms("NewLevel", "SIZE 100 100\nELEMENT STATIC { SIZE 10 10 TEXT \"x\" INTERRUPT 50 }\n");
+    EXPECT_EQ(0, ui->Load(folders, layout, params));
+    const std::string log = rec.Log();
+    const size_t message = log.find("Error Creating Form NewLevel: ");
+    ASSERT_NE(std::string::npos, message);
+    EXPECT_NE(std::string::npos, log.find("Element 1 not found", message));
+    // The forms before it were built and stay; nothing after it was.
+    EXPECT_EQ(size_t(kFormNewLevel + 1), ui->forms.size());
+    EXPECT_FALSE(ui->FormAt(kFormGameMenu));
+}
+
+TEST_F(FormSetTest, APlayScreenWithTooFewGaugeQuartersFails)
+{
+    std::string quest = ReadText(ORB_GAME_DIR "/Data/Forms/Quest.kmf");
+    const size_t at = quest.find("INTERRUPT 3\n");
+    ASSERT_NE(std::string::npos, at);
+    quest.replace(at, 12, "INTERRUPT 77\n");
+    UseForms("Quest", quest);
+    EXPECT_EQ(0, ui->Load(folders, layout, params));
+    const std::string log = rec.Log();
+    const size_t message = log.find("Error Creating Form Quest: ");
+    ASSERT_NE(std::string::npos, message);
+    EXPECT_NE(std::string::npos, log.find("Element 3 not found (4 needed, 3 found)", message));
+}
+
+TEST_F(FormSetTest, ALoaderFailureNamesTheForm)
+{
+    UseForms("Memory", "SIZE 10 10\nELEMENT STATIC { SIZE 10 10 TEXTURE NoSuchPicture STATE NORMAL 0 0 1 0 1 1 0 1 }\n");
+    EXPECT_EQ(0, ui->Load(folders, layout, params));
+    EXPECT_NE(std::string::npos, rec.Log().find("Error loading Form Memory: "));
+    EXPECT_NE(std::string::npos, rec.Log().find("Texture NoSuchPicture not found"));
+}
+
+TEST_F(FormSetTest, TheLastHandleOfANumberWinsAndUnboundNumbersStayWithTheForm)
+{
+    UseForms("NewLevel", "SIZE 300 100\n"
+                         "ELEMENT STATIC { SIZE 10 10 TEXT \"first\" INTERRUPT 1 }\n"
+                         "ELEMENT STATIC { SIZE 10 10 TEXT \"second\" INTERRUPT 1 }\n"
+                         "ELEMENT STATIC { SIZE 10 10 TEXT \"other\" INTERRUPT 50 }\n");
+    ASSERT_EQ(1, ui->Load(folders, layout, params));
+    CRefPtr<CKMForm> form = ui->FormAt(kFormNewLevel);
+    ASSERT_EQ(3u, form->children.size());
+    EXPECT_EQ(form->children[1], ui->Widget(kFormNewLevel, 1));
+    EXPECT_FALSE(ui->Widget(kFormNewLevel, 50));
+}
+
+TEST_F(FormSetTest, SplashGroupsGrowToTheHighestNumber)
+{
+    UseForms("Splash", "SIZE 1024 768\n"
+                       "ELEMENT STATIC { SIZE 10 10 TEXT \"picture\" INTERRUPT 1000 }\n"
+                       "ELEMENT STATIC { SIZE 10 10 TEXT \"four\" INTERRUPT 4 }\n"
+                       "ELEMENT STATIC { SIZE 10 10 TEXT \"two\" INTERRUPT 2 }\n"
+                       "ELEMENT STATIC { SIZE 10 10 TEXT \"two again\" INTERRUPT 2 }\n");
+    ASSERT_EQ(1, ui->Load(folders, layout, params));
+    ASSERT_EQ(4, ui->GroupCount());
+    EXPECT_TRUE(ui->Group(kFormSplash, 0).widgets.empty());
+    EXPECT_EQ(2u, ui->Group(kFormSplash, 1).widgets.size());
+    EXPECT_EQ(1u, ui->Group(kFormSplash, 3).widgets.size());
+    EXPECT_TRUE(ui->List(kFormSplash, 1).empty());
+}
+
+TEST(StoryTest, HashLinesEndTheTextsAndTheFirstLineIsATitle)
+{
+    CInterface ui(nullptr, CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>(),
+                  CRefPtr<CTextSet>(), {BoxFont()});
+    const std::string path = TempFolder("story") + "Story.txt";
+    WriteText(path, "#\nA\nB\n#\nC\n");
+    ASSERT_TRUE(ui.LoadStory(path.c_str()));
+    ASSERT_EQ(40u, ui.storyTexts.size());
+    EXPECT_EQ("A\nB\n", ui.storyTexts[0]);
+    EXPECT_EQ("C\n", ui.storyTexts[1]);
+    for (size_t i = 2; i < 40; ++i)
+        EXPECT_TRUE(ui.storyTexts[i].empty());
+    EXPECT_FALSE(ui.LoadStory((path + ".missing").c_str()));
+    EXPECT_EQ(40u, ui.storyTexts.size());
+    EXPECT_TRUE(ui.storyTexts[0].empty());
+}
+
+} // namespace
