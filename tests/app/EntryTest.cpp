@@ -11,11 +11,13 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
 
 #include "GameHarness.h"
+#include "platform/d3d8/backend.h"
 #include "game/Game.h"
 #include "game/Profiles.h"
 #include "render/Device.h"
@@ -391,6 +393,53 @@ INSTANTIATE_TEST_SUITE_P(
                                   {{"Data/Fonts/AdditionalFonts.lst", "FontSmall\n"}},
                                   "Unable to load the additional fonts"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// The display's gamma ramp: saved once Init reaches it, set from the Gamma option, and put
+// back on the way out, whichever way that is; a run that fails before saving it never
+// touches it. Run on the recording backend, which lists every device call.
+TEST(Program, GammaIsPutBackOnEveryWayOut)
+{
+    const struct
+    {
+        const char* name;
+        std::set<std::string> without;
+        int code;
+        int gets, sets;
+    } cases[] = {
+        {"gamma_closed", {"fsdata/splash2.jpg"}, 0, 1, 2},
+        {"gamma_cursor", {"fsdata/splash2.jpg", "Data/Gfx/Cursor.tga"}, 4, 1, 2},
+        {"gamma_cursor_after_splash", {"Data/Gfx/Cursor.tga"}, 4, 1, 2},
+        {"gamma_loading", {"Data/Gfx/Loading.jpg"}, 4, 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        GameHarness h(MirrorGameFolder(std::string("mirror_") + c.name, c.without));
+        h.SetStep(100);
+        h.CloseWhen([](GameHarness& g) { return g.Game()->state == kStateMenus; });
+        std::shared_ptr<platform::D3DRecorder> recorder = platform::UseRecordingBackend();
+        ::testing::internal::CaptureStderr();
+        const int code = h.Run(300);
+        ::testing::internal::GetCapturedStderr();
+        platform::UseGLBackend();
+        EXPECT_EQ(c.code, code);
+        EXPECT_EQ(c.gets, recorder->Count("GetGammaRamp"));
+        EXPECT_EQ(c.sets, recorder->Count("SetGammaRamp"));
+        if (c.sets > 0)
+        {
+            // The last word on the ramp comes after the last frame.
+            size_t lastSet = 0, lastPresent = 0;
+            for (size_t i = 0; i < recorder->calls.size(); ++i)
+            {
+                if (recorder->calls[i].rfind("SetGammaRamp", 0) == 0)
+                    lastSet = i;
+                if (recorder->calls[i].rfind("Present", 0) == 0)
+                    lastPresent = i;
+            }
+            EXPECT_GT(lastSet, lastPresent);
+        }
+    }
+}
 
 // Not a check: how long the shipped data set takes from the program's start to the
 // first frame of the start-up sequence, with the real clock and without the splash
