@@ -71,6 +71,78 @@ void StateTables::SetDefaults(UINT backBufferWidth, UINT backBufferHeight)
     fvf = 0;
 }
 
+D3DMATRIX* StateTables::Transform(D3DTRANSFORMSTATETYPE state)
+{
+    switch (state)
+    {
+    case D3DTS_WORLD:
+        return &world;
+    case D3DTS_VIEW:
+        return &view;
+    case D3DTS_PROJECTION:
+        return &projection;
+    }
+    return nullptr;
+}
+
+HRESULT StateTables::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* m)
+{
+    D3DMATRIX* target = Transform(state);
+    if (!target || !m)
+        return D3DERR_INVALIDCALL;
+    *target = *m;
+    return D3D_OK;
+}
+
+HRESULT StateTables::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* m)
+{
+    D3DMATRIX* source = Transform(state);
+    if (!source || !m)
+        return D3DERR_INVALIDCALL;
+    *m = *source;
+    return D3D_OK;
+}
+
+HRESULT StateTables::GetViewport(D3DVIEWPORT8* v) const
+{
+    if (!v)
+        return D3DERR_INVALIDCALL;
+    *v = viewport;
+    return D3D_OK;
+}
+
+HRESULT StateTables::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
+{
+    if (state >= kD3DRenderStateCount || !D3DIsRenderStateDefined(state))
+        return D3DERR_INVALIDCALL;
+    render[state] = value;
+    return D3D_OK;
+}
+
+HRESULT StateTables::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) const
+{
+    if (!value || state >= kD3DRenderStateCount || !D3DIsRenderStateDefined(state))
+        return D3DERR_INVALIDCALL;
+    *value = render[state];
+    return D3D_OK;
+}
+
+HRESULT StateTables::SetStageState(DWORD stageNumber, D3DTEXTURESTAGESTATETYPE type, DWORD value)
+{
+    if (stageNumber >= kD3DStageCount || type < 1 || type >= kD3DStageStateCount)
+        return D3DERR_INVALIDCALL;
+    stage[stageNumber][type] = value;
+    return D3D_OK;
+}
+
+HRESULT StateTables::GetStageState(DWORD stageNumber, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const
+{
+    if (!value || stageNumber >= kD3DStageCount || type < 1 || type >= kD3DStageStateCount)
+        return D3DERR_INVALIDCALL;
+    *value = stage[stageNumber][type];
+    return D3D_OK;
+}
+
 void DeviceLink::Unbind(IDirect3DUnknown8* object)
 {
     if (states)

@@ -49,6 +49,19 @@ struct StateTables
     // test and blending off, stage 0 MODULATE(TEXTURE, CURRENT), later stages DISABLE,
     // POINT sampling, WRAP addressing; nothing bound.
     void SetDefaults(UINT backBufferWidth, UINT backBufferHeight);
+
+    // The device calls that only check their arguments and store or read a table entry,
+    // the same on both backends: D3DERR_INVALIDCALL for a missing pointer, an unknown
+    // transform, a render state number not defined, a stage past the last or a stage
+    // state type outside 1..28.
+    D3DMATRIX* Transform(D3DTRANSFORMSTATETYPE state);
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* m);
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* m);
+    HRESULT GetViewport(D3DVIEWPORT8* v) const;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) const;
+    HRESULT SetStageState(DWORD stageNumber, D3DTEXTURESTAGESTATETYPE type, DWORD value);
+    HRESULT GetStageState(DWORD stageNumber, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const;
 };
 
 // Shared by a device and the resources it made, which may outlive it: live counts by

@@ -328,76 +328,36 @@ public:
         return D3D_OK;
     }
 
-    HRESULT GetViewport(D3DVIEWPORT8* v) override
-    {
-        if (!v)
-            return D3DERR_INVALIDCALL;
-        *v = m_states.viewport;
-        return D3D_OK;
-    }
-
-    D3DMATRIX* Transform(D3DTRANSFORMSTATETYPE state)
-    {
-        switch (state)
-        {
-        case D3DTS_WORLD:
-            return &m_states.world;
-        case D3DTS_VIEW:
-            return &m_states.view;
-        case D3DTS_PROJECTION:
-            return &m_states.projection;
-        }
-        return nullptr;
-    }
+    HRESULT GetViewport(D3DVIEWPORT8* v) override { return m_states.GetViewport(v); }
 
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* m) override
     {
-        D3DMATRIX* target = Transform(state);
-        if (!target || !m)
-            return D3DERR_INVALIDCALL;
-        *target = *m;
-        return D3D_OK;
+        return m_states.SetTransform(state, m);
     }
 
     HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* m) override
     {
-        D3DMATRIX* source = Transform(state);
-        if (!source || !m)
-            return D3DERR_INVALIDCALL;
-        *m = *source;
-        return D3D_OK;
+        return m_states.GetTransform(state, m);
     }
 
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override
     {
-        if (state >= kD3DRenderStateCount || !D3DIsRenderStateDefined(state))
-            return D3DERR_INVALIDCALL;
-        m_states.render[state] = value;
-        return D3D_OK;
+        return m_states.SetRenderState(state, value);
     }
 
     HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override
     {
-        if (!value || state >= kD3DRenderStateCount || !D3DIsRenderStateDefined(state))
-            return D3DERR_INVALIDCALL;
-        *value = m_states.render[state];
-        return D3D_OK;
+        return m_states.GetRenderState(state, value);
     }
 
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override
     {
-        if (stage >= kD3DStageCount || type < 1 || type >= kD3DStageStateCount)
-            return D3DERR_INVALIDCALL;
-        m_states.stage[stage][type] = value;
-        return D3D_OK;
+        return m_states.SetStageState(stage, type, value);
     }
 
     HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override
     {
-        if (!value || stage >= kD3DStageCount || type < 1 || type >= kD3DStageStateCount)
-            return D3DERR_INVALIDCALL;
-        *value = m_states.stage[stage][type];
-        return D3D_OK;
+        return m_states.GetStageState(stage, type, value);
     }
 
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override
