@@ -1,10 +1,12 @@
 // Drawing through the shared buffers, checked on the recording backend.
 #include "EffectsTestUtil.h"
-#include "RecordingDevice.h"
+#include "tests/support/RecordingDevice.h"
 
 #include <gtest/gtest.h>
 
 using namespace effects_test;
+using test_support::RecordedDraw;
+using test_support::RecordingDevice;
 
 namespace
 {
@@ -31,9 +33,9 @@ TEST(ManagerDrawing, EachLiveSystemDrawsItsQuadsWithItsBlendFactors)
     AddTemplates(m, 0, 4.0f, 2); // nothing alive: skipped
     AddTemplates(m, 2, 3.0f, 0); // additive
     m.Update(0.1f);
-    rec.Clear();
+    rec.ClearCalls();
     m.DrawBlended();
-    std::vector<ParticleDraw> draws = rec.Draws();
+    std::vector<RecordedDraw> draws = rec.Draws();
     ASSERT_EQ(draws.size(), 2u);
     EXPECT_EQ(draws[0].vertexCount, 12u);
     EXPECT_EQ(draws[0].primitives, 6u);
@@ -62,9 +64,9 @@ TEST(ManagerDrawing, FogTurnsBlackForAddingSystemsAndIsRestored)
     m.Update(0.1f);
     rec.device->SetRenderState(D3DRS_FOGENABLE, 1);
     rec.device->SetRenderState(D3DRS_FOGCOLOR, 0x00336699u);
-    rec.Clear();
+    rec.ClearCalls();
     m.DrawBlended();
-    std::vector<ParticleDraw> draws = rec.Draws();
+    std::vector<RecordedDraw> draws = rec.Draws();
     ASSERT_EQ(draws.size(), 3u);
     EXPECT_EQ(draws[0].State(D3DRS_FOGCOLOR), 0);
     EXPECT_EQ(draws[1].State(D3DRS_FOGCOLOR), 0x336699);
@@ -75,7 +77,7 @@ TEST(ManagerDrawing, FogTurnsBlackForAddingSystemsAndIsRestored)
 
     // Without fog the colour is never touched.
     rec.device->SetRenderState(D3DRS_FOGENABLE, 0);
-    rec.Clear();
+    rec.ClearCalls();
     m.DrawBlended();
     EXPECT_EQ(rec.recorder->Count("SetRenderState", "34,"), 0);
 }
@@ -87,9 +89,9 @@ TEST(ManagerDrawing, ASystemLargerThanTheSharedBufferIsSkipped)
     AddTemplates(m, 11, 5.0f, 0); // 44 vertices: more than the buffer holds
     AddTemplates(m, 10, 4.0f, 0); // exactly the buffer
     m.Update(0.1f);
-    rec.Clear();
+    rec.ClearCalls();
     m.DrawBlended();
-    std::vector<ParticleDraw> draws = rec.Draws();
+    std::vector<RecordedDraw> draws = rec.Draws();
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].vertexCount, 40u);
     EXPECT_EQ(draws[0].minIndex, 0u);
@@ -104,7 +106,7 @@ TEST(ManagerDrawing, AFailedLockEndsThePassForThisFrameOnly)
     m.Update(0.1f);
     // Buffers without their Direct3D object (as during a device reset) refuse to lock.
     rec.vertexBuffer->ReleaseBuffer();
-    rec.Clear();
+    rec.ClearCalls();
     m.DrawBlended();
     EXPECT_EQ(rec.Draws().size(), 0u);
     ASSERT_EQ(D3D_OK, rec.vertexBuffer->Recreate(rec.device->device));
@@ -125,9 +127,9 @@ TEST(ManagerDrawing, AlphaTestedListDrawsWithoutBlending)
     m.alphaTestedSystems.push_back(s);
     m.systems.clear();
     m.Update(0.1f);
-    rec.Clear();
+    rec.ClearCalls();
     m.DrawAlphaTested();
-    std::vector<ParticleDraw> draws = rec.Draws();
+    std::vector<RecordedDraw> draws = rec.Draws();
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].State(D3DRS_ALPHAREF), 128);
     EXPECT_EQ(draws[0].State(D3DRS_ALPHABLENDENABLE), 0);

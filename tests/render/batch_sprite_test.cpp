@@ -1,9 +1,12 @@
 #include "render/SpriteBatch.h"
 
 #include "platform/crt.h"
-#include "sprite_test_device.h"
+#include "tests/support/RecordingDevice.h"
 
 #include <gtest/gtest.h>
+
+using test_support::RecordedDraw;
+using test_support::RecordingDevice;
 
 namespace {
 

@@ -1,10 +1,13 @@
 #include "render/SpriteList.h"
 
-#include "sprite_test_device.h"
+#include "tests/support/RecordingDevice.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
+
+using test_support::RecordedDraw;
+using test_support::RecordingDevice;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "render/Font.h"
 
-#include "sprite_test_device.h"
+#include "tests/support/RecordingDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+using test_support::RecordedDraw;
+using test_support::RecordingDevice;
 
 namespace {
 

@@ -1,6 +1,7 @@
-// A device on the recording backend with the game's shared vertex and index
-// buffers, and helpers that read back what the draw passes wrote: the test
-// fixture of the sprite, batch and text tests.
+// A device wrapper on the recording backend with the game's shared vertex and index
+// buffers, and a reader of the indexed draws the passes issued since the last
+// ClearCalls: their arguments, the vertices and indices they read and the render
+// states in force for each.
 #pragma once
 
 #include "platform/d3d8/backend.h"
@@ -10,13 +11,14 @@
 
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
-// One indexed draw as the recording backend saw it, with its vertices read
-// back from the shared vertex buffer.
+namespace test_support {
+
+// One indexed draw as the recording backend saw it, with its vertices and indices
+// read back from the shared buffers.
 struct RecordedDraw
 {
     unsigned minIndex = 0;
@@ -25,37 +27,31 @@ struct RecordedDraw
     unsigned primitives = 0;
     std::vector<CVertex> vertices;
     std::vector<uint16_t> indices;
-    // The value of each render state when the draw was issued: the device's
-    // cache at the last ClearCalls, changed by the recorded calls since.
+    // The value of each render state when the draw was issued (-1 when unknown): the
+    // device's cache at the last ClearCalls, changed by the recorded calls since.
     std::vector<long> states;
 
     long State(D3DRENDERSTATETYPE state) const { return states[state]; }
+    uint32_t Colour() const { return vertices.empty() ? 0 : vertices[0].colour; }
 };
 
 class RecordingDevice
 {
 public:
-    RecordingDevice()
+    explicit RecordingDevice(DWORD vertexCount = 65536, DWORD indexCount = 65536)
     {
         recorder = platform::UseRecordingBackend();
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         device = CRefPtr<CDevice>(new CDevice(d3d, 0));
         EXPECT_EQ(D3D_OK, device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1,
                                          D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0));
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
+        vertexBuffer = device->CreateVertexBuffer(vertexCount, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
                                                   D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+        indexBuffer = device->CreateIndexBuffer(indexCount, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
                                                 D3DPOOL_DEFAULT);
         EXPECT_TRUE(vertexBuffer.IsValid());
         EXPECT_TRUE(indexBuffer.IsValid());
         ClearCalls();
-    }
-
-    // Forgets the calls so far; the states in force now are where Draws starts.
-    void ClearCalls()
-    {
-        recorder->ClearCalls();
-        startStates.assign(std::begin(device->renderState), std::end(device->renderState));
     }
 
     ~RecordingDevice()
@@ -67,19 +63,28 @@ public:
             d3d->Release(); // the device wrapper does not own it
     }
 
+    RecordingDevice(const RecordingDevice&) = delete;
+    RecordingDevice& operator=(const RecordingDevice&) = delete;
+
+    // Forgets the calls so far; the states in force now are where Draws starts.
+    void ClearCalls()
+    {
+        recorder->ClearCalls();
+        startStates.assign(256, -1);
+        for (DWORD s = 0; s < kD3DRenderStateCount; ++s)
+            if (device->renderState[s] != kStateUnknown)
+                startStates[s] = long(device->renderState[s]);
+    }
+
     CRefPtr<CTexture> Texture(const char* name)
     {
         return device->CreateTexture(name, 4, 4, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
     }
 
-    // The recorded indexed draws since the last ClearCalls, with the render
-    // states in force for each.
     std::vector<RecordedDraw> Draws() const
     {
         std::vector<RecordedDraw> draws;
-        std::vector<long> states(256, -1);
-        for (size_t i = 0; i < startStates.size(); ++i)
-            states[i] = startStates[i] == kStateUnknown ? -1 : long(startStates[i]);
+        std::vector<long> states = startStates;
         for (const std::string& call : recorder->calls)
         {
             unsigned a = 0, b = 0, c = 0, d = 0, e = 0;
@@ -107,6 +112,7 @@ public:
         return recorder->Count(method, args);
     }
 
+    // Vertices of the shared buffer (zeros where the range lies beyond it).
     std::vector<CVertex> ReadVertices(unsigned first, unsigned count) const
     {
         std::vector<CVertex> out(count);
@@ -134,8 +140,10 @@ public:
 
     std::shared_ptr<platform::D3DRecorder> recorder;
     IDirect3D8* d3d = nullptr;
-    std::vector<DWORD> startStates;
+    std::vector<long> startStates;
     CRefPtr<CDevice> device;
     CRefPtr<CVertexBuffer> vertexBuffer;
     CRefPtr<CIndexBuffer> indexBuffer;
 };
+
+} // namespace test_support
