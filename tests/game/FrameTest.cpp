@@ -3,9 +3,12 @@
 // of the state machine's timed phases.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
+#include "effects/ParticleSystemsManager.h"
 #include "engine/Log.h"
 #include "game/Game.h"
 #include "platform/d3d8/backend.h"
@@ -189,6 +192,70 @@ TEST_F(FrameTest, CursorMapsIntoTheCentredFourByThreeArea)
         EXPECT_NEAR(c.gx, x, 0.001f) << c.x << "," << c.y << " in " << c.w << "x" << c.h;
         EXPECT_NEAR(c.gy, y, 0.001f) << c.x << "," << c.y << " in " << c.w << "x" << c.h;
     }
+}
+
+std::string ReadLog()
+{
+    std::ifstream in(GetLogPath());
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST_F(FrameTest, ShopTexturesAreFreedWhileTheShopIsOpenAndComeBackAfter)
+{
+    CDevice& device = *game->device;
+    CRefPtr<CTexture> panel = device.CreateTexture("PanelQuest", 4, 4, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
+    CRefPtr<CTexture> shopFrame = device.CreateTexture("ShopFrame", 4, 4, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
+    CRefPtr<CTexture> bigStar = device.CreateTexture("BigStar", 4, 4, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
+    game->screenTextures[kTexBigStar] = bigStar;
+    shopFrame->ReleaseTexture(); // the shop's frame is only made while the shop shows
+
+    EXPECT_EQ(1, game->SwapPanelTextures(1, 0));
+    EXPECT_EQ(nullptr, panel->texture);
+    EXPECT_NE(nullptr, shopFrame->texture);
+    EXPECT_EQ(nullptr, bigStar->texture);
+
+    // Closing with keep set leaves the quest panel's pictures for later.
+    game->SwapPanelTextures(0, 1);
+    EXPECT_EQ(nullptr, shopFrame->texture);
+    EXPECT_EQ(nullptr, panel->texture);
+    EXPECT_EQ(nullptr, bigStar->texture);
+
+    game->SwapPanelTextures(1, 0);
+    game->SwapPanelTextures(0, 0);
+    EXPECT_EQ(nullptr, shopFrame->texture);
+    EXPECT_NE(nullptr, panel->texture);
+    EXPECT_NE(nullptr, bigStar->texture);
+}
+
+TEST_F(FrameTest, MissingPanelTextureIsLoggedAndTheSwapGoesOn)
+{
+    CRefPtr<CTexture> shopFrame =
+        game->device->CreateTexture("ShopFrame", 4, 4, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
+    shopFrame->ReleaseTexture();
+    EXPECT_EQ(1, game->SwapPanelTextures(1, 0));
+    EXPECT_NE(nullptr, shopFrame->texture);
+    game->SwapPanelTextures(0, 0);
+    const std::string log = ReadLog();
+    EXPECT_NE(std::string::npos, log.find("Unable to find texture PanelQuest (Release)\n"));
+    EXPECT_NE(std::string::npos, log.find("Unable to find texture PanelQuest (Recreate)\n"));
+    EXPECT_NE(std::string::npos, log.find("Unable to find texture BigStar (Recreate)\n"));
+}
+
+TEST_F(FrameTest, GameGoesBeforeItsRendererAndTheDeviceGoesLast)
+{
+    for (auto& manager : game->particles)
+        manager = CRefPtr<CParticleSystemsManager>(
+            new CParticleSystemsManager(game->device, game->particleVertexBuffer, game->particleIndexBuffer));
+    ResetLog();
+    game.Reset();
+    const std::string log = ReadLog();
+    const size_t lastManager = log.rfind("Particle Systems manager destruction.");
+    const size_t device = log.find("Device destruction.");
+    ASSERT_NE(std::string::npos, lastManager);
+    ASSERT_NE(std::string::npos, device);
+    EXPECT_LT(lastManager, device);
 }
 
 TEST_F(FrameTest, ErrorListShowsItsLastMessage)
