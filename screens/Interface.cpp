@@ -1,5 +1,11 @@
 #include "screens/Interface.h"
 
+// The forms pass through short-lived counted handles; GCC cannot see that the
+// interface's own handle keeps every form alive and warns of a use after free.
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic ignored "-Wuse-after-free"
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +16,7 @@
 #include "engine/StringTable.h"
 #include "engine/StringUtil.h"
 #include "engine/Tokenizer.h"
+#include "game/HighScores.h"
 #include "platform/crt.h"
 #include "platform/image.h"
 #include "render/Device.h"
@@ -1099,6 +1106,43 @@ void CInterface::RunCommand(int32_t id, float x, float y)
         FadeInForm(FormAt(kFormMainMenu), kNormal);
         Push(kUiEventClick, id, x, y);
         return;
+    case 181:
+    {
+        const int index = profiles ? profiles->Find(profileName) : -1;
+        if (index < 0)
+        {
+            UpdateProfileGreeting();
+            FadeOutForm(FormAt(kFormProfiles), kNormal);
+            FadeInForm(FormAt(kFormMainMenu), kNormal);
+            Push(kUiEventClick, 180, x, y);
+            return;
+        }
+        selectedProfile = index;
+        if (index >= 5)
+            profileScroll = index - 5;
+        UpdateProfileGreeting();
+        FadeOutForm(FormAt(kFormProfiles), kNormal);
+        FadeInForm(FormAt(kFormMainMenu), kNormal);
+        Push(kUiEventClick, 181, x, y);
+        return;
+    }
+    case 182:
+    {
+        // Deleting asks first; without a valid selection there is nothing to ask about.
+        if (!profiles || selectedProfile < 0 || size_t(selectedProfile) >= profiles->profiles.size())
+            return;
+        char format[256], text[512];
+        GetStringById(31, format, sizeof(format));
+        std::snprintf(text, sizeof(text), format, profiles->profiles[size_t(selectedProfile)]->name.c_str());
+        SetMessageBox("", text, 3, 1);
+        FadeInForm(FormAt(kFormMsgBox), kBox);
+        if (CRefPtr<CKMForm> p = FormAt(kFormProfiles))
+            p->enabled = 0;
+        return;
+    }
+    case 195:
+        CreateTypedProfile(true, x, y);
+        return;
     case 183:
         if (profileScroll >= 0)
         {
@@ -1148,7 +1192,9 @@ void CInterface::RunCommand(int32_t id, float x, float y)
         return;
     case 202:
     case 203:
-        if (messageCode == 2 && id == 202)
+        if (messageCode == 1 && id == 202)
+            DeleteSelectedProfile();
+        else if (messageCode == 2 && id == 202)
         {
             FadeOutForm(FormAt(kFormMsgBox), kBox);
             Push(kUiEventClick, id, x, y);
@@ -1228,6 +1274,8 @@ int CInterface::OnKeyDown(int key)
         if (label)
             static_cast<CKMStatic*>(label.Get())->SetString((profileText + "|").c_str());
     }
+    else if (key == 0x0D)
+        return CreateTypedProfile(false, 0.0f, 0.0f);
     else if (key == 0x1B)
     {
         CRefPtr<CKMWindow> back = Widget(kFormNewProfile, 2);
@@ -1239,6 +1287,123 @@ int CInterface::OnKeyDown(int key)
         }
     }
     return 0;
+}
+
+void CInterface::OnNameChar(char ch)
+{
+    CRefPtr<CKMForm> form = FormAt(kFormNewProfile);
+    if (!form || !form->visible || !form->enabled)
+        return;
+    CRefPtr<CKMWindow> label = Widget(kFormNewProfile, 1);
+    const uint8_t byte = static_cast<uint8_t>(ch);
+    if (profileText.size() < 12 && IsValidNameChar(byte))
+    {
+        // A name stays on one line of its label.
+        if (label && !label->texts.empty() && label->texts[0])
+        {
+            std::string wrapped;
+            label->texts[0]->WrapText((profileText + ch + "|").c_str(), wrapped, 0);
+            if (wrapped.find('\n') != std::string::npos)
+                return;
+        }
+        profileText += ch;
+    }
+    else if (!profileText.empty() && byte == 8)
+        profileText.pop_back();
+    else
+        return;
+    if (label)
+        static_cast<CKMStatic*>(label.Get())->SetString((profileText + "|").c_str());
+}
+
+void CInterface::PlayWrong(bool panned, float x)
+{
+    if (!soundBank)
+        return;
+    if (panned)
+        soundBank->PlayPanned(soundBank->Wrong, x, 0, 0);
+    else
+        soundBank->Play(soundBank->Wrong, 0, 0);
+}
+
+int CInterface::CreateTypedProfile(bool clicked, float x, float y)
+{
+    char trimmed[64];
+    std::snprintf(trimmed, sizeof(trimmed), "%s", profileText.c_str());
+    TrimCopy(trimmed, trimmed);
+    profileText = trimmed;
+    CRefPtr<CKMWindow> message = Widget(kFormNewProfile, 3);
+    char text[256];
+    if (profileText.empty() || (profiles && profiles->Find(profileText) >= 0))
+    {
+        GetStringById(profileText.empty() ? 29 : 28, text, sizeof(text));
+        if (message)
+            static_cast<CKMStatic*>(message.Get())->SetString(text);
+        PlayWrong(clicked, x);
+        return 0;
+    }
+    if (!profiles)
+        return 0;
+    const int index = profiles->Create(profileText) ? profiles->Find(profileText) : -1;
+    if (index >= 0)
+    {
+        selectedProfile = index;
+        if (index < profileScroll)
+            profileScroll = index;
+        else if (index - profileScroll > 5)
+            profileScroll = index - 5;
+    }
+    else if (profiles->profiles.empty())
+    {
+        LogText("Error! Unable to create Profile!");
+        LogText(profileText.c_str());
+        LogText("\n");
+        return 0;
+    }
+    else
+    {
+        selectedProfile = 0;
+        if (profileScroll > 0)
+            profileScroll = 0;
+    }
+    RefreshProfileRows();
+    int result = 0;
+    CRefPtr<CKMWindow> back = Widget(kFormNewProfile, 2);
+    if (back && back->visible)
+        FadeInForm(FormAt(kFormProfiles), 2.0f);
+    else
+    {
+        UpdateProfileGreeting();
+        FadeInForm(FormAt(kFormMainMenu), 2.0f);
+        if (clicked)
+            Push(kUiEventClick, 195, x, y);
+        else
+            result = kKeyProfileCreated;
+    }
+    FadeOutForm(FormAt(kFormNewProfile), 2.0f);
+    return result;
+}
+
+void CInterface::DeleteSelectedProfile()
+{
+    if (profiles && selectedProfile >= 0 && size_t(selectedProfile) < profiles->profiles.size())
+        profiles->Remove(profiles->profiles[size_t(selectedProfile)]->name);
+    if (profiles && !profiles->profiles.empty())
+    {
+        selectedProfile = 0;
+        profileScroll = -1;
+        RefreshProfileRows();
+        FadeOutForm(FormAt(kFormMsgBox), 4.0f);
+        if (CRefPtr<CKMForm> p = FormAt(kFormProfiles))
+            p->enabled = 1;
+        return;
+    }
+    char text[256];
+    GetStringById(22, text, sizeof(text));
+    SetProfileText(text, 0);
+    FadeOutForm(FormAt(kFormMsgBox), 4.0f);
+    FadeOutForm(FormAt(kFormProfiles), 2.0f);
+    FadeInForm(FormAt(kFormNewProfile), 2.0f);
 }
 
 // ---------------------------------------------------------------------------------

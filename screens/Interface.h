@@ -102,6 +102,11 @@ enum
 // Widget ids the interface itself reacts to.
 enum
 {
+    kKeyProfileCreated = 3,
+};
+
+enum
+{
     kIdOverlay = 10,
     kIdProfileRowFirst = 185,
     kIdProfileRowLast = 190,
@@ -147,7 +152,10 @@ public:
     // Pointer and key entry points; each returns the number of records in `events`.
     int OnMouseDown(float x, float y);
     int OnMouseUp(float x, float y);
+    // 3 when Enter made the first player's profile and the main menu opens.
     int OnKeyDown(int key);
+    // A typed character for the new player's name.
+    void OnNameChar(char ch);
     int Update(float x, float y, float dt);
 
     // Forms by name ("MainMenu" ...) or load index; empty when absent.
@@ -289,6 +297,9 @@ private:
     };
 
     bool SwitchPicture(const char* name, const std::string& file);
+    int CreateTypedProfile(bool clicked, float x, float y);
+    void DeleteSelectedProfile();
+    void PlayWrong(bool panned, float x);
     int BuildForm(int index);
     bool CheckBindings(int index, std::string* missing) const;
     void PlaceLogos(class CFormDesc& description);

@@ -246,6 +246,67 @@ TEST_F(InterfaceEventsTest, HoveringTheLogoSwapsItsTwoPictures)
     EXPECT_TRUE(ui->Widget(kFormMainMenu, 11113)->visible);
 }
 
+TEST_F(InterfaceEventsTest, TypedNamesBecomeProfilesOnce)
+{
+    Show(kFormNewProfile);
+    ui->SetProfileText("", 0);
+    EXPECT_FALSE(ui->Widget(kFormNewProfile, 2)->visible);
+    EXPECT_TRUE(ui->Widget(kFormNewProfile, 5)->visible);
+    for (char c : std::string("  Zed#  "))
+        ui->OnNameChar(c);
+    EXPECT_EQ("  Zed  ", ui->profileText);
+    ui->OnNameChar(char(168));
+    ui->OnNameChar(8);
+    for (int i = 0; i < 10; ++i)
+        ui->OnNameChar('x');
+    EXPECT_EQ(12u, ui->profileText.size());
+    ui->OnNameChar(8);
+    ui->OnNameChar(8);
+    ui->OnNameChar(8);
+    ui->OnNameChar(8);
+    ui->OnNameChar(8);
+    EXPECT_EQ("  Zed  ", ui->profileText);
+
+    // Enter on the first-player screen makes the profile without its blanks.
+    EXPECT_EQ(kKeyProfileCreated, ui->OnKeyDown(0x0D));
+    const int index = ui->profiles->Find("Zed");
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(index, ui->selectedProfile);
+    EXPECT_TRUE(fs::exists(folders.players + "Zed"));
+    EXPECT_TRUE(ui->FormAt(kFormMainMenu)->visible);
+
+    // The same name again, in other letters' case, is refused and the form stays.
+    Run(1.0f);
+    Show(kFormNewProfile);
+    ui->SetProfileText("zED", 0);
+    EXPECT_EQ(0, ui->OnKeyDown(0x0D));
+    EXPECT_EQ(8u, ui->profiles->profiles.size());
+    ui->SetProfileText("   ", 0);
+    EXPECT_EQ(0, ui->OnKeyDown(0x0D));
+    // Keys do nothing while the form is not shown.
+    ui->FormAt(kFormNewProfile)->SetVisible(0);
+    ui->OnNameChar('q');
+    EXPECT_EQ("", ui->profileText);
+}
+
+TEST_F(InterfaceEventsTest, DeletingTheLastProfileAsksForANewName)
+{
+    for (const char* name : {"Ann", "Bob", "Cid", "Dee", "Eve", "Fay"})
+        ui->profiles->Remove(name);
+    ASSERT_EQ(1u, ui->profiles->profiles.size());
+    ui->selectedProfile = 0;
+    Show(kFormProfiles);
+    EXPECT_EQ(0, Click(kFormProfiles, 182));
+    EXPECT_EQ(1, ui->messageCode);
+    EXPECT_FALSE(ui->FormAt(kFormProfiles)->enabled);
+    Run(1.0f);
+    EXPECT_EQ(0, Click(kFormMsgBox, 202));
+    EXPECT_TRUE(ui->profiles->profiles.empty());
+    EXPECT_FALSE(fs::exists(folders.players + "Gus"));
+    EXPECT_TRUE(ui->FormAt(kFormNewProfile)->visible);
+    EXPECT_FALSE(ui->Widget(kFormNewProfile, 2)->visible);
+}
+
 TEST(LinkTest, OnlyWebAddressesReachTheShell)
 {
     struct Case
