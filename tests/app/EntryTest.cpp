@@ -91,6 +91,7 @@ TEST(Program, StartsThroughSplashAndLoadingToTheMenusAndShutsDownInOrder)
     h.SaveFrameWhen([](CGame& g) { return !g.splashRunning && g.state == kStateNone && g.loadingImage; },
                     "program_loading.png");
     h.SaveFrameWhen([](CGame& g) { return g.state == kStateStartup; }, "program_startup.png");
+    h.SaveFrameWhen([](CGame& g) { return g.state == kStateStartup && g.phase >= 11; }, "program_logos.png");
     h.SaveFrameWhen([&](CGame&) { return InMenus(h, 15); }, "program_menus.png");
     bool loadingGone = false;
     h.CloseWhen([&](GameHarness& g) {
