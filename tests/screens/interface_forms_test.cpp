@@ -219,6 +219,74 @@ TEST_F(FormSetTest, SplashGroupsGrowToTheHighestNumber)
     EXPECT_TRUE(ui->List(kFormSplash, 1).empty());
 }
 
+// The logos and the store link are files of the current folder.
+class MainMenuFilesTest : public FormSetTest
+{
+protected:
+    void SetUp() override
+    {
+        FormSetTest::SetUp();
+        if (IsSkipped())
+            return;
+        saved = fs::current_path();
+        fs::create_directories(root + "cwd/fsdata");
+        fs::current_path(root + "cwd");
+    }
+    void TearDown() override
+    {
+        if (!saved.empty())
+            fs::current_path(saved);
+    }
+    fs::path saved;
+};
+
+TEST_F(MainMenuFilesTest, WithBothLogosTheyTakeTheCornerAndTheStoreLinkItsAddress)
+{
+    WriteTga("fsdata/logo_a.png", 96, 64);
+    WriteTga("fsdata/logo_na.png", 32, 32);
+    WriteText("AppStoreURL.txt", "  https://example.org/orblight \n second line\n");
+    ASSERT_EQ(1, ui->Load(folders, layout, params));
+    EXPECT_EQ(1, ui->logoFlag);
+    EXPECT_EQ(96, ui->logoWidth);
+    EXPECT_EQ(64, ui->logoHeight);
+    ASSERT_TRUE(ui->logoA);
+    ASSERT_TRUE(ui->logoB);
+    EXPECT_TRUE(rec.device->GetTextureByName("fsdata\\logo_a.png"));
+    CRefPtr<CKMWindow> a = ui->Widget(kFormMainMenu, 11112);
+    EXPECT_FALSE(a->visible);
+    EXPECT_TRUE(ui->Widget(kFormMainMenu, 11113)->visible);
+    EXPECT_TRUE(ui->Widget(kFormMainMenu, kIdLogoHover)->visible);
+    // The picture's own size, 16 units in from the right and bottom edges.
+    EXPECT_FLOAT_EQ(96.0f, a->baseSize.w);
+    EXPECT_FLOAT_EQ(64.0f, a->baseSize.h);
+    EXPECT_FLOAT_EQ(512.0f - 16.0f - 48.0f, a->localPosition.x);
+    EXPECT_FLOAT_EQ(-384.0f + 16.0f + 32.0f, a->localPosition.y);
+    EXPECT_EQ("https://example.org/orblight", ui->appStoreUrl);
+    EXPECT_TRUE(ui->Widget(kFormMainMenu, 3)->visible);
+    EXPECT_TRUE(ui->Widget(kFormMainMenu, 3)->active);
+}
+
+TEST_F(MainMenuFilesTest, OneLogoIsNoLogoAndAShortAddressDisablesTheLink)
+{
+    WriteTga("fsdata/logo_a.png", 96, 64);
+    WriteText("AppStoreURL.txt", "  ab  \n");
+    ASSERT_EQ(1, ui->Load(folders, layout, params));
+    EXPECT_EQ(0, ui->logoFlag);
+    EXPECT_FALSE(ui->logoA);
+    EXPECT_FALSE(ui->Widget(kFormMainMenu, 11112)->visible);
+    EXPECT_FALSE(ui->Widget(kFormMainMenu, 11113)->visible);
+    EXPECT_FALSE(ui->Widget(kFormMainMenu, kIdLogoHover)->visible);
+    EXPECT_TRUE(ui->appStoreUrl.empty());
+    EXPECT_TRUE(ui->Widget(kFormMainMenu, 3)->visible);
+    EXPECT_FALSE(ui->Widget(kFormMainMenu, 3)->active);
+}
+
+TEST_F(MainMenuFilesTest, WithoutAStoreAddressTheLinkIsHidden)
+{
+    ASSERT_EQ(1, ui->Load(folders, layout, params));
+    EXPECT_FALSE(ui->Widget(kFormMainMenu, 3)->visible);
+}
+
 TEST(StoryTest, HashLinesEndTheTextsAndTheFirstLineIsATitle)
 {
     CInterface ui(nullptr, CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>(),
