@@ -54,6 +54,23 @@ void SetQuadIndices(uint16_t* indices, DWORD start)
         indices[i] = static_cast<uint16_t>(start + order[i]);
 }
 
+// Stage 0 modulates the texture by the vertex colour (colour and alpha), sampled
+// linearly from the nearest mip level; stage 1 is off. Both frames start from it.
+void SetModulatedStages(CDevice& d)
+{
+    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    d.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    d.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    d.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
+
 } // namespace
 
 CRenderer::CRenderer()
@@ -560,17 +577,7 @@ bool CRenderer::BeginFrame(bool blackBackground, HRESULT* result)
     CDevice& d = *device;
     d.SetRenderState(D3DRS_ALPHAREF, 0x80);
     d.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
-    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-    d.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-    d.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
-    d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    SetModulatedStages(d);
     d.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
     d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -627,17 +634,7 @@ HRESULT CRenderer::DrawPicture(CRefPtr<CTexture> picture, DWORD vertexCount, DWO
     d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
     d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     d.SetRenderState(D3DRS_DITHERENABLE, 1);
-    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-    d.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-    d.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
-    d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    SetModulatedStages(d);
 
     d.SetIndices(indexBuffer, 0);
     d.SetStreamSource(vertexBuffer);
