@@ -296,6 +296,53 @@ TEST(Program, LevelIntroStepsThroughItsTimedPhasesIntoPlay)
     EXPECT_NEAR(10, playing - phase2, 1);
 }
 
+TEST(Program, InitReadsTheUsersOptionsAndScrollsTheProfileListToThePlayer)
+{
+    GameHarness h(MirrorGameFolder("mirror_eight", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    const fs::path config = fs::path(h.GameUserFolder()) / "Data" / "Config";
+    fs::create_directories(config);
+    for (int i = 1; i <= 8; ++i)
+        fs::create_directories(fs::path(h.GameUserFolder()) / "Players" / ("P" + std::to_string(i)));
+    {
+        // The shipped file says Effects=1.0; the user's copy wins.
+        std::ofstream options(config / "Options.ini");
+        options << "[Graphics]\nEffects=0.5\n[Game]\nProfile=p7\n";
+    }
+    std::string player;
+    int selected = -1, scroll = -1;
+    float effects = 0.0f;
+    h.CloseWhen([&](GameHarness& g) {
+        if (!InMenus(g))
+            return false;
+        CGame& game = *g.Game();
+        player = game.player ? game.player->name : "";
+        selected = game.ui->selectedProfile;
+        scroll = game.ui->profileScroll;
+        effects = game.graphicsOptions.effects;
+        return true;
+    });
+    EXPECT_EQ(0, h.Run(1000));
+    EXPECT_EQ("P7", player);
+    EXPECT_EQ(6, selected);
+    EXPECT_EQ(1, scroll);
+    EXPECT_FLOAT_EQ(0.5f, effects);
+}
+
+TEST(Program, WithoutAnAudioDeviceTheGameStartsSilent)
+{
+    GameHarness h(MirrorGameFolder("mirror_silent", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    bool menus = false;
+    h.CloseWhen([&](GameHarness& g) { return menus = InMenus(g); });
+    setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+    const int code = h.Run(1000);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_EQ(0, code);
+    EXPECT_TRUE(menus);
+    EXPECT_NE(std::string::npos, h.Log().find("Error loading Sfx!\n"));
+}
+
 TEST(Program, SecondInstanceEndsAtOnceWithZero)
 {
     GameHarness h;

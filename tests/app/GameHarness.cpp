@@ -260,7 +260,7 @@ int GameHarness::Run(int limit)
     setenv("XDG_DATA_HOME", userFolder.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     setenv("PLATFORM_MSGBOX", "stderr", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (!getenv("SDL_VIDEODRIVER"))
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
     unsetenv("DISPLAY");
