@@ -8,6 +8,7 @@
 #include "effects/ParticleEnvironment.h"
 #include "effects/ParticleMath.h"
 #include "engine/RefPtr.h"
+#include "render/SharedBuffers.h"
 #include "render/VertexBuffer.h"
 
 #include <cstdint>
@@ -77,12 +78,7 @@ protected:
 
     static void WriteQuadIndices(uint16_t*& indices, int32_t b)
     {
-        indices[0] = static_cast<uint16_t>(b);
-        indices[1] = static_cast<uint16_t>(b + 1);
-        indices[2] = static_cast<uint16_t>(b + 2);
-        indices[3] = static_cast<uint16_t>(b);
-        indices[4] = static_cast<uint16_t>(b + 2);
-        indices[5] = static_cast<uint16_t>(b + 3);
+        SetQuadIndices(indices, static_cast<uint32_t>(b));
         indices += 6;
     }
 

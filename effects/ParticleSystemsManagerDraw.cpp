@@ -3,6 +3,7 @@
 
 #include "render/Device.h"
 #include "render/IndexBuffer.h"
+#include "render/SharedBuffers.h"
 #include "render/VertexBuffer.h"
 
 void CParticleSystemsManager::DrawList(std::vector<CRefPtr<CParticleSystem>>& list, bool blended)
@@ -31,21 +32,15 @@ void CParticleSystemsManager::DrawList(std::vector<CRefPtr<CParticleSystem>>& li
             static_cast<DWORD>(indices) > indexBuffer->capacity)
             continue;
 
-        void* vertexData = nullptr;
-        void* indexData = nullptr;
-        if (FAILED(vertexBuffer->Lock(static_cast<DWORD>(vertices), &vertexData, false)))
+        CVertex* vertexData = nullptr;
+        uint16_t* indexData = nullptr;
+        if (FAILED(LockRun(*vertexBuffer, *indexBuffer, static_cast<DWORD>(vertices), static_cast<DWORD>(indices),
+                           &vertexData, &indexData)))
         {
             completed = false;
             break;
         }
-        if (FAILED(indexBuffer->Lock(static_cast<DWORD>(indices), &indexData, false)))
-        {
-            vertexBuffer->Unlock();
-            completed = false;
-            break;
-        }
-        system.FillBuffers(static_cast<CVertex*>(vertexData), static_cast<uint16_t*>(indexData),
-                           static_cast<int32_t>(vertexBuffer->lockStart),
+        system.FillBuffers(vertexData, indexData, static_cast<int32_t>(vertexBuffer->lockStart),
                            static_cast<int32_t>(indexBuffer->lockStart));
         indexBuffer->Unlock();
         vertexBuffer->Unlock();

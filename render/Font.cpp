@@ -1,6 +1,7 @@
 #include "render/Font.h"
 
 #include "platform/crt.h"
+#include "render/SharedBuffers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -499,24 +500,17 @@ bool CTextSet::DrawText(const CText& text, DWORD fogEnabled, DWORD fogColour)
 {
     const CFont& f = *text.font;
     // Long texts go in pieces that fit the shared buffers.
-    const size_t maxQuads = std::min<size_t>(vertexBuffer->capacity / 4, indexBuffer->capacity / 6);
+    const size_t maxQuads = QuadCapacity(*vertexBuffer, *indexBuffer);
     if (maxQuads == 0)
         return false;
     CDevice& dev = *device;
     for (size_t first = 0; first < text.characters.size(); first += maxQuads)
     {
         const size_t count = std::min(maxQuads, text.characters.size() - first);
-        void* vertexData = nullptr;
-        void* indexData = nullptr;
-        if (FAILED(vertexBuffer->Lock(DWORD(count * 4), &vertexData, false)))
+        CVertex* v = nullptr;
+        uint16_t* q = nullptr;
+        if (FAILED(LockRun(*vertexBuffer, *indexBuffer, DWORD(count * 4), DWORD(count * 6), &v, &q)))
             return false;
-        if (FAILED(indexBuffer->Lock(DWORD(count * 6), &indexData, false)))
-        {
-            vertexBuffer->Unlock();
-            return false;
-        }
-        CVertex* v = static_cast<CVertex*>(vertexData);
-        uint16_t* q = static_cast<uint16_t*>(indexData);
         const uint32_t base = vertexBuffer->lockStart;
         for (size_t i = 0; i < count; ++i, v += 4, q += 6)
         {
@@ -533,13 +527,7 @@ bool CTextSet::DrawText(const CText& text, DWORD fogEnabled, DWORD fogColour)
             const float w[4] = {g.vTop, g.vTop, g.vBottom, g.vBottom};
             for (int k = 0; k < 4; ++k)
                 v[k] = CVertex{p[k].x, p[k].y, p[k].z, rec.colour, u[k], w[k], u[k], w[k]};
-            const uint32_t b = base + uint32_t(i * 4);
-            q[0] = uint16_t(b);
-            q[1] = uint16_t(b + 1);
-            q[2] = uint16_t(b + 2);
-            q[3] = uint16_t(b);
-            q[4] = uint16_t(b + 2);
-            q[5] = uint16_t(b + 3);
+            SetQuadIndices(q, base + uint32_t(i * 4));
         }
         vertexBuffer->Unlock();
         indexBuffer->Unlock();

@@ -7,6 +7,7 @@
 
 #include "engine/Log.h"
 #include "platform/win32.h"
+#include "render/SharedBuffers.h"
 
 const std::pair<UINT, UINT> CRenderer::kWindowSizes[3] = {{640, 480}, {800, 600}, {1024, 768}};
 
@@ -45,13 +46,6 @@ void SetVertex(CVertex& v, float x, float y, D3DCOLOR colour, float u, float tv)
     v.v = tv;
     v.u2 = 0.0f;
     v.v2 = 0.0f;
-}
-
-void SetQuadIndices(uint16_t* indices, DWORD start)
-{
-    const DWORD order[6] = {0, 1, 2, 0, 2, 3};
-    for (int i = 0; i < 6; ++i)
-        indices[i] = static_cast<uint16_t>(start + order[i]);
 }
 
 // Stage 0 modulates the texture by the vertex colour (colour and alpha), sampled
@@ -606,17 +600,8 @@ HRESULT CRenderer::LockPicture(DWORD vertexCount, DWORD indexCount, CVertex** ve
 {
     if (!vertexBuffer.IsValid() || !indexBuffer.IsValid())
         return D3DERR_INVALIDCALL;
-    void* v = nullptr;
-    void* i = nullptr;
-    if (FAILED(vertexBuffer->Lock(vertexCount, &v, false)))
+    if (FAILED(LockRun(*vertexBuffer, *indexBuffer, vertexCount, indexCount, vertices, indices)))
         return D3DERR_INVALIDCALL;
-    if (FAILED(indexBuffer->Lock(indexCount, &i, false)))
-    {
-        vertexBuffer->Unlock();
-        return D3DERR_INVALIDCALL;
-    }
-    *vertices = static_cast<CVertex*>(v);
-    *indices = static_cast<uint16_t*>(i);
     return D3D_OK;
 }
 

@@ -1,6 +1,7 @@
 #include "render/SpriteBatch.h"
 
 #include "engine/Random.h"
+#include "render/SharedBuffers.h"
 #include "render/SpriteList.h" // SameTexture
 
 #include <algorithm>
@@ -241,7 +242,7 @@ void CSpriteBatch::Render()
     dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     dev.SetTexture(0, sprites[0]->texture);
 
-    const size_t maxQuads = std::min<size_t>(vertexBuffer->capacity / 4, indexBuffer->capacity / 6);
+    const size_t maxQuads = QuadCapacity(*vertexBuffer, *indexBuffer);
     if (maxQuads == 0)
         return;
     size_t first = 0;
@@ -253,29 +254,15 @@ void CSpriteBatch::Render()
                CSpriteList::SameTexture(sprites[end]->texture, sprites[first]->texture))
             ++end;
         const size_t count = end - first;
-        void* vertexData = nullptr;
-        void* indexData = nullptr;
-        if (FAILED(vertexBuffer->Lock(DWORD(count * 4), &vertexData, false)))
+        CVertex* vertices = nullptr;
+        uint16_t* indices = nullptr;
+        if (FAILED(LockRun(*vertexBuffer, *indexBuffer, DWORD(count * 4), DWORD(count * 6), &vertices, &indices)))
             return;
-        if (FAILED(indexBuffer->Lock(DWORD(count * 6), &indexData, false)))
-        {
-            vertexBuffer->Unlock();
-            return;
-        }
-        CVertex* vertices = static_cast<CVertex*>(vertexData);
-        uint16_t* indices = static_cast<uint16_t*>(indexData);
         const uint32_t base = vertexBuffer->lockStart;
         for (size_t i = 0; i < count; ++i)
         {
             sprites[first + i]->FillQuad(vertices + i * 4);
-            const uint32_t b = base + uint32_t(i * 4);
-            uint16_t* q = indices + i * 6;
-            q[0] = uint16_t(b);
-            q[1] = uint16_t(b + 1);
-            q[2] = uint16_t(b + 2);
-            q[3] = uint16_t(b);
-            q[4] = uint16_t(b + 2);
-            q[5] = uint16_t(b + 3);
+            SetQuadIndices(indices + i * 6, base + uint32_t(i * 4));
         }
         vertexBuffer->Unlock();
         indexBuffer->Unlock();

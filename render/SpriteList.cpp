@@ -1,5 +1,7 @@
 #include "render/SpriteList.h"
 
+#include "render/SharedBuffers.h"
+
 #include <algorithm>
 
 namespace {
@@ -186,23 +188,16 @@ template <class SetStates>
 bool CSpriteList::DrawRun(const SetStates& setStates)
 {
     // A run longer than the shared buffers hold is drawn in pieces.
-    const size_t maxQuads = std::min<size_t>(vertexBuffer->capacity / 4, indexBuffer->capacity / 6);
+    const size_t maxQuads = QuadCapacity(*vertexBuffer, *indexBuffer);
     if (maxQuads == 0)
         return false;
     for (size_t first = 0; first < m_run.size(); first += maxQuads)
     {
         const size_t count = std::min(maxQuads, m_run.size() - first);
-        void* vertexData = nullptr;
-        void* indexData = nullptr;
-        if (FAILED(vertexBuffer->Lock(DWORD(count * 4), &vertexData, false)))
+        CVertex* vertices = nullptr;
+        uint16_t* indices = nullptr;
+        if (FAILED(LockRun(*vertexBuffer, *indexBuffer, DWORD(count * 4), DWORD(count * 6), &vertices, &indices)))
             return false;
-        if (FAILED(indexBuffer->Lock(DWORD(count * 6), &indexData, false)))
-        {
-            vertexBuffer->Unlock();
-            return false;
-        }
-        CVertex* vertices = static_cast<CVertex*>(vertexData);
-        uint16_t* indices = static_cast<uint16_t*>(indexData);
         const uint32_t base = vertexBuffer->lockStart;
         for (size_t i = 0; i < count; ++i)
             m_run[first + i]->WriteQuad(vertices + i * 4, indices + i * 6, base + uint32_t(i * 4));

@@ -1,5 +1,7 @@
 #include "render/SpriteShape.h"
 
+#include "render/SharedBuffers.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -297,10 +299,5 @@ void CSpriteShape::WriteQuad(CVertex* vertices, uint16_t* indices, uint32_t base
         v.u2 = uv[i].u;
         v.v2 = uv[i].v;
     }
-    indices[0] = uint16_t(base);
-    indices[1] = uint16_t(base + 1);
-    indices[2] = uint16_t(base + 2);
-    indices[3] = uint16_t(base);
-    indices[4] = uint16_t(base + 2);
-    indices[5] = uint16_t(base + 3);
+    SetQuadIndices(indices, base);
 }
