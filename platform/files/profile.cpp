@@ -18,7 +18,7 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\r';
 }
 
-std::string Trim(const std::string& s)
+std::string_view TrimView(std::string_view s)
 {
     size_t b = 0, e = s.size();
     while (b < e && IsBlank(s[b]))
@@ -28,7 +28,13 @@ std::string Trim(const std::string& s)
     return s.substr(b, e - b);
 }
 
-bool SameAscii(const std::string& a, const std::string& b)
+std::string Trim(const std::string& s)
+{
+    return std::string(TrimView(s));
+}
+
+// Names compare without regard to ASCII case.
+bool SameAscii(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -121,33 +127,6 @@ DWORD CopyOut(const std::string& value, LPSTR out, DWORD size)
     return DWORD(n);
 }
 
-std::string_view TrimView(std::string_view s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b]))
-        ++b;
-    while (e > b && IsBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
-
-bool SameAsciiView(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-    {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = char(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = char(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 // One pass over the file without copying lines: tuning files are read key by
 // key, so this runs hundreds of times at start-up.
 bool FindValue(const std::string& data, const std::string& section, const std::string& key, std::string& value)
@@ -166,13 +145,13 @@ bool FindValue(const std::string& data, const std::string& section, const std::s
         {
             size_t close = line.find(']');
             std::string_view name = TrimView(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
-            inSection = SameAsciiView(name, section);
+            inSection = SameAscii(name, section);
             continue;
         }
         if (!inSection)
             continue;
         size_t eq = line.find('=');
-        if (eq == std::string_view::npos || !SameAsciiView(TrimView(line.substr(0, eq)), key))
+        if (eq == std::string_view::npos || !SameAscii(TrimView(line.substr(0, eq)), key))
             continue;
         value = Unquote(std::string(TrimView(line.substr(eq + 1))));
         return true;
