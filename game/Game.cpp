@@ -144,8 +144,11 @@ int CGame::OnKeyUp(WPARAM)
     return 0;
 }
 
-int CGame::OnChar(WPARAM)
+int CGame::OnChar(WPARAM ch)
 {
+    // Typed characters go to the new-profile dialog's name entry.
+    if (ui)
+        ui->OnNameChar(static_cast<char>(ch));
     return 0;
 }
 

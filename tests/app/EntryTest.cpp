@@ -141,6 +141,42 @@ TEST(Program, FirstStartOpensTheNewProfileDialog)
     EXPECT_FALSE(mainMenu);
 }
 
+TEST(Program, NameTypedInTheNewProfileDialogBecomesThePlayer)
+{
+    GameHarness h(MirrorGameFolder("mirror_typed", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    bool typed = false;
+    int typedAt = 0;
+    std::string player;
+    h.SaveFrameWhen([&](CGame&) { return typed && h.Tick() - typedAt >= 9; }, "program_main_menu.png");
+    h.CloseWhen([&](GameHarness& g) {
+        if (!typed)
+        {
+            if (!InMenus(g))
+                return false;
+            for (int i = 0; i < 12; ++i)
+                g.Post(WM_CHAR, 8); // clear the suggested name
+            for (char c : std::string("Quill"))
+                g.Post(WM_CHAR, static_cast<WPARAM>(c));
+            g.Key(VK_RETURN);
+            typed = true;
+            typedAt = g.Tick();
+            return false;
+        }
+        if (g.Tick() - typedAt < 10)
+            return false;
+        player = g.Game()->player ? g.Game()->player->name : "";
+        return true;
+    });
+    EXPECT_EQ(0, h.Run(1000));
+    EXPECT_EQ("Quill", player);
+    EXPECT_TRUE(fs::is_directory(fs::path(h.GameUserFolder()) / "Players" / "Quill"));
+    std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
+    std::stringstream text;
+    text << options.rdbuf();
+    EXPECT_NE(std::string::npos, text.str().find("Profile=Quill"));
+}
+
 TEST(Program, KnownPlayerGoesToTheMainMenuAndAnUnknownNameFallsBackToTheFirst)
 {
     GameHarness h(MirrorGameFolder("mirror_known", {"fsdata/splash2.jpg"}));
