@@ -1002,6 +1002,8 @@ int CInterface::Update(float x, float y, float dt)
             ++i;
     }
 
+    Animate(dt);
+
     if (!formsManager)
         return int(events.size());
     const int count = formsManager->OnMouseMove(x, y, dt);
@@ -1896,4 +1898,199 @@ void CInterface::SelectListWidget(int item)
     const WidgetList& items = List(kFormIntro, 0);
     for (size_t i = 0; i < items.size(); ++i)
         items[i]->SetVisible(int(i) == item ? 1 : 0);
+}
+
+// ---------------------------------------------------------------------------------
+// Animations of the frame
+
+void CInterface::Animate(float dt)
+{
+    // The score counts toward its target, faster the longer it runs.
+    if (shownScore != targetScore)
+    {
+        const float target = float(targetScore);
+        if (targetScore > shownScore)
+        {
+            scoreSpeed = std::max(scoreSpeed, 1000.0f) + 1000.0f * dt;
+            scoreValue += scoreSpeed * dt;
+            shownScore = int32_t(std::floor(scoreValue));
+            if (scoreValue >= target)
+                shownScore = targetScore, scoreValue = target, scoreSpeed = 0.0f;
+        }
+        else
+        {
+            scoreSpeed = std::min(scoreSpeed, -1000.0f) - 1000.0f * dt;
+            scoreValue += scoreSpeed * dt;
+            shownScore = int32_t(std::floor(scoreValue));
+            if (scoreValue <= target)
+                shownScore = targetScore, scoreValue = target, scoreSpeed = 0.0f;
+        }
+        char text[32];
+        std::snprintf(text, sizeof(text), "%d", shownScore);
+        if (CRefPtr<CKMWindow> w = Widget(kFormQuest, 6))
+            if (!questMode)
+                static_cast<CKMStatic*>(w.Get())->SetString(text);
+    }
+
+    if (!questMode)
+    {
+        if (gaugePosition != gaugeTarget)
+        {
+            if (gaugePosition > gaugeTarget)
+                gaugePosition = std::max(gaugeTarget, gaugePosition - gaugeSpeed * dt);
+            else
+                gaugePosition = std::min(gaugeTarget, gaugePosition + gaugeSpeed * dt);
+            PoseTimeGauge(gaugePosition, 0);
+        }
+        const WidgetList& warning = List(kFormQuest, 2);
+        if (warningActive && warning.size() >= 2)
+        {
+            warningTime += dt;
+            if (warningTime >= 0.75f)
+            {
+                warningActive = 0;
+                warningPhase = warningTime = 0.0f;
+                warning[1]->SetVisible(0);
+                warning[0]->SetColor(0xFFFFFFFFu);
+            }
+            else
+            {
+                warningPhase += 25.132742f * dt;
+                const float a = (1.0f - std::cos(warningPhase)) * 0.5f;
+                warning[1]->SetAlpha(a);
+                const uint32_t grey = uint32_t(std::floor(32.0f + 223.0f * a));
+                warning[0]->SetColor(0xFF000000u | grey << 16 | grey << 8 | grey);
+            }
+        }
+    }
+
+    // The click-here pointer bobs over its point while the tip shows.
+    CRefPtr<CKMForm> tutorial = FormAt(kFormTutorial);
+    const CFormBlock& tips = blocks[kFormTutorial];
+    if (tutorial && tutorial->visible && tips.groups.size() > 4 && !tips.groups[4].widgets.empty() &&
+        tips.groups[4].widgets[0]->visible && questLayout)
+    {
+        arrowPhase += questLayout->clickHereW * dt;
+        if (arrowPhase > 6.2831855f)
+            arrowPhase -= 6.2831855f;
+        PlaceClickHere(arrowBaseX, arrowBaseY - questLayout->clickHereA * std::sin(arrowPhase));
+    }
+
+    // "Click to continue" blinks on the won level, the quest's end and the newspaper.
+    struct Blink
+    {
+        int form;
+        int list;
+        int timer;
+        float period;
+    };
+    const Blink blinks[] = {{kFormBackground, 0, 0, 3.0f}, {kFormWin, 0, 1, 2.0f}, {kFormNewspaper, 0, 1, 2.0f}};
+    for (const Blink& b : blinks)
+    {
+        CRefPtr<CKMForm> form = FormAt(b.form);
+        const WidgetList& list = List(b.form, b.list);
+        if (!form || !form->visible || !form->enabled || list.empty())
+            continue;
+        blinkTimers[b.timer] += dt;
+        if (blinkTimers[b.timer] > b.period)
+        {
+            if (list[0]->visible)
+                FadeOutGroup(list, 1.0f);
+            else
+                FadeInGroup(list, 1.0f);
+            blinkTimers[b.timer] = 0.0f;
+        }
+    }
+}
+
+void CInterface::SetGaugeTarget(float t)
+{
+    gaugeTarget = std::max(0.0f, std::min(1.0f, t));
+}
+
+void CInterface::SetWarningPulse(int on)
+{
+    const WidgetList& warning = List(kFormQuest, 2);
+    if (!on)
+    {
+        warningActive = 0;
+        warningPhase = warningTime = 0.0f;
+        return;
+    }
+    if (!warningActive && warning.size() >= 2)
+    {
+        warning[1]->SetVisible(1);
+        warning[1]->SetAlpha(0.0f);
+    }
+    warningTime = 0.0f;
+    warningActive = 1;
+    if (soundBank)
+        soundBank->Play(soundBank->Warning, 0, 0);
+}
+
+// Moves a tutorial group so that its first widget is at (x, y) and the others keep
+// their places around it.
+void CInterface::PlaceGroup(int group, int points, float x, float y)
+{
+    CRefPtr<CKMForm> form = FormAt(kFormTutorial);
+    const WidgetList& widgets = Group(kFormTutorial, group).widgets;
+    const std::vector<float>& rest = blocks[kFormTutorial].points[size_t(points)];
+    if (!form || widgets.empty())
+        return;
+    form->SetChildPosition(widgets[0], x, y, widgets[0]->localPosition.z);
+    for (size_t i = 1; i < widgets.size() && i * 2 + 1 < rest.size(); ++i)
+        form->SetChildPosition(widgets[i], x + rest[i * 2] - rest[0], y + rest[i * 2 + 1] - rest[1],
+                               widgets[i]->localPosition.z);
+}
+
+void CInterface::PlaceClickHere(float x, float y)
+{
+    const WidgetList& widgets = Group(kFormTutorial, 4).widgets;
+    if (widgets.empty() || !questLayout)
+        return;
+    const KMSize size = widgets[0]->baseSize;
+    PlaceGroup(4, 1, x - questLayout->clickHerePoint[0] + size.w / 2, y - questLayout->clickHerePoint[1] - size.h / 2);
+}
+
+void CInterface::PlaceSwapThese(float x, float y)
+{
+    const WidgetList& widgets = Group(kFormTutorial, 6).widgets;
+    if (widgets.empty() || !questLayout)
+        return;
+    const KMSize size = widgets[0]->baseSize;
+    PlaceGroup(6, 2, std::floor(x - questLayout->swapThesePoint[0] + size.w / 2),
+               std::floor(y - questLayout->swapThesePoint[1] - size.h / 2));
+}
+
+void CInterface::PlaceArrowWindow(float x, float y)
+{
+    CRefPtr<CKMForm> form = FormAt(kFormTutorial);
+    CRefPtr<CKMWindow> up = Widget(kFormTutorial, 200), down = Widget(kFormTutorial, 201);
+    const WidgetList& window = Group(kFormTutorial, 1).widgets;
+    if (!form || !up || !down || window.empty() || !questLayout)
+        return;
+    const CQuestLayout& q = *questLayout;
+    const bool pointsUp = y >= 0.0f;
+    CRefPtr<CKMWindow> arrow = pointsUp ? up : down;
+    const float w = arrow->baseSize.w, h = arrow->baseSize.h;
+    const float arrowY = std::floor(pointsUp ? y - h / 2 : y + h / 2);
+    form->SetChildPosition(arrow, std::floor(x), arrowY, arrow->localPosition.z);
+    const float* shift = pointsUp ? q.arrowUpShift : q.arrowDownShift;
+    const float margin = shift[0], width = q.arrowWinSize[0];
+    float edge = q.arrowWinPrefX;
+    if (x - w / 2 - margin < edge)
+        edge = x - w / 2 - margin;
+    else if (edge + width < x + w / 2 + margin)
+        edge = x + w / 2 + margin - width;
+    const KMSize first = window[0]->baseSize;
+    const float wy = pointsUp ? arrowY + h / 2 - shift[1] - first.h / 2
+                              : arrowY + h / 2 - shift[1] + q.arrowWinSize[1] - first.h / 2;
+    // The window's own widgets follow their rest points; the arrows are placed above.
+    const std::vector<float>& rest = blocks[kFormTutorial].points[0];
+    form->SetChildPosition(window[0], std::floor(edge + first.w / 2), wy, window[0]->localPosition.z);
+    for (size_t i = 1; i < window.size() && i * 2 + 1 < rest.size(); ++i)
+        form->SetChildPosition(window[i], std::floor(edge + first.w / 2) + rest[i * 2] - rest[0],
+                               wy + rest[i * 2 + 1] - rest[1], window[i]->localPosition.z);
+    arrow->SetVisible(1);
+    (pointsUp ? down : up)->SetVisible(0);
 }

@@ -192,6 +192,15 @@ public:
     // second counter and the time gauge.
     void SetCounter(int value, int countUp);
     void SetCounters(int first, int second, float t);
+    // The time gauge glides to its target in Update; the warning pulse flashes the
+    // gauge three times with the Warning sound.
+    void SetGaugeTarget(float t);
+    void SetWarningPulse(int on);
+    // Tutorial pointers: the tip of the click-here and swap-these pictures on a point,
+    // and the message window with the arrow that points at (x, y).
+    void PlaceClickHere(float x, float y);
+    void PlaceSwapThese(float x, float y);
+    void PlaceArrowWindow(float x, float y);
     // Cuts the gauge's four quarters to the sector of t (0..1) and turns its hands.
     void PoseTimeGauge(float t, int setTarget);
     // The map's page for a 1-based level: caption, story, stage pictures, passed spots
@@ -268,6 +277,9 @@ public:
     int32_t targetScore = 0;
     float scoreValue = 0.0f;
     float scoreSpeed = 0.0f;
+    int32_t warningActive = 0;
+    float warningPhase = 0.0f;
+    float warningTime = 0.0f;
     float blinkTimers[2] = {0.0f, 0.0f}; // Background; Win and Newspaper
     float arrowPhase = 0.0f, arrowBaseX = 0.0f, arrowBaseY = 0.0f;
 
@@ -306,6 +318,8 @@ private:
     void SetUpForm(int index);
     void Bind(int index, int number, const CRefPtr<CKMWindow>& widget);
     void RouteHover(const KMEvent& e, float x);
+    void Animate(float dt);
+    void PlaceGroup(int group, int points, float x, float y);
     void PlayClick(float x);
     void PlayHover(float x);
     void Push(int32_t kind, int32_t id, float x, float y, float value = 0.0f);

@@ -4,6 +4,7 @@
 // lets out to the shell.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 
@@ -305,6 +306,60 @@ TEST_F(InterfaceEventsTest, DeletingTheLastProfileAsksForANewName)
     EXPECT_FALSE(fs::exists(folders.players + "Gus"));
     EXPECT_TRUE(ui->FormAt(kFormNewProfile)->visible);
     EXPECT_FALSE(ui->Widget(kFormNewProfile, 2)->visible);
+}
+
+TEST_F(InterfaceEventsTest, TheScoreCountsUpAndTheWarningFlashesThenStops)
+{
+    ui->SetCounter(0, 0);
+    ui->SetCounter(50000, 1);
+    EXPECT_EQ(0, ui->shownScore);
+    float seconds = 0.0f;
+    int last = 0;
+    while (ui->shownScore != 50000 && seconds < 20.0f)
+    {
+        ui->Update(-2000.0f, -2000.0f, 1.0f / 60.0f);
+        seconds += 1.0f / 60.0f;
+        EXPECT_GE(ui->shownScore, last);
+        EXPECT_LE(ui->shownScore, 50000);
+        last = ui->shownScore;
+    }
+    EXPECT_NEAR(9.0f, seconds, 0.5f);
+    ui->SetCounter(49000, 1);
+    Run(1.0f);
+    EXPECT_EQ(49000, ui->shownScore);
+
+    const WidgetList& warning = ui->List(kFormQuest, 2);
+    ui->SetWarningPulse(1);
+    EXPECT_TRUE(warning[1]->visible);
+    Run(0.4f);
+    EXPECT_NE(0xFFFFFFFFu, warning[0]->colour);
+    Run(0.4f);
+    EXPECT_FALSE(warning[1]->visible);
+    EXPECT_EQ(0xFFFFFFFFu, warning[0]->colour);
+}
+
+TEST_F(InterfaceEventsTest, TheTipWindowSitsBesideItsArrow)
+{
+    ui->PlaceArrowWindow(450.0f, 100.0f);
+    CRefPtr<CKMWindow> up = ui->Widget(kFormTutorial, 200), down = ui->Widget(kFormTutorial, 201);
+    EXPECT_TRUE(up->visible);
+    EXPECT_FALSE(down->visible);
+    EXPECT_FLOAT_EQ(450.0f, up->localPosition.x);
+    EXPECT_FLOAT_EQ(std::floor(100.0f - up->baseSize.h / 2), up->localPosition.y);
+    // Near the right edge the window's right side is the arrow's plus the margin.
+    const CWidgetGroup& window = ui->Group(kFormTutorial, 1);
+    const float right = window.widgets[0]->localPosition.x + window.widgets[0]->baseSize.w / 2;
+    EXPECT_NEAR(450.0f + up->baseSize.w / 2 + layout.arrowUpShift[0], right, 1.0f);
+    // Below the middle the arrow points down at the point from above.
+    ui->PlaceArrowWindow(-300.0f, -100.0f);
+    EXPECT_TRUE(down->visible);
+    EXPECT_FALSE(up->visible);
+    EXPECT_FLOAT_EQ(std::floor(-100.0f + down->baseSize.h / 2), down->localPosition.y);
+    // The click-here pointer's tip lands on the point.
+    ui->PlaceClickHere(100.0f, 50.0f);
+    CRefPtr<CKMWindow> pointer = ui->Group(kFormTutorial, 4).widgets[0];
+    EXPECT_FLOAT_EQ(100.0f - layout.clickHerePoint[0] + pointer->baseSize.w / 2, pointer->localPosition.x);
+    EXPECT_FLOAT_EQ(50.0f - layout.clickHerePoint[1] - pointer->baseSize.h / 2, pointer->localPosition.y);
 }
 
 TEST(LinkTest, OnlyWebAddressesReachTheShell)
