@@ -117,6 +117,19 @@ HRESULT FillTexture(IDirect3DTexture8* texture, const std::vector<uint32_t>& arg
     return D3D_OK;
 }
 
+// Decodes a picture file; with a non-zero colour key, the pixels equal to the key
+// become 0x00000000 (transparent black).
+bool DecodeKeyedImageFile(const char* file, D3DCOLOR colourKey, DecodedImage& image)
+{
+    if (!DecodeImageFile(file, image))
+        return false;
+    if (colourKey != 0)
+        for (uint32_t& p : image.argb)
+            if (p == colourKey)
+                p = 0;
+    return true;
+}
+
 void FillInfo(const DecodedImage& image, D3DXIMAGE_INFO* info)
 {
     if (!info)
@@ -143,12 +156,8 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* file,
     if (!device || !texture)
         return D3DERR_INVALIDCALL;
     DecodedImage image;
-    if (!DecodeImageFile(file, image))
+    if (!DecodeKeyedImageFile(file, colourKey, image))
         return D3DXERR_INVALIDDATA;
-    if (colourKey != 0)
-        for (uint32_t& p : image.argb)
-            if (p == colourKey)
-                p = 0;
     if (width == 0 || width == D3DX_DEFAULT)
         width = NextPowerOfTwo(static_cast<UINT>(image.width));
     if (height == 0 || height == D3DX_DEFAULT)
@@ -196,12 +205,8 @@ HRESULT D3DXLoadSurfaceFromFileA(IDirect3DSurface8* surface, const PALETTEENTRY*
     if (!surface)
         return D3DERR_INVALIDCALL;
     DecodedImage image;
-    if (!DecodeImageFile(file, image))
+    if (!DecodeKeyedImageFile(file, colourKey, image))
         return D3DXERR_INVALIDDATA;
-    if (colourKey != 0)
-        for (uint32_t& p : image.argb)
-            if (p == colourKey)
-                p = 0;
     D3DSURFACE_DESC desc;
     HRESULT hr = surface->GetDesc(&desc);
     if (FAILED(hr))
