@@ -14,6 +14,7 @@
 #include "board/CapsManager.h"
 #include "board/Fader.h"
 #include "board/PlayField.h"
+#include "board/TerminatorManager.h"
 #include "effects/ParticleEnvironment.h"
 #include "effects/ParticleSystemsManager.h"
 #include "engine/Log.h"
@@ -386,6 +387,13 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         particles[2], spriteLists[1], spriteBatches[1], screenTextures[kTexSelector], effectTextures[kTexStarParticle]));
     board->tokenSelector->SetEffectsLevel(graphicsOptions.effects);
 
+    // The terminators take their base time from the Effects option; their pictures by
+    // role: the lock burst's stars, the chain sparks, the glows and the bolts.
+    board->terminatorManager = CRefPtr<CTerminatorManager>(new CTerminatorManager(
+        graphicsOptions.effects, &board->capList, particles[2], spriteBatches[1], spriteBatches[2], spriteLists[1]));
+    board->terminatorManager->SetTextures(effectTextures[kTexStarParticle], effectTextures[kTexSpark],
+                                          effectTextures[kTexHalo1], effectTextures[kTexLightning]);
+
     CRefPtr<CBonusManager> bonuses(new CBonusManager());
     board->bonusManager = bonuses;
     LoadBonusConfig((folders.config + "Gems.cfg").c_str(), (folders.config + "Bonus.cfg").c_str());
@@ -433,6 +441,7 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     }
     ui->soundBank = soundBank;
     board->soundBank = soundBank;
+    board->terminatorManager->SetSoundBank(soundBank);
 
     music = CRefPtr<CMusic>(new CMusic(folders.music.c_str()));
     music->SetEnabled(soundOptions.musicOn);
