@@ -91,7 +91,9 @@ int CGame::Frame(float elapsed, int render, int minimised)
     switch (ui ? state : kStateNone)
     {
     case kStatePlaying:
-        // The play update comes with the board.
+        // Until the play update with its board events is in, play only moves the board.
+        if (board)
+            board->Update(step, mouseX, mouseY);
         break;
     case kStateLevelIntro:
         UpdateLevelIntro(step);
