@@ -19,6 +19,7 @@
 #include "GameHarness.h"
 #include "platform/d3d8/backend.h"
 #include "game/Game.h"
+#include "board/PlayField.h"
 #include "game/Profiles.h"
 #include "render/Device.h"
 #include "render/Font.h"
@@ -377,6 +378,39 @@ TEST(Program, WithoutAnAudioDeviceTheGameStartsSilent)
     EXPECT_EQ(0, code);
     EXPECT_TRUE(menus);
     EXPECT_NE(std::string::npos, h.Log().find("Error loading Sfx!\n"));
+}
+
+// A first level started by hand, the way the level start will: the board fills and
+// runs under the quest screen. Saved as a picture to look at.
+TEST(Program, FirstLevelPlaysOnTheBoard)
+{
+    GameHarness h(MirrorGameFolder("mirror_level", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    int started = 0;
+    int loaded = 0;
+    h.SaveFrameWhen([&](CGame& g) { return g.state == kStatePlaying && h.Tick() - started > 70; },
+                    "program_level.png");
+    h.CloseWhen([&](GameHarness& g) {
+        CGame& game = *g.Game();
+        if (!started)
+        {
+            if (!InMenus(g))
+                return false;
+            game.ui->FadeOutForm(game.ui->Form("NewProfile"), 4.0f);
+            game.levelParams.Set(0, 1);
+            game.board->Reset(0);
+            game.board->SetupLevelRules(1);
+            loaded = game.board->LoadLevel("l1.lvl");
+            game.state = kStateLevelIntro;
+            game.phase = 0;
+            game.stateTimer = 0.0f;
+            started = g.Tick();
+            return false;
+        }
+        return g.Tick() - started > 75;
+    });
+    EXPECT_EQ(0, h.Run(1500));
+    EXPECT_NE(0, loaded);
 }
 
 TEST(Program, SecondInstanceEndsAtOnceWithZero)
