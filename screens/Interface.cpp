@@ -1069,6 +1069,7 @@ void CInterface::RunCommand(int32_t id, float x, float y)
         FadeInForm(FormAt(kFormHelp), kFast);
         return;
     case 5:
+        FillHighScores(highScoreTable);
         FadeInForm(FormAt(kFormHighScores), kNormal);
         FadeOutForm(FormAt(kFormMainMenu), kNormal);
         return;
@@ -2093,4 +2094,111 @@ void CInterface::PlaceArrowWindow(float x, float y)
                                wy + rest[i * 2 + 1] - rest[1], window[i]->localPosition.z);
     arrow->SetVisible(1);
     (pointsUp ? down : up)->SetVisible(0);
+}
+
+// ---------------------------------------------------------------------------------
+// Labels of the screens
+
+namespace {
+
+void SetLabel(const CRefPtr<CKMWindow>& w, const char* text)
+{
+    if (w)
+        static_cast<CKMStatic*>(w.Get())->SetString(text);
+}
+
+std::string Format(int id, int a, int b = 0)
+{
+    char format[256], text[512];
+    GetStringById(id, format, sizeof(format));
+    std::snprintf(text, sizeof(text), format, a, b);
+    return text;
+}
+
+} // namespace
+
+void CInterface::SetLevelLabelText(const char* text)
+{
+    SetLabel(Widget(kFormNewLevel, 1), text);
+}
+
+void CInterface::SetLevelDifficultyCaption(int level, int difficulty)
+{
+    int32_t stage = 0, index = 0;
+    SplitLevelIndex(level, stage, index);
+    char name[256], text[320];
+    GetStringById(difficulty == 1 ? 33 : 32, name, sizeof(name));
+    std::snprintf(text, sizeof(text), "%d-%d\n%s", stage, index, name);
+    SetLabel(Widget(kFormStartQuest, 1), text);
+}
+
+void CInterface::SetChallengeTitle1(int level, int round, int rounds)
+{
+    SetLabel(Widget(kFormMemory, 1), Format(15, level).c_str());
+    SetLabel(Widget(kFormMemory, 2), Format(16, round, rounds).c_str());
+}
+
+void CInterface::SetChallengeTitle2(int level)
+{
+    SetLabel(Widget(kFormArcade, 1), Format(15, level).c_str());
+}
+
+void CInterface::SetChallengeTitle3(int level, int round, int rounds)
+{
+    SetLabel(Widget(kFormThimbles, 1), Format(15, level).c_str());
+    SetLabel(Widget(kFormThimbles, 2), Format(16, round, rounds).c_str());
+    if (CRefPtr<CKMWindow> w = Widget(kFormThimbles, 3))
+        w->SetVisible(0);
+}
+
+void CInterface::SetChallengeTitle4(int level)
+{
+    SetLabel(Widget(kFormBlinker, 1), Format(15, level).c_str());
+    for (int n = 2; n <= 4; ++n)
+        if (CRefPtr<CKMWindow> w = Widget(kFormBlinker, n))
+            w->SetVisible(1);
+}
+
+void CInterface::FillHighScores(int table)
+{
+    if (!hiscores)
+        return;
+    const WidgetList& rows = List(kFormHighScores, 0);
+    const WidgetList& names = List(kFormHighScores, 1);
+    const WidgetList& scores = List(kFormHighScores, 2);
+    for (int i = 0; i < hiscores->count; ++i)
+    {
+        if (size_t(i) >= rows.size() || size_t(i) >= names.size() || size_t(i) >= scores.size())
+            break;
+        char name[256] = {0};
+        hiscores->GetName(i, name);
+        SetLabel(names[size_t(i)], name);
+        char score[32];
+        std::snprintf(score, sizeof(score), "%d", hiscores->GetScore(i));
+        SetLabel(scores[size_t(i)], score);
+        const uint32_t colour = table == highlightTable && i == highlightRow ? 0xFFFFFFFFu : 0xFFFFFF48u;
+        rows[size_t(i)]->SetTextColor(colour);
+        names[size_t(i)]->SetTextColor(colour);
+        scores[size_t(i)]->SetTextColor(colour);
+    }
+}
+
+void CInterface::HideListWidgets()
+{
+    for (const CRefPtr<CKMWindow>& w : List(kFormBackground, 0))
+        w->SetVisible(0);
+    blinkTimers[0] = 0.0f;
+}
+
+void CInterface::HideAllGroups()
+{
+    for (const CWidgetGroup& g : blocks[kFormTutorial].groups)
+        for (const CRefPtr<CKMWindow>& w : g.widgets)
+            w->SetVisible(0);
+}
+
+void CInterface::ShowGroup(int group)
+{
+    for (const CRefPtr<CKMWindow>& w : Group(kFormTutorial, group).widgets)
+        w->SetVisible(1);
 }

@@ -207,6 +207,20 @@ public:
     // and the flag (as it stood one level earlier when fromPrevious is set).
     void SetLevelPairLabel(int level, int fromPrevious);
     void SetLevelLabel(int level);
+    void SetLevelLabelText(const char* text);
+    // "1-3" and the difficulty under it, on the saved-quest dialog.
+    void SetLevelDifficultyCaption(int level, int difficulty);
+    // The bonus-level titles: memory, accuracy, attention and reaction.
+    void SetChallengeTitle1(int level, int round, int rounds);
+    void SetChallengeTitle2(int level);
+    void SetChallengeTitle3(int level, int round, int rounds);
+    void SetChallengeTitle4(int level);
+    // The hall of fame's rows from the high-score table; the highlighted row is white.
+    void FillHighScores(int table);
+    // The won level's blinking call, and the tutorial's groups.
+    void HideListWidgets();
+    void HideAllGroups();
+    void ShowGroup(int group);
     // The play screen's side panel and icon panel (the lives), each with its frame.
     void SetPanelVisible(int skip, int show);
     void SetIconPanelVisible(int show);
@@ -277,6 +291,9 @@ public:
     int32_t targetScore = 0;
     float scoreValue = 0.0f;
     float scoreSpeed = 0.0f;
+    int32_t highScoreTable = 0;
+    int32_t highlightTable = 0;
+    int32_t highlightRow = -1;
     int32_t warningActive = 0;
     float warningPhase = 0.0f;
     float warningTime = 0.0f;

@@ -4,12 +4,14 @@
 // lets out to the shell.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
 
 #include "board/LevelParams.h"
 #include "engine/StringTable.h"
+#include "game/HighScores.h"
 #include "screens/Interface.h"
 #include "screens/QuestLayout.h"
 #include "screens_test_util.h"
@@ -360,6 +362,54 @@ TEST_F(InterfaceEventsTest, TheTipWindowSitsBesideItsArrow)
     CRefPtr<CKMWindow> pointer = ui->Group(kFormTutorial, 4).widgets[0];
     EXPECT_FLOAT_EQ(100.0f - layout.clickHerePoint[0] + pointer->baseSize.w / 2, pointer->localPosition.x);
     EXPECT_FLOAT_EQ(50.0f - layout.clickHerePoint[1] - pointer->baseSize.h / 2, pointer->localPosition.y);
+}
+
+std::string Caption(const CRefPtr<CKMWindow>& w)
+{
+    return w && !w->texts.empty() && w->texts[0] ? w->texts[0]->text : std::string("?");
+}
+
+TEST_F(InterfaceEventsTest, LabelsAreFilledFromTheStringTable)
+{
+    ui->SetChallengeTitle1(3, 2, 5);
+    EXPECT_EQ("Bonus Level 3", Caption(ui->Widget(kFormMemory, 1)));
+    EXPECT_EQ("Round 2/5", Caption(ui->Widget(kFormMemory, 2)));
+    ui->Widget(kFormThimbles, 3)->SetVisible(1);
+    ui->SetChallengeTitle3(4, 1, 3);
+    EXPECT_FALSE(ui->Widget(kFormThimbles, 3)->visible);
+    int32_t stage = 0, index = 0;
+    SplitLevelIndex(7, stage, index);
+    ui->SetLevelDifficultyCaption(7, 1);
+    EXPECT_EQ(std::to_string(stage) + "-" + std::to_string(index) + "\nHard",
+              Caption(ui->Widget(kFormStartQuest, 1)));
+    ui->SetLevelLabel(7);
+    EXPECT_EQ("Level " + std::to_string(stage) + "-" + std::to_string(index), Caption(ui->Widget(kFormNewLevel, 1)));
+
+    // A layout outside 0..4 hides every button but still sets the texts and the code.
+    ui->SetMessageBox("Caption", "Text", 5, 9);
+    for (int layoutIndex = 0; layoutIndex < 5; ++layoutIndex)
+        for (const CRefPtr<CKMWindow>& w : ui->List(kFormMsgBox, layoutIndex))
+            EXPECT_FALSE(w->visible) << layoutIndex;
+    EXPECT_EQ("Caption", Caption(ui->Widget(kFormMsgBox, 1)));
+    EXPECT_EQ(9, ui->messageCode);
+
+    CHiscoresTable table;
+    ui->hiscores = &table;
+    ui->highlightRow = 2;
+    ui->FillHighScores(0);
+    for (int i = 0; i < table.count; ++i)
+    {
+        char name[64] = {0};
+        table.GetName(i, name);
+        EXPECT_EQ(name, Caption(ui->List(kFormHighScores, 1)[size_t(i)])) << i;
+        EXPECT_EQ(std::to_string(table.GetScore(i)), Caption(ui->List(kFormHighScores, 2)[size_t(i)])) << i;
+        // The caption's colour (its shadow keeps its own).
+        const uint32_t colour = i == 2 ? 0xFFFFFFFFu : 0xFFFFFF48u;
+        const CKMWindow& score = *ui->List(kFormHighScores, 2)[size_t(i)];
+        EXPECT_TRUE(std::any_of(score.texts.begin(), score.texts.end(),
+                                [&](const CRefPtr<CText>& t) { return t->colour == colour; }))
+            << i;
+    }
 }
 
 TEST(LinkTest, OnlyWebAddressesReachTheShell)
