@@ -373,21 +373,34 @@ void MakeScreens(const std::filesystem::path& gfx)
 {
     Noise noise(19);
 
-    // The board frame: a carved gold border round a clear middle.
+    // The board frame: a bevelled gold band in the outer 7% of the picture, where the
+    // quest screen cuts its corners and edges, round a clear middle.
     Image frame(256, 256);
     Paint(frame, [&](float x, float y) {
-        float edge = std::max(std::fabs(x), std::fabs(y));
-        float band = Smooth(0.86f, 0.88f, edge) * Smooth(1.0f, 0.98f, edge);
-        float groove = 0.75f + 0.25f * std::cos((edge - 0.86f) * 90);
-        float grain = 0.85f + 0.15f * noise.Fractal(x * 8, y * 8, 3);
-        return Rgba{0.85f * groove * grain, 0.62f * groove * grain, 0.25f * groove * grain, band};
+        const float edge = std::max(std::fabs(x), std::fabs(y));
+        if (edge < 0.855f)
+            return Rgba{0, 0, 0, 0};
+        const float across = Clamp01((edge - 0.855f) / 0.145f); // 0 inner rim .. 1 outer rim
+        const float bevel = 0.55f + 0.45f * std::sin(across * kPi);
+        const float rim = (across < 0.12f || across > 0.9f) ? 0.55f : 1.0f;
+        const float grain = 0.9f + 0.1f * noise.Fractal(x * 16, y * 16, 3);
+        // Rivets where the band turns.
+        const float cx = std::fabs(x) - 0.93f, cy = std::fabs(y) - 0.93f;
+        const float rivet = std::exp(-(cx * cx + cy * cy) * 3000.0f);
+        const float v = bevel * rim * grain + 0.6f * rivet;
+        return Rgba{0.95f * v, 0.72f * v, 0.3f * v, 1.0f};
     });
     Write(gfx / "Frame.png", frame, 4);
 
+    // The cells' background: the quest screen tiles it once per cell with a half-picture
+    // shift, so the middle lines of the picture fall on the cells' borders.
     Image back(128, 128);
     Paint(back, [&](float x, float y) {
-        float n = noise.Fractal(x * 3, y * 3, 4);
-        return Rgba{0.06f + 0.05f * n, 0.05f + 0.04f * n, 0.12f + 0.06f * n, 0.8f};
+        const float n = noise.Fractal(x * 3 + 9, y * 3, 4);
+        const float line = std::max(std::exp(-x * x * 900.0f), std::exp(-y * y * 900.0f));
+        const float glow = 0.15f * (std::fabs(x) + std::fabs(y)); // the cells' middles lie at the corners
+        return Rgba{0.07f + 0.04f * n + 0.25f * line + 0.03f * glow, 0.06f + 0.03f * n + 0.2f * line + 0.02f * glow,
+                    0.16f + 0.06f * n + 0.3f * line + 0.05f * glow, 0.85f};
     });
     Write(gfx / "FrameBack.tga", back, 4);
 
