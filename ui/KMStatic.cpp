@@ -249,8 +249,7 @@ void CKMStatic::SetImageEx(CRefPtr<CTexture> texture, float uMin, float vMin, fl
     AddPictureEx(texture, uMin, vMin, uMax, vMin, uMax, vMax, uMin, vMax, ox, oy, oz, w, h);
 }
 
-void CKMStatic::AddPicture(CRefPtr<CTexture> texture, float u0, float v0, float u1, float v1, float u2, float v2,
-                           float u3, float v3)
+void CKMStatic::ClearPicture()
 {
     if (sprites.empty())
     {
@@ -260,10 +259,11 @@ void CKMStatic::AddPicture(CRefPtr<CTexture> texture, float u0, float v0, float 
     }
     else if (spriteList.IsValid())
         spriteList->Remove(sprites[0]);
-    spriteSizes[0] = baseSize;
-    spriteOffsets[0] = {0, 0, 0};
-    CRefPtr<CSpriteShape> sprite(new CSpriteShape(worldPosition.x, worldPosition.y, worldPosition.z, size.w,
-                                                  size.h, colour, texture, 1));
+}
+
+void CKMStatic::InstallPicture(const CRefPtr<CSpriteShape>& sprite, float u0, float v0, float u1, float v1,
+                               float u2, float v2, float u3, float v3)
+{
     sprite->SetAxes(basis[0].x, basis[0].y, basis[0].z, basis[1].x, basis[1].y, basis[1].z, 0);
     sprite->SetFrameUV4(0, u0, v0, u1, v1, u2, v2, u3, v3);
     sprite->zOrder = zOrder;
@@ -273,27 +273,25 @@ void CKMStatic::AddPicture(CRefPtr<CTexture> texture, float u0, float v0, float 
         spriteList->Add(sprite);
 }
 
+void CKMStatic::AddPicture(CRefPtr<CTexture> texture, float u0, float v0, float u1, float v1, float u2, float v2,
+                           float u3, float v3)
+{
+    ClearPicture();
+    spriteSizes[0] = baseSize;
+    spriteOffsets[0] = {0, 0, 0};
+    CRefPtr<CSpriteShape> sprite(new CSpriteShape(worldPosition.x, worldPosition.y, worldPosition.z, size.w,
+                                                  size.h, colour, texture, 1));
+    InstallPicture(sprite, u0, v0, u1, v1, u2, v2, u3, v3);
+}
+
 void CKMStatic::AddPictureEx(CRefPtr<CTexture> texture, float u0, float v0, float u1, float v1, float u2,
                              float v2, float u3, float v3, float ox, float oy, float oz, float w, float h)
 {
-    if (sprites.empty())
-    {
-        sprites.emplace_back();
-        spriteOffsets.push_back({0, 0, 0});
-        spriteSizes.push_back({1, 1});
-    }
-    else if (spriteList.IsValid())
-        spriteList->Remove(sprites[0]);
+    ClearPicture();
     spriteSizes[0] = {w, h};
     spriteOffsets[0] = {ox, oy, oz};
     const Vec3 at = Place(spriteOffsets[0]);
     CRefPtr<CSpriteShape> sprite(
         new CSpriteShape(at.x, at.y, at.z, w * scale.x, h * scale.y, colour, texture, 1));
-    sprite->SetAxes(basis[0].x, basis[0].y, basis[0].z, basis[1].x, basis[1].y, basis[1].z, 0);
-    sprite->SetFrameUV4(0, u0, v0, u1, v1, u2, v2, u3, v3);
-    sprite->zOrder = zOrder;
-    sprite->visible = visible;
-    sprites[0] = sprite;
-    if (spriteList.IsValid())
-        spriteList->Add(sprite);
+    InstallPicture(sprite, u0, v0, u1, v1, u2, v2, u3, v3);
 }

@@ -57,4 +57,11 @@ protected:
     void ShowFrame(int32_t frame);
     // Gives the main text a colour (the shadow keeps its own).
     void ShowColour(uint32_t colour);
+
+private:
+    // Makes room for a new picture: sprite 0 exists and is off the sprite list.
+    void ClearPicture();
+    // Turns the new picture like the window, cuts it from the texture and makes it sprite 0.
+    void InstallPicture(const CRefPtr<CSpriteShape>& sprite, float u0, float v0, float u1, float v1, float u2, float v2,
+                        float u3, float v3);
 };
