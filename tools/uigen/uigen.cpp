@@ -707,12 +707,23 @@ void Logos(const std::filesystem::path& gfx)
         if (d > 100)
             return WithAlpha(GoldRim(110 - d, 10), 1.0f);
         Rgba c = Mix(C(30, 40, 90), C(8, 10, 30), d / 100);
-        // A stylised bird in flight: two swept wings and a body.
-        const float wing = std::fabs(dy + 10 - 0.0025f * dx * dx * (dx < 0 ? 1.0f : 1.0f) + 20);
-        if (wing < 10 - std::fabs(dx) * 0.09f && std::fabs(dx) < 80)
-            c = Mix(kGoldLight, kGold, std::fabs(dx) / 80);
-        if (std::fabs(dx) < 9 - (dy - 10) * 0.05f && dy > -30 && dy < 50)
-            c = Mix(kGoldLight, kGold, (dy + 30) / 80);
+        // A kestrel in flight seen from below: raised wings curving down at their
+        // tips, a short body and a fanned tail.
+        const float ax = std::fabs(dx);
+        if (ax < 84)
+        {
+            const float centre = -6 - 30 * std::sin(ax / 84.0f * kPi * 0.85f);
+            const float half = 9.0f * (1 - ax / 100.0f);
+            const float wing = std::fabs(dy - centre) - half;
+            if (wing < 0.5f)
+                c = Mix(c, Mix(kGoldLight, kGold, ax / 84), Cover(wing));
+        }
+        const float body = std::sqrt(dx * dx / 64.0f + (dy - 8) * (dy - 8) / 900.0f) - 1.0f;
+        if (body < 0.05f)
+            c = Mix(c, Mix(kGoldLight, kGold, (dy + 20) / 60), Cover(body * 8));
+        const float tail = std::fabs(dx) - (dy - 34) * 0.45f;
+        if (dy > 34 && dy < 60 && tail < 0.5f)
+            c = Mix(c, kGold, Cover(tail));
         return c;
     });
     Write(gfx / "LogoStudio.png", studio, 4);
