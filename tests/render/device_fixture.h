@@ -5,33 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 
-#include "engine/Log.h"
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
+#include "tests/support/RecordingBackendTest.h"
 
-class RecDeviceTest : public ::testing::Test
+class RecDeviceTest : public test_support::RecordingBackendTest
 {
 protected:
-    void SetUp() override
-    {
-        logPath = ::testing::TempDir() + "gfx_device_test.log";
-        SetLogFile(logPath.c_str());
-        ResetLog();
-        recorder = platform::UseRecordingBackend();
-    }
+    RecDeviceTest() : RecordingBackendTest("gfx_device_test.log") {}
 
     void TearDown() override
     {
         device.Reset();
-        if (d3d)
-            d3d->Release();
-        platform::UseGLBackend();
-        SetLogFile("");
+        RecordingBackendTest::TearDown();
     }
 
     // Makes the wrapper and a windowed 640 x 480 device (vsync off).
@@ -44,16 +32,5 @@ protected:
         recorder->ClearCalls();
     }
 
-    std::string Log() const
-    {
-        std::ifstream in(logPath);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    std::string logPath;
-    std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d = nullptr;
     CRefPtr<CDevice> device;
 };

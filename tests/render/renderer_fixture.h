@@ -14,6 +14,7 @@
 #include "platform/d3d8/backend.h"
 #include "render/FrameLayers.h"
 #include "render/Renderer.h"
+#include "tests/support/RecordingBackendTest.h"
 
 // The engine's layers of the frame with nothing from the other subsystems; the
 // background layer leaves a mark (SetCursorPosition) that shows the frame was drawn.
@@ -31,15 +32,14 @@ struct EngineOnlyLayers : CEngineFrameLayers
     void Forms() {}
 };
 
-class RendererTest : public ::testing::Test
+class RendererTest : public test_support::RecordingBackendTest
 {
 protected:
+    RendererTest() : RecordingBackendTest("renderer_test.log") {}
+
     void SetUp() override
     {
-        logPath = ::testing::TempDir() + "renderer_test.log";
-        SetLogFile(logPath.c_str());
-        ResetLog();
-        recorder = platform::UseRecordingBackend();
+        RecordingBackendTest::SetUp();
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
     }
 
@@ -48,10 +48,7 @@ protected:
         indexBuffer.Reset();
         vertexBuffer.Reset();
         renderer.Reset();
-        if (d3d)
-            d3d->Release();
-        platform::UseGLBackend();
-        SetLogFile("");
+        RecordingBackendTest::TearDown();
     }
 
     static VideoSettings Settings(int fullScreen, int width, int height, int colorMode = -1, int adapter = 0)
@@ -99,14 +96,6 @@ protected:
         recorder->ClearCalls();
     }
 
-    std::string Log() const
-    {
-        std::ifstream in(logPath);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
     // The recorded calls that start with one of the prefixes, in order.
     std::vector<std::string> Calls(const std::vector<std::string>& prefixes) const
     {
@@ -121,9 +110,6 @@ protected:
         return out;
     }
 
-    std::string logPath;
-    std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d = nullptr;
     CRefPtr<CRenderer> renderer;
     CRefPtr<CVertexBuffer> vertexBuffer;
     CRefPtr<CIndexBuffer> indexBuffer;
