@@ -14,13 +14,6 @@ using namespace ui_test;
 
 namespace {
 
-struct Lists
-{
-    CRefPtr<CSpriteList> sprites{new CSpriteList(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(),
-                                                 CRefPtr<CIndexBuffer>())};
-    CRefPtr<CTextSet> texts{new CTextSet(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>())};
-};
-
 // A form of 200 x 200 with the given id and z-order, centred at (x, 0).
 CRefPtr<CKMForm> MakeForm(const Lists& lists, int32_t id, int32_t z, float x = 0.0f)
 {
@@ -37,18 +30,6 @@ std::string Ids(const CKMFormsManager& m)
     std::string out;
     for (const CRefPtr<CKMForm>& f : m.forms)
         out += (out.empty() ? "" : " ") + std::to_string(f->id);
-    return out;
-}
-
-std::string Records(const std::vector<KMEvent>& events)
-{
-    std::string out;
-    for (const KMEvent& e : events)
-    {
-        char item[64];
-        std::snprintf(item, sizeof item, "%s%d@%d(%g,%g)", out.empty() ? "" : " ", e.kind, e.windowId, e.x, e.y);
-        out += item;
-    }
     return out;
 }
 

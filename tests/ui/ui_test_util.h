@@ -7,6 +7,7 @@
 #include "render/Font.h"
 #include "render/SpriteList.h"
 #include "tests/support/RecordingDevice.h"
+#include "ui/KMWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,27 @@ inline CRefPtr<CFont> BoxFont(CRefPtr<CTexture> texture = CRefPtr<CTexture>(), i
     font->header[3] = uint32_t(baseSize);
     font->headerFloat3 = float(baseSize);
     return font;
+}
+
+// Sprite list and text set with no device: enough for widgets that are not drawn.
+struct Lists
+{
+    CRefPtr<CSpriteList> sprites{new CSpriteList(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(),
+                                                 CRefPtr<CIndexBuffer>())};
+    CRefPtr<CTextSet> texts{new CTextSet(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>())};
+};
+
+// The queue as "kind@id(x,y)" items, easy to compare as a whole.
+inline std::string Records(const std::vector<KMEvent>& events)
+{
+    std::string out;
+    for (const KMEvent& e : events)
+    {
+        char item[64];
+        std::snprintf(item, sizeof item, "%s%d@%d(%g,%g)", out.empty() ? "" : " ", e.kind, e.windowId, e.x, e.y);
+        out += item;
+    }
+    return out;
 }
 
 using Draw = test_support::RecordedDraw;

@@ -17,13 +17,6 @@ using namespace ui_test;
 
 namespace {
 
-struct Lists
-{
-    CRefPtr<CSpriteList> sprites{new CSpriteList(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(),
-                                                 CRefPtr<CIndexBuffer>())};
-    CRefPtr<CTextSet> texts{new CTextSet(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>())};
-};
-
 std::string Kinds(const std::vector<KMEvent>& events)
 {
     std::string out;

@@ -15,13 +15,6 @@ using namespace ui_test;
 
 namespace {
 
-struct Lists
-{
-    CRefPtr<CSpriteList> sprites{new CSpriteList(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(),
-                                                 CRefPtr<CIndexBuffer>())};
-    CRefPtr<CTextSet> texts{new CTextSet(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>())};
-};
-
 // A plain window of base size 100 x 50 at the origin.
 CRefPtr<CKMWindow> MakeWindow(const Lists& lists, int32_t id = 9)
 {
@@ -29,19 +22,6 @@ CRefPtr<CKMWindow> MakeWindow(const Lists& lists, int32_t id = 9)
     w->id = id;
     w->SetBaseSize(100.0f, 50.0f);
     return w;
-}
-
-// The queue as "kind@id(x,y)" items, easy to compare as a whole.
-std::string Records(const std::vector<KMEvent>& events)
-{
-    std::string out;
-    for (const KMEvent& e : events)
-    {
-        char item[64];
-        std::snprintf(item, sizeof item, "%s%d@%d(%g,%g)", out.empty() ? "" : " ", e.kind, e.windowId, e.x, e.y);
-        out += item;
-    }
-    return out;
 }
 
 size_t VisibleCount(const CSpriteList& list)
