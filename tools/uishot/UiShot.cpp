@@ -19,6 +19,7 @@
 #include "board/LevelParams.h"
 #include "engine/DataFolders.h"
 #include "engine/StringTable.h"
+#include "game/HighScores.h"
 #include "platform/d3d8/backend.h"
 #include "platform/win32.h"
 #include "render/Frame.h"
@@ -226,7 +227,16 @@ int main(int argc, char** argv)
         {
             // Each screen as the game first shows it.
             shown = {form};
-            if (screen == "MsgBox")
+            if (screen == "HighScores")
+            {
+                static CHiscoresTable table;
+                ui->hiscores = &table;
+                ui->highlightRow = 3;
+                ui->FillHighScores(0);
+            }
+            else if (screen == "Profiles")
+                ui->RefreshProfileRows();
+            else if (screen == "MsgBox")
                 ui->SetMessageBox("Hall of Fame", "Congratulations!\nYou have a new high score!", 0, 9);
             else if (screen == "Help")
                 ui->ShowHelpPage(1);
