@@ -133,9 +133,13 @@ int CGame::OnKeyDown(WPARAM key)
         return 0;
     }
     SkipLogoGroup();
-    // Until the menus' own commands are in, Escape in the menus leaves the game.
-    if (key == VK_ESCAPE && state == kStateMenus)
-        return 1;
+    // Until the menus' own commands are in, Escape on the main menu leaves the game.
+    if (key == VK_ESCAPE && state == kStateMenus && ui)
+    {
+        CRefPtr<CKMForm> menu = ui->Form("MainMenu");
+        if (menu && menu->visible)
+            return 1;
+    }
     return 0;
 }
 

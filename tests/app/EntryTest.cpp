@@ -452,25 +452,37 @@ TEST(Program, KeysAreIgnoredWhileTheSplashShowsAndF5ShowsTheFps)
     EXPECT_EQ(1, shownAfter);
 }
 
-TEST(Program, EscapeInTheMenusCloses)
+TEST(Program, EscapeOnTheMainMenuClosesButNotInTheNewProfileDialog)
 {
-    GameHarness h;
-    h.SetStep(50);
-    bool pressed = false;
-    int closedAt = 0;
-    h.At(1900, [](GameHarness&) {}); // keeps the limit well away
-    h.CloseWhen([&](GameHarness& g) {
-        if (InMenus(g) && !pressed)
-        {
-            g.Key(VK_ESCAPE);
-            pressed = true;
-            closedAt = g.Tick();
-        }
-        return false;
-    });
-    EXPECT_EQ(0, h.Run(2000));
-    EXPECT_TRUE(pressed);
-    EXPECT_LT(closedAt, 1000);
+    struct Case
+    {
+        const char* name;
+        bool knownPlayer;
+        bool closes;
+    };
+    for (const Case c : {Case{"mirror_escape_menu", true, true}, Case{"mirror_escape_dialog", false, false}})
+    {
+        SCOPED_TRACE(c.name);
+        GameHarness h(MirrorGameFolder(c.name, {"fsdata/splash2.jpg"}));
+        h.SetStep(50);
+        if (c.knownPlayer)
+            fs::create_directories(fs::path(h.GameUserFolder()) / "Players" / "Ada");
+        int pressedAt = 0;
+        h.CloseWhen([&](GameHarness& g) {
+            if (!pressedAt && InMenus(g))
+            {
+                g.Key(VK_ESCAPE);
+                pressedAt = g.Tick();
+            }
+            return pressedAt && g.Tick() - pressedAt > 40; // the script's own close
+        });
+        EXPECT_EQ(0, h.Run(1500));
+        ASSERT_NE(0, pressedAt);
+        if (c.closes)
+            EXPECT_LE(h.Tick(), pressedAt + 2);
+        else
+            EXPECT_GT(h.Tick(), pressedAt + 40);
+    }
 }
 
 struct FailureCase
