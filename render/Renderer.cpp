@@ -48,6 +48,15 @@ void SetVertex(CVertex& v, float x, float y, D3DCOLOR colour, float u, float tv)
     v.v2 = 0.0f;
 }
 
+// The whole-screen quad of a picture, showing its texture rows from the top down to vBottom.
+void SetPictureQuad(CVertex* v, D3DCOLOR colour, float vBottom)
+{
+    SetVertex(v[0], kPictureLeft, kPictureTop, colour, 0.0f, 0.0f);
+    SetVertex(v[1], kPictureRight, kPictureTop, colour, 1.0f, 0.0f);
+    SetVertex(v[2], kPictureRight, kPictureBottom, colour, 1.0f, vBottom);
+    SetVertex(v[3], kPictureLeft, kPictureBottom, colour, 0.0f, vBottom);
+}
+
 // Stage 0 modulates the texture by the vertex colour (colour and alpha), sampled
 // linearly from the nearest mip level; stage 1 is off. Both frames start from it.
 void SetModulatedStages(CDevice& d)
@@ -598,6 +607,11 @@ void CRenderer::EndFrame()
 
 HRESULT CRenderer::LockPicture(DWORD vertexCount, DWORD indexCount, CVertex** vertices, uint16_t** indices)
 {
+    if (!device.IsValid() || !device->device)
+        return D3DERR_INVALIDCALL;
+    HRESULT hr = device->device->TestCooperativeLevel();
+    if (hr == D3DERR_DEVICELOST || hr == D3DERR_DEVICENOTRESET)
+        return hr;
     if (!vertexBuffer.IsValid() || !indexBuffer.IsValid())
         return D3DERR_INVALIDCALL;
     if (FAILED(LockRun(*vertexBuffer, *indexBuffer, vertexCount, indexCount, vertices, indices)))
@@ -636,21 +650,14 @@ HRESULT CRenderer::DrawPicture(CRefPtr<CTexture> picture, DWORD vertexCount, DWO
 
 HRESULT CRenderer::DrawLoadingScreen(CRefPtr<CTexture> picture, float progress)
 {
-    if (!device.IsValid() || !device->device)
-        return D3DERR_INVALIDCALL;
-    HRESULT hr = device->device->TestCooperativeLevel();
-    if (hr == D3DERR_DEVICELOST || hr == D3DERR_DEVICENOTRESET)
-        return hr;
     CVertex* v = nullptr;
     uint16_t* i = nullptr;
-    if (FAILED(LockPicture(8, 12, &v, &i)))
-        return D3DERR_INVALIDCALL;
+    HRESULT hr = LockPicture(8, 12, &v, &i);
+    if (FAILED(hr))
+        return hr;
 
     const D3DCOLOR white = 0xFFFFFFFF;
-    SetVertex(v[0], kPictureLeft, kPictureTop, white, 0.0f, 0.0f);
-    SetVertex(v[1], kPictureRight, kPictureTop, white, 1.0f, 0.0f);
-    SetVertex(v[2], kPictureRight, kPictureBottom, white, 1.0f, 0.75f);
-    SetVertex(v[3], kPictureLeft, kPictureBottom, white, 0.0f, 0.75f);
+    SetPictureQuad(v, white, 0.75f);
     const float right = kBarWidth * progress + kBarLeft;
     const float uRight = kBarU + kBarWidth * progress / 1024.0f;
     SetVertex(v[4], kBarLeft, kBarTop, white, kBarU, kBarVTop);
@@ -665,25 +672,18 @@ HRESULT CRenderer::DrawLoadingScreen(CRefPtr<CTexture> picture, float progress)
 
 HRESULT CRenderer::DrawFadedPicture(CRefPtr<CTexture> picture, float level)
 {
-    if (!device.IsValid() || !device->device)
-        return D3DERR_INVALIDCALL;
-    HRESULT hr = device->device->TestCooperativeLevel();
-    if (hr == D3DERR_DEVICELOST || hr == D3DERR_DEVICENOTRESET)
-        return hr;
     CVertex* v = nullptr;
     uint16_t* i = nullptr;
-    if (FAILED(LockPicture(4, 6, &v, &i)))
-        return D3DERR_INVALIDCALL;
+    HRESULT hr = LockPicture(4, 6, &v, &i);
+    if (FAILED(hr))
+        return hr;
 
     // Out-of-range levels are held to black and unchanged, so that the grey never
     // spills into the neighbouring colour channels.
     level = std::clamp(level, 0.0f, 1.0f);
     const DWORD grey = static_cast<DWORD>(static_cast<int>(std::floor(level * 255.0f)));
     const D3DCOLOR colour = 0xFF000000u + grey * 0x10000u + grey * 0x100u + grey;
-    SetVertex(v[0], kPictureLeft, kPictureTop, colour, 0.0f, 0.0f);
-    SetVertex(v[1], kPictureRight, kPictureTop, colour, 1.0f, 0.0f);
-    SetVertex(v[2], kPictureRight, kPictureBottom, colour, 1.0f, 1.0f);
-    SetVertex(v[3], kPictureLeft, kPictureBottom, colour, 0.0f, 1.0f);
+    SetPictureQuad(v, colour, 1.0f);
     SetQuadIndices(i, vertexBuffer->lockStart);
     return DrawPicture(picture, 4, 2);
 }

@@ -149,7 +149,8 @@ private:
     void SetScreen(UINT width, UINT height, D3DFORMAT format);
     void ComputeViewports();
     void ClearBars();
-    // The picture frames: lock `vertexCount` vertices and `indexCount` indices.
+    // The picture frames: lock `vertexCount` vertices and `indexCount` indices on a
+    // device that is not lost (a lost device's result passes through).
     HRESULT LockPicture(DWORD vertexCount, DWORD indexCount, CVertex** vertices, uint16_t** indices);
     HRESULT DrawPicture(CRefPtr<CTexture> picture, DWORD vertexCount, DWORD primitives);
 };
