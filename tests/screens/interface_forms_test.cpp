@@ -10,6 +10,7 @@
 #include "engine/StringTable.h"
 #include "screens/Interface.h"
 #include "screens/QuestLayout.h"
+#include "tools/uigen/MapPath.h"
 #include "screens_test_util.h"
 #include "ui/KMStatic.h"
 
@@ -138,6 +139,22 @@ TEST_F(FormSetTest, ShippedFormsBuildWithEveryBinding)
     EXPECT_EQ(-1, ui->profileScroll);
     EXPECT_EQ(-1, ui->selectedProfile);
     ASSERT_TRUE(ui->profiles);
+}
+
+// The map picture draws the road through the same points as the spots of the form.
+TEST_F(FormSetTest, MapSpotsLieOnTheRoadOfThePicture)
+{
+    ASSERT_EQ(1, ui->Load(folders, layout, params));
+    size_t spot = 0;
+    for (int list = 6; list <= 10; ++list)
+        for (const CRefPtr<CKMWindow>& w : ui->List(kFormMap, list))
+        {
+            ASSERT_LT(spot, kMapSpotCount);
+            EXPECT_NEAR(kMapSpots[spot][0] - 512.0f, w->localPosition.x, 1.0f) << "spot " << spot;
+            EXPECT_NEAR(384.0f - kMapSpots[spot][1], w->localPosition.y, 1.0f) << "spot " << spot;
+            ++spot;
+        }
+    EXPECT_EQ(kMapSpotCount, spot);
 }
 
 // Forms are drawn in the manager's order, back to front: dialogs come after the
