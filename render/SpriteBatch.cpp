@@ -179,16 +179,7 @@ void CBatchSprite::FillQuad(CVertex* vertices) const
     p[1] = {p[0].x + scaledXAxis.x, p[0].y + scaledXAxis.y, p[0].z + scaledXAxis.z};
     p[2] = {p[1].x - scaledYAxis.x, p[1].y - scaledYAxis.y, p[1].z - scaledYAxis.z};
     p[3] = {p[2].x - scaledXAxis.x, p[2].y - scaledXAxis.y, p[2].z - scaledXAxis.z};
-    for (int i = 0; i < 4; ++i)
-    {
-        CVertex& v = vertices[i];
-        v.x = p[i].x;
-        v.y = p[i].y;
-        v.z = p[i].z;
-        v.colour = argb;
-        v.u = v.u2 = corners[i].u;
-        v.v = v.v2 = corners[i].v;
-    }
+    WriteQuadVertices(vertices, p, argb, corners);
 }
 
 CSpriteBatch::CSpriteBatch(CRefPtr<CDevice> device_, CRefPtr<CVertexBuffer> vertexBuffer_,

@@ -286,18 +286,6 @@ void CSpriteShape::WriteQuad(CVertex* vertices, uint16_t* indices, uint32_t base
     }
 
     const size_t frame = currentFrame >= 0 && currentFrame < FrameCount() ? size_t(currentFrame) : 0;
-    const CUV* uv = &frames[frame * 4];
-    for (int i = 0; i < 4; ++i)
-    {
-        CVertex& v = vertices[i];
-        v.x = p[i].x;
-        v.y = p[i].y;
-        v.z = p[i].z;
-        v.colour = argb;
-        v.u = uv[i].u;
-        v.v = uv[i].v;
-        v.u2 = uv[i].u;
-        v.v2 = uv[i].v;
-    }
+    WriteQuadVertices(vertices, p, argb, &frames[frame * 4]);
     SetQuadIndices(indices, base);
 }

@@ -20,6 +20,24 @@ struct CUV
     float v;
 };
 
+// Writes a quad's four corners (top-left, top-right, bottom-right, bottom-left) in one
+// colour, with the same texture coordinates in both sets.
+inline void WriteQuadVertices(CVertex* vertices, const Vec3 corners[4], uint32_t colour, const CUV uv[4])
+{
+    for (int i = 0; i < 4; ++i)
+    {
+        CVertex& v = vertices[i];
+        v.x = corners[i].x;
+        v.y = corners[i].y;
+        v.z = corners[i].z;
+        v.colour = colour;
+        v.u = uv[i].u;
+        v.v = uv[i].v;
+        v.u2 = uv[i].u;
+        v.v2 = uv[i].v;
+    }
+}
+
 // Blend modes; tuning and form files name them by the filter keywords.
 enum
 {
