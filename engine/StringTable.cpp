@@ -63,9 +63,11 @@ void LogOpenError(const char* path)
     LogText("\n");
 }
 
-// The id entries go to textsByName; the entries after the tag go straight to
-// the process-wide name table. False when the file is missing or malformed.
-bool ReadStrings(const char* path, std::map<std::string, std::string>& textsByName)
+// Opens a token file and runs read(tokenizer, token) over it; a format error is
+// thrown as its code. False, with the message logged, when the file is missing
+// or malformed.
+template <class Read>
+bool ReadTokenFile(const char* path, Read&& read)
 {
     CTokenizer tokenizer;
     if (tokenizer.Open(path) != 0)
@@ -76,6 +78,23 @@ bool ReadStrings(const char* path, std::map<std::string, std::string>& textsByNa
     char token[CTokenizer::kTokenSize];
     try
     {
+        read(tokenizer, token);
+    }
+    catch (int code)
+    {
+        LogLoadError(code, path);
+        tokenizer.Close();
+        return false;
+    }
+    tokenizer.Close();
+    return true;
+}
+
+// The id entries go to textsByName; the entries after the tag go straight to
+// the process-wide name table. False when the file is missing or malformed.
+bool ReadStrings(const char* path, std::map<std::string, std::string>& textsByName)
+{
+    return ReadTokenFile(path, [&](CTokenizer& tokenizer, char* token) {
         if (tokenizer.NextToken(token) == 0)
             throw int(kBadFormat);
         StrUpper(token);
@@ -99,28 +118,12 @@ bool ReadStrings(const char* path, std::map<std::string, std::string>& textsByNa
             const std::string name = token;
             g_byName.emplace(name, Unescape(NextUnquoted(tokenizer, token).c_str()));
         }
-    }
-    catch (int code)
-    {
-        LogLoadError(code, path);
-        tokenizer.Close();
-        return false;
-    }
-    tokenizer.Close();
-    return true;
+    });
 }
 
 bool ReadIds(const char* path, std::map<std::string, int32_t>& idsByName)
 {
-    CTokenizer tokenizer;
-    if (tokenizer.Open(path) != 0)
-    {
-        LogOpenError(path);
-        return false;
-    }
-    char token[CTokenizer::kTokenSize];
-    try
-    {
+    return ReadTokenFile(path, [&](CTokenizer& tokenizer, char* token) {
         while (tokenizer.NextToken(token) != 0)
         {
             if (std::strcmp(token, "define") != 0)
@@ -130,15 +133,7 @@ bool ReadIds(const char* path, std::map<std::string, int32_t>& idsByName)
                 throw int(kBadFormat);
             idsByName.emplace(name, int32_t(std::atoi(token)));
         }
-    }
-    catch (int code)
-    {
-        LogLoadError(code, path);
-        tokenizer.Close();
-        return false;
-    }
-    tokenizer.Close();
-    return true;
+    });
 }
 
 int CopyOut(const std::string* text, char* buffer, int size)
