@@ -213,7 +213,9 @@ TEST_F(UpdateTest, NoMoveIsReportedOnlyForAQuietBoardWithoutLines)
 
 TEST_F(UpdateTest, WhenEveryGemIsCollectedTheTokensFallOffTheBoard)
 {
-    SetBoard(kQuiet);
+    std::vector<std::string> board = kQuiet;
+    board[0] = "a4s63456";  // locked and steel tokens fall like any other
+    SetBoard(board);
     field->gemsToCollect = 0;
     Frame();
     EXPECT_EQ(1, CountEvents(kEventLevelWon));
@@ -234,6 +236,65 @@ TEST_F(UpdateTest, WhenEveryGemIsCollectedTheTokensFallOffTheBoard)
     for (const auto& row : field->cells)
         for (const CRefPtr<CCap>& cell : row)
             EXPECT_FALSE(cell);
+}
+
+TEST_F(UpdateTest, TheSandGlassStatesStartAndEndTheFrenzyAndReportItsEnds)
+{
+    struct Case
+    {
+        const char* name;
+        int32_t status, heapMode, boardMode, inputLocked;
+        int32_t event;  // 0: none
+        int32_t heapModeAfter;
+    };
+    const Case cases[] = {
+        {"full in play: frenzy", 2, 0, CPlayField::kModeNormal, 0, kEventFrenzy, 1},
+        {"full while locked: nothing", 2, 0, CPlayField::kModeNormal, 1, 0, 0},
+        {"full in the memory challenge", 2, 0, CPlayField::kModeMemory, 0, kEventSandGlassFull, 0},
+        {"empty in play", 3, 0, CPlayField::kModeNormal, 0, kEventSandGlassEnd, 0},
+        {"empty while locked", 3, 0, CPlayField::kModeNormal, 1, 0, 0},
+        {"running again: frenzy over", 1, 1, CPlayField::kModeNormal, 0, 0, 0},
+    };
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(k.name);
+        Build(3);
+        field->fillPending = CPlayField::kFillRandom;
+        SetBoard(kQuiet);
+        field->mode = k.boardMode;
+        field->inputLocked = k.inputLocked;
+        CSandHeap& heap = *field->sandbox->heap;
+        heap.status = k.status;
+        heap.mode = k.heapMode;
+        Frame();
+        EXPECT_EQ(k.event != 0 ? 1 : 0, int(seen.size()));
+        if (k.event)
+        {
+            EXPECT_EQ(k.event, seen[0].code);
+        }
+        EXPECT_EQ(k.heapModeAfter, heap.mode);
+        EXPECT_EQ(k.event == kEventFrenzy, field->shake.active != 0);
+    }
+}
+
+TEST_F(UpdateTest, TheTokensFollowHalfTheShakeAndComeBackWhenItEnds)
+{
+    SetBoard(kQuiet);
+    Frame();
+    const float base[2] = {field->baseOrigin[0], field->baseOrigin[1]};
+    field->shake.Kick(4.0f);
+    Frame();
+    ASSERT_TRUE(field->shake.active);
+    const Vec3 o = field->shake.Offset();
+    EXPECT_FLOAT_EQ(base[0] + 0.5f * o.x, field->origin[0]);
+    EXPECT_FLOAT_EQ(base[1] + 0.5f * o.y, field->origin[1]);
+    EXPECT_FLOAT_EQ(base[0] + o.x, field->fader->position[0]);
+    EXPECT_FLOAT_EQ(field->origin[0], field->cells[3][3]->offset[0]);
+    for (int i = 0; i < 60; ++i)
+        Frame();
+    EXPECT_FALSE(field->shake.active);
+    EXPECT_FLOAT_EQ(base[0], field->origin[0]);
+    EXPECT_FLOAT_EQ(base[1], field->cells[3][3]->offset[1]);
 }
 
 TEST_F(UpdateTest, AMoveEndOutsideAnySwapOnlyLetsTheTokenGo)
