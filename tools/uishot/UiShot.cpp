@@ -234,6 +234,22 @@ int main(int argc, char** argv)
                 ui->highlightRow = 3;
                 ui->FillHighScores(0);
             }
+            else if (screen == "Tutorial")
+            {
+                // The first tip: swap two tokens in the middle of the board.
+                ui->HideAllGroups();
+                for (int g : {0, 4, 6})
+                    ui->ShowGroup(g);
+                SetText(*ui, kFormTutorial, 100, "Swap adjacent tokens\nto create rows of 3 or more");
+                const float cx = layout.boardX + 4.0f * layout.cellWidth, cy = layout.boardY - 4.5f * layout.cellHeight;
+                ui->PlaceSwapThese(cx, cy);
+                ui->arrowBaseX = cx + layout.cellWidth * 0.5f;
+                ui->arrowBaseY = cy + layout.cellHeight * 0.25f;
+                CRefPtr<CKMWindow> note = ui->Group(kFormTutorial, 0).widgets[0];
+                ui->FormAt(kFormTutorial)->SetChildPosition(note, cx, cy - 140.0f, note->localPosition.z);
+                CRefPtr<CKMWindow> text = ui->Widget(kFormTutorial, 100);
+                ui->FormAt(kFormTutorial)->SetChildPosition(text, cx, cy - 140.0f, text->localPosition.z);
+            }
             else if (screen == "Profiles")
                 ui->RefreshProfileRows();
             else if (screen == "MsgBox")
