@@ -5,6 +5,8 @@
 // steel stays.
 #include "board_play_fixture.h"
 
+#include "screens/TokenSelector.h"
+
 #include <cmath>
 
 namespace
@@ -200,24 +202,44 @@ TEST_F(ScriptedLevel, ASwapBackThatMakesALineRemovesIt)
 
 TEST_F(BoardPlay, ASwapThatMakesTwoLinesAppliesBothInOneCheck)
 {
-    field->Reset(0);
-    // The 0 moving right completes row 3, the 1 moving left column 2.
-    SetBoard({"34563456", "56145634", "34163456", "56010034", "34563456", "56345634", "34563456", "56345634"});
-    field->StartSwap(2, 3, 3, 3, 0);
-    int applied = 0;
-    for (int i = 0; i < 30; ++i)
+    // The 0 moving right completes row 3, the 1 moving left column 2; the
+    // column is the first group found. The totems hear the selected token's
+    // colour when one of the groups has it, else the first group's colour.
+    struct Case
     {
-        field->capList.Update(kFrame, -999.0f, -999.0f);
-        for (const auto& e : field->capList.events)
-            if (e.second == CCap::kEventLeft)
-                field->FinishTokenMove(e.first);
-        applied += field->CheckSwap();
+        const char* name;
+        int32_t selectedColumn, selectedRow;  // -1: nothing selected
+        int32_t requested;
+    };
+    for (const Case& k : {Case{"nothing selected", -1, -1, 1}, Case{"a 0 selected", 4, 3, 0},
+                          Case{"a 1 selected", 2, 1, 1}, Case{"a 6 selected", 1, 0, 1}})
+    {
+        SCOPED_TRACE(k.name);
+        Build(7);
+        field->Reset(0);
+        SetBoard({"34563456", "56145634", "34163456", "56010034", "34563456", "56345634", "34563456", "56345634"});
+        if (k.selectedColumn >= 0)
+        {
+            field->tokenSelector = CRefPtr<CTokenSelector>(
+                new CTokenSelector(CRefPtr<CParticleSystemsManager>(), CRefPtr<CSpriteList>(), CRefPtr<CSpriteBatch>(),
+                                   CRefPtr<CTexture>(), CRefPtr<CTexture>()));
+            field->tokenSelector->token = field->cells[size_t(k.selectedRow)][size_t(k.selectedColumn)];
+        }
+        field->StartSwap(2, 3, 3, 3, 0);
+        int applied = 0;
+        for (int i = 0; i < 30; ++i)
+        {
+            field->capList.Update(kFrame, -999.0f, -999.0f);
+            for (const auto& e : field->capList.events)
+                if (e.second == CCap::kEventLeft)
+                    field->FinishTokenMove(e.first);
+            applied += field->CheckSwap();
+        }
+        EXPECT_EQ(2, applied);
+        EXPECT_EQ(2u, terminators->active.size());
+        EXPECT_EQ("34563456\n56.45634\n34.63456\n56....34\n", Picture().substr(0, 36));
+        EXPECT_EQ(std::vector<int32_t>{k.requested}, field->totems.m_requests);
     }
-    EXPECT_EQ(2, applied);
-    EXPECT_EQ(2u, terminators->active.size());
-    EXPECT_EQ("34563456\n56.45634\n34.63456\n56....34\n", Picture().substr(0, 36));
-    // Nothing selected: the totems hear the first group's colour.
-    EXPECT_EQ(std::vector<int32_t>{1}, field->totems.m_requests);
 }
 
 } // namespace

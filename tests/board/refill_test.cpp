@@ -5,6 +5,7 @@
 #include "board_play_fixture.h"
 
 #include "bonuses/BonusManager.h"
+#include "game/QuestSave.h"
 
 #include <cmath>
 #include <set>
@@ -270,6 +271,69 @@ TEST_F(RefillTest, TheTotemTipsLayoutGivesLetterAThePowerTotemsColour)
     for (int c = 0; c < 8; c += 2)
         EXPECT_EQ(6, field->cells[0][size_t(c)]->colour);
     EXPECT_EQ(6, field->tutorialColour);
+}
+
+TEST_F(RefillTest, AShuffleBringsItsFixedTokensBackInTheirCells)
+{
+    CRefPtr<CBonusManager> bonuses(new CBonusManager());
+    field->bonusManager = bonuses;
+    field->savedCells.assign(8, std::vector<CSavedCell>(8));
+    CSavedCell& fixedCell = field->savedCells[2][5];
+    fixedCell.random = 0;
+    fixedCell.colour = 3;
+    fixedCell.lockCount = 2;
+    CSavedCell& gemCell = field->savedCells[6][1];
+    gemCell.random = 0;
+    gemCell.colour = 4;
+    gemCell.marked = 1;
+    field->fillPending = CPlayField::kFillSavedCells;
+    field->gemsToPlace = 3;
+    field->Refill(1, 1);
+    const CRefPtr<CCap>& a = field->cells[2][5];
+    EXPECT_EQ(3, a->colour);
+    EXPECT_EQ(2, a->lockCount);
+    EXPECT_EQ(1, a->fixed);
+    const CRefPtr<CCap>& b = field->cells[6][1];
+    EXPECT_EQ(4, b->colour);
+    EXPECT_EQ(1, b->marked);
+    ASSERT_TRUE(b->held);
+    EXPECT_EQ(kBonusGem, b->held->kind);
+    // Only the preset cells carry gems; the gem is taken back from those to place.
+    EXPECT_EQ(1, Count([](const CCap& c) { return c.marked != 0; }));
+    EXPECT_EQ(2, field->gemsToPlace);
+    EXPECT_EQ(2, Count([](const CCap& c) { return c.fixed != 0; }));
+    bonuses->ClearBonuses();
+    field->bonusManager.Reset();
+}
+
+TEST_F(RefillTest, ARestoredSaveRefillsItsBoardAndItsTotemState)
+{
+    CQuestSave save;
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c)
+            save.grids[0][size_t(r)][size_t(c)] = kFull[size_t(r)][size_t(c)] - '0' + 1;
+    save.grids[0][0][0] = -(2 + 1);  // a gem on a token of colour 2
+    save.grids[1][4][4] = 3;         // three locks
+    save.grids[4][7][7] = 1;         // fixed
+    save.totemShield = 1;
+    save.totemIndex = 5;
+    field->savedQuest = &save;
+    field->fillPending = CPlayField::kFillQuestSave;
+    field->steelChance = 0.5f;
+    field->Refill(1, 1);
+    std::string expected;
+    for (const std::string& row : kFull)
+        expected += row + "\n";
+    expected[0] = '2';
+    expected[4 * 9 + 4] = char('a' + (kFull[4][4] - '0'));
+    EXPECT_EQ(expected, Picture());
+    EXPECT_EQ(3, field->cells[4][4]->lockCount);
+    EXPECT_EQ(1, field->cells[0][0]->marked);
+    EXPECT_EQ(1, field->cells[7][7]->fixed);
+    EXPECT_EQ(0, field->cells[7][6]->fixed);
+    EXPECT_EQ(1, field->totems.m_shieldMode);
+    EXPECT_FLOAT_EQ(0.0f, field->steelChance);
+    EXPECT_EQ(std::vector<int32_t>{5}, field->totems.m_requests);
 }
 
 TEST_F(RefillTest, AFallingBonusMovesToAnotherTokenOrLeaves)
