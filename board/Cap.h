@@ -37,6 +37,13 @@ public:
         kSteel = 100,
         kSpecial = 98,
     };
+    // What a token does when its move ends.
+    enum
+    {
+        kArrivalNone = 0,
+        kArrivalActivate = 1,
+        kArrivalLeave = 2,
+    };
     // Codes of CCap::Update.
     enum
     {

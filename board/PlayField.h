@@ -102,6 +102,13 @@ public:
         kModeAttention = 103,
         kModeReaction = 104,
     };
+    // The tutorial tips whose boards the refill and the removal treat apart.
+    enum
+    {
+        kTipBase = 1,
+        kTipBonus = 6,
+        kTipTotem = 7,
+    };
     enum
     {
         kFillRandom = 0,

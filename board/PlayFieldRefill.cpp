@@ -229,7 +229,7 @@ void CPlayField::Refill(int32_t checkLines, int32_t checkMoves)
                 takeGemToPlace();
         }
     }
-    else if (fillPending == kFillRandom && tutorialStep != 7 && bonusManager)
+    else if (fillPending == kFillRandom && tutorialStep != kTipTotem && bonusManager)
     {
         int32_t onBoard = 0;
         for (const auto& row : cells)
@@ -318,7 +318,7 @@ void CPlayField::Refill(int32_t checkLines, int32_t checkMoves)
             CCap::StartMove(cap, target.x, target.y, 0.0f, t, 1, 0, 1, 1, 2, 1);
             cap->active = 0;
             cap->placement = CCap::kPlaced;
-            cap->arrival = 1;
+            cap->arrival = CCap::kArrivalActivate;
             cap->path.AddCurveTo(Vec3{target.x, target.y + b * dy, 0.0f}, Vec3{1, 2, 1}, Vec3{1, 0, 1}, b * t);
             cap->path.AddCurveTo(Vec3{target.x, target.y, 0.0f}, Vec3{1, 0, 1}, Vec3{1, 2, 1}, b * t);
             cap->pathDuration = (2.0f * b + 1.0f) * t;
@@ -575,7 +575,7 @@ void CPlayField::GenerateColours(int32_t steelOnBoard, int32_t locksOnBoard)
         }
 
         permutation = capsSet;
-        if (tutorialStep == 7)
+        if (tutorialStep == kTipTotem)
         {
             for (size_t i = 0; i < permutation.size(); ++i)
             {

@@ -63,7 +63,7 @@ void CPlayField::ApplyGroups()
         if (!rules->PickKind(group.cells.size() > 4 ? 1 : 0, kind, kindLevel))
             continue;
         CRefPtr<CCap> host;
-        if (tutorialStep == 6)
+        if (tutorialStep == kTipBonus)
         {
             if (const CRefPtr<CCap>* cell = CellAt(4, 4))
                 host = *cell;

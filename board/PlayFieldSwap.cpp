@@ -222,7 +222,7 @@ void CPlayField::DropAllTokens()
             cap->row = r;
             cap->pathTime = 0.0f;
             cap->state = CCap::kMoving;
-            cap->arrival = 2;
+            cap->arrival = CCap::kArrivalLeave;
             cell.Reset();
         }
     if (playKind == 0)

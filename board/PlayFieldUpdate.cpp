@@ -66,9 +66,9 @@ void CPlayField::HandleArrivals(float dt, float mouseX, float mouseY)
             cap->state = CCap::kResting;
             if (cap->placement != CCap::kPlaced)
                 continue;
-            if (cap->arrival == 1)
+            if (cap->arrival == CCap::kArrivalActivate)
                 cap->active = 1;
-            else if (cap->arrival == 2)
+            else if (cap->arrival == CCap::kArrivalLeave)
             {
                 // Sent away: it leaves the board with whatever it carried.
                 if (cap->held && bonusManager)
@@ -215,8 +215,8 @@ void CPlayField::SettleAndRefill()
         fillPending = kFillRandom;
         fillCounter = 0;
     }
-    else if ((tutorialStep == 1 && tutorialDetail == 2) || (tutorialStep == 6 && tutorialDetail == 2) ||
-             (tutorialStep == 7 && tutorialDetail == 4))
+    else if ((tutorialStep == kTipBase && tutorialDetail == 2) ||
+             (tutorialStep == kTipBonus && tutorialDetail == 2) || (tutorialStep == kTipTotem && tutorialDetail == 4))
         Refill(1, 1);
     else if (IsGemGoalReached())
         DropAllTokens();
