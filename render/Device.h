@@ -159,3 +159,13 @@ public:
 private:
     void ClearBoundObjects();
 };
+
+// The value of a render state as the Direct3D device holds it now (asked of the device,
+// not the cache); 0 without a device. Passes that put a state back read it first.
+inline DWORD CurrentRenderState(CDevice& device, D3DRENDERSTATETYPE state)
+{
+    DWORD value = 0;
+    if (device.device)
+        device.device->GetRenderState(state, &value);
+    return value;
+}

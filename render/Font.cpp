@@ -41,14 +41,6 @@ uint32_t ClampByte(float value)
     return value >= 255.0f ? 255u : uint32_t(value);
 }
 
-DWORD CurrentRenderState(CDevice& device, D3DRENDERSTATETYPE state)
-{
-    DWORD value = 0;
-    if (device.device)
-        device.device->GetRenderState(state, &value);
-    return value;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------

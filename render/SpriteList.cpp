@@ -16,14 +16,6 @@ bool SameState(const CSpriteShape& a, const CSpriteShape& b)
            a.srcBlend == b.srcBlend && a.destBlend == b.destBlend;
 }
 
-DWORD CurrentRenderState(CDevice& device, D3DRENDERSTATETYPE state)
-{
-    DWORD value = 0;
-    if (device.device)
-        device.device->GetRenderState(state, &value);
-    return value;
-}
-
 // The stage set-up both passes draw with: texture times diffuse, no second stage.
 void SetStageStates(CDevice& device)
 {
