@@ -35,41 +35,26 @@ float Dot(float dx, float dy, float radius)
 
 CRefPtr<CTexture> MakeTexture(CDevice& device, const char* name, int size, bool atlas)
 {
-    CRefPtr<CTexture> texture =
-        device.CreateTexture(name, size, size, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
-    if (!texture)
-        return texture;
-    D3DLOCKED_RECT locked{};
-    if (texture->texture->LockRect(0, &locked, nullptr, 0) != D3D_OK)
-        return CRefPtr<CTexture>();
-    for (int y = 0; y < size; ++y)
-    {
-        uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) + y * locked.Pitch);
-        for (int x = 0; x < size; ++x)
+    return test_support::PaintTexture(device, name, size, size, [&](int x, int y) {
+        float a;
+        if (atlas)
         {
-            float a;
-            if (atlas)
-            {
-                // 4 x 4 cells of puffs, each a little different.
-                int cell = size / 4;
-                int cx = x / cell, cy = y / cell;
-                float fx = (x % cell) + 0.5f - cell * 0.5f;
-                float fy = (y % cell) + 0.5f - cell * 0.5f;
-                float wobble = 0.35f + 0.1f * float((cx + 3 * cy) % 4);
-                a = Dot(fx, fy * (1.0f + 0.1f * float(cx)), cell * (0.5f - 0.02f * float(cy))) *
-                    (0.6f + wobble);
-            }
-            else
-            {
-                a = Dot(x + 0.5f - size * 0.5f, y + 0.5f - size * 0.5f, size * 0.5f);
-            }
-            if (a > 1.0f)
-                a = 1.0f;
-            row[x] = (uint32_t(a * 255.0f + 0.5f) << 24) | 0x00FFFFFFu;
+            // 4 x 4 cells of puffs, each a little different.
+            int cell = size / 4;
+            int cx = x / cell, cy = y / cell;
+            float fx = (x % cell) + 0.5f - cell * 0.5f;
+            float fy = (y % cell) + 0.5f - cell * 0.5f;
+            float wobble = 0.35f + 0.1f * float((cx + 3 * cy) % 4);
+            a = Dot(fx, fy * (1.0f + 0.1f * float(cx)), cell * (0.5f - 0.02f * float(cy))) * (0.6f + wobble);
         }
-    }
-    texture->texture->UnlockRect(0);
-    return texture;
+        else
+        {
+            a = Dot(x + 0.5f - size * 0.5f, y + 0.5f - size * 0.5f, size * 0.5f);
+        }
+        if (a > 1.0f)
+            a = 1.0f;
+        return (uint32_t(a * 255.0f + 0.5f) << 24) | 0x00FFFFFFu;
+    });
 }
 
 // Pixels of a rectangle (virtual units) with some colour in them.

@@ -47,17 +47,7 @@ void BeginFrame(OffscreenDevice& gl)
 
 CRefPtr<CTexture> WhiteTexture(CDevice& device)
 {
-    CRefPtr<CTexture> texture = device.CreateTexture("White", 8, 8, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
-    if (!texture)
-        return texture;
-    D3DLOCKED_RECT locked{};
-    if (texture->texture->LockRect(0, &locked, nullptr, 0) != D3D_OK)
-        return CRefPtr<CTexture>();
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) + y * locked.Pitch)[x] = 0xFFFFFFFFu;
-    texture->texture->UnlockRect(0);
-    return texture;
+    return test_support::PaintTexture(device, "White", 8, 8, [](int, int) { return 0xFFFFFFFFu; });
 }
 
 CRefPtr<CSpriteShape> Quad(const CRefPtr<CTexture>& texture, float x, float y, float w, float h, uint32_t colour,

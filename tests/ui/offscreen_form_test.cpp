@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,27 +27,9 @@ const int kHeight = 768;
 
 using test_support::OffscreenDevice;
 using test_support::OffscreenFrame;
+using test_support::PaintTexture;
 
 // --- the pictures the form file names, painted here ---
-
-CRefPtr<CTexture> Paint(CDevice& device, const char* name, int w, int h,
-                        const std::function<uint32_t(int x, int y)>& pixel)
-{
-    CRefPtr<CTexture> texture = device.CreateTexture(name, UINT(w), UINT(h), 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
-    if (!texture)
-        return texture;
-    D3DLOCKED_RECT locked{};
-    if (texture->texture->LockRect(0, &locked, nullptr, 0) != D3D_OK)
-        return CRefPtr<CTexture>();
-    for (int y = 0; y < h; ++y)
-    {
-        uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) + y * locked.Pitch);
-        for (int x = 0; x < w; ++x)
-            row[x] = pixel(x, y);
-    }
-    texture->texture->UnlockRect(0);
-    return texture;
-}
 
 const uint32_t kGold = 0xFFC8A040u;
 const uint32_t kGoldDark = 0xFF8A6A20u;
@@ -188,19 +169,19 @@ TEST(OffscreenForm, AFormFileDrawnAfterMouseInput)
 
     std::vector<CRefPtr<CTexture>> textures = {
         // Corners: a gold quarter-frame in each quarter, darker on its outer rim.
-        Paint(dev, "DemoCorners", 64, 64,
+        PaintTexture(dev, "DemoCorners", 64, 64,
               [](int x, int y) {
                   const int qx = x < 32 ? x : 63 - x, qy = y < 32 ? y : 63 - y;
                   return qx < 4 || qy < 4 ? kGoldDark : kGold;
               }),
         // Sides: four strips, each gold with a dark line along its length.
-        Paint(dev, "DemoSides", 64, 64, [](int x, int) { return x % 16 < 4 ? kGoldDark : kGold; }),
-        Paint(dev, "DemoBack", 32, 32, [](int x, int y) { return (x / 16 + y / 16) % 2 ? kBackA : kBackB; }),
-        Paint(dev, "DemoWidgets", 256, 256, WidgetPixel),
+        PaintTexture(dev, "DemoSides", 64, 64, [](int x, int) { return x % 16 < 4 ? kGoldDark : kGold; }),
+        PaintTexture(dev, "DemoBack", 32, 32, [](int x, int y) { return (x / 16 + y / 16) % 2 ? kBackA : kBackB; }),
+        PaintTexture(dev, "DemoWidgets", 256, 256, WidgetPixel),
     };
     for (const CRefPtr<CTexture>& t : textures)
         ASSERT_TRUE(t.IsValid());
-    CRefPtr<CTexture> fontTexture = Paint(dev, "DemoFont", 128, 128, FontPixel);
+    CRefPtr<CTexture> fontTexture = PaintTexture(dev, "DemoFont", 128, 128, FontPixel);
     std::vector<CRefPtr<CFont>> fonts = {PixelFont(fontTexture)};
 
     CFormLoader loader(gl.device);
