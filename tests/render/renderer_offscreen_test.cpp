@@ -10,6 +10,7 @@
 #include "platform/d3d8/backend.h"
 #include "platform/win32.h"
 #include "render/Renderer.h"
+#include "tests/support/OffscreenDevice.h"
 #include "tests/support/TestWindow.h"
 
 namespace {
@@ -57,18 +58,8 @@ protected:
     // A 1024 x 1024 picture: rows above `split` in one colour, the rest in another.
     CRefPtr<CTexture> Picture(const char* name, DWORD top, DWORD bottom, UINT split)
     {
-        CRefPtr<CTexture> t = renderer->device->CreateTexture(name, 1024, 1024, 1, 0, D3DPOOL_MANAGED,
-                                                              D3DFMT_A8R8G8B8);
-        if (!t.IsValid())
-            return t;
-        D3DLOCKED_RECT r{};
-        if (FAILED(t->texture->LockRect(0, &r, nullptr, 0)))
-            return CRefPtr<CTexture>();
-        for (UINT y = 0; y < 1024; ++y)
-            for (UINT x = 0; x < 1024; ++x)
-                reinterpret_cast<DWORD*>(static_cast<BYTE*>(r.pBits) + y * r.Pitch)[x] = y < split ? top : bottom;
-        t->texture->UnlockRect(0);
-        return t;
+        return test_support::PaintTexture(*renderer->device, name, 1024, 1024,
+                                          [&](int, int y) { return UINT(y) < split ? top : bottom; });
     }
 
     DWORD Pixel(int x, int y)
