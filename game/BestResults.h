@@ -36,13 +36,11 @@ public:
 
     int32_t GetValue(int level) const;
     std::string GetName(int level) const;
+    bool HasLevel(int level) const { return level >= 1 && level <= count; }
 
     int32_t count;
     std::vector<std::string> names;
     std::vector<int32_t> values;
-
-private:
-    bool HasLevel(int level) const { return level >= 1 && level <= count; }
 };
 
 // What the level summary shows and keeps when a level is won. The game object fills

@@ -117,86 +117,6 @@ bool CGame::SkipLogoGroup()
     return true;
 }
 
-int CGame::OnKeyDown(WPARAM key)
-{
-    if (ui && ui->OnKeyDown(static_cast<int>(key)) == kProfileCreated)
-    {
-        if (ui->profiles && ui->selectedProfile >= 0 &&
-            ui->selectedProfile < static_cast<int>(ui->profiles->profiles.size()))
-        {
-            player = ui->profiles->profiles[static_cast<size_t>(ui->selectedProfile)];
-            gameOptions.profile = player->name;
-            gameOptions.Save((folders.userConfig + "Options.ini").c_str());
-            if (trophies)
-                trophies->Load((folders.players + player->name + "\\Trophies.dat").c_str());
-        }
-        return 0;
-    }
-    SkipLogoGroup();
-    // Until the menus' own commands are in, Escape on the main menu leaves the game.
-    if (key == VK_ESCAPE && state == kStateMenus && ui)
-    {
-        CRefPtr<CKMForm> menu = ui->Form("MainMenu");
-        if (menu && menu->visible)
-            return 1;
-    }
-    return 0;
-}
-
-int CGame::OnKeyUp(WPARAM)
-{
-    return 0;
-}
-
-int CGame::OnChar(WPARAM ch)
-{
-    // Typed characters go to the new-profile dialog's name entry.
-    if (ui)
-        ui->OnNameChar(static_cast<char>(ch));
-    return 0;
-}
-
-int CGame::OnLButtonDown(int, int, WPARAM)
-{
-    float x = 0.0f, y = 0.0f;
-    PolledMouse(&x, &y);
-    if (ui)
-    {
-        const int count = ui->OnMouseDown(x, y);
-        for (int i = 0; i < count && i < static_cast<int>(ui->events.size()); ++i)
-        {
-            const CInterfaceEvent& event = ui->events[static_cast<size_t>(i)];
-            if (event.kind == kUiEventValueChanged && event.id == kIdSoundVolume && soundBank)
-                soundBank->SetVolume(event.value);
-            else if (event.kind == kUiEventValueChanged && event.id == kIdMusicVolume && music)
-                music->SetVolume(event.value);
-        }
-    }
-    SkipLogoGroup();
-    return 0;
-}
-
-int CGame::OnLButtonUp(int, int, WPARAM)
-{
-    // The widgets' own commands run inside the interface; the game's commands by
-    // widget id come with the screens that send them.
-    float x = 0.0f, y = 0.0f;
-    PolledMouse(&x, &y);
-    if (ui)
-        ui->OnMouseUp(x, y);
-    return 0;
-}
-
-int CGame::OnRButtonDown(int, int, WPARAM)
-{
-    return 0;
-}
-
-int CGame::OnRButtonUp(int, int, WPARAM)
-{
-    return 0;
-}
-
 void CGame::SetFps(float value)
 {
     fps = value;
@@ -213,13 +133,6 @@ void CGame::ToggleFps()
     fpsShown = fpsShown ? 0 : 1;
     if (fpsText)
         fpsText->visible = fpsShown;
-}
-
-void CGame::SaveOnExit()
-{
-    // The quest save file is written only while a quest runs with unsaved progress.
-    if (questSave && questSave->status == CQuestSave::kStatusUnsaved && player)
-        questSave->Save((folders.players + player->name + "\\Quest.sav").c_str());
 }
 
 int CGame::SwapPanelTextures(int shopOpening, int keep)

@@ -19,6 +19,8 @@
 #include "screens/QuestLayout.h"
 
 class CBackgroundManager;
+class CCap;
+struct CPlayFieldEvent;
 class CBestResults;
 class CCapsManager;
 class CDevice;
@@ -55,11 +57,35 @@ enum
     kStateQuestEnd = 18,
 };
 
-// Sub-states set by the frame.
+// Sub-states of the playing state.
 enum
 {
     kSubStateNormalPlay = 1,
+    kSubStateLevelComplete = 5,
+    kSubStateStatistics = 6,
+    kSubStateAfterLevel = 7,
     kSubStateShop = 8,
+    kSubStateMap = 9,
+    kSubStateLevelIntro = 10,
+    kSubStateChallenge = 11,
+    kSubStateBackFromTutorial = 14,
+    kSubStateQuestLeft = 15,
+    kSubStateLifeLost = 16,
+    kSubStateGameOver = 17,
+};
+
+// Message-box codes: which question the open box asks.
+enum
+{
+    kMessageTutorial = 3,
+    kMessageChallengeRules = 4,
+    kMessageLifeLost = 5,
+    kMessageGameOver = 6,
+    kMessageStarsLeft = 7,
+    kMessageNoStars = 8,
+    kMessageHighScore = 9,
+    kMessageHardUnlocked = 10,
+    kMessageTryHard = 11,
 };
 
 // What the frame returns.
@@ -74,6 +100,34 @@ constexpr int kProfileCreated = 3;
 
 // Level kinds.
 constexpr int kLevelKindPlain = 100;
+constexpr int kLevelKindMemory = 101;
+constexpr int kLevelKindAccuracy = 102;
+constexpr int kLevelKindAttention = 103;
+constexpr int kLevelKindReaction = 104;
+
+// Tutorial tips of the quest (the board's tip numbers).
+enum
+{
+    kTipNone = 0,
+    kTipBase = 1,
+    kTipGem = 2,
+    kTipWrong = 3,
+    kTipTimer = 4,
+    kTipSandbox = 5,
+    kTipBonus = 6,
+    kTipTotem = 7,
+    kTipLock = 8,
+    kTipSteel = 9,
+    kTipShop = 10,
+};
+
+// Timing of play, in seconds.
+constexpr float kTutorialBlockTime = 1.5f;
+constexpr float kHintDelay = 15.0f;
+constexpr float kHintShowTime = 3.0f;
+constexpr float kLifeLostDelay = 2.0f;
+constexpr float kSecondHintDelay = 50.0f;
+constexpr float kAutosaveInterval = 3.0f;
 
 // The fourteen shared effect pictures and the ten screen pictures, in member order.
 enum
@@ -139,6 +193,83 @@ public:
     void SaveOnExit();
 
     int SwapPanelTextures(int shopOpening, int keep);
+
+    // Level start (LevelStart.cpp).
+    int NewQuestFromMenu(int hard);
+    int StartNewQuest(int hard);
+    void StartLevel(int level);
+    void ContinueQuest();
+    void RestartLevelFromSave();
+    void UpdateQuestRecord(int withShop);
+    void EndTutorial(int showMessage);
+    int LevelNumber() const { return levelParams.level; }
+    std::string PlayerFolder() const;
+
+    // Input helpers and predicates (Input.cpp).
+    static int IsDelayedTutorialKind(int kind);
+    int CanPause() const;
+    int IsPlayQuiet() const;
+    int IsTutorialSwapAllowed(int col, int row) const;
+    void EnterLevelIntroWait();
+    int SwitchSceneForLevel(int oldLevel, int newLevel);
+    void BlinkQuestIndicator1(float step);
+    void BlinkQuestIndicator2(float step);
+    int SubmitHighScore(int score);
+    int CheckTrophies();
+    int CheckPlayTrophies(int flag);
+    void FinishQuest();
+    void LeaveWonLevel();
+    int PickOrSwapAt(float x, float y);
+    int GetVideoMode() const;
+    void ShowVideoMode(int mode);
+    int GetVideoOptionsAvailable(int mode) const;
+    int ToggleVideoOption(int mode, int option) const;
+    int SwitchVideoMode(int mode);
+    void TogglePauseMenu();
+
+    // Commands by widget id (CommandDispatch.cpp): 1 closes the program.
+    int MenuCommand(int id);
+    int PlayCommand(int id);
+    void GoToMap();
+    void OpenOptions(const char* from, float speed);
+    void CloseOptions(const char* to, float speed);
+    void CloseTrophies();
+
+    // The play update (PlayUpdate.cpp).
+    int Update(float dt);
+    void HandleBoardEvent(const CPlayFieldEvent& event);
+    int CheckTutorialSwap(int col, int row);
+    void SetRemainingTime(float seconds);
+
+    // Panels (GamePanels.cpp).
+    void CompleteLevel();
+    void LoseLife(bool timeUp, bool final);
+    int ShowHint();
+    void CheckExtraLife();
+    void SpendLifeForShuffle(int icon);
+    void UpdateMapFlag(float dt);
+    void UpdateLevelStatistics(float dt);
+    void FinishLevelStatistics();
+    void ShowLevelResults(int reveal);
+    bool IsUnearnedBadge(int number) const;
+    void ShuffleBoard(float time);
+
+    // Saves (SaveSlots.cpp).
+    void DeleteQuestSaves(int skip, int alsoSecond);
+    void RotateAutosaves(int skip);
+    void CopyAutosave(int skip);
+    bool LoadAutosave(int previousLevel);
+    void SaveAndLeaveLevel(int saveOnly);
+    void ResetLevelFromRecord();
+    void SaveDisplaySettings();
+    void SaveQuestOnLeaving();
+
+    // Tutorials, game over and the trophies screen (Tutorials.cpp).
+    int IsTutorialPick(const CRefPtr<CCap>& token) const;
+    void AdvanceTutorialPick(const CRefPtr<CCap>& token);
+    void ShowTutorialStep(int kind, int step);
+    int StartGameOver();
+    void ShowTrophies(int open);
 
     // The mouse in game units: x -512..512 across the 4:3 area, y 384 (top) .. -384.
     void PolledMouse(float* x, float* y) const;
@@ -227,6 +358,45 @@ public:
     // The mouse of the last frame, in game units.
     float mouseX;
     float mouseY;
+
+    // Play: the clock, the challenge, the life-lost sequence, hints and autosaves.
+    int32_t challengeNumber = 0;
+    int32_t challengeTier = 0;
+    float nextWarning = 30.0f;
+    int32_t lossRunning = 0;
+    float lossTimer = 0.0f;
+    int32_t lossEffectDone = 0;
+    int32_t lossTimeUp = 0;
+    int32_t lossFinal = 0;
+    float hintTimerA = 0.0f;
+    float hintTimerB = 0.0f;
+    float autosaveTimer = 0.0f;
+    int32_t shopAutosave = 0;
+    int32_t autosavePending = 0;
+    int32_t reloadedFromPrevious = 0;
+    int32_t questStatistic = 0;
+    // What the board never reads: the game's own words about the level in play.
+    int32_t boardRunning = 0;
+    int32_t boardSecondRun = 0;
+    int32_t boardFinished = 0;
+    int32_t starCount = 0;
+    int32_t wonChallenges = 0;
+    int32_t completedRun = 0;
+    int32_t noHintRun = 0;
+    int32_t specialMode = 0;
+    int32_t playPhase = 1;
+    float panelProgress[2] = {0.0f, 0.0f};
+    float gamePanelProgress[2] = {0.0f, 0.0f};
+    float sandDecay = 0.0f;
+    float hintShowTime = 3.0f;
+    // The level summary.
+    int32_t levelScoreBefore = 0;
+    int32_t questScoreBefore = 0;
+    int32_t secondsLeft = 0;
+    int32_t timeBonus = 0;
+    int32_t newBestScore = 0;
+    int32_t newBestTime = 0;
+    int32_t countingSound = 0;
 
 private:
     bool SkipLogoGroup();

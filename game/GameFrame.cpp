@@ -13,6 +13,7 @@
 #include "engine/Log.h"
 #include "engine/StringTable.h"
 #include "game/QuestSave.h"
+#include "game/Trophies.h"
 #include "render/Device.h"
 #include "render/Font.h"
 #include "render/Frame.h"
@@ -21,6 +22,7 @@
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 #include "screens/Interface.h"
+#include "screens/Shop.h"
 
 namespace {
 
@@ -41,8 +43,6 @@ const int kSplashPictureList = 0;
 const int kStringNewHighScore = 61;
 const int kStringHardUnlocked = 62;
 const int kMessageNoButtons = 0;
-const int kMessageNewHighScore = 9;
-const int kMessageHardUnlocked = 10;
 
 // The background scene of the menus.
 const int32_t kSceneMainMenu = 6;
@@ -85,15 +85,16 @@ int CGame::Frame(float elapsed, int render, int minimised)
             winBox->SetVisible(0);
     }
 
+    if (trophies && trophies->Update(step, mouseX, mouseY) == 1 && trophies->pending.empty() && player)
+        trophies->Save((folders.players + player->name + "\\Trophies.dat").c_str());
+
     HandleInterfaceEvents(step);
 
     // The states' screens live in the interface: nothing to run without one.
     switch (ui ? state : kStateNone)
     {
     case kStatePlaying:
-        // Until the play update with its board events is in, play only moves the board.
-        if (board)
-            board->Update(step, mouseX, mouseY);
+        Update(step);
         break;
     case kStateLevelIntro:
         UpdateLevelIntro(step);
@@ -355,6 +356,7 @@ void CGame::UpdateLevelIntro(float step)
         stateTimer = 0.0f;
         break;
     case -8:
+        ui->SelectListWidget(0);
         ui->FadeInForm(ui->Form("Intro"), 2.0f);
         stateTimer = 0.0f;
         phase = -7;
@@ -367,7 +369,12 @@ void CGame::UpdateLevelIntro(float step)
             if (board)
                 board->ShowPanels(1, 1, 2.0f);
             ui->questMode = questMode;
+            const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
+            ui->SetCounters(board ? board->counters.second.GetInt(kCounterScore) : 0, lives, levelTimer / allowance);
+            if (levelParams.flagA)
+                ui->ShowFirstIcons(lives);
             ui->FadeInForm(ui->Form("Quest"), 2.0f);
+            ui->SetLevelLabel(levelParams.level);
             ui->FadeInForm(ui->Form("NewLevel"), 2.0f);
             if (soundBank)
                 soundBank->Play(soundBank->NewLevel, 0, 0);
@@ -387,6 +394,9 @@ void CGame::UpdateLevelIntro(float step)
             stateTimer = 0.0f;
             phase = 0;
             state = kStatePlaying;
+            boardRunning = 1;
+            if (questMode == 0 && board && board->sandbox && board->sandbox->heap)
+                board->sandbox->heap->drainRate = static_cast<float>(GetFallSpeed(levelParams));
             if (questJustLoaded)
             {
                 questJustLoaded = 0;
@@ -420,6 +430,8 @@ void CGame::UpdateSpecialIntro(float step)
         subState = kSubStateShop;
         if (questSave)
             questSave->status = 0;
+        if (shop)
+            shop->Refresh(1, 2.0f, levelParams.level + 1);
         ui->FadeInForm(ui->Form("Shop"), 2.0f);
         if (music)
             music->RequestTrack(2);
@@ -472,7 +484,7 @@ void CGame::UpdateQuestEnd(float step)
         else if (hiscoreMade)
         {
             GetStringById(kStringNewHighScore, text, sizeof(text));
-            ui->SetMessageBox("", text, kMessageNoButtons, kMessageNewHighScore);
+            ui->SetMessageBox("", text, kMessageNoButtons, kMessageHighScore);
             ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
         }
         else

@@ -31,7 +31,10 @@
 #include "render/SpriteShape.h"
 #include "screens/GemsBuffer.h"
 #include "screens/Interface.h"
+#include "screens/LossEffect.h"
 #include "screens/PopupMessages.h"
+#include "screens/Shop.h"
+#include "screens/StarEffect.h"
 #include "screens/TokenSelector.h"
 
 namespace {
@@ -495,6 +498,20 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     trophies->LoadDescriptions((folders.texts + "Trophies.txt").c_str());
     if (player)
         trophies->Load((folders.players + player->name + "\\Trophies.dat").c_str());
+    trophies->ui = ui;
+    trophies->awardList = spriteLists[3];
+    trophies->backdropList = spriteLists[3];
+    trophies->sparkleBatch = spriteBatches[0];
+    trophies->effects = particles[1];
+    trophies->sounds = soundBank;
+    trophies->spellTexture = effectTextures[kTexStarParticle];
+    trophies->flashTexture = effectTextures[kTexFlare];
+    trophies->sparkleTexture = effectTextures[kTexSpark];
+
+    // The shop and the HUD effects of the quest.
+    shop = CRefPtr<CShop>(new CShop());
+    starEffect = CRefPtr<CStarEffect>(new CStarEffect());
+    lossEffect = CRefPtr<CLossEffect>(new CLossEffect());
     ShowLoading(1.0f);
 
     // The splash form shows the loading picture until the start-up sequence moves on.

@@ -217,6 +217,7 @@ bool CTrophies::CheckAward(uint32_t trophy, int32_t value)
 
 void CTrophies::ApplyPending()
 {
+    DropAward();
     for (const TrophyAward& award : pending)
     {
         if (award.trophy < 0 || award.trophy >= kTrophyCount)
@@ -227,4 +228,5 @@ void CTrophies::ApplyPending()
     pending.clear();
     phase = 0;
     timer = 0.0f;
+    RefreshIcons();
 }

@@ -9,6 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "engine/RefPtr.h"
+
+class CInterface;
+class CKMWindow;
+class CParticleSystem;
+class CParticleSystemsManager;
+class CSoundBank;
+class CSpriteBatch;
+class CSpriteList;
+class CSpriteShape;
+class CTexture;
+
 struct TrophyAward
 {
     int32_t trophy;
@@ -51,6 +63,30 @@ public:
     static int32_t MaxLevel(int trophy);
     // The description of `trophy` at `level` (1-based); "" when there is none.
     const std::string& GetDescription(int trophy, int level) const;
+
+    // The trophy screen (TrophyScreen.cpp): icons by level, the description under the
+    // mouse, the scrolling background, the backdrop and the award animation.
+    int32_t Update(float dt, float mouseX, float mouseY);
+    void RefreshIcons();
+    void ShowDescription(int32_t trophy, int32_t level, float x, float y);
+    void ShowBackdrop(bool on);
+    // The icon that shows `level` of `trophy`, empty when the form has none.
+    CRefPtr<CKMWindow> LevelIcon(int trophy, int level) const;
+    void DropAward();
+
+    CRefPtr<CInterface> ui;
+    CRefPtr<CSpriteList> awardList;
+    CRefPtr<CSpriteList> backdropList;
+    CRefPtr<CSpriteBatch> sparkleBatch;
+    CRefPtr<CParticleSystemsManager> effects;
+    CRefPtr<CSoundBank> sounds;
+    CRefPtr<CTexture> spellTexture;
+    CRefPtr<CTexture> flashTexture;
+    CRefPtr<CTexture> sparkleTexture;
+    CRefPtr<CTexture> backdropTexture;
+    CRefPtr<CSpriteShape> awardShape;
+    CRefPtr<CParticleSystem> awardEffect;
+    CRefPtr<CSpriteShape> backdropShape;
 
     float pompaTime = 1.5f;          // seconds of the award spiral
     float postTime = 0.5f;           // seconds of the afterglow

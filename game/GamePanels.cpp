@@ -1,0 +1,543 @@
+// The panels around a level: the level-complete step, the loss of a life, the hint,
+// the extra life earned by score, the shuffle bought with a life, the quest map's flag
+// hopping to the next level, and the level statistics that count up row by row.
+#include "game/Game.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "audio/SoundBank.h"
+#include "board/PlayField.h"
+#include "effects/Sandbox.h"
+#include "engine/StringTable.h"
+#include "game/BestResults.h"
+#include "game/Profiles.h"
+#include "render/SpriteBatch.h"
+#include "screens/Interface.h"
+#include "screens/LossEffect.h"
+#include "screens/Shop.h"
+#include "screens/TokenSelector.h"
+#include "ui/KMStatic.h"
+
+namespace {
+
+const int kStringLevelComplete = 10;
+const int kStringNoMoves = 13;
+const int kStringLifeLost = 53;
+const int kStringTimeUp = 54;
+const int kStringShuffling = 72;
+
+// Statistics form: the value widget of each of the six rows (element numbers), and
+// every widget of the rows in reveal order.
+const int kNewScoreBadge = 9;
+const int kNewTimeBadge = 12;
+const int kRowWidgets[6][3] = {{1, 2, -1}, {3, 4, -1}, {5, 6, -1}, {7, 8, 9}, {10, 11, 12}, {13, -1, -1}};
+
+void SetNumber(const CRefPtr<CKMWindow>& widget, int value)
+{
+    if (!widget)
+        return;
+    char text[32];
+    std::snprintf(text, sizeof(text), "%d", value);
+    static_cast<CKMStatic*>(widget.Get())->SetString(text);
+}
+
+// The board's own shuffle where it has one; otherwise its tokens go and the next
+// refill gives a fresh board with a move.
+template <typename Board>
+auto Shuffle(Board& board, float time, int) -> decltype(board.Shuffle(time, 30), void())
+{
+    board.Shuffle(time, 30);
+}
+
+template <typename Board>
+void Shuffle(Board& board, float, long)
+{
+    if (board.tokenSelector)
+        board.tokenSelector->Clear();
+    for (auto& row : board.cells)
+        for (auto& cell : row)
+            if (cell)
+            {
+                board.capList.Remove(cell, true);
+                cell.Reset();
+            }
+    board.fillPending = CPlayField::kFillSavedCells;
+    board.savedCells.clear();
+}
+
+// The adviser's pointer where it draws one; otherwise the hint counts as showing.
+template <typename Adviser>
+auto PointHint(Adviser& adviser, float x, float y, float time, int) -> decltype(adviser.ShowHint(x, y, time), void())
+{
+    adviser.ShowHint(x, y, time);
+}
+
+template <typename Adviser>
+void PointHint(Adviser& adviser, float, float, float time, long)
+{
+    adviser.active = 1;
+    adviser.remaining = time;
+}
+
+}  // namespace
+
+void CGame::ShuffleBoard(float time)
+{
+    if (board)
+        Shuffle(*board, time, 0);
+}
+
+void CGame::CompleteLevel()
+{
+    panelProgress[0] = gamePanelProgress[0] = 0.0f;
+    panelProgress[1] = gamePanelProgress[1] = 0.0f;
+    if (ui)
+    {
+        ui->SetPanelVisible(questMode, 0);
+        ui->SetIconPanelVisible(0);
+    }
+    if (levelParams.level == 1 && questMode == 0 && player && !player->tipsSeen[CPlayerSettings::kTipWrong] &&
+        board && board->wrongMoveCount > 0)
+    {
+        player->tipsSeen[CPlayerSettings::kTipWrong] = 1;
+        player->Save(PlayerFolder());
+    }
+    if (board)
+        board->events.clear();
+    if (ui)
+    {
+        char text[128] = "";
+        GetStringById(kStringLevelComplete, text, sizeof(text));
+        ui->SetLevelLabelText(text);
+        ui->FadeInForm(ui->Form("NewLevel"), 2.0f);
+    }
+    boardRunning = 0;
+    stateTimer = 0.0f;
+    subState = kSubStateLevelComplete;
+    phase = 0;
+    if (soundBank)
+        soundBank->Play(soundBank->EndLevel, 0, 0);
+    if (shop)
+        ++shop->stars;
+    ++noHintRun;
+    ++completedRun;
+    levelEnd = 1;
+}
+
+void CGame::LoseLife(bool timeUp, bool final)
+{
+    lossTimer = 0.0f;
+    lossTimeUp = timeUp ? 1 : 0;
+    lossRunning = 1;
+    lossFinal = final ? 1 : 0;
+    lossEffectDone = 0;
+    if (soundBank)
+        soundBank->Play(soundBank->LifeLost, 0, 0);
+    char first[128] = "";
+    GetStringById(timeUp ? kStringTimeUp : kStringNoMoves, first, sizeof(first));
+    const float shuffleTime = lossEffect ? lossEffect->phaseTimes[0] + lossEffect->phaseTimes[1] : 2.0f;
+    if (!final)
+    {
+        if (soundBank)
+            soundBank->Play(soundBank->LifeLostBack, 0, 0);
+        char second[128] = "";
+        GetStringById(kStringLifeLost, second, sizeof(second));
+        if (lossEffect)
+        {
+            lossEffect->text = std::string(first) + "\n" + second;
+            lossEffect->Start(0, 0.0f, board ? &board->popups : nullptr);
+        }
+        ShuffleBoard(shuffleTime);
+        --lives;
+        if (ui && board)
+        {
+            const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
+            ui->SetCounters(board->counters.second.GetInt(kCounterScore), lives, levelTimer / allowance);
+        }
+    }
+    else
+    {
+        if (board)
+        {
+            CRefPtr<CPopupMessage> note;
+            board->popups.AddLoss(note, first, 1.5f, lossEffect ? lossEffect->noteX : 0.0f,
+                                  lossEffect ? lossEffect->noteY : 0.0f, -200.0f);
+        }
+        ShuffleBoard(shuffleTime);
+    }
+    if (board)
+        board->events.clear();
+}
+
+int CGame::ShowHint()
+{
+    if (!board || board->inputLocked || !board->inputOpen || !board->IsIdle(true))
+        return 0;
+    board->RebuildValueGrid();
+    CSwapMove move;
+    if (!board->matchGrid.PickRandomMove(move))
+        return 0;
+    float lastX = 0.0f;
+    const int32_t cells[2][2] = {{move.column1, move.row1}, {move.column2, move.row2}};
+    for (const auto& cell : cells)
+    {
+        const Vec3 at = board->CellToScreen(cell[0], cell[1], true);
+        lastX = at.x;
+        PointHint(board->adviser, at.x, at.y + 0.3f * board->cellHeight, hintShowTime, 0);
+    }
+    if (soundBank)
+        soundBank->PlayPanned(soundBank->Hint, lastX, 0, 0);
+    noHintRun = -1;
+    return 1;
+}
+
+void CGame::CheckExtraLife()
+{
+    // Points per life of 0 would divide by zero: such a level grants no extra lives.
+    const int perLife = levelParams.scoreLimit;
+    if (questMode != 0 || levelParams.flagA != 0 || perLife <= 0 || !board)
+        return;
+    const int score = board->counters.second.GetInt(kCounterScore);
+    if (static_cast<long long>(board->gameWord + 1) * perLife > score)
+        return;
+    board->gameWord = score / perLife;
+    ++lives;
+    if (!ui)
+        return;
+    CRefPtr<CKMWindow> label = ui->Widget(kFormQuest, 7);
+    SetNumber(label, lives);
+    if (label && spriteBatches[0])
+    {
+        CRefPtr<CBatchSprite> ring(new CBatchSprite(label->worldPosition.x - label->baseSize.w * 0.5f + 8.0f,
+                                                    label->worldPosition.y, label->worldPosition.z - 20.0f,
+                                                    effectTextures[kTexRing], 0xFFFFFF80u));
+        ring->SetScale(32.0f, 32.0f);
+        ring->flickerAmplitude = 0.0f;
+        ring->fadeInTime = 0.1f;
+        ring->holdEnd = 0.4f;
+        ring->fadeOutTime = 0.4f;
+        ring->StartZoom(4.0f, 4.0f);
+        spriteBatches[0]->Add(ring);
+    }
+    if (soundBank)
+        soundBank->Play(soundBank->AddLife, 0, 0);
+}
+
+void CGame::SpendLifeForShuffle(int icon)
+{
+    if (ui)
+        ui->SetIconPanelVisible(0);
+    panelProgress[1] = gamePanelProgress[1] = 0.0f;
+    if (!board || subState != kSubStateNormalPlay || specialMode != 0 || lossRunning || board->inputLocked ||
+        !board->inputOpen || !board->IsIdle(true) || (lossEffect && lossEffect->busy))
+        return;
+    const WidgetList& icons = ui ? ui->List(kFormQuest, 5) : WidgetList();
+    // The icon comes from the form file: an index outside its list shuffles nothing.
+    if (icon < 0 || icon >= static_cast<int>(icons.size()))
+        return;
+    lossTimer = 0.0f;
+    lossTimeUp = 0;
+    lossRunning = 1;
+    lossFinal = 0;
+    lossEffectDone = 0;
+    if (soundBank)
+        soundBank->Play(soundBank->LifeLost, 0, 0);
+    char text[128] = "";
+    GetStringById(kStringShuffling, text, sizeof(text));
+    if (lossEffect)
+    {
+        lossEffect->text = text;
+        lossEffect->Start(0, icons[size_t(icon)]->worldPosition.x, &board->popups);
+    }
+    ShuffleBoard(lossEffect ? lossEffect->phaseTimes[0] + lossEffect->phaseTimes[1] : 2.0f);
+    --lives;
+    icons[size_t(icon)]->SetVisible(0);
+    board->events.clear();
+}
+
+void CGame::UpdateMapFlag(float dt)
+{
+    if (phase != 0 || !ui)
+        return;
+    CRefPtr<CKMForm> map = ui->Form("Map");
+    if (!map || !map->visible || !map->enabled || !map->active)
+        return;
+    const int level = levelParams.level;
+    int32_t stage1 = 1, index1 = 1, stage0 = 1, index0 = 1;
+    SplitLevelIndex(level + 1, stage1, index1);
+    SplitLevelIndex(level, stage0, index0);
+    if (stage1 > 5)
+    {
+        phase = 1;
+        stateTimer = 0.0f;
+        return;
+    }
+    stateTimer += dt;
+    const float moveTime = questLayout.flagMoveTime > 0.0f ? questLayout.flagMoveTime : 1.0f;
+    const float s = stateTimer / moveTime;
+    // Spots come from the form file: a level without its spot leaves the flag where it is.
+    auto spot = [this](int stage, int index) -> CRefPtr<CKMWindow> {
+        if (stage < 1 || stage > 5 || index < 0)
+            return CRefPtr<CKMWindow>();
+        const WidgetList& spots = ui->List(kFormMap, 6 + stage - 1);
+        return index < static_cast<int>(spots.size()) ? spots[size_t(index)] : CRefPtr<CKMWindow>();
+    };
+    CRefPtr<CKMWindow> flag = ui->Widget(kFormMap, 30), shadow = ui->Widget(kFormMap, 31);
+    if (s < 1.0f)
+    {
+        CRefPtr<CKMWindow> a = spot(stage0, index0 - 1), b = spot(stage1, index1 - 1);
+        if (!a || !b || !flag || !shadow)
+            return;
+        const float px = a->localPosition.x * (1.0f - s) + b->localPosition.x * s;
+        const float py = a->localPosition.y * (1.0f - s) + b->localPosition.y * s;
+        const float hop = questLayout.flagJumpHeight * 4.0f * s * (1.0f - s);
+        map->SetChildPosition(flag, px + questLayout.flagShift[0], py + questLayout.flagShift[1] + hop,
+                              flag->localPosition.z);
+        map->SetChildPosition(shadow, px + questLayout.flagShift[0] + questLayout.shadowShift[0] + questLayout.shadowVec[0] * hop,
+                              py + questLayout.flagShift[1] + questLayout.shadowShift[1] + questLayout.shadowVec[1] * hop,
+                              shadow->localPosition.z);
+        return;
+    }
+    ui->SetLevelPairLabel(level + 1, 0);
+    stateTimer = 0.0f;
+    phase = 1;
+    if (index1 > 1)
+    {
+        CRefPtr<CKMWindow> passed = spot(stage1, index1 - 2);
+        if (passed && spriteBatches[0])
+        {
+            CRefPtr<CBatchSprite> sparkle(new CBatchSprite(passed->localPosition.x, passed->localPosition.y,
+                                                           passed->localPosition.z - 10.0f, effectTextures[kTexHalo1],
+                                                           0xFFFFFF60u));
+            sparkle->SetScale(16.0f, 16.0f);
+            sparkle->flickerAmplitude = 0.0f;
+            sparkle->fadeInTime = sparkle->fadeOutTime = sparkle->holdEnd = 0.5f;
+            sparkle->StartZoom(7.0f, 4.0f);
+            spriteBatches[0]->Add(sparkle);
+        }
+        if (soundBank)
+            soundBank->Play(soundBank->Flare, 0, 0);
+    }
+}
+
+void CGame::ShowLevelResults(int)
+{
+    if (!board || !ui || !bestTimes || !bestScores)
+        return;
+    const LevelResults results =
+        SummariseLevel(board->counters, levelParams.level, player ? player->name.c_str() : "", levelTimer,
+                       levelParams.stepCount, *bestTimes, *bestScores, folders.sharedGameData);
+    newBestScore = results.newBestScore ? 1 : 0;
+    newBestTime = results.newBestTime ? 1 : 0;
+    levelScoreBefore = results.levelScore;
+    questScoreBefore = results.questScore;
+    secondsLeft = results.secondsLeft;
+    timeBonus = results.timeBonus;
+    auto setText = [this](int number, const std::string& text) {
+        if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, number))
+            static_cast<CKMStatic*>(w.Get())->SetString(text.c_str());
+    };
+    setText(2, results.levelScoreText);
+    setText(4, "0");
+    setText(6, results.timeText);
+    setText(8, results.bestScoreText);
+    setText(11, results.bestTimeText);
+    for (int k = 0; k < 4; ++k)
+    {
+        const WidgetList& levelColumn = ui->List(kFormStatistics, 1);
+        const WidgetList& questColumn = ui->List(kFormStatistics, 2);
+        if (k < static_cast<int>(levelColumn.size()))
+            SetNumber(levelColumn[size_t(k)], results.rows[k][0]);
+        if (k < static_cast<int>(questColumn.size()))
+            SetNumber(questColumn[size_t(k)], results.rows[k][1]);
+    }
+    // The rows come up one by one in the statistics steps.
+    for (int r = 1; r < 14; ++r)
+        if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, r))
+            w->SetVisible(0);
+    for (int l = 0; l < 3; ++l)
+        for (const CRefPtr<CKMWindow>& w : ui->List(kFormStatistics, l))
+            w->SetVisible(0);
+}
+
+bool CGame::IsUnearnedBadge(int number) const
+{
+    // Rows 4 and 5 end in a "new" badge shown only for a new best.
+    return (number == kNewScoreBadge && !newBestScore) || (number == kNewTimeBadge && !newBestTime);
+}
+
+void CGame::UpdateLevelStatistics(float dt)
+{
+    if (!ui || !board)
+        return;
+    stateTimer += dt;
+    auto reveal = [this](int row) {
+        for (int number : kRowWidgets[row])
+            if (number >= 0 && !IsUnearnedBadge(number))
+                if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, number))
+                    w->SetVisible(1);
+        if (soundBank)
+            soundBank->Play(soundBank->Tick, 0, 0);
+    };
+    auto next = [this]() {
+        stateTimer = 0.0f;
+        ++phase;
+    };
+    const float t = stateTimer;
+    switch (phase)
+    {
+    case 0:
+        if (t >= 0.5f)
+        {
+            reveal(0);
+            next();
+        }
+        break;
+    case 1:
+    case 3:
+    case 6:
+    case 8:
+    case 11:
+    case 14:
+    case 16:
+        if (t >= 0.25f)
+            next();
+        break;
+    case 2:
+        reveal(1);
+        next();
+        break;
+    case 4:
+        if (timeBonus < 1)
+        {
+            phase = 7;
+            stateTimer = 0.0f;
+        }
+        else
+        {
+            if (soundBank)
+                soundBank->Play(soundBank->TickLoop, 0, 1);
+            next();
+        }
+        break;
+    case 5:
+    {
+        const float s = t / 2.5f;
+        const int levelTotal = board->counters.third.GetInt(kCounterScore);
+        const int questTotal = board->counters.second.GetInt(kCounterScore);
+        const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
+        if (s < 1.0f)
+        {
+            SetNumber(ui->Widget(kFormStatistics, 2),
+                      static_cast<int>(std::floor(levelScoreBefore + s * (levelTotal - levelScoreBefore))));
+            SetNumber(ui->Widget(kFormStatistics, 4), static_cast<int>(std::floor(timeBonus * s)));
+            ui->SetCounter(static_cast<int>(std::floor(questScoreBefore + s * (questTotal - questScoreBefore))), 0);
+            ui->PoseTimeGauge((1.0f - s) * secondsLeft / allowance, 1);
+        }
+        else
+        {
+            SetNumber(ui->Widget(kFormStatistics, 2), levelTotal);
+            SetNumber(ui->Widget(kFormStatistics, 4), timeBonus);
+            if (soundBank)
+                soundBank->Stop(soundBank->TickLoop);
+            ui->PoseTimeGauge(0.0f, 1);
+            ui->SetCounter(questTotal, 0);
+            CheckExtraLife();
+            next();
+        }
+        break;
+    }
+    case 7:
+        reveal(2);
+        next();
+        break;
+    case 9:
+        reveal(3);
+        if (newBestScore)
+            next();
+        else
+        {
+            phase = 11;
+            stateTimer = 0.0f;
+        }
+        break;
+    case 10:
+    case 13:
+        if (t >= 1.0f)
+        {
+            phase += 2;
+            stateTimer = 0.0f;
+        }
+        break;
+    case 12:
+        reveal(4);
+        if (newBestTime)
+            next();
+        else
+        {
+            phase = 14;
+            stateTimer = 0.0f;
+        }
+        break;
+    case 15:
+        reveal(5);
+        next();
+        break;
+    case 17:
+        if (t >= 0.3f)
+            next();
+        break;
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+        if (t >= 0.15f)
+        {
+            const int k = phase - 18;
+            for (int l = 0; l < 3; ++l)
+            {
+                const WidgetList& list = ui->List(kFormStatistics, l);
+                if (k < static_cast<int>(list.size()))
+                    list[size_t(k)]->SetVisible(1);
+            }
+            next();
+            if (phase > 21)
+            {
+                if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, 0))
+                    w->SetVisible(1);
+                if (CheckTrophies())
+                    ShowTrophies(1);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CGame::FinishLevelStatistics()
+{
+    if (!ui || !board)
+        return;
+    SetNumber(ui->Widget(kFormStatistics, 2), board->counters.third.GetInt(kCounterScore));
+    SetNumber(ui->Widget(kFormStatistics, 4), timeBonus);
+    if (soundBank)
+        soundBank->Stop(soundBank->TickLoop);
+    ui->PoseTimeGauge(0.0f, 1);
+    ui->SetCounter(board->counters.second.GetInt(kCounterScore), 0);
+    CheckExtraLife();
+    if ((newBestScore || newBestTime) && soundBank)
+        soundBank->Play(soundBank->Trophy, 0, 0);
+    for (int r = 0; r < 14; ++r)
+        if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, r))
+            w->SetVisible(IsUnearnedBadge(r) ? 0 : 1);
+    for (int l = 0; l < 3; ++l)
+        for (const CRefPtr<CKMWindow>& w : ui->List(kFormStatistics, l))
+            w->SetVisible(1);
+    stateTimer = 0.0f;
+    phase = 22;
+    if (CheckTrophies())
+        ShowTrophies(1);
+}

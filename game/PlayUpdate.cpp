@@ -1,0 +1,647 @@
+// The playing state's frame: the drag swap, the board's update and its events in
+// order, the star-award and life-lost effects, the steps of the sub-states (play clock
+// and hints, level complete, statistics, the way to the map and the shop, the next
+// level's intro, the quest left, the life lost and the game over), the shop's
+// autosave, the save on exit and the tutorial's check of a swap.
+#include "game/Game.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "audio/Music.h"
+#include "audio/SoundBank.h"
+#include "backgrounds/BackgroundManager.h"
+#include "board/PlayField.h"
+#include "effects/Sandbox.h"
+#include "engine/Log.h"
+#include "engine/StringTable.h"
+#include "game/Profiles.h"
+#include "game/QuestSave.h"
+#include "render/SpriteBatch.h"
+#include "screens/GemsBuffer.h"
+#include "screens/Interface.h"
+#include "screens/LossEffect.h"
+#include "screens/Shop.h"
+#include "screens/StarEffect.h"
+#include "screens/TokenSelector.h"
+
+namespace {
+
+// Texts of the string table.
+const int kStringFrenzy = 7;
+const int kStringTimeUp = 54;
+const int kStringNoMoves = 13;
+const int kStringNoLivesLeft = 56;
+const int kStringRestartLevel = 57;
+const int kStringRetry = 55;
+const int kStringGameOver = 58;
+const int kStringNewHighScore = 61;
+
+// Message-box button layouts of the life lost and the game over.
+const int kLayoutLifeLost = 4;
+const int kLayoutGameOver = 4;
+
+const int32_t kSceneMainMenu = 6;
+
+// The next warning after time was added: the highest threshold below the time.
+float WarningFor(float time)
+{
+    if (time > 30.0f)
+        return 30.0f;
+    if (time > 15.0f)
+        return 15.0f;
+    if (time > 10.0f)
+        return 10.0f;
+    return std::floor(time);
+}
+
+}  // namespace
+
+void CGame::SetRemainingTime(float seconds)
+{
+    const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
+    levelTimer = std::max(0.0f, std::min(seconds, allowance));
+    if (ui)
+        ui->SetGaugeTarget(levelTimer / allowance);
+}
+
+int CGame::Update(float dt)
+{
+    if (!board || !ui)
+        return 0;
+    CPlayField& field = *board;
+
+    // A held token slides into a swap with the neighbour under the pointer.
+    const bool tutorialBlocks = IsDelayedTutorialKind(field.tutorialStep) && field.tutorialTimer < kTutorialBlockTime;
+    CRefPtr<CCap> held = field.tokenSelector ? field.tokenSelector->token : CRefPtr<CCap>();
+    if (subState == kSubStateNormalPlay && !field.inputLocked && tokenPicked && held && !tutorialBlocks &&
+        questMode == 0)
+    {
+        const CCellPos cell = field.ScreenToCell(mouseX, mouseY);
+        const int dc = std::abs(cell.column - held->column), dr = std::abs(cell.row - held->row);
+        if (cell.column >= 0 && cell.row >= 0 && cell.column < field.columns && cell.row < field.rows && dc <= 1 &&
+            dr <= 1 && dc != dr && IsTutorialSwapAllowed(cell.column, cell.row) &&
+            field.IsSwappable(cell.column, cell.row) && CheckTutorialSwap(cell.column, cell.row))
+        {
+            field.tokenSelector->Clear();
+            field.StartSwap(held->column, held->row, cell.column, cell.row, 0);
+            tokenPicked = 0;
+        }
+    }
+
+    field.Update(dt, mouseX, mouseY);
+
+    if (!field.events.empty())
+    {
+        field.DeferEvents();
+        // Handlers may clear the queue (a level won or a life lost): walk a copy.
+        const std::vector<CPlayFieldEvent> queue = field.events;
+        field.events.clear();
+        for (const CPlayFieldEvent& event : queue)
+            HandleBoardEvent(event);
+    }
+
+    const bool starBusy = starEffect && starEffect->busy;
+    const bool lossBusy = lossEffect && lossEffect->busy;
+    if (subState == kSubStateNormalPlay && field.tutorialStep == kTipNone && !starBusy && !lossBusy && !lossRunning &&
+        CanPause() && field.IsIdle(true) && CheckPlayTrophies(1))
+        ShowTrophies(1);
+
+    if (starEffect && starEffect->busy && !starEffect->Update(dt))
+    {
+        if (levelKind == kLevelKindPlain)
+            field.SetInputLock(0);
+        else
+        {
+            phase = 11;
+            stateTimer = 0.0f;
+        }
+    }
+
+    if (lossEffect && lossEffect->busy && !lossEffect->Update(dt))
+        lossEffectDone = 1;
+    if (lossRunning)
+    {
+        lossTimer += dt;
+        if (lossTimer >= kLifeLostDelay && (lossEffectDone || !lossEffect))
+        {
+            lossRunning = 0;
+            const bool icons = levelParams.flagA != 0;
+            if (lossTimeUp)
+            {
+                field.SetInputLock(0);
+                if (!LoadAutosave(!icons && lives <= 0 ? 1 : 0))
+                    StartGameOver();
+            }
+            else if (lives > 0 || icons)
+                field.SetInputLock(0);
+            else if (!LoadAutosave(1))
+                StartGameOver();
+        }
+    }
+
+    switch (subState)
+    {
+    case kSubStateNormalPlay:
+    {
+        stateTimer += dt;
+        if (tutorialBlocks)
+            field.tutorialTimer += dt;
+        const bool clockRuns = questMode == 0 && levelKind == kLevelKindPlain && boardRunning && !field.inputLocked &&
+                               !boardFinished && field.tutorialStep == kTipNone;
+        if (clockRuns)
+        {
+            field.counters.AddFloatToBoth(dt, kCounterTime);
+            SetRemainingTime(levelTimer - dt);
+            if (levelTimer <= nextWarning)
+            {
+                ui->SetWarningPulse(1);
+                if (nextWarning == 30.0f)
+                    nextWarning = 15.0f;
+                else if (nextWarning == 15.0f)
+                    nextWarning = 10.0f;
+                else if (nextWarning <= 10.0f)
+                    nextWarning -= 1.0f;
+            }
+            if (levelTimer <= 0.0f && field.IsIdle(true) && !lossRunning)
+                LoseLife(true, false);
+            // Hints: the hint panel comes up after a quiet while and blinks for a moment.
+            if (levelTimer > 0.0f && !field.adviser.active)
+            {
+                field.timeSinceMatch += dt;
+                if (field.timeSinceMatch >= kHintDelay)
+                {
+                    if (hintTimerA == 0.0f)
+                        ui->SetPanelVisible(questMode, 1);
+                    hintTimerA += dt;
+                    BlinkQuestIndicator1(dt);
+                    if (hintTimerA >= kHintShowTime)
+                    {
+                        field.timeSinceMatch = 0.0f;
+                        hintTimerA = 0.0f;
+                        ui->SetPanelVisible(questMode, 0);
+                    }
+                }
+                else if (hintTimerA > 0.0f)
+                {
+                    ui->SetPanelVisible(questMode, 0);
+                    hintTimerA = 0.0f;
+                }
+            }
+            if (!questJustLoaded)
+            {
+                autosaveTimer += dt;
+                if (autosaveTimer >= kAutosaveInterval && IsPlayQuiet())
+                {
+                    UpdateQuestRecord(questSave && questSave->status == CQuestSave::kStatusNone ? 1 : 0);
+                    questSave->status = CQuestSave::kStatusUnsaved;
+                    autosaveTimer = 0.0f;
+                }
+            }
+        }
+        break;
+    }
+    case kSubStateLevelComplete:
+        stateTimer += dt;
+        if (phase == 0 && stateTimer >= 1.5f)
+        {
+            ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
+            phase = 1;
+            stateTimer = 0.0f;
+        }
+        else if (phase == 1 && stateTimer >= 0.5f)
+        {
+            if (field.sandbox)
+                field.sandbox->SetState(0, 0.5f);
+            if (field.gemsBuffer)
+                field.gemsBuffer->Show(0, 2.0f);
+            field.ShowPanels(0, 0, 2.0f);
+            ShowLevelResults(0);
+            ui->FadeInForm(ui->Form("Statistics"), 2.0f);
+            phase = 2;
+            stateTimer = 0.0f;
+        }
+        else if (phase == 2 && stateTimer >= 0.5f)
+        {
+            subState = kSubStateStatistics;
+            phase = 0;
+            stateTimer = 0.0f;
+            field.ClearItems();
+            if (music)
+                music->RequestTrack(CMusic::kTrackStoryline);
+        }
+        break;
+    case kSubStateStatistics:
+        UpdateLevelStatistics(dt);
+        break;
+    case kSubStateAfterLevel:
+        stateTimer += dt;
+        switch (phase)
+        {
+        case 0:
+            if (stateTimer >= 0.5f)
+            {
+                ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
+                int32_t stage = 1, index = 1;
+                SplitLevelIndex(levelParams.level, stage, index);
+                if (backgrounds)
+                    backgrounds->SetStage(index, 0);
+                phase = 1;
+                stateTimer = 0.0f;
+            }
+            break;
+        case 1:
+            if (stateTimer >= 0.5f)
+            {
+                phase = 10;
+                stateTimer = 0.0f;
+            }
+            break;
+        case 11:
+        {
+            phase = 12;
+            stateTimer = 0.0f;
+            int32_t stage = 1, index = 1;
+            SplitLevelIndex(levelParams.level + 1, stage, index);
+            if (index == 1 && stage >= 2 && stage <= 5)
+            {
+                ui->ShowNewspaperPage(stage - 2);
+                phase = 13;
+            }
+            break;
+        }
+        case 12:
+            ui->FadeOutForm(ui->Form("Background"), 2.0f);
+            ui->FadeOutForm(ui->Form("Map"), 2.0f);
+            if (shop)
+                shop->Refresh(1, 2.0f, levelParams.level + 1);
+            shopAutosave = 1;
+            ui->FadeInForm(ui->Form("Shop"), 2.0f);
+            subState = kSubStateShop;
+            phase = 0;
+            stateTimer = 0.0f;
+            break;
+        case 13:
+            ui->FadeOutForm(ui->Form("Background"), 2.0f);
+            ui->FadeOutForm(ui->Form("Map"), 2.0f);
+            ui->FadeInForm(ui->Form("Newspaper"), 2.0f);
+            phase = 14;
+            stateTimer = 0.0f;
+            break;
+        case 15:
+            ui->FadeOutForm(ui->Form("Newspaper"), 4.0f);
+            phase = 12;
+            stateTimer = 0.0f;
+            break;
+        default:
+            break;
+        }
+        break;
+    case kSubStateMap:
+        UpdateMapFlag(dt);
+        break;
+    case kSubStateLevelIntro:
+        stateTimer += dt;
+        if (phase == 0 && stateTimer >= 1.0f)
+        {
+            field.ShowPanels(1, 1, 2.0f);
+            ui->questMode = questMode;
+            const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
+            ui->SetCounters(field.counters.second.GetInt(kCounterScore), lives, levelTimer / allowance);
+            if (levelParams.flagA)
+                ui->ShowFirstIcons(lives);
+            ui->FadeInForm(ui->Form("Quest"), 2.0f);
+            ui->SetLevelLabel(levelParams.level);
+            ui->FadeInForm(ui->Form("NewLevel"), 2.0f);
+            if (soundBank)
+                soundBank->Play(soundBank->NewLevel, 0, 0);
+            phase = 1;
+            stateTimer = 0.0f;
+        }
+        else if (phase == 1 && stateTimer >= 1.0f)
+        {
+            ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
+            phase = 2;
+            stateTimer = 0.0f;
+        }
+        else if (phase == 2 && stateTimer >= 0.5f)
+        {
+            subState = kSubStateNormalPlay;
+            phase = 0;
+            stateTimer = 0.0f;
+            boardRunning = 1;
+            if (questMode == 0 && field.sandbox && field.sandbox->heap)
+                field.sandbox->heap->drainRate = static_cast<float>(GetFallSpeed(levelParams));
+            if (music)
+                music->RequestTrack(CMusic::kTrackGameplay);
+        }
+        break;
+    case kSubStateBackFromTutorial:
+        stateTimer += dt;
+        if (stateTimer >= 1.5f)
+        {
+            subState = kSubStateNormalPlay;
+            playPhase = 1;
+            field.SetInputLock(0);
+        }
+        break;
+    case kSubStateQuestLeft:
+    case kSubStateLifeLost:
+    case kSubStateGameOver:
+    {
+        stateTimer += dt;
+        if (phase == 0)
+        {
+            if (stateTimer < 0.5f)
+                break;
+            if (field.sandbox)
+                field.sandbox->SetState(0, 0.5f);
+            if (field.gemsBuffer)
+                field.gemsBuffer->Show(0, 2.0f);
+            field.ShowPanels(0, 0, 2.0f);
+            if (questMode == 0 && subState == kSubStateQuestLeft)
+                ui->FadeOutForm(ui->Form("Quest"), 2.0f);
+            if (subState == kSubStateQuestLeft)
+            {
+                phase = 1;
+                stateTimer = 0.0f;
+                break;
+            }
+            char text[512] = "", first[256] = "", second[256] = "";
+            if (subState == kSubStateLifeLost)
+            {
+                if (lossFinal || lives <= 0)
+                {
+                    GetStringById(kStringNoLivesLeft, first, sizeof(first));
+                    char format[256] = "";
+                    GetStringById(kStringRestartLevel, format, sizeof(format));
+                    int32_t stage = 1, index = 1;
+                    SplitLevelIndex(questSave ? questSave->level : 1, stage, index);
+                    std::snprintf(second, sizeof(second), format, stage, index);
+                }
+                else
+                {
+                    GetStringById(kStringTimeUp, first, sizeof(first));
+                    GetStringById(kStringRetry, second, sizeof(second));
+                }
+                std::snprintf(text, sizeof(text), "%s\n%s", first, second);
+                ui->SetMessageBox(text, "", kLayoutLifeLost, kMessageLifeLost);
+            }
+            else
+            {
+                GetStringById(lossTimeUp ? kStringTimeUp : kStringNoMoves, first, sizeof(first));
+                GetStringById(kStringGameOver, second, sizeof(second));
+                std::snprintf(text, sizeof(text), "%s\n%s", first, second);
+                ui->SetMessageBox(text, "", kLayoutGameOver, kMessageGameOver);
+            }
+            ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
+            if (soundBank)
+                soundBank->Play(soundBank->Bad, 0, 0);
+            phase = 1;
+            stateTimer = 0.0f;
+            break;
+        }
+        if (subState == kSubStateQuestLeft)
+        {
+            if (phase == 1 && stateTimer >= 0.5f)
+            {
+                field.ClearItems();
+                if (music)
+                    music->RequestTrack(CMusic::kTrackMainMenu);
+                if (backgrounds)
+                    backgrounds->SetScene(kSceneMainMenu);
+                phase = 2;
+                stateTimer = 0.0f;
+            }
+            else if (phase == 2 || phase == 3)
+                ++phase;
+            else if (phase == 4)
+            {
+                if (hiscoreMade)
+                {
+                    char text[256] = "";
+                    GetStringById(kStringNewHighScore, text, sizeof(text));
+                    ui->SetMessageBox(text, "", 0, kMessageHighScore);
+                    ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
+                }
+                else
+                    ui->FadeInForm(ui->Form("MainMenu"), 2.0f);
+                field.SetInputLock(0);
+                state = kStateMenus;
+                subState = kSubStateNormalPlay;
+                phase = 0;
+                stateTimer = 0.0f;
+                if (questSave)
+                    questSave->status = CQuestSave::kStatusNone;
+            }
+            break;
+        }
+        if (subState == kSubStateLifeLost)
+        {
+            if (phase == 3 && stateTimer >= 0.5f)
+            {
+                field.ClearItems();
+                phase = 4;
+                stateTimer = 0.0f;
+                RestartLevelFromSave();
+            }
+            else if (phase == 5)
+            {
+                subState = kSubStateShop;
+                phase = 0;
+                stateTimer = 0.0f;
+                questJustLoaded = 0;
+                state = kStatePlaying;
+                if (questSave)
+                    questSave->status = CQuestSave::kStatusNone;
+                if (shop)
+                    shop->Refresh(1, 2.0f, levelParams.level + 1);
+                shopAutosave = 1;
+                ui->FadeInForm(ui->Form("Shop"), 2.0f);
+                if (music)
+                    music->RequestTrack(CMusic::kTrackStoryline);
+            }
+            break;
+        }
+        // Game over.
+        if (phase == 3 && stateTimer >= 0.5f)
+        {
+            field.ClearItems();
+            if (music)
+                music->RequestTrack(CMusic::kTrackMainMenu);
+            if (backgrounds)
+                backgrounds->SetScene(kSceneMainMenu);
+            phase = 4;
+            stateTimer = 0.0f;
+        }
+        else if (phase == 4 || phase == 5)
+            ++phase;
+        else if (phase == 6)
+        {
+            hiscoreMade = SubmitHighScore(field.counters.second.GetInt(kCounterScore));
+            subState = kSubStateQuestLeft;
+            phase = 4;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+
+    if (questMode == 0 && shop)
+    {
+        if (shop->Update(dt, mouseX, mouseY) && shopAutosave)
+        {
+            shopAutosave = 0;
+            RotateAutosaves(questMode);
+            UpdateQuestRecord(1);
+            questSave->status = CQuestSave::kStatusUnsaved;
+            if (player)
+            {
+                questSave->Save((PlayerFolder() + "\\Quest.sav").c_str());
+                questSave->Save((PlayerFolder() + "\\QuestAS1.sav").c_str());
+            }
+            if (player && player->questTutorial && !player->tipsSeen[CPlayerSettings::kTipShop])
+                ShowTutorialStep(kTipShop, 0);
+        }
+    }
+    return 0;
+}
+
+void CGame::HandleBoardEvent(const CPlayFieldEvent& event)
+{
+    CPlayField& field = *board;
+    switch (event.code)
+    {
+    case kEventScored:
+        ui->SetCounter(field.counters.second.GetInt(kCounterScore), 1);
+        CheckExtraLife();
+        break;
+    case kEventCascadeEnd:
+    {
+        CRefPtr<CPopupMessage> message;
+        field.popups.AddComboMessage(message, event.arg, static_cast<int>(field.capsSet.size()),
+                                     questLayout.comboMessagePos[0], questLayout.comboMessagePos[1],
+                                     questLayout.comboMessagePos[2]);
+        field.counters.second.AddInt(event.arg, kCounterBestCombo);
+        field.counters.third.AddInt(event.arg, kCounterBestCombo);
+        break;
+    }
+    case kEventFrenzy:
+    {
+        char text[128] = "";
+        GetStringById(kStringFrenzy, text, sizeof(text));
+        CRefPtr<CPopupMessage> message;
+        field.popups.AddMessage(message, text, 1.8f, 4, questLayout.frenzyMessagePos[0],
+                                questLayout.frenzyMessagePos[1], questLayout.frenzyMessagePos[2]);
+        if (soundBank)
+            soundBank->Play(soundBank->ScoreFrenzy, 0, 0);
+        break;
+    }
+    case kEventBonusTime:
+        levelTimer += event.seconds;
+        nextWarning = WarningFor(levelTimer);
+        SetRemainingTime(levelTimer);
+        if (soundBank)
+            soundBank->PlayPanned(soundBank->TimeAdd, 0.0f, 0, 0);
+        break;
+    case kEventLevelWon:
+        CompleteLevel();
+        break;
+    case kEventSandGlassEnd:
+        field.SetInputLock(1);
+        if (field.sandbox)
+            field.sandbox->SetFlowing(false, 0.0);
+        ++starCount;
+        sandDecay = static_cast<float>(GetLevelDecay(starCount) * (field.hardMode ? 0.5 : 1.0));
+        if (starEffect)
+            starEffect->Start();
+        if (soundBank)
+            soundBank->Play(soundBank->BonusStar, 0, 0);
+        if (shop)
+            ++shop->stars;
+        break;
+    case kEventNoMoves:
+        LoseLife(false, false);
+        break;
+    case kEventChallengeScored:
+    {
+        field.counters.AddToBoth(event.arg, kCounterScore);
+        ui->SetCounter(field.counters.second.GetInt(kCounterScore), 1);
+        CRefPtr<CPopupMessage> popup;
+        field.popups.AddScore(popup, event.arg, 0, event.x, event.y, field.origin[2] - 10.0f);
+        CheckExtraLife();
+        break;
+    }
+    case kEventTip:
+        ShowTutorialStep(event.tip, event.arg);
+        break;
+    default:
+        // Challenge rounds (8, 9, 12) belong to the bonus levels; 10 asks nothing.
+        break;
+    }
+}
+
+int CGame::CheckTutorialSwap(int col, int row)
+{
+    if (!board)
+        return 1;
+    CPlayField& field = *board;
+    const int kind = field.tutorialStep;
+    const int step = field.tutorialDetail;
+    int wantCol = -1, wantRow = -1;
+    switch (kind)
+    {
+    case kTipBase:
+        if (step == 1)
+            wantCol = 3, wantRow = 4;
+        break;
+    case kTipBonus:
+        if (step == 1)
+            wantCol = 1, wantRow = 5;
+        else if (step == 5)
+            wantCol = 5, wantRow = 4;
+        break;
+    case kTipTotem:
+        if (step == 3)
+            wantCol = 1, wantRow = 6;
+        else if (step == 7)
+            wantCol = 5, wantRow = 4;
+        break;
+    default:
+        EndTutorial(1);
+        return 1;
+    }
+    if (wantCol >= 0 && (col != wantCol || row != wantRow))
+    {
+        EndTutorial(1);
+        return kind == kTipTotem ? 0 : 1;
+    }
+    field.tutorialDetail = step + 1;
+    ui->FadeOutForm(ui->Form("Tutorial"), 8.0f);
+    if ((kind == kTipBase || kind == kTipBonus) && field.tutorialDetail > 5)
+        EndTutorial(1);
+    else if (kind == kTipTotem && field.tutorialDetail > 8)
+    {
+        EndTutorial(1);
+        return 0;
+    }
+    return 1;
+}
+
+void CGame::SaveOnExit()
+{
+    if (questMode == 0 && state == kStatePlaying && subState == kSubStateShop && shop && shop->display >= 1.0f && ui)
+    {
+        CRefPtr<CKMForm> shopForm = ui->Form("Shop");
+        if (shopForm && shopForm->visible)
+        {
+            shop->SettlePendingStars();
+            UpdateQuestRecord(1);
+            questSave->status = CQuestSave::kStatusUnsaved;
+        }
+    }
+    SaveQuestOnLeaving();
+}
