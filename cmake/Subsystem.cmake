@@ -31,7 +31,7 @@ function(orb_test name)
     return()
   endif()
   add_executable(${name} ${srcs})
-  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${A_DEPS} orb_test_main GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     ORB_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures"
     ORB_DATA_SRC_DIR="${PROJECT_SOURCE_DIR}/data"
