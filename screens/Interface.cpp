@@ -1640,18 +1640,17 @@ void CInterface::SetCounters(int first, int second, float t)
         warning[1]->SetVisible(0);
 }
 
-void CInterface::PoseTimeGauge(float t, int setTarget)
+namespace {
+
+// Cuts four quarter widgets (top-left, bottom-left, bottom-right, top-right) to the
+// sector that turns counter-clockwise from 12 o'clock through 2 pi t; the texture
+// coordinates follow the corners, mapped into the rectangle (u0, v0) + size * (u, v).
+void PoseQuarters(const WidgetList& quarters, float t, float u0, float v0, float size)
 {
-    t = std::max(0.0f, std::min(1.0f, t));
-    gaugePosition = t;
-    if (setTarget)
-        gaugeTarget = t;
-    const WidgetList& quarters = List(kFormQuest, 0);
     if (quarters.size() < 4)
         return;
     const float kQuarter = 1.5707964f;
     const float theta = 6.2831855f * t;
-    // The quarters in turn: top-left, bottom-left, bottom-right, top-right.
     const int shownCount = t <= 0.25f ? 1 : t <= 0.5f ? 2 : t <= 0.75f ? 3 : 4;
     for (int k = 0; k < 4; ++k)
     {
@@ -1660,8 +1659,7 @@ void CInterface::PoseTimeGauge(float t, int setTarget)
         if (k >= shownCount || w.sprites.empty() || !w.sprites[0])
             continue;
         float c[8];
-        const bool full = k < shownCount - 1;
-        if (full)
+        if (k < shownCount - 1)
         {
             static const float kFull[3][8] = {{-0.5f, 0.5f, 0.0f, 0.5f, 0.0f, 0.0f, -0.5f, 0.0f},
                                               {-0.5f, 0.0f, 0.0f, 0.0f, 0.0f, -0.5f, -0.5f, -0.5f},
@@ -1690,12 +1688,32 @@ void CInterface::PoseTimeGauge(float t, int setTarget)
                     c[i * 2 + 1] = x;
                 }
         }
-        CSpriteShape& s = *w.sprites[0];
-        s.SetCorners(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
-        s.SetFrameUV4(0, c[0] + 0.5f, 0.5f - c[1], c[2] + 0.5f, 0.5f - c[3], c[4] + 0.5f, 0.5f - c[5], c[6] + 0.5f,
-                      0.5f - c[7]);
-        s.currentFrame = 0;
+        CSpriteShape& sprite = *w.sprites[0];
+        sprite.SetCorners(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
+        float uv[8];
+        for (int i = 0; i < 4; ++i)
+        {
+            uv[i * 2] = u0 + size * (c[i * 2] + 0.5f);
+            uv[i * 2 + 1] = v0 + size * (0.5f - c[i * 2 + 1]);
+        }
+        sprite.SetFrameUV4(0, uv[0], uv[1], uv[2], uv[3], uv[4], uv[5], uv[6], uv[7]);
+        sprite.currentFrame = 0;
     }
+}
+
+} // namespace
+
+void CInterface::PoseTimeGauge(float t, int setTarget)
+{
+    t = std::max(0.0f, std::min(1.0f, t));
+    gaugePosition = t;
+    if (setTarget)
+        gaugeTarget = t;
+    const WidgetList& quarters = List(kFormQuest, 0);
+    if (quarters.size() < 4)
+        return;
+    PoseQuarters(quarters, t, 0.0f, 0.0f, 1.0f);
+    const float theta = 6.2831855f * t;
     const WidgetList& hands = List(kFormQuest, 1);
     for (const CRefPtr<CKMWindow>& hand : hands)
         if (hand && !hand->sprites.empty())
@@ -2201,4 +2219,14 @@ void CInterface::ShowGroup(int group)
 {
     for (const CRefPtr<CKMWindow>& w : Group(kFormTutorial, group).widgets)
         w->SetVisible(1);
+}
+
+void CInterface::PoseShopGauge(float t)
+{
+    t = std::max(0.0f, std::min(1.0f, t));
+    // The shop's dial lies in a square of its controls picture.
+    PoseQuarters(List(kFormShop, 0), t, 0.591796875f, 0.7421875f, 0.171875f);
+    for (const CRefPtr<CKMWindow>& hand : List(kFormShop, 1))
+        if (hand && !hand->sprites.empty())
+            hand->sprites[0]->SetRotation(6.2831855f * t - 1.5707964f);
 }

@@ -203,6 +203,8 @@ public:
     void PlaceArrowWindow(float x, float y);
     // Cuts the gauge's four quarters to the sector of t (0..1) and turns its hands.
     void PoseTimeGauge(float t, int setTarget);
+    // The shop's dial for t (0..1), drawn from its controls picture; nothing is kept.
+    void PoseShopGauge(float t);
     // The map's page for a 1-based level: caption, story, stage pictures, passed spots
     // and the flag (as it stood one level earlier when fromPrevious is set).
     void SetLevelPairLabel(int level, int fromPrevious);

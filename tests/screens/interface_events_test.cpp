@@ -364,6 +364,73 @@ TEST_F(InterfaceEventsTest, TheTipWindowSitsBesideItsArrow)
     EXPECT_FLOAT_EQ(50.0f - layout.clickHerePoint[1] - pointer->baseSize.h / 2, pointer->localPosition.y);
 }
 
+float Area(const std::vector<CUV>& c)
+{
+    float twice = 0.0f;
+    for (size_t i = 0; i < c.size(); ++i)
+    {
+        const CUV& a = c[i];
+        const CUV& b = c[(i + 1) % c.size()];
+        twice += a.u * b.v - b.u * a.v;
+    }
+    return std::fabs(twice) * 0.5f;
+}
+
+TEST_F(InterfaceEventsTest, TheTimeGaugeCutsItsQuartersToTheSector)
+{
+    struct Case
+    {
+        float t;
+        int shown[4];
+        float area[4]; // of the shown quarters
+    };
+    const float cut = 0.125f * std::tan(0.1f * 3.14159265f);
+    const Case cases[] = {{0.0f, {1, 0, 0, 0}, {0.0f}},
+                          {0.3f, {1, 1, 0, 0}, {0.25f, cut}},
+                          {0.5f, {1, 1, 0, 0}, {0.25f, 0.25f}},
+                          {1.0f, {1, 1, 1, 1}, {0.25f, 0.25f, 0.25f, 0.25f}}};
+    const WidgetList& quarters = ui->List(kFormQuest, 0);
+    for (const Case& c : cases)
+    {
+        ui->PoseTimeGauge(c.t, 1);
+        for (int k = 0; k < 4; ++k)
+        {
+            EXPECT_EQ(c.shown[k], quarters[size_t(k)]->visible) << "t " << c.t << " quarter " << k;
+            if (!c.shown[k])
+                continue;
+            const CSpriteShape& sprite = *quarters[size_t(k)]->sprites[0];
+            EXPECT_NEAR(c.area[k], Area(sprite.corners), 1e-4f) << "t " << c.t << " quarter " << k;
+            // The picture follows the corners: the whole texture spans the dial.
+            for (int i = 0; i < 4; ++i)
+            {
+                EXPECT_NEAR(sprite.corners[size_t(i)].u + 0.5f, sprite.frames[size_t(i)].u, 1e-5f);
+                EXPECT_NEAR(0.5f - sprite.corners[size_t(i)].v, sprite.frames[size_t(i)].v, 1e-5f);
+            }
+        }
+    }
+    // Out-of-range times are clamped before they are kept; the tint follows the time.
+    ui->PoseTimeGauge(1.7f, 1);
+    EXPECT_FLOAT_EQ(1.0f, ui->gaugePosition);
+    EXPECT_FLOAT_EQ(1.0f, ui->gaugeTarget);
+    ui->PoseTimeGauge(layout.greenEnd, 1);
+    EXPECT_EQ(layout.gaugeAlpha | 0x00FF00u, quarters[0]->colour);
+    ui->PoseTimeGauge(layout.yellowEnd, 1);
+    EXPECT_EQ(layout.gaugeAlpha | 0xFFFF00u, quarters[0]->colour);
+    // The gauge glides toward a new target at half a unit a second.
+    ui->SetGaugeTarget(0.0f);
+    Run(0.1f);
+    EXPECT_NEAR(layout.yellowEnd - 0.05f, ui->gaugePosition, 1e-4f);
+
+    // The shop's dial comes from its square of the controls picture.
+    ui->PoseShopGauge(1.0f);
+    const CSpriteShape& shop = *ui->List(kFormShop, 0)[0]->sprites[0];
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_NEAR(0.591796875f + 0.171875f * (shop.corners[size_t(i)].u + 0.5f), shop.frames[size_t(i)].u, 1e-5f);
+        EXPECT_NEAR(0.7421875f + 0.171875f * (0.5f - shop.corners[size_t(i)].v), shop.frames[size_t(i)].v, 1e-5f);
+    }
+}
+
 std::string Caption(const CRefPtr<CKMWindow>& w)
 {
     return w && !w->texts.empty() && w->texts[0] ? w->texts[0]->text : std::string("?");
