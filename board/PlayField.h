@@ -25,6 +25,7 @@
 
 class CAccuracyChallenge;
 class CAttentionChallenge;
+class CBonus;
 class CBonusManager;
 class CDataFolders;
 class CGemsBuffer;
@@ -191,6 +192,23 @@ public:
     // Active tokens into the value grid (colour + 1, negated when locked).
     void RebuildValueGrid();
 
+    // A destroyed token's bonus goes off: gems fly to the gem bar, the
+    // solidarity bonus takes every token of its colour with it.
+    void ActivateBonus(CRefPtr<CBonus> bonus);
+    // Carries out what the bonuses reported this frame: gems reaching the
+    // bar, cells hit, bonuses looking for a new token, time and advice.
+    void HandleBonusEvents();
+    // Takes one token off the board through a terminator of its own (a
+    // one-cell group), counted like a matched group; the terminator, or an
+    // empty handle when none could be made.
+    CRefPtr<CTerminator> RemoveSingleToken(const CRefPtr<CCap>& cap, int32_t sounds, int32_t addMode,
+                                           bool start);
+
+    // Tips and hints: the tip to show now (0 for none) with its page, and the
+    // adviser pointed at every token of a legal swap.
+    int32_t PickTip(int32_t& page);
+    void ShowMoveHints();
+
     // Input and panels.
     void SetInputLock(int32_t lock);
     void ShowPanels(int32_t show, int32_t flag, float time);
@@ -280,6 +298,9 @@ public:
     int32_t gameWordB = 0;  // written by the game
     int32_t gameWordC = 0;
     int32_t gameWordD = 0;
+    // The player's choice of the short terminator sounds, copied in by the
+    // game; bonuses and totems hand it to the terminators they spawn.
+    int32_t altSounds = 0;
 
 private:
     float Gravity() const;

@@ -14,6 +14,7 @@
 #include "screens/QuestLayout.h"
 #include "screens/TokenSelector.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -118,14 +119,19 @@ void CPlayField::ScoreFinishedGroups()
     int32_t best = 0;
     const bool frenzy = sandbox && sandbox->heap && sandbox->heap->mode == 1;
 
-    for (const CRefPtr<CTerminator>& g : finished)
+    // Bonuses whose tokens broke fire once every group of the frame has scored.
+    std::vector<CRefPtr<CBonus>> toFire;
+    toFire.reserve(40);
+    for (size_t index = 0; index < finished.size(); ++index)
     {
+        const CRefPtr<CTerminator> g = finished[index];
         scoreBonuses.clear();
         for (size_t k = 0; k < g->tokens.size(); ++k)
         {
             const CRefPtr<CCap>& token = g->tokens[k];
             if (!token || !token->held || k >= g->flags.size() || !g->flags[k])
                 continue;
+            toFire.push_back(token->held);
             if (token->held->kind == kBonusScore)
                 scoreBonuses.push_back(token->held);
         }
@@ -174,6 +180,14 @@ void CPlayField::ScoreFinishedGroups()
 
     if (best >= 2 && soundBank)
         soundBank->PlayComboSound(best);
+    if (bonusManager && !toFire.empty())
+    {
+        // In the manager's order; a copy, as firing may change the list.
+        const std::vector<CRefPtr<CBonus>> all = bonusManager->bonuses;
+        for (const CRefPtr<CBonus>& b : all)
+            if (b && std::find(toFire.begin(), toFire.end(), b) != toFire.end())
+                ActivateBonus(b);
+    }
     PushEvent(kEventScored);
 }
 
@@ -207,6 +221,12 @@ void CPlayField::SettleAndRefill()
             return;
         if (IsGemGoalReached())
             DropAllTokens();
+        else
+        {
+            int32_t page = 0;
+            if (const int32_t tip = PickTip(page))
+                PostEvent13(tip, page);
+        }
         return;
     }
     if (fillPending != kFillRandom)
@@ -259,7 +279,12 @@ void CPlayField::Update(float dt, float mouseX, float mouseY)
     }
     SettleAndRefill();
     if (bonusManager)
+    {
         bonusManager->UpdateAll(dt);
+        HandleBonusEvents();
+    }
+    if (inputOpen && adviser.Update(dt) < 0)
+        ShowMoveHints();
     if (capsManager)
     {
         capsManager->lightX = mouseX;
