@@ -888,7 +888,8 @@ int CInterface::OnMouseDown(float x, float y)
                     FadeOutForm(FormAt(kFormProfiles), 2.0f);
                     FadeInForm(FormAt(kFormNewProfile), 2.0f);
                 }
-                else
+                else if (profiles && profileScroll + row >= 0 &&
+                         size_t(profileScroll + row) < profiles->profiles.size())
                 {
                     const WidgetList& rows = List(kFormProfiles, 0);
                     for (size_t r = 0; r < rows.size(); ++r)
@@ -1101,6 +1102,9 @@ void CInterface::RunCommand(int32_t id, float x, float y)
         ShowHelpPage(helpPage + (id == 271 ? -1 : 1));
         return;
     case 180:
+        // Without a chosen player there is nobody to play as: the screen stays.
+        if (!HasSelectedProfile())
+            return;
         if (selectedProfile - profileScroll > 5)
             profileScroll = selectedProfile - 5;
         RefreshProfileRows();
@@ -1132,12 +1136,12 @@ void CInterface::RunCommand(int32_t id, float x, float y)
     case 182:
     {
         // Deleting asks first; without a valid selection there is nothing to ask about.
-        if (!profiles || selectedProfile < 0 || size_t(selectedProfile) >= profiles->profiles.size())
+        if (!HasSelectedProfile())
             return;
-        char format[256], text[512];
+        char format[256];
         GetStringById(31, format, sizeof(format));
-        std::snprintf(text, sizeof(text), format, profiles->profiles[size_t(selectedProfile)]->name.c_str());
-        SetMessageBox("", text, 3, 1);
+        const std::string text = FillText(format, {profiles->profiles[size_t(selectedProfile)]->name.c_str()});
+        SetMessageBox("", text.c_str(), 3, 1);
         FadeInForm(FormAt(kFormMsgBox), kBox);
         if (CRefPtr<CKMForm> p = FormAt(kFormProfiles))
             p->enabled = 0;
@@ -1348,27 +1352,21 @@ int CInterface::CreateTypedProfile(bool clicked, float x, float y)
     if (!profiles)
         return 0;
     const int index = profiles->Create(profileText) ? profiles->Find(profileText) : -1;
-    if (index >= 0)
+    if (index < 0)
     {
-        selectedProfile = index;
-        if (index < profileScroll)
-            profileScroll = index;
-        else if (index - profileScroll > 5)
-            profileScroll = index - 5;
-    }
-    else if (profiles->profiles.empty())
-    {
+        // The folder could not be made: the player is told by the Wrong sound and the
+        // dialog stays, so that another name can be tried; nothing reports success.
         LogText("Error! Unable to create Profile!");
         LogText(profileText.c_str());
         LogText("\n");
+        PlayWrong(clicked, x);
         return 0;
     }
-    else
-    {
-        selectedProfile = 0;
-        if (profileScroll > 0)
-            profileScroll = 0;
-    }
+    selectedProfile = index;
+    if (index < profileScroll)
+        profileScroll = index;
+    else if (index - profileScroll > 5)
+        profileScroll = index - 5;
     RefreshProfileRows();
     int result = 0;
     CRefPtr<CKMWindow> back = Widget(kFormNewProfile, 2);
@@ -1387,9 +1385,14 @@ int CInterface::CreateTypedProfile(bool clicked, float x, float y)
     return result;
 }
 
+bool CInterface::HasSelectedProfile() const
+{
+    return profiles && selectedProfile >= 0 && size_t(selectedProfile) < profiles->profiles.size();
+}
+
 void CInterface::DeleteSelectedProfile()
 {
-    if (profiles && selectedProfile >= 0 && size_t(selectedProfile) < profiles->profiles.size())
+    if (HasSelectedProfile())
         profiles->Remove(profiles->profiles[size_t(selectedProfile)]->name);
     if (profiles && !profiles->profiles.empty())
     {
@@ -1579,6 +1582,41 @@ void CInterface::ShowSplashPicture(const CRefPtr<CTexture>& picture)
             w->SetVisible(0);
 }
 
+std::string CInterface::FillText(const char* format, std::initializer_list<TextArg> args)
+{
+    std::string out;
+    const TextArg* next = args.begin();
+    for (const char* c = format ? format : ""; *c; ++c)
+    {
+        if (*c != '%')
+        {
+            out += *c;
+            continue;
+        }
+        const char d = c[1];
+        if (d == '%')
+        {
+            out += '%';
+            ++c;
+        }
+        else if (d == 'd' && next != args.end() && !next->text)
+        {
+            out += std::to_string(next->number);
+            ++next;
+            ++c;
+        }
+        else if (d == 's' && next != args.end() && next->text)
+        {
+            out += next->text;
+            ++next;
+            ++c;
+        }
+        else
+            out += '%';
+    }
+    return out;
+}
+
 bool CInterface::IsSafeLink(const std::string& address)
 {
     // Only web addresses go to the shell: a store link must never start a program or
@@ -1744,21 +1782,22 @@ void CInterface::PoseTimeGauge(float t, int setTarget)
 
 void CInterface::SetLevelLabel(int level)
 {
-    char format[128], text[160];
+    char format[128];
+    std::string text;
     if (questMode)
     {
         GetStringById(9, format, sizeof(format));
-        std::snprintf(text, sizeof(text), format, level);
+        text = FillText(format, {level});
     }
     else
     {
         int32_t stage = 0, index = 0;
         SplitLevelIndex(level, stage, index);
         GetStringById(8, format, sizeof(format));
-        std::snprintf(text, sizeof(text), format, stage, index);
+        text = FillText(format, {stage, index});
     }
     if (CRefPtr<CKMWindow> w = Widget(kFormNewLevel, 1))
-        static_cast<CKMStatic*>(w.Get())->SetString(text);
+        static_cast<CKMStatic*>(w.Get())->SetString(text.c_str());
 }
 
 void CInterface::SetLevelPairLabel(int level, int fromPrevious)
@@ -2125,12 +2164,18 @@ void SetLabel(const CRefPtr<CKMWindow>& w, const char* text)
         static_cast<CKMStatic*>(w.Get())->SetString(text);
 }
 
-std::string Format(int id, int a, int b = 0)
+std::string Format(int id, int a)
 {
-    char format[256], text[512];
+    char format[256];
     GetStringById(id, format, sizeof(format));
-    std::snprintf(text, sizeof(text), format, a, b);
-    return text;
+    return CInterface::FillText(format, {a});
+}
+
+std::string Format(int id, int a, int b)
+{
+    char format[256];
+    GetStringById(id, format, sizeof(format));
+    return CInterface::FillText(format, {a, b});
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -241,6 +242,19 @@ public:
     void AttachSpriteList(CRefPtr<CSpriteList>) {}
     std::vector<CKMForm*> FormsInOrder() const;
 
+    // One value for a text of the string table: a number for "%d" or a text for "%s".
+    struct TextArg
+    {
+        TextArg(int n) : number(n) {}
+        TextArg(const char* s) : text(s ? s : "") {}
+        int number = 0;
+        const char* text = nullptr;
+    };
+    // Puts the values into a text of the string table in order: "%d" takes a number,
+    // "%s" a text, "%%" is one percent sign; any other directive, or one without its
+    // value, stays as written. The texts are data, never printf formats.
+    static std::string FillText(const char* format, std::initializer_list<TextArg> args);
+
     // Opens an http(s) address with the shell; anything else is refused (false).
     static bool OpenLink(const std::string& address);
     static bool IsSafeLink(const std::string& address);
@@ -329,6 +343,7 @@ private:
 
     bool SwitchPicture(const char* name, const std::string& file);
     int CreateTypedProfile(bool clicked, float x, float y);
+    bool HasSelectedProfile() const;
     void DeleteSelectedProfile();
     void PlayWrong(bool panned, float x);
     int BuildForm(int index);

@@ -164,7 +164,10 @@ void CKMWindow::SetAlpha(float value)
     for (const CRefPtr<CText>& text : texts)
         if (text.IsValid())
         {
+            // A widget's texts fade with its pictures: the opacity factor is what a
+            // resting text draws with (its own alpha only moves while it flies).
             text->alpha = value;
+            text->alphaFactor = value;
             text->PlaceCharacters();
         }
     for (const CRefPtr<CKMWindow>& child : children)
