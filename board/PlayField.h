@@ -204,6 +204,16 @@ public:
     CRefPtr<CTerminator> RemoveSingleToken(const CRefPtr<CCap>& cap, int32_t sounds, int32_t addMode,
                                            bool start);
 
+    // No move left (or the player asked): every token trembles for the time,
+    // over that many points, then falls off; the next refill fills the whole
+    // board, fixed tokens of normal play back in their own cells.
+    void Shuffle(float time, int32_t points);
+    // Every token falls straight off the board, with no event: a saved quest
+    // is about to be laid out again.
+    void DropAllTokensQuietly();
+    // The game closed the tip on screen; seen marks it as seen for good.
+    void CloseTutorialStep(int32_t seen);
+
     // Tips and hints: the tip to show now (0 for none) with its page, and the
     // adviser pointed at every token of a legal swap.
     int32_t PickTip(int32_t& page);
@@ -303,6 +313,8 @@ public:
     int32_t altSounds = 0;
 
 private:
+    // One token on its way off the board, ten rows below its cell.
+    void SendOffBoard(const CRefPtr<CCap>& cap, int32_t column, int32_t row);
     float Gravity() const;
     float BounceRatio() const;
     float SwapTime() const;

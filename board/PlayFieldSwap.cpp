@@ -200,29 +200,13 @@ void CPlayField::DropAllTokens()
     if (tokenSelector)
         tokenSelector->Clear();
     inputOpen = 0;
-    const float g = Gravity();
     for (int32_t c = 0; c < columns; ++c)
         for (int32_t r = 0; r < rows; ++r)
         {
             CRefPtr<CCap>& cell = cells[size_t(r)][size_t(c)];
             if (!cell)
                 continue;
-            const CRefPtr<CCap> cap = cell;
-            // Ten rows below its own cell, well below the board: a free fall
-            // from rest with no bounce.
-            const Vec3 target = CellToScreen(c, r + 10, false);
-            const float dy = cap->drawnPosition[1] - target.y;
-            const float t = std::sqrt(std::fabs(2.0f * dy / g));
-            cap->path.Reset(Vec3{cap->drawnPosition[0], cap->drawnPosition[1], cap->drawnPosition[2]},
-                            Vec3{target.x, target.y, 0.0f}, Vec3{1, 0, 1}, Vec3{1, 2, 1}, t);
-            cap->active = 0;
-            cap->pathDuration = t;
-            cap->previousColumn = cap->column;
-            cap->previousRow = cap->row;
-            cap->row = r;
-            cap->pathTime = 0.0f;
-            cap->state = CCap::kMoving;
-            cap->arrival = CCap::kArrivalLeave;
+            SendOffBoard(cell, c, r);
             cell.Reset();
         }
     if (playKind == 0)
