@@ -139,6 +139,7 @@ TEST(MenuRun, NewPlayerOptionsHighScoresAndHelpFromTheMainMenu)
     fs::create_directories(user / "Data" / "Config");
     std::ofstream(user / "Data" / "Config" / "Options.ini") << "[Game]\nProfile=Ann\n";
 
+    const fs::path shots = fs::current_path();
     float volumeBefore = -1.0f, volumeAfter = -1.0f;
     std::string greeting;
     MenuScript script(h);
@@ -177,7 +178,12 @@ TEST(MenuRun, NewPlayerOptionsHighScoresAndHelpFromTheMainMenu)
                     greeting = label && !label->texts.empty() ? label->texts[0]->text : "";
                     return true;
                 },
-                [](GameHarness& g) { ClickWidget(g, "MainMenu", 3); }, "menu_07_main_ivy.png"});
+                [&](GameHarness& g) {
+                    ClickWidget(g, "MainMenu", 3);
+                    // Half-way through the cross-fade, texts and pictures fade together.
+                    g.SaveFrameAt(g.Tick() + 12, (shots / "menu_07b_to_options.png").string());
+                },
+                "menu_07_main_ivy.png"});
     script.Add({"options: lower the sound",
                 [&](CGame& g) {
                     if (!Shown(g, "Options"))
