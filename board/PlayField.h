@@ -214,6 +214,9 @@ public:
     // The game closed the tip on screen; seen marks it as seen for good.
     void CloseTutorialStep(int32_t seen);
 
+    // Carries out the totems' requests of this frame on the board.
+    void ApplyTotemEffects();
+
     // Tips and hints: the tip to show now (0 for none) with its page, and the
     // adviser pointed at every token of a legal swap.
     int32_t PickTip(int32_t& page);
@@ -313,6 +316,15 @@ public:
     int32_t altSounds = 0;
 
 private:
+    // Totem effects: the live token of a cell on the board (or none), tokens
+    // in board order, their screen points and cells, k of them at random in
+    // board order, and the green totem's fire.
+    CRefPtr<CCap> LiveTokenAt(int32_t column, int32_t row) const;
+    std::vector<CRefPtr<CCap>> CollectTokens(bool (*wanted)(const CCap&)) const;
+    void PointsAndCells(const std::vector<CRefPtr<CCap>>& caps, std::vector<Vec3>& points,
+                        std::vector<CCellPos>& where) const;
+    static std::vector<CRefPtr<CCap>> ChooseTargets(const std::vector<CRefPtr<CCap>>& candidates, int32_t k);
+    void ApplyGreenFire(int32_t level, int32_t charge);
     // One token on its way off the board, ten rows below its cell.
     void SendOffBoard(const CRefPtr<CCap>& cap, int32_t column, int32_t row);
     float Gravity() const;

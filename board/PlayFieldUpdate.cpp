@@ -271,7 +271,8 @@ void CPlayField::Update(float dt, float mouseX, float mouseY)
     RunSandGlass();
     if (gemsBuffer)
         gemsBuffer->Update(dt);
-    totems.Update(dt);
+    if (totems.Update(dt) != 0)
+        ApplyTotemEffects();
     if (terminatorManager)
     {
         terminatorManager->Update(dt);
