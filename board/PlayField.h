@@ -214,6 +214,10 @@ public:
     // The game closed the tip on screen; seen marks it as seen for good.
     void CloseTutorialStep(int32_t seen);
 
+    // Sand from the tokens of a finished terminator (its index in the
+    // finished list), the amount shared among the tokens that broke.
+    void SpawnSandFlight(int32_t index, float amount);
+
     // Carries out the totems' requests of this frame on the board.
     void ApplyTotemEffects();
 

@@ -126,6 +126,10 @@ void CPlayField::ScoreFinishedGroups()
     {
         const CRefPtr<CTerminator> g = finished[index];
         scoreBonuses.clear();
+        if (sandFlightEnabled && rules)
+            SpawnSandFlight(int32_t(index),
+                            rules->GetMatchEffectStrength(int(g->params.group.cells.size()), 1,
+                                                          int(g->params.heldBonuses.size()), 0));
         for (size_t k = 0; k < g->tokens.size(); ++k)
         {
             const CRefPtr<CCap>& token = g->tokens[k];

@@ -71,6 +71,17 @@ public:
             heap->refill = value;
     }
 
+    // A portion of sand on its way into the glass: where it starts, how big
+    // the grains' cloud is and how it moves; the heap takes the amount.
+    void Pour(float amount, float x, float y, float z, float halfSize, float horizontalSpeed, float upwardSpeed,
+              float maxFallSpeed, float gravity)
+    {
+        (void)y, (void)z, (void)halfSize, (void)horizontalSpeed, (void)upwardSpeed, (void)maxFallSpeed,
+            (void)gravity;
+        if (heap)
+            heap->portions.push_back(CSandHeap::Portion{amount, x, 0.0f});
+    }
+
     CRefPtr<CSandHeap> heap;
     int32_t visible = 0;
     float level = 0.0f;
