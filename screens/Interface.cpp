@@ -213,9 +213,7 @@ const CWidgetGroup kNoGroup;
 
 void LogLine(const std::string& a, const std::string& b)
 {
-    LogText(a.c_str());
-    LogText(b.c_str());
-    LogText("\n");
+    LogText((a + b + "\n").c_str());
 }
 
 void ReleaseSurface(const CRefPtr<CTexture>& texture)
@@ -1356,9 +1354,7 @@ int CInterface::CreateTypedProfile(bool clicked, float x, float y)
     {
         // The folder could not be made: the player is told by the Wrong sound and the
         // dialog stays, so that another name can be tried; nothing reports success.
-        LogText("Error! Unable to create Profile!");
-        LogText(profileText.c_str());
-        LogText("\n");
+        LogText(("Error! Unable to create Profile!" + profileText + "\n").c_str());
         PlayWrong(clicked, x);
         return 0;
     }
@@ -1524,9 +1520,7 @@ void CInterface::RecreateMapDiffTextures(int stage)
         CRefPtr<CTexture> t = device->GetTextureByName(name);
         if (t && !t->texture && t->Recreate(device->device) < 0)
         {
-            LogText("Error! Recreation ");
-            LogText(name);
-            LogText("\n");
+            LogText((std::string("Error! Recreation ") + name + "\n").c_str());
         }
     };
     if (stage == 1 || stage == 2)
