@@ -2025,7 +2025,7 @@ void CInterface::Animate(float dt)
         arrowPhase += questLayout->clickHereW * dt;
         if (arrowPhase > 6.2831855f)
             arrowPhase -= 6.2831855f;
-        PlaceClickHere(arrowBaseX, arrowBaseY - questLayout->clickHereA * std::sin(arrowPhase));
+        PlaceClickHereTip(arrowBaseX, arrowBaseY - questLayout->clickHereA * std::sin(arrowPhase));
     }
 
     // "Click to continue" blinks on the won level, the quest's end and the newspaper.
@@ -2096,6 +2096,14 @@ void CInterface::PlaceGroup(int group, int points, float x, float y)
 }
 
 void CInterface::PlaceClickHere(float x, float y)
+{
+    // The point the tip bobs over from now on.
+    arrowBaseX = x;
+    arrowBaseY = y;
+    PlaceClickHereTip(x, y);
+}
+
+void CInterface::PlaceClickHereTip(float x, float y)
 {
     const WidgetList& widgets = Group(kFormTutorial, 4).widgets;
     if (widgets.empty() || !questLayout)

@@ -197,8 +197,9 @@ public:
     // gauge three times with the Warning sound.
     void SetGaugeTarget(float t);
     void SetWarningPulse(int on);
-    // Tutorial pointers: the tip of the click-here and swap-these pictures on a point,
-    // and the message window with the arrow that points at (x, y).
+    // Tutorial pointers: the tip of the click-here and swap-these pictures on a point
+    // (the click-here tip then bobs over that point in Update), and the message window
+    // with the arrow that points at (x, y).
     void PlaceClickHere(float x, float y);
     void PlaceSwapThese(float x, float y);
     void PlaceArrowWindow(float x, float y);
@@ -354,6 +355,7 @@ private:
     void RouteHover(const KMEvent& e, float x);
     void Animate(float dt);
     void PlaceGroup(int group, int points, float x, float y);
+    void PlaceClickHereTip(float x, float y);
     void PlayClick(float x);
     void PlayHover(float x);
     void Push(int32_t kind, int32_t id, float x, float y, float value = 0.0f);

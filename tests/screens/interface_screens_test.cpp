@@ -5,6 +5,7 @@
 // of the string table filled in without ever serving as printf formats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -491,6 +492,32 @@ TEST_F(InterfaceScreensTest, PagesSwapTheirPictureOnlyWhenItChanges)
             for (const CRefPtr<CKMWindow>& w : ui->Group(kFormHelp, int(g)).widgets)
                 EXPECT_FALSE(w->visible) << page << " group " << g;
     }
+}
+
+TEST_F(InterfaceScreensTest, TheClickHerePointerBobsOverItsPoint)
+{
+    Show(kFormTutorial);
+    ui->HideAllGroups();
+    ui->ShowGroup(4);
+    ui->PlaceClickHere(120.0f, -40.0f);
+    CRefPtr<CKMWindow> pointer = ui->Group(kFormTutorial, 4).widgets[0];
+    const float x = pointer->localPosition.x, y = pointer->localPosition.y;
+    float low = y, high = y;
+    for (int frame = 0; frame < 100; ++frame)
+    {
+        ui->Update(-2000.0f, -2000.0f, 0.02f);
+        EXPECT_FLOAT_EQ(x, pointer->localPosition.x);
+        low = std::min(low, pointer->localPosition.y);
+        high = std::max(high, pointer->localPosition.y);
+    }
+    // Up and down by the layout's amplitude around the point it was given.
+    EXPECT_NEAR(y - layout.clickHereA, low, 0.5f);
+    EXPECT_NEAR(y + layout.clickHereA, high, 0.5f);
+    // Hidden, it stays where it is.
+    ui->HideAllGroups();
+    const float rest = pointer->localPosition.y;
+    Run(0.5f);
+    EXPECT_FLOAT_EQ(rest, pointer->localPosition.y);
 }
 
 TEST(FillTextTest, OnlyTheExpectedDirectivesTakeValues)
