@@ -1484,6 +1484,17 @@ void CInterface::SetProfileText(const char* text, int pair)
         w->SetVisible(pair ? 1 : 0);
     if (CRefPtr<CKMWindow> w = Widget(kFormNewProfile, 5))
         w->SetVisible(pair ? 0 : 1);
+    // Without the way back, OK stands alone in the middle of the two buttons' places.
+    CRefPtr<CKMForm> form = FormAt(kFormNewProfile);
+    CRefPtr<CKMWindow> ok = form ? form->FindChild(195) : CRefPtr<CKMWindow>();
+    CRefPtr<CKMWindow> back = Widget(kFormNewProfile, 2);
+    if (ok && back)
+    {
+        if (!okPlaced)
+            okRestX = ok->localPosition.x, okPlaced = true;
+        const float x = pair ? okRestX : std::floor((okRestX + back->localPosition.x) * 0.5f);
+        form->SetChildPosition(ok, x, ok->localPosition.y, ok->localPosition.z);
+    }
     char hint[256];
     GetStringById(27, hint, sizeof(hint));
     if (CRefPtr<CKMWindow> w = Widget(kFormNewProfile, 3))

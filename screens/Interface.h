@@ -292,6 +292,8 @@ public:
     int32_t selectedProfile = -1;
     std::string profileName;      // the selection when the profiles screen opened
     std::string profileText;      // the typed name
+    float okRestX = 0.0f;         // the name entry's OK beside its way back
+    bool okPlaced = false;
     // MsgBox: the question now asked.
     int32_t messageCode = 0;
     // Help page shown; selected intro entry.

@@ -230,3 +230,41 @@ TEST(MenuRun, NewPlayerOptionsHighScoresAndHelpFromTheMainMenu)
     ASSERT_NE(std::string::npos, at) << options;
     EXPECT_NEAR(volumeAfter, std::stof(options.substr(at + 12)), 0.01f);
 }
+
+TEST(MenuRun, DeletingTheOnlyPlayerLeadsToTheFirstPlayerScreen)
+{
+    GameHarness h;
+    h.SetStep(20);
+    const fs::path user(h.GameUserFolder());
+    fs::create_directories(user / "Players" / "Ann");
+    fs::create_directories(user / "Data" / "Config");
+    std::ofstream(user / "Data" / "Config" / "Options.ini") << "[Game]\nProfile=Ann\n";
+
+    MenuScript script(h);
+    script.Add({"main menu as Ann",
+                [](CGame& g) { return g.state == kStateMenus && Shown(g, "MainMenu") && g.player; },
+                [](GameHarness& g) { ClickWidget(g, "MainMenu", 6); }, ""});
+    script.Add({"delete Ann", [](CGame& g) { return Shown(g, "Profiles") && SelectedIndex(g) == 0; },
+                [](GameHarness& g) { ClickWidget(g, "Profiles", 182); }, ""});
+    script.Add({"are you sure", [](CGame& g) { return Shown(g, "MsgBox"); },
+                [](GameHarness& g) { ClickWidget(g, "MsgBox", 202); }, "menu_20_delete_asked.png"});
+    script.Add({"first player: type a name",
+                [](CGame& g) { return Shown(g, "NewProfile") && g.ui->profiles->profiles.empty(); },
+                [](GameHarness& g) {
+                    for (int i = 0; i < 12; ++i)
+                        g.Post(WM_CHAR, 8);
+                    for (char c : std::string("Bo"))
+                        g.Post(WM_CHAR, WPARAM(c));
+                },
+                "menu_21_first_player.png"});
+    script.Add({"first player: Enter", [](CGame& g) { return g.ui->profileText == "Bo"; },
+                [](GameHarness& g) { g.Key(VK_RETURN); }, ""});
+    script.Add({"main menu as Bo",
+                [](CGame& g) { return Shown(g, "MainMenu") && g.player && g.player->name == "Bo"; }, nullptr,
+                "menu_22_main_bo.png"});
+
+    EXPECT_EQ(0, h.Run(3000));
+    EXPECT_EQ("", script.Stuck());
+    EXPECT_FALSE(fs::exists(user / "Players" / "Ann"));
+    EXPECT_TRUE(fs::is_directory(user / "Players" / "Bo"));
+}

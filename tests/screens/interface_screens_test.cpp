@@ -442,6 +442,14 @@ TEST_F(InterfaceScreensTest, NameEntryKeepsOneLineOfAtMostTwelveAllowedCharacter
     ui->OnNameChar('x');
     EXPECT_EQ(0, ui->OnKeyDown(0x0D));
     EXPECT_EQ("", ui->profileText);
+    // The first player's entry has no way back: OK moves to the middle, and back.
+    CRefPtr<CKMWindow> ok = ui->FormAt(kFormNewProfile)->FindChild(195);
+    CRefPtr<CKMWindow> back = ui->Widget(kFormNewProfile, 2);
+    const float okX = ok->localPosition.x;
+    ui->SetProfileText("", 0);
+    EXPECT_NEAR((okX + back->localPosition.x) / 2, ok->localPosition.x, 1.0f);
+    ui->SetProfileText("", 1);
+    EXPECT_FLOAT_EQ(okX, ok->localPosition.x);
     // Escape goes back only when the players screen opened the entry.
     ui->FormAt(kFormNewProfile)->enabled = 1;
     ui->SetProfileText("x", 0);
