@@ -44,6 +44,16 @@ void PlanSolidarityBolts(CBonus&, const std::vector<Vec3>&, std::vector<float>&)
 CRefPtr<CTerminator> CPlayField::RemoveSingleToken(const CRefPtr<CCap>& cap, int32_t sounds, int32_t addMode,
                                                    bool start)
 {
+    // The cell the token is in decides which cell empties.
+    const CRefPtr<CCap>* at = CellAt(cap->column, cap->row);
+    if (!at || *at != cap)
+        for (int32_t r = 0; r < rows; ++r)
+            for (int32_t c = 0; c < columns; ++c)
+                if (cells[size_t(r)][size_t(c)] == cap)
+                {
+                    cap->column = c;
+                    cap->row = r;
+                }
     CMatchGroup group;
     group.cells.push_back(CCellPos{cap->column, cap->row});
     HandOffBonus(cap);
@@ -221,8 +231,6 @@ void CPlayField::HandleBonusEvents()
             if (!cell || !*cell || !(*cell)->active)
                 break;
             const CRefPtr<CCap> cap = *cell;
-            cap->column = e.value2;
-            cap->row = e.value3;
             RemoveSingleToken(cap, altSounds, CTerminator::kAddNormal, true);
             break;
         }
