@@ -22,6 +22,12 @@ constexpr float kDefaultGravity = 2000.0f;
 constexpr int32_t kRowsBelow = 10;     // tokens fall this far below their cells
 constexpr float kTrembleShare = 0.3f;  // of the token's radius, each way
 
+// Time of a free fall from rest over the height; none without gravity.
+float FallTime(float height, float g)
+{
+    return g > 0.0f ? std::sqrt(std::fabs(2.0f * height / g)) : 0.0f;
+}
+
 } // namespace
 
 void CPlayField::SendOffBoard(const CRefPtr<CCap>& cap, int32_t column, int32_t row)
@@ -29,7 +35,7 @@ void CPlayField::SendOffBoard(const CRefPtr<CCap>& cap, int32_t column, int32_t 
     // Straight down, ten rows below its own cell, a free fall from rest.
     const float g = folders ? folders->Gravity() : kDefaultGravity;
     const Vec3 target = CellToScreen(column, row + kRowsBelow, false);
-    const float t = std::sqrt(std::fabs(2.0f * (cap->drawnPosition[1] - target.y) / g));
+    const float t = FallTime(cap->drawnPosition[1] - target.y, g);
     cap->path.Reset(Vec3{cap->drawnPosition[0], cap->drawnPosition[1], cap->drawnPosition[2]},
                     Vec3{target.x, target.y, 0.0f}, Vec3{1, 0, 1}, Vec3{1, 2, 1}, t);
     cap->active = 0;
@@ -87,7 +93,7 @@ void CPlayField::Shuffle(float time, int32_t points)
             const float radius = cap->radius;
             const int32_t k = int32_t(std::floor(RandomUnit() * 6.0f - 1.0f));
             const Vec3 target = CellToScreen(c + k, r + kRowsBelow, false);
-            const float fall = std::sqrt(std::fabs(2.0f * (y - target.y) / g));
+            const float fall = FallTime(y - target.y, g);
 
             for (int32_t i = 0; i < points; ++i)
             {

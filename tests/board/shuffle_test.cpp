@@ -95,6 +95,20 @@ TEST_F(ShuffleTest, FewPointsOrNoTimeNeverDivideByZero)
             EXPECT_TRUE(std::isfinite(d));
         RunUntilGone();
     }
+    // A tuning without gravity: the tokens leave at once.
+    CDataFolders still;
+    still.tuning[CDataFolders::kGravity] = 0.0f;
+    field->folders = &still;
+    SetBoard(kQuiet);
+    const CRefPtr<CCap> cap = field->cells[0][0];
+    field->Shuffle(1.0f, 30);
+    EXPECT_FLOAT_EQ(1.0f, cap->pathDuration);
+    SetBoard(kQuiet);
+    field->DropAllTokensQuietly();
+    for (const CRefPtr<CCap>& c : field->capList.caps)
+        EXPECT_TRUE(std::isfinite(c->pathDuration));
+    RunUntilGone();
+    field->folders = nullptr;
 }
 
 TEST_F(ShuffleTest, FixedTokensComeBackInTheirCells)
