@@ -2,6 +2,7 @@
 // widget records it made run the game's commands by widget id and game state (menus,
 // play and its screens, the quest end). Also the new quest started from the menus.
 #include "game/Game.h"
+#include "game/GamePanels.h"
 
 #include <cstdio>
 
@@ -351,10 +352,8 @@ void CGame::CloseOptions(const char* to, float speed)
     if (pendingVideoMode != currentVideoMode && SwitchVideoMode(pendingVideoMode))
         SaveDisplaySettings();
     CRefPtr<CKMWindow> sound = ui->Widget(kFormOptions, 1), musicScroller = ui->Widget(kFormOptions, 2);
-    if (sound)
-        soundOptions.soundVolume = static_cast<CKMScroller*>(sound.Get())->value;
-    if (musicScroller)
-        soundOptions.musicVolume = static_cast<CKMScroller*>(musicScroller.Get())->value;
+    soundOptions.soundVolume = ScrollerValue(sound, soundOptions.soundVolume);
+    soundOptions.musicVolume = ScrollerValue(musicScroller, soundOptions.musicVolume);
     soundOptions.Save((folders.userConfig + "Options.ini").c_str());
     ui->FadeOutForm(ui->Form("Options"), speed);
     ui->FadeInForm(ui->Form(to), speed);

@@ -376,9 +376,7 @@ public:
     int32_t reloadedFromPrevious = 0;
     int32_t questStatistic = 0;
     // What the board never reads: the game's own words about the level in play.
-    int32_t boardRunning = 0;
     int32_t boardSecondRun = 0;
-    int32_t boardFinished = 0;
     int32_t starCount = 0;
     int32_t wonChallenges = 0;
     int32_t completedRun = 0;

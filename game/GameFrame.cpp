@@ -394,7 +394,8 @@ void CGame::UpdateLevelIntro(float step)
             stateTimer = 0.0f;
             phase = 0;
             state = kStatePlaying;
-            boardRunning = 1;
+            if (board)
+                board->inputOpen = 1;
             if (questMode == 0 && board && board->sandbox && board->sandbox->heap)
                 board->sandbox->heap->drainRate = static_cast<float>(GetFallSpeed(levelParams));
             if (questJustLoaded)

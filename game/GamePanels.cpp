@@ -2,6 +2,7 @@
 // the extra life earned by score, the shuffle bought with a life, the quest map's flag
 // hopping to the next level, and the level statistics that count up row by row.
 #include "game/Game.h"
+#include "game/GamePanels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,7 +41,7 @@ void SetNumber(const CRefPtr<CKMWindow>& widget, int value)
         return;
     char text[32];
     std::snprintf(text, sizeof(text), "%d", value);
-    static_cast<CKMStatic*>(widget.Get())->SetString(text);
+    SetWidgetText(widget, text);
 }
 
 // The board's own shuffle where it has one; otherwise its tokens go and the next
@@ -113,7 +114,8 @@ void CGame::CompleteLevel()
         ui->SetLevelLabelText(text);
         ui->FadeInForm(ui->Form("NewLevel"), 2.0f);
     }
-    boardRunning = 0;
+    if (board)
+        board->inputOpen = 0;
     stateTimer = 0.0f;
     subState = kSubStateLevelComplete;
     phase = 0;
@@ -337,7 +339,7 @@ void CGame::ShowLevelResults(int)
     timeBonus = results.timeBonus;
     auto setText = [this](int number, const std::string& text) {
         if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, number))
-            static_cast<CKMStatic*>(w.Get())->SetString(text.c_str());
+            SetWidgetText(w, text.c_str());
     };
     setText(2, results.levelScoreText);
     setText(4, "0");

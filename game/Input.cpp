@@ -304,7 +304,7 @@ int CGame::CanPause() const
     if (!board)
         return 0;
     if (subState == kSubStateNormalPlay)
-        return boardRunning && !boardSecondRun && !board->inputLocked ? 1 : 0;
+        return board->inputOpen && !boardSecondRun && !board->inputLocked ? 1 : 0;
     if (subState == kSubStateChallenge)
         return 0;  // the challenges keep their own pause
     return 0;
@@ -314,7 +314,7 @@ int CGame::IsPlayQuiet() const
 {
     if (state != kStatePlaying || subState != kSubStateNormalPlay || !board)
         return 0;
-    if (!boardRunning || boardSecondRun || board->inputLocked)
+    if (!board->inputOpen || boardSecondRun || board->inputLocked)
         return 0;
     if (!board->IsIdle(true))
         return 0;
@@ -374,7 +374,8 @@ void CGame::BlinkQuestIndicator1(float step)
     if (questMode != 0 || !ui)
         return;
     if (CRefPtr<CKMWindow> box = ui->Widget(kFormQuest, 1))
-        static_cast<CKMCheckbox*>(box.Get())->SetChecked(static_cast<int>(2.0f * blinkTimers[0]) % 2);
+        if (CKMCheckbox* mark = dynamic_cast<CKMCheckbox*>(box.Get()))
+            mark->SetChecked(static_cast<int>(2.0f * blinkTimers[0]) % 2);
 }
 
 void CGame::BlinkQuestIndicator2(float step)
@@ -383,7 +384,8 @@ void CGame::BlinkQuestIndicator2(float step)
     if (questMode != 0 || !ui)
         return;
     if (CRefPtr<CKMWindow> box = ui->Widget(kFormQuest, 2))
-        static_cast<CKMCheckbox*>(box.Get())->SetChecked(static_cast<int>(2.0f * blinkTimers[1]) % 2);
+        if (CKMCheckbox* mark = dynamic_cast<CKMCheckbox*>(box.Get()))
+            mark->SetChecked(static_cast<int>(2.0f * blinkTimers[1]) % 2);
 }
 
 void CGame::FinishQuest()
@@ -497,9 +499,10 @@ void CGame::ShowVideoMode(int mode)
     for (int i = 0; i < 4; ++i)
     {
         CRefPtr<CKMWindow> box = ui->Widget(kFormOptions, 3 + i);
-        if (!box)
+        CKMCheckbox* mark = box ? dynamic_cast<CKMCheckbox*>(box.Get()) : nullptr;
+        if (!mark)
             continue;
-        static_cast<CKMCheckbox*>(box.Get())->SetChecked((mode >> i) & 1);
+        mark->SetChecked((mode >> i) & 1);
         box->SetActive((available >> i) & 1);
     }
 }

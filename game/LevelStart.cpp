@@ -90,8 +90,9 @@ int CGame::StartNewQuest(int hard)
     board->playerSettings = player;
     board->hardMode = hard;
     board->gameWord = 0;
-    boardRunning = boardSecondRun = boardFinished = 0;
-    board->SetInputLock(0);
+    // Running, paused and finished: the level begins at its intro's end.
+    board->inputOpen = board->inputLocked = board->selectionCancelled = 0;
+    boardSecondRun = 0;
     starCount = wonChallenges = completedRun = noHintRun = 0;
     board->SetupLevelRules(1);
     board->counters.Reset();
@@ -146,7 +147,10 @@ void CGame::StartLevel(int level)
     levelParams.Set(questMode, level);
     if (!board)
         return;
-    boardRunning = 0;
+    // Not running until its intro ends, and no longer finished: the last level's
+    // drop-off marked the board so.
+    board->inputOpen = 0;
+    board->selectionCancelled = 0;
     board->SetupLevelRules(level);
     board->fillPending = CPlayField::kFillLevel;
     board->counters.MoveThirdToFirst();
@@ -228,8 +232,9 @@ void CGame::ContinueQuest()
         if (ui)
             ui->RecreateMapDiffTextures(index == GetStageLength(stage) ? stage + 1 : stage);
     }
-    boardRunning = boardSecondRun = boardFinished = 0;
-    board->SetInputLock(0);
+    // Running, paused and finished: the level begins at its intro's end.
+    board->inputOpen = board->inputLocked = board->selectionCancelled = 0;
+    boardSecondRun = 0;
     board->gameWord = record.extra7;
     wonChallenges = record.extra1;
     board->counters.CopyCounters(record.counters);

@@ -39,9 +39,10 @@ const int kStringRetry = 55;
 const int kStringGameOver = 58;
 const int kStringNewHighScore = 61;
 
-// Message-box button layouts of the life lost and the game over.
-const int kLayoutLifeLost = 4;
-const int kLayoutGameOver = 4;
+// Message-box button layouts: 0 an OK button, 1 a Continue button.
+const int kLayoutOk = 0;
+const int kLayoutLifeLost = 1;
+const int kLayoutGameOver = kLayoutOk;
 
 const int32_t kSceneMainMenu = 6;
 
@@ -149,8 +150,8 @@ int CGame::Update(float dt)
         stateTimer += dt;
         if (tutorialBlocks)
             field.tutorialTimer += dt;
-        const bool clockRuns = questMode == 0 && levelKind == kLevelKindPlain && boardRunning && !field.inputLocked &&
-                               !boardFinished && field.tutorialStep == kTipNone;
+        const bool clockRuns = questMode == 0 && levelKind == kLevelKindPlain && field.inputOpen && !field.inputLocked &&
+                               !field.selectionCancelled && field.tutorialStep == kTipNone;
         if (clockRuns)
         {
             field.counters.AddFloatToBoth(dt, kCounterTime);
@@ -331,7 +332,7 @@ int CGame::Update(float dt)
             subState = kSubStateNormalPlay;
             phase = 0;
             stateTimer = 0.0f;
-            boardRunning = 1;
+            field.inputOpen = 1;
             if (questMode == 0 && field.sandbox && field.sandbox->heap)
                 field.sandbox->heap->drainRate = static_cast<float>(GetFallSpeed(levelParams));
             if (music)
@@ -423,7 +424,7 @@ int CGame::Update(float dt)
                 {
                     char text[256] = "";
                     GetStringById(kStringNewHighScore, text, sizeof(text));
-                    ui->SetMessageBox(text, "", 0, kMessageHighScore);
+                    ui->SetMessageBox(text, "", kLayoutOk, kMessageHighScore);
                     ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
                 }
                 else

@@ -159,7 +159,9 @@ void CGame::SaveAndLeaveLevel(int saveOnly)
 
 void CGame::ResetLevelFromRecord()
 {
-    boardRunning = boardSecondRun = 0;
+    boardSecondRun = 0;
+    if (board)
+        board->inputOpen = board->selectionCancelled = 0;
     lossRunning = 0;
     if (ui)
         ui->SetPanelVisible(questMode, 0);

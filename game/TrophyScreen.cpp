@@ -4,6 +4,7 @@
 // trail, lands with a flash and a spinning sparkle, and only then counts as earned.
 #include "game/Trophies.h"
 
+#include "game/GamePanels.h"
 #include <cmath>
 
 #include "audio/SoundBank.h"
@@ -86,7 +87,7 @@ void CTrophies::ShowDescription(int32_t trophy, int32_t level, float x, float y)
         rows[i]->SetVisible(1);
     }
     if (!rows.empty())
-        static_cast<CKMStatic*>(rows[0].Get())->SetString(GetDescription(trophy, level).c_str());
+        SetWidgetText(rows[0], GetDescription(trophy, level).c_str());
 }
 
 void CTrophies::ShowBackdrop(bool on)

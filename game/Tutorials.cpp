@@ -2,6 +2,7 @@
 // the tip on, what each tip step shows), the game over, and the trophies screen opened
 // over whatever screen is showing.
 #include "game/Game.h"
+#include "game/GamePanels.h"
 
 #include <cmath>
 #include <cstdio>
@@ -114,7 +115,7 @@ void CGame::ShowTutorialStep(int kind, int step)
         ui->HideAllGroups();
         for (int number : {100, 101})
             if (CRefPtr<CKMWindow> label = ui->Widget(kFormTutorial, number))
-                static_cast<CKMStatic*>(label.Get())->SetString(message.c_str());
+                SetWidgetText(label, message.c_str());
         for (int group : {0, 4, 6})
             ui->ShowGroup(group);
         const Vec3 a = field.CellToScreen(c1, r1, true);
@@ -127,7 +128,7 @@ void CGame::ShowTutorialStep(int kind, int step)
     auto showToken = [&](const std::string& message, const CRefPtr<CCap>& token) {
         ui->HideAllGroups();
         if (CRefPtr<CKMWindow> label = ui->Widget(kFormTutorial, 101))
-            static_cast<CKMStatic*>(label.Get())->SetString(message.c_str());
+            SetWidgetText(label, message.c_str());
         ui->ShowGroup(1);
         const Vec3 at = field.CellToScreen(token->column, token->row, true);
         const float quarter = field.cellHeight * 0.25f;
@@ -138,7 +139,7 @@ void CGame::ShowTutorialStep(int kind, int step)
         ui->HideAllGroups();
         if (!message.empty())
             if (CRefPtr<CKMWindow> label = ui->Widget(kFormTutorial, 101))
-                static_cast<CKMStatic*>(label.Get())->SetString(message.c_str());
+                SetWidgetText(label, message.c_str());
         ui->ShowGroup(group);
         ui->FadeInForm(ui->Form("Tutorial"), 5.0f);
     };
@@ -210,7 +211,8 @@ void CGame::ShowTutorialStep(int kind, int step)
         break;
     case kTipShop:
     {
-        ui->SetMessageBox("", text(kStringTipShop).c_str(), 3, kMessageTutorial);
+        // An OK button (layout 0) closes it.
+        ui->SetMessageBox("", text(kStringTipShop).c_str(), 0, kMessageTutorial);
         if (CRefPtr<CKMForm> shopForm = ui->Form("Shop"))
             shopForm->SetActive(0);
         ui->FadeInForm(ui->Form("MsgBox"), 4.0f);

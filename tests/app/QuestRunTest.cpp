@@ -1,0 +1,186 @@
+// The quest played through the real program, offscreen with a fixed frame time, as a
+// player would: a new profile, a new quest, the intro, level 1 won with legal moves,
+// the statistics, the shop, the map, level 2, and the quest continued from its save at
+// the next start; a level lost on time; the hint and a shuffle bought with a life.
+// Screenshots of each step are written to the test's working folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "GameHarness.h"
+#include "QuestScript.h"
+#include "board/PlayField.h"
+#include "game/Game.h"
+#include "game/Profiles.h"
+#include "game/QuestSave.h"
+#include "screens/Interface.h"
+#include "screens/Shop.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Playing(CGame& g, int level)
+{
+    return g.state == kStatePlaying && g.subState == kSubStateNormalPlay && g.board->inputOpen && g.LevelNumber() == level;
+}
+
+// A player folder with a quest saved in the shop after level `level`, as the shop's
+// autosave leaves it, and the options naming that player.
+void SaveQuestInShop(GameHarness& h, const std::string& name, int level)
+{
+    const fs::path folder = fs::path(h.GameUserFolder()) / "Players" / name;
+    fs::create_directories(folder);
+    CQuestSave record;
+    record.level = level;
+    record.resumePoint = CQuestSave::kResumeShop;
+    record.lives = 2;
+    record.remainingTime = 240.0f;
+    record.gemsToCollect = record.gemsToPlace = 5 * level;
+    record.stars = 1;
+    for (const char* file : {"Quest.sav", "QuestAS1.sav"})
+        ASSERT_TRUE(record.Save((folder / file).string().c_str()));
+    fs::create_directories(fs::path(h.GameUserFolder()) / "Data" / "Config");
+    std::ofstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
+    options << "[Game]\nProfile=" << name << "\n";
+}
+
+// Menus, the saved quest's dialog, continue, the shop, the map, and the next level.
+void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix)
+{
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [](GameHarness& h) { QuestScript::ClickWidget(h, "MainMenu", 1); }});
+    script.Add({"continue the saved quest", [](CGame& g) { return QuestScript::FormShown(g, "StartQuest"); },
+                [](GameHarness& h) { QuestScript::ClickWidget(h, "StartQuest", 211); }, prefix + "_saved_quest.png", 0});
+    script.Add({"shop", [](CGame& g) { return g.subState == kSubStateShop && g.shop->display >= 1.0f && QuestScript::FormShown(g, "Shop"); },
+                [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 41); }, prefix + "_shop.png", 0});
+    script.Add({"star spent", [](CGame& g) { return g.shop->stars == 0 && QuestScript::FormShown(g, "Shop"); },
+                [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 31); }});
+    script.Add({"map", [](CGame& g) { return g.subState == kSubStateMap && g.phase == 1 && QuestScript::FormShown(g, "Map"); },
+                [](GameHarness& h) { QuestScript::ClickWidget(h, "Map", 150); }, prefix + "_map.png", 0});
+    script.Wait("level " + std::to_string(level), [level](CGame& g) { return Playing(g, level); }, prefix + "_level.png");
+}
+
+}  // namespace
+
+TEST(QuestRun, NewQuestWinsLevelOneReachesLevelTwoAndContinuesFromItsSave)
+{
+    GameHarness h;
+    h.SetStep(20);
+    {
+        QuestScript script(h);
+        script.Add({"new profile", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "NewProfile"); },
+                    [](GameHarness& g) {
+                        for (int i = 0; i < 12; ++i)
+                            g.Post(WM_CHAR, 8);
+                        for (char c : std::string("Quill"))
+                            g.Post(WM_CHAR, static_cast<WPARAM>(c));
+                        g.Key(VK_RETURN);
+                    },
+                    "quest_new_profile.png", 0});
+        script.Add({"new quest", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 1); }, "quest_main_menu.png", 0});
+        script.Add({"intro", [](CGame& g) { return g.state == kStateLevelIntro && g.phase == -7 && QuestScript::FormShown(g, "Intro"); },
+                    [](GameHarness& g) { QuestScript::ClickGame(g, 0.0f, 0.0f); }, "quest_intro.png", 0});
+        // Every further click turns a page until the intro closes.
+        for (int page = 0; page < 8; ++page)
+            script.Add({"intro page", [](CGame& g) { return g.state != kStateLevelIntro || g.phase != -7 || QuestScript::FormShown(g, "Intro"); },
+                        [](GameHarness& g) {
+                            if (g.Game()->state == kStateLevelIntro && g.Game()->phase == -7)
+                                QuestScript::ClickGame(g, 0.0f, 0.0f);
+                        }});
+        script.Wait("level 1 starts", [](CGame& g) { return Playing(g, 1); }, "quest_level1.png");
+        script.trophyShot = "quest_trophy.png";
+        script.Play("play level 1", [](CGame& g) { return g.subState == kSubStateLevelComplete; }, "quest_level1_play.png", 4);
+        script.Wait("level complete", [](CGame& g) { return g.subState == kSubStateLevelComplete && g.stateTimer > 1.0f; },
+                    "quest_level_complete.png");
+        script.Add({"statistics", [](CGame& g) { return g.subState == kSubStateStatistics && g.phase == 22 && QuestScript::FormShown(g, "Statistics"); },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Statistics", 20); }, "quest_statistics.png", 0});
+        script.Add({"after the level", [](CGame& g) { return g.subState == kSubStateAfterLevel && g.phase == 10; },
+                    [](GameHarness& g) { QuestScript::ClickGame(g, 0.0f, 0.0f); }, "quest_after_level.png", 0});
+        script.Add({"shop", [](CGame& g) { return g.subState == kSubStateShop && g.shop->display >= 1.0f && QuestScript::FormShown(g, "Shop"); },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Shop", 40); }, "quest_shop.png", 0});
+        script.Add({"star spent", [](CGame& g) { return g.shop->stars == 0 && QuestScript::FormShown(g, "Shop"); },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Shop", 31); }});
+        script.Add({"map", [](CGame& g) { return g.subState == kSubStateMap && g.phase == 1 && QuestScript::FormShown(g, "Map"); },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Map", 150); }, "quest_map.png", 0});
+        script.Wait("level 2 starts", [](CGame& g) { return Playing(g, 2); }, "quest_level2.png");
+        script.Wait("level 2 filled", [](CGame& g) { return g.board->IsIdle(true); });
+        script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+        EXPECT_EQ(0, script.Run(6000));
+        EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+        EXPECT_GT(script.moves, 0);
+    }
+    // The shop's autosave keeps the quest as it stood when level 1 was done.
+    const fs::path saves = fs::path(h.GameUserFolder()) / "Players" / "Quill";
+    for (const char* file : {"Quest.sav", "QuestAS1.sav"})
+    {
+        CQuestSave saved;
+        ASSERT_TRUE(saved.Load((saves / file).string().c_str())) << file;
+        EXPECT_EQ(1, saved.level);
+        EXPECT_EQ(CQuestSave::kResumeShop, saved.resumePoint);
+    }
+
+    // The second start continues at level 2, its board from the save.
+    QuestScript again(h);
+    ContinueIntoLevel(again, 2, "quest_continued");
+    again.Wait("level 2 filled", [](CGame& g) { return g.board->IsIdle(true); });
+    again.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, again.Run(3000));
+    EXPECT_TRUE(again.Finished()) << "stuck at: " << again.Stuck();
+}
+
+TEST(QuestRun, LevelLostOnTimeCostsALifeAndShowsTheLifeLostPanel)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "lost");
+    int livesBefore = 0;
+    script.Add({"time nearly up", [](CGame&) { return true; }, [&livesBefore](GameHarness& g) {
+                    livesBefore = g.Game()->lives;
+                    g.Game()->levelTimer = 1.0f;  // as a long wait would leave it
+                }});
+    int livesAfter = -1;
+    script.Add({"life lost", [](CGame& g) { return g.lossRunning; }, [&livesAfter](GameHarness& g) { livesAfter = g.Game()->lives; },
+                "lost_life_lost.png", 20});
+    script.Add({"life-lost panel", [](CGame& g) { return g.subState == kSubStateLifeLost && g.phase == 1 && QuestScript::FormShown(g, "MsgBox"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 200); }, "lost_panel.png", 0});
+    script.Wait("back in the shop", [](CGame& g) { return g.subState == kSubStateShop && QuestScript::FormShown(g, "Shop"); },
+                "lost_retry_shop.png");
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(livesBefore - 1, livesAfter);
+}
+
+TEST(QuestRun, HintPointsAtAMoveAndAShuffleIsBoughtWithALife)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "hint");
+    int scoreBefore = 0, scoreAfter = 0, livesBefore = 0, livesAfter = 0;
+    script.Add({"hint", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); }, [&scoreBefore](GameHarness& g) {
+                    scoreBefore = g.Game()->board->counters.second.GetInt(kCounterScore);
+                    QuestScript::ClickWidget(g, "Quest", 10);
+                },
+                "hint_shown.png", 5});
+    script.Add({"hint taken", [](CGame& g) { return g.board->adviser.active != 0; }, [&](GameHarness& g) {
+                    scoreAfter = g.Game()->board->counters.second.GetInt(kCounterScore);
+                    livesBefore = g.Game()->lives;
+                    // The icon panel's first life icon, as its button sends it.
+                    g.Game()->SpendLifeForShuffle(0);
+                    livesAfter = g.Game()->lives;
+                },
+                "hint_shuffle.png", 30});
+    script.Wait("board refilled", [](CGame& g) { return !g.lossRunning && g.board->IsIdle(true); }, "hint_after_shuffle.png");
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_LE(scoreAfter, scoreBefore);
+    EXPECT_EQ(livesBefore - 1, livesAfter);
+}

@@ -1,0 +1,255 @@
+#include "QuestScript.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "board/PlayField.h"
+#include "game/Game.h"
+#include "game/Trophies.h"
+#include "screens/Interface.h"
+#include "screens/TokenSelector.h"
+
+namespace {
+
+// The window of the harness is 640 x 480: game units map onto it at 0.625.
+const float kClientWidth = 640.0f;
+const float kClientHeight = 480.0f;
+const float kUnitsToPixels = 0.625f;
+// Frames a settled board is looked at before the next move.
+const int kThinkTicks = 8;
+
+}  // namespace
+
+QuestScript::QuestScript(GameHarness& h) : harness(h), shotFolder(std::filesystem::current_path().string())
+{
+    harness.CloseWhen([this](GameHarness& g) { return Tick(g); });
+}
+
+void QuestScript::ClickGame(GameHarness& h, float x, float y)
+{
+    const int px = static_cast<int>(std::lround(kClientWidth / 2 + x * kUnitsToPixels));
+    const int py = static_cast<int>(std::lround(kClientHeight / 2 - y * kUnitsToPixels));
+    h.Click(px, py);
+}
+
+CRefPtr<CKMWindow> QuestScript::FindWidget(CGame& game, const char* form, int id)
+{
+    CRefPtr<CKMForm> f = game.ui ? game.ui->Form(form) : CRefPtr<CKMForm>();
+    if (!f)
+        return CRefPtr<CKMWindow>();
+    std::vector<CRefPtr<CKMWindow>> open(f->children.begin(), f->children.end());
+    while (!open.empty())
+    {
+        CRefPtr<CKMWindow> w = open.back();
+        open.pop_back();
+        // Forms may hold several buttons of one id (message-box layouts): the shown one.
+        if (w->id == id && w->visible)
+            return w;
+        open.insert(open.end(), w->children.begin(), w->children.end());
+    }
+    return CRefPtr<CKMWindow>();
+}
+
+bool QuestScript::ClickWidget(GameHarness& h, const char* form, int id)
+{
+    CRefPtr<CKMWindow> w = FindWidget(*h.Game(), form, id);
+    if (!w)
+        return false;
+    ClickGame(h, w->worldPosition.x, w->worldPosition.y);
+    return true;
+}
+
+bool QuestScript::FormShown(CGame& game, const char* form)
+{
+    CRefPtr<CKMForm> f = game.ui ? game.ui->Form(form) : CRefPtr<CKMForm>();
+    return f && f->visible && f->enabled && f->active && f->alpha >= 0.99f;
+}
+
+void QuestScript::Wait(std::string name, std::function<bool(CGame&)> until, std::string screenshot)
+{
+    Add(Step{std::move(name), std::move(until), [](GameHarness&) {}, std::move(screenshot)});
+}
+
+void QuestScript::Play(std::string name, std::function<bool(CGame&)> until, std::string screenshot, int shotAfterMoves)
+{
+    // A step that is ready once the level is over; until then each tick may move.
+    Step step;
+    step.name = name;
+    step.ready = [this, until, screenshot, shotAfterMoves](CGame& game) {
+        if (until(game))
+            return true;
+        CPlayField* board = game.board.Get();
+        if (!board || game.state != kStatePlaying || game.subState != kSubStateNormalPlay || !board->inputOpen ||
+            board->inputLocked || !board->inputOpen || harness.Tick() < waitUntil)
+            return false;
+        if (moveStage == 1)
+        {
+            const Vec3 at = board->CellToScreen(moveCells[2], moveCells[3], true);
+            ClickGame(harness, at.x, at.y);
+            moveStage = 0;
+            ++moves;
+            if (moves == shotAfterMoves && !screenshot.empty())
+                harness.SaveFrameAt(harness.Tick() + 8, Shot(screenshot));
+            waitUntil = harness.Tick() + 2;
+            return false;
+        }
+        // A tip that points at its swap is followed: (tip, page) -> picked cell, partner.
+        static const int kTipMoves[][6] = {
+            {kTipBase, 0, 4, 4, 3, 4}, {kTipBonus, 0, 2, 5, 1, 5}, {kTipBonus, 4, 6, 4, 5, 4},
+            {kTipTotem, 2, 2, 6, 1, 6}, {kTipTotem, 6, 6, 4, 5, 4},
+        };
+        for (const auto& tip : kTipMoves)
+            if (board->tutorialStep == tip[0] && board->tutorialDetail == tip[1])
+            {
+                if (board->IsIdle(true))
+                {
+                    const Vec3 at = board->CellToScreen(tip[2], tip[3], true);
+                    ClickGame(harness, at.x, at.y);
+                    moveCells[2] = tip[4];
+                    moveCells[3] = tip[5];
+                    moveStage = 1;
+                    waitUntil = harness.Tick() + 2;
+                }
+                return false;
+            }
+        // Other tips close with the next pick, once they have been up a moment.
+        if (CGame::IsDelayedTutorialKind(board->tutorialStep) && board->tutorialTimer < kTutorialBlockTime)
+            return false;
+        if (!board->IsIdle(true))
+        {
+            idleTicks = 0;
+            return false;
+        }
+        // A player looks at a settled board for a moment before moving.
+        if (++idleTicks < kThinkTicks)
+            return false;
+        idleTicks = 0;
+        board->RebuildValueGrid();
+        std::vector<CSwapMove> found;
+        board->matchGrid.CollectMoves(found, 3, false);
+        if (found.empty())
+            return false;
+        // A player's eye goes to lines that take a gem, then to the bottom of the board.
+        auto worth = [board](const CSwapMove& m) {
+            std::vector<std::vector<int32_t>> grid = board->matchGrid.rows;
+            std::swap(grid[size_t(m.row1)][size_t(m.column1)], grid[size_t(m.row2)][size_t(m.column2)]);
+            auto value = [&grid](int r, int c) {
+                return r < 0 || c < 0 || r >= int(grid.size()) || c >= int(grid[0].size()) ? 0
+                                                                                          : std::abs(grid[size_t(r)][size_t(c)]);
+            };
+            int score = std::max(m.row1, m.row2);
+            for (const auto& cell : {std::make_pair(m.column1, m.row1), std::make_pair(m.column2, m.row2)})
+            {
+                const int v = value(cell.second, cell.first);
+                for (const auto& d : {std::make_pair(1, 0), std::make_pair(0, 1)})
+                {
+                    std::vector<std::pair<int, int>> line{cell};
+                    for (int sign : {-1, 1})
+                        for (int k = 1; value(cell.second + sign * k * d.second, cell.first + sign * k * d.first) == v; ++k)
+                            line.emplace_back(cell.first + sign * k * d.first, cell.second + sign * k * d.second);
+                    if (line.size() < 3)
+                        continue;
+                    for (auto at : line)
+                    {
+                        // The two swapped cells hold each other's tokens.
+                        if (at == std::make_pair(m.column1, m.row1))
+                            at = std::make_pair(m.column2, m.row2);
+                        else if (at == std::make_pair(m.column2, m.row2))
+                            at = std::make_pair(m.column1, m.row1);
+                        const CRefPtr<CCap>* token = board->CellAt(at.first, at.second);
+                        if (token && *token && (*token)->marked)
+                            score += 20;
+                    }
+                }
+            }
+            return score;
+        };
+        const CSwapMove best = *std::max_element(found.begin(), found.end(), [&](const CSwapMove& a, const CSwapMove& b) {
+            return worth(a) < worth(b);
+        });
+        moveCells[0] = best.column1;
+        moveCells[1] = best.row1;
+        moveCells[2] = best.column2;
+        moveCells[3] = best.row2;
+        const Vec3 at = board->CellToScreen(best.column1, best.row1, true);
+        ClickGame(harness, at.x, at.y);
+        moveStage = 1;
+        waitUntil = harness.Tick() + 2;
+        return false;
+    };
+    step.act = [](GameHarness&) {};
+    Add(step);
+}
+
+std::string QuestScript::Shot(const std::string& name) const
+{
+    // The program runs in the game folder: pictures go where the test was started.
+    return (std::filesystem::path(shotFolder) / name).string();
+}
+
+bool QuestScript::Tick(GameHarness& h)
+{
+    CGame* game = h.Game();
+    if (!game || next >= steps.size() || h.Tick() < waitUntil)
+        return false;
+    // A trophy earned on the way opens its screen: watch the award, then close it.
+    if (FormShown(*game, "Trophies") && game->trophies && game->trophies->pending.empty())
+    {
+        if (!trophyShot.empty())
+            h.SaveFrameAt(h.Tick() + 1, Shot(trophyShot));
+        trophyShot.clear();
+        ClickWidget(h, "Trophies", 260);
+        waitUntil = h.Tick() + 10;
+        return false;
+    }
+    // A tip in the message box (the shop's) is read and closed.
+    if (game->ui && FormShown(*game, "MsgBox") && game->ui->messageCode == kMessageTutorial)
+    {
+        ClickWidget(h, "MsgBox", 200);
+        waitUntil = h.Tick() + 10;
+        return false;
+    }
+    Step& step = steps[next];
+    if (!step.ready(*game))
+    {
+        char text[200];
+        std::snprintf(text, sizeof(text), "state %d sub %d phase %d timer %.2f clock %.1f lives %d gems %d moves %d tip %d/%d",
+                      game->state, game->subState, game->phase, double(game->stateTimer), double(game->levelTimer),
+                      game->lives, game->board ? game->board->gemsToCollect : -1, moves,
+                      game->board ? game->board->tutorialStep : -1, game->board ? game->board->tutorialDetail : -1);
+        last = text;
+        if (game->board)
+        {
+            char more[200];
+            std::snprintf(more, sizeof(more), " quiet %d idle %d running %d locked %d loaded %d autosave %.2f", game->IsPlayQuiet(),
+                          game->board->IsIdle(true), game->board->inputOpen, game->board->inputLocked, game->questJustLoaded,
+                          double(game->autosaveTimer));
+            last += more;
+        }
+        for (const char* name : {"Shop", "MsgBox", "Map", "Statistics", "Trophies", "Background"})
+            if (game->ui)
+            if (CRefPtr<CKMForm> f = game->ui->Form(name))
+                if (f->visible)
+                {
+                    char more[120];
+                    std::snprintf(more, sizeof(more), " %s(en %d act %d a %.2f)", name, f->enabled, f->active, double(f->alpha));
+                    last += more;
+                }
+        return false;
+    }
+    step.act(h);
+    if (!step.screenshot.empty() && step.name.find("play") == std::string::npos)
+        h.SaveFrameAt(h.Tick() + std::max(step.shotDelay, 1), Shot(step.screenshot));
+    done.push_back(step.name);
+    ++next;
+    waitUntil = h.Tick() + 2;
+    return false;
+}
+
+int QuestScript::Run(int maxTicks)
+{
+    return harness.Run(maxTicks);
+}
