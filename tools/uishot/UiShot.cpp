@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     wc.lpfnWndProc = WindowProc;
     wc.lpszClassName = "Orblight";
     RegisterClass(&wc);
-    HWND window = CreateWindowEx(0, "Orblight", "The Orblight of Quillacor", 0x10CA0000, 0, 0, 640, 480, nullptr,
+    HWND window = CreateWindowEx(0, "Orblight", "The Orblight of Quillacor", 0x10CA0000, 0, 0, width, height, nullptr,
                                  nullptr, nullptr, nullptr);
     auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
     IDirect3D8* d3d = create ? create(D3D_SDK_VERSION) : nullptr;
