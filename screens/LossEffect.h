@@ -13,16 +13,19 @@
 class CLossEffect
 {
 public:
+    static constexpr float kNoteReach = 200.0f;
+
     // Shows the note at x (screen units) through the pop-ups, when given.
     void Start(int, float x, CPopupMessages* popups)
     {
         busy = 1;
         timer = 0.0f;
-        noteX = x;
+        // The note stays on the board whatever point it starts from (a life icon's x).
+        noteX = x < -kNoteReach ? -kNoteReach : x > kNoteReach ? kNoteReach : x;
         if (popups)
         {
             CRefPtr<CPopupMessage> note;
-            popups->AddLoss(note, text.c_str(), 1.5f, x, noteY, -200.0f);
+            popups->AddLoss(note, text.c_str(), 1.5f, noteX, noteY, -200.0f);
         }
     }
     // 0 once the effect has ended.

@@ -41,6 +41,12 @@ void SaveQuestInShop(GameHarness& h, const std::string& name, int level)
     record.stars = 1;
     for (const char* file : {"Quest.sav", "QuestAS1.sav"})
         ASSERT_TRUE(record.Save((folder / file).string().c_str()));
+    // A player past the tutorials: no tip stops the clock.
+    CPlayerSettings settings(name);
+    settings.questTutorial = 0;
+    for (int32_t& seen : settings.tipsSeen)
+        seen = 1;
+    settings.Save(folder.string());
     fs::create_directories(fs::path(h.GameUserFolder()) / "Data" / "Config");
     std::ofstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
     options << "[Game]\nProfile=" << name << "\n";

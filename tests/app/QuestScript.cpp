@@ -245,7 +245,8 @@ bool QuestScript::Tick(GameHarness& h)
         h.SaveFrameAt(h.Tick() + std::max(step.shotDelay, 1), Shot(step.screenshot));
     done.push_back(step.name);
     ++next;
-    waitUntil = h.Tick() + 2;
+    // The next step waits for this one's picture to be taken.
+    waitUntil = h.Tick() + (step.screenshot.empty() ? 2 : std::max(step.shotDelay, 1) + 2);
     return false;
 }
 
