@@ -353,6 +353,10 @@ TEST_F(InterfaceScreensTest, WithoutAChosenPlayerPlayAndDeleteDoNothing)
     // A row chosen, the same buttons work.
     Click(kFormProfiles, kIdProfileRowFirst + 2);
     EXPECT_EQ(1, ui->selectedProfile);
+    // A second click on the chosen row leaves it chosen and checked.
+    Click(kFormProfiles, kIdProfileRowFirst + 2);
+    EXPECT_EQ(1, ui->selectedProfile);
+    EXPECT_EQ((std::vector<std::string>{String(26), "P00", "P01*", "P02", "-", "-"}), Rows(*ui));
     EXPECT_EQ(0, Click(kFormProfiles, 182));
     EXPECT_EQ(1, ui->messageCode);
     EXPECT_EQ("Delete the player P01?", Caption(ui->Widget(kFormMsgBox, 2)));
