@@ -1,0 +1,653 @@
+// The quest's game logic without a window: the play update's board events, the timed
+// steps of the play sub-states, the autosave files, the commands by widget id and
+// state, the tutorial's picks and swaps, and the trophy screen's award sequence.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "board/PlayField.h"
+#include "board/TerminatorManager.h"
+#include "engine/StringTable.h"
+#include "game/Game.h"
+#include "game/Profiles.h"
+#include "game/QuestSave.h"
+#include "game/Trophies.h"
+#include "screens/Interface.h"
+#include "screens/LossEffect.h"
+#include "screens/Shop.h"
+#include "screens/StarEffect.h"
+#include "tests/screens/screens_test_util.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const float kStep = 0.05f;
+
+// A game object with a board, an interface without forms, the shop and the effects,
+// and a player whose folder is the test's own: enough for the quest's logic.
+class QuestFlow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        root = screens_test::TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        game.reset(new CGame(CRefPtr<CRenderer>()));
+        game->folders.players = root + "Players/";
+        game->folders.sharedGameData = root;
+        fs::create_directories(folder());
+        game->player = CRefPtr<CPlayerSettings>(new CPlayerSettings("Ada"));
+        game->levelParams.Set(0, 1);
+        caps = CRefPtr<CCapsManager>(new CCapsManager(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
+        game->board = CRefPtr<CPlayField>(
+            new CPlayField(caps, &game->questLayout, &game->folders, &game->levelParams, &game->sandFillRate));
+        game->board->terminatorManager = CRefPtr<CTerminatorManager>(new CTerminatorManager(0.0f, &game->board->capList));
+        game->ui = CRefPtr<CInterface>(new CInterface(nullptr, CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(),
+                                                      CRefPtr<CIndexBuffer>(), CRefPtr<CTextSet>(), {}));
+        game->shop = CRefPtr<CShop>(new CShop());
+        game->starEffect = CRefPtr<CStarEffect>(new CStarEffect());
+        game->lossEffect = CRefPtr<CLossEffect>(new CLossEffect());
+        game->state = kStatePlaying;
+        game->subState = kSubStateNormalPlay;
+    }
+
+    // Fills the board from the first level's file, as a level start and its first
+    // frames do, and lets it settle.
+    void FillBoard()
+    {
+        game->folders.levels = ORB_DATA_SRC_DIR "/Data/Lvl/";
+        CPlayField& board = *game->board;
+        board.Reset(0);
+        board.SetupLevelRules(1);
+        ASSERT_EQ(1, board.LoadLevel("l1.lvl"));
+        board.fillPending = CPlayField::kFillLevel;
+        for (int i = 0; i < 400 && !board.IsIdle(true); ++i)
+            board.Update(kStep, -999.0f, -999.0f);
+        ASSERT_TRUE(board.IsIdle(true));
+        board.events.clear();
+    }
+
+    std::string folder() const { return root + "Players/Ada"; }
+    std::string file(const char* name) const { return folder() + "\\" + name; }
+    std::string path(const char* name) const { return folder() + "/" + name; }
+
+    void WriteBytes(const char* name, size_t size)
+    {
+        std::ofstream out(path(name), std::ios::binary);
+        for (size_t i = 0; i < size; ++i)
+            out.put(static_cast<char>(i * 7 + 3));
+    }
+
+    std::string ReadBytes(const char* name)
+    {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    void Event(int32_t code, int32_t arg = 0, float seconds = 0.0f)
+    {
+        CPlayFieldEvent e;
+        e.code = code;
+        e.arg = arg;
+        e.seconds = seconds;
+        game->board->events.push_back(e);
+    }
+
+    // Frames of the play update until `seconds` have passed.
+    void Run(float seconds)
+    {
+        for (float t = 0.0f; t < seconds - 1e-4f; t += kStep)
+            game->Update(kStep);
+    }
+
+    std::string root;
+    CRefPtr<CCapsManager> caps;
+    std::unique_ptr<CGame> game;
+};
+
+// ---------------------------------------------------------------------------------
+// Board events
+
+TEST_F(QuestFlow, EventsOfOneFrameAreHandledOnceWithTheLevelEndsLast)
+{
+    CPlayField& board = *game->board;
+    board.inputOpen = 1;
+    game->lives = 2;
+    game->levelTimer = 100.0f;
+    // The star (6) and the lost move (7) came first, the level won (5) in between.
+    Event(kEventSandGlassEnd);
+    Event(kEventNoMoves);
+    Event(kEventLevelWon);
+    Event(kEventBonusTime, 0, 5.0f);
+    board.counters.AddToBoth(300, kCounterScore);
+    Event(kEventScored);
+    game->Update(kStep);
+
+    EXPECT_TRUE(board.events.empty());
+    EXPECT_FLOAT_EQ(105.0f, game->levelTimer);
+    EXPECT_EQ(kSubStateLevelComplete, game->subState);  // 5
+    EXPECT_EQ(1, game->lossRunning);                     // 7 after it
+    EXPECT_EQ(1, game->lives);
+    EXPECT_EQ(1, game->starCount);                       // 6 last: the board locked for the star
+    EXPECT_EQ(1, board.inputLocked);
+    EXPECT_EQ(2, game->shop->stars);                     // one for the level, one for the star
+}
+
+TEST_F(QuestFlow, TimeAddedIsCutToTheAllowanceAndSetsTheNextWarning)
+{
+    struct Case
+    {
+        float before, added, after, warning;
+    } cases[] = {
+        {2.0f, 7.5f, 9.5f, 9.0f},     // floor of 9.5
+        {10.0f, 10.0f, 20.0f, 15.0f},
+        {200.0f, 100.0f, 240.0f, 30.0f},  // the level's allowance is 240 s
+        {12.0f, 0.5f, 12.5f, 10.0f},
+    };
+    game->board->inputOpen = 0;  // the clock stands
+    for (const Case& c : cases)
+    {
+        game->levelTimer = c.before;
+        Event(kEventBonusTime, 0, c.added);
+        game->Update(kStep);
+        EXPECT_FLOAT_EQ(c.after, game->levelTimer) << c.before << " + " << c.added;
+        EXPECT_FLOAT_EQ(c.warning, game->nextWarning) << c.before << " + " << c.added;
+    }
+}
+
+TEST_F(QuestFlow, ACombosLengthIsKeptAsTheLargestInBothBlocks)
+{
+    CCounterSet& counters = game->board->counters;
+    for (int32_t combo : {1, 4, 2})
+    {
+        Event(kEventCascadeEnd, combo);
+        game->Update(kStep);
+    }
+    EXPECT_EQ(4, counters.second.GetInt(kCounterBestCombo));
+    EXPECT_EQ(4, counters.third.GetInt(kCounterBestCombo));
+}
+
+// ---------------------------------------------------------------------------------
+// Sub-states and their timers
+
+TEST_F(QuestFlow, TheClockWarnsAtThirtyFifteenTenThenEverySecond)
+{
+    CPlayField& board = *game->board;
+    board.inputOpen = 1;
+    game->levelTimer = 31.0f;
+    game->nextWarning = 30.0f;
+    std::vector<float> warnings;
+    float last = game->nextWarning;
+    for (int i = 0; i < 800 && game->levelTimer > 0.0f; ++i)
+    {
+        game->Update(kStep);
+        if (game->nextWarning != last)
+        {
+            warnings.push_back(last);
+            last = game->nextWarning;
+        }
+    }
+    const std::vector<float> expected = {30, 15, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
+    EXPECT_EQ(expected, warnings);
+    EXPECT_FLOAT_EQ(0.0f, game->levelTimer);
+    EXPECT_NEAR(31.0f, board.counters.third.GetFloat(kCounterTime), 0.1f);
+}
+
+TEST_F(QuestFlow, TheClockStandsWhilePausedOrATipShows)
+{
+    CPlayField& board = *game->board;
+    board.inputOpen = 1;
+    game->levelTimer = 50.0f;
+    board.SetInputLock(1);
+    Run(1.0f);
+    EXPECT_FLOAT_EQ(50.0f, game->levelTimer);
+    board.SetInputLock(0);
+    board.tutorialStep = kTipTimer;
+    Run(1.0f);
+    EXPECT_FLOAT_EQ(50.0f, game->levelTimer);
+    EXPECT_NEAR(1.0f, board.tutorialTimer, 0.01f);  // a delayed tip's own timer runs
+    board.tutorialStep = 0;
+    Run(1.0f);
+    EXPECT_NEAR(49.0f, game->levelTimer, 0.01f);
+}
+
+TEST_F(QuestFlow, TimeUpLosesALifeAndTheSequenceEndsInGameOverWithoutAnAutosave)
+{
+    FillBoard();
+    CPlayField& board = *game->board;
+    board.inputOpen = 1;
+    game->lives = 2;
+    game->levelTimer = 0.1f;
+    Run(0.2f);
+    EXPECT_EQ(1, game->lossRunning);
+    EXPECT_EQ(1, game->lossTimeUp);
+    EXPECT_EQ(1, game->lives);
+    Run(1.0f);
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);  // the life-lost delay is 2 s
+    Run(1.5f);
+    EXPECT_EQ(0, game->lossRunning);
+    EXPECT_EQ(kSubStateGameOver, game->subState);
+}
+
+TEST_F(QuestFlow, TimeUpReloadsTheFirstAutosaveIntoTheLifeLostPanel)
+{
+    CQuestSave saved;
+    saved.level = 3;
+    saved.lives = 1;
+    saved.resumePoint = CQuestSave::kResumeShop;
+    ASSERT_TRUE(saved.Save(file("QuestAS1.sav").c_str()));
+    FillBoard();
+    game->board->inputOpen = 1;
+    game->lives = 2;
+    game->levelTimer = 0.1f;
+    Run(2.5f);
+    EXPECT_EQ(kSubStateLifeLost, game->subState);
+    EXPECT_EQ(3, game->questSave->level);
+    // Lives shown as icons: the record takes the most lives.
+    EXPECT_EQ(game->levelParams.flagB, game->questSave->lives);
+}
+
+TEST_F(QuestFlow, LevelCompleteStepsToTheStatisticsOnItsTimers)
+{
+    game->CompleteLevel();
+    ASSERT_EQ(kSubStateLevelComplete, game->subState);
+    struct Step
+    {
+        float seconds;
+        int subState, phase;
+    } steps[] = {{1.4f, 5, 0}, {0.15f, 5, 1}, {0.5f, 5, 2}, {0.5f, 6, 0}};
+    for (const Step& s : steps)
+    {
+        Run(s.seconds);
+        EXPECT_EQ(s.subState, game->subState) << "after " << s.seconds;
+        EXPECT_EQ(s.phase, game->phase) << "after " << s.seconds;
+    }
+}
+
+TEST_F(QuestFlow, NextLevelsIntroStartsPlayAfterTwoAndAHalfSeconds)
+{
+    game->EnterLevelIntroWait();
+    game->board->inputOpen = 0;
+    Run(2.45f);
+    EXPECT_EQ(kSubStateLevelIntro, game->subState);
+    EXPECT_EQ(0, game->board->inputOpen);
+    Run(0.1f);
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);
+    EXPECT_EQ(1, game->board->inputOpen);
+}
+
+TEST_F(QuestFlow, TheStatisticsSkipTheCountingWithoutATimeBonusAndAClickShowsTheEnd)
+{
+    game->subState = kSubStateStatistics;
+    game->phase = 0;
+    game->timeBonus = 0;
+    Run(0.5f + 0.25f + 0.05f);  // rows 1 and 2 are up
+    Run(0.3f);
+    EXPECT_EQ(7, game->phase) << "phase 4 passes to 7 at once without a bonus";
+    game->FinishLevelStatistics();
+    EXPECT_EQ(22, game->phase);
+    Run(1.0f);
+    EXPECT_EQ(22, game->phase);
+}
+
+TEST_F(QuestFlow, BackFromATutorialPlaysOnAfterOneAndAHalfSeconds)
+{
+    game->subState = kSubStateBackFromTutorial;
+    game->stateTimer = 0.0f;
+    game->board->SetInputLock(1);
+    Run(1.45f);
+    EXPECT_EQ(kSubStateBackFromTutorial, game->subState);
+    Run(0.1f);
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);
+    EXPECT_EQ(0, game->board->inputLocked);
+}
+
+// ---------------------------------------------------------------------------------
+// Panels
+
+TEST_F(QuestFlow, ExtraLivesComeFromTheScoreOnceEachAndNeverDivideByZero)
+{
+    game->levelParams.flagA = 0;  // lives counted, not shown as icons
+    struct Case
+    {
+        int perLife, score, earned, lives, earnedAfter, livesAfter;
+    } cases[] = {
+        {5000, 12000, 1, 3, 2, 4},
+        {5000, 12000, 2, 3, 2, 3},
+        {5000, 4999, 0, 3, 0, 3},
+        {0, 12000, 0, 3, 0, 3},  // no points per life: no extra lives
+    };
+    for (const Case& c : cases)
+    {
+        game->levelParams.scoreLimit = c.perLife;
+        game->board->counters.Reset();
+        game->board->counters.AddToBoth(c.score, kCounterScore);
+        game->board->gameWord = c.earned;
+        game->lives = c.lives;
+        game->CheckExtraLife();
+        EXPECT_EQ(c.earnedAfter, game->board->gameWord) << c.perLife << " " << c.score;
+        EXPECT_EQ(c.livesAfter, game->lives) << c.perLife << " " << c.score;
+    }
+}
+
+TEST_F(QuestFlow, AHintWithoutAMoveIsRefusedAndKeepsTheRun)
+{
+    game->board->inputOpen = 1;
+    game->noHintRun = 4;
+    EXPECT_EQ(0, game->ShowHint());  // an empty board has no move
+    EXPECT_EQ(4, game->noHintRun);
+}
+
+TEST_F(QuestFlow, AShuffleBoughtWithALifeNeedsAnIconOfTheForm)
+{
+    game->board->inputOpen = 1;
+    game->lives = 2;
+    // The interface has no icons: a click reported for icon 0 buys nothing.
+    game->SpendLifeForShuffle(0);
+    game->SpendLifeForShuffle(-1);
+    EXPECT_EQ(2, game->lives);
+    EXPECT_EQ(0, game->lossRunning);
+}
+
+// ---------------------------------------------------------------------------------
+// Autosaves
+
+TEST_F(QuestFlow, RotationMovesTheFirstAutosaveToTheSecond)
+{
+    WriteBytes("QuestAS1.sav", 10);
+    WriteBytes("QuestAS2.sav", 20);
+    game->RotateAutosaves(0);
+    EXPECT_FALSE(fs::exists(path("QuestAS1.sav")));
+    EXPECT_EQ(10u, fs::file_size(path("QuestAS2.sav")));
+
+    // Without a first autosave no second one is left either.
+    game->RotateAutosaves(0);
+    EXPECT_FALSE(fs::exists(path("QuestAS2.sav")));
+}
+
+TEST_F(QuestFlow, CopyTakesTheSecondAutosaveWholeInChunks)
+{
+    for (size_t size : {size_t(5000), size_t(4096), size_t(0), size_t(1)})
+    {
+        WriteBytes("QuestAS2.sav", size);
+        WriteBytes("QuestAS1.sav", 3);
+        game->CopyAutosave(0);
+        EXPECT_EQ(ReadBytes("QuestAS2.sav"), ReadBytes("QuestAS1.sav")) << size;
+    }
+    fs::remove(path("QuestAS2.sav"));
+    game->CopyAutosave(0);  // no source: the first autosave stays
+    EXPECT_TRUE(fs::exists(path("QuestAS1.sav")));
+}
+
+TEST_F(QuestFlow, AQuestModeTouchesNoSaveFile)
+{
+    for (const char* name : {"Quest.sav", "QuestAS1.sav", "QuestAS2.sav"})
+        WriteBytes(name, 8);
+    game->DeleteQuestSaves(1, 1);
+    game->RotateAutosaves(1);
+    game->CopyAutosave(1);
+    for (const char* name : {"Quest.sav", "QuestAS1.sav", "QuestAS2.sav"})
+        EXPECT_EQ(8u, fs::file_size(path(name))) << name;
+    game->DeleteQuestSaves(0, 0);
+    EXPECT_FALSE(fs::exists(path("Quest.sav")));
+    EXPECT_FALSE(fs::exists(path("QuestAS1.sav")));
+    EXPECT_TRUE(fs::exists(path("QuestAS2.sav")));
+}
+
+TEST_F(QuestFlow, AnAutosaveThatFailsLeavesTheLiveRecord)
+{
+    game->questSave->level = 7;
+    game->questSave->lives = 2;
+    WriteBytes("QuestAS1.sav", 30);  // not a quest save
+    EXPECT_FALSE(game->LoadAutosave(0));
+    EXPECT_EQ(7, game->questSave->level);
+
+    CQuestSave saved;
+    saved.level = 4;
+    saved.resumePoint = CQuestSave::kResumeStatistics;  // loads, but not a shop save
+    ASSERT_TRUE(saved.Save(file("QuestAS1.sav").c_str()));
+    EXPECT_FALSE(game->LoadAutosave(0));
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);
+}
+
+TEST_F(QuestFlow, ThePreviousLevelsAutosaveRaisesLivesAndBecomesTheFirst)
+{
+    game->levelParams.flagA = 0;
+    CQuestSave saved;
+    saved.level = 7;
+    saved.lives = 1;
+    saved.resumePoint = CQuestSave::kResumeShop;
+    ASSERT_TRUE(saved.Save(file("QuestAS2.sav").c_str()));
+    ASSERT_TRUE(game->LoadAutosave(1));
+    EXPECT_EQ(4, game->questSave->lives);  // the minimum for levels 6 to 30
+    EXPECT_EQ(kSubStateLifeLost, game->subState);
+    EXPECT_EQ(ReadBytes("QuestAS2.sav"), ReadBytes("QuestAS1.sav"));
+}
+
+TEST_F(QuestFlow, LeavingSavesTheQuestOnlyWithUnsavedProgress)
+{
+    game->questSave->status = CQuestSave::kStatusNone;
+    game->SaveAndLeaveLevel(0);
+    EXPECT_FALSE(fs::exists(path("Quest.sav")));
+    EXPECT_EQ(kSubStateQuestLeft, game->subState);
+
+    game->state = kStatePlaying;
+    game->questSave->status = CQuestSave::kStatusUnsaved;
+    game->questSave->resumePoint = CQuestSave::kResumeInLevel;
+    game->questSave->level = 5;
+    game->SaveAndLeaveLevel(1);
+    CQuestSave saved;
+    ASSERT_TRUE(saved.Load(file("Quest.sav").c_str()));
+    EXPECT_EQ(5, saved.level);
+}
+
+// ---------------------------------------------------------------------------------
+// Commands by widget id and state
+
+TEST_F(QuestFlow, CommandsCloseOnlyFromTheirButtons)
+{
+    game->state = kStateMenus;
+    EXPECT_EQ(1, game->MenuCommand(2));
+    EXPECT_EQ(1, game->MenuCommand(280));
+    EXPECT_EQ(0, game->MenuCommand(4));
+    game->state = kStatePlaying;
+    EXPECT_EQ(1, game->PlayCommand(280));
+    EXPECT_EQ(0, game->PlayCommand(2));
+}
+
+TEST_F(QuestFlow, StatisticsContinueEndsTheLevel)
+{
+    game->subState = kSubStateStatistics;
+    game->phase = 22;
+    game->PlayCommand(20);
+    EXPECT_EQ(kSubStateAfterLevel, game->subState);
+    EXPECT_EQ(0, game->phase);
+}
+
+TEST_F(QuestFlow, LeavingTheShopAsksAboutFreeStarsAndItsYesGoesToTheMap)
+{
+    CShop& shop = *game->shop;
+    game->subState = kSubStateShop;
+    shop.display = 0.5f;
+    game->PlayCommand(31);
+    EXPECT_EQ(kSubStateShop, game->subState) << "the shop still fades in";
+
+    shop.display = 1.0f;
+    shop.stars = 1;
+    game->PlayCommand(31);
+    EXPECT_EQ(kSubStateShop, game->subState);
+    EXPECT_EQ(kMessageStarsLeft, game->ui->messageCode);
+
+    game->PlayCommand(202);
+    EXPECT_EQ(kSubStateMap, game->subState);
+    EXPECT_EQ(CQuestSave::kStatusUnsaved, game->questSave->status);
+}
+
+TEST_F(QuestFlow, BuyingWithoutStarsSaysSoAndSellingGivesTheStarBack)
+{
+    CShop& shop = *game->shop;
+    game->subState = kSubStateShop;
+    shop.stars = 0;
+    game->PlayCommand(43);
+    EXPECT_EQ(kMessageNoStars, game->ui->messageCode);
+    EXPECT_EQ(0, shop.items[3]);
+    shop.stars = 1;
+    game->PlayCommand(43);
+    EXPECT_EQ(1, shop.items[3]);
+    game->PlayCommand(63);
+    EXPECT_EQ(0, shop.items[3]);
+    EXPECT_EQ(1, shop.stars);
+}
+
+TEST_F(QuestFlow, MessageBoxOkMovesTheWaitingStepOn)
+{
+    struct Case
+    {
+        int code, phaseBefore, phaseAfter;
+    } cases[] = {{kMessageGameOver, 1, 3}, {kMessageLifeLost, 1, 3}, {kMessageChallengeRules, -8, -7}, {kMessageTutorial, 1, 1}};
+    for (const Case& c : cases)
+    {
+        game->ui->messageCode = c.code;
+        game->phase = c.phaseBefore;
+        game->PlayCommand(200);
+        EXPECT_EQ(c.phaseAfter, game->phase) << "code " << c.code;
+    }
+}
+
+TEST_F(QuestFlow, ChoosingAProfileChecksTheSelectedIndex)
+{
+    game->state = kStateMenus;
+    game->ui->profiles.reset(new CProfileList(game->folders.players));
+    game->ui->profiles->profiles.clear();
+    game->ui->profiles->profiles.push_back(CRefPtr<CPlayerSettings>(new CPlayerSettings("Bo")));
+    CRefPtr<CPlayerSettings> before = game->player;
+    for (int index : {-1, 1, 7})
+    {
+        game->ui->selectedProfile = index;
+        game->MenuCommand(180);
+        EXPECT_EQ(before, game->player) << index;
+    }
+    game->ui->selectedProfile = 0;
+    game->MenuCommand(180);
+    EXPECT_EQ("Bo", game->player->name);
+}
+
+TEST_F(QuestFlow, TheMapsPlayStartsTheNextLevelsIntro)
+{
+    game->subState = kSubStateMap;
+    game->levelParams.Set(0, 1);
+    game->PlayCommand(150);
+    EXPECT_EQ(2, game->LevelNumber());
+    EXPECT_EQ(kSubStateLevelIntro, game->subState);
+    EXPECT_EQ(10, game->board->gemsToCollect);
+    EXPECT_EQ(0, game->board->selectionCancelled);
+}
+
+// ---------------------------------------------------------------------------------
+// Tutorial
+
+TEST_F(QuestFlow, ATipLetsOnlyItsOwnTokenBePickedAndMovesItsPointer)
+{
+    CPlayField& board = *game->board;
+    game->gameOptions.capsLockTutorial = 1;
+    auto token = [](int column, int row) {
+        CRefPtr<CCap> cap(new CCap());
+        cap->column = column;
+        cap->row = row;
+        return cap;
+    };
+    struct Case
+    {
+        int tip, page, column, row, allowed, pageAfter;
+    } cases[] = {
+        {kTipBase, 0, 4, 4, 1, 1},  {kTipBase, 0, 3, 4, 0, -1},  {kTipBonus, 0, 2, 5, 1, 1},
+        {kTipBonus, 4, 6, 4, 1, 5}, {kTipTotem, 2, 2, 6, 1, 3},  {kTipTotem, 6, 6, 4, 1, 7},
+        {kTipGem, 0, 0, 0, 1, -1},  // other tips let any token go, and the pick ends them
+    };
+    for (const Case& c : cases)
+    {
+        board.tutorialStep = c.tip;
+        board.tutorialDetail = c.page;
+        const CRefPtr<CCap> cap = token(c.column, c.row);
+        EXPECT_EQ(c.allowed, game->IsTutorialPick(cap)) << c.tip << "/" << c.page;
+        if (!c.allowed)
+            continue;
+        game->AdvanceTutorialPick(cap);
+        if (c.pageAfter >= 0)
+            EXPECT_EQ(c.pageAfter, board.tutorialDetail) << c.tip << "/" << c.page;
+        else
+            EXPECT_EQ(0, board.tutorialStep) << c.tip << "/" << c.page;
+    }
+    game->gameOptions.capsLockTutorial = 0;
+    board.tutorialStep = kTipBase;
+    board.tutorialDetail = 0;
+    EXPECT_EQ(1, game->IsTutorialPick(token(0, 0)));
+}
+
+TEST_F(QuestFlow, ATipsSwapTakesItsCellAndEndsOnAnyOther)
+{
+    CPlayField& board = *game->board;
+    struct Case
+    {
+        int tip, page, column, row, result, tipAfter, pageAfter;
+    } cases[] = {
+        {kTipBase, 1, 3, 4, 1, kTipBase, 2},   {kTipBase, 1, 5, 4, 1, 0, 0},
+        {kTipBonus, 1, 1, 5, 1, kTipBonus, 2}, {kTipBonus, 5, 5, 4, 1, 0, 0},  // past page 5 the tip ends
+        {kTipTotem, 3, 0, 0, 0, 0, 0},  // the totem tip refuses the swap
+        {kTipTotem, 7, 5, 4, 1, kTipTotem, 8}, {kTipGem, 0, 1, 1, 1, 0, 0},
+    };
+    for (const Case& c : cases)
+    {
+        game->levelParams.Set(0, 1);
+        board.tutorialStep = c.tip;
+        board.tutorialDetail = c.page;
+        EXPECT_EQ(c.result, game->CheckTutorialSwap(c.column, c.row)) << c.tip << "/" << c.page;
+        EXPECT_EQ(c.tipAfter, board.tutorialStep) << c.tip << "/" << c.page;
+        if (c.tipAfter)
+            EXPECT_EQ(c.pageAfter, board.tutorialDetail) << c.tip << "/" << c.page;
+    }
+}
+
+TEST_F(QuestFlow, TipStepsWithoutTheirTokenEndAndTheShopTipIsRememberedAsSeen)
+{
+    CPlayField& board = *game->board;
+    for (int tip : {kTipGem, kTipLock, kTipSteel})
+    {
+        board.tutorialStep = tip;  // the board posted it; the empty board has no such token
+        game->ShowTutorialStep(tip, 0);
+        EXPECT_EQ(0, board.tutorialStep) << tip;
+    }
+    game->ShowTutorialStep(kTipShop, 0);
+    EXPECT_EQ(kMessageTutorial, game->ui->messageCode);
+    EXPECT_EQ(1, game->player->tipsSeen[CPlayerSettings::kTipShop]);
+    CPlayerSettings reread("Ada");
+    ASSERT_TRUE(reread.Load(folder()));
+    EXPECT_EQ(1, reread.tipsSeen[CPlayerSettings::kTipShop]);
+}
+
+// ---------------------------------------------------------------------------------
+// Game over
+
+TEST_F(QuestFlow, GameOverEmptiesTheQueueAndWaitsForItsMessage)
+{
+    Event(kEventScored);
+    game->hiscores.count = 0;  // a table nothing enters
+    EXPECT_EQ(0, game->StartGameOver());
+    EXPECT_TRUE(game->board->events.empty());
+    EXPECT_EQ(kSubStateGameOver, game->subState);
+    Run(0.6f);
+    EXPECT_EQ(1, game->phase);
+    game->ui->messageCode = kMessageGameOver;
+    game->PlayCommand(200);
+    Run(0.45f);
+    EXPECT_EQ(kStatePlaying, game->state);
+    Run(0.3f);
+    EXPECT_EQ(kStateMenus, game->state);
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);
+    EXPECT_EQ(CQuestSave::kStatusNone, game->questSave->status);
+}
+
+}  // namespace
