@@ -221,6 +221,14 @@ public:
     // Carries out the totems' requests of this frame on the board.
     void ApplyTotemEffects();
 
+    // Challenge tokens shatter into the sand glass, each with that amount of
+    // sand: every found token of the memory challenge (one Explode for all),
+    // the attention challenge's token plate, the reaction challenge's open
+    // plate. A plate that is not fully open shatters nothing.
+    void SpawnEventEffects1(float amount);
+    void SpawnEventEffects2(float amount);
+    void SpawnEventEffects3(float amount);
+
     // Tips and hints: the tip to show now (0 for none) with its page, and the
     // adviser pointed at every token of a legal swap.
     int32_t PickTip(int32_t& page);
@@ -350,4 +358,10 @@ private:
     bool HasFallingToken() const;
     void SettleAndRefill();
     void TestForMoves(float dt);
+    // The running challenge's frame and the events its result asks for.
+    void UpdateChallenge(float dt);
+    void PushChallengeScore(int32_t points, float x, float y);
+    // One plate's token breaks up: its sand is poured into the sand glass and
+    // it leaves the challenge's sprite group.
+    void ShatterPlate(const CRefPtr<CCapSprite>& plate, float amount, CCapSpriteGroup* group);
 };

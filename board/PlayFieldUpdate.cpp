@@ -290,6 +290,7 @@ void CPlayField::Update(float dt, float mouseX, float mouseY)
     }
     if (inputOpen && adviser.Update(dt) < 0)
         ShowMoveHints();
+    UpdateChallenge(dt);
     if (capsManager)
     {
         capsManager->lightX = mouseX;
