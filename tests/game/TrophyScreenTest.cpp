@@ -1,0 +1,175 @@
+// The trophy screen on the shipped Trophies form: an award spirals in from one icon
+// width to the right at four times the icon's size, counts when it lands, and leaves
+// the pending list after its afterglow; awards play one after the other; applying
+// them at once ends the animation; the background drifts and wraps once.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "board/LevelParams.h"
+#include "engine/StringTable.h"
+#include "game/Trophies.h"
+#include "render/SpriteList.h"
+#include "render/SpriteShape.h"
+#include "screens/Interface.h"
+#include "screens/QuestLayout.h"
+#include "tests/screens/screens_test_util.h"
+
+namespace {
+
+using namespace screens_test;
+namespace fs = std::filesystem;
+
+class TrophyScreen : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png") || !fs::exists(ORB_GAME_DIR "/Data/Forms/Textures.lst"))
+            GTEST_SKIP() << "the game's pictures are not generated in this build";
+        root = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        LoadStringTable(ORB_GAME_DIR "/Data/Txt/Strings.txt", ORB_GAME_DIR "/Data/TextID.dat");
+        folders.graphics = ORB_GAME_DIR "/Data/Gfx/";
+        folders.forms = ORB_GAME_DIR "/Data/Forms/";
+        folders.texts = ORB_GAME_DIR "/Data/Txt/";
+        folders.players = root + "Players/";
+        fs::create_directories(folders.players);
+        layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
+        texts = CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer, rec.indexBuffer));
+        ui = CRefPtr<CInterface>(new CInterface(nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer, texts,
+                                                {BoxFont(32), BoxFont(20), BoxFont(48)}));
+        ASSERT_EQ(1, ui->Load(folders, layout, params));
+        trophies.ui = ui;
+        trophies.awardList = CRefPtr<CSpriteList>(new CSpriteList(rec.device, rec.vertexBuffer, rec.indexBuffer));
+        trophies.pompaTime = 1.0f;
+        trophies.postTime = 0.5f;
+        form = ui->Form("Trophies");
+        form->SetVisible(1);
+        trophies.RefreshIcons();  // as opening the screen does
+    }
+
+    // Frames of dt until Update has returned 1 `count` times or `seconds` ran out;
+    // the seconds it took.
+    float RunUntilAwarded(int count, float seconds, float dt = 0.05f)
+    {
+        float t = 0.0f;
+        for (; t < seconds && count > 0; t += dt)
+            count -= trophies.Update(dt, -999.0f, -999.0f);
+        return t;
+    }
+
+    RecordingDevice rec;
+    std::string root;
+    CDataFolders folders;
+    CQuestLayout layout;
+    CLevelParams params;
+    CRefPtr<CTextSet> texts;
+    CRefPtr<CInterface> ui;
+    CRefPtr<CKMForm> form;
+    CTrophies trophies;
+};
+
+TEST_F(TrophyScreen, AnAwardSpiralsOntoItsIconAndCountsWhenItLands)
+{
+    trophies.QueueAward(2, 1);
+    const CRefPtr<CKMWindow> icon = trophies.LevelIcon(2, 1);
+    ASSERT_TRUE(icon);
+    const float w = icon->baseSize.w, h = icon->baseSize.h;
+
+    EXPECT_EQ(0, trophies.Update(0.0f, -999.0f, -999.0f));
+    ASSERT_TRUE(trophies.awardShape);
+    EXPECT_FLOAT_EQ(icon->worldPosition.x + w, trophies.awardShape->position.x);
+    EXPECT_FLOAT_EQ(icon->worldPosition.y, trophies.awardShape->position.y);
+    EXPECT_FLOAT_EQ(4.0f * w, trophies.awardShape->scaleX);
+    EXPECT_FLOAT_EQ(4.0f * h, trophies.awardShape->scaleY);
+    EXPECT_EQ(0, trophies.levels[2]) << "not earned while it flies";
+    EXPECT_FALSE(icon->visible);
+
+    float t = 0.0f;
+    while (t < 1.0f - 1e-4f)
+    {
+        EXPECT_EQ(0, trophies.Update(0.1f, -999.0f, -999.0f));
+        t += 0.1f;
+    }
+    EXPECT_EQ(1, trophies.levels[2]);
+    EXPECT_EQ(1, trophies.displayedLevels[2]);
+    EXPECT_TRUE(icon->visible);
+    EXPECT_FALSE(trophies.awardShape);
+    EXPECT_EQ(1, trophies.phase);
+    ASSERT_EQ(1u, trophies.pending.size()) << "leaves only after the afterglow";
+    EXPECT_LT(RunUntilAwarded(1, 2.0f, 0.1f), 0.65f);
+    EXPECT_TRUE(trophies.pending.empty());
+}
+
+TEST_F(TrophyScreen, TwoAwardsPlayOneAfterTheOther)
+{
+    trophies.QueueAward(1, 1);
+    trophies.QueueAward(4, 2);
+    EXPECT_NEAR(1.5f, RunUntilAwarded(1, 5.0f), 0.11f);
+    EXPECT_EQ(1, trophies.levels[1]);
+    EXPECT_EQ(0, trophies.levels[4]);
+    EXPECT_NEAR(1.5f, RunUntilAwarded(1, 5.0f), 0.11f);
+    EXPECT_EQ(2, trophies.levels[4]);
+}
+
+TEST_F(TrophyScreen, ApplyingDuringTheAfterglowEndsItAndALaterAwardPlaysWhole)
+{
+    trophies.QueueAward(1, 1);
+    trophies.QueueAward(3, 2);
+    for (int i = 0; i < 12; ++i)
+        trophies.Update(0.1f, -999.0f, -999.0f);
+    ASSERT_EQ(1, trophies.phase);
+    trophies.ApplyPending();
+    EXPECT_TRUE(trophies.pending.empty());
+    EXPECT_EQ(2, trophies.levels[3]);
+    EXPECT_FALSE(trophies.awardShape);
+    trophies.QueueAward(5, 1);
+    EXPECT_NEAR(1.5f, RunUntilAwarded(1, 5.0f), 0.11f);
+}
+
+TEST_F(TrophyScreen, NothingMovesWhileTheFormDoesNotTakeInput)
+{
+    trophies.QueueAward(1, 1);
+    form->enabled = 0;
+    EXPECT_EQ(0, RunUntilAwarded(1, 3.0f) < 3.0f);
+    EXPECT_FALSE(trophies.awardShape);
+    EXPECT_EQ(0, trophies.levels[1]);
+}
+
+TEST_F(TrophyScreen, TheBackgroundDriftsAndWrapsOnce)
+{
+    CRefPtr<CKMWindow> background = ui->Widget(kFormTrophies, 0);
+    ASSERT_TRUE(background);
+    ASSERT_FALSE(background->sprites.empty());
+    CSpriteShape& shape = *background->sprites[0];
+    trophies.backgroundSpeed[0] = 0.0625f;
+    trophies.backgroundSpeed[1] = 0.0f;
+    shape.SetFrameUV4(0, 0.99f, 0.5f, 1.99f, 0.5f, 1.99f, 1.25f, 0.99f, 1.25f);
+    trophies.Update(0.5f, -999.0f, -999.0f);
+    EXPECT_NEAR(0.02125f, shape.frames[0].u, 1e-5f);
+    EXPECT_NEAR(0.02125f + trophies.backgroundSize[0], shape.frames[1].u, 1e-5f);
+}
+
+TEST_F(TrophyScreen, IconsFollowTheShownLevelsAndTheDescriptionOnlyEarnedOnes)
+{
+    trophies.levels[0] = trophies.displayedLevels[0] = 1;
+    trophies.RefreshIcons();
+    const CRefPtr<CKMWindow> earned = trophies.LevelIcon(0, 1);
+    ASSERT_TRUE(earned);
+    EXPECT_TRUE(earned->visible);
+    EXPECT_FALSE(trophies.LevelIcon(0, 0));
+    EXPECT_FALSE(trophies.LevelIcon(9, 1)) << "no tenth trophy on the form";
+    const CRefPtr<CKMWindow> unearned = trophies.LevelIcon(1, 1);
+    ASSERT_TRUE(unearned);
+    EXPECT_FALSE(unearned->visible);
+
+    const WidgetList& rows = ui->List(kFormTrophies, 0);
+    ASSERT_FALSE(rows.empty());
+    trophies.Update(0.0f, earned->worldPosition.x, earned->worldPosition.y);
+    EXPECT_TRUE(rows[0]->visible);
+    trophies.Update(0.0f, unearned->worldPosition.x, unearned->worldPosition.y);
+    EXPECT_FALSE(rows[0]->visible);
+}
+
+}  // namespace
