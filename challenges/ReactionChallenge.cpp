@@ -53,19 +53,17 @@ void CReactionChallenge::OpenNextPlate()
     const int32_t n = int32_t(plates.size());
     if (n == 0)
         return;
+    auto isEmpty = [this](int32_t i) { return !plates[size_t(i)] || plates[size_t(i)]->cardValue >= kEmptyLook; };
     // Never more than maxEmptyRun empty plates in a row: an empty draw past it
-    // is drawn again.
-    int32_t i = 0;
-    for (int tries = 0; tries < 1000; ++tries)
-    {
+    // is drawn again, as long as some plate still hides a token.
+    bool anyToken = false;
+    for (int32_t i = 0; i < n; ++i)
+        anyToken = anyToken || !isEmpty(i);
+    int32_t i = std::min(int32_t(RandomUnit() * float(n)), n - 1);
+    while (anyToken && isEmpty(i) && emptyRun >= maxEmptyRun)
         i = std::min(int32_t(RandomUnit() * float(n)), n - 1);
-        const bool empty = !plates[size_t(i)] || plates[size_t(i)]->cardValue >= kEmptyLook;
-        if (!(empty && emptyRun >= maxEmptyRun))
-            break;
-    }
+    emptyRun = isEmpty(i) ? emptyRun + 1 : 0;
     CCapSprite* plate = plates[size_t(i)].Get();
-    const bool empty = !plate || plate->cardValue >= kEmptyLook;
-    emptyRun = empty ? emptyRun + 1 : 0;
     if (plate)
         plate->state = 3;  // opening
     timer = 0.0f;
