@@ -19,6 +19,7 @@
 #include "screens/LossEffect.h"
 #include "screens/Shop.h"
 #include "screens/StarEffect.h"
+#include "screens/TokenSelector.h"
 #include "tests/screens/screens_test_util.h"
 
 namespace fs = std::filesystem;
@@ -168,6 +169,59 @@ TEST_F(QuestFlow, ACombosLengthIsKeptAsTheLargestInBothBlocks)
     }
     EXPECT_EQ(4, counters.second.GetInt(kCounterBestCombo));
     EXPECT_EQ(4, counters.third.GetInt(kCounterBestCombo));
+}
+
+// ---------------------------------------------------------------------------------
+// Picking and swapping
+
+TEST_F(QuestFlow, ANeighbourSwapsWhileADiagonalOrTheSameCellPicksAnew)
+{
+    FillBoard();
+    CPlayField& board = *game->board;
+    board.tokenSelector = CRefPtr<CTokenSelector>(new CTokenSelector());
+    board.RebuildValueGrid();
+    std::vector<CSwapMove> moves;
+    ASSERT_GT(board.matchGrid.CollectMoves(moves, 3, false), 0);
+    const CSwapMove m = moves[0];
+    auto centre = [&board](int column, int row) { return board.CellToScreen(column, row, true); };
+    const Vec3 first = centre(m.column1, m.row1);
+
+    ASSERT_EQ(1, game->PickOrSwapAt(first.x, first.y));
+    ASSERT_TRUE(board.tokenSelector->token);
+    EXPECT_EQ(1, game->tokenPicked);
+
+    // The picked cell itself and a diagonal cell pick, they never swap.
+    const int dc = m.column1 < 7 ? 1 : -1, dr = m.row1 < 7 ? 1 : -1;
+    for (const Vec3& at : {first, centre(m.column1 + dc, m.row1 + dr)})
+    {
+        game->PickOrSwapAt(at.x, at.y);
+        EXPECT_TRUE(board.pendingSwaps.empty());
+        ASSERT_TRUE(board.tokenSelector->token);
+        EXPECT_EQ(board.CellAt(board.tokenSelector->token->column, board.tokenSelector->token->row)->Get(),
+                  board.tokenSelector->token.Get());
+    }
+    game->PickOrSwapAt(first.x, first.y);
+    const Vec3 second = centre(m.column2, m.row2);
+    EXPECT_EQ(1, game->PickOrSwapAt(second.x, second.y));
+    EXPECT_FALSE(board.pendingSwaps.empty());
+    EXPECT_FALSE(board.tokenSelector->token);
+    EXPECT_EQ(0, game->tokenPicked);
+}
+
+TEST_F(QuestFlow, ARightClickDropsThePickUnlessTheBoardIsPaused)
+{
+    FillBoard();
+    CPlayField& board = *game->board;
+    board.tokenSelector = CRefPtr<CTokenSelector>(new CTokenSelector());
+    const Vec3 at = board.CellToScreen(2, 2, true);
+    game->PickOrSwapAt(at.x, at.y);
+    board.SetInputLock(1);
+    game->OnRButtonDown(0, 0, 0);
+    EXPECT_TRUE(board.tokenSelector->token);
+    board.SetInputLock(0);
+    game->OnRButtonDown(0, 0, 0);
+    EXPECT_FALSE(board.tokenSelector->token);
+    EXPECT_EQ(0, game->tokenPicked);
 }
 
 // ---------------------------------------------------------------------------------
