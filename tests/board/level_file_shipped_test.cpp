@@ -64,7 +64,7 @@ void ForcedLayout(const CLevel& level, size_t colours, CMatchGrid& grid) {
 class ShippedLevel : public ::testing::TestWithParam<Shipped> {
 protected:
     void SetUp() override {
-        SetLogFile("shipped_levels_test.log");
+        SetLogFile((::testing::TempDir() + "shipped_levels_test.log").c_str());
         ResetLog();
     }
     void TearDown() override { SetLogFile(""); }

@@ -21,8 +21,9 @@ protected:
         m_dir = ::testing::TempDir();
         if (!m_dir.empty() && m_dir.back() != '/')
             m_dir += '/';
-        // The log lies in the per-user folder when there is one, else here.
-        SetLogFile("level_file_test.log");
+        // The log lies in this process's scratch folder: test cases run side
+        // by side must never write one file.
+        SetLogFile((m_dir + "level_file_test.log").c_str());
         ResetLog();
     }
     void TearDown() override { SetLogFile(""); }
