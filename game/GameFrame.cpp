@@ -491,7 +491,11 @@ void CGame::UpdateQuestEnd(float step)
         else
             ui->FadeInForm(ui->Form("MainMenu"), 2.0f);
         if (board)
+        {
             board->inputOpen = 0;
+            // The menus do not run the board: its panels go now.
+            board->ShowPanels(0, 0, 0.0f);
+        }
         stateTimer = 0.0f;
         state = kStateMenus;
         subState = kSubStateNormalPlay;

@@ -429,6 +429,13 @@ int CGame::Update(float dt)
                 }
                 else
                     ui->FadeInForm(ui->Form("MainMenu"), 2.0f);
+                // The menus do not run the board: whatever of its panels is still
+                // fading goes now.
+                field.ShowPanels(0, 0, 0.0f);
+                if (field.gemsBuffer)
+                    field.gemsBuffer->Show(0, 0.0f);
+                if (field.sandbox)
+                    field.sandbox->SetState(0, 0.0f);
                 field.SetInputLock(0);
                 state = kStateMenus;
                 subState = kSubStateNormalPlay;

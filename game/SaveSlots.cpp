@@ -149,10 +149,10 @@ void CGame::SaveAndLeaveLevel(int saveOnly)
             if (CRefPtr<CKMForm> form = ui->Form(name))
                 if (form->visible)
                     ui->FadeOutForm(form, 2.0f);
-    if (board)
-        board->ShowPanels(0, 0, 2.0f);
+    // The quest-left steps begin with hiding the board's panels, the gem bar and the
+    // sand glass, which the pause menu's way out would otherwise leave behind.
     stateTimer = 0.0f;
-    phase = 1;
+    phase = 0;
     subState = kSubStateQuestLeft;
     hiscoreMade = board ? SubmitHighScore(board->counters.second.GetInt(kCounterScore)) : 0;
 }

@@ -190,3 +190,29 @@ TEST(QuestRun, HintPointsAtAMoveAndAShuffleIsBoughtWithALife)
     EXPECT_LE(scoreAfter, scoreBefore);
     EXPECT_EQ(livesBefore - 1, livesAfter);
 }
+
+TEST(QuestRun, EscapePausesTheLevelAndTheMenuLeavesToTheMainMenuWithTheQuestSaved)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "pause");
+    float clock = 0.0f;
+    script.Add({"pause", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); }, [](GameHarness& g) { g.Key(VK_ESCAPE); }});
+    script.Add({"paused", [](CGame& g) { return QuestScript::FormShown(g, "GameMenu"); },
+                [&clock](GameHarness& g) { clock = g.Game()->levelTimer; }, "pause_menu.png", 1});
+    script.Add({"still paused", [](CGame& g) { return g.stateTimer > 0.0f; }, [&clock](GameHarness& g) {
+                    EXPECT_FLOAT_EQ(clock, g.Game()->levelTimer) << "the clock stands while paused";
+                    QuestScript::ClickWidget(g, "GameMenu", 30);
+                }});
+    script.Wait("main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); });
+    int frames = 0;
+    script.Wait("the board gone", [&frames](CGame&) { return ++frames > 60; }, "pause_left.png");
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    CQuestSave saved;
+    ASSERT_TRUE(saved.Load((fs::path(h.GameUserFolder()) / "Players" / "Ada" / "Quest.sav").string().c_str()));
+    EXPECT_EQ(1, saved.level) << "the level left unplayed keeps the quest as the shop saved it";
+}
