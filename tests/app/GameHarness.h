@@ -38,6 +38,9 @@ public:
     void CloseAt(int tick);
     // Closes the window once the predicate holds after a tick (checked every tick).
     void CloseWhen(std::function<bool(GameHarness&)> predicate);
+    // Forgets the close predicates, so that a script living shorter than the harness
+    // is not called by a later run.
+    void ClearCloseWhen() { closeWhen.clear(); }
 
     // Starts the program; returns its exit code. Ticks run until the window closes;
     // a run that reaches maxTicks is closed then.

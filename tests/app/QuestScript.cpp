@@ -23,10 +23,7 @@ const int kThinkTicks = 8;
 
 }  // namespace
 
-QuestScript::QuestScript(GameHarness& h) : harness(h), shotFolder(std::filesystem::current_path().string())
-{
-    harness.CloseWhen([this](GameHarness& g) { return Tick(g); });
-}
+QuestScript::QuestScript(GameHarness& h) : harness(h), shotFolder(std::filesystem::current_path().string()) {}
 
 void QuestScript::ClickGame(GameHarness& h, float x, float y)
 {
@@ -252,5 +249,8 @@ bool QuestScript::Tick(GameHarness& h)
 
 int QuestScript::Run(int maxTicks)
 {
-    return harness.Run(maxTicks);
+    harness.CloseWhen([this](GameHarness& g) { return Tick(g); });
+    const int code = harness.Run(maxTicks);
+    harness.ClearCloseWhen();
+    return code;
 }
