@@ -19,6 +19,14 @@ class QuestScript
 public:
     struct Step
     {
+        Step() = default;
+        Step(std::string stepName, std::function<bool(CGame&)> isReady, std::function<void(GameHarness&)> action,
+             std::string picture = std::string(), int delay = 3)
+            : name(std::move(stepName)), ready(std::move(isReady)), act(std::move(action)), screenshot(std::move(picture)),
+              shotDelay(delay)
+        {
+        }
+
         std::string name;
         std::function<bool(CGame&)> ready;
         std::function<void(GameHarness&)> act;

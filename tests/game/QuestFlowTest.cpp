@@ -631,9 +631,13 @@ TEST_F(QuestFlow, ATipLetsOnlyItsOwnTokenBePickedAndMovesItsPointer)
             continue;
         game->AdvanceTutorialPick(cap);
         if (c.pageAfter >= 0)
+        {
             EXPECT_EQ(c.pageAfter, board.tutorialDetail) << c.tip << "/" << c.page;
+        }
         else
+        {
             EXPECT_EQ(0, board.tutorialStep) << c.tip << "/" << c.page;
+        }
     }
     game->gameOptions.capsLockTutorial = 0;
     board.tutorialStep = kTipBase;
@@ -661,7 +665,9 @@ TEST_F(QuestFlow, ATipsSwapTakesItsCellAndEndsOnAnyOther)
         EXPECT_EQ(c.result, game->CheckTutorialSwap(c.column, c.row)) << c.tip << "/" << c.page;
         EXPECT_EQ(c.tipAfter, board.tutorialStep) << c.tip << "/" << c.page;
         if (c.tipAfter)
+        {
             EXPECT_EQ(c.pageAfter, board.tutorialDetail) << c.tip << "/" << c.page;
+        }
     }
 }
 
