@@ -216,3 +216,22 @@ TEST(QuestRun, EscapePausesTheLevelAndTheMenuLeavesToTheMainMenuWithTheQuestSave
     ASSERT_TRUE(saved.Load((fs::path(h.GameUserFolder()) / "Players" / "Ada" / "Quest.sav").string().c_str()));
     EXPECT_EQ(1, saved.level) << "the level left unplayed keeps the quest as the shop saved it";
 }
+
+TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 3); }});
+    script.Add({"options", [](CGame& g) { return QuestScript::FormShown(g, "Options"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "Options", 230); }, "options.png", 0});
+    script.Wait("back in the menu", [](CGame& g) { return QuestScript::FormShown(g, "MainMenu"); });
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(1500));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
+    const std::string text((std::istreambuf_iterator<char>(options)), std::istreambuf_iterator<char>());
+    EXPECT_NE(std::string::npos, text.find("SoundVolume=")) << text;
+}
