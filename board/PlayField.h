@@ -353,7 +353,7 @@ private:
     void SendSwapping(const CRefPtr<CCap>& cap, int32_t column, int32_t row, float midZ);
     void PlaceWithShake(float dt);
     void HandleArrivals(float dt, float mouseX, float mouseY);
-    void RunSandGlass();
+    void RunSandGlass(float dt);
     void ScoreFinishedGroups();
     bool HasFallingToken() const;
     void SettleAndRefill();

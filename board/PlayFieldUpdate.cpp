@@ -82,11 +82,12 @@ void CPlayField::HandleArrivals(float dt, float mouseX, float mouseY)
     }
 }
 
-void CPlayField::RunSandGlass()
+void CPlayField::RunSandGlass(float dt)
 {
     if (playKind != 0 || !sandbox || !sandbox->heap)
         return;
     CSandHeap& heap = *sandbox->heap;
+    heap.Update(dt);
     const bool playing = inputLocked == 0 && inputOpen && selectionCancelled == 0;
     switch (heap.status)
     {
@@ -272,7 +273,9 @@ void CPlayField::Update(float dt, float mouseX, float mouseY)
         tokenSelector->Update(dt);
     if (fader)
         fader->Update(dt);
-    RunSandGlass();
+    RunSandGlass(dt);
+    if (sandbox)
+        sandbox->Update(dt);
     if (gemsBuffer)
         gemsBuffer->Update(dt);
     if (totems.Update(dt) != 0)

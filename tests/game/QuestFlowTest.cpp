@@ -10,6 +10,7 @@
 
 #include "board/PlayField.h"
 #include "board/TerminatorManager.h"
+#include "effects/Sandbox.h"
 #include "engine/StringTable.h"
 #include "game/Game.h"
 #include "game/Profiles.h"
@@ -408,6 +409,34 @@ TEST_F(QuestFlow, AShuffleBoughtWithALifeNeedsAnIconOfTheForm)
 
 // ---------------------------------------------------------------------------------
 // Autosaves
+
+// The sand of a broken line falls for a while into the glass; the in-play autosave
+// waits for it to land and then refreshes the quest record.
+TEST_F(QuestFlow, PlayAutosavesOnceThePouredSandHasLanded)
+{
+    FillBoard();
+    CPlayField& board = *game->board;
+    board.inputOpen = 1;
+    game->levelTimer = 100.0f;
+    game->questSave->status = CQuestSave::kStatusNone;
+    ASSERT_TRUE(board.sandbox && board.sandbox->heap);
+    const float* area = board.sandbox->area;
+    // Dropped 20000 units above the glass's bottom: lands after about 6.3 seconds.
+    board.sandbox->Pour(0.1f, area[0] + 10.0f, area[1] - area[4] + 20000.0f, 0.0f, 0.0f, 0.0f, 0.0f, 10000.0f,
+                        1000.0f);
+    ASSERT_EQ(1u, board.sandbox->heap->portions.size());
+    EXPECT_NEAR(6.325f, board.sandbox->heap->portions[0].delay, 0.01f);
+
+    Run(4.0f);
+    EXPECT_EQ(0, game->IsPlayQuiet());
+    EXPECT_EQ(CQuestSave::kStatusNone, game->questSave->status) << "sand still falling";
+
+    Run(3.0f);
+    EXPECT_TRUE(board.sandbox->heap->portions.empty());
+    EXPECT_EQ(1, game->IsPlayQuiet());
+    EXPECT_EQ(CQuestSave::kStatusUnsaved, game->questSave->status);
+    EXPECT_LT(game->autosaveTimer, 1.0f);
+}
 
 TEST_F(QuestFlow, RotationMovesTheFirstAutosaveToTheSecond)
 {
