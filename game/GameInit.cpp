@@ -356,6 +356,8 @@ bool CGame::Init(HWND window, HINSTANCE instance)
 
     board = CRefPtr<CPlayField>(new CPlayField(caps, &questLayout, &folders, &levelParams, &sandFillRate));
     board->Reset(0);
+    // Short terminator sounds, as the player's options ask.
+    board->altSounds = gameOptions.fastExplosionEnd;
     board->effectsA = particles[2];
     board->effectsB = particles[1];
     board->effectTexture0 = effectTextures[kTexSand];
@@ -412,10 +414,12 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     bonuses->SetTextures(effectTextures[kTexStarParticle], effectTextures[kTexHalo1], effectTextures[kTexRing],
                          effectTextures[kTexSpark], effectTextures[kTexLightning], effectTextures[kTexTwirl],
                          effectTextures[kTexTwirl], panelGlass);
+    // The gem bar's flares and the multiplier pictures come with the bonus pictures.
+    gems->flareTexture = bonuses->gemFlaresTexture;
     ShowLoading(0.65f);
 
     CPopupMessages::LoadSettings((folders.config + "Score.cfg").c_str());
-    board->popups.SetResources(spriteLists[1], textSet, fonts[2], fonts[2], CRefPtr<CTexture>());
+    board->popups.SetResources(spriteLists[1], textSet, fonts[2], fonts[2], bonuses->bonus3Texture);
     board->ShowPanels(0, 0, 0.0f);
     ShowLoading(0.75f);
     ShowLoading(0.8f);
@@ -443,8 +447,8 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         soundBank->SetVolume(soundOptions.soundOn ? soundOptions.soundVolume : 0.0f);
     }
     ui->soundBank = soundBank;
-    board->soundBank = soundBank;
-    board->terminatorManager->SetSoundBank(soundBank);
+    // The board hands the bank on to its token list and terminators.
+    board->SetSoundBank(soundBank);
 
     music = CRefPtr<CMusic>(new CMusic(folders.music.c_str()));
     music->SetEnabled(soundOptions.musicOn);

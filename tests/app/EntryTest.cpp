@@ -20,6 +20,9 @@
 #include "platform/d3d8/backend.h"
 #include "game/Game.h"
 #include "board/PlayField.h"
+#include "board/TerminatorManager.h"
+#include "bonuses/BonusManager.h"
+#include "screens/GemsBuffer.h"
 #include "game/Profiles.h"
 #include "render/Device.h"
 #include "render/Font.h"
@@ -364,6 +367,40 @@ TEST(Program, InitReadsTheUsersOptionsAndScrollsTheProfileListToThePlayer)
     EXPECT_EQ(6, selected);
     EXPECT_EQ(1, scroll);
     EXPECT_FLOAT_EQ(0.5f, effects);
+}
+
+// Start-up hands the board what it plays with: the sound bank reaches the token list
+// and the terminators, the gem bar gets its flares, the score popups the multiplier
+// pictures, and the short terminator sounds follow the player's option.
+TEST(Program, InitHandsTheBoardItsSoundsPicturesAndTerminatorOption)
+{
+    GameHarness h(MirrorGameFolder("mirror_wiring", {"fsdata/splash2.jpg"}));
+    h.SetStep(50);
+    const fs::path config = fs::path(h.GameUserFolder()) / "Data" / "Config";
+    fs::create_directories(config);
+    {
+        std::ofstream options(config / "Options.ini");
+        options << "[Game]\nFastExpTerm=0\n";
+    }
+    bool checked = false;
+    h.CloseWhen([&](GameHarness& g) {
+        if (!InMenus(g))
+            return false;
+        CGame& game = *g.Game();
+        CPlayField& board = *game.board;
+        EXPECT_TRUE(board.soundBank.IsValid());
+        EXPECT_TRUE(board.capList.soundBank == board.soundBank);
+        EXPECT_TRUE(board.terminatorManager->soundBank == board.soundBank);
+        EXPECT_TRUE(board.gemsBuffer->flareTexture.IsValid());
+        EXPECT_TRUE(board.bonusManager->gemFlaresTexture == board.gemsBuffer->flareTexture);
+        EXPECT_TRUE(board.popups.multiplierTexture.IsValid());
+        EXPECT_TRUE(board.bonusManager->bonus3Texture == board.popups.multiplierTexture);
+        EXPECT_EQ(0, board.altSounds);
+        checked = true;
+        return true;
+    });
+    EXPECT_EQ(0, h.Run(1000));
+    EXPECT_TRUE(checked);
 }
 
 TEST(Program, WithoutAnAudioDeviceTheGameStartsSilent)
