@@ -195,6 +195,22 @@ TEST_F(InterfaceScreensTest, ClickToGoOnBlinksOnlyOnAShownAndEnabledScreen)
     EXPECT_FALSE(blink[0]->visible);
 }
 
+// The command dispatch answers these ids: the first two life icons buy a shuffle
+// with that life (12 + icon), and the tip's OK button closes the tip (220).
+TEST_F(InterfaceScreensTest, ClickableWidgetsCarryTheIdsTheCommandsAnswer)
+{
+    const WidgetList& icons = ui->List(kFormQuest, 5);
+    ASSERT_GE(icons.size(), 2u);
+    EXPECT_EQ(12, icons[0]->id);
+    EXPECT_EQ(13, icons[1]->id);
+    EXPECT_TRUE(ui->FormAt(kFormQuest)->FindChild(10).IsValid());  // hint
+    EXPECT_TRUE(ui->FormAt(kFormQuest)->FindChild(11).IsValid());  // menu
+
+    CRefPtr<CKMWindow> ok = ui->FormAt(kFormTutorial)->FindChild(220);
+    ASSERT_TRUE(ok.IsValid());
+    EXPECT_TRUE(ok == ui->Widget(kFormTutorial, 105));
+}
+
 TEST_F(InterfaceScreensTest, PlainLevelsLeaveTheScoreLabelWhileTheCounterRuns)
 {
     CRefPtr<CKMWindow> label = ui->Widget(kFormQuest, 6);
