@@ -380,7 +380,9 @@ int CGame::Update(float dt)
                     GetStringById(kStringRestartLevel, format, sizeof(format));
                     int32_t stage = 1, index = 1;
                     SplitLevelIndex(questSave ? questSave->level : 1, stage, index);
-                    std::snprintf(second, sizeof(second), format, stage, index);
+                    // The text is data: only its own "%d" places take the stage and level.
+                    const std::string note = CInterface::FillText(format, {stage, index});
+                    std::snprintf(second, sizeof(second), "%s", note.c_str());
                 }
                 else
                 {

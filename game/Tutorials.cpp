@@ -105,11 +105,11 @@ void CGame::ShowTutorialStep(int kind, int step)
         return std::string(buffer);
     };
     auto colourText = [&](int id, int colourBase) {
-        char format[512] = "", colour[64] = "", result[600] = "";
+        char format[512] = "", colour[64] = "";
         GetStringById(id, format, sizeof(format));
         GetStringById(colourBase + field.tutorialColour, colour, sizeof(colour));
-        std::snprintf(result, sizeof(result), format, colour);
-        return std::string(result);
+        // The tip is data: only its own "%s" takes the colour's name.
+        return CInterface::FillText(format, {colour});
     };
     auto showCells = [&](const std::string& message, int c1, int r1, int c2, int r2) {
         ui->HideAllGroups();

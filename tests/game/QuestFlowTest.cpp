@@ -305,6 +305,32 @@ TEST_F(QuestFlow, TimeUpReloadsTheFirstAutosaveIntoTheLifeLostPanel)
     EXPECT_EQ(game->levelParams.flagB, game->questSave->lives);
 }
 
+// The restart note is a text of the string table, never a printf format: stray
+// directives in it must not read or write arguments that are not there.
+TEST_F(QuestFlow, AStrayDirectiveInTheRestartNoteIsOnlyText)
+{
+    {
+        std::ofstream strings(root + "Strings.txt");
+        strings << "STRINGS\nQUEST_RESTART \"%s%s%n%s from %d-%d %s\"\nKMF\n";
+        std::ofstream ids(root + "TextID.dat");
+        ids << "define QUEST_RESTART 57\n";
+    }
+    LoadStringTable((root + "Strings.txt").c_str(), (root + "TextID.dat").c_str());
+    char loaded[64] = "";
+    GetStringById(57, loaded, sizeof(loaded));
+    EXPECT_EQ(std::string("%s%s%n%s from %d-%d %s"), loaded);
+    EXPECT_EQ("%s%s%n%s from 2-4 %s", CInterface::FillText(loaded, {2, 4}));
+
+    game->questSave->level = 14;
+    game->subState = kSubStateLifeLost;
+    game->lossFinal = 1;
+    game->phase = 0;
+    Run(1.0f);
+    EXPECT_EQ(1, game->phase);
+    EXPECT_EQ(kMessageLifeLost, game->ui->messageCode);
+    LoadStringTable((root + "none.txt").c_str(), (root + "none.dat").c_str());
+}
+
 TEST_F(QuestFlow, LevelCompleteStepsToTheStatisticsOnItsTimers)
 {
     game->CompleteLevel();
