@@ -6,6 +6,7 @@
 #include "engine/IniReader.h"
 #include "engine/Log.h"
 #include "engine/StringTable.h"
+#include "game/Trophies.h"
 #include "platform/crt.h"
 #include "platform/win32.h"
 
@@ -42,3 +43,8 @@ int _findclose(intptr_t) { return 0; }
 float ReadIniFloat(const char*, const char*, const char*, const char*) { return 0.0f; }
 
 float* ReadIniFloat2(float* out, const char*, const char*, const char*, const char*) { return out; }
+
+// The trophy screen's pictures are not part of the reader.
+void CTrophies::RefreshIcons() {}
+
+void CTrophies::DropAward() {}
