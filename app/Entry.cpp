@@ -316,7 +316,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
     ResetLoopState();
     g_instance = instance;
 
-    crt::srand(timeGetTime());
+    // The millisecond clock seeds the generator; a test host that drives the clock
+    // gets the same game every run.
+    crt::srand(Now());
 
     g_library = LoadLibraryA("D3D8.DLL");
     if (!g_library)
