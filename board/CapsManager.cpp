@@ -424,14 +424,7 @@ int CCapsManager::FillBuffers() { return FillPass(false); }
 int CCapsManager::DrawBatches()
 {
     CDevice& dev = *device;
-    dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    dev.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    SetTextureTimesDiffuse(dev);
     dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     dev.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
     dev.SetRenderState(D3DRS_ALPHAREF, 1);
@@ -516,14 +509,7 @@ int CCapsManager::DrawLight()
     }
     dev.SetTextureStageState(1, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
     dev.SetTextureStageState(1, D3DTSS_ADDRESSV, D3DTADDRESS_WRAP);
-    dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    dev.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    SetTextureTimesDiffuse(dev);
     return triangles;
 }
 

@@ -134,14 +134,7 @@ int CFader::Draw(CRefPtr<CDevice> device, CRefPtr<CVertexBuffer> vertexBuffer, C
     if (!device || !vertexBuffer || !indexBuffer || vertices.empty())
         return 0;
     CDevice& dev = *device;
-    dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    dev.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    SetTextureTimesDiffuse(dev);
     dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     dev.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
     dev.SetRenderState(D3DRS_ALPHAREF, 1);

@@ -169,3 +169,17 @@ inline DWORD CurrentRenderState(CDevice& device, D3DRENDERSTATETYPE state)
         device.device->GetRenderState(state, &value);
     return value;
 }
+
+// Stage 0 draws the texture times the vertex colour, in colour and in alpha, and
+// stage 1 is off: the plain textured-quad set-up of the token and fader passes.
+inline void SetTextureTimesDiffuse(CDevice& device)
+{
+    device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    device.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
