@@ -414,6 +414,7 @@ TEST(Program, WithoutAnAudioDeviceTheGameStartsSilent)
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_EQ(0, code);
     EXPECT_TRUE(menus);
+    EXPECT_NE(std::string::npos, h.Log().find("No sound device could be opened: the game plays without sound\n"));
     EXPECT_NE(std::string::npos, h.Log().find("Error loading Sfx!\n"));
 }
 
