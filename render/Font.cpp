@@ -108,7 +108,7 @@ int CFont::Load(const char* path)
         glyph.topOffset = ReadFloat(r + 44);
     }
     // The width of a blank in wrapping and justified lines.
-    spaceAdvance = glyphs[' '].advance;
+    spaceAdvance = glyphs[size_t(' ')].advance;
     return 1;
 }
 
