@@ -1,6 +1,6 @@
 // libFuzzer target: the trophies' description texts ("Trophies.txt").
 #include "ReaderFuzz.h"
-#include "game/Trophies.h"
+#include "saves/Trophies.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,11 +1,11 @@
-#include "game/HighScores.h"
+#include "saves/HighScores.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "engine/Log.h"
 #include "engine/StringTable.h"
-#include "game/ByteStream.h"
+#include "saves/ByteStream.h"
 #include "platform/win32.h"
 
 namespace {
