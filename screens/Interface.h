@@ -174,6 +174,9 @@ public:
     void FadeOutForm(const CRefPtr<CKMWindow>& form, float rate);
     void FadeInGroup(const WidgetList& widgets, float rate);
     void FadeOutGroup(const WidgetList& widgets, float rate);
+    // The same for a form by its load index.
+    void FadeInForm(int form, float rate);
+    void FadeOutForm(int form, float rate);
 
     // The logo groups of the "Splash" form; group -1 is its picture list.
     int GroupCount() const;
