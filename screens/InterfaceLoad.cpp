@@ -248,114 +248,57 @@ int CInterface::BuildForm(int index)
     return 1;
 }
 
+namespace {
+
+CSpriteShape* FirstSprite(const CRefPtr<CKMWindow>& w)
+{
+    return w && !w->sprites.empty() && w->sprites[0] ? w->sprites[0].Get() : nullptr;
+}
+
+// Gives the four quarters of a round gauge their corners at rest, turned to the
+// board's angle when `angle` is given.
+void SetQuarters(const WidgetList& list, const float* angle)
+{
+    for (size_t k = 0; k < list.size() && k < 4; ++k)
+        if (CSpriteShape* s = FirstSprite(list[k]))
+        {
+            if (angle)
+                s->SetRotation(*angle);
+            const float* c = kQuarterCorners[k];
+            s->SetCorners(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
+        }
+}
+
+void HideAll(const WidgetList& list)
+{
+    for (const CRefPtr<CKMWindow>& w : list)
+        if (w)
+            w->SetVisible(0);
+}
+
+} // namespace
+
 void CInterface::SetUpForm(int index)
 {
-    CFormBlock& block = blocks[size_t(index)];
-    static const float kQuarters[4][8] = {{-0.5f, 0.5f, 0.0f, 0.5f, 0.0f, 0.0f, -0.5f, 0.0f},
-                                          {-0.5f, 0.0f, 0.0f, 0.0f, 0.0f, -0.5f, -0.5f, -0.5f},
-                                          {0.0f, 0.0f, 0.5f, 0.0f, 0.5f, -0.5f, 0.0f, -0.5f},
-                                          {0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f, 0.0f}};
-    auto firstSprite = [](const CRefPtr<CKMWindow>& w) -> CSpriteShape* {
-        return w && !w->sprites.empty() && w->sprites[0] ? w->sprites[0].Get() : nullptr;
-    };
-    auto setQuarters = [&](const WidgetList& list, bool rotate) {
-        for (size_t k = 0; k < list.size() && k < 4; ++k)
-            if (CSpriteShape* s = firstSprite(list[k]))
-            {
-                if (rotate && questLayout)
-                    s->SetRotation(questLayout->globalAngle);
-                const float* c = kQuarters[k];
-                s->SetCorners(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
-            }
-    };
-    auto hideAll = [](const WidgetList& list) {
-        for (const CRefPtr<CKMWindow>& w : list)
-            if (w)
-                w->SetVisible(0);
-    };
-
     switch (index)
     {
     case kFormMainMenu:
-    {
-        if (CRefPtr<CKMWindow> version = Widget(index, 2))
-            static_cast<CKMStatic*>(version.Get())->SetString("Ver.1.09");
-        Widget(index, 11111)->SetVisible(logoFlag);
-        Widget(index, 11112)->SetVisible(0);
-        Widget(index, 11113)->SetVisible(logoFlag);
-        CRefPtr<CKMWindow> link = Widget(index, 3);
-        FILE* file = crt::fopen("AppStoreURL.txt", "r");
-        if (!file)
-            link->SetVisible(0);
-        else
-        {
-            char line[2048] = {0};
-            if (!std::fgets(line, sizeof(line), file))
-                line[0] = 0;
-            std::fclose(file);
-            ChopNewline(line);
-            TrimCopy(line, line);
-            if (std::strlen(line) < 3)
-                link->SetActive(0);
-            else
-                appStoreUrl = line;
-        }
+        SetUpMainMenu();
         break;
-    }
     case kFormQuest:
-    {
-        CRefPtr<CKMWindow> overlay = Widget(index, 2);
-        overlay->SetActive(0);
-        overlay->SetVisible(0);
-        setQuarters(block.lists[0], true);
-        const WidgetList& hands = block.lists[1];
-        if (questLayout)
-        {
-            const float* centres[2] = {questLayout->arrowShadowCenter, questLayout->arrowCenter};
-            for (size_t k = 0; k < 2; ++k)
-                if (CSpriteShape* s = firstSprite(hands[k]))
-                {
-                    const float w = s->scaleX != 0.0f ? s->scaleX : 1.0f;
-                    const float h = s->scaleY != 0.0f ? s->scaleY : 1.0f;
-                    s->offsetX = centres[k][0] / w;
-                    s->offsetY = centres[k][1] / h;
-                }
-        }
-        if (CSpriteShape* s = firstSprite(Widget(index, 9)))
-            s->zWrite = 0;
-        Widget(index, 9)->SetVisible(0);
-        gaugePosition = gaugeTarget = 0.0f;
-        Widget(index, 105)->SetActive(0);
-        Widget(index, 203)->SetActive(0);
-        // Both panels start hidden, with their frames and the markers.
-        hideAll(block.lists[4]);
-        Widget(index, 203)->SetVisible(0);
-        hideAll(block.lists[5]);
-        Widget(index, 105)->SetVisible(0);
-        hideAll(block.lists[6]);
+        SetUpPlayScreen();
         break;
-    }
     case kFormBackground:
         blinkTimers[0] = 0.0f;
         break;
     case kFormShop:
-    {
-        setQuarters(block.lists[0], false);
-        const WidgetList& pair = block.lists[1];
-        if (CSpriteShape* s = firstSprite(pair[0]))
-            s->offsetX = 0.37037035f;
-        if (CSpriteShape* s = firstSprite(pair[1]))
-        {
-            s->offsetX = 0.37037035f;
-            s->offsetY = 0.03125f;
-        }
+        SetUpShop();
         break;
-    }
     case kFormMap:
         for (int i = 0; i < 4; ++i)
-            hideAll(block.lists[size_t(i)]);
+            HideAll(blocks[kFormMap].lists[size_t(i)]);
         for (int i = 6; i <= 10; ++i)
-            hideAll(block.lists[size_t(i)]);
+            HideAll(blocks[kFormMap].lists[size_t(i)]);
         break;
     case kFormProfiles:
         profileScroll = -1;
@@ -384,5 +327,83 @@ void CInterface::SetUpForm(int index)
         break;
     default:
         break;
+    }
+}
+
+void CInterface::SetUpMainMenu()
+{
+    const int index = kFormMainMenu;
+    if (CRefPtr<CKMWindow> version = Widget(index, 2))
+        static_cast<CKMStatic*>(version.Get())->SetString("Ver.1.09");
+    Widget(index, 11111)->SetVisible(logoFlag);
+    Widget(index, 11112)->SetVisible(0);
+    Widget(index, 11113)->SetVisible(logoFlag);
+    // The store link shows only when "AppStoreURL.txt" is there, and works only when
+    // it holds an address.
+    CRefPtr<CKMWindow> link = Widget(index, 3);
+    FILE* file = crt::fopen("AppStoreURL.txt", "r");
+    if (!file)
+    {
+        link->SetVisible(0);
+        return;
+    }
+    char line[2048] = {0};
+    if (!std::fgets(line, sizeof(line), file))
+        line[0] = 0;
+    std::fclose(file);
+    ChopNewline(line);
+    TrimCopy(line, line);
+    if (std::strlen(line) < 3)
+        link->SetActive(0);
+    else
+        appStoreUrl = line;
+}
+
+void CInterface::SetUpPlayScreen()
+{
+    const int index = kFormQuest;
+    CFormBlock& block = blocks[size_t(index)];
+    CRefPtr<CKMWindow> overlay = Widget(index, 2);
+    overlay->SetActive(0);
+    overlay->SetVisible(0);
+    SetQuarters(block.lists[0], questLayout ? &questLayout->globalAngle : nullptr);
+    const WidgetList& hands = block.lists[1];
+    if (questLayout)
+    {
+        const float* centres[2] = {questLayout->arrowShadowCenter, questLayout->arrowCenter};
+        for (size_t k = 0; k < 2; ++k)
+            if (CSpriteShape* s = FirstSprite(hands[k]))
+            {
+                const float w = s->scaleX != 0.0f ? s->scaleX : 1.0f;
+                const float h = s->scaleY != 0.0f ? s->scaleY : 1.0f;
+                s->offsetX = centres[k][0] / w;
+                s->offsetY = centres[k][1] / h;
+            }
+    }
+    if (CSpriteShape* s = FirstSprite(Widget(index, 9)))
+        s->zWrite = 0;
+    Widget(index, 9)->SetVisible(0);
+    gaugePosition = gaugeTarget = 0.0f;
+    Widget(index, 105)->SetActive(0);
+    Widget(index, 203)->SetActive(0);
+    // Both panels start hidden, with their frames and the markers.
+    HideAll(block.lists[4]);
+    Widget(index, 203)->SetVisible(0);
+    HideAll(block.lists[5]);
+    Widget(index, 105)->SetVisible(0);
+    HideAll(block.lists[6]);
+}
+
+void CInterface::SetUpShop()
+{
+    const CFormBlock& block = blocks[kFormShop];
+    SetQuarters(block.lists[0], nullptr);
+    const WidgetList& pair = block.lists[1];
+    if (CSpriteShape* s = FirstSprite(pair[0]))
+        s->offsetX = 0.37037035f;
+    if (CSpriteShape* s = FirstSprite(pair[1]))
+    {
+        s->offsetX = 0.37037035f;
+        s->offsetY = 0.03125f;
     }
 }
