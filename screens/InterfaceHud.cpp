@@ -9,7 +9,7 @@
 #include "audio/SoundBank.h"
 #include "render/SpriteShape.h"
 #include "screens/InterfaceParts.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "ui/KMStatic.h"
 
 using namespace interface_detail;

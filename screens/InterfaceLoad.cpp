@@ -15,7 +15,7 @@
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 #include "screens/InterfaceParts.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "ui/FormLoader.h"
 #include "ui/KMStatic.h"
 

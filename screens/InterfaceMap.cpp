@@ -12,7 +12,7 @@
 #include "render/Device.h"
 #include "render/SpriteShape.h"
 #include "screens/InterfaceParts.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "ui/KMStatic.h"
 
 using namespace interface_detail;

@@ -7,7 +7,7 @@
 
 #include "engine/Log.h"
 #include "engine/StringTable.h"
-#include "game/HighScores.h"
+#include "saves/HighScores.h"
 #include "render/Device.h"
 #include "render/SpriteShape.h"
 #include "screens/InterfaceParts.h"

@@ -9,7 +9,7 @@
 #include "engine/Log.h"
 #include "engine/StringTable.h"
 #include "engine/StringUtil.h"
-#include "game/HighScores.h"
+#include "saves/HighScores.h"
 #include "render/Font.h"
 #include "ui/KMCheckbox.h"
 #include "ui/KMStatic.h"

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 
 // Moves a tutorial group so that its first widget is at (x, y) and the others keep
 // their places around it.
