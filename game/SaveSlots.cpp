@@ -8,17 +8,17 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "effects/Sandbox.h"
 #include "engine/SaveErrors.h"
-#include "game/HighScores.h"
-#include "game/Profiles.h"
-#include "game/QuestSave.h"
-#include "game/QuestSlots.h"
-#include "game/Trophies.h"
+#include "saves/HighScores.h"
+#include "saves/Profiles.h"
+#include "saves/QuestSave.h"
+#include "saves/QuestSlots.h"
+#include "saves/Trophies.h"
 #include "platform/crt.h"
 #include "render/Renderer.h"
-#include "screens/GemsBuffer.h"
+#include "hud/GemsBuffer.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
 

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "game/Profiles.h"
+#include "saves/Profiles.h"
 
 namespace fs = std::filesystem;
 

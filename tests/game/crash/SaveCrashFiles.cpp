@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "game/HighScores.h"
-#include "game/Profiles.h"
-#include "game/QuestSave.h"
-#include "game/QuestSlots.h"
+#include "saves/HighScores.h"
+#include "saves/Profiles.h"
+#include "saves/QuestSave.h"
+#include "saves/QuestSlots.h"
 #include "platform/crt.h"
 
 namespace save_crash {

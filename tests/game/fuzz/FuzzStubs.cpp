@@ -7,7 +7,7 @@
 #include "engine/Log.h"
 #include "engine/SaveErrors.h"
 #include "engine/StringTable.h"
-#include "game/Trophies.h"
+#include "saves/Trophies.h"
 #include "platform/crt.h"
 #include "platform/win32.h"
 
