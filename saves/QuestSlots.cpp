@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "saves/ByteStream.h"
 #include "platform/crt.h"
+#include "saves/ByteStream.h"
 
 const char kQuestSaveFile[] = "Quest.sav";
 const char kQuestAutosave1File[] = "QuestAS1.sav";

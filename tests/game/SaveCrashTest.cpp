@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const int kKills = 300;
+const int kKills = 200;
 // A round is a few milliseconds where fsync reaches a disk, so most kills land in
 // the middle of one of its writes.
 const int kLongestDelayMicroseconds = 4000;
