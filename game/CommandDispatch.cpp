@@ -125,7 +125,7 @@ int CGame::MenuCommand(int id)
         {
             player = ui->profiles->profiles[static_cast<size_t>(ui->selectedProfile)];
             gameOptions.profile = player->name;
-            gameOptions.Save((folders.userConfig + "Options.ini").c_str());
+            SaveGameOptions();
             if (trophies)
                 trophies->Load((PlayerFolder() + "\\Trophies.dat").c_str());
         }
@@ -354,7 +354,7 @@ void CGame::CloseOptions(const char* to, float speed)
     CRefPtr<CKMWindow> sound = ui->Widget(kFormOptions, 1), musicScroller = ui->Widget(kFormOptions, 2);
     soundOptions.soundVolume = ScrollerValue(sound, soundOptions.soundVolume);
     soundOptions.musicVolume = ScrollerValue(musicScroller, soundOptions.musicVolume);
-    soundOptions.Save((folders.userConfig + "Options.ini").c_str());
+    SaveSoundOptions();
     ui->FadeOutForm(ui->Form("Options"), speed);
     ui->FadeInForm(ui->Form(to), speed);
 }
@@ -364,8 +364,7 @@ void CGame::CloseTrophies()
     if (trophies)
     {
         trophies->ApplyPending();
-        if (player)
-            trophies->Save((PlayerFolder() + "\\Trophies.dat").c_str());
+        SaveTrophies();
     }
     ShowTrophies(0);
 }

@@ -256,14 +256,22 @@ public:
 
     // Saves (SaveSlots.cpp).
     void DeleteQuestSaves(int skip, int alsoSecond);
-    void RotateAutosaves(int skip);
-    void CopyAutosave(int skip);
+    bool RotateAutosaves(int skip);
+    bool CopyAutosave(int skip);
     bool LoadAutosave(int previousLevel);
     void KeepRunsOverReload(CQuestSave& record);
     void SaveAndLeaveLevel(int saveOnly);
     void ResetLevelFromRecord();
-    void SaveDisplaySettings();
+    bool SaveDisplaySettings();
     void SaveQuestOnLeaving();
+    // Each writes one file of the player's and reports a failure (log and message
+    // box); what was not written stays in memory. False on failure.
+    bool SaveQuest(const char* file);
+    bool SavePlayerSettings();
+    bool SaveTrophies();
+    bool SaveHighScores();
+    bool SaveGameOptions();
+    bool SaveSoundOptions();
 
     // Tutorials, game over and the trophies screen (Tutorials.cpp).
     int IsTutorialPick(const CRefPtr<CCap>& token) const;

@@ -86,7 +86,7 @@ int CGame::Frame(float elapsed, int render, int minimised)
     }
 
     if (trophies && trophies->Update(step, mouseX, mouseY) == 1 && trophies->pending.empty() && player)
-        trophies->Save((folders.players + player->name + "\\Trophies.dat").c_str());
+        SaveTrophies();
 
     HandleInterfaceEvents(step);
 

@@ -21,6 +21,7 @@
 #include "engine/StringTable.h"
 #include "saves/BestResults.h"
 #include "game/Fonts.h"
+#include "platform/crt.h"
 #include "saves/Profiles.h"
 #include "saves/Trophies.h"
 #include "render/Device.h"
@@ -233,6 +234,10 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     const std::vector<D3DFORMAT> candidates = TextureFormatCandidates();
     this->window = window;
     this->instance = instance;
+    // What saves cut short by a crash or a kill left behind; the player folders are
+    // swept as the profile list reads them.
+    for (const std::string* folder : {&folders.userConfig, &folders.sharedGameData, &folders.players})
+        crt::RemoveStaleTemporaries(folder->c_str());
     const std::string userOptions = folders.userConfig + "Options.ini";
     graphicsOptions.Load(userOptions.c_str());
     soundOptions.Load(userOptions.c_str());
@@ -531,7 +536,7 @@ void CGame::SelectPlayer()
     {
         // The stored name has gone: the first player takes over and is remembered.
         gameOptions.profile = list.profiles[0]->name;
-        gameOptions.Save((folders.userConfig + "Options.ini").c_str());
+        SaveGameOptions();
         index = 0;
     }
     if (index >= 0)

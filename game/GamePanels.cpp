@@ -107,7 +107,7 @@ void CGame::CompleteLevel()
         board && board->wrongMoveCount > 0)
     {
         player->tipsSeen[CPlayerSettings::kTipWrong] = 1;
-        player->Save(PlayerFolder());
+        SavePlayerSettings();
     }
     if (board)
         board->events.clear();

@@ -192,7 +192,7 @@ int CGame::OnKeyDown(WPARAM key)
         {
             player = ui->profiles->profiles[static_cast<size_t>(ui->selectedProfile)];
             gameOptions.profile = player->name;
-            gameOptions.Save((folders.userConfig + "Options.ini").c_str());
+            SaveGameOptions();
             if (trophies)
                 trophies->Load((PlayerFolder() + "\\Trophies.dat").c_str());
         }
@@ -410,7 +410,7 @@ int CGame::SubmitHighScore(int score)
     GUID id{};
     std::memcpy(&id, questId, sizeof(id));
     const int row = hiscores.Insert(score, player ? player->name.c_str() : "", id);
-    hiscores.Save();
+    SaveHighScores();
     if (ui)
     {
         ui->highlightTable = 0;

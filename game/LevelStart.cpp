@@ -14,6 +14,7 @@
 #include "effects/Sandbox.h"
 #include "engine/Log.h"
 #include "engine/Random.h"
+#include "engine/SaveErrors.h"
 #include "engine/StringTable.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
@@ -81,7 +82,7 @@ int CGame::StartNewQuest(int hard)
     if (player && !player->veteran)
     {
         player->ResetQuestTutorials();
-        player->Save(PlayerFolder());
+        SavePlayerSettings();
     }
     levelParams.Set(questMode, 1);
     lives = levelParams.flagA ? MaxLives(levelParams) : 3;
@@ -402,7 +403,8 @@ void CloseTip(Board& board, int seen, long)
     if (seen && board.playerSettings && tip >= 1 && tip <= CPlayerSettings::kTipCount && board.folders)
     {
         board.playerSettings->tipsSeen[tip - 1] = 1;
-        board.playerSettings->Save(board.folders->players + board.playerSettings->name);
+        const std::string folder = board.folders->players + board.playerSettings->name;
+        CheckSaved(board.playerSettings->Save(folder), folder + "\\Settings.ini");
     }
     board.tutorialStep = 0;
     board.tutorialDetail = 0;

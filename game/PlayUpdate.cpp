@@ -19,6 +19,7 @@
 #include "engine/StringTable.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
+#include "saves/QuestSlots.h"
 #include "render/SpriteBatch.h"
 #include "hud/GemsBuffer.h"
 #include "screens/Interface.h"
@@ -510,8 +511,8 @@ int CGame::Update(float dt)
             questSave->status = CQuestSave::kStatusUnsaved;
             if (player)
             {
-                questSave->Save((PlayerFolder() + "\\Quest.sav").c_str());
-                questSave->Save((PlayerFolder() + "\\QuestAS1.sav").c_str());
+                SaveQuest(kQuestSaveFile);
+                SaveQuest(kQuestAutosave1File);
             }
             if (player && player->questTutorial && !player->tipsSeen[CPlayerSettings::kTipShop])
                 ShowTutorialStep(kTipShop, 0);

@@ -219,7 +219,7 @@ void CGame::ShowTutorialStep(int kind, int step)
         if (player)
         {
             player->tipsSeen[CPlayerSettings::kTipShop] = 1;
-            player->Save(PlayerFolder());
+            SavePlayerSettings();
         }
         break;
     }
@@ -298,15 +298,14 @@ void CGame::ShowTrophies(int open)
             if (trophies)
             {
                 trophies->ApplyPending();
-                if (player)
-                    trophies->Save((PlayerFolder() + "\\Trophies.dat").c_str());
+                SaveTrophies();
             }
             ui->FadeOutForm(trophiesForm, 5.0f);
             if (player)
             {
                 player->veteran = 1;
                 player->questTutorial = 0;
-                player->Save(PlayerFolder());
+                SavePlayerSettings();
             }
             DeleteQuestSaves(0, 1);
             stateTimer = 0.0f;
