@@ -13,6 +13,7 @@
 #include "board/LevelParams.h"
 #include "engine/DataFolders.h"
 #include "engine/RefPtr.h"
+#include "game/GamePhases.h"
 #include "game/HighScores.h"
 #include "game/Options.h"
 #include "platform/win32.h"
@@ -397,6 +398,36 @@ public:
     int32_t countingSound = 0;
 
 private:
+    // Steps of the play update (PlayUpdate.cpp).
+    void UpdateSubState(float dt, bool tutorialBlocks);
+    void SwapHeldTokenUnderPointer();
+    void DrainBoardEvents();
+    void OfferPlayTrophies();
+    void UpdateStarAward(float dt);
+    void UpdateLifeLostDelay(float dt);
+    void UpdateNormalPlay(float dt, bool tutorialBlocks);
+    void RunPlayClock(float dt);
+    void UpdateHintPanel(float dt);
+    void UpdateLevelComplete(float dt);
+    void UpdateAfterLevel(float dt);
+    void UpdateNextLevelIntro(float dt);
+    void UpdateBackFromTutorial(float dt);
+    void UpdateQuestLeft(float dt);
+    void UpdateLifeLost(float dt);
+    void UpdateGameOver(float dt);
+    void UpdateShopAutosave(float dt);
+    // Moves to the next phase of the current sequence with its timer at 0.
+    void NextPhase(int32_t next);
+    void HidePlayPanels();
+    void ShowLevelTitle();
+    void StartLevelPlay();
+    void LeavePlay();
+    void ClearBoardForMenus();
+    void ReturnToMenus();
+    void ShowLifeLostMessage();
+    void ShowGameOverMessage();
+    void OpenLossMessage();
+
     bool SkipLogoGroup();
     int RunSplash(float elapsed);
     void DrawSplash(const CRefPtr<CTexture>& picture, float level);
