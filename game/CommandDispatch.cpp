@@ -69,7 +69,7 @@ int CGame::OnLButtonUp(int, int, WPARAM)
         if (result == kClose)
             return 1;
     }
-    if (state == kStatePlaying && subState == kSubStateAfterLevel && (phase == 10 || phase == 14))
+    if (state == kStatePlaying && subState == kSubStateAfterLevel && IsWaitingAfterLevel())
         LeaveWonLevel();
     return 0;
 }
@@ -224,7 +224,7 @@ int CGame::PlayCommand(int id)
         ui->FadeInForm(ui->Form("Background"), 2.0f);
         stateTimer = 0.0f;
         subState = kSubStateAfterLevel;
-        phase = 0;
+        phase = AfterLevelPhase::HideTitle;
         return kGoOn;
     }
     case 30:
@@ -277,15 +277,11 @@ int CGame::PlayCommand(int id)
         return kGoOn;
     case 200:
         if (ui->messageCode == kMessageChallengeRules)
-        {
-            phase = -7;
-            stateTimer = 0.0f;
-        }
-        else if (ui->messageCode == kMessageLifeLost || ui->messageCode == kMessageGameOver)
-        {
-            phase = 3;
-            stateTimer = 0.0f;
-        }
+            NextPhase(LevelIntroPhase::IntroPagesShown);
+        else if (ui->messageCode == kMessageLifeLost)
+            NextPhase(LifeLostPhase::Retry);
+        else if (ui->messageCode == kMessageGameOver)
+            NextPhase(GameOverPhase::ClearBoard);
         return kGoOn;
     case 202:
         if (ui->messageCode == kMessageStarsLeft)
@@ -335,7 +331,7 @@ void CGame::GoToMap()
     ui->FadeInForm(ui->Form("Map"), 2.0f);
     stateTimer = 0.0f;
     subState = kSubStateMap;
-    phase = 0;
+    phase = MapPhase::MoveFlag;
 }
 
 void CGame::OpenOptions(const char* from, float speed)

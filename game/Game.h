@@ -427,6 +427,12 @@ private:
     void ShowLifeLostMessage();
     void ShowGameOverMessage();
     void OpenLossMessage();
+    // The won level waits for the player's click on the map or the newspaper.
+    bool IsWaitingAfterLevel() const;
+    // Steps of the level statistics (GamePanels.cpp).
+    void RevealStatisticsRow(int row, int32_t next);
+    void CountTimeBonus(float t);
+    void RevealStatisticsColumnLine();
 
     bool SkipLogoGroup();
     int RunSplash(float elapsed);
@@ -434,13 +440,37 @@ private:
     void UpdateAnimations(float step);
     void HandleInterfaceEvents(float step);
     void UpdateStartup(float step);
+    void DropLoadingPicture();
+    void UpdateLogoGroup();
     void UpdateLevelIntro(float step);
     void UpdateSpecialIntro(float step);
     void UpdateQuestEnd(float step);
+    void LeaveQuestEnd();
     void RenderAndPresent();
     void Present();
     void ShowLoading(float progress);
     bool MakeParticleBuffers();
+    // Steps of Init (GameInit.cpp), in their order; the bool ones stop the start on failure.
+    void ReadOptions(HWND window, HINSTANCE instance);
+    bool ShowLoadingPicture();
+    void MakeEffectManagers();
+    bool LoadFonts();
+    void MakeTextSet();
+    void LoadResultTables();
+    bool MakeInterface();
+    bool MakeCaps();
+    bool MakeBoard();
+    bool MakeGemBar();
+    void MakeBoardEffects();
+    bool MakeBonuses();
+    void MakePopups();
+    void MakeBackgrounds();
+    void LoadSounds();
+    void StartMusic();
+    void MakeFpsText();
+    bool MakeCursor();
+    void EnterStartup();
+    void MakeTrophies();
     bool LoadTextureTable();
     void SelectPlayer();
 };

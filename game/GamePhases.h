@@ -135,6 +135,16 @@ enum : int32_t
 };
 }
 
+// Sub-state map: the flag walks to the next level's spot, then waits for the player.
+namespace MapPhase
+{
+enum : int32_t
+{
+    MoveFlag = 0,
+    FlagArrived = 1,
+};
+}
+
 // Sub-state challenge: the one step the play update sets.
 namespace ChallengePhase
 {

@@ -247,7 +247,7 @@ int CGame::StartGameOver()
     }
     stateTimer = 0.0f;
     subState = kSubStateGameOver;
-    phase = 0;
+    phase = GameOverPhase::HidePanels;
     hiscoreMade = board ? SubmitHighScore(board->counters.second.GetInt(kCounterScore)) : 0;
     return hiscoreMade;
 }
@@ -290,8 +290,7 @@ void CGame::ShowTrophies(int open)
             }
             ui->FadeOutForm(ui->Form("Win"), 5.0f);
             openForm();
-            stateTimer = 0.0f;
-            phase = 10;
+            NextPhase(QuestEndPhase::TrophiesShown);
         }
         else
         {
@@ -309,8 +308,7 @@ void CGame::ShowTrophies(int open)
                 player->Save(PlayerFolder());
             }
             DeleteQuestSaves(0, 1);
-            stateTimer = 0.0f;
-            phase = 4;
+            NextPhase(QuestEndPhase::ClearBoard);
         }
         return;
     }
