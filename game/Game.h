@@ -429,6 +429,13 @@ private:
     void OpenLossMessage();
     // The won level waits for the player's click on the map or the newspaper.
     bool IsWaitingAfterLevel() const;
+    // Play commands (CommandDispatch.cpp).
+    void BuyHint();
+    void OpenGameMenu();
+    void ShowMapAfterLevel();
+    void LeaveShop();
+    void AnswerMessage();
+    void ShopCommand(int id);
     // Steps of the level statistics (GamePanels.cpp).
     void RevealStatisticsRow(int row, int32_t next);
     void CountTimeBonus(float t);
