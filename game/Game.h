@@ -429,6 +429,7 @@ private:
     void OpenLossMessage();
     // The won level waits for the player's click on the map or the newspaper.
     bool IsWaitingAfterLevel() const;
+    void ShowShopTip();
     // Play commands (CommandDispatch.cpp).
     void BuyHint();
     void OpenGameMenu();
