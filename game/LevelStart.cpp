@@ -62,7 +62,7 @@ int CGame::NewQuestFromMenu(int hard)
     stateTimer = 0.0f;
     state = kStateLevelIntro;
     subState = kSubStateNormalPlay;
-    phase = -10;
+    phase = LevelIntroPhase::LoadIntroPicture;
     if (device)
         SwapPanelTextures(0, 0);
     if (caps && !caps->SwitchTextureSet(0))
@@ -209,7 +209,7 @@ void CGame::ContinueQuest()
     board->hardMode = record.hardMode;
     stateTimer = 0.0f;
     subState = kSubStateNormalPlay;
-    phase = 0;
+    phase = inShop ? int32_t(SpecialIntroPhase::Wait) : int32_t(LevelIntroPhase::ShowTitle);
     state = inShop ? kStateSpecialIntro : kStateLevelIntro;
     if (device)
         SwapPanelTextures(inShop ? 1 : 0, 0);
@@ -295,7 +295,7 @@ void CGame::ContinueQuest()
 
 void CGame::RestartLevelFromSave()
 {
-    // A retry keeps the state and lands in the shop of the level before (phase 5).
+    // A retry keeps the state and lands in the shop of the level before.
     if (!questSave || !board)
         return;
     const int savedState = state, savedSubState = subState;
@@ -304,7 +304,7 @@ void CGame::RestartLevelFromSave()
     state = savedState;
     subState = savedSubState;
     stateTimer = savedTimer;
-    phase = 5;
+    phase = LifeLostPhase::OpenShop;
     if (device)
         SwapPanelTextures(1, 0);
 }

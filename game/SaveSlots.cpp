@@ -142,7 +142,7 @@ bool CGame::LoadAutosave(int previousLevel)
         board->events.clear();
     stateTimer = 0.0f;
     subState = kSubStateLifeLost;
-    phase = 0;
+    phase = LifeLostPhase::HidePanels;
     autosavePending = 0;
     return true;
 }
@@ -183,7 +183,7 @@ void CGame::SaveAndLeaveLevel(int saveOnly)
     // The quest-left steps begin with hiding the board's panels, the gem bar and the
     // sand glass, which the pause menu's way out would otherwise leave behind.
     stateTimer = 0.0f;
-    phase = 0;
+    phase = QuestLeftPhase::HidePanels;
     subState = kSubStateQuestLeft;
     hiscoreMade = board ? SubmitHighScore(board->counters.second.GetInt(kCounterScore)) : 0;
 }
@@ -207,7 +207,7 @@ void CGame::ResetLevelFromRecord()
         board->events.clear();
     stateTimer = 0.0f;
     subState = kSubStateQuestLeft;
-    phase = 0;
+    phase = QuestLeftPhase::HidePanels;
     hiscoreMade = board ? SubmitHighScore(board->counters.second.GetInt(kCounterScore)) : 0;
 }
 
