@@ -337,6 +337,14 @@ private:
                         std::vector<CCellPos>& where) const;
     static std::vector<CRefPtr<CCap>> ChooseTargets(const std::vector<CRefPtr<CCap>>& candidates, int32_t k);
     void ApplyGreenFire(int32_t level, int32_t charge);
+    // One totem request each; the blue and white ones say whether they struck
+    // a token, and where, for the one sound of the frame.
+    void ApplyGreenTotem(const TotemCellRecord& record);
+    void ApplyYellowTotem(const TotemCellRecord& record);
+    void ApplyRedTotem(const TotemCellRecord& record);
+    bool ApplyBlueTotem(const TotemCellRecord& record, float& struckX);
+    bool ApplyWhiteTotem(const TotemCellRecord& record, float& paintedX);
+    void ApplyVioletTotem(const TotemCellRecord& record);
     // One token on its way off the board, ten rows below its cell.
     void SendOffBoard(const CRefPtr<CCap>& cap, int32_t column, int32_t row);
     float Gravity() const;
@@ -344,6 +352,33 @@ private:
     float SwapTime() const;
     int32_t DrawColour(int32_t& steel) const;
     void StartFall(const CRefPtr<CCap>& cap, int32_t column, int32_t row, bool bounce);
+    // The refill's steps. The colours of the new tokens come from the level
+    // layout, a quest save, the cells a shuffle kept, or the random draw.
+    enum class FillSource { Random, Level, QuestSave, SavedCells };
+    // The new tokens in the order they are made, each ordinary one with its
+    // number (steel -1), and the sorted numbers of those that carry gems.
+    struct NewTokenPlan {
+        std::vector<CCellPos> cells;
+        std::vector<int32_t> ordinaryNumber;
+        int32_t ordinaryCount = 0;
+        std::vector<int32_t> gems;
+    };
+    FillSource CurrentFillSource() const;
+    void DropTokensIntoGaps();
+    // Counts steel and locked tokens; false when no cell is empty.
+    bool CountBoardTokens(int32_t& steel, int32_t& locks) const;
+    NewTokenPlan NumberNewTokens() const;
+    bool SourceHasGem(FillSource source, CCellPos cell) const;
+    void ChooseSourceGems(FillSource source, NewTokenPlan& plan);
+    void RollGems(NewTokenPlan& plan);
+    int32_t SourceLockCount(FillSource source, int32_t column, int32_t row) const;
+    int32_t SourceFixed(FillSource source, int32_t column, int32_t row) const;
+    void DropInNewTokens(FillSource source, const NewTokenPlan& plan);
+    CRefPtr<CCap> MakeNewToken(FillSource source, int32_t column, int32_t row, Vec3 start, bool marked);
+    bool SourceBonus(FillSource source, const CCap& cap, int32_t column, int32_t row, int32_t& kind,
+                     int32_t& bonusLevel) const;
+    void PlaceSourceBonuses(FillSource source);
+    void RestoreSavedTotems();
     void WriteTokenValues();
     void FillValuesFromSave();
     void RollValues(int32_t checkLines, int32_t checkMoves, int32_t steelOnBoard, int32_t locksOnBoard,

@@ -143,8 +143,8 @@ TEST(MatchGridGroups, NewGridIsEightByEightOfMinusOne) {
     CMatchGrid grid;
     ASSERT_EQ(grid.width, 8);
     ASSERT_EQ(grid.height, 8);
-    ASSERT_EQ(grid.rows.size(), 8u);
-    for (const auto& row : grid.rows)
+    ASSERT_EQ(grid.Rows().size(), 8u);
+    for (const auto& row : grid.Rows())
         EXPECT_EQ(row, std::vector<int32_t>(8, -1));
     // Eight locked cells of colour 0 in every row: a locked board has lines but no move.
     EXPECT_TRUE(grid.HasLine(3, false));
