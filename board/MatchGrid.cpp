@@ -77,22 +77,6 @@ std::vector<std::vector<int32_t>> CMatchGrid::Rows() const {
     return out;
 }
 
-int CMatchGrid::RunLength(int row, int column, int dRow, int dColumn) const {
-    auto inside = [this](int r, int c) { return r >= 0 && c >= 0 && r < height && c < width; };
-    if (!inside(row, column))
-        return 0;
-    if (dRow == 0 && dColumn == 0)
-        return 1;
-    const uint32_t start = Magnitude(Get(row, column));
-    int count = 1;
-    for (int r = row + dRow, c = column + dColumn; inside(r, c); r += dRow, c += dColumn) {
-        if (Magnitude(Get(r, c)) != start)
-            break;
-        ++count;
-    }
-    return count;
-}
-
 int CMatchGrid::FlatRun(int index, int step) const {
     // The frame of empty cells ends every run of a non-empty start value.
     const uint32_t start = m_mag[static_cast<size_t>(index)];

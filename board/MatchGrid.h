@@ -58,9 +58,6 @@ public:
     // The values row by row, for pictures of the board.
     std::vector<std::vector<int32_t>> Rows() const;
 
-    // Length of the run of cells equal (by absolute value) to the start cell.
-    int RunLength(int row, int column, int dRow, int dColumn) const;
-
     bool HasLine(int n, bool diagonal) const;
     bool HasMove(int n, bool diagonal);
     int CollectMoves(std::vector<CSwapMove>& out, int n, bool diagonal);

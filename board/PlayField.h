@@ -155,7 +155,6 @@ public:
     // Gates.
     bool IsSwappable(int32_t column, int32_t row) const;
     bool IsIdle(bool checkCells) const;
-    bool HasMarkedCapInBottomRows(int32_t n) const;
     bool IsGemGoalReached() const;
     const CRefPtr<CCap>* CellAt(int32_t column, int32_t row) const;
 
@@ -384,6 +383,11 @@ private:
     void RollValues(int32_t checkLines, int32_t checkMoves, int32_t steelOnBoard, int32_t locksOnBoard,
                     bool fromSavedCells);
     static void ShuffleColours(std::vector<int32_t>& colours, bool keepFirst);
+    // The level layout's colours: groups dealt, letters permuted, one cell's value.
+    std::vector<std::vector<int32_t>> DealColourGroups() const;
+    std::vector<int32_t> PermuteColours();
+    int32_t LayoutValue(char ch, const std::vector<int32_t>& permutation,
+                        const std::vector<std::vector<int32_t>>& groups, int32_t& steel) const;
     void RemoveToken(const CRefPtr<CCap>& cap, CTerminator* terminator, int32_t mode);
     void SendSwapping(const CRefPtr<CCap>& cap, int32_t column, int32_t row, float midZ);
     void PlaceWithShake(float dt);

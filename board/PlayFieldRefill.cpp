@@ -617,53 +617,96 @@ void CPlayField::ShuffleColours(std::vector<int32_t>& v, bool keepFirst)
     }
 }
 
+// The colour groups of a layout (letters 'A' to 'G'): each takes its size of
+// colours from a shuffled deck of the level's colours.
+std::vector<std::vector<int32_t>> CPlayField::DealColourGroups() const
+{
+    const CLevel& l = *level;
+    std::vector<std::vector<int32_t>> groups;
+    if (l.groupLetters.empty() || !l.GroupsFit(int(capsSet.size())))
+        return groups;
+    std::vector<int32_t> deck = capsSet;
+    ShuffleColours(deck, false);
+    size_t next = 0;
+    for (size_t g = 0; g < l.groupLetters.size(); ++g)
+    {
+        groups.emplace_back();
+        groups.back().reserve(7);
+        const int32_t size = g < l.groupSizes.size() ? l.groupSizes[g] : 0;
+        for (int32_t k = 0; k < size && next < deck.size(); ++k)
+            groups.back().push_back(deck[next++]);
+    }
+    return groups;
+}
+
+// The level's colours in random order for the layout letters 'a' onwards; in
+// the totem tip the first is a colour whose totem the player has.
+std::vector<int32_t> CPlayField::PermuteColours()
+{
+    std::vector<int32_t> permutation = capsSet;
+    if (tutorialStep != kTipTotem)
+    {
+        ShuffleColours(permutation, false);
+        return permutation;
+    }
+    for (size_t i = 0; i < permutation.size(); ++i)
+    {
+        const int32_t colour = permutation[i];
+        if (colour >= 0 && colour < 7 && totems.m_levels[colour] > 0)
+        {
+            std::swap(permutation[0], permutation[i]);
+            tutorialColour = permutation[0];
+            break;
+        }
+    }
+    ShuffleColours(permutation, true);
+    return permutation;
+}
+
+// The value a layout character asks for: a fixed colour '0' to '6', steel
+// 's', a permuted colour 'a'.., a colour of a group 'A'..'G' or of a list
+// 'I'..'O'; 0 leaves the cell to the random draw.
+int32_t CPlayField::LayoutValue(char ch, const std::vector<int32_t>& permutation,
+                                const std::vector<std::vector<int32_t>>& groups, int32_t& steel) const
+{
+    const CLevel& l = *level;
+    if (ch >= '0' && ch <= '6')
+        return ch - '0' + 1;
+    if (ch == 's')
+    {
+        ++steel;
+        return kSteelValue;
+    }
+    if (ch >= 'a' && size_t(ch - 'a') < permutation.size())
+        return permutation[size_t(ch - 'a')] + 1;
+    if (ch >= 'A' && ch <= 'G')
+    {
+        for (size_t g = 0; g < groups.size() && g < l.groupLetters.size(); ++g)
+            if (l.groupLetters[g] == uint8_t(ch))
+                return groups[g].empty() ? 0 : groups[g][RandomIndex(groups[g].size())] + 1;
+    }
+    else if (ch >= 'I' && ch <= 'O')
+    {
+        for (size_t i = 0; i < l.listLetters.size() && i < l.lists.size(); ++i)
+            if (l.listLetters[i] == uint8_t(ch))
+                return l.lists[i].empty() ? 0 : l.lists[i][RandomIndex(l.lists[i].size())] + 1;
+    }
+    return 0;
+}
+
 void CPlayField::GenerateColours(int32_t steelOnBoard, int32_t locksOnBoard)
 {
     if (matchGrid.width != columns || matchGrid.height != rows)
         matchGrid.Resize(columns, rows);
     const CLevel& l = *level;
-    std::vector<std::vector<int32_t>> groups;
-    std::vector<int32_t> permutation;
 
     // A layout whose fixed colours already make a line, or that leaves no
     // move, can never be drawn as asked: past the bound a layout with a move
     // stands even with a line, and past twice the bound the last one does.
     for (int attempt = 0;; ++attempt)
     {
-        groups.clear();
-        if (!l.groupLetters.empty() && l.GroupsFit(int(capsSet.size())))
-        {
-            std::vector<int32_t> deck = capsSet;
-            ShuffleColours(deck, false);
-            size_t next = 0;
-            for (size_t g = 0; g < l.groupLetters.size(); ++g)
-            {
-                groups.emplace_back();
-                groups.back().reserve(7);
-                const int32_t size = g < l.groupSizes.size() ? l.groupSizes[g] : 0;
-                for (int32_t k = 0; k < size && next < deck.size(); ++k)
-                    groups.back().push_back(deck[next++]);
-            }
-        }
-
-        permutation = capsSet;
-        if (tutorialStep == kTipTotem)
-        {
-            for (size_t i = 0; i < permutation.size(); ++i)
-            {
-                const int32_t colour = permutation[i];
-                if (colour >= 0 && colour < 7 && totems.m_levels[colour] > 0)
-                {
-                    std::swap(permutation[0], permutation[i]);
-                    tutorialColour = permutation[0];
-                    break;
-                }
-            }
-            ShuffleColours(permutation, true);
-        }
-        else
-            ShuffleColours(permutation, false);
-
+        const std::vector<std::vector<int32_t>> groups = DealColourGroups();
+        const std::vector<int32_t> permutation = PermuteColours();
         int32_t steel = steelOnBoard, locks = locksOnBoard;
         for (int32_t c = 0; c < columns; ++c)
             for (int32_t r = 0; r < rows; ++r)
@@ -674,37 +717,7 @@ void CPlayField::GenerateColours(int32_t steelOnBoard, int32_t locksOnBoard)
                     matchGrid.Set(r, c, TokenValue(*cell));
                     continue;
                 }
-                const char ch = LayoutChar(l.beginRows, r, c);
-                int32_t v = 0;
-                if (ch >= '0' && ch <= '6')
-                    v = ch - '0' + 1;
-                else if (ch == 's')
-                {
-                    v = kSteelValue;
-                    ++steel;
-                }
-                else if (ch >= 'a' && size_t(ch - 'a') < permutation.size())
-                    v = permutation[size_t(ch - 'a')] + 1;
-                else if (ch >= 'A' && ch <= 'G')
-                {
-                    for (size_t g = 0; g < groups.size() && g < l.groupLetters.size(); ++g)
-                        if (l.groupLetters[g] == uint8_t(ch))
-                        {
-                            if (!groups[g].empty())
-                                v = groups[g][RandomIndex(groups[g].size())] + 1;
-                            break;
-                        }
-                }
-                else if (ch >= 'I' && ch <= 'O')
-                {
-                    for (size_t i = 0; i < l.listLetters.size() && i < l.lists.size(); ++i)
-                        if (l.listLetters[i] == uint8_t(ch))
-                        {
-                            if (!l.lists[i].empty())
-                                v = l.lists[i][RandomIndex(l.lists[i].size())] + 1;
-                            break;
-                        }
-                }
+                int32_t v = LayoutValue(LayoutChar(l.beginRows, r, c), permutation, groups, steel);
                 if (v == 0)
                     v = DrawColour(steel) + 1;
 

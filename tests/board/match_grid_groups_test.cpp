@@ -151,15 +151,4 @@ TEST(MatchGridGroups, NewGridIsEightByEightOfMinusOne) {
     EXPECT_FALSE(grid.HasMove(3, false));
 }
 
-TEST(MatchGridGroups, RunLengthCountsFromTheStartCell) {
-    CMatchGrid grid;
-    LoadPicture(grid, {"22c3", "3333", "1.1."});
-    EXPECT_EQ(grid.RunLength(0, 0, 0, 1), 2);
-    EXPECT_EQ(grid.RunLength(0, 2, 0, 1), 2);  // -3 and 3 are equal
-    EXPECT_EQ(grid.RunLength(1, 0, 0, 1), 4);
-    EXPECT_EQ(grid.RunLength(0, 3, 1, 0), 2);
-    EXPECT_EQ(grid.RunLength(1, 1, 1, 1), 1);
-    EXPECT_EQ(grid.RunLength(2, 3, 0, 1), 1);  // last column: no step outside the grid
-}
-
 }  // namespace
