@@ -389,6 +389,10 @@ private:
     int32_t LayoutValue(char ch, const std::vector<int32_t>& permutation,
                         const std::vector<std::vector<int32_t>>& groups, int32_t& steel) const;
     void RemoveToken(const CRefPtr<CCap>& cap, CTerminator* terminator, int32_t mode);
+    // What a bonus does as it goes off, for the kinds with more than a sound.
+    void SendGemToBar(CBonus& bonus);
+    void StrikeSolidarity(const CBonus& bonus);
+    void RemoveBlockAround(int32_t column, int32_t row);
     void SendSwapping(const CRefPtr<CCap>& cap, int32_t column, int32_t row, float midZ);
     void PlaceWithShake(float dt);
     void HandleArrivals(float dt, float mouseX, float mouseY);
