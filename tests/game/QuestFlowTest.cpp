@@ -474,6 +474,7 @@ TEST_F(QuestFlow, AQuestResumedInALevelDropsTheBoardAndRefillsItFromTheRecord)
     record.resumePoint = CQuestSave::kResumeInLevel;
     record.level = 1;
     record.totemShield = 0;
+    record.gemsToCollect = record.gemsToPlace = 5;  // the level is not won yet
     for (CQuestSave::Grid& grid : record.grids)
         for (auto& row : grid)
             row.fill(0);
@@ -489,6 +490,7 @@ TEST_F(QuestFlow, AQuestResumedInALevelDropsTheBoardAndRefillsItFromTheRecord)
     EXPECT_EQ(0, board.totems.m_shieldMode) << "the record holds no shield";
     EXPECT_EQ(0, board.selectionCancelled) << "the level begins at its intro's end";
 
+    board.SetInputLock(0);  // as the level intro ends
     for (int i = 0; i < 400 && !board.IsIdle(true); ++i)
         board.Update(kStep, -999.0f, -999.0f);
     ASSERT_TRUE(board.IsIdle(true));
