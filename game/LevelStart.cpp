@@ -235,6 +235,23 @@ void CGame::ContinueQuest()
         if (ui)
             ui->RecreateMapDiffTextures(index == GetStageLength(stage) ? stage + 1 : stage);
     }
+    // Resumed in the shop, the next level is laid out from its file. Resumed in
+    // a level, the board's tokens fall away quietly, with any totem shield and
+    // queued sand, and the next update fills it from the record's grids.
+    board->savedQuest = questSave.Get();
+    if (inShop)
+    {
+        questJustLoaded = 0;
+        board->fillPending = CPlayField::kFillLevel;
+        board->fillCounter = 0;
+    }
+    else
+    {
+        questJustLoaded = 1;
+        board->fillPending = CPlayField::kFillQuestSave;
+        board->fillCounter = 1;
+        board->DropAllTokensQuietly();
+    }
     // Running, paused and finished: the level begins at its intro's end.
     board->inputOpen = board->inputLocked = board->selectionCancelled = 0;
     boardSecondRun = 0;
@@ -275,19 +292,6 @@ void CGame::ContinueQuest()
         sandDecay = static_cast<float>(GetLevelDecay(starCount) * (record.hardMode ? 0.5 : 1.0));
     }
     autosaveTimer = 0.0f;
-    if (inShop)
-    {
-        questJustLoaded = 0;
-        board->fillPending = CPlayField::kFillLevel;
-        board->fillCounter = 0;
-    }
-    else
-    {
-        questJustLoaded = 1;
-        board->fillPending = CPlayField::kFillQuestSave;
-        board->fillCounter = 1;
-    }
-    board->savedQuest = questSave.Get();
     board->timeSinceMatch = board->timeSinceGem = 0.0f;
     hintTimerA = hintTimerB = 0.0f;
     shopAutosave = 0;

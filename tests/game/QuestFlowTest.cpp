@@ -3,6 +3,7 @@
 // state, the tutorial's picks and swaps, and the trophy screen's award sequence.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -479,6 +480,45 @@ TEST_F(QuestFlow, PlayAutosavesOnceThePouredSandHasLanded)
     EXPECT_EQ(1, game->IsPlayQuiet());
     EXPECT_EQ(CQuestSave::kStatusUnsaved, game->questSave->status);
     EXPECT_LT(game->autosaveTimer, 1.0f);
+}
+
+TEST_F(QuestFlow, AQuestResumedInALevelDropsTheBoardAndRefillsItFromTheRecord)
+{
+    FillBoard();
+    CPlayField& board = *game->board;
+    board.totems.SetShieldMode(1);
+    CQuestSave& record = *game->questSave;
+    record.resumePoint = CQuestSave::kResumeInLevel;
+    record.level = 1;
+    record.totemShield = 0;
+    record.gemsToCollect = record.gemsToPlace = 5;  // the level is not won yet
+    for (CQuestSave::Grid& grid : record.grids)
+        for (auto& row : grid)
+            row.fill(0);
+    // Colours that make no line; the bottom-left token carries a gem.
+    for (int r = 0; r < CQuestSave::kGridSize; ++r)
+        for (int c = 0; c < CQuestSave::kGridSize; ++c)
+            record.grids[0][size_t(r)][size_t(c)] = (r + 2 * c) % 5 + 1;
+    record.grids[0][7][0] = -record.grids[0][7][0];
+
+    game->ContinueQuest();
+    EXPECT_EQ(CPlayField::kFillQuestSave, board.fillPending);
+    EXPECT_EQ(&record, board.savedQuest);
+    EXPECT_EQ(0, board.totems.m_shieldMode) << "the record holds no shield";
+    EXPECT_EQ(0, board.selectionCancelled) << "the level begins at its intro's end";
+
+    board.SetInputLock(0);  // as the level intro ends
+    for (int i = 0; i < 400 && !board.IsIdle(true); ++i)
+        board.Update(kStep, -999.0f, -999.0f);
+    ASSERT_TRUE(board.IsIdle(true));
+    for (int r = 0; r < board.rows; ++r)
+        for (int c = 0; c < board.columns; ++c)
+        {
+            ASSERT_TRUE(board.cells[size_t(r)][size_t(c)]);
+            EXPECT_EQ(std::abs(record.grids[0][size_t(r)][size_t(c)]) - 1, board.cells[size_t(r)][size_t(c)]->colour)
+                << "cell " << c << "," << r;
+        }
+    EXPECT_EQ(1, board.cells[7][0]->marked);
 }
 
 TEST_F(QuestFlow, RotationCopiesTheFirstAutosaveAndNeverLosesTheSecond)
