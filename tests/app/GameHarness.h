@@ -70,6 +70,7 @@ public:
 
 private:
     static DWORD Clock();
+    static void Pause(DWORD milliseconds);
     static void AfterTick(int tick);
     static void BeforePresent(CGame& game);
     void Capture(CGame& game, const std::string& path);
