@@ -8,6 +8,11 @@
 
 namespace tools {
 
+void SetPngCompressionLevel(int level)
+{
+    stbi_write_png_compression_level = level;
+}
+
 bool WriteImage(const std::filesystem::path& path, int width, int height, int channels,
                 const std::vector<uint8_t>& bytes, int jpegQuality)
 {

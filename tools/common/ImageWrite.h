@@ -11,6 +11,9 @@
 
 namespace tools {
 
+// The zlib level of the PNG files written from now on (stb's default is 8).
+void SetPngCompressionLevel(int level);
+
 // `channels` bytes per pixel, rows from the top; false when the file cannot be written.
 bool WriteImage(const std::filesystem::path& path, int width, int height, int channels,
                 const std::vector<uint8_t>& bytes, int jpegQuality = 90);
