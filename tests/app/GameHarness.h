@@ -88,6 +88,3 @@ private:
     std::vector<std::function<bool(GameHarness&)>> closeWhen;
     bool closing = false;
 };
-
-// Writes 0xAARRGGBB pixels (rows top-down) as an RGB PNG file.
-bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int width, int height);
