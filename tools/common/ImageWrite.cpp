@@ -13,6 +13,14 @@ void SetPngCompressionLevel(int level)
     stbi_write_png_compression_level = level;
 }
 
+bool WritePng(const std::filesystem::path& path, int width, int height, int channels,
+              const std::vector<uint8_t>& bytes)
+{
+    if (bytes.size() < size_t(width) * size_t(height) * size_t(channels))
+        return false;
+    return stbi_write_png(path.string().c_str(), width, height, channels, bytes.data(), width * channels) != 0;
+}
+
 bool WriteImage(const std::filesystem::path& path, int width, int height, int channels,
                 const std::vector<uint8_t>& bytes, int jpegQuality)
 {
@@ -21,7 +29,7 @@ bool WriteImage(const std::filesystem::path& path, int width, int height, int ch
     const std::string ext = path.extension().string();
     const std::string name = path.string();
     if (ext == ".png")
-        return stbi_write_png(name.c_str(), width, height, channels, bytes.data(), width * channels) != 0;
+        return WritePng(path, width, height, channels, bytes);
     if (ext == ".tga")
         return stbi_write_tga(name.c_str(), width, height, channels, bytes.data()) != 0;
     if (ext == ".bmp")

@@ -18,6 +18,10 @@ void SetPngCompressionLevel(int level);
 bool WriteImage(const std::filesystem::path& path, int width, int height, int channels,
                 const std::vector<uint8_t>& bytes, int jpegQuality = 90);
 
+// A PNG file whatever the name's extension.
+bool WritePng(const std::filesystem::path& path, int width, int height, int channels,
+              const std::vector<uint8_t>& bytes);
+
 // Straight-alpha float components (r, g, b, a per pixel, 0..1) to the first
 // `channels` of them as bytes, rounded and clamped.
 std::vector<uint8_t> ToBytes(const float* rgba, size_t pixels, int channels);
