@@ -36,30 +36,6 @@ const int kHeight = 768;
 
 using test_support::OffscreenDevice;
 
-// The frame's start: the background cleared, the virtual screen set, the HUD's
-// texture stages and blending, and the shared buffers bound.
-void BeginHudFrame(OffscreenDevice& gl)
-{
-    CDevice& dev = *gl.device;
-    gl.BeginScene(0xFF101830u);
-    dev.SetRenderState(D3DRS_ALPHAREF, 0x80);
-    dev.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
-    dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-    dev.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-    dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
-    dev.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
-    dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-    dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    gl.BindSharedBuffers();
-}
-
 struct Frame
 {
     std::vector<uint32_t> pixels;
@@ -235,7 +211,7 @@ TEST(HudRendering, GemBarGemsMarkerAndPopupsDrawWhereTheyBelong)
         batch2->Update(dt);
         batch3->Update(dt);
 
-        BeginHudFrame(gl);
+        gl.BeginRendererFrame(0xFF101830u);
         for (const auto& l : {list1, list2, list3})
         {
             l->DrawOpaque();

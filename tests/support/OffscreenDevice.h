@@ -109,6 +109,31 @@ public:
         device->SetRenderState(D3DRS_ZWRITEENABLE, 1);
     }
 
+    // BeginScene and the rest of the fixed set-up the renderer's frame makes: alpha
+    // test reference, texture times diffuse in stage 0 with linear filtering, straight
+    // alpha blending, and the shared buffers bound.
+    void BeginRendererFrame(D3DCOLOR background = 0xFF000000u)
+    {
+        BeginScene(background);
+        CDevice& dev = *device;
+        dev.SetRenderState(D3DRS_ALPHAREF, 0x80);
+        dev.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+        dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        dev.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        dev.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+        dev.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+        dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+        dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        BindSharedBuffers();
+    }
+
     HRESULT EndScene() { return device->device->EndScene(); }
 
     // The whole back buffer, read before Present.
