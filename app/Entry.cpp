@@ -23,9 +23,9 @@ namespace {
 
 const char kTitle[] = "The Orblight of Quillacor";
 const char kMutexName[] = "OrblightCopyCheckMutex32545";
-const char kNoDirectX[] =
-    "Microsoft DirectX 8.0 was not detected!\nYou need DirectX library to play %s!\nYou can download DirectX "
-    "version from https://www.microsoft.com/download";
+// The graphics library here is a desktop display (X11 or Wayland) with OpenGL.
+const char kNoGraphics[] =
+    "No X11 or Wayland display with OpenGL was detected!\nYou need a graphical desktop with OpenGL to play %s!";
 
 HWND g_mainWindow = nullptr;
 HINSTANCE g_instance = nullptr;
@@ -324,7 +324,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
     if (!g_library)
     {
         // The title is put in as a value, never read as a format.
-        std::string text = kNoDirectX;
+        std::string text = kNoGraphics;
         text.replace(text.find("%s"), 2, kTitle);
         MessageBoxA(GetDesktopWindow(), text.c_str(), kTitle, MB_ICONEXCLAMATION);
         return 100;

@@ -123,6 +123,8 @@ bool CSoundBank::Init(HWND window)
 {
     enabled = BASS_Init(1, 44100, 0, window, nullptr) ? 1 : 0;
     started_ = started_ || enabled != 0;
+    if (!enabled)
+        LogText("No sound device could be opened: the game plays without sound\n");
     return enabled == 0;
 }
 

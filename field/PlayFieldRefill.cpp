@@ -36,6 +36,13 @@ constexpr int kForcedLineFailures = 100;
 constexpr int kSteelRedraws = 64;
 
 constexpr int32_t kSteelValue = CCap::kSteel + 1;
+// The most locks a restored token takes; a damaged save may claim any number.
+constexpr int32_t kMostSavedLocks = 9;
+// Saved cell values that are a token: colours 1..7 and steel.
+bool IsSavedToken(int32_t v)
+{
+    return (v >= 1 && v <= 7) || v == kSteelValue;
+}
 
 size_t RandomIndex(size_t count)
 {
@@ -296,7 +303,7 @@ void CPlayField::Refill(int32_t checkLines, int32_t checkMoves)
                 else if (fromSavedCells && savedCells[size_t(r)][size_t(c)].lockCount > 0)
                     locks = savedCells[size_t(r)][size_t(c)].lockCount;
                 else if (fromSave && savedQuest->grids[1][size_t(r)][size_t(c)] > 0)
-                    locks = savedQuest->grids[1][size_t(r)][size_t(c)];
+                    locks = std::min(savedQuest->grids[1][size_t(r)][size_t(c)], kMostSavedLocks);
                 cap->SetLockCount(locks);
             }
 
@@ -378,9 +385,9 @@ void CPlayField::Refill(int32_t checkLines, int32_t checkMoves)
                 else
                 {
                     kind = savedQuest->grids[2][size_t(r)][size_t(c)];
-                    if (kind == 0)
+                    if (kind < kBonusTNT || kind > kBonusSolidarity)
                         continue;
-                    bonusLevel = savedQuest->grids[3][size_t(r)][size_t(c)];
+                    bonusLevel = std::clamp(savedQuest->grids[3][size_t(r)][size_t(c)], -1, 4);
                 }
                 CRefPtr<CBonus> bonus;
                 bonusManager->CreateBonus(bonus, kind, bonusLevel, 0, 1);
@@ -433,10 +440,11 @@ void CPlayField::FillValuesFromSave()
             if (cells[size_t(r)][size_t(c)])
                 continue;
             const bool inRecord = r < CQuestSave::kGridSize && c < CQuestSave::kGridSize;
-            int32_t v = inRecord ? std::abs(savedQuest->grids[0][size_t(r)][size_t(c)]) : CQuestSave::kEmptyCell;
-            // A cell the save recorded as empty, or out of the colour range,
-            // gets an ordinary colour rather than a token of an unknown kind.
-            if (v == 0 || v >= CQuestSave::kEmptyCell)
+            const int64_t saved = inRecord ? savedQuest->grids[0][size_t(r)][size_t(c)] : CQuestSave::kEmptyCell;
+            int32_t v = int32_t(std::min<int64_t>(saved < 0 ? -saved : saved, CQuestSave::kEmptyCell));
+            // A cell the save recorded as empty, or a value that is no colour nor
+            // steel, gets an ordinary colour rather than a token of an unknown kind.
+            if (!IsSavedToken(v))
                 v = DrawColour(steel) + 1;
             else if (savedQuest->grids[1][size_t(r)][size_t(c)] > 0)
                 v = -v;

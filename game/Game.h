@@ -259,6 +259,7 @@ public:
     void RotateAutosaves(int skip);
     void CopyAutosave(int skip);
     bool LoadAutosave(int previousLevel);
+    void KeepRunsOverReload(CQuestSave& record);
     void SaveAndLeaveLevel(int saveOnly);
     void ResetLevelFromRecord();
     void SaveDisplaySettings();

@@ -33,7 +33,11 @@ const int kStringShuffling = 72;
 // every widget of the rows in reveal order.
 const int kNewScoreBadge = 9;
 const int kNewTimeBadge = 12;
-const int kRowWidgets[6][3] = {{1, 2, -1}, {3, 4, -1}, {5, 6, -1}, {7, 8, 9}, {10, 11, 12}, {13, -1, -1}};
+// Rows 4 and 5 end in the name of the best result's holder.
+const int kBestScoreName = 14;
+const int kBestTimeName = 15;
+const int kRowWidgets[6][4] = {{1, 2, -1, -1},  {3, 4, -1, -1},   {5, 6, -1, -1},
+                               {7, 8, 9, kBestScoreName}, {10, 11, 12, kBestTimeName}, {13, -1, -1, -1}};
 
 void SetNumber(const CRefPtr<CKMWindow>& widget, int value)
 {
@@ -346,6 +350,8 @@ void CGame::ShowLevelResults(int)
     setText(6, results.timeText);
     setText(8, results.bestScoreText);
     setText(11, results.bestTimeText);
+    setText(kBestScoreName, results.bestScoreName);
+    setText(kBestTimeName, results.bestTimeName);
     for (int k = 0; k < 4; ++k)
     {
         const WidgetList& levelColumn = ui->List(kFormStatistics, 1);
@@ -356,7 +362,7 @@ void CGame::ShowLevelResults(int)
             SetNumber(questColumn[size_t(k)], results.rows[k][1]);
     }
     // The rows come up one by one in the statistics steps.
-    for (int r = 1; r < 14; ++r)
+    for (int r = 1; r <= kBestTimeName; ++r)
         if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, r))
             w->SetVisible(0);
     for (int l = 0; l < 3; ++l)
@@ -532,7 +538,7 @@ void CGame::FinishLevelStatistics()
     CheckExtraLife();
     if ((newBestScore || newBestTime) && soundBank)
         soundBank->Play(soundBank->Trophy, 0, 0);
-    for (int r = 0; r < 14; ++r)
+    for (int r = 0; r <= kBestTimeName; ++r)
         if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, r))
             w->SetVisible(IsUnearnedBadge(r) ? 0 : 1);
     for (int l = 0; l < 3; ++l)

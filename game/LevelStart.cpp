@@ -3,11 +3,13 @@
 // state into the record, and the end of a tutorial.
 #include "game/Game.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "backgrounds/BackgroundManager.h"
+#include "bonuses/Bonus.h"
 #include "field/PlayField.h"
 #include "effects/Sandbox.h"
 #include "engine/Log.h"
@@ -236,7 +238,9 @@ void CGame::ContinueQuest()
     board->inputOpen = board->inputLocked = board->selectionCancelled = 0;
     boardSecondRun = 0;
     board->gameWord = record.extra7;
-    wonChallenges = record.extra1;
+    completedRun = record.extra1;
+    noHintRun = record.extra5;
+    wonChallenges = record.extra13;
     board->counters.CopyCounters(record.counters);
     if (questMode == 0)
     {
@@ -245,7 +249,8 @@ void CGame::ContinueQuest()
             shop->stars = record.stars;
             shop->UnlockForLevel(inShop ? level + 1 : level);
             for (int i = 0; i < CShop::kItemCount; ++i)
-                shop->items[size_t(i)] = record.shopValues[size_t(i)];
+                shop->items[size_t(i)] =
+                    std::clamp(record.shopValues[size_t(i)], CShop::kItemLevelMin, CShop::kItemLevelMax);
             shop->ApplyToLevel(levelParams);
         }
         board->gemsToPlace = board->gemsToCollect = GetTotemLevelGoal(level);
@@ -358,10 +363,20 @@ void CGame::UpdateQuestRecord(int withShop)
                 }
                 record.grids[0][size_t(r)][size_t(c)] = token->marked ? -1 - token->colour : token->colour + 1;
                 record.grids[1][size_t(r)][size_t(c)] = token->lockCount;
+                // The bonus a token holds (a gem-carrying token's own gem is in the first
+                // grid) and the token's fixed mark, as the board's restore reads them.
+                if (token->held && !token->marked)
+                {
+                    record.grids[2][size_t(r)][size_t(c)] = token->held->kind;
+                    record.grids[3][size_t(r)][size_t(c)] = token->held->level;
+                }
+                record.grids[4][size_t(r)][size_t(c)] = token->fixed ? 1 : 0;
             }
     }
     record.extra7 = board ? board->gameWord : 0;
-    record.extra1 = wonChallenges;
+    record.extra1 = completedRun;
+    record.extra5 = noHintRun;
+    record.extra13 = wonChallenges;
     if (withShop && questMode == 0 && shop)
     {
         for (int i = 0; i < CShop::kItemCount; ++i)

@@ -66,6 +66,18 @@ void CGame::CopyAutosave(int skip)
     std::fclose(source);
 }
 
+// A reload must not undo what the trophies count: a level lost to the clock breaks the
+// run of completed levels, and a hint taken stays taken.
+void CGame::KeepRunsOverReload(CQuestSave& record)
+{
+    if (lossTimeUp)
+    {
+        completedRun = 0;
+        record.extra1 = 0;
+    }
+    record.extra5 = noHintRun;
+}
+
 bool CGame::LoadAutosave(int previousLevel)
 {
     if (board)
@@ -96,6 +108,7 @@ bool CGame::LoadAutosave(int previousLevel)
             record.lives = std::max(record.lives, GetQuestMinimumForLevel(record.level));
         else
             record.lives = levelParams.flagB;
+        KeepRunsOverReload(record);
         CopyAutosave(questMode);
     }
     else
@@ -106,6 +119,9 @@ bool CGame::LoadAutosave(int previousLevel)
             return false;
         }
         record.lives = levelParams.flagA ? levelParams.flagB : lives;
+        // The same level again: the challenges won so far stay won.
+        record.extra13 = wonChallenges;
+        KeepRunsOverReload(record);
     }
     if (board)
         board->events.clear();

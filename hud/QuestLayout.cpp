@@ -50,12 +50,21 @@ uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b)
     return (a << 24) | (r << 16) | (g << 8) | b;
 }
 
+// A colour channel from a skin value. The file is hand-edited and may hold anything,
+// so the value is held to 0..255 before it becomes an integer (not a number is 0).
+uint32_t Channel(float v)
+{
+    if (!(v > 0.0f))
+        return 0;
+    return v >= 255.0f ? 255u : uint32_t(v);
+}
+
 // "R G B A", each rounded to the nearest integer.
 uint32_t ReadRoundedColour(const char* file, const char* section, const char* key, const char* def)
 {
     float c[4] = {0, 0, 0, 0};
     ReadFloats(c, 4, file, section, key, def);
-    auto r = [](float v) { return uint32_t(int32_t(std::floor(v + 0.5f))); };
+    auto r = [](float v) { return Channel(v + 0.5f); };
     return Pack(r(c[3]), r(c[0]), r(c[1]), r(c[2]));
 }
 
@@ -65,8 +74,7 @@ void ReadOpaqueColour(uint32_t* colour, float* alpha, const char* file, const ch
 {
     float c[4] = {0, 0, 0, 0};
     ReadFloats(c, 4, file, section, key, def);
-    auto f = [](float v) { return uint32_t(int32_t(std::floor(v))); };
-    *colour = 0xFF000000u | (f(c[0]) << 16) | (f(c[1]) << 8) | f(c[2]);
+    *colour = 0xFF000000u | (Channel(c[0]) << 16) | (Channel(c[1]) << 8) | Channel(c[2]);
     *alpha = c[3] / 255.0f;
 }
 
@@ -261,9 +269,9 @@ void CQuestLayout::Load(const char* path)
     {
         const float grey = (std::max({c[0], c[1], c[2]}) + std::min({c[0], c[1], c[2]})) * 0.5f;
         for (int k = 0; k < 3; ++k)
-            c[k] = saturation * c[k] + (1.0f - saturation) * grey;
+            c[k] = std::min(255.0f, std::max(0.0f, saturation * c[k] + (1.0f - saturation) * grey));
     }
-    gaugeAlpha = uint32_t(int32_t(std::floor(ReadIniFloat(path, s, "Alpha", "0.25") * 255.0f))) << 24;
+    gaugeAlpha = Channel(ReadIniFloat(path, s, "Alpha", "0.25") * 255.0f) << 24;
     greenEnd = ReadIniFloat(path, s, "GreenEnd", "0.25");
     yellowEnd = ReadIniFloat(path, s, "YellowEnd", "0.1");
     redEnd = ReadIniFloat(path, s, "RedEnd", "0.08");

@@ -1,11 +1,13 @@
 #include "render/Font.h"
 
+#include "engine/Log.h"
 #include "platform/crt.h"
 #include "render/SharedBuffers.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -41,6 +43,21 @@ uint32_t ClampByte(float value)
     return value >= 255.0f ? 255u : uint32_t(value);
 }
 
+// Every float of a font file (the blank, the cell width and the glyph records) is a size or a
+// texture coordinate: a damaged file's not-a-number or huge value would spread through
+// every line of text laid out with it.
+bool NumbersValid(const uint8_t* file)
+{
+    const float kLargest = 1.0e6f;
+    for (size_t offset = 16; offset + 4 <= CFont::kFileSize; offset += 4)
+    {
+        const float v = ReadFloat(file + offset);
+        if (!(v >= -kLargest && v <= kLargest))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -64,6 +81,11 @@ int CFont::Load(const char* path)
         return 0;
 
     const uint8_t* p = bytes.data();
+    if (!NumbersValid(p))
+    {
+        LogText((std::string("Font ") + path + " holds a number that is not a size, left out\n").c_str());
+        return 0;
+    }
     for (int i = 0; i < 4; ++i)
         header[i] = ReadU32(p + 4 * i);
     headerFloat2 = float(int32_t(header[2]));
@@ -86,7 +108,7 @@ int CFont::Load(const char* path)
         glyph.topOffset = ReadFloat(r + 44);
     }
     // The width of a blank in wrapping and justified lines.
-    spaceAdvance = glyphs[' '].advance;
+    spaceAdvance = glyphs[size_t(' ')].advance;
     return 1;
 }
 

@@ -154,26 +154,21 @@ HRESULT CRenderer::Create(VideoSettings* in, IDirect3D8* direct3D, HWND gameWind
     const CDisplayModeList& modes = *device->adapters[settings.adapter];
 
     ChooseMode(modes);
+    HRESULT hr = CreateDeviceInMode(depthStencilFormat);
+    // A full-screen setting the display cannot give (a hand-edited options file, a
+    // desktop without mode switching) falls back to a window rather than stopping.
+    if (FAILED(hr) && settings.fullScreen && modes.desktopIndex >= 0)
+    {
+        LogText("Full screen is not available here, playing in a window.\n");
+        settings.fullScreen = 0;
+        settings.width = 0;
+        settings.height = 0;
+        settings.colorMode = -1;
+        ChooseMode(modes);
+        hr = CreateDeviceInMode(depthStencilFormat);
+    }
     if (in)
         *in = settings;
-
-    SetScreen(static_cast<UINT>(settings.width), static_cast<UINT>(settings.height),
-              static_cast<D3DFORMAT>(settings.format));
-    if (window)
-    {
-        RECT client{}, frame{};
-        GetClientRect(window, &client);
-        GetWindowRect(window, &frame);
-        int extraW = (frame.right - frame.left) - (client.right - client.left);
-        int extraH = (frame.bottom - frame.top) - (client.bottom - client.top);
-        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, static_cast<int>(screenWidth) + extraW,
-                     static_cast<int>(screenHeight) + extraH, SWP_NOMOVE);
-        UpdateWindow(window);
-    }
-
-    HRESULT hr = device->Create(screenWidth, screenHeight, screenFormat, settings.fullScreen != 0,
-                                settings.videoSync != 0, window, depthStencilFormat, 1, D3DMULTISAMPLE_NONE,
-                                D3DSWAPEFFECT_DISCARD, 0);
     if (FAILED(hr))
         return hr;
     modeWidth = screenWidth;
@@ -193,6 +188,25 @@ HRESULT CRenderer::Create(VideoSettings* in, IDirect3D8* direct3D, HWND gameWind
     device->SetViewport(&fullViewport);
     D3DXMatrixOrthoLH(&projection, kLogicalWidth, kLogicalHeight, kLogicalNear, kLogicalFar);
     return D3D_OK;
+}
+
+HRESULT CRenderer::CreateDeviceInMode(D3DFORMAT depthStencilFormat)
+{
+    SetScreen(static_cast<UINT>(settings.width), static_cast<UINT>(settings.height),
+              static_cast<D3DFORMAT>(settings.format));
+    if (window)
+    {
+        RECT client{}, frame{};
+        GetClientRect(window, &client);
+        GetWindowRect(window, &frame);
+        int extraW = (frame.right - frame.left) - (client.right - client.left);
+        int extraH = (frame.bottom - frame.top) - (client.bottom - client.top);
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, static_cast<int>(screenWidth) + extraW,
+                     static_cast<int>(screenHeight) + extraH, SWP_NOMOVE);
+        UpdateWindow(window);
+    }
+    return device->Create(screenWidth, screenHeight, screenFormat, settings.fullScreen != 0, settings.videoSync != 0,
+                          window, depthStencilFormat, 1, D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0);
 }
 
 void CRenderer::ChooseMode(const CDisplayModeList& modes)

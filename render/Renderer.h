@@ -146,6 +146,8 @@ public:
 private:
     // Chooses the size, colour depth and format (steps 6 to 8 of Create).
     void ChooseMode(const CDisplayModeList& modes);
+    // Sizes the window to the chosen mode and creates the device in it.
+    HRESULT CreateDeviceInMode(D3DFORMAT depthStencilFormat);
     void SetScreen(UINT width, UINT height, D3DFORMAT format);
     void ComputeViewports();
     void ClearBars();

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/Log.h"
 #include "engine/StringTable.h"
 #include "saves/ByteStream.h"
 #include "platform/win32.h"
@@ -220,7 +221,12 @@ bool CHiscoresTable::Load(const char* filePath)
         SetDefaults(0, count - 1);
         return false;
     }
-    return FromBytes(bytes.data(), bytes.size());
+    if (FromBytes(bytes.data(), bytes.size()))
+        return true;
+    // The entries before the damage are kept; say so, or the player's scores vanish
+    // without a trace.
+    LogText(("High-score table " + path + " is damaged; the lost entries are back to their defaults\n").c_str());
+    return false;
 }
 
 void CHiscoresTable::Sort()

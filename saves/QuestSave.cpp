@@ -15,33 +15,6 @@ const char kMagic[4] = {'P', 'S', 'A', 'V'};
 // Pair ids of the board words kept in the tail.
 enum : int32_t { kPairExtra1 = 1, kPairExtra5 = 5, kPairExtra7 = 7, kPairExtra13 = 13 };
 
-// What the board can restore from a cell: a token of colour 0..6, steel (101),
-// each possibly negated for a gem, or an empty cell.
-bool IsValidCellValue(int32_t v)
-{
-    if (v == CQuestSave::kEmptyCell)
-        return true;
-    int64_t a = v < 0 ? -int64_t(v) : int64_t(v);
-    return (a >= 1 && a <= 7) || a == 101;
-}
-
-struct GridRange
-{
-    int32_t low;
-    int32_t high;
-};
-
-// Ranges of grids 1 to 4 (lock count, bonus kind, bonus level, fixed flag).
-const GridRange kGridRanges[CQuestSave::kGridCount] = {
-    {0, 0}, // grid 0 is checked by IsValidCellValue
-    {0, 9},
-    {0, 7},
-    {-1, 4},
-    {0, 1},
-};
-
-const int32_t kShopLevelMin = -1;
-const int32_t kShopLevelMax = 4;
 const int32_t kGemCountMax = 1000;
 
 int32_t Clamp(int32_t v, int32_t low, int32_t high)
@@ -199,18 +172,15 @@ CQuestSave::Error CQuestSave::Parse(CByteReader& in)
         totemIndex = -1;
     totemShield = totemShield != 0 ? 1 : 0;
 
+    // The cells and the shop's item levels are read as they stand: the board and the
+    // shop hold them to what they can show when they take them.
     if (resumePoint == kResumeInLevel)
     {
         for (int g = 0; g < kGridCount; ++g)
             for (auto& row : grids[g])
                 for (int32_t& v : row)
-                {
                     if (!in.I32(v))
                         return kErrorShort;
-                    bool ok = g == 0 ? IsValidCellValue(v) : (v >= kGridRanges[g].low && v <= kGridRanges[g].high);
-                    if (!ok)
-                        return kErrorCorrupt;
-                }
     }
 
     if (mode == 0)
@@ -221,8 +191,6 @@ CQuestSave::Error CQuestSave::Parse(CByteReader& in)
             if (!in.U32(masked))
                 return kErrorShort;
             v = static_cast<int32_t>(masked ^ kShopMask);
-            if (v < kShopLevelMin || v > kShopLevelMax)
-                return kErrorCorrupt;
         }
         uint32_t maskedStars = 0;
         if (!in.U32(maskedStars))

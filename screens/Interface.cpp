@@ -93,8 +93,8 @@ const std::vector<FormRow>& Rows()
          {H(1, 2), H(6, 7), H(9), H(105), H(203), L(3, 3, 0, 4, 4), Rule{kSlot, 4, 4, 1, 0, 1},
           Rule{kSlot, 5, 5, 1, 1, 1}, L(8, 8, 2, 2, 2), L(15, 15, 3, 4), L(200, 200, 4, 2), L(201, 201, 5, 10),
           L(202, 202, 6, 2)}},
-        // Statistics: frame and rows 0..13; three lists of the result columns.
-        {-30, true, 3, 0, 0, 0, {H(0, 13), L(100, 104, 0, 5, 4), L(200, 204, 1, 5, 4), L(300, 304, 2, 5, 4)}},
+        // Statistics: frame and rows 0..13, the two best holders 14 and 15; three lists of the result columns.
+        {-30, true, 3, 0, 0, 0, {H(0, 15), L(100, 104, 0, 5, 4), L(200, 204, 1, 5, 4), L(300, 304, 2, 5, 4)}},
         // Background: the blinking "click to go on" list.
         {0, true, 1, 0, 0, 0, {L(1, 1, 0, 4)}},
         // Shop: handles; 0 gauge quarters, 1 hands, 2..4 tinted lists A, B, C (with their

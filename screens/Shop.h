@@ -16,6 +16,9 @@ class CShop
 {
 public:
     static constexpr int kItemCount = 16;
+    // An item's level, from locked (-1) to the highest the shop shows.
+    static constexpr int32_t kItemLevelMin = -1;
+    static constexpr int32_t kItemLevelMax = 4;
 
     // Prepares the shop for a level: show (1) fades its screen in over `time`.
     void Refresh(int show, float time, int level)

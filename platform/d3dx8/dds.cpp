@@ -84,7 +84,7 @@ void AlphaInterpolated(const uint8_t* p, uint32_t px[16])
 
 } // namespace
 
-bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& out)
+bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& out, int maxSide)
 {
     if (size < 128 || data[0] != 'D' || data[1] != 'D' || data[2] != 'S' || data[3] != ' ')
         return false;
@@ -99,7 +99,8 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& out)
         kind = 5;
     else
         return false;
-    if (width == 0 || height == 0 || width > 16384 || height > 16384)
+    if (width == 0 || height == 0 || width > 0x7fffffff || height > 0x7fffffff ||
+        !ImageSizeAllowed(static_cast<int>(width), static_cast<int>(height), maxSide))
         return false;
     size_t blockBytes = kind == 1 ? 8 : 16;
     size_t bw = (width + 3) / 4, bh = (height + 3) / 4;

@@ -2,6 +2,8 @@
 #include <stb_image.h>
 #include <stb_image_resize.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/d3dx8/decode.h"
@@ -9,16 +11,25 @@
 
 namespace d3dx8impl {
 
-bool DecodeImage(const std::string& bytes, DecodedImage& out)
+bool ImageSizeAllowed(int width, int height, int maxSide)
+{
+    if (width <= maxSide && height <= maxSide)
+        return true;
+    std::fprintf(stderr, "Picture of %d x %d refused: larger than the %d x %d the graphics device supports\n", width,
+                 height, maxSide, maxSide);
+    return false;
+}
+
+bool DecodeImage(const std::string& bytes, DecodedImage& out, int maxSide)
 {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     size_t size = bytes.size();
     if (size >= 4 && std::memcmp(data, "DDS ", 4) == 0)
-        return DecodeDds(data, size, out);
+        return DecodeDds(data, size, out, maxSide);
     if (size == 0 || size > 0x7fffffff)
         return false;
     int w = 0, h = 0, channels = 0;
-    if (!stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &channels))
+    if (!stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &channels) || !ImageSizeAllowed(w, h, maxSide))
         return false;
     stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &w, &h, &channels, 4);
     if (!pixels)
@@ -58,14 +69,14 @@ bool DecodeImage(const std::string& bytes, DecodedImage& out)
     return true;
 }
 
-bool DecodeImageFile(const char* path, DecodedImage& out)
+bool DecodeImageFile(const char* path, DecodedImage& out, int maxSide)
 {
     if (!path)
         return false;
     std::string bytes;
     if (!platform::ReadWholeFile(platform::NativePath(path), bytes))
         return false;
-    return DecodeImage(bytes, out);
+    return DecodeImage(bytes, out, maxSide);
 }
 
 std::vector<uint32_t> Resample(const std::vector<uint32_t>& argb, int width, int height, int newWidth,
@@ -119,15 +130,24 @@ HRESULT FillTexture(IDirect3DTexture8* texture, const std::vector<uint32_t>& arg
 
 // Decodes a picture file; with a non-zero colour key, the pixels equal to the key
 // become 0x00000000 (transparent black).
-bool DecodeKeyedImageFile(const char* file, D3DCOLOR colourKey, DecodedImage& image)
+bool DecodeKeyedImageFile(const char* file, D3DCOLOR colourKey, DecodedImage& image, int maxSide = kMaxImageSide)
 {
-    if (!DecodeImageFile(file, image))
+    if (!DecodeImageFile(file, image, maxSide))
         return false;
     if (colourKey != 0)
         for (uint32_t& p : image.argb)
             if (p == colourKey)
                 p = 0;
     return true;
+}
+
+// The largest texture side the device takes, within our own limit.
+int DeviceMaxSide(IDirect3DDevice8* device)
+{
+    D3DCAPS8 caps{};
+    if (FAILED(device->GetDeviceCaps(&caps)) || caps.MaxTextureWidth == 0 || caps.MaxTextureHeight == 0)
+        return kMaxImageSide;
+    return static_cast<int>(std::min<DWORD>({caps.MaxTextureWidth, caps.MaxTextureHeight, DWORD(kMaxImageSide)}));
 }
 
 void FillInfo(const DecodedImage& image, D3DXIMAGE_INFO* info)
@@ -156,7 +176,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* file,
     if (!device || !texture)
         return D3DERR_INVALIDCALL;
     DecodedImage image;
-    if (!DecodeKeyedImageFile(file, colourKey, image))
+    if (!DecodeKeyedImageFile(file, colourKey, image, DeviceMaxSide(device)))
         return D3DXERR_INVALIDDATA;
     if (width == 0 || width == D3DX_DEFAULT)
         width = NextPowerOfTwo(static_cast<UINT>(image.width));

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/d3dx8/decode.h"
 #include "platform/files/path.h"
 
 namespace platform {
@@ -16,6 +17,11 @@ ImageInfoResult ImageInfo(const char* path)
     if (!path || !ReadWholeFile(NativePath(path), bytes) || bytes.empty() || bytes.size() > 0x7fffffff)
         return result;
     int w = 0, h = 0, channels = 0;
+    // The size is checked before decoding: a damaged file may claim any size.
+    if (!stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()), &w,
+                               &h, &channels) ||
+        !d3dx8impl::ImageSizeAllowed(w, h, d3dx8impl::kMaxImageSide))
+        return result;
     stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
                                             static_cast<int>(bytes.size()), &w, &h, &channels, 4);
     if (!pixels)

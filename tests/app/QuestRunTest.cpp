@@ -16,6 +16,8 @@
 #include "saves/QuestSave.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
+#include "ui/KMStatic.h"
+#include "render/Font.h"
 
 namespace fs = std::filesystem;
 
@@ -101,8 +103,20 @@ TEST(QuestRun, NewQuestWinsLevelOneReachesLevelTwoAndContinuesFromItsSave)
         script.Play("play level 1", [](CGame& g) { return g.subState == kSubStateLevelComplete; }, "quest_level1_play.png", 4);
         script.Wait("level complete", [](CGame& g) { return g.subState == kSubStateLevelComplete && g.stateTimer > 1.0f; },
                     "quest_level_complete.png");
+        // The best score of level 1 stays the built-in holder's; the best time is now
+        // Quill's. Each name shows under its value.
+        std::string holders;
         script.Add({"statistics", [](CGame& g) { return g.subState == kSubStateStatistics && g.phase == 22 && QuestScript::FormShown(g, "Statistics"); },
-                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Statistics", 20); }, "quest_statistics.png", 0});
+                    [&holders](GameHarness& g) {
+                        for (int number : {14, 15})
+                        {
+                            CRefPtr<CKMWindow> w = g.Game()->ui->Widget(kFormStatistics, number);
+                            auto* label = w ? dynamic_cast<CKMStatic*>(w.Get()) : nullptr;
+                            CRefPtr<CText> text = label ? label->MainText() : CRefPtr<CText>();
+                            holders += (text ? text->text : std::string("?")) + (w && w->visible ? "+" : "-") + ";";
+                        }
+                        QuestScript::ClickWidget(g, "Statistics", 20);
+                    }, "quest_statistics.png", 0});
         script.Add({"after the level", [](CGame& g) { return g.subState == kSubStateAfterLevel && g.phase == 10; },
                     [](GameHarness& g) { QuestScript::ClickGame(g, 0.0f, 0.0f); }, "quest_after_level.png", 0});
         script.Add({"shop", [](CGame& g) { return g.subState == kSubStateShop && g.shop->display >= 1.0f && QuestScript::FormShown(g, "Shop"); },
@@ -117,6 +131,7 @@ TEST(QuestRun, NewQuestWinsLevelOneReachesLevelTwoAndContinuesFromItsSave)
         EXPECT_EQ(0, script.Run(6000));
         EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
         EXPECT_GT(script.moves, 0);
+        EXPECT_EQ("expert+;Quill+;", holders);
     }
     // The shop's autosave keeps the quest as it stood when level 1 was done.
     const fs::path saves = fs::path(h.GameUserFolder()) / "Players" / "Quill";

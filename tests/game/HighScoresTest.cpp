@@ -157,7 +157,9 @@ TEST_F(HighScoresFile, DamageGivesDefaultsFromTheEntryConcerned)
         SCOPED_TRACE(c.what);
         WriteBytes(path, c.bytes);
         CHiscoresTable t;
+        ResetLog();
         EXPECT_FALSE(t.Load(path.c_str()));
+        EXPECT_NE(LogContents().find("High-score table " + path + " is damaged"), std::string::npos);
         for (int i = 0; i < 10; ++i)
         {
             if (i < c.keptEntries)

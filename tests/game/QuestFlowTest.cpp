@@ -10,6 +10,7 @@
 
 #include "field/PlayField.h"
 #include "board/TerminatorManager.h"
+#include "bonuses/Bonus.h"
 #include "effects/Sandbox.h"
 #include "engine/StringTable.h"
 #include "game/Game.h"
@@ -534,6 +535,116 @@ TEST_F(QuestFlow, ThePreviousLevelsAutosaveRaisesLivesAndBecomesTheFirst)
     EXPECT_EQ(4, game->questSave->lives);  // the minimum for levels 6 to 30
     EXPECT_EQ(kSubStateLifeLost, game->subState);
     EXPECT_EQ(ReadBytes("QuestAS2.sav"), ReadBytes("QuestAS1.sav"));
+}
+
+// The trophy runs live in the quest save: written with the record, read back by a
+// resume, and a reload keeps what a reload must not undo.
+TEST_F(QuestFlow, TheTrophyRunsGoThroughTheQuestSave)
+{
+    FillBoard();
+    game->completedRun = 6;
+    game->noHintRun = -1;
+    game->wonChallenges = 2;
+    game->UpdateQuestRecord(1);
+    ASSERT_TRUE(game->questSave->Save(file("Quest.sav").c_str()));
+    game->completedRun = game->noHintRun = game->wonChallenges = 0;
+    CQuestSave loaded;
+    ASSERT_TRUE(loaded.Load(file("Quest.sav").c_str()));
+    *game->questSave = loaded;
+    game->ContinueQuest();
+    EXPECT_EQ(6, game->completedRun);
+    EXPECT_EQ(-1, game->noHintRun);
+    EXPECT_EQ(2, game->wonChallenges);
+}
+
+TEST_F(QuestFlow, AReloadKeepsTheHintTakenAndTimeUpBreaksTheCompletedRun)
+{
+    CQuestSave saved;
+    saved.level = 7;
+    saved.resumePoint = CQuestSave::kResumeShop;
+    saved.extra1 = 5;   // completed run when the autosave was made
+    saved.extra5 = 3;   // run without a hint
+    saved.extra13 = 1;  // challenges won
+    ASSERT_TRUE(saved.Save(file("QuestAS1.sav").c_str()));
+    ASSERT_TRUE(saved.Save(file("QuestAS2.sav").c_str()));
+    const struct
+    {
+        const char* what;
+        int previous;
+        int timeUp;
+        int32_t extra1, completedRun, extra13;
+    } cases[] = {
+        {"same level, time up", 0, 1, 0, 0, 2},
+        {"same level, no move left", 0, 0, 5, 9, 2},
+        {"level before, time up", 1, 1, 0, 0, 1},
+        {"level before, no move left", 1, 0, 5, 9, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        game->levelParams.flagA = 0;
+        game->completedRun = 9;
+        game->noHintRun = -1;
+        game->wonChallenges = 2;
+        game->lossTimeUp = c.timeUp;
+        ASSERT_TRUE(game->LoadAutosave(c.previous));
+        EXPECT_EQ(c.extra1, game->questSave->extra1);
+        EXPECT_EQ(c.completedRun, game->completedRun);
+        EXPECT_EQ(-1, game->questSave->extra5);
+        EXPECT_EQ(c.extra13, game->questSave->extra13);
+    }
+}
+
+// A token's bonus and fixed mark are stored with the cells and restored with them;
+// values out of range in a file are held to what the board and the shop can use.
+TEST_F(QuestFlow, TokensKeepTheirBonusesAndOutOfRangeCellsAreHeld)
+{
+    FillBoard();
+    CPlayField& board = *game->board;
+    CRefPtr<CCap> token = board.cells[2][3];
+    ASSERT_TRUE(token);
+    token->marked = 0;
+    CRefPtr<CBonus> bonus(new CBonus());
+    bonus->kind = kBonusTNT;
+    bonus->level = 2;
+    token->held = bonus;
+    token->fixed = 1;
+    game->subState = kSubStateNormalPlay;
+    game->UpdateQuestRecord(0);
+    const CQuestSave& record = *game->questSave;
+    EXPECT_EQ(kBonusTNT, record.grids[2][2][3]);
+    EXPECT_EQ(2, record.grids[3][2][3]);
+    EXPECT_EQ(1, record.grids[4][2][3]);
+
+    CQuestSave damaged = record;
+    damaged.resumePoint = CQuestSave::kResumeInLevel;
+    damaged.grids[0][0][0] = INT32_MIN;
+    damaged.grids[0][0][1] = 55;
+    damaged.grids[0][0][2] = -3;
+    damaged.grids[1][0][2] = 1000000;
+    damaged.shopValues.fill(0);
+    damaged.shopValues[1] = 99;
+    damaged.shopValues[2] = -50;
+    *game->questSave = damaged;
+    game->ContinueQuest();
+    EXPECT_EQ(CShop::kItemLevelMax, game->shop->items[1]);
+    EXPECT_EQ(CShop::kItemLevelMin, game->shop->items[2]);
+    // The board fills afresh from the record's cells.
+    board.Reset(0);
+    board.SetupLevelRules(1);
+    ASSERT_EQ(1, board.LoadLevel("l1.lvl"));
+    board.fillPending = CPlayField::kFillQuestSave;
+    board.savedQuest = game->questSave.Get();
+    board.inputOpen = 1;
+    for (int i = 0; i < 400 && !board.IsIdle(true); ++i)
+        board.Update(kStep, -999.0f, -999.0f);
+    for (int c = 0; c < 3; ++c)
+    {
+        SCOPED_TRACE(c);
+        ASSERT_TRUE(board.cells[0][size_t(c)]);
+        EXPECT_GE(board.cells[0][size_t(c)]->colour, 0);
+        EXPECT_LE(board.cells[0][size_t(c)]->lockCount, 9);
+    }
 }
 
 TEST_F(QuestFlow, LeavingSavesTheQuestOnlyWithUnsavedProgress)

@@ -245,12 +245,6 @@ TEST_F(QuestSaveFile, DamagedFilesAreRefusedAndTheLiveRecordStays)
         {"lives -1", 168, uint32_t(-1) ^ kFieldMask, CQuestSave::kErrorCorrupt},
         {"lives 1001", 168, 1001 ^ kFieldMask, CQuestSave::kErrorCorrupt},
         {"negative star count", 184, uint32_t(-2), CQuestSave::kErrorCorrupt},
-        {"cell value 9", 208 + 4 * 10, 9, CQuestSave::kErrorCorrupt},
-        {"cell value 0", 208, 0, CQuestSave::kErrorCorrupt},
-        {"lock count -1", 208 + 256, uint32_t(-1), CQuestSave::kErrorCorrupt},
-        {"bonus kind 8", 208 + 512, 8, CQuestSave::kErrorCorrupt},
-        {"fixed flag 2", 208 + 1024, 2, CQuestSave::kErrorCorrupt},
-        {"shop level 5", t + 8, 5 ^ kShopMask, CQuestSave::kErrorCorrupt},
         {"stars 1001", t + 64, 1001 ^ kStarMask, CQuestSave::kErrorCorrupt},
         {"stars -1", t + 64, uint32_t(-1) ^ kStarMask, CQuestSave::kErrorCorrupt},
         {"pair count 14", t + 68, 14, CQuestSave::kErrorCorrupt},
@@ -279,6 +273,41 @@ TEST_F(QuestSaveFile, DamagedFilesAreRefusedAndTheLiveRecordStays)
         EXPECT_EQ(live.extra5, 77);
         EXPECT_EQ(live.resumePoint, 8);
         EXPECT_EQ(LogContents(), std::string(" ") + CQuestSave::ErrorText(c.error) + " " + path + " \n");
+    }
+}
+
+// The format holds any word in the cells and the shop's levels: the reader takes them
+// as they stand (the board and the shop hold them to their ranges when they use them).
+TEST_F(QuestSaveFile, CellsAndShopLevelsAreReadAsTheyStand)
+{
+    const std::vector<uint8_t> good = SampleRecord(1, 0).ToBytes();
+    const size_t t = 1488;
+    const struct
+    {
+        const char* what;
+        size_t offset;
+        uint32_t stored;
+        int grid;  // -1: shop item 2
+        int32_t value;
+    } cases[] = {
+        {"cell value 9", 208 + 4 * 10, 9, 0, 9},
+        {"cell value 0", 208, 0, 0, 0},
+        {"cell value -2^31", 208 + 4, 0x80000000u, 0, INT32_MIN},
+        {"lock count -1", 208 + 256, uint32_t(-1), 1, -1},
+        {"bonus kind 8", 208 + 512, 8, 2, 8},
+        {"fixed flag 2", 208 + 1024, 2, 4, 2},
+        {"shop level 5", t + 8, 5 ^ kShopMask, -1, 5},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> bytes = good;
+        PutU32(bytes, c.offset, c.stored);
+        CQuestSave r;
+        ASSERT_TRUE(r.FromBytes(bytes.data(), bytes.size()));
+        const size_t cell = c.grid < 0 ? 0 : (c.offset - 208) % 256 / 4;
+        const int32_t got = c.grid < 0 ? r.shopValues[2] : r.grids[size_t(c.grid)][cell / 8][cell % 8];
+        EXPECT_EQ(c.value, got);
     }
 }
 

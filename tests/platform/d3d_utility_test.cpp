@@ -235,6 +235,62 @@ TEST_F(UtilityTest, UnreadableFilesFail)
     EXPECT_EQ(nullptr, Load("ok.png", D3DFMT_UNKNOWN, 1, 0, nullptr, D3DERR_INVALIDCALL));
 }
 
+// A few bytes of header that claim a picture larger than the device takes: refused
+// before any pixel is decoded, with a line that says why.
+TEST_F(UtilityTest, PicturesLargerThanTheDeviceTakesAreRefusedBeforeDecoding)
+{
+    auto le32 = [](std::string& s, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            s.push_back(char(v >> (8 * i)));
+    };
+    auto be32 = [](std::string& s, uint32_t v) {
+        for (int i = 3; i >= 0; --i)
+            s.push_back(char(v >> (8 * i)));
+    };
+    // A BMP of 5000 x 5000, over the recording device's 4096 but within our own limit.
+    std::string bmp = "BM";
+    le32(bmp, 54);
+    le32(bmp, 0);
+    le32(bmp, 54);
+    le32(bmp, 40);
+    le32(bmp, 5000);
+    le32(bmp, 5000);
+    bmp += std::string("\x01\x00\x18\x00", 4);
+    bmp.resize(70, '\0');
+    // A PNG header of 9000 x 9000.
+    std::string png = "\x89PNG\r\n\x1a\n";
+    be32(png, 13);
+    png += "IHDR";
+    be32(png, 9000);
+    be32(png, 9000);
+    png += std::string("\x08\x06\x00\x00\x00\x00\x00\x00\x00", 9);
+    const struct
+    {
+        const char* file;
+        std::string bytes;
+        const char* size;
+    } cases[] = {{"huge.bmp", bmp, "5000 x 5000"}, {"huge.png", png, "9000 x 9000"}};
+    for (const auto& c : cases)
+    {
+        FILE* f = std::fopen((dir + c.file).c_str(), "wb");
+        std::fwrite(c.bytes.data(), 1, c.bytes.size(), f);
+        std::fclose(f);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(nullptr, Load(c.file, D3DFMT_UNKNOWN, 1, 0, nullptr, D3DXERR_INVALIDDATA));
+        const std::string log = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, log.find(std::string("Picture of ") + c.size + " refused")) << log;
+    }
+    EXPECT_EQ(0, recorder->Count("CreateTexture"));
+    const int zero[16] = {};
+    ASSERT_TRUE(WriteDds(dir + "huge.dds", 9000, 9000, "DXT1", ColourBlock(0, 0, zero)));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(nullptr, Load("huge.dds", D3DFMT_UNKNOWN, 1, 0, nullptr, D3DXERR_INVALIDDATA));
+    EXPECT_FALSE(platform::ImageInfo((dir + "huge.png").c_str()).ok);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, log.find("Picture of 9000 x 9000 refused")) << log;
+    EXPECT_NE(std::string::npos, log.find("Picture of 9000 x 9000 refused: larger than the 8192")) << log;
+}
+
 TEST_F(UtilityTest, DxtBlocksDecode)
 {
     // DXT1 four-colour block (c0 > c1): red, blue and the two thirds between them.

@@ -284,6 +284,33 @@ TEST_F(RendererTest, DeviceCreationFailureIsReturnedUnchanged)
     EXPECT_EQ(2, recorder->Count("CreateDevice"));
 }
 
+TEST_F(RendererTest, FullScreenThatCannotBeHadFallsBackToAWindow)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(platform::D3DRecorder&)> script;
+    };
+    const Case cases[] = {
+        {"the device refuses full screen", [](platform::D3DRecorder& r) { r.Fail("CreateDevice", D3DERR_NOTAVAILABLE, 2); }},
+        {"no full-screen mode is listed",
+         [](platform::D3DRecorder& r) { r.adapters[0].fullScreenFormats.clear(); }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ResetLog();
+        recorder->adapters = {platform::D3DRecorder::DefaultAdapter()};
+        c.script(*recorder);
+        VideoSettings s = Settings(1, 800, 600, 32);
+        ASSERT_EQ(D3D_OK, Create(s));
+        EXPECT_EQ(0, s.fullScreen);
+        EXPECT_EQ(TRUE, renderer->device->present.Windowed);
+        EXPECT_NE(std::string::npos, Log().find("playing in a window"));
+        renderer.Reset();
+    }
+}
+
 TEST_F(RendererTest, CreateSetsDefaultStatesViewportAndProjection)
 {
     VideoSettings s = Settings(0, 800, 600);

@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <cmath>
+#include <cstring>
 #include <string>
 
 using test_support::RecordedDraw;
@@ -97,6 +100,28 @@ TEST(FontFile, LoadsTheGlyphTableAndMeasuresTheBlank)
     CFont shortFont{CRefPtr<CTexture>()};
     EXPECT_EQ(0, shortFont.Load(path.c_str()));
     EXPECT_FLOAT_EQ(0.0f, shortFont.GetBaseSize());
+
+    // A number that is no size (not a number, infinite, absurdly large) refuses the file.
+    const struct
+    {
+        size_t offset;
+        float value;
+    } damaged[] = {{20, std::nanf("")},
+                   {24 + 48 * 'A' + 0, std::numeric_limits<float>::infinity()},
+                   {24 + 48 * 255 + 44, -1.0e30f},
+                   {16, 3.0e7f}};
+    for (const auto& d : damaged)
+    {
+        SCOPED_TRACE(d.offset);
+        std::vector<uint8_t> bad = bytes;
+        std::memcpy(bad.data() + d.offset, &d.value, 4);
+        {
+            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bad.data()), std::streamsize(bad.size()));
+        }
+        CFont badFont{CRefPtr<CTexture>()};
+        EXPECT_EQ(0, badFont.Load(path.c_str()));
+        EXPECT_FLOAT_EQ(0.0f, badFont.GetBaseSize());
+    }
     std::filesystem::remove(path);
     EXPECT_EQ(0, shortFont.Load(path.c_str()));
 }

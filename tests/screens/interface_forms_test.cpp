@@ -88,7 +88,7 @@ TEST_F(FormSetTest, ShippedFormsBuildWithEveryBinding)
     };
     const Handle handles[] = {{kFormMainMenu, 1, 3},       {kFormMainMenu, 11111, 11113}, {kFormQuest, 1, 2},
                               {kFormQuest, 6, 7},          {kFormQuest, 9, 9},            {kFormQuest, 105, 105},
-                              {kFormQuest, 203, 203},      {kFormStatistics, 0, 13},      {kFormShop, 1, 2},
+                              {kFormQuest, 203, 203},      {kFormStatistics, 0, 15},      {kFormShop, 1, 2},
                               {kFormShop, 5, 7},           {kFormMap, 1, 1},              {kFormMap, 10, 10},
                               {kFormMap, 30, 31},          {kFormNewLevel, 1, 1},         {kFormMemory, 1, 2},
                               {kFormArcade, 1, 1},         {kFormThimbles, 1, 3},         {kFormBlinker, 1, 4},

@@ -80,6 +80,38 @@ TEST(QuestLayoutTest, WithoutSkinFileTheKeysDefaultsHold)
     EXPECT_FLOAT_EQ(-10.0f, -layout.flagShift[1]);
 }
 
+// Values a hand-edited file may hold are held to a channel's range, never overflowing
+// the conversion to an integer.
+TEST(QuestLayoutTest, OutOfRangeColourValuesAreHeldToAChannel)
+{
+    struct Case
+    {
+        const char* alpha;
+        const char* colour;
+        const char* saturation;
+        uint32_t gaugeAlpha;
+        uint32_t glass;
+        float tint;
+    };
+    const Case cases[] = {
+        {"1e30", "1e30 300 -1e30 1e30", "1e30", 0xFF000000u, 0xFFFFFF00u, 255.0f},
+        {"-1e30", "-5 nan 255 -1", "-1e30", 0x00000000u, 0x000000FFu, 0.0f},
+        {"2", "0 0 0 0", "1", 0xFF000000u, 0x00000000u, 255.0f},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.alpha);
+        const std::string path = SkinFile("range", std::string("[FieldQuest]\nSandboxGlassColor=") + c.colour +
+                                                        "\n[PanelQuest]\nSaturation=" + c.saturation +
+                                                        "\nAlpha=" + c.alpha + "\n");
+        CQuestLayout layout;
+        layout.Load(path.c_str());
+        EXPECT_EQ(c.gaugeAlpha, layout.gaugeAlpha);
+        EXPECT_EQ(c.glass, layout.sandboxGlassColour);
+        EXPECT_FLOAT_EQ(c.tint, layout.yellow[0]);
+    }
+}
+
 TEST(QuestLayoutTest, SkinFileValuesAreConvertedToTheCentredScreen)
 {
     const std::string path = SkinFile("values", "[FieldQuest]\n"
