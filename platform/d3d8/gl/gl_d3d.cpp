@@ -233,6 +233,7 @@ public:
 
     HRESULT Present(const RECT*, const RECT*, HWND, const void*) override
     {
+        gl.glFlush();
         SDL_GL_SwapWindow(m_sdlWindow);
         return D3D_OK;
     }

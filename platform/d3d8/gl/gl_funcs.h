@@ -46,6 +46,7 @@ namespace d3d8impl {
     X(glTexCoordPointer, void(GLint, GLenum, GLsizei, const void*))            \
     X(glReadPixels, void(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*)) \
     X(glFinish, void())                                                        \
+    X(glFlush, void())                                                         \
     X(glActiveTexture, void(GLenum))                                            \
     X(glClientActiveTexture, void(GLenum))                                \
     X(glDrawRangeElements, std::remove_pointer_t<PFNGLDRAWRANGEELEMENTSPROC>)                                    \
