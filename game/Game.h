@@ -13,10 +13,10 @@
 #include "board/LevelParams.h"
 #include "engine/DataFolders.h"
 #include "engine/RefPtr.h"
-#include "game/HighScores.h"
+#include "saves/HighScores.h"
 #include "game/Options.h"
 #include "platform/win32.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 
 class CBackgroundManager;
 class CCap;

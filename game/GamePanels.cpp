@@ -9,16 +9,16 @@
 #include <cstdio>
 
 #include "audio/SoundBank.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "effects/Sandbox.h"
 #include "engine/StringTable.h"
-#include "game/BestResults.h"
-#include "game/Profiles.h"
+#include "saves/BestResults.h"
+#include "saves/Profiles.h"
 #include "render/SpriteBatch.h"
 #include "screens/Interface.h"
-#include "screens/LossEffect.h"
+#include "hud/LossEffect.h"
 #include "screens/Shop.h"
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 #include "ui/KMStatic.h"
 
 namespace {

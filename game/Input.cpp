@@ -11,15 +11,15 @@
 
 #include "audio/SoundBank.h"
 #include "backgrounds/BackgroundManager.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "effects/Sandbox.h"
 #include "engine/Log.h"
-#include "game/Profiles.h"
-#include "game/Trophies.h"
+#include "saves/Profiles.h"
+#include "saves/Trophies.h"
 #include "render/Renderer.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 #include "ui/KMCheckbox.h"
 
 namespace {

@@ -8,17 +8,17 @@
 #include <cstring>
 
 #include "backgrounds/BackgroundManager.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "effects/Sandbox.h"
 #include "engine/Log.h"
 #include "engine/Random.h"
 #include "engine/StringTable.h"
-#include "game/Profiles.h"
-#include "game/QuestSave.h"
-#include "screens/GemsBuffer.h"
+#include "saves/Profiles.h"
+#include "saves/QuestSave.h"
+#include "hud/GemsBuffer.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "effects/Sandbox.h"
-#include "game/Profiles.h"
-#include "game/QuestSave.h"
+#include "saves/Profiles.h"
+#include "saves/QuestSave.h"
 #include "platform/crt.h"
 #include "render/Renderer.h"
-#include "screens/GemsBuffer.h"
+#include "hud/GemsBuffer.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
 

@@ -2,7 +2,7 @@
 // under the mouse, the scrolling background, the black backdrop over the board and the
 // award animation, in which a copy of the trophy's icon spirals onto it with a spell
 // trail, lands with a flash and a spinning sparkle, and only then counts as earned.
-#include "game/Trophies.h"
+#include "saves/Trophies.h"
 
 #include "game/GamePanels.h"
 #include <cmath>

@@ -8,12 +8,12 @@
 #include <cstdio>
 
 #include "audio/Music.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "effects/Sandbox.h"
 #include "engine/StringTable.h"
-#include "game/Profiles.h"
-#include "game/Trophies.h"
-#include "screens/GemsBuffer.h"
+#include "saves/Profiles.h"
+#include "saves/Trophies.h"
+#include "hud/GemsBuffer.h"
 #include "screens/Interface.h"
 #include "ui/KMStatic.h"
 

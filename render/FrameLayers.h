@@ -1,6 +1,6 @@
 // The game frame's fixed layer order, and the engine's own layers of it (sprite
 // batches, sprite lists, texts). The frame is a template over the object that
-// reaches the layers: the game's (render/Frame.h) adds the modules of the other
+// reaches the layers: the game's (game/Frame.h) adds the modules of the other
 // subsystems (background, particles, fader, sand glass, tokens, forms), and tests
 // can put a recording one in its place.
 #pragma once

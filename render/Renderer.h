@@ -8,7 +8,7 @@
 //
 // The frame itself draws modules of several subsystems above the engine; its
 // fixed layer order lives in render/FrameLayers.h, and RenderFrame is defined in
-// render/Frame.h: include that header in the file that draws the frame.
+// game/Frame.h: include that header in the file that draws the frame.
 #pragma once
 
 #include <utility>
@@ -87,7 +87,7 @@ public:
 
     // The game's frame: every drawing module in its fixed order. D3DERR_DEVICELOST when
     // the device is lost (nothing drawn), otherwise 0. Does not present.
-    // Defined in render/Frame.h.
+    // Defined in game/Frame.h.
     inline HRESULT RenderFrame();
     // The frame with the modules reached through `layers` (render/FrameLayers.h).
     template <class Layers>

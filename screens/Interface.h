@@ -19,7 +19,7 @@
 
 #include "engine/DataFolders.h"
 #include "engine/RefPtr.h"
-#include "game/Profiles.h"
+#include "saves/Profiles.h"
 #include "platform/win32.h"
 #include "ui/KMForm.h"
 #include "ui/KMFormsManager.h"

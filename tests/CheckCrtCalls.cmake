@@ -1,6 +1,6 @@
 # Fails when game code outside platform/ calls fopen(, rand( or srand( unqualified.
 set(bad "")
-foreach(dir app engine render board game ui audio effects bonuses totems screens challenges backgrounds)
+foreach(dir app engine saves render board game ui audio effects bonuses totems screens challenges backgrounds hud field)
   file(GLOB_RECURSE files ${ROOT}/${dir}/*.cpp ${ROOT}/${dir}/*.h)
   foreach(f ${files})
     file(STRINGS ${f} lines REGEX "(^|[^:_A-Za-z0-9])(fopen|rand|srand)[ ]*\\(")

@@ -8,7 +8,7 @@
 #include "render/Device.h"
 #include "render/Font.h"
 #include "screens/Interface.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 
 #include <benchmark/benchmark.h>
 

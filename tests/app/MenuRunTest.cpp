@@ -15,7 +15,7 @@
 
 #include "GameHarness.h"
 #include "game/Game.h"
-#include "game/Profiles.h"
+#include "saves/Profiles.h"
 #include "screens/Interface.h"
 #include "ui/KMCheckbox.h"
 #include "ui/KMScroller.h"

@@ -10,10 +10,10 @@
 
 #include "GameHarness.h"
 #include "QuestScript.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "game/Game.h"
-#include "game/Profiles.h"
-#include "game/QuestSave.h"
+#include "saves/Profiles.h"
+#include "saves/QuestSave.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
 

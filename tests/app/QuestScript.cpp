@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "game/Game.h"
-#include "game/Trophies.h"
+#include "saves/Trophies.h"
 #include "screens/Interface.h"
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 
 namespace {
 

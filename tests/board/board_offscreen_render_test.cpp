@@ -3,10 +3,10 @@
 // and chain passes, checked by reading pixels back. The frame is also written to
 // "board_offscreen.png" to look at.
 #include "board/Level.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "platform/crt.h"
 #include "render/Device.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "tests/support/OffscreenDevice.h"
 
 #include <gtest/gtest.h>

@@ -7,10 +7,10 @@
 
 #include "board/Level.h"
 #include "board/LevelParams.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "board/TerminatorManager.h"
 #include "platform/crt.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // steel stays.
 #include "board_play_fixture.h"
 
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 
 #include <cmath>
 

@@ -6,7 +6,7 @@
 
 #include "bonuses/BonusGem.h"
 #include "bonuses/BonusManager.h"
-#include "screens/GemsBuffer.h"
+#include "hud/GemsBuffer.h"
 
 #include <algorithm>
 

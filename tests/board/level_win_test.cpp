@@ -7,7 +7,7 @@
 #include "bonuses/Bonus.h"
 #include "bonuses/BonusManager.h"
 #include "engine/Random.h"
-#include "screens/GemsBuffer.h"
+#include "hud/GemsBuffer.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,13 +1,13 @@
 // The play field: construction and resets, level rules in both difficulties,
 // the event queue and its reordering, the board shake, cell and board-space
 // conversions, colour picks with the steel chance, input gates and statistics.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "board/Level.h"
 #include "effects/Sandbox.h"
 #include "engine/Log.h"
 #include "platform/crt.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 
 #include <gtest/gtest.h>
 

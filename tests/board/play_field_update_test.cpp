@@ -9,7 +9,7 @@
 #include "bonuses/Bonus.h"
 #include "effects/Sandbox.h"
 #include "platform/audio/recording.h"
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 
 #include <cmath>
 #include <filesystem>

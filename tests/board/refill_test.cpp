@@ -5,7 +5,7 @@
 #include "board_play_fixture.h"
 
 #include "bonuses/BonusManager.h"
-#include "game/QuestSave.h"
+#include "saves/QuestSave.h"
 
 #include <cmath>
 #include <set>

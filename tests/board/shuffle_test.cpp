@@ -7,7 +7,7 @@
 #include "bonuses/BonusManager.h"
 #include "effects/Sandbox.h"
 #include "engine/DataFolders.h"
-#include "game/Profiles.h"
+#include "saves/Profiles.h"
 
 #include <cmath>
 #include <filesystem>

@@ -3,7 +3,7 @@
 #include "board_play_fixture.h"
 
 #include "effects/Sandbox.h"
-#include "game/Profiles.h"
+#include "saves/Profiles.h"
 
 namespace
 {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "game/BestResults.h"
-#include "game/CounterBlock.h"
+#include "saves/BestResults.h"
+#include "saves/CounterBlock.h"
 #include "SaveTestUtil.h"
 
 namespace {

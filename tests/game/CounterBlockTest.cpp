@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "game/ByteStream.h"
-#include "game/CounterBlock.h"
+#include "saves/ByteStream.h"
+#include "saves/CounterBlock.h"
 #include "SaveTestUtil.h"
 
 namespace {

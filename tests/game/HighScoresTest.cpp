@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/HighScores.h"
+#include "saves/HighScores.h"
 #include "SaveTestUtil.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "game/Profiles.h"
+#include "saves/Profiles.h"
 
 namespace fs = std::filesystem;
 

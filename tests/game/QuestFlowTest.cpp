@@ -8,19 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "board/TerminatorManager.h"
 #include "effects/Sandbox.h"
 #include "engine/StringTable.h"
 #include "game/Game.h"
-#include "game/Profiles.h"
-#include "game/QuestSave.h"
-#include "game/Trophies.h"
+#include "saves/Profiles.h"
+#include "saves/QuestSave.h"
+#include "saves/Trophies.h"
 #include "screens/Interface.h"
-#include "screens/LossEffect.h"
+#include "hud/LossEffect.h"
 #include "screens/Shop.h"
-#include "screens/StarEffect.h"
-#include "screens/TokenSelector.h"
+#include "hud/StarEffect.h"
+#include "hud/TokenSelector.h"
 #include "tests/screens/screens_test_util.h"
 
 namespace fs = std::filesystem;

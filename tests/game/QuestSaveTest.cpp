@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/QuestSave.h"
+#include "saves/QuestSave.h"
 #include "SaveTestUtil.h"
 
 namespace {

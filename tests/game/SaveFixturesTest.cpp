@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "game/BestResults.h"
-#include "game/HighScores.h"
-#include "game/QuestSave.h"
-#include "game/Trophies.h"
+#include "saves/BestResults.h"
+#include "saves/HighScores.h"
+#include "saves/QuestSave.h"
+#include "saves/Trophies.h"
 #include "SaveFuzzers.h"
 #include "SaveTestUtil.h"
 

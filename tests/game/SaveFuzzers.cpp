@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "game/BestResults.h"
-#include "game/HighScores.h"
-#include "game/QuestSave.h"
-#include "game/Trophies.h"
+#include "saves/BestResults.h"
+#include "saves/HighScores.h"
+#include "saves/QuestSave.h"
+#include "saves/Trophies.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "game/Trophies.h"
+#include "saves/Trophies.h"
 #include "SaveTestUtil.h"
 
 namespace {

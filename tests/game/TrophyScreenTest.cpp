@@ -9,11 +9,11 @@
 
 #include "board/LevelParams.h"
 #include "engine/StringTable.h"
-#include "game/Trophies.h"
+#include "saves/Trophies.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 #include "screens/Interface.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "tests/screens/screens_test_util.h"
 
 namespace {

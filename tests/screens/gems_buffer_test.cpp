@@ -1,7 +1,7 @@
 // The gem-progress bar: reading "BarGems.bmp", painting gems into the strip,
 // the strip texture, the filling and counter, placing, fading, flares and the
 // landing place of a flying gem.
-#include "screens/GemsBuffer.h"
+#include "hud/GemsBuffer.h"
 
 #include "engine/Log.h"
 #include "platform/crt.h"

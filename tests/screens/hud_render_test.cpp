@@ -6,9 +6,9 @@
 #include "bonuses/BonusConfig.h"
 #include "bonuses/BonusGem.h"
 #include "bonuses/BonusManager.h"
-#include "screens/GemsBuffer.h"
-#include "screens/PopupMessages.h"
-#include "screens/TokenSelector.h"
+#include "hud/GemsBuffer.h"
+#include "hud/PopupMessages.h"
+#include "hud/TokenSelector.h"
 
 #include "effects/ParticleSystemsManager.h"
 #include "platform/crt.h"

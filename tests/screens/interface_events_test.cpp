@@ -11,9 +11,9 @@
 
 #include "board/LevelParams.h"
 #include "engine/StringTable.h"
-#include "game/HighScores.h"
+#include "saves/HighScores.h"
 #include "screens/Interface.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "screens_test_util.h"
 #include "ui/KMCheckbox.h"
 #include "ui/KMScroller.h"

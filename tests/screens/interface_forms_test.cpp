@@ -9,7 +9,7 @@
 #include "board/LevelParams.h"
 #include "engine/StringTable.h"
 #include "screens/Interface.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "tools/uigen/MapPath.h"
 #include "screens_test_util.h"
 #include "ui/KMStatic.h"

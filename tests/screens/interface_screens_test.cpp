@@ -15,7 +15,7 @@
 #include "engine/StringTable.h"
 #include "render/Texture.h"
 #include "screens/Interface.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "screens_test_util.h"
 #include "ui/KMCheckbox.h"
 #include "ui/KMStatic.h"

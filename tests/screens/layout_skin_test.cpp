@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "screens_test_util.h"
 
 namespace {

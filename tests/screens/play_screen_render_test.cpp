@@ -6,7 +6,7 @@
 // "play_screen_1_picked.png", "play_screen_2_flight.png" and
 // "play_screen_3_counted.png" in the working folder for a look.
 #include "board/LevelParams.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "board/TerminatorManager.h"
 #include "bonuses/BonusConfig.h"
 #include "bonuses/BonusGem.h"
@@ -16,10 +16,10 @@
 #include "render/Font.h"
 #include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
-#include "screens/GemsBuffer.h"
-#include "screens/PopupMessages.h"
-#include "screens/QuestLayout.h"
-#include "screens/TokenSelector.h"
+#include "hud/GemsBuffer.h"
+#include "hud/PopupMessages.h"
+#include "hud/QuestLayout.h"
+#include "hud/TokenSelector.h"
 #include "tests/support/OffscreenDevice.h"
 
 #include <gtest/gtest.h>

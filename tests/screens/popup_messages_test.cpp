@@ -1,7 +1,7 @@
 // The pop-ups: the "Score.cfg" keys and defaults, each kind's timing curves,
 // the multiplier's row of pictures, the list's culling and the combo
 // announcement thresholds.
-#include "screens/PopupMessages.h"
+#include "hud/PopupMessages.h"
 
 #include "render/Font.h"
 #include "render/SpriteList.h"

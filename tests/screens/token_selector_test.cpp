@@ -1,6 +1,6 @@
 // The selected-token marker: the mark a pick makes, its shrink and fade-in,
 // the orbiting emitters, following a moving token and dropping the mark.
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 
 #include "effects/ParticleSystemsManager.h"
 #include "platform/crt.h"

@@ -11,12 +11,12 @@
 //   SDL_VIDEODRIVER=offscreen build/tools/boardhost/boardhost build/game frames/
 #include "board/Level.h"
 #include "board/LevelParams.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "board/TerminatorManager.h"
 #include "effects/ParticleSystemsManager.h"
 #include "platform/crt.h"
 #include "render/SpriteBatch.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 #include "tests/support/OffscreenDevice.h"
 
 #include <cmath>

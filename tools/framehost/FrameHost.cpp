@@ -19,7 +19,7 @@
 
 #include "platform/d3d8/backend.h"
 #include "platform/win32.h"
-#include "render/Frame.h"
+#include "game/Frame.h"
 #include "render/Renderer.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "engine/IniReader.h"
 #include "engine/Log.h"
 #include "engine/StringTable.h"
-#include "game/Trophies.h"
+#include "saves/Trophies.h"
 #include "platform/crt.h"
 #include "platform/win32.h"
 

@@ -3,14 +3,14 @@
 // fixed tokens back in their own cells), the quiet drop of every token before
 // a saved quest is laid out again, and closing a tutorial tip, which for the
 // totem tip clears the board the same way.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "bonuses/Bonus.h"
 #include "effects/Sandbox.h"
 #include "engine/DataFolders.h"
 #include "engine/Random.h"
-#include "game/Profiles.h"
-#include "screens/TokenSelector.h"
+#include "saves/Profiles.h"
+#include "hud/TokenSelector.h"
 
 #include <algorithm>
 #include <cmath>

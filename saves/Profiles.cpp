@@ -1,4 +1,4 @@
-#include "game/Profiles.h"
+#include "saves/Profiles.h"
 
 #include <cctype>
 #include <cstdio>

@@ -14,8 +14,8 @@
 #include "bonuses/AdviserInterface.h"
 #include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
-#include "game/CounterBlock.h"
-#include "screens/PopupMessages.h"
+#include "saves/CounterBlock.h"
+#include "hud/PopupMessages.h"
 #include "totems/TotemsManager.h"
 
 #include <cstdint>

@@ -3,12 +3,12 @@
 // tested for lines, and without one the pair swaps back. Also the end of a
 // swap move, the hit test of the mouse handler and the level-won drop of
 // every token off the board.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "board/TerminatorManager.h"
 #include "effects/Sandbox.h"
 #include "engine/DataFolders.h"
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 
 #include <cmath>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "game/ByteStream.h"
+#include "saves/ByteStream.h"
 
 #include "platform/crt.h"
 

@@ -4,14 +4,14 @@
 // blasted or struck, gems secured on tokens, tokens repainted, bonuses flown
 // in, score and time granted, steel stopped. The green and white totems also
 // get their random target cells from here.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "audio/SoundBank.h"
 #include "board/LevelParams.h"
 #include "board/TerminatorManager.h"
 #include "bonuses/BonusManager.h"
 #include "engine/Random.h"
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 // The play HUD's costs: a collected gem painted into the gem bar's strip and
 // copied into its texture (the copy runs only when a gem arrives or a level
 // starts), and a frame of pop-ups as a long cascade leaves them.
-#include "screens/GemsBuffer.h"
-#include "screens/PopupMessages.h"
+#include "hud/GemsBuffer.h"
+#include "hud/PopupMessages.h"
 
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"

@@ -1,4 +1,4 @@
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "board/Level.h"
 #include "board/LevelParams.h"
@@ -7,9 +7,9 @@
 #include "effects/Sandbox.h"
 #include "engine/DataFolders.h"
 #include "engine/Random.h"
-#include "screens/GemsBuffer.h"
-#include "screens/QuestLayout.h"
-#include "screens/TokenSelector.h"
+#include "hud/GemsBuffer.h"
+#include "hud/QuestLayout.h"
+#include "hud/TokenSelector.h"
 
 #include <algorithm>
 #include <cmath>

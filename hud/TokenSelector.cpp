@@ -1,4 +1,4 @@
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 
 #include "effects/ParticleSystemsManager.h"
 #include "render/SpriteBatch.h"

@@ -1,10 +1,10 @@
-#include "game/Trophies.h"
+#include "saves/Trophies.h"
 
 #include <cstring>
 
 #include "engine/IniReader.h"
 #include "engine/Log.h"
-#include "game/ByteStream.h"
+#include "saves/ByteStream.h"
 #include "platform/crt.h"
 
 namespace {

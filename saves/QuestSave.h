@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/CounterBlock.h"
+#include "saves/CounterBlock.h"
 #include "platform/win32/types.h"
 
 class CByteWriter;

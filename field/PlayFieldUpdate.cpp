@@ -3,16 +3,16 @@
 // groups whose destruction finished, settling and refilling, bonuses, and every
 // quarter second the test whether any move is left. The game learns of all of
 // it only through the event queue.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "audio/SoundBank.h"
 #include "board/LevelParams.h"
 #include "board/TerminatorManager.h"
 #include "bonuses/BonusManager.h"
 #include "effects/Sandbox.h"
-#include "screens/GemsBuffer.h"
-#include "screens/QuestLayout.h"
-#include "screens/TokenSelector.h"
+#include "hud/GemsBuffer.h"
+#include "hud/QuestLayout.h"
+#include "hud/TokenSelector.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
-#include "game/HighScores.h"
+#include "saves/HighScores.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "engine/StringTable.h"
-#include "game/ByteStream.h"
+#include "saves/ByteStream.h"
 #include "platform/win32.h"
 
 namespace {

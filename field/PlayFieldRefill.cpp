@@ -4,14 +4,14 @@
 // start lays the board out from the level file, a shuffle or a restored save
 // puts their tokens back. Also the hand-off of a falling bonus when its token
 // goes away, and the copy of the tokens into the value grid.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "board/Level.h"
 #include "board/LevelParams.h"
 #include "bonuses/BonusManager.h"
 #include "engine/DataFolders.h"
 #include "engine/Random.h"
-#include "game/QuestSave.h"
+#include "saves/QuestSave.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "game/CounterBlock.h"
+#include "saves/CounterBlock.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "game/ByteStream.h"
+#include "saves/ByteStream.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "game/QuestSave.h"
+#include "saves/QuestSave.h"
 
 #include <cmath>
 #include <cstring>
 #include <string>
 
 #include "engine/Log.h"
-#include "game/ByteStream.h"
+#include "saves/ByteStream.h"
 #include "platform/crt.h"
 
 namespace {

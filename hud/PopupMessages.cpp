@@ -1,4 +1,4 @@
-#include "screens/PopupMessages.h"
+#include "hud/PopupMessages.h"
 
 #include "engine/IniReader.h"
 #include "engine/StringTable.h"

@@ -2,10 +2,10 @@
 // whether one of the numbered tips should be shown now (and which page of a
 // tip comes next), and the move hints, which point the adviser at every token
 // that takes part in some legal swap.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "board/LevelParams.h"
-#include "game/Profiles.h"
+#include "saves/Profiles.h"
 
 #include <cmath>
 

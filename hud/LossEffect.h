@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "screens/PopupMessages.h"
+#include "hud/PopupMessages.h"
 
 class CLossEffect
 {

@@ -1,7 +1,7 @@
 // Sand from finished terminators: the tokens a terminator destroyed send
 // their share of sand towards the sand glass beside the board, and in normal
 // play the sand is poured into the glass.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "board/TerminatorManager.h"
 #include "effects/Sandbox.h"

@@ -2,7 +2,7 @@
 // its results become events for the game (scores, a round's success, its end,
 // prompts); tokens the player won shatter and their sand pours into the sand
 // glass beside the board.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "audio/SoundBank.h"
 #include "challenges/AccuracyChallenge.h"

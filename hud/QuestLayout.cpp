@@ -1,4 +1,4 @@
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 
 #include <algorithm>
 #include <cmath>

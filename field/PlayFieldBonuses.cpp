@@ -3,7 +3,7 @@
 // solidarity bonus taking every token of its colour), and the events the
 // bonuses report while their effects run (gems arriving on the bar, cells hit
 // by explosions, bonuses looking for a new token, time and advice paid out).
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "audio/SoundBank.h"
 #include "board/LevelParams.h"
@@ -11,8 +11,8 @@
 #include "bonuses/BonusGem.h"
 #include "bonuses/BonusManager.h"
 #include "engine/Random.h"
-#include "screens/GemsBuffer.h"
-#include "screens/TokenSelector.h"
+#include "hud/GemsBuffer.h"
+#include "hud/TokenSelector.h"
 
 #include <algorithm>
 #include <cmath>

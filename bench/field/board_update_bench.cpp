@@ -5,14 +5,14 @@
 // Each time the board settles the same opening is laid out again and swapped.
 #include "board/Level.h"
 #include "board/LevelParams.h"
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 #include "board/TerminatorManager.h"
 #include "effects/ParticleSystemsManager.h"
 #include "platform/crt.h"
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
 #include "render/SpriteBatch.h"
-#include "screens/QuestLayout.h"
+#include "hud/QuestLayout.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,12 +2,12 @@
 // terminator, unlocked tokens leave their cells at once, the group is counted
 // and a long group may earn a bonus on another token. Also the cascade search
 // that runs once the board is full and settled, and the end-of-cascade report.
-#include "board/PlayField.h"
+#include "field/PlayField.h"
 
 #include "board/LevelParams.h"
 #include "board/TerminatorManager.h"
 #include "bonuses/BonusManager.h"
-#include "screens/TokenSelector.h"
+#include "hud/TokenSelector.h"
 
 void CPlayField::RemoveToken(const CRefPtr<CCap>& cap, CTerminator* terminator, int32_t mode)
 {

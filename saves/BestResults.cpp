@@ -1,4 +1,4 @@
-#include "game/BestResults.h"
+#include "saves/BestResults.h"
 
 #include <climits>
 #include <cmath>
@@ -6,8 +6,8 @@
 
 #include "engine/Log.h"
 #include "engine/StringTable.h"
-#include "game/CounterBlock.h"
-#include "game/ByteStream.h"
+#include "saves/CounterBlock.h"
+#include "saves/ByteStream.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "screens/GemsBuffer.h"
+#include "hud/GemsBuffer.h"
 
 #include "engine/Log.h"
 #include "engine/Random.h"
