@@ -2,7 +2,6 @@
 
 #include "audio/SoundBank.h"
 #include "board/CapsManager.h"
-#include "bonuses/Bonus.h"
 #include "engine/Random.h"
 
 #include <cmath>
@@ -105,7 +104,7 @@ int CCap::Update(float dt, bool wobble, bool snap)
         look->z = z;
     }
     if (held)
-        held->MoveTo(x, y, z, column, row, 0);
+        rider->MoveTo(x, y, z, column, row, 0);
     return code;
 }
 
@@ -133,13 +132,6 @@ void CCap::SetLockCount(int32_t n)
     lockCount = n;
     if (look)
         look->lockCount = n;
-}
-
-void CCap::SetHeld(const CRefPtr<CBonus>& bonus)
-{
-    held = bonus;
-    if (held)
-        held->colour = colour;
 }
 
 uint32_t CCap::GetColorArgb() const

@@ -5,6 +5,7 @@
 // nothing of cells beyond the column and row it passes on to its bonus.
 #pragma once
 
+#include "board/CapRider.h"
 #include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
 
@@ -64,7 +65,16 @@ public:
                           float s0y, float s0z, float s1x, float s1y, float s1z);
     void ArmMidpointEvent();
     void SetLockCount(int32_t n);
-    void SetHeld(const CRefPtr<CBonus>& bonus);
+    // The bonus the token carries (an empty handle for none). Bonus is the
+    // bonus class, complete where the caller sits; the token reaches it as a rider.
+    template <class Bonus>
+    void SetHeld(const CRefPtr<Bonus>& bonus)
+    {
+        held = bonus;
+        rider = bonus.Get();
+        if (held)
+            rider->TakeColour(colour);
+    }
     uint32_t GetColorArgb() const;
 
     int32_t state = kResting;
@@ -91,6 +101,7 @@ public:
     float wobblePhase = 0.0f;
     float wobbleAmplitude = 0.0f;
     CRefPtr<CBonus> held;
+    CCapRider* rider = nullptr;  // the held bonus as the token sees it, valid while held is set
     int32_t midpointArmed = 0;
     int32_t midpointSent = 0;
 };

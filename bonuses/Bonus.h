@@ -6,6 +6,7 @@
 // frame; the board drops, places, moves and activates it.
 #pragma once
 
+#include "board/CapRider.h"
 #include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
 
@@ -87,7 +88,7 @@ public:
     BonusEvent& At(size_t index) { return (*this)[index]; }
 };
 
-class CBonus
+class CBonus : public CCapRider
 {
 public:
     CBonus();
@@ -101,7 +102,8 @@ public:
     virtual void Show();
     // True while the bonus stays in the manager's list.
     virtual bool Update(float dt);
-    virtual void MoveTo(float x, float y, float z, int column, int row, int animate);
+    void MoveTo(float x, float y, float z, int column, int row, int animate) override;
+    void TakeColour(int32_t c) override { colour = c; }
     virtual void SetSize(float size);
     virtual void Drop(float x, float y, float z, float size, int column, int row, int fromCurrent,
                       float time);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
 set -eu
-pkgs=(build-essential cmake ninja-build pkg-config
+pkgs=(build-essential cmake ninja-build pkg-config python3
       libsdl2-dev libsdl2-mixer-dev libstb-dev libvorbis-dev libogg-dev
       libgl1-mesa-dri libgl1-mesa-dev libegl-dev libfreetype-dev fonts-dejavu-core
       xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev
