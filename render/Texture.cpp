@@ -123,9 +123,11 @@ HRESULT CTexture::LoadWithAlpha(IDirect3DDevice8* device, const std::string& col
             alphaImage->Release();
         colour = alphaImage = nullptr;
     };
+    // The sources are only read by the merge: they stay in system memory, so the
+    // driver sees the merged picture alone.
     auto load = [&](const std::string& file, IDirect3DTexture8** out) {
         return D3DXCreateTextureFromFileExA(device, file.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN,
-                                            D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE, D3DX_DEFAULT, 0, nullptr, nullptr,
+                                            D3DPOOL_SYSTEMMEM, D3DX_FILTER_TRIANGLE, D3DX_DEFAULT, 0, nullptr, nullptr,
                                             out);
     };
     HRESULT hr = load(colourFile, &colour);

@@ -419,4 +419,10 @@ HRESULT ValidateDraw(const StateTables& s, D3DPRIMITIVETYPE type, UINT startInde
     return D3D_OK;
 }
 
+bool TextureMakesOwnMips(IDirect3DTexture8* texture)
+{
+    const auto* mem = dynamic_cast<const MemTexture*>(texture);
+    return mem && mem->MakesOwnMips();
+}
+
 } // namespace d3d8impl

@@ -103,6 +103,9 @@ public:
     const Level& GetLevel(UINT level) const { return m_levels[level]; }
     D3DFORMAT Format() const { return m_format; }
     D3DPOOL Pool() const { return m_pool; }
+    // True when the driver makes the levels past 0 from level 0 and ignores what is
+    // written into them: a loader then fills level 0 only.
+    virtual bool MakesOwnMips() const { return false; }
 
 protected:
     // Called after a successful UnlockRect (the GL backend uploads level 0).
@@ -196,5 +199,8 @@ private:
 // read must exist and name a vertex inside the stream.
 HRESULT ValidateDraw(const StateTables& s, D3DPRIMITIVETYPE type, UINT startIndex, UINT primitiveCount,
                      UINT* indexCount);
+
+// Whether the texture's levels past 0 are made by the driver (see MemTexture).
+bool TextureMakesOwnMips(IDirect3DTexture8* texture);
 
 } // namespace d3d8impl

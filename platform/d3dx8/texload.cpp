@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/d3d8/common.h"
 #include "platform/d3dx8/decode.h"
 #include "platform/files/path.h"
 
@@ -102,10 +103,11 @@ UINT NextPowerOfTwo(UINT v)
     return p;
 }
 
-// Writes the image, resampled to each level's size, into every level of the texture.
+// Writes the image, resampled to each level's size, into every level of the texture
+// (level 0 only where the driver makes the others itself).
 HRESULT FillTexture(IDirect3DTexture8* texture, const std::vector<uint32_t>& argb, int width, int height)
 {
-    DWORD levels = texture->GetLevelCount();
+    DWORD levels = d3d8impl::TextureMakesOwnMips(texture) ? 1 : texture->GetLevelCount();
     for (DWORD level = 0; level < levels; ++level)
     {
         D3DSURFACE_DESC desc;

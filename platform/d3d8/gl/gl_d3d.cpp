@@ -217,6 +217,8 @@ public:
         params = want;
     }
 
+    bool MakesOwnMips() const override { return RoundTripsThroughRgba8(m_format); }
+
     GLuint name = 0;
     Params params;
 
@@ -724,7 +726,11 @@ public:
     {
         if (!out || width == 0 || height == 0 || width > 8192 || height > 8192 || D3DBytesPerPixel(format) == 0)
             return D3DERR_INVALIDCALL;
-        *out = new GLTexture(m_link, width, height, levels, usage, format, pool);
+        // A system-memory texture is never drawn: it stays a CPU copy the driver never sees.
+        if (pool == D3DPOOL_SYSTEMMEM)
+            *out = new MemTexture(m_link, width, height, levels, usage, format, pool);
+        else
+            *out = new GLTexture(m_link, width, height, levels, usage, format, pool);
         return D3D_OK;
     }
 
