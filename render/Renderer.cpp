@@ -209,39 +209,150 @@ HRESULT CRenderer::CreateDeviceInMode(D3DFORMAT depthStencilFormat)
                           window, depthStencilFormat, 1, D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0);
 }
 
-void CRenderer::ChooseMode(const CDisplayModeList& modes)
+void CRenderer::ListWindowSizes(const CDisplayMode* desktop)
 {
-    const bool hasDesktop = modes.desktopIndex >= 0;
-    const CDisplayMode* desktop = hasDesktop ? &modes.modes[modes.desktopIndex] : nullptr;
-
     // Windowed play offers 640 x 480 and the largest size that fits inside the desktop.
     windowSizes.assign(std::begin(kWindowSizes), std::end(kWindowSizes));
-    if (!hasDesktop)
+    if (!desktop)
     {
         windowSizes.resize(1);
         settings.fullScreen = 1;
+        return;
     }
-    else
-    {
-        for (size_t i = windowSizes.size(); i-- > 1;)
-            if (windowSizes[i].first >= desktop->width || windowSizes[i].second >= desktop->height)
-                windowSizes.erase(windowSizes.begin() + static_cast<long>(i));
-        if (windowSizes.size() == 3)
-            windowSizes.erase(windowSizes.begin() + 1);
-    }
+    for (size_t i = windowSizes.size(); i-- > 1;)
+        if (windowSizes[i].first >= desktop->width || windowSizes[i].second >= desktop->height)
+            windowSizes.erase(windowSizes.begin() + static_cast<long>(i));
+    if (windowSizes.size() == 3)
+        windowSizes.erase(windowSizes.begin() + 1);
+}
 
+void CRenderer::ProbeModes(const CDisplayModeList& modes, const CDisplayMode* desktop)
+{
     probes.assign(kProbeCount, -1);
     probes[0] = modes.FindByDepth(640, 480, 16, false);
     probes[1] = modes.FindByDepth(1024, 768, 16, false);
     probes[3] = modes.FindByDepth(1024, 768, 32, false);
-    if (hasDesktop && desktop->height * 4 < desktop->width * 3)
+    if (desktop && desktop->height * 4 < desktop->width * 3)
     {
         float aspect = static_cast<float>(desktop->height) / static_cast<float>(desktop->width);
         probes[4] = modes.FindNearest(aspect, 0.001f, 480, 16);
         probes[5] = modes.FindNearest(aspect, 0.001f, 768, 16);
         probes[7] = modes.FindNearest(aspect, 0.001f, 768, 32);
     }
+}
 
+void CRenderer::PickDefaultSize(const CDisplayModeList& modes)
+{
+    const int level = settings.hardwareLevel;
+    if (!settings.fullScreen && !windowSizes.empty())
+    {
+        const auto& size = (level > 1 && windowSizes.size() >= 2) ? windowSizes[1] : windowSizes[0];
+        settings.width = static_cast<int32_t>(size.first);
+        settings.height = static_cast<int32_t>(size.second);
+        return;
+    }
+    settings.fullScreen = 1;
+    struct Candidate
+    {
+        int probe;
+        int32_t colorMode;
+    };
+    std::vector<Candidate> order;
+    if (level == 5)
+        order.insert(order.end(), {{7, 32}, {5, 16}, {3, 32}});
+    if (level >= 2)
+        order.insert(order.end(), {{5, 16}, {1, 16}});
+    order.insert(order.end(), {{4, 16}, {0, 16}});
+    for (const Candidate& c : order)
+    {
+        int index = probes[c.probe];
+        if (index < 0)
+            continue;
+        settings.width = static_cast<int32_t>(modes.modes[index].width);
+        settings.height = static_cast<int32_t>(modes.modes[index].height);
+        settings.colorMode = c.colorMode;
+        return;
+    }
+    settings.width = 640;
+    settings.height = 480;
+    settings.colorMode = -1;
+}
+
+void CRenderer::PickColourMode(const CDisplayModeList& modes, const CDisplayMode* desktop, DWORD& width,
+                               DWORD& height)
+{
+    if (settings.colorMode != -1 &&
+        !(settings.fullScreen && modes.FindByDepth(width, height, static_cast<DWORD>(settings.colorMode), true) >= 0))
+        settings.colorMode = -1;
+    if (settings.colorMode != -1)
+        return;
+    if (desktop)
+    {
+        settings.colorMode = static_cast<int32_t>(desktop->bitsPerPixel);
+        return;
+    }
+    settings.fullScreen = 1;
+    int index = modes.FindFlagged(width, height, true);
+    if (index < 0)
+    {
+        width = 1024;
+        height = 768;
+        index = modes.FindFlagged(width, height, true);
+    }
+    if (index < 0 && !modes.modes.empty())
+        index = 0;
+    if (index >= 0)
+        settings.colorMode = static_cast<int32_t>(modes.modes[index].bitsPerPixel);
+}
+
+DWORD CRenderer::PickFormat(const CDisplayModeList& modes, const CDisplayMode* desktop, DWORD& width,
+                            DWORD& height) const
+{
+    DWORD format = D3DFMT_UNKNOWN;
+    if (!settings.fullScreen && desktop)
+    {
+        // A window larger than the desktop shrinks to the largest size that fits.
+        if (desktop->width < width || desktop->height < height)
+        {
+            std::pair<UINT, UINT> size = windowSizes.front();
+            for (size_t i = windowSizes.size(); i-- > 1;)
+                if (windowSizes[i].first <= desktop->width && windowSizes[i].second <= desktop->height)
+                {
+                    size = windowSizes[i];
+                    break;
+                }
+            width = size.first;
+            height = size.second;
+        }
+        return desktop->format;
+    }
+    const DWORD depth = static_cast<DWORD>(settings.colorMode);
+    int index = modes.FindByDepth(width, height, depth, true);
+    if (index < 0)
+    {
+        width = 1024;
+        height = 768;
+        index = modes.FindByDepth(width, height, depth, true);
+    }
+    if (index >= 0)
+        format = modes.modes[index].format;
+    else if (!modes.modes.empty())
+    {
+        width = modes.modes[0].width;
+        height = modes.modes[0].height;
+        index = modes.FindByDepth(width, height, depth, false);
+        format = modes.modes[index < 1 ? 0 : index].format;
+    }
+    return format;
+}
+
+void CRenderer::ChooseMode(const CDisplayModeList& modes)
+{
+    const CDisplayMode* desktop = modes.desktopIndex >= 0 ? &modes.modes[modes.desktopIndex] : nullptr;
+    ListWindowSizes(desktop);
+    ProbeModes(modes, desktop);
+
+    // A saved full-screen size the display no longer offers is forgotten.
     if (settings.fullScreen && settings.width != 0 && settings.height != 0 &&
         modes.FindByDepth(static_cast<DWORD>(settings.width), static_cast<DWORD>(settings.height),
                           static_cast<DWORD>(settings.colorMode), false) < 0)
@@ -255,112 +366,12 @@ void CRenderer::ChooseMode(const CDisplayModeList& modes)
     // when the size is chosen here: the saved options carry a size after the first run.
     settings.hardwareLevel = GetHardwareLevel(modes.adapter, d3d);
     if (settings.width == 0 || settings.height == 0)
-    {
-        const int level = settings.hardwareLevel;
-        if (!settings.fullScreen && !windowSizes.empty())
-        {
-            const auto& size = (level > 1 && windowSizes.size() >= 2) ? windowSizes[1] : windowSizes[0];
-            settings.width = static_cast<int32_t>(size.first);
-            settings.height = static_cast<int32_t>(size.second);
-        }
-        else
-        {
-            settings.fullScreen = 1;
-            struct Candidate
-            {
-                int probe;
-                int32_t colorMode;
-            };
-            std::vector<Candidate> order;
-            if (level == 5)
-                order.insert(order.end(), {{7, 32}, {5, 16}, {3, 32}});
-            if (level >= 2)
-                order.insert(order.end(), {{5, 16}, {1, 16}});
-            order.insert(order.end(), {{4, 16}, {0, 16}});
-            bool found = false;
-            for (const Candidate& c : order)
-            {
-                int index = probes[c.probe];
-                if (index < 0)
-                    continue;
-                settings.width = static_cast<int32_t>(modes.modes[index].width);
-                settings.height = static_cast<int32_t>(modes.modes[index].height);
-                settings.colorMode = c.colorMode;
-                found = true;
-                break;
-            }
-            if (!found)
-            {
-                settings.width = 640;
-                settings.height = 480;
-                settings.colorMode = -1;
-            }
-        }
-    }
+        PickDefaultSize(modes);
 
     DWORD width = static_cast<DWORD>(settings.width);
     DWORD height = static_cast<DWORD>(settings.height);
-    if (settings.colorMode != -1 &&
-        !(settings.fullScreen && modes.FindByDepth(width, height, static_cast<DWORD>(settings.colorMode), true) >= 0))
-        settings.colorMode = -1;
-    if (settings.colorMode == -1)
-    {
-        if (!hasDesktop)
-        {
-            settings.fullScreen = 1;
-            int index = modes.FindFlagged(width, height, true);
-            if (index < 0)
-            {
-                width = 1024;
-                height = 768;
-                index = modes.FindFlagged(width, height, true);
-            }
-            if (index < 0 && !modes.modes.empty())
-                index = 0;
-            if (index >= 0)
-                settings.colorMode = static_cast<int32_t>(modes.modes[index].bitsPerPixel);
-        }
-        else
-            settings.colorMode = static_cast<int32_t>(desktop->bitsPerPixel);
-    }
-
-    DWORD format = D3DFMT_UNKNOWN;
-    if (!settings.fullScreen && desktop)
-    {
-        if (desktop->width < width || desktop->height < height)
-        {
-            std::pair<UINT, UINT> size = windowSizes.front();
-            for (size_t i = windowSizes.size(); i-- > 1;)
-                if (windowSizes[i].first <= desktop->width && windowSizes[i].second <= desktop->height)
-                {
-                    size = windowSizes[i];
-                    break;
-                }
-            width = size.first;
-            height = size.second;
-        }
-        format = desktop->format;
-    }
-    else
-    {
-        const DWORD depth = static_cast<DWORD>(settings.colorMode);
-        int index = modes.FindByDepth(width, height, depth, true);
-        if (index < 0)
-        {
-            width = 1024;
-            height = 768;
-            index = modes.FindByDepth(width, height, depth, true);
-        }
-        if (index >= 0)
-            format = modes.modes[index].format;
-        else if (!modes.modes.empty())
-        {
-            width = modes.modes[0].width;
-            height = modes.modes[0].height;
-            index = modes.FindByDepth(width, height, depth, false);
-            format = modes.modes[index < 1 ? 0 : index].format;
-        }
-    }
+    PickColourMode(modes, desktop, width, height);
+    const DWORD format = PickFormat(modes, desktop, width, height);
     settings.width = static_cast<int32_t>(width);
     settings.height = static_cast<int32_t>(height);
     settings.format = static_cast<int32_t>(format);

@@ -146,6 +146,16 @@ public:
 private:
     // Chooses the size, colour depth and format (steps 6 to 8 of Create).
     void ChooseMode(const CDisplayModeList& modes);
+    // The window sizes that fit the desktop; no desktop means full screen only.
+    void ListWindowSizes(const CDisplayMode* desktop);
+    // Looks up the 4:3 and, on a wide desktop, the desktop-shaped full-screen modes.
+    void ProbeModes(const CDisplayModeList& modes, const CDisplayMode* desktop);
+    // First start: the size (and depth) the hardware grade suggests.
+    void PickDefaultSize(const CDisplayModeList& modes);
+    // Keeps the colour depth only where the full-screen mode offers it; may move the size.
+    void PickColourMode(const CDisplayModeList& modes, const CDisplayMode* desktop, DWORD& width, DWORD& height);
+    // The pixel format of the chosen mode; may shrink or move the size to one that exists.
+    DWORD PickFormat(const CDisplayModeList& modes, const CDisplayMode* desktop, DWORD& width, DWORD& height) const;
     // Sizes the window to the chosen mode and creates the device in it.
     HRESULT CreateDeviceInMode(D3DFORMAT depthStencilFormat);
     void SetScreen(UINT width, UINT height, D3DFORMAT format);

@@ -176,10 +176,14 @@ int StateIndex(int32_t type, const char* name, bool textState)
     return -1;
 }
 
-void ParseElementBody(CFormElementDesc& e, Reader& in)
+[[noreturn]] void Unexpected()
 {
-    auto unexpected = []() { throw int(kErrorUnexpected); };
+    throw int(kErrorUnexpected);
+}
 
+// The element's type keyword, an optional ID and the opening brace.
+void ParseElementHead(CFormElementDesc& e, Reader& in)
+{
     in.NextKeyword();
     if (in.Is("STATIC"))
         e.type = kElementStatic;
@@ -192,7 +196,7 @@ void ParseElementBody(CFormElementDesc& e, Reader& in)
     else if (in.Is("PROGRESSBAR"))
         e.type = kElementProgressbar;
     else
-        unexpected();
+        Unexpected();
 
     in.NextKeyword();
     if (in.Is("ID"))
@@ -201,169 +205,192 @@ void ParseElementBody(CFormElementDesc& e, Reader& in)
         in.Next();
     }
     if (!in.Is("{"))
-        unexpected();
+        Unexpected();
+}
 
+// A TEXT line is either quoted or the name of a string in the string table.
+void ParseTextLine(CFormElementDesc& e, Reader& in)
+{
+    in.Next();
+    std::string line;
+    if (in.token[0] == '"')
+    {
+        char stripped[CTokenizer::kTokenSize];
+        StripQuotes(in.token, stripped);
+        line = stripped;
+    }
+    else
+    {
+        char found[2047];
+        line = GetStringByName(in.token, found, int(sizeof found)) > 0 ? found : in.token;
+    }
+    if (!e.text.empty())
+        e.text += '\n';
+    e.text += line;
+}
+
+void ParseAlignment(CFormElementDesc& e, Reader& in)
+{
+    in.NextKeyword();
+    if (in.Is("LEFT"))
+        e.alignment = 0;
+    else if (in.Is("RIGHT"))
+        e.alignment = 1;
+    else if (in.Is("CENTER"))
+        e.alignment = 2;
+    else if (in.Is("WIDTH"))
+        e.alignment = 3;
+    else
+        Unexpected();
+}
+
+// Keywords that describe the element's text; each one turns the text on.
+bool ParseTextKeyword(CFormElementDesc& e, Reader& in)
+{
+    if (in.Is("TEXT"))
+        ParseTextLine(e, in);
+    else if (in.Is("TEXTCOLOR"))
+        e.textColour = in.Colour();
+    else if (in.Is("NOTESHIFT"))
+        in.Floats(e.textOffset, 3);
+    else if (in.Is("CHARSIZE"))
+        in.Floats(e.charScale, 2);
+    else if (in.Is("ALIGNMENT"))
+        ParseAlignment(e, in);
+    else if (in.Is("SPECIALNOTEWIDTH"))
+    {
+        e.specialWidth = in.Float();
+        e.hasSpecialWidth = 1;
+    }
+    else if (in.Is("TEXTSHADOW"))
+        e.hasShadow = 1;
+    else if (in.Is("TEXTSHADOWSHIFT"))
+    {
+        in.Floats(e.shadowOffset, 2);
+        e.hasShadow = 1;
+    }
+    else if (in.Is("TEXTSHADOWCOLOR"))
+    {
+        e.shadowColour = in.Colour();
+        e.hasShadow = 1;
+    }
+    else if (in.Is("INTERVAL"))
+        e.interval = in.Float();
+    else if (in.Is("FONT"))
+        e.font = in.Int();
+    else
+        return false;
+    e.hasText = 1;
+    return true;
+}
+
+void ParseFilter(CFormElementDesc& e, Reader& in)
+{
+    in.NextKeyword();
+    if (in.Is("ADD"))
+        e.blendMode = 1;
+    else if (in.Is("MUL"))
+        e.blendMode = 2;
+    else if (in.Is("SCREEN"))
+        e.blendMode = 3;
+    else
+        Unexpected();
+}
+
+// Keywords for place, size, picture, texture and blending.
+bool ParseLookKeyword(CFormElementDesc& e, Reader& in)
+{
+    if (in.Is("POSITION"))
+        in.Floats(e.position, 3);
+    else if (in.Is("SIZE"))
+        in.Floats(e.size, 2);
+    else if (in.Is("ZORDER"))
+        e.zOrder = in.Int();
+    else if (in.Is("PICTURE"))
+    {
+        in.Floats(e.picturePosition, 3);
+        e.hasPicture = 1;
+        if (e.pictureSize[0] == 0.0f && e.pictureSize[1] == 0.0f)
+        {
+            e.pictureSize[0] = e.size[0];
+            e.pictureSize[1] = e.size[1];
+        }
+    }
+    else if (in.Is("PICTURESIZE"))
+    {
+        in.Floats(e.pictureSize, 2);
+        e.hasPicture = 1;
+    }
+    else if (in.Is("TEXTURE"))
+        e.textureName = in.Name();
+    else if (in.Is("TEXTURESIZE"))
+        in.Floats(e.textureSize, 2);
+    else if (in.Is("COLOR"))
+        e.colour = in.Colour();
+    else if (in.Is("FILTER"))
+        ParseFilter(e, in);
+    else if (in.Is("INTERRUPT"))
+    {
+        e.interrupt = in.Int();
+        e.hasInterrupt = 1;
+    }
+    else
+        return false;
+    return true;
+}
+
+// Keywords only scrollers (and, for VERTICAL, progress bars) take.
+bool ParseScrollerKeyword(CFormElementDesc& e, Reader& in)
+{
+    const bool scroller = e.type == kElementScroller;
+    if (scroller && in.Is("SCROLLERSIZE"))
+        in.Floats(e.scrollerSize, 2);
+    else if (scroller && in.Is("CENTERSHIFT"))
+        in.Floats(e.centreShift, 2);
+    else if (scroller && in.Is("WIDTHFACTOR"))
+        e.widthFactor = in.Float();
+    else if ((scroller || e.type == kElementProgressbar) && in.Is("VERTICAL"))
+        e.horizontal = 0;
+    else
+        return false;
+    return true;
+}
+
+// STATE gives a state's texels, TEXTSTATE its text colour.
+bool ParseStateKeyword(CFormElementDesc& e, Reader& in)
+{
+    if (!in.Is("STATE") && !in.Is("TEXTSTATE"))
+        return false;
+    const bool textState = in.Is("TEXTSTATE");
+    in.NextKeyword();
+    const int index = StateIndex(e.type, in.token, textState);
+    if (index < 0)
+        Unexpected();
+    CFormStateDesc& state = e.states[size_t(index)];
+    if (textState)
+    {
+        state.textColour = in.Colour();
+        state.hasTextColour = 1;
+    }
+    else
+    {
+        in.Floats(state.texels, 8);
+        state.defined = 1;
+    }
+    return true;
+}
+
+void ParseElementBody(CFormElementDesc& e, Reader& in)
+{
+    ParseElementHead(e, in);
     for (;;)
     {
         in.NextKeyword();
         if (in.Is("}"))
             return;
-        if (in.Is("POSITION"))
-            in.Floats(e.position, 3);
-        else if (in.Is("SIZE"))
-            in.Floats(e.size, 2);
-        else if (in.Is("ZORDER"))
-            e.zOrder = in.Int();
-        else if (in.Is("PICTURE"))
-        {
-            in.Floats(e.picturePosition, 3);
-            e.hasPicture = 1;
-            if (e.pictureSize[0] == 0.0f && e.pictureSize[1] == 0.0f)
-            {
-                e.pictureSize[0] = e.size[0];
-                e.pictureSize[1] = e.size[1];
-            }
-        }
-        else if (in.Is("PICTURESIZE"))
-        {
-            in.Floats(e.pictureSize, 2);
-            e.hasPicture = 1;
-        }
-        else if (in.Is("TEXT"))
-        {
-            in.Next();
-            std::string line;
-            if (in.token[0] == '"')
-            {
-                char stripped[CTokenizer::kTokenSize];
-                StripQuotes(in.token, stripped);
-                line = stripped;
-            }
-            else
-            {
-                char found[2047];
-                line = GetStringByName(in.token, found, int(sizeof found)) > 0 ? found : in.token;
-            }
-            if (!e.text.empty())
-                e.text += '\n';
-            e.text += line;
-            e.hasText = 1;
-        }
-        else if (in.Is("TEXTCOLOR"))
-        {
-            e.textColour = in.Colour();
-            e.hasText = 1;
-        }
-        else if (in.Is("NOTESHIFT"))
-        {
-            in.Floats(e.textOffset, 3);
-            e.hasText = 1;
-        }
-        else if (in.Is("CHARSIZE"))
-        {
-            in.Floats(e.charScale, 2);
-            e.hasText = 1;
-        }
-        else if (in.Is("ALIGNMENT"))
-        {
-            in.NextKeyword();
-            if (in.Is("LEFT"))
-                e.alignment = 0;
-            else if (in.Is("RIGHT"))
-                e.alignment = 1;
-            else if (in.Is("CENTER"))
-                e.alignment = 2;
-            else if (in.Is("WIDTH"))
-                e.alignment = 3;
-            else
-                unexpected();
-            e.hasText = 1;
-        }
-        else if (in.Is("SPECIALNOTEWIDTH"))
-        {
-            e.specialWidth = in.Float();
-            e.hasSpecialWidth = 1;
-            e.hasText = 1;
-        }
-        else if (in.Is("TEXTSHADOW"))
-        {
-            e.hasShadow = 1;
-            e.hasText = 1;
-        }
-        else if (in.Is("TEXTSHADOWSHIFT"))
-        {
-            in.Floats(e.shadowOffset, 2);
-            e.hasShadow = 1;
-            e.hasText = 1;
-        }
-        else if (in.Is("TEXTSHADOWCOLOR"))
-        {
-            e.shadowColour = in.Colour();
-            e.hasShadow = 1;
-            e.hasText = 1;
-        }
-        else if (in.Is("INTERVAL"))
-        {
-            e.interval = in.Float();
-            e.hasText = 1;
-        }
-        else if (in.Is("FONT"))
-        {
-            e.font = in.Int();
-            e.hasText = 1;
-        }
-        else if (in.Is("TEXTURE"))
-            e.textureName = in.Name();
-        else if (in.Is("TEXTURESIZE"))
-            in.Floats(e.textureSize, 2);
-        else if (in.Is("COLOR"))
-            e.colour = in.Colour();
-        else if (in.Is("FILTER"))
-        {
-            in.NextKeyword();
-            if (in.Is("ADD"))
-                e.blendMode = 1;
-            else if (in.Is("MUL"))
-                e.blendMode = 2;
-            else if (in.Is("SCREEN"))
-                e.blendMode = 3;
-            else
-                unexpected();
-        }
-        else if (in.Is("INTERRUPT"))
-        {
-            e.interrupt = in.Int();
-            e.hasInterrupt = 1;
-        }
-        else if (e.type == kElementScroller && in.Is("SCROLLERSIZE"))
-            in.Floats(e.scrollerSize, 2);
-        else if (e.type == kElementScroller && in.Is("CENTERSHIFT"))
-            in.Floats(e.centreShift, 2);
-        else if (e.type == kElementScroller && in.Is("WIDTHFACTOR"))
-            e.widthFactor = in.Float();
-        else if ((e.type == kElementScroller || e.type == kElementProgressbar) && in.Is("VERTICAL"))
-            e.horizontal = 0;
-        else if (in.Is("STATE") || in.Is("TEXTSTATE"))
-        {
-            const bool textState = in.Is("TEXTSTATE");
-            in.NextKeyword();
-            const int index = StateIndex(e.type, in.token, textState);
-            if (index < 0)
-                unexpected();
-            CFormStateDesc& state = e.states[size_t(index)];
-            if (textState)
-            {
-                state.textColour = in.Colour();
-                state.hasTextColour = 1;
-            }
-            else
-            {
-                in.Floats(state.texels, 8);
-                state.defined = 1;
-            }
-        }
-        else
-            unexpected();
+        if (!ParseLookKeyword(e, in) && !ParseTextKeyword(e, in) && !ParseScrollerKeyword(e, in) &&
+            !ParseStateKeyword(e, in))
+            Unexpected();
     }
 }
 

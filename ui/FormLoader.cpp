@@ -49,6 +49,37 @@ void ApplyFilter(CKMWindow& widget, int32_t blendMode, bool everySprite)
             widget.sprites[i]->SetBlendMode(1, blendMode);
 }
 
+// Pressed, over and disabled frames and text colours. The frames are appended
+// in this order, so their indices follow it.
+void SetUpButtonStates(CKMButton& button, const CFormElementDesc& e)
+{
+    const CFormStateDesc& pressed = e.states[kStatePressed];
+    const CFormStateDesc& over = e.states[kStateOver];
+    const CFormStateDesc& disabled = e.states[kStateDisabled];
+    ApplyFrame(button, pressed, &CKMButton::SetPressedFrame);
+    ApplyFrame(button, over, &CKMButton::SetOverFrame);
+    ApplyFrame(button, disabled, &CKMButton::SetDisabledFrame);
+    if (pressed.hasTextColour)
+        button.pressedColour = pressed.textColour, button.hasPressedColour = 1;
+    if (over.hasTextColour)
+        button.overColour = over.textColour, button.hasOverColour = 1;
+    if (disabled.hasTextColour)
+        button.disabledColour = disabled.textColour, button.hasDisabledColour = 1;
+}
+
+// The checked frames follow the button's three, in this order.
+void SetUpCheckboxStates(CKMCheckbox& checkbox, const CFormElementDesc& e)
+{
+    const CFormStateDesc& overPressed = e.states[kStateOverPressed];
+    const CFormStateDesc& pressedDisabled = e.states[kStatePressedDisabled];
+    ApplyFrame(checkbox, overPressed, &CKMCheckbox::SetCheckedOverFrame);
+    ApplyFrame(checkbox, pressedDisabled, &CKMCheckbox::SetCheckedFrame);
+    if (overPressed.hasTextColour)
+        checkbox.checkedOverColour = overPressed.textColour, checkbox.hasCheckedOverColour = 1;
+    if (pressedDisabled.hasTextColour)
+        checkbox.checkedDisabledColour = pressedDisabled.textColour, checkbox.hasCheckedDisabledColour = 1;
+}
+
 } // namespace
 
 CFormLoader::CFormLoader(CRefPtr<CDevice> device_) : device(device_) {}
@@ -126,14 +157,8 @@ int CFormLoader::CreateNextElement(int* hasWidget)
     return 1;
 }
 
-CRefPtr<CKMWindow> CFormLoader::Build(const CFormElementDesc& e, bool* ok)
+void CFormLoader::SetUpStatic(CKMStatic& as, const CFormElementDesc& e)
 {
-    if (!form.IsValid() || e.type < kElementStatic || e.type > kElementProgressbar)
-    {
-        *ok = false;
-        return CRefPtr<CKMWindow>();
-    }
-
     // A FONT outside the list falls back to the main font.
     CRefPtr<CFont> font;
     float fontScale = 1.0f;
@@ -144,6 +169,68 @@ CRefPtr<CKMWindow> CFormLoader::Build(const CFormElementDesc& e, bool* ok)
         fontScale = fontScales[i];
     }
     const float s = description.targetWidth / description.screenWidth;
+
+    if (e.hasShadow)
+    {
+        as.shadowShift = {e.scaledShadowOffset[0], e.scaledShadowOffset[1]};
+        as.shadowDepthShift = e.shadowDepthOffset;
+        as.shadowColour = e.shadowColour;
+    }
+    as.textOffset = {e.scaledTextOffset[0], e.scaledTextOffset[1], e.scaledTextOffset[2]};
+    const float c = e.charScale[0] * fontScale;
+    as.CreateText(font, c, c, e.text.c_str(), e.hasShadow);
+    as.SetLineSpacing(e.interval);
+    if (textBoxFlag)
+        as.SetTextBox(s, s);
+    if (e.hasSpecialWidth)
+    {
+        as.SetWrapWidth(e.scaledSpecialWidth / fontScale);
+        as.SetString(e.text.c_str());
+    }
+    as.SetTextColor(e.textColour);
+    as.SetTextAlign(e.alignment);
+
+    const CFormStateDesc& normal = e.states[kStateNormal];
+    if (normal.defined)
+    {
+        const float* f = normal.uv;
+        CRefPtr<CTexture> texture = Texture(e.textureName);
+        if (!e.hasPicture)
+            as.AddPicture(texture, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]);
+        else
+            as.AddPictureEx(texture, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], e.scaledPictureOffset[0],
+                            e.scaledPictureOffset[1], e.scaledPictureOffset[2], e.scaledPictureSize[0],
+                            e.scaledPictureSize[1]);
+        as.SetColor(e.colour);
+    }
+}
+
+void CFormLoader::SetUpScroller(CKMScroller& scroller, const CFormElementDesc& e)
+{
+    scroller.travelFactor = e.widthFactor;
+    scroller.centreShift = {e.scaledCentreShift[0], e.scaledCentreShift[1]};
+    scroller.horizontal = e.horizontal ? 1 : 0;
+    const float* track = e.states[kStateNormal].uv;
+    const float* thumb = e.states[kStateScroller].uv;
+    scroller.Create(Texture(e.textureName), track[0], track[1], track[4], track[5], thumb[0], thumb[1], thumb[4],
+                    thumb[5], e.scaledScrollerSize[0], e.scaledScrollerSize[1]);
+}
+
+void CFormLoader::SetUpProgressbar(CKMProgressbar& bar, const CFormElementDesc& e)
+{
+    bar.horizontal = e.horizontal ? 1 : 0;
+    const float* empty = e.states[kStateNormal].uv;
+    const float* fill = e.states[kStateProgress].uv;
+    bar.Create(Texture(e.textureName), empty[0], empty[1], empty[4], empty[5], fill[0], fill[1], fill[4], fill[5]);
+}
+
+CRefPtr<CKMWindow> CFormLoader::Build(const CFormElementDesc& e, bool* ok)
+{
+    if (!form.IsValid() || e.type < kElementStatic || e.type > kElementProgressbar)
+    {
+        *ok = false;
+        return CRefPtr<CKMWindow>();
+    }
 
     CRefPtr<CKMWindow> widget;
     CKMStatic* as = nullptr;
@@ -176,93 +263,16 @@ CRefPtr<CKMWindow> CFormLoader::Build(const CFormElementDesc& e, bool* ok)
     w.SetBaseSize(e.scaledSize[0], e.scaledSize[1]);
     w.id = e.id;
 
-    const CFormStateDesc& normal = e.states[kStateNormal];
     if (as)
-    {
-        if (e.hasShadow)
-        {
-            as->shadowShift = {e.scaledShadowOffset[0], e.scaledShadowOffset[1]};
-            as->shadowDepthShift = e.shadowDepthOffset;
-            as->shadowColour = e.shadowColour;
-        }
-        as->textOffset = {e.scaledTextOffset[0], e.scaledTextOffset[1], e.scaledTextOffset[2]};
-        const float c = e.charScale[0] * fontScale;
-        as->CreateText(font, c, c, e.text.c_str(), e.hasShadow);
-        as->SetLineSpacing(e.interval);
-        if (textBoxFlag)
-            as->SetTextBox(s, s);
-        if (e.hasSpecialWidth)
-        {
-            as->SetWrapWidth(e.scaledSpecialWidth / fontScale);
-            as->SetString(e.text.c_str());
-        }
-        as->SetTextColor(e.textColour);
-        as->SetTextAlign(e.alignment);
-
-        if (normal.defined)
-        {
-            const float* f = normal.uv;
-            CRefPtr<CTexture> texture = Texture(e.textureName);
-            if (!e.hasPicture)
-                as->AddPicture(texture, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]);
-            else
-                as->AddPictureEx(texture, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7],
-                                 e.scaledPictureOffset[0], e.scaledPictureOffset[1], e.scaledPictureOffset[2],
-                                 e.scaledPictureSize[0], e.scaledPictureSize[1]);
-            as->SetColor(e.colour);
-        }
-    }
-
+        SetUpStatic(*as, e);
     if (button)
-    {
-        // The frames are appended in this order, so their indices follow it.
-        ApplyFrame(*button, e.states[kStatePressed], &CKMButton::SetPressedFrame);
-        ApplyFrame(*button, e.states[kStateOver], &CKMButton::SetOverFrame);
-        ApplyFrame(*button, e.states[kStateDisabled], &CKMButton::SetDisabledFrame);
-        if (checkbox)
-        {
-            ApplyFrame(*checkbox, e.states[kStateOverPressed], &CKMCheckbox::SetCheckedOverFrame);
-            ApplyFrame(*checkbox, e.states[kStatePressedDisabled], &CKMCheckbox::SetCheckedFrame);
-        }
-        const CFormStateDesc& pressed = e.states[kStatePressed];
-        const CFormStateDesc& over = e.states[kStateOver];
-        const CFormStateDesc& disabled = e.states[kStateDisabled];
-        if (pressed.hasTextColour)
-            button->pressedColour = pressed.textColour, button->hasPressedColour = 1;
-        if (over.hasTextColour)
-            button->overColour = over.textColour, button->hasOverColour = 1;
-        if (disabled.hasTextColour)
-            button->disabledColour = disabled.textColour, button->hasDisabledColour = 1;
-        if (checkbox)
-        {
-            const CFormStateDesc& overPressed = e.states[kStateOverPressed];
-            const CFormStateDesc& pressedDisabled = e.states[kStatePressedDisabled];
-            if (overPressed.hasTextColour)
-                checkbox->checkedOverColour = overPressed.textColour, checkbox->hasCheckedOverColour = 1;
-            if (pressedDisabled.hasTextColour)
-                checkbox->checkedDisabledColour = pressedDisabled.textColour,
-                checkbox->hasCheckedDisabledColour = 1;
-        }
-    }
-
+        SetUpButtonStates(*button, e);
+    if (checkbox)
+        SetUpCheckboxStates(*checkbox, e);
     if (scroller)
-    {
-        scroller->travelFactor = e.widthFactor;
-        scroller->centreShift = {e.scaledCentreShift[0], e.scaledCentreShift[1]};
-        scroller->horizontal = e.horizontal ? 1 : 0;
-        const float* track = normal.uv;
-        const float* thumb = e.states[kStateScroller].uv;
-        scroller->Create(Texture(e.textureName), track[0], track[1], track[4], track[5], thumb[0], thumb[1],
-                         thumb[4], thumb[5], e.scaledScrollerSize[0], e.scaledScrollerSize[1]);
-    }
+        SetUpScroller(*scroller, e);
     if (bar)
-    {
-        bar->horizontal = e.horizontal ? 1 : 0;
-        const float* empty = normal.uv;
-        const float* fill = e.states[kStateProgress].uv;
-        bar->Create(Texture(e.textureName), empty[0], empty[1], empty[4], empty[5], fill[0], fill[1], fill[4],
-                    fill[5]);
-    }
+        SetUpProgressbar(*bar, e);
 
     ApplyFilter(w, e.blendMode, scroller || bar);
     form->AddChild(widget);

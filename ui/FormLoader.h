@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+class CKMStatic;
+class CKMScroller;
+class CKMProgressbar;
+
 class CFormLoader
 {
 public:
@@ -52,4 +56,8 @@ public:
 private:
     CRefPtr<CTexture> Texture(const std::string& name) const;
     CRefPtr<CKMWindow> Build(const CFormElementDesc& e, bool* ok);
+    // Text, shadow and the normal picture: every static, button and checkbox.
+    void SetUpStatic(CKMStatic& as, const CFormElementDesc& e);
+    void SetUpScroller(CKMScroller& scroller, const CFormElementDesc& e);
+    void SetUpProgressbar(CKMProgressbar& bar, const CFormElementDesc& e);
 };
