@@ -554,3 +554,11 @@ TEST_F(InterfaceEventsTest, StoryAndHelpPagesShowPicturesOfTheirOwn)
     EXPECT_NE(corners[0], corners[2]);
     EXPECT_NE(corners[1], corners[2]);
 }
+
+// The main menu's corner logo leads to the makers' website: the game folder ships
+// the logo only together with the website link, so no orb lights up for nothing.
+TEST(ShippedGameFolder, TheMenuLogoShipsOnlyWithItsWebsiteLink)
+{
+    const bool logo = fs::exists(ORB_GAME_DIR "/fsdata/logo_a.png") && fs::exists(ORB_GAME_DIR "/fsdata/logo_na.png");
+    EXPECT_EQ(fs::exists(ORB_GAME_DIR "/website.url"), logo);
+}

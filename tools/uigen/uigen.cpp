@@ -4,7 +4,7 @@
 // the gem bar's frame and the plain white picture. Everything is shapes, gradients,
 // value noise and glows with fixed seeds: every run writes the same files.
 //
-// Usage: uigen <game folder>   (writes Data/Gfx/... and the menu's logos in fsdata/)
+// Usage: uigen <game folder>   (writes Data/Gfx/...)
 
 #include <algorithm>
 #include <cmath>
@@ -978,23 +978,6 @@ void Logos(const std::filesystem::path& gfx)
     Write(gfx / "LogoOrb.png", orb, 4);
 }
 
-// The main menu's corner logo, lit while the pointer is over it and resting
-// otherwise (fsdata\logo_a.png, fsdata\logo_na.png), 128 x 128.
-void CornerLogos(const std::filesystem::path& fsdata)
-{
-    for (int lit = 0; lit < 2; ++lit)
-    {
-        Image img(128, 128);
-        img.Shade(0, 0, 128, 128, [&](float x, float y) {
-            const float d = std::sqrt((x - 64) * (x - 64) + (y - 64) * (y - 64));
-            const float rays = std::pow(std::fabs(std::cos(std::atan2(y - 64, x - 64) * 6)), 12.0f);
-            return WithAlpha(C(255, 236, 170), Clamp01(1 - d / 64) * (lit ? 0.35f + 0.5f * rays : 0.15f));
-        });
-        Orb(img, 64, 64, 26, lit ? C(255, 214, 110) : C(170, 140, 90), lit ? 0.7f : 0.3f);
-        Write(fsdata / (lit ? "logo_a.png" : "logo_na.png"), img, 4);
-    }
-}
-
 // The emblem of the main menu's title plaque, 512 x 128.
 void Plaque(const std::filesystem::path& gfx)
 {
@@ -1170,9 +1153,13 @@ int main(int argc, char** argv)
     }
     const std::filesystem::path gfx = std::filesystem::path(argv[1]) / "Data" / "Gfx";
     std::filesystem::create_directories(gfx);
+    // The main menu's corner logo is a link to the makers' website; the game ships no
+    // website link, so it ships no logo either (an orb that lights up and leads nowhere).
+    // Logos an older run left behind go.
     const std::filesystem::path fsdata = std::filesystem::path(argv[1]) / "fsdata";
-    std::filesystem::create_directories(fsdata);
-    CornerLogos(fsdata);
+    std::error_code ignored;
+    for (const char* file : {"logo_a.png", "logo_na.png"})
+        std::filesystem::remove(fsdata / file, ignored);
     PanelTiles(gfx);
     Buttons(gfx);
     Gauge(gfx);
