@@ -13,11 +13,6 @@ inline bool StartsNothing(int32_t v) {
     return v == CMatchGrid::kEmpty || v >= CMatchGrid::kFirstInert;
 }
 
-// Absolute values from 1 to 99 make lines.
-inline bool IsLineValue(uint32_t magnitude) {
-    return magnitude - 1u < 99u;
-}
-
 // Bit boards of 8 by 8 cells, bit row * 8 + column: a cell's neighbours are
 // the next bits across and the bits 8 apart down; the masks keep a shift
 // across from wrapping into the next row.

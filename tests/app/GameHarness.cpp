@@ -206,6 +206,7 @@ int GameHarness::Run(int limit)
 
     g_current = this;
     entry::GetHooks().clock = &GameHarness::Clock;
+    platform::SetPresentPacing(false);
     entry::GetHooks().afterTick = &GameHarness::AfterTick;
     CGame::beforePresent = &GameHarness::BeforePresent;
     platform::SetSleepHandler(&GameHarness::Pause);
