@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "board/LevelParams.h"
@@ -501,3 +503,62 @@ TEST(LinkTest, OnlyWebAddressesReachTheShell)
 }
 
 } // namespace
+
+// The window box that slides in at the top right corner must not cover the gem
+// counter beside the bar above the board, nor may the counter run into the bar; the
+// widest counter is "205/205" (the last level), about 84 units of the bar's font.
+TEST_F(InterfaceEventsTest, TheCloseBoxLeavesTheGemCounterFree)
+{
+    CRefPtr<CKMWindow> close = Child(kFormWinBox, 280);
+    ASSERT_TRUE(close);
+    const float closeLeft = close->worldPosition.x - close->size.w / 2;
+    const float closeBottom = close->worldPosition.y - close->size.h / 2;
+    const float counterX = layout.boardX + layout.gemsCountShift[0];
+    const float counterY = layout.boardY + layout.gemsCountShift[1];
+    const float halfWidth = 48.0f, halfHeight = 32.0f;
+    const bool apart = counterX + halfWidth < closeLeft || counterY + halfHeight < closeBottom;
+    EXPECT_TRUE(apart) << "counter centre (" << counterX << ", " << counterY << "), close box from x " << closeLeft;
+    const float barRight = layout.boardX + layout.gemsOverlayShift[0] + 307.5f + 102.5f;
+    EXPECT_LT(barRight, counterX - halfWidth);
+}
+
+// Every story and help page has a picture of its own: the page files differ, and
+// the intro's pages show three different parts of the intro picture.
+TEST_F(InterfaceEventsTest, StoryAndHelpPagesShowPicturesOfTheirOwn)
+{
+    std::vector<std::string> contents;
+    for (const char* file : {"HelpPage1.jpg", "HelpPage2.jpg", "Newspaper1.jpg", "Newspaper2.jpg", "Newspaper3.jpg",
+                             "Newspaper4.jpg", "Newspaper5.jpg"})
+    {
+        std::ifstream in(std::string(ORB_GAME_DIR "/Data/Gfx/") + file, std::ios::binary);
+        ASSERT_TRUE(in) << file;
+        contents.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    for (size_t i = 0; i < contents.size(); ++i)
+        for (size_t j = i + 1; j < contents.size(); ++j)
+            EXPECT_NE(contents[i], contents[j]) << "pages " << i << " and " << j;
+
+    const WidgetList& pages = ui->List(kFormIntro, 0);
+    ASSERT_EQ(3u, pages.size());
+    CRefPtr<CTexture> intro = rec.device->GetTextureByName("Intro");
+    ASSERT_TRUE(intro);
+    std::vector<std::pair<float, float>> corners;
+    for (const CRefPtr<CKMWindow>& page : pages)
+    {
+        ASSERT_FALSE(page->sprites.empty());
+        EXPECT_EQ(intro.Get(), page->sprites[0]->texture.Get());
+        ASSERT_FALSE(page->sprites[0]->frames.empty());
+        corners.emplace_back(page->sprites[0]->frames[0].u, page->sprites[0]->frames[0].v);
+    }
+    EXPECT_NE(corners[0], corners[1]);
+    EXPECT_NE(corners[0], corners[2]);
+    EXPECT_NE(corners[1], corners[2]);
+}
+
+// The main menu's corner logo leads to the makers' website: the game folder ships
+// the logo only together with the website link, so no orb lights up for nothing.
+TEST(ShippedGameFolder, TheMenuLogoShipsOnlyWithItsWebsiteLink)
+{
+    const bool logo = fs::exists(ORB_GAME_DIR "/fsdata/logo_a.png") && fs::exists(ORB_GAME_DIR "/fsdata/logo_na.png");
+    EXPECT_EQ(fs::exists(ORB_GAME_DIR "/website.url"), logo);
+}

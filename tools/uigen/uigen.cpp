@@ -4,7 +4,7 @@
 // the gem bar's frame and the plain white picture. Everything is shapes, gradients,
 // value noise and glows with fixed seeds: every run writes the same files.
 //
-// Usage: uigen <game folder>   (writes Data/Gfx/... and the menu's logos in fsdata/)
+// Usage: uigen <game folder>   (writes Data/Gfx/...)
 
 #include <algorithm>
 #include <cmath>
@@ -543,57 +543,379 @@ void Map(const std::filesystem::path& gfx)
     Write(gfx / "MapIcons.png", icons, 4);
 }
 
-// A page of the newspaper or of the help, or a story picture: an illustration
-// painted on parchment, 512 x 512.
+// ---------------------------------------------------------------------------------
+// Page pictures: each newspaper, help and intro page shows what its text tells.
+// A scene is painted on a 400 x 300 canvas, then set into a parchment page.
+
+const int kSceneW = 400, kSceneH = 300;
+
+// Night sky from a deep top to a lighter horizon, with stars where the noise peaks.
+Rgba NightSky(const Noise& n, float x, float y, const Rgba& top, const Rgba& horizon)
+{
+    Rgba c = Mix(top, horizon, Clamp01(y / kSceneH));
+    const float s = n.At(x / 3.0f, y / 3.0f);
+    if (s > 0.93f)
+        c = Mix(c, C(255, 250, 220), (s - 0.93f) * 14);
+    return c;
+}
+
+// A soft glow added around a point.
+void Glow(Image& img, float cx, float cy, float reach, const Rgba& hue, float strength)
+{
+    const int x0 = int(cx - reach), y0 = int(cy - reach), size = int(reach * 2) + 1;
+    img.Shade(x0, y0, size, size, [&](float x, float y) {
+        const float d = std::sqrt((x0 + x - cx) * (x0 + x - cx) + (y0 + y - cy) * (y0 + y - cy));
+        const float g = Clamp01(1 - d / reach);
+        return WithAlpha(hue, strength * g * g);
+    });
+}
+
+// A straight stroke of the given width between two points.
+void Stroke(Image& img, float ax, float ay, float bx, float by, float width, const Rgba& ink)
+{
+    const int x0 = int(std::min(ax, bx) - width - 1), y0 = int(std::min(ay, by) - width - 1);
+    const int w = int(std::fabs(bx - ax) + 2 * width + 3), h = int(std::fabs(by - ay) + 2 * width + 3);
+    const float dx = bx - ax, dy = by - ay, len2 = std::max(1e-3f, dx * dx + dy * dy);
+    img.Shade(x0, y0, w, h, [&](float x, float y) {
+        const float px = x0 + x - ax, py = y0 + y - ay;
+        const float t = Clamp01((px * dx + py * dy) / len2);
+        const float ex = px - t * dx, ey = py - t * dy;
+        return WithAlpha(ink, ink.a * Cover(std::sqrt(ex * ex + ey * ey) - width / 2));
+    });
+}
+
+// An arrow head at (x, y) pointing along (dx, dy).
+void ArrowHead(Image& img, float x, float y, float dx, float dy, float size, const Rgba& ink)
+{
+    const float len = std::sqrt(dx * dx + dy * dy);
+    const float ux = dx / len, uy = dy / len;
+    Stroke(img, x, y, x - size * (ux - 0.6f * uy), y - size * (uy + 0.6f * ux), 5, ink);
+    Stroke(img, x, y, x - size * (ux + 0.6f * uy), y - size * (uy - 0.6f * ux), 5, ink);
+}
+
+// The seven token colours, in the game's order.
+const Rgba kTokenHues[7] = {C(80, 220, 80),  C(250, 230, 70), C(240, 70, 60),  C(80, 110, 250),
+                            C(255, 160, 50), C(235, 235, 240), C(210, 80, 235)};
+
+// Rooftops and towers of the city against the sky; lit windows when `lit`.
+void Skyline(Image& img, const Noise& n, float base, bool lit)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) {
+        const int block = int(x / 28);
+        const float h = base - 30 - 70 * n.At(block * 1.7f, 3.3f) - (block == 6 ? 60 : 0);
+        if (y < h)
+            return Rgba{0, 0, 0, 0};
+        Rgba c = C(24, 20, 40);
+        const bool window = std::fmod(x, 28.0f) > 8 && std::fmod(x, 28.0f) < 16 && std::fmod(y - h, 22.0f) > 8 &&
+                            std::fmod(y - h, 22.0f) < 16 && n.At(x / 5.0f, y / 7.0f) > 0.45f;
+        if (lit && window)
+            c = C(255, 214, 120);
+        return c;
+    });
+}
+
+void SceneJungle(Image& img, const Noise& n)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) { return NightSky(n, x, y, C(8, 20, 30), C(20, 60, 50)); });
+    Glow(img, 200, 170, 140, C(120, 255, 120), 0.8f);
+    Orb(img, 200, 170, 18, C(140, 255, 140), 1.2f);
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) {
+        // Trunks, then a ragged canopy along the top and undergrowth at the foot.
+        const float trunk = std::fabs(std::fmod(x + 30 * n.At(x / 90.0f, 1.0f), 95.0f) - 47) - 9;
+        const float canopy = 70 + 50 * n.Fractal(x / 40.0f, 0.5f, 3);
+        const float ground = 240 + 30 * n.Fractal(x / 30.0f, 4.5f, 3);
+        if (y < canopy || y > ground || (trunk < 0 && std::fabs(x - 200) > 40))
+            return Mix(C(10, 36, 20), C(4, 14, 8), n.Fractal(x / 12.0f, y / 12.0f, 2));
+        return Rgba{0, 0, 0, 0};
+    });
+    Lcg rng(7);
+    for (int i = 0; i < 14; ++i)
+        Glow(img, 40 + 320 * rng.Next(), 90 + 150 * rng.Next(), 10, C(200, 255, 140), 0.9f);
+}
+
+void SceneValley(Image& img, const Noise& n)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) { return NightSky(n, x, y, C(10, 14, 46), C(60, 70, 130)); });
+    // Two stars falling toward the meadows, with their trails.
+    for (int k = 0; k < 2; ++k)
+    {
+        const float sx = 110 + 170 * k, sy = 60 + 30 * k;
+        Stroke(img, sx - 70, sy - 50, sx, sy, 5, C(255, 240, 180, 0.5f));
+        Star(img, sx, sy, 14, C(255, 230, 120), 0.8f);
+    }
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) {
+        const float far = 190 + 25 * std::sin(x / 60.0f) + 10 * n.At(x / 20.0f, 2.0f);
+        const float near = 235 + 20 * std::sin(x / 45.0f + 2);
+        if (y > near)
+            return Mix(C(40, 90, 50), C(20, 50, 30), (y - near) / 60);
+        if (y > far)
+            return Mix(C(50, 80, 90), C(30, 60, 60), (y - far) / 50);
+        return Rgba{0, 0, 0, 0};
+    });
+    // Sheep on the near meadow.
+    for (int k = 0; k < 5; ++k)
+    {
+        const float cx = 50 + 70 * k, cy = 252 + 20 * std::sin(cx / 45.0f + 2);
+        img.Shade(int(cx) - 16, int(cy) - 12, 32, 24, [&](float x, float y) {
+            const float d = std::sqrt((x - 16) * (x - 16) / 196.0f + (y - 12) * (y - 12) / 81.0f) - 1;
+            return WithAlpha(C(236, 236, 226), Cover(d * 9));
+        });
+    }
+}
+
+void SceneDoor(Image& img, const Noise& n)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) {
+        // Stone courses, and the arched Door cut into them.
+        Rgba c = Mix(C(90, 84, 96), C(50, 46, 60), n.Fractal(x / 16.0f, y / 16.0f, 3));
+        if (std::fmod(y, 30.0f) < 2 || std::fmod(x + (int(y / 30) % 2) * 25, 50.0f) < 2)
+            c = Scale(c, 0.6f);
+        const float dx = x - 200, top = 90;
+        const bool inDoor = std::fabs(dx) < 90 && (y > top || dx * dx + (y - top) * (y - top) < 90 * 90) && y < 300;
+        if (inDoor)
+        {
+            c = Mix(C(40, 44, 70), C(20, 22, 40), y / 300);
+            // Carved rings on the Door, glowing.
+            const float ring = std::sqrt(dx * dx + (y - 170) * (y - 170));
+            const float carve = std::fabs(std::fmod(ring, 26.0f) - 13);
+            if (carve < 2 && ring < 80)
+                c = Mix(c, C(140, 220, 255), 0.9f);
+        }
+        return c;
+    });
+    Glow(img, 200, 170, 110, C(120, 200, 255), 0.35f);
+    Orb(img, 200, 170, 12, C(160, 230, 255), 1.0f);
+    // The sound behind the Door: three arcs on each side.
+    for (int side = -1; side <= 1; side += 2)
+        for (int k = 0; k < 3; ++k)
+        {
+            const float r = 105 + 16 * k;
+            for (int s = -3; s < 3; ++s)
+            {
+                const float a0 = s * 0.12f, a1 = (s + 1) * 0.12f;
+                Stroke(img, 200 + side * r * std::cos(a0), 170 + r * std::sin(a0), 200 + side * r * std::cos(a1),
+                       170 + r * std::sin(a1), 3, C(200, 240, 255, 0.8f));
+            }
+        }
+}
+
+void SceneTreasury(Image& img, const Noise& n)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) {
+        Rgba c = Mix(C(40, 30, 30), C(14, 10, 12), y / 300);
+        // Vault arches along the back wall.
+        const float ax = std::fmod(x, 130.0f) - 65;
+        if (y < 200 && ax * ax + (y - 140) * (y - 140) < 55 * 55 && y > 40)
+            c = Mix(C(8, 6, 10), c, 0.3f);
+        // Hills of coins: gold mounds glittering where the noise peaks.
+        const float hill = 230 - 60 * std::max(0.0f, std::cos((x - 120) / 70.0f)) * (x < 230 ? 1.0f : 0.0f) -
+                           40 * std::max(0.0f, std::cos((x - 330) / 50.0f)) * (x > 250 ? 1.0f : 0.0f);
+        if (y > hill)
+        {
+            c = Mix(C(240, 190, 80), C(130, 80, 20), Clamp01((y - hill) / 80) + 0.4f * n.At(x / 4.0f, y / 4.0f));
+            if (n.At(x / 2.0f, y / 2.0f) > 0.9f)
+                c = C(255, 250, 220);
+        }
+        return c;
+    });
+    // A gem glowing between the hills, and a guard with his spear on each side.
+    Glow(img, 240, 190, 90, C(255, 120, 230), 0.45f);
+    Orb(img, 240, 190, 14, kTokenHues[6], 0.9f);
+    for (float gx : {40.0f, 360.0f})
+    {
+        img.Shade(int(gx) - 20, 120, 40, 180, [&](float x, float y) {
+            const float head = std::sqrt((x - 20) * (x - 20) + (y - 14) * (y - 14)) - 11;
+            const float body = std::max(std::fabs(x - 20) - 14 + y * 0.04f, std::fabs(y - 95) - 70);
+            return WithAlpha(C(6, 4, 8), Cover(std::min(head, body)));
+        });
+        Stroke(img, gx + 22, 100, gx + 22, 290, 4, C(6, 4, 8));
+        Stroke(img, gx + 22, 92, gx + 22, 108, 8, C(200, 200, 210));
+    }
+}
+
+void SceneOrblightOverCity(Image& img, const Noise& n, bool restored)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) {
+        return restored ? NightSky(n, x, y, C(12, 16, 50), C(70, 60, 110))
+                        : Mix(C(250, 214, 140), C(255, 244, 210), Clamp01(y / kSceneH));
+    });
+    Glow(img, 200, 90, 190, C(255, 236, 170), restored ? 0.7f : 0.9f);
+    Orb(img, 200, 90, 40, C(255, 214, 110), 0.8f);
+    if (restored)
+        for (int k = 0; k < 7; ++k)
+        {
+            const float a = k * 2 * kPi / 7 - kPi / 2;
+            Orb(img, 200 + 66 * std::cos(a), 90 + 66 * std::sin(a), 9, kTokenHues[k], 0.8f);
+        }
+    Skyline(img, n, 300, restored);
+}
+
+void SceneShattered(Image& img, const Noise& n)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) { return NightSky(n, x, y, C(8, 8, 30), C(40, 40, 80)); });
+    Orb(img, 200, 110, 38, C(120, 110, 100), 0.2f);
+    // Cracks across the orb, and the seven gems flying out with trails.
+    const float cracks[4][4] = {{176, 86, 206, 114}, {206, 114, 190, 146}, {206, 114, 234, 100}, {190, 80, 206, 114}};
+    for (const auto& c : cracks)
+        Stroke(img, c[0], c[1], c[2], c[3], 3, C(255, 250, 230));
+    for (int k = 0; k < 7; ++k)
+    {
+        const float a = kPi * (1.1f + 0.8f * k / 6.0f);
+        const float ex = 200 + 170 * std::cos(a) * (k % 2 ? 0.8f : 1.0f), ey = 110 - 90 * std::sin(a) + 60;
+        Stroke(img, 200 + 45 * std::cos(a), 110 - 45 * std::sin(a) + 20, ex, ey, 4, WithAlpha(kTokenHues[k], 0.45f));
+        Orb(img, ex, ey, 9, kTokenHues[k], 1.0f);
+    }
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) {
+        const float land = 250 + 20 * n.Fractal(x / 50.0f, 7.0f, 3);
+        return y > land ? Mix(C(30, 40, 36), C(14, 18, 16), (y - land) / 50) : Rgba{0, 0, 0, 0};
+    });
+}
+
+void SceneLantern(Image& img, const Noise& n)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) {
+        return Mix(C(30, 22, 20), C(10, 8, 8), n.Fractal(x / 30.0f, y / 30.0f, 3) * 0.5f + y / 600);
+    });
+    Glow(img, 200, 170, 170, C(255, 200, 110), 0.8f);
+    // The lantern: a ring and handle, a glass body with its flame, a base.
+    img.Shade(150, 30, 100, 250, [&](float x, float y) {
+        const float dx = x - 50;
+        const float handle = std::fabs(std::sqrt(dx * dx + (y - 60) * (y - 60)) - 28) - 3;
+        const float cap = std::max(std::fabs(dx) - 36 + (y - 70) * 0.6f, std::fabs(y - 80) - 10);
+        const float glass = std::max(std::fabs(dx) - 34, std::fabs(y - 145) - 55);
+        const float base = std::max(std::fabs(dx) - 40, std::fabs(y - 208) - 8);
+        if (glass < 0)
+        {
+            const float flame = std::sqrt(dx * dx * 4 + (y - 150) * (y - 150)) / 40;
+            return Mix(C(255, 250, 220), C(255, 170, 60, 0.85f), Clamp01(flame));
+        }
+        const float metal = std::min({y < 60 ? handle : 99.0f, cap, base, std::fabs(std::fabs(dx) - 35) - 3 + (std::fabs(y - 145) < 56 ? 0 : 99)});
+        return WithAlpha(Mix(kGoldLight, kGoldDark, Clamp01(y / 240)), Cover(metal));
+    });
+    // The gems still to gather, far off.
+    for (int k = 0; k < 7; ++k)
+        Orb(img, 40 + 53 * k, 272 - 14 * (k % 2), 7, kTokenHues[k], 1.0f);
+}
+
+// A few tokens in a row, as the board draws them.
+void Tokens(Image& img, float x, float y, const std::vector<int>& colours, float pitch, float radius)
+{
+    for (size_t i = 0; i < colours.size(); ++i)
+        if (colours[i] >= 0)
+            Orb(img, x + pitch * i, y, radius, kTokenHues[colours[i]], 0.2f);
+}
+
+// Help, page 1: a swap of two neighbours makes a row of three (framed); a gem rides
+// on one of its tokens.
+void SceneHowToSwap(Image& img, const Noise&)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float x, float y) {
+        const bool dark = (int(x / 66) + int(y / 66)) % 2;
+        return dark ? C(30, 36, 96) : C(40, 48, 120);
+    });
+    Tokens(img, 33, 33, {3, 1, 4, 2, 5, 6}, 66, 26);
+    Tokens(img, 33, 99, {0, 0, 2, 3, 3, 1}, 66, 26);
+    Tokens(img, 33, 165, {4, 6, 0, 5, 1, 2}, 66, 26);
+    Tokens(img, 33, 231, {1, 3, 5, 4, 2, 0}, 66, 26);
+    Star(img, 33 + 66, 99, 13, C(255, 220, 90), 0.5f);
+    // Swap the red and the green below it: the green completes the row.
+    Stroke(img, 165, 108, 165, 156, 6, C(255, 255, 255));
+    ArrowHead(img, 165, 160, 0, 1, 14, C(255, 255, 255));
+    ArrowHead(img, 165, 104, 0, -1, 14, C(255, 255, 255));
+    img.Shade(0, 66, 198, 66, [&](float x, float y) {
+        const float d = RoundRect(x - 99, y - 33, 95, 31, 28);
+        return WithAlpha(C(255, 240, 160), Cover(std::fabs(d) - 2));
+    });
+}
+
+// Help, page 2: four in a row leave a bonus; a totem charged by one colour.
+void SceneHowToBonus(Image& img, const Noise&)
+{
+    img.Shade(0, 0, kSceneW, kSceneH, [&](float, float y) {
+        return Mix(C(36, 40, 100), C(16, 18, 50), y / kSceneH);
+    });
+    Tokens(img, 40, 60, {2, 2, 2, 2}, 60, 24);
+    img.Shade(8, 28, 244, 64, [&](float x, float y) {
+        return WithAlpha(C(255, 240, 160), Cover(std::fabs(RoundRect(x - 122, y - 32, 118, 29, 26)) - 2));
+    });
+    Stroke(img, 130, 100, 130, 150, 6, C(255, 255, 255));
+    ArrowHead(img, 130, 156, 0, 1, 14, C(255, 255, 255));
+    Orb(img, 130, 200, 30, kTokenHues[2], 0.3f);
+    Star(img, 130, 200, 20, C(255, 220, 90), 0.8f);
+    // The red totem, lit by its charge.
+    Glow(img, 320, 150, 90, C(255, 120, 90), 0.6f);
+    img.Shade(290, 40, 60, 240, [&](float x, float y) {
+        const float seg = std::fmod(y, 60.0f);
+        const float d = std::fabs(x - 30) - (22 + 5 * std::sin(seg / 60.0f * kPi));
+        Rgba c = Mix(C(110, 30, 20), kTokenHues[2], Clamp01(1 - std::fabs(x - 22) / 30));
+        if (seg < 5)
+            c = kGold;
+        return WithAlpha(c, Cover(d));
+    });
+}
+
+using Scene = void (*)(Image&, const Noise&);
+
+// A parchment page, 512 x 512, with the scene in a frame and columns of print below.
+Image Page(uint32_t seed, const std::function<void(Image&, const Noise&)>& scene)
+{
+    const Noise n(seed, 8);
+    Image picture(kSceneW, kSceneH, C(0, 0, 0));
+    scene(picture, n);
+    Image img(512, 512);
+    img.Shade(0, 0, 512, 512, [&](float x, float y) {
+        Rgba c = Mix(C(236, 222, 188), C(200, 178, 136), n.Fractal(x / 40.0f, y / 40.0f, 4));
+        const float edge = std::min({x, y, 512 - x, 512 - y});
+        c = Mix(c, C(120, 90, 50), Smooth(24, 0, edge) * 0.6f);
+        const float box = RoundRect(x - 256, y - 200, 200, 150, 6);
+        if (box < 0)
+        {
+            const Rgba p = picture.at(std::min(kSceneW - 1, int(x) - 56), std::min(kSceneH - 1, int(y) - 50));
+            // Old ink: the colours a little warmed toward the paper.
+            c = Mix(WithAlpha(p, 1.0f), c, 0.12f + 0.1f * n.Fractal(x / 20.0f, y / 20.0f, 2));
+        }
+        else if (box < 4)
+            c = C(80, 56, 30);
+        if (y > 380 && y < 490 && std::fmod(y - 380, 14.0f) < 6)
+        {
+            const float col = std::fmod(x - 40, 148.0f);
+            if (x > 40 && x < 472 && col < 134 && n.At(x / 9.0f, y / 14.0f) > 0.25f)
+                c = Mix(c, C(60, 44, 30), 0.55f);
+        }
+        return c;
+    });
+    return img;
+}
+
+// Newspaper pages 1..4 follow the stages (jungle, valley, Door, Treasury), page 5
+// the quest's end; the help's two pages show the swap and the bonus with the totem;
+// the intro's three pages sit in the quarters of one picture (top left, top right,
+// bottom left), which its page widgets address.
 void Pages(const std::filesystem::path& gfx)
 {
-    auto page = [&](const char* file, uint32_t seed, int motif) {
-        const Noise n(seed, 8);
-        Image img(512, 512);
-        img.Shade(0, 0, 512, 512, [&](float x, float y) {
-            Rgba c = Mix(C(236, 222, 188), C(200, 178, 136), n.Fractal(x / 40.0f, y / 40.0f, 4));
-            const float edge = std::min({x, y, 512 - x, 512 - y});
-            c = Mix(c, C(120, 90, 50), Smooth(24, 0, edge) * 0.6f);
-            // The picture in a sepia ink frame.
-            const float px = x - 256, py = y - 200;
-            const float box = RoundRect(px, py, 200, 150, 6);
-            if (box < 0)
-            {
-                const float l = Clamp01(0.6f + 0.4f * n.Fractal(x / 20.0f + motif, y / 20.0f, 3) - py / 400);
-                Rgba ink = Mix(C(70, 50, 30), C(230, 210, 170), l);
-                // Motif: a glowing orb above a pedestal, with rays.
-                const float ox = px - (motif % 3 - 1) * 60, oy = py + 20;
-                const float d = std::sqrt(ox * ox + oy * oy);
-                const float rays = std::pow(std::fabs(std::cos(std::atan2(oy, ox) * 6 + motif)), 8.0f);
-                ink = Mix(ink, C(255, 244, 210), Clamp01(1 - d / 160) * (0.4f + 0.6f * rays));
-                if (d < 34)
-                    ink = Mix(C(255, 250, 230), C(240, 200, 110), d / 34);
-                if (std::fabs(ox) < 30 - (oy - 40) * 0.1f && oy > 40 && oy < 140)
-                    ink = Mix(C(90, 70, 50), C(150, 120, 90), (ox + 30) / 60);
-                c = ink;
-            }
-            else if (box < 4)
-                c = C(80, 56, 30);
-            // Columns of "print" below the picture.
-            if (y > 380 && y < 490 && std::fmod(y - 380, 14.0f) < 6)
-            {
-                const float col = std::fmod(x - 40, 148.0f);
-                if (x > 40 && x < 472 && col < 134 && n.At(x / 9.0f, y / 14.0f) > 0.25f)
-                    c = Mix(c, C(60, 44, 30), 0.55f);
-            }
-            return c;
-        });
-        Write(gfx / file, img, 3);
-    };
-    for (int i = 1; i <= 5; ++i)
+    const Scene news[5] = {SceneJungle, SceneValley, SceneDoor, SceneTreasury,
+                           [](Image& i, const Noise& n) { SceneOrblightOverCity(i, n, true); }};
+    for (int i = 0; i < 5; ++i)
     {
         char name[32];
-        std::snprintf(name, sizeof(name), "Newspaper%d.jpg", i);
-        page(name, uint32_t(40 + i), i);
+        std::snprintf(name, sizeof(name), "Newspaper%d.jpg", i + 1);
+        Write(gfx / name, Page(uint32_t(41 + i), news[i]), 3);
     }
-    page("HelpPage1.jpg", 51, 7);
-    page("HelpPage2.jpg", 52, 8);
-    page("Intro.jpg", 53, 4);
+    Write(gfx / "HelpPage1.jpg", Page(51, SceneHowToSwap), 3);
+    Write(gfx / "HelpPage2.jpg", Page(52, SceneHowToBonus), 3);
+
+    const Scene intro[3] = {[](Image& i, const Noise& n) { SceneOrblightOverCity(i, n, false); }, SceneShattered,
+                            SceneLantern};
+    Image atlas(1024, 1024, C(0, 0, 0));
+    for (int k = 0; k < 3; ++k)
+    {
+        const Image page = Page(uint32_t(53 + k), intro[k]);
+        const int ox = (k % 2) * 512, oy = (k / 2) * 512;
+        for (int y = 0; y < 512; ++y)
+            for (int x = 0; x < 512; ++x)
+                atlas.at(ox + x, oy + y) = page.px[size_t(y) * 512 + x];
+    }
+    Write(gfx / "Intro.jpg", atlas, 3);
 
     // The trophy hall: shelves under warm light, 512 x 512, drawn at full screen size.
     const Noise wood(61, 16);
@@ -654,23 +976,6 @@ void Logos(const std::filesystem::path& gfx)
         return WithAlpha(kGoldLight, 0.8f * Cover(std::fabs(e - 100) - 2.5f) * (y > 128 || e > 100 ? 1.0f : 0.0f));
     });
     Write(gfx / "LogoOrb.png", orb, 4);
-}
-
-// The main menu's corner logo, lit while the pointer is over it and resting
-// otherwise (fsdata\logo_a.png, fsdata\logo_na.png), 128 x 128.
-void CornerLogos(const std::filesystem::path& fsdata)
-{
-    for (int lit = 0; lit < 2; ++lit)
-    {
-        Image img(128, 128);
-        img.Shade(0, 0, 128, 128, [&](float x, float y) {
-            const float d = std::sqrt((x - 64) * (x - 64) + (y - 64) * (y - 64));
-            const float rays = std::pow(std::fabs(std::cos(std::atan2(y - 64, x - 64) * 6)), 12.0f);
-            return WithAlpha(C(255, 236, 170), Clamp01(1 - d / 64) * (lit ? 0.35f + 0.5f * rays : 0.15f));
-        });
-        Orb(img, 64, 64, 26, lit ? C(255, 214, 110) : C(170, 140, 90), lit ? 0.7f : 0.3f);
-        Write(fsdata / (lit ? "logo_a.png" : "logo_na.png"), img, 4);
-    }
 }
 
 // The emblem of the main menu's title plaque, 512 x 128.
@@ -848,9 +1153,13 @@ int main(int argc, char** argv)
     }
     const std::filesystem::path gfx = std::filesystem::path(argv[1]) / "Data" / "Gfx";
     std::filesystem::create_directories(gfx);
+    // The main menu's corner logo is a link to the makers' website; the game ships no
+    // website link, so it ships no logo either (an orb that lights up and leads nowhere).
+    // Logos an older run left behind go.
     const std::filesystem::path fsdata = std::filesystem::path(argv[1]) / "fsdata";
-    std::filesystem::create_directories(fsdata);
-    CornerLogos(fsdata);
+    std::error_code ignored;
+    for (const char* file : {"logo_a.png", "logo_na.png"})
+        std::filesystem::remove(fsdata / file, ignored);
     PanelTiles(gfx);
     Buttons(gfx);
     Gauge(gfx);
