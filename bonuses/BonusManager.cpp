@@ -1,7 +1,9 @@
 #include "bonuses/BonusManager.h"
 
 #include "bonuses/BonusGem.h"
+#include "bonuses/BonusFlash.h"
 #include "bonuses/BonusTNT.h"
+#include "bonuses/BonusTime.h"
 #include "effects/ParticleSystemsManager.h"
 #include "engine/Log.h"
 #include "render/Device.h"
@@ -110,6 +112,8 @@ CBonus* CBonusManager::MakeKind(int type)
     switch (type)
     {
     case kBonusTNT: return new CBonusTNT();
+    case kBonusFlash: return new CBonusFlash();
+    case kBonusTime: return new CBonusTime();
     default: return nullptr; // the kinds still to come, and unknown types
     }
 }
@@ -119,6 +123,12 @@ void CBonusManager::GiveResources(CBonus& bonus)
     if (CBonusTNT* tnt = dynamic_cast<CBonusTNT*>(&bonus))
         tnt->SetResources(spriteList, particles, spriteList3, particles2, bonus1Texture, haloTexture, ringTexture,
                           sparkTexture);
+    else if (CBonusFlash* flash = dynamic_cast<CBonusFlash*>(&bonus))
+        flash->SetResources(spriteList, particles, spriteBatch, spriteList3, particles2, spriteBatch2, bonus2Texture,
+                            haloTexture, lightningTexture, sparkTexture);
+    else if (CBonusTime* time = dynamic_cast<CBonusTime*>(&bonus))
+        time->SetResources(spriteList, particles, spriteBatch, spriteList3, particles2, spriteBatch2, bonus3Texture,
+                           twirlTexture, twirlTexture2, starTexture, panelGlassTexture);
 }
 
 void CBonusManager::CreateGem(CRefPtr<CBonus>& out, int gemKind, int addToList)

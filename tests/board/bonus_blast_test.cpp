@@ -5,6 +5,7 @@
 
 #include "board/BoardGeometry.h"
 #include "bonuses/BonusManager.h"
+#include "bonuses/BonusConfig.h"
 #include "bonuses/BonusTNT.h"
 #include "hud/GemsBuffer.h"
 
@@ -129,6 +130,85 @@ TEST_F(BonusBlast, TntBlastsTheCellsOfItsLevelAndTheBoardRemovesThem)
         bonuses->UpdateAll(kFrame);
         EXPECT_TRUE(bonuses->bonuses.empty());
     }
+}
+
+TEST_F(BonusBlast, FlashStrikesItsRowAndColumnsByLevel)
+{
+    struct Case
+    {
+        int32_t level;
+        int column, row;
+        Cells cells;
+    };
+    const Case cases[] = {
+        {0, 3, 2, {{3, 2}, {3, 1}, {3, 0}}},
+        {0, 4, 0, {{4, 0}}},
+        {1, 3, 5, {{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}, {7, 5}}},
+        {2, 1, 1, {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}, {1, 0}}},
+        {3, 2, 5, {{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}, {7, 5},
+                   {2, 4}, {2, 3}, {2, 2}, {2, 1}, {2, 0}, {2, 6}, {2, 7}}},
+    };
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(k.level);
+        Build(4);
+        SetUp();
+        SetBoard(kQuiet);
+        const CRefPtr<CBonus> b = Make(kBonusFlash, k.level, k.column, k.row);
+        field->ActivateBonus(b);
+        bonuses->UpdateAll(kFrame);
+        EXPECT_EQ(k.cells, FiredCells(kBonusEventFlashFired, k.level));
+        field->HandleBonusEvents();
+        EXPECT_EQ(k.cells.size(), terminators->active.size());
+    }
+}
+
+TEST_F(BonusBlast, TimeBonusTwirlsToTheClockAndAddsItsSeconds)
+{
+    SetBoard(kQuiet);
+    const TimeSettings& t = GetBonusSettings().time;
+    const CRefPtr<CBonus> b = Make(kBonusTime, 2, 3, 3);
+    field->ActivateBonus(b);
+    bonuses->UpdateAll(kFrame);
+    ASSERT_EQ(1u, bonuses->events.size());
+    EXPECT_EQ(kBonusEventTimeFired, bonuses->events.At(0).kind);
+    std::vector<float> seconds;
+    float elapsed = kFrame;
+    for (int i = 0; i < 120 && !bonuses->bonuses.empty(); ++i)
+    {
+        bonuses->UpdateAll(kFrame);
+        elapsed += kFrame;
+        for (const BonusEvent& e : bonuses->events)
+            if (e.kind == kBonusEventTimeArrived)
+            {
+                // It arrives after swelling and flying, not before.
+                EXPECT_GE(elapsed + 1e-4f, t.preFlyTime + t.flyTime);
+                EXPECT_EQ(2, e.value1);
+            }
+        field->HandleBonusEvents();
+        for (const CPlayFieldEvent& e : field->events)
+            if (e.code == kEventBonusTime)
+                seconds.push_back(e.seconds);
+        field->events.clear();
+    }
+    EXPECT_EQ(std::vector<float>{20.0f}, seconds);
+    EXPECT_TRUE(bonuses->bonuses.empty());
+    EXPECT_TRUE(terminators->active.empty());
+}
+
+TEST_F(BonusBlast, ATimeBonusThatVanishedWithoutFiringOnlyWaitsForItsEvents)
+{
+    SetBoard(kQuiet);
+    const CRefPtr<CBonus> b = Make(kBonusTime, 0, 2, 2);
+    b->StartVanish(0.1f);
+    for (int i = 0; i < 20 && b->state != kBonusEffect; ++i)
+        EXPECT_TRUE(b->Update(kFrame));
+    ASSERT_EQ(kBonusEffect, b->state);
+    ASSERT_EQ(1u, b->events.size());
+    EXPECT_EQ(kBonusEventNeedsHost, b->events[0].kind);
+    EXPECT_TRUE(b->Update(1.0f));
+    b->events.clear();
+    EXPECT_FALSE(b->Update(1.0f));
 }
 
 TEST_F(BonusBlast, FactoryMakesTheBuiltKindsOnly)

@@ -56,7 +56,7 @@ TEST(BonusManagerTest, FactoryMakesGemsAndTheBuiltKindsAndRefusesTheRest)
         EXPECT_FALSE(out) << type;
     }
     EXPECT_TRUE(m.bonuses.empty());
-    for (int type : {kBonusTNT})
+    for (int type : {kBonusTNT, kBonusFlash, kBonusTime})
     {
         CRefPtr<CBonus> out;
         m.CreateBonus(out, type, 2, 0, 1);
