@@ -308,18 +308,11 @@ HWND MainWindow()
 
 }  // namespace entry
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
+namespace {
+
+// Without the graphics library the game cannot run: say so in the player's words.
+bool LoadGraphicsLibrary()
 {
-    CreateMutexA(nullptr, TRUE, kMutexName);
-    if (GetLastError() == ERROR_ALREADY_EXISTS)
-        return 0;
-    ResetLoopState();
-    g_instance = instance;
-
-    // The millisecond clock seeds the generator; a test host that drives the clock
-    // gets the same game every run.
-    crt::srand(Now());
-
     g_library = LoadLibraryA("D3D8.DLL");
     if (!g_library)
     {
@@ -327,9 +320,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
         std::string text = kNoGraphics;
         text.replace(text.find("%s"), 2, kTitle);
         MessageBoxA(GetDesktopWindow(), text.c_str(), kTitle, MB_ICONEXCLAMATION);
-        return 100;
+        return false;
     }
 
+    return true;
+}
+
+void OpenMainWindow(HINSTANCE instance, int showCmd)
+{
     SetVideoSettings(g_video);
     g_windowWidth = 640;
     g_windowHeight = 480;
@@ -356,10 +354,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
     ShowWindow(g_mainWindow, showCmd);
     UpdateWindow(g_mainWindow);
 
-    InitUserFolders(g_mainWindow);
-    LoadVideoOptions();
-    GetVideoSettings(&g_video);
+}
 
+void StartLog()
+{
     SetLogFile("Objects.log");
     ResetLog();
     LogText("Begin log\n");
@@ -367,6 +365,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
     LogText("\n");
     LogText("Creating Direct3D object...");
 
+}
+
+bool CreateDirect3D()
+{
     auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(g_library, "Direct3DCreate8"));
     g_d3d = create ? create(D3D_SDK_VERSION) : nullptr;
     g_direct3D = g_d3d;
@@ -374,11 +376,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
     {
         ShowError("Unable to create Direct3D object!");
         UnloadLibrary();
-        return 3;
+        return false;
     }
 
+    return true;
+}
+
+bool CreateRendererFor(CRefPtr<CRenderer>& renderer)
+{
     LogText("Ok\nCreating Renderer...");
-    CRefPtr<CRenderer> renderer(new CRenderer());
+    renderer = CRefPtr<CRenderer>(new CRenderer());
     const HRESULT created = renderer->Create(&g_video, g_d3d, g_mainWindow, D3DFMT_D16);
     g_windowWidth = g_video.width;
     g_windowHeight = g_video.height;
@@ -391,12 +398,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
         renderer.Reset();
         ReleaseDirect3D();
         UnloadLibrary();
-        return 3;
+        return false;
     }
     LogText("Ok\n");
     SetVideoSettings(g_video);
     SaveVideoOptions();
 
+    return true;
+}
+
+// Creates the game and runs PreInit; Init runs now, or once the splash pictures end.
+bool StartGame(CRefPtr<CRenderer>& renderer)
+{
     LogText("Creating game...");
     g_game = CRefPtr<CGame>(new CGame(renderer));
     g_game->fullScreen = g_video.fullScreen;
@@ -412,7 +425,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
         if (g_game->firstImagePresent || g_game->secondImagePresent)
         {
             g_game->splashRunning = 1;
-            g_game->splashPhase = g_game->firstImagePresent ? 0 : 3;
+            g_game->splashPhase = g_game->firstImagePresent ? SplashPhase::FirstFadeIn : SplashPhase::SecondFadeIn;
             g_game->splashTimer = 0.0f;
         }
         else
@@ -424,20 +437,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
                 LogText("Ok\n");
         }
     }
-    if (!started)
-    {
-        ShowError(g_game->LastError());
-        return AbortWithGame(4);
-    }
+    return started;
 
-    TIMECAPS caps{};
-    timeGetDevCaps(&caps, sizeof(caps));
-    timeBeginPeriod(caps.wPeriodMin);
-    g_lastTick = Now();
-    g_fpsClock = g_lastTick;
-    g_looping = 1;
+}
 
-    MSG msg{};
+// Runs until WM_QUIT; false when a frame failed.
+bool RunMessageLoop(MSG& msg)
+{
     PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
     while (msg.message != WM_QUIT)
     {
@@ -469,15 +475,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
             DispatchMessage(&msg);
         }
         else if (!FrameTick())
-        {
-            timeEndPeriod(caps.wPeriodMin);
-            g_looping = 0;
-            return AbortWithGame(4);
-        }
+            return false;
     }
-    timeEndPeriod(caps.wPeriodMin);
-    g_looping = 0;
+    return true;
+}
 
+void ShutDown()
+{
     LogText("Destroying stuf...\n");
     RestoreDisplayGamma();
     LogText("Stuf destroyed\n");
@@ -488,5 +492,52 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
     UnloadLibrary();
     LogText("End of log\n");
     OpenExitLinks();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
+{
+    CreateMutexA(nullptr, TRUE, kMutexName);
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
+        return 0;
+    ResetLoopState();
+    g_instance = instance;
+
+    // The millisecond clock seeds the generator; a test host that drives the clock
+    // gets the same game every run.
+    crt::srand(Now());
+
+    if (!LoadGraphicsLibrary())
+        return 100;
+    OpenMainWindow(instance, showCmd);
+    InitUserFolders(g_mainWindow);
+    LoadVideoOptions();
+    GetVideoSettings(&g_video);
+    StartLog();
+    if (!CreateDirect3D())
+        return 3;
+    CRefPtr<CRenderer> renderer;
+    if (!CreateRendererFor(renderer))
+        return 3;
+    if (!StartGame(renderer))
+    {
+        ShowError(g_game->LastError());
+        return AbortWithGame(4);
+    }
+
+    TIMECAPS caps{};
+    timeGetDevCaps(&caps, sizeof(caps));
+    timeBeginPeriod(caps.wPeriodMin);
+    g_lastTick = Now();
+    g_fpsClock = g_lastTick;
+    g_looping = 1;
+    MSG msg{};
+    const bool ended = RunMessageLoop(msg);
+    timeEndPeriod(caps.wPeriodMin);
+    g_looping = 0;
+    if (!ended)
+        return AbortWithGame(4);
+    ShutDown();
     return static_cast<int>(msg.wParam);
 }

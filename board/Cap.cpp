@@ -295,14 +295,6 @@ void CCapList::PickRandomPlainCap(CRefPtr<CCap>& out)
     }
 }
 
-bool CCapList::HasPlacedCap() const
-{
-    for (const auto& cap : caps)
-        if (cap->placement == CCap::kPlaced)
-            return true;
-    return false;
-}
-
 bool CCapList::IsIdle() const
 {
     for (const auto& cap : caps)

@@ -127,7 +127,6 @@ public:
     void SetOriginByTag(float x, float y, float z, int32_t tag);
     void HitTest(CRefPtr<CCap>& out, float x, float y);
     void PickRandomPlainCap(CRefPtr<CCap>& out);
-    bool HasPlacedCap() const;
     bool IsIdle() const;
     int Update(float dt, float mouseX, float mouseY);
     void Clear();

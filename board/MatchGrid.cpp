@@ -7,16 +7,29 @@
 
 namespace {
 
-// Cells compare by absolute value: a locked token matches its unlocked twin.
-// Computed without negating INT_MIN.
-inline uint32_t Magnitude(int32_t v) {
-    return v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
-}
-
 // Empty cells and values of 100 and above (steel, specials) never start a
 // line; negative (locked) values always may.
 inline bool StartsNothing(int32_t v) {
     return v == CMatchGrid::kEmpty || v >= CMatchGrid::kFirstInert;
+}
+
+// Bit boards of 8 by 8 cells, bit row * 8 + column: a cell's neighbours are
+// the next bits across and the bits 8 apart down; the masks keep a shift
+// across from wrapping into the next row.
+constexpr uint64_t kColumn0 = 0x0101010101010101ull;
+constexpr uint64_t kNotColumn0 = ~kColumn0;
+constexpr uint64_t kNotColumns01 = ~(kColumn0 | kColumn0 << 1);
+constexpr uint64_t kNotColumn7 = ~(kColumn0 << 7);
+constexpr uint64_t kNotColumns67 = ~(kColumn0 << 6 | kColumn0 << 7);
+
+// Calls visit(cells) for every value from 1 to 99 that has been set since the
+// last resize (slot 0 gathers the cells of the other values).
+template <typename Visit>
+inline void ForEachValue(const std::array<uint64_t, 2>& present, const std::array<uint64_t, 100>& cells,
+                         Visit&& visit) {
+    for (size_t word = 0; word < present.size(); ++word)
+        for (uint64_t left = word == 0 ? present[0] & ~uint64_t{1} : present[word]; left != 0; left &= left - 1)
+            visit(cells[word * 64 + static_cast<size_t>(__builtin_ctzll(left))]);
 }
 
 }  // namespace
@@ -32,58 +45,31 @@ CMatchGrid::CMatchGrid() {
 }
 
 void CMatchGrid::Resize(int32_t newWidth, int32_t newHeight) {
+    const std::vector<std::vector<int32_t>> kept = Rows();
     width = std::max<int32_t>(newWidth, 0);
     height = std::max<int32_t>(newHeight, 0);
-    rows.resize(static_cast<size_t>(height));
-    for (auto& row : rows)
-        row.resize(static_cast<size_t>(width), -1);
-}
-
-int CMatchGrid::RunLength(int row, int column, int dRow, int dColumn) const {
-    auto inside = [this](int r, int c) {
-        return r >= 0 && c >= 0 && r < height && c < width && static_cast<size_t>(r) < rows.size() &&
-               static_cast<size_t>(c) < rows[static_cast<size_t>(r)].size();
-    };
-    if (!inside(row, column))
-        return 0;
-    if (dRow == 0 && dColumn == 0)
-        return 1;
-    const uint32_t start = Magnitude(rows[static_cast<size_t>(row)][static_cast<size_t>(column)]);
-    int count = 1;
-    for (int r = row + dRow, c = column + dColumn; inside(r, c); r += dRow, c += dColumn) {
-        if (Magnitude(rows[static_cast<size_t>(r)][static_cast<size_t>(c)]) != start)
-            break;
-        ++count;
-    }
-    return count;
-}
-
-void CMatchGrid::Snapshot() const {
     m_stride = width + 2 * kFrame;
     const size_t size = static_cast<size_t>(m_stride) * static_cast<size_t>(height + 2 * kFrame);
-    if (m_flat.size() != size) {
-        m_flat.assign(size, kEmpty);
-        m_mag.assign(size, 0u);
-    }
-    bool inertLocked = false;
-    for (int r = 0; r < height; ++r) {
-        const size_t first = static_cast<size_t>(Index(r, 0));
-        int32_t* dst = &m_flat[first];
-        uint32_t* mag = &m_mag[first];
-        const std::vector<int32_t>* src = static_cast<size_t>(r) < rows.size() ? &rows[static_cast<size_t>(r)] : nullptr;
-        const int have = src ? static_cast<int>(std::min<size_t>(src->size(), static_cast<size_t>(width))) : 0;
-        for (int c = 0; c < have; ++c) {
-            const int32_t v = (*src)[static_cast<size_t>(c)];
-            dst[c] = v;
-            mag[c] = Magnitude(v);
-            inertLocked |= v <= -kFirstInert;
+    m_flat.assign(size, kEmpty);
+    m_mag.assign(size, 0u);
+    m_inertLockedCells = 0;
+    m_bitBoards = width <= kBitSide && height <= kBitSide;
+    m_valueBits.fill(0);
+    m_presentValues.fill(0);
+    m_swappable = 0;
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c) {
+            const bool old = static_cast<size_t>(r) < kept.size() && static_cast<size_t>(c) < kept[static_cast<size_t>(r)].size();
+            Set(r, c, old ? kept[static_cast<size_t>(r)][static_cast<size_t>(c)] : -1);
         }
-        for (int c = have; c < width; ++c) {
-            dst[c] = kEmpty;
-            mag[c] = 0u;
-        }
-    }
-    m_inertLocked = inertLocked;
+}
+
+std::vector<std::vector<int32_t>> CMatchGrid::Rows() const {
+    std::vector<std::vector<int32_t>> out(static_cast<size_t>(height), std::vector<int32_t>(static_cast<size_t>(width)));
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c)
+            out[static_cast<size_t>(r)][static_cast<size_t>(c)] = Get(r, c);
+    return out;
 }
 
 int CMatchGrid::FlatRun(int index, int step) const {
@@ -98,7 +84,21 @@ int CMatchGrid::FlatRun(int index, int step) const {
 // Lines of 3 on a grid without locked inert cells: every run of three equal
 // absolute values from 1 to 99 is a line, and no other run is. Counted without
 // branches, since a settled board has none.
+bool CMatchGrid::BitsHaveLine3() const {
+    uint64_t found = 0;
+    ForEachValue(m_presentValues, m_valueBits, [&found](uint64_t b) {
+        found |= (b & (b << 1) & (b << 2) & kNotColumns01) | (b & (b << kBitSide) & (b << 2 * kBitSide));
+    });
+    return found != 0;
+}
+
 bool CMatchGrid::PlainHasLine3() const {
+    if (m_plainLine3 >= 0)
+        return m_plainLine3 != 0;
+    if (m_bitBoards) {
+        m_plainLine3 = BitsHaveLine3();
+        return m_plainLine3 != 0;
+    }
     const uint32_t* m = m_mag.data();
     const int s = m_stride;
     unsigned found = 0;
@@ -110,13 +110,14 @@ bool CMatchGrid::PlainHasLine3() const {
             found |= ordinary & (((m[i + 1] == v) & (m[i + 2] == v)) | ((m[i + s] == v) & (m[i + 2 * s] == v)));
         }
     }
+    m_plainLine3 = found != 0;
     return found != 0;
 }
 
 bool CMatchGrid::FlatHasLine(int n, bool diagonal) const {
     if (height < 1)
         return false;
-    if (n == 3 && !diagonal && !m_inertLocked)
+    if (n == 3 && !diagonal && m_inertLockedCells == 0)
         return PlainHasLine3();
     const int need = std::max(n, 1);
     for (int r = 0; r < height; ++r) {
@@ -139,7 +140,6 @@ bool CMatchGrid::FlatHasLine(int n, bool diagonal) const {
 }
 
 bool CMatchGrid::HasLine(int n, bool diagonal) const {
-    Snapshot();
     return FlatHasLine(n, diagonal);
 }
 
@@ -207,7 +207,7 @@ inline bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, boo
             return true;
     }
     SwapCells(i1, i2);
-    if (gridHasLine || m_inertLocked) {
+    if (gridHasLine || m_inertLockedCells > 0) {
         // Exact: count the runs of the touched rows and columns again.
         if (horizontal)
             found = CountRowRuns(r1, need) > 0 || CountColumnRuns(c1, need) > 0 || CountColumnRuns(c2, need) > 0;
@@ -301,12 +301,48 @@ void CMatchGrid::ForEachPlainSwap3(bool gridHasLine, Visit&& visit) {
     }
 }
 
+// Lines of 3 on a settled grid of at most 8 by 8 (no line, no locked inert
+// cell), on the bit boards. For each value, the cells where it would complete
+// a line: with two of its cells to the left, to the right, on both sides, above,
+// below, or above and below. An exchange makes a line when the value that
+// moves completes one in its new cell without the cell it left; that cell
+// now holds the other value, which never equals it.
+template <typename Visit>
+void CMatchGrid::ForEachSettledSwap3(Visit&& visit) const {
+    uint64_t across = 0, down = 0;  // by the exchange's first cell
+    ForEachValue(m_presentValues, m_valueBits, [&across, &down](uint64_t b) {
+        const uint64_t left1 = (b << 1) & kNotColumn0, left2 = (b << 2) & kNotColumns01;
+        const uint64_t right1 = (b >> 1) & kNotColumn7, right2 = (b >> 2) & kNotColumns67;
+        const uint64_t up1 = b << kBitSide, up2 = b << 2 * kBitSide;
+        const uint64_t down1 = b >> kBitSide, down2 = b >> 2 * kBitSide;
+        const uint64_t fromLeft = left1 & left2, fromRight = right1 & right2, between = left1 & right1;
+        const uint64_t fromAbove = up1 & up2, fromBelow = down1 & down2, betweenRows = up1 & down1;
+        const uint64_t vertical = fromAbove | fromBelow | betweenRows;
+        const uint64_t horizontal = fromLeft | fromRight | between;
+        across |= (right1 & (fromLeft | vertical)) | (b & ((fromRight | vertical) >> 1) & kNotColumn7);
+        down |= (down1 & (fromAbove | horizontal)) | (b & ((fromBelow | horizontal) >> kBitSide));
+    });
+    across &= m_swappable & (m_swappable >> 1) & kNotColumn7;
+    down &= m_swappable & (m_swappable >> kBitSide);
+    // Board order: rows from the top, each row from the left, across first.
+    for (uint64_t left = across | down; left != 0; left &= left - 1) {
+        const int bit = __builtin_ctzll(left);
+        const int r = bit / kBitSide, c = bit % kBitSide;
+        if (((across >> bit) & 1) != 0 && !visit(CSwapMove{c, r, c + 1, r}))
+            return;
+        if (((down >> bit) & 1) != 0 && !visit(CSwapMove{c, r, c, r + 1}))
+            return;
+    }
+}
+
 template <typename Visit>
 void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
-    Snapshot();
     const bool gridHasLine = FlatHasLine(n, diagonal);
-    if (n == 3 && !diagonal && !m_inertLocked) {
-        ForEachPlainSwap3(gridHasLine, visit);
+    if (n == 3 && !diagonal && m_inertLockedCells == 0) {
+        if (!gridHasLine && m_bitBoards)
+            ForEachSettledSwap3(visit);
+        else
+            ForEachPlainSwap3(gridHasLine, visit);
         return;
     }
     if (gridHasLine && !diagonal) {
@@ -389,8 +425,7 @@ int CMatchGrid::FindMatches(int n, bool diagonal) {
         m_spareGroups.push_back(std::move(group));
     groups.clear();
 
-    Snapshot();
-    if (n == 3 && !diagonal && !m_inertLocked && !PlainHasLine3())
+    if (n == 3 && !diagonal && m_inertLockedCells == 0 && !PlainHasLine3())
         return 0;  // the settled board's common answer, found quickly
     const int need = std::max(n, 1);
     for (int r = 0; r < height; ++r) {

@@ -1,10 +1,11 @@
 // The board's integer mirror and its match finder. The play field copies its
-// tokens into `rows` (colour + 1, negated when locked, 0 for an empty cell)
-// right before every question, and asks it for lines, moves, legal swaps and
-// the groups of cells that form lines now. One CMatchGrid lives in the play
+// tokens into the grid with Set (colour + 1, negated when locked, 0 for an
+// empty cell) right before every question, and asks it for lines, moves, legal
+// swaps and the groups of cells that form lines now. One CMatchGrid lives in the play
 // field; the terminators keep copies of the groups it found.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -48,10 +49,14 @@ public:
 
     CMatchGrid();
 
+    // Keeps the values of the cells both sizes share; new cells hold -1.
     void Resize(int32_t newWidth, int32_t newHeight);
 
-    // Length of the run of cells equal (by absolute value) to the start cell.
-    int RunLength(int row, int column, int dRow, int dColumn) const;
+    // A cell's value; row and column must lie inside the grid.
+    int32_t Get(int row, int column) const { return m_flat[static_cast<size_t>(Index(row, column))]; }
+    void Set(int row, int column, int32_t value);
+    // The values row by row, for pictures of the board.
+    std::vector<std::vector<int32_t>> Rows() const;
 
     bool HasLine(int n, bool diagonal) const;
     bool HasMove(int n, bool diagonal);
@@ -65,40 +70,64 @@ public:
 
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<std::vector<int32_t>> rows;
     std::vector<CMatchGroup> groups;
 
 private:
-    // The searches work on a flat copy of `rows` framed by two rings of empty
-    // cells, so runs and the three-in-a-row patterns stop at the border
-    // without bounds tests, and the grid can be asked many questions without
-    // chasing row pointers. m_mag holds the absolute values that cells compare by.
+    // The values are kept flat, framed by two rings of empty cells, so runs
+    // and the three-in-a-row patterns stop at the border without bounds tests,
+    // and the grid can be asked many questions without chasing row pointers.
+    // m_mag holds the absolute values that cells compare by.
     static constexpr int kFrame = 2;
-    void Snapshot() const;
+    static uint32_t Magnitude(int32_t v) {
+        // Cells compare by absolute value: a locked token matches its unlocked
+        // twin. Computed without negating INT_MIN.
+        return v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+    }
+    static bool LockedInert(int32_t v) { return v <= -kFirstInert; }
     int Index(int row, int column) const { return (row + kFrame) * m_stride + column + kFrame; }
     int32_t At(int row, int column) const { return m_flat[static_cast<size_t>(Index(row, column))]; }
     int FlatRun(int index, int step) const;
     bool FlatHasLine(int n, bool diagonal) const;
     bool PlainHasLine3() const;
+    bool BitsHaveLine3() const;
     int CountRuns(int first, int step, int count, int n) const;
     int CountRowRuns(int row, int n) const { return CountRuns(Index(row, 0), 1, width, n); }
     int CountColumnRuns(int column, int n) const { return CountRuns(Index(0, column), m_stride, height, n); }
     bool SwapMakesLine(int r1, int c1, int r2, int c2, int n, bool diagonal, bool gridHasLine);
     bool RunThrough(int index, int n) const;
+    // Exchanges two cells for a test; every caller swaps them back before
+    // the grid is asked anything else.
     void SwapCells(int index1, int index2);
     template <typename Visit>
     void ForEachPlainSwap3(bool gridHasLine, Visit&& visit);
     template <typename Visit>
+    void ForEachSettledSwap3(Visit&& visit) const;
+    static size_t BitSlot(uint32_t magnitude) { return magnitude - 1u < 99u ? magnitude : 0u; }
+    template <typename Visit>
     void ForEachSwap(int n, bool diagonal, Visit&& visit);
     void AppendLineGroup(int column, int row, int dColumn, int dRow, int length);
 
-    mutable std::vector<int32_t> m_flat;
-    mutable std::vector<uint32_t> m_mag;
-    mutable int m_stride = 0;
-    // A locked cell with a value of 100 or more exists: runs may then start
-    // in the middle of a run of equal absolute values, and the quick
+    std::vector<int32_t> m_flat;
+    std::vector<uint32_t> m_mag;
+    int m_stride = 0;
+    // Locked cells with a value of 100 or more: runs may then start in the
+    // middle of a run of equal absolute values, and the quick
     // three-in-a-row tests do not hold.
-    mutable bool m_inertLocked = false;
+    int m_inertLockedCells = 0;
+    // Whether the plain search found a line of 3 in the values as they are
+    // (-1: not asked since the last change). Asked by the group and the move
+    // search alike.
+    mutable int m_plainLine3 = -1;
+    // On grids of at most 8 by 8 (the board's), bit boards with bit
+    // row * 8 + column: the cells of each value from 1 to 99, locked or not
+    // (m_presentValues marks the values set since the last resize; slot 0
+    // takes the other values), and the cells that may be exchanged. A settled
+    // board's lines and moves are then a few shifts per colour.
+    static constexpr int kBitSide = 8;
+    bool m_bitBoards = false;
+    std::array<uint64_t, kFirstInert> m_valueBits{};
+    std::array<uint64_t, 2> m_presentValues{};
+    uint64_t m_swappable = 0;
     std::vector<uint32_t> m_cellMap;
     // Line runs per row and per column of the current snapshot (used while a line exists).
     std::vector<int> m_rowRuns;
@@ -110,3 +139,20 @@ private:
     std::vector<CMatchGroup> m_spareGroups;
     std::vector<CSwapMove> m_scratchMoves;
 };
+
+inline void CMatchGrid::Set(int row, int column, int32_t value) {
+    const size_t i = static_cast<size_t>(Index(row, column));
+    m_inertLockedCells += static_cast<int>(LockedInert(value)) - static_cast<int>(LockedInert(m_flat[i]));
+    const uint32_t oldMagnitude = m_mag[i];
+    m_flat[i] = value;
+    m_mag[i] = Magnitude(value);
+    m_plainLine3 = -1;
+    if (m_bitBoards) {
+        const uint64_t bit = uint64_t{1} << (row * kBitSide + column);
+        const size_t slot = BitSlot(m_mag[i]);
+        m_valueBits[BitSlot(oldMagnitude)] &= ~bit;
+        m_valueBits[slot] |= bit;
+        m_presentValues[slot >> 6] |= uint64_t{1} << (slot & 63);
+        m_swappable = (m_swappable & ~bit) | (value >= 1 ? bit : 0);
+    }
+}

@@ -1,5 +1,6 @@
 #include "engine/DataFolders.h"
 
+#include "engine/SaveErrors.h"
 #include "platform/crt.h"
 
 #include <cstdio>
@@ -152,15 +153,17 @@ void SaveVideoOptions()
     if (g_video.adapter < 0 || g_video.colorMode < 0)
         return;
     const std::string file = GetOptionsFilePath();
-    auto write = [&](const char* key, int32_t value) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%d", int(value));
-        WritePrivateProfileStringA("Settings", key, buf, file.c_str());
-    };
-    write("Adapter", g_video.adapter);
-    write("Width", g_video.width);
-    write("Height", g_video.height);
-    write("ColorMode", g_video.colorMode);
-    write("FullScreen", g_video.fullScreen ? 1 : 0);
-    write("VideoSync", g_video.videoSync ? 1 : 0);
+    const int32_t numbers[] = {g_video.adapter,          g_video.width,
+                               g_video.height,           g_video.colorMode,
+                               g_video.fullScreen ? 1 : 0, g_video.videoSync ? 1 : 0};
+    const char* const keys[] = {"Adapter", "Width", "Height", "ColorMode", "FullScreen", "VideoSync"};
+    const size_t count = sizeof(keys) / sizeof(keys[0]);
+    char texts[count][16];
+    ProfileValue values[count];
+    for (size_t i = 0; i < count; ++i)
+    {
+        std::snprintf(texts[i], sizeof texts[i], "%d", int(numbers[i]));
+        values[i] = {"Settings", keys[i], texts[i]};
+    }
+    CheckSaved(WritePrivateProfileValues(values, count, file.c_str()) != FALSE, file);
 }

@@ -438,16 +438,6 @@ bool CPlayField::IsIdle(bool checkCells) const
     return true;
 }
 
-bool CPlayField::HasMarkedCapInBottomRows(int32_t n) const
-{
-    const int32_t last = int32_t(cells.size()) - 1;
-    for (int32_t r = last; r >= 0 && r > last - n; --r)
-        for (const auto& cell : cells[size_t(r)])
-            if (cell && cell->marked)
-                return true;
-    return false;
-}
-
 bool CPlayField::IsGemGoalReached() const
 {
     return tutorialStep == 0 && playKind == 0 && gemsToCollect < 1;

@@ -155,7 +155,6 @@ public:
     // Gates.
     bool IsSwappable(int32_t column, int32_t row) const;
     bool IsIdle(bool checkCells) const;
-    bool HasMarkedCapInBottomRows(int32_t n) const;
     bool IsGemGoalReached() const;
     const CRefPtr<CCap>* CellAt(int32_t column, int32_t row) const;
 
@@ -337,6 +336,14 @@ private:
                         std::vector<CCellPos>& where) const;
     static std::vector<CRefPtr<CCap>> ChooseTargets(const std::vector<CRefPtr<CCap>>& candidates, int32_t k);
     void ApplyGreenFire(int32_t level, int32_t charge);
+    // One totem request each; the blue and white ones say whether they struck
+    // a token, and where, for the one sound of the frame.
+    void ApplyGreenTotem(const TotemCellRecord& record);
+    void ApplyYellowTotem(const TotemCellRecord& record);
+    void ApplyRedTotem(const TotemCellRecord& record);
+    bool ApplyBlueTotem(const TotemCellRecord& record, float& struckX);
+    bool ApplyWhiteTotem(const TotemCellRecord& record, float& paintedX);
+    void ApplyVioletTotem(const TotemCellRecord& record);
     // One token on its way off the board, ten rows below its cell.
     void SendOffBoard(const CRefPtr<CCap>& cap, int32_t column, int32_t row);
     float Gravity() const;
@@ -344,12 +351,48 @@ private:
     float SwapTime() const;
     int32_t DrawColour(int32_t& steel) const;
     void StartFall(const CRefPtr<CCap>& cap, int32_t column, int32_t row, bool bounce);
+    // The refill's steps. The colours of the new tokens come from the level
+    // layout, a quest save, the cells a shuffle kept, or the random draw.
+    enum class FillSource { Random, Level, QuestSave, SavedCells };
+    // The new tokens in the order they are made, each ordinary one with its
+    // number (steel -1), and the sorted numbers of those that carry gems.
+    struct NewTokenPlan {
+        std::vector<CCellPos> cells;
+        std::vector<int32_t> ordinaryNumber;
+        int32_t ordinaryCount = 0;
+        std::vector<int32_t> gems;
+    };
+    FillSource CurrentFillSource() const;
+    void DropTokensIntoGaps();
+    // Counts steel and locked tokens; false when no cell is empty.
+    bool CountBoardTokens(int32_t& steel, int32_t& locks) const;
+    NewTokenPlan NumberNewTokens() const;
+    bool SourceHasGem(FillSource source, CCellPos cell) const;
+    void ChooseSourceGems(FillSource source, NewTokenPlan& plan);
+    void RollGems(NewTokenPlan& plan);
+    int32_t SourceLockCount(FillSource source, int32_t column, int32_t row) const;
+    int32_t SourceFixed(FillSource source, int32_t column, int32_t row) const;
+    void DropInNewTokens(FillSource source, const NewTokenPlan& plan);
+    CRefPtr<CCap> MakeNewToken(FillSource source, int32_t column, int32_t row, Vec3 start, bool marked);
+    bool SourceBonus(FillSource source, const CCap& cap, int32_t column, int32_t row, int32_t& kind,
+                     int32_t& bonusLevel) const;
+    void PlaceSourceBonuses(FillSource source);
+    void RestoreSavedTotems();
     void WriteTokenValues();
     void FillValuesFromSave();
     void RollValues(int32_t checkLines, int32_t checkMoves, int32_t steelOnBoard, int32_t locksOnBoard,
                     bool fromSavedCells);
     static void ShuffleColours(std::vector<int32_t>& colours, bool keepFirst);
+    // The level layout's colours: groups dealt, letters permuted, one cell's value.
+    std::vector<std::vector<int32_t>> DealColourGroups() const;
+    std::vector<int32_t> PermuteColours();
+    int32_t LayoutValue(char ch, const std::vector<int32_t>& permutation,
+                        const std::vector<std::vector<int32_t>>& groups, int32_t& steel) const;
     void RemoveToken(const CRefPtr<CCap>& cap, CTerminator* terminator, int32_t mode);
+    // What a bonus does as it goes off, for the kinds with more than a sound.
+    void SendGemToBar(CBonus& bonus);
+    void StrikeSolidarity(const CBonus& bonus);
+    void RemoveBlockAround(int32_t column, int32_t row);
     void SendSwapping(const CRefPtr<CCap>& cap, int32_t column, int32_t row, float midZ);
     void PlaceWithShake(float dt);
     void HandleArrivals(float dt, float mouseX, float mouseY);

@@ -37,7 +37,7 @@ void PlayPanned(const CRefPtr<CSoundBank>& bank, CRefPtr<CSound> CSoundBank::*sl
 // The solidarity bonus plans its bolt through the targets and says how long
 // each target waits for it. Until the bonus draws its own bolt every target
 // goes at once.
-void PlanSolidarityBolts(CBonus&, const std::vector<Vec3>&, std::vector<float>&) {}
+void PlanSolidarityBolts(const CBonus&, const std::vector<Vec3>&, std::vector<float>&) {}
 
 } // namespace
 
@@ -96,25 +96,10 @@ void CPlayField::ActivateBonus(CRefPtr<CBonus> bonus)
     switch (bonus->kind)
     {
     case kBonusGem:
-    {
-        int32_t flying = 0;
-        if (bonusManager)
-            for (const CRefPtr<CBonus>& b : bonusManager->bonuses)
-                if (b && b->kind == kBonusGem && b->state == kBonusEffect)
-                    ++flying;
-        if (CBonusGem* gem = dynamic_cast<CBonusGem*>(bonus.Get()))
-            if (gemsBuffer)
-            {
-                Vec3 target{0.0f, 0.0f, 0.0f};
-                gemsBuffer->GetCellAnchor(target, gem->gemKind, flying + 1);
-                gem->destination[0] = target.x;
-                gem->destination[1] = target.y;
-                gem->destination[2] = target.z;
-            }
+        SendGemToBar(*bonus);
         PlayPanned(soundBank, &CSoundBank::GemOut, x);
         timeSinceGem = 0.0f;
         break;
-    }
     case kBonusTNT:
         shake.Kick(kBlastKick + kBlastKickPerLevel * float(bonus->level));
         PlayPanned(soundBank, &CSoundBank::TNT, x);
@@ -133,70 +118,96 @@ void CPlayField::ActivateBonus(CRefPtr<CBonus> bonus)
         PlayPanned(soundBank, &CSoundBank::Multiplier, x);
         break;
     case kBonusSolidarity:
-    {
-        const int32_t level = bonus->level;
-        if (level >= 3)
-        {
-            // The 3 x 3 block around the bonus goes first, clamped to the board.
-            const int32_t r0 = std::max(bonus->row - 1, 0), r1 = std::min(bonus->row + 1, rows - 1);
-            const int32_t c0 = std::max(bonus->column - 1, 0), c1 = std::min(bonus->column + 1, columns - 1);
-            for (int32_t r = r0; r <= r1; ++r)
-                for (int32_t c = c0; c <= c1; ++c)
-                {
-                    const CRefPtr<CCap>* cell = CellAt(c, r);
-                    if (!cell || !*cell || !(*cell)->active)
-                        continue;
-                    const CRefPtr<CCap> cap = *cell;
-                    RemoveSingleToken(cap, altSounds, CTerminator::kAddNormal, true);
-                }
-        }
-
-        std::vector<CRefPtr<CCap>> targets;
-        for (int32_t r = 0; r < rows; ++r)
-            for (int32_t c = 0; c < columns; ++c)
-            {
-                const CRefPtr<CCap>& cap = cells[size_t(r)][size_t(c)];
-                if (!cap || !cap->active)
-                    continue;
-                if (cap->colour == bonus->colour || (level >= 2 && cap->colour >= kSpecialColours))
-                    targets.push_back(cap);
-            }
-        if (level < 1)
-        {
-            // The weakest bonus spares a third of them.
-            const size_t spared = targets.size() / 3;
-            for (size_t i = 0; i < spared; ++i)
-            {
-                size_t k = size_t(std::max(0.0f, std::floor(RandomUnit() * float(targets.size()))));
-                k = std::min(k, targets.size() - 1);
-                targets.erase(targets.begin() + std::ptrdiff_t(k));
-            }
-        }
-
-        std::vector<Vec3> points;
-        points.reserve(targets.size());
-        for (const CRefPtr<CCap>& cap : targets)
-            points.push_back(CellToScreen(cap->column, cap->row, true));
-        std::vector<float> waits;
-        PlanSolidarityBolts(*bonus, points, waits);
-        for (size_t i = 0; i < targets.size(); ++i)
-        {
-            // Every chosen token goes; one the bolt planner gave no time waits for nothing.
-            const float wait = i < waits.size() ? std::max(waits[i], 0.0f) : 0.0f;
-            CRefPtr<CTerminator> t = RemoveSingleToken(targets[i], altSounds, CTerminator::kAddNormal, false);
-            if (t)
-                t->elapsed = -wait;
-        }
-        if (level >= 3)
-            shake.Kick(kSolidarityBlockKick);
+        StrikeSolidarity(*bonus);
         PlayPanned(soundBank, &CSoundBank::Solidarity, x);
         break;
-    }
     default:
         break;
     }
     bonus->Activate();
     counters.AddToBoth(1, kCounterBonuses);
+}
+
+// A gem flies to the next free cell of the gem bar, behind those already flying.
+void CPlayField::SendGemToBar(CBonus& bonus)
+{
+    int32_t flying = 0;
+    if (bonusManager)
+        for (const CRefPtr<CBonus>& b : bonusManager->bonuses)
+            if (b && b->kind == kBonusGem && b->state == kBonusEffect)
+                ++flying;
+    CBonusGem* gem = dynamic_cast<CBonusGem*>(&bonus);
+    if (!gem || !gemsBuffer)
+        return;
+    Vec3 target{0.0f, 0.0f, 0.0f};
+    gemsBuffer->GetCellAnchor(target, gem->gemKind, flying + 1);
+    gem->destination[0] = target.x;
+    gem->destination[1] = target.y;
+    gem->destination[2] = target.z;
+}
+
+// The solidarity bonus strikes every live token of its colour (from level 2
+// also steel and specials), sparing a third at level 0; at level 3 the 3 x 3
+// block around it goes first.
+void CPlayField::StrikeSolidarity(const CBonus& bonus)
+{
+    const int32_t level = bonus.level;
+    if (level >= 3)
+        RemoveBlockAround(bonus.column, bonus.row);
+
+    std::vector<CRefPtr<CCap>> targets;
+    for (int32_t r = 0; r < rows; ++r)
+        for (int32_t c = 0; c < columns; ++c)
+        {
+            const CRefPtr<CCap>& cap = cells[size_t(r)][size_t(c)];
+            if (!cap || !cap->active)
+                continue;
+            if (cap->colour == bonus.colour || (level >= 2 && cap->colour >= kSpecialColours))
+                targets.push_back(cap);
+        }
+    if (level < 1)
+    {
+        const size_t spared = targets.size() / 3;
+        for (size_t i = 0; i < spared; ++i)
+        {
+            size_t k = size_t(std::max(0.0f, std::floor(RandomUnit() * float(targets.size()))));
+            k = std::min(k, targets.size() - 1);
+            targets.erase(targets.begin() + std::ptrdiff_t(k));
+        }
+    }
+
+    std::vector<Vec3> points;
+    points.reserve(targets.size());
+    for (const CRefPtr<CCap>& cap : targets)
+        points.push_back(CellToScreen(cap->column, cap->row, true));
+    std::vector<float> waits;
+    PlanSolidarityBolts(bonus, points, waits);
+    for (size_t i = 0; i < targets.size(); ++i)
+    {
+        // Every chosen token goes; one the bolt planner gave no time waits for nothing.
+        const float wait = i < waits.size() ? std::max(waits[i], 0.0f) : 0.0f;
+        CRefPtr<CTerminator> t = RemoveSingleToken(targets[i], altSounds, CTerminator::kAddNormal, false);
+        if (t)
+            t->elapsed = -wait;
+    }
+    if (level >= 3)
+        shake.Kick(kSolidarityBlockKick);
+}
+
+// The live tokens of the 3 x 3 block around a cell, clamped to the board.
+void CPlayField::RemoveBlockAround(int32_t column, int32_t row)
+{
+    const int32_t r0 = std::max(row - 1, 0), r1 = std::min(row + 1, rows - 1);
+    const int32_t c0 = std::max(column - 1, 0), c1 = std::min(column + 1, columns - 1);
+    for (int32_t r = r0; r <= r1; ++r)
+        for (int32_t c = c0; c <= c1; ++c)
+        {
+            const CRefPtr<CCap>* cell = CellAt(c, r);
+            if (!cell || !*cell || !(*cell)->active)
+                continue;
+            const CRefPtr<CCap> cap = *cell;
+            RemoveSingleToken(cap, altSounds, CTerminator::kAddNormal, true);
+        }
 }
 
 void CPlayField::HandleBonusEvents()

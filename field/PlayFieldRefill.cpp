@@ -90,7 +90,7 @@ void CPlayField::RebuildValueGrid()
             int32_t v = CMatchGrid::kEmpty;
             if (cell && cell->active)
                 v = cell->lockCount != 0 ? ~cell->colour : cell->colour + 1;
-            matchGrid.rows[size_t(r)][size_t(c)] = v;
+            matchGrid.Set(r, c, v);
         }
 }
 
@@ -134,8 +134,53 @@ void CPlayField::Refill(int32_t checkLines, int32_t checkMoves)
 {
     if (rows <= 0 || columns <= 0)
         return;
+    DropTokensIntoGaps();
+    int32_t steelOnBoard = 0, locksOnBoard = 0;
+    if (!CountBoardTokens(steelOnBoard, locksOnBoard))
+        return;
 
-    // Step 1: falls.
+    const FillSource source = CurrentFillSource();
+    switch (source)
+    {
+    case FillSource::Level:
+        GenerateColours(steelOnBoard, locksOnBoard);
+        break;
+    case FillSource::QuestSave:
+        FillValuesFromSave();
+        break;
+    case FillSource::SavedCells:
+    case FillSource::Random:
+        RollValues(checkLines, checkMoves, steelOnBoard, locksOnBoard, source == FillSource::SavedCells);
+        break;
+    }
+
+    NewTokenPlan plan = NumberNewTokens();
+    if (source != FillSource::Random)
+        ChooseSourceGems(source, plan);
+    else if (fillPending == kFillRandom && tutorialStep != kTipTotem && bonusManager)
+        RollGems(plan);
+    DropInNewTokens(source, plan);
+    if (source != FillSource::Random)
+        PlaceSourceBonuses(source);
+    if (source == FillSource::QuestSave)
+        RestoreSavedTotems();
+}
+
+CPlayField::FillSource CPlayField::CurrentFillSource() const
+{
+    if (playKind != 0)
+        return FillSource::Random;
+    if (fillPending == kFillLevel && level && !level->isDefault)
+        return FillSource::Level;
+    if (fillPending == kFillQuestSave && savedQuest)
+        return FillSource::QuestSave;
+    if (fillPending == kFillSavedCells && !savedCells.empty())
+        return FillSource::SavedCells;
+    return FillSource::Random;
+}
+
+void CPlayField::DropTokensIntoGaps()
+{
     for (int32_t c = 0; c < columns; ++c)
     {
         int32_t r = rows - 1;
@@ -164,9 +209,10 @@ void CPlayField::Refill(int32_t checkLines, int32_t checkMoves)
             --r;
         }
     }
+}
 
-    // Step 2: what the board holds already.
-    int32_t steelOnBoard = 0, locksOnBoard = 0;
+bool CPlayField::CountBoardTokens(int32_t& steel, int32_t& locks) const
+{
     bool anyEmpty = false;
     for (const auto& row : cells)
         for (const auto& cell : row)
@@ -177,99 +223,129 @@ void CPlayField::Refill(int32_t checkLines, int32_t checkMoves)
                 continue;
             }
             if (cell->colour >= CCap::kSteel)
-                ++steelOnBoard;
+                ++steel;
             if (cell->lockCount > 0)
-                ++locksOnBoard;
+                ++locks;
         }
-    if (!anyEmpty)
-        return;
+    return anyEmpty;
+}
 
-    const bool fromLevel = fillPending == kFillLevel && playKind == 0 && level && !level->isDefault;
-    const bool fromSave = fillPending == kFillQuestSave && playKind == 0 && savedQuest;
-    const bool fromSavedCells = fillPending == kFillSavedCells && playKind == 0 && !savedCells.empty();
-
-    // Step 3: values.
-    if (fromLevel)
-        GenerateColours(steelOnBoard, locksOnBoard);
-    else if (fromSave)
-        FillValuesFromSave();
-    else
-        RollValues(checkLines, checkMoves, steelOnBoard, locksOnBoard, fromSavedCells);
-
-    // Step 4: which new ordinary tokens carry gems, by their number in the
-    // order step 5 makes them (columns left to right, rows from the bottom).
-    std::vector<CCellPos> newCells;
-    std::vector<int32_t> ordinaryNumber;
-    int32_t ordinaryCount = 0;
+// The new tokens are made columns left to right, rows from the bottom; gems
+// go by the number of an ordinary token (not steel) in that order.
+CPlayField::NewTokenPlan CPlayField::NumberNewTokens() const
+{
+    NewTokenPlan plan;
     for (int32_t c = 0; c < columns; ++c)
         for (int32_t r = rows - 1; r >= 0; --r)
             if (!cells[size_t(r)][size_t(c)])
             {
-                newCells.push_back(CCellPos{c, r});
-                const int32_t v = matchGrid.rows[size_t(r)][size_t(c)];
-                ordinaryNumber.push_back(std::abs(v) < 99 ? ordinaryCount++ : -1);
+                plan.cells.push_back(CCellPos{c, r});
+                const int32_t v = matchGrid.Get(r, c);
+                plan.ordinaryNumber.push_back(std::abs(v) < 99 ? plan.ordinaryCount++ : -1);
             }
+    return plan;
+}
 
-    std::vector<int32_t> gems;  // sorted numbers
-    auto takeGemToPlace = [this]() { gemsToPlace = std::max(gemsToPlace - 1, 0); };
-    if (fromLevel || fromSave || fromSavedCells)
+bool CPlayField::SourceHasGem(FillSource source, CCellPos p) const
+{
+    switch (source)
     {
-        for (size_t i = 0; i < newCells.size(); ++i)
-        {
-            if (ordinaryNumber[i] < 0)
-                continue;
-            const CCellPos p = newCells[i];
-            bool gem = false;
-            if (fromLevel)
-                gem = LayoutChar(level->gemRows, p.row, p.column) == 'g';
-            else if (fromSave)
-                gem = savedQuest->grids[0][size_t(p.row)][size_t(p.column)] < 0;
-            else
-            {
-                const CSavedCell& s = savedCells[size_t(p.row)][size_t(p.column)];
-                gem = s.random == 0 && s.marked != 0;
-            }
-            if (!gem)
-                continue;
-            gems.push_back(ordinaryNumber[i]);
-            if (!fromSave)
-                takeGemToPlace();
-        }
-    }
-    else if (fillPending == kFillRandom && tutorialStep != kTipTotem && bonusManager)
+    case FillSource::Level:
+        return LayoutChar(level->gemRows, p.row, p.column) == 'g';
+    case FillSource::QuestSave:
+        return savedQuest->grids[0][size_t(p.row)][size_t(p.column)] < 0;
+    case FillSource::SavedCells:
     {
-        int32_t onBoard = 0;
-        for (const auto& row : cells)
-            for (const auto& cell : row)
-                if (cell && cell->held && cell->held->kind == kBonusGem)
-                    ++onBoard;
-        int32_t n;
-        if (gemRequest)
-        {
-            n = std::min(gemRequestTarget - onBoard, ordinaryCount);
-            gemRequest = 0;
-        }
-        else
-        {
-            const float ratio = rules ? rules->paramRatio : 0.0f;
-            const int32_t most = rules ? rules->paramCount : 0;
-            n = std::min(int32_t(std::floor(ratio * float(ordinaryCount))), most - onBoard);
-        }
-        n = std::max(0, std::min(n, ordinaryCount));
-        n = std::min(n, std::max(gemsToPlace, 0));
-        gemsToPlace -= n;
-        while (int32_t(gems.size()) < n)
-        {
-            const int32_t k = int32_t(RandomIndex(size_t(ordinaryCount)));
-            const auto at = std::lower_bound(gems.begin(), gems.end(), k);
-            if (at == gems.end() || *at != k)
-                gems.insert(at, k);
-        }
+        const CSavedCell& s = savedCells[size_t(p.row)][size_t(p.column)];
+        return s.random == 0 && s.marked != 0;
     }
+    case FillSource::Random:
+        break;
+    }
+    return false;
+}
 
-    // Step 5: the new tokens drop in, each column's from a random height above
-    // the board, every further one one to two cells higher.
-    const float b = BounceRatio();
+void CPlayField::ChooseSourceGems(FillSource source, NewTokenPlan& plan)
+{
+    for (size_t i = 0; i < plan.cells.size(); ++i)
+    {
+        if (plan.ordinaryNumber[i] < 0 || !SourceHasGem(source, plan.cells[i]))
+            continue;
+        plan.gems.push_back(plan.ordinaryNumber[i]);
+        // A saved quest's count of gems still to place already leaves these out.
+        if (source != FillSource::QuestSave)
+            gemsToPlace = std::max(gemsToPlace - 1, 0);
+    }
+}
+
+void CPlayField::RollGems(NewTokenPlan& plan)
+{
+    int32_t onBoard = 0;
+    for (const auto& row : cells)
+        for (const auto& cell : row)
+            if (cell && cell->held && cell->held->kind == kBonusGem)
+                ++onBoard;
+    const int32_t ordinaryCount = plan.ordinaryCount;
+    int32_t n;
+    if (gemRequest)
+    {
+        n = std::min(gemRequestTarget - onBoard, ordinaryCount);
+        gemRequest = 0;
+    }
+    else
+    {
+        const float ratio = rules ? rules->paramRatio : 0.0f;
+        const int32_t most = rules ? rules->paramCount : 0;
+        n = std::min(int32_t(std::floor(ratio * float(ordinaryCount))), most - onBoard);
+    }
+    n = std::max(0, std::min(n, ordinaryCount));
+    n = std::min(n, std::max(gemsToPlace, 0));
+    gemsToPlace -= n;
+    std::vector<int32_t>& gems = plan.gems;  // kept sorted
+    while (int32_t(gems.size()) < n)
+    {
+        const int32_t k = int32_t(RandomIndex(size_t(ordinaryCount)));
+        const auto at = std::lower_bound(gems.begin(), gems.end(), k);
+        if (at == gems.end() || *at != k)
+            gems.insert(at, k);
+    }
+}
+
+int32_t CPlayField::SourceLockCount(FillSource source, int32_t column, int32_t row) const
+{
+    if (source == FillSource::Level)
+    {
+        const char ch = LayoutChar(level->lockRows, row, column);
+        if (ch >= '1' && ch <= '9')
+            return ch - '0';
+    }
+    else if (source == FillSource::SavedCells && savedCells[size_t(row)][size_t(column)].lockCount > 0)
+        return savedCells[size_t(row)][size_t(column)].lockCount;
+    else if (source == FillSource::QuestSave && savedQuest->grids[1][size_t(row)][size_t(column)] > 0)
+        return std::min(savedQuest->grids[1][size_t(row)][size_t(column)], kMostSavedLocks);
+    return 1;
+}
+
+int32_t CPlayField::SourceFixed(FillSource source, int32_t column, int32_t row) const
+{
+    switch (source)
+    {
+    case FillSource::Level:
+        return LayoutChar(level->fixedRows, row, column) == 'f' ? 1 : 0;
+    case FillSource::SavedCells:
+        return savedCells[size_t(row)][size_t(column)].random == 0 ? 1 : 0;
+    case FillSource::QuestSave:
+        return savedQuest->grids[4][size_t(row)][size_t(column)] == 1 ? 1 : 0;
+    case FillSource::Random:
+        break;
+    }
+    return 0;
+}
+
+// Each column's new tokens drop in from a random height above the board,
+// every further one one to two cells higher.
+void CPlayField::DropInNewTokens(FillSource source, const NewTokenPlan& plan)
+{
     size_t nextGem = 0, index = 0;
     for (int32_t c = 0; c < columns; ++c)
     {
@@ -279,142 +355,138 @@ void CPlayField::Refill(int32_t checkLines, int32_t checkMoves)
         {
             if (cells[size_t(r)][size_t(c)])
                 continue;
-            const int32_t value = matchGrid.rows[size_t(r)][size_t(c)];
-            const int32_t number = ordinaryNumber[index++];
-            const bool marked = number >= 0 && nextGem < gems.size() && gems[nextGem] == number;
-            const Vec3 target = CellToScreen(c, r, false);
-            const float dy = startY - target.y;
-            const float t = std::sqrt(std::fabs(2.0f * dy / Gravity()));
-
-            CRefPtr<CCap> cap;
-            capList.CreateCap(cap, std::abs(value) - 1, marked ? 1 : 0, top.x, startY, 0.0f, tokenRadius, 1,
-                              origin[0], origin[1], origin[2]);
-            cells[size_t(r)][size_t(c)] = cap;
-
-            if (IsLocked(value))
-            {
-                int32_t locks = 1;
-                if (fromLevel)
-                {
-                    const char ch = LayoutChar(level->lockRows, r, c);
-                    if (ch >= '1' && ch <= '9')
-                        locks = ch - '0';
-                }
-                else if (fromSavedCells && savedCells[size_t(r)][size_t(c)].lockCount > 0)
-                    locks = savedCells[size_t(r)][size_t(c)].lockCount;
-                else if (fromSave && savedQuest->grids[1][size_t(r)][size_t(c)] > 0)
-                    locks = std::min(savedQuest->grids[1][size_t(r)][size_t(c)], kMostSavedLocks);
-                cap->SetLockCount(locks);
-            }
-
+            const int32_t number = plan.ordinaryNumber[index++];
+            const bool marked = number >= 0 && nextGem < plan.gems.size() && plan.gems[nextGem] == number;
             if (marked)
-            {
                 ++nextGem;
-                if (bonusManager)
-                {
-                    CRefPtr<CBonus> gem;
-                    bonusManager->CreateGem(gem, cap->colour, 1);
-                    if (gem)
-                    {
-                        gem->Place(top.x + origin[0], startY + origin[1], origin[2], cap->radius, c, r);
-                        cap->SetHeld(gem);
-                    }
-                }
-            }
-
-            CCap::StartMove(cap, target.x, target.y, 0.0f, t, 1, 0, 1, 1, 2, 1);
-            cap->active = 0;
-            cap->placement = CCap::kPlaced;
-            cap->arrival = CCap::kArrivalActivate;
-            cap->path.AddCurveTo(Vec3{target.x, target.y + b * dy, 0.0f}, Vec3{1, 2, 1}, Vec3{1, 0, 1}, b * t);
-            cap->path.AddCurveTo(Vec3{target.x, target.y, 0.0f}, Vec3{1, 0, 1}, Vec3{1, 2, 1}, b * t);
-            cap->pathDuration = (2.0f * b + 1.0f) * t;
-            cap->column = cap->previousColumn = c;
-            cap->row = cap->previousRow = r;
-            if (cap->look)
-                cap->look->lightAllowed = 1;
-            cap->ArmMidpointEvent();
-
+            const CRefPtr<CCap> cap = MakeNewToken(source, c, r, Vec3{top.x, startY, 0.0f}, marked);
+            cells[size_t(r)][size_t(c)] = cap;
             startY += (RandomUnit() + 1.0f) * cellHeight;
-
-            if (fromLevel)
-                cap->fixed = LayoutChar(level->fixedRows, r, c) == 'f' ? 1 : 0;
-            else if (fromSavedCells)
-                cap->fixed = savedCells[size_t(r)][size_t(c)].random == 0 ? 1 : 0;
-            else if (fromSave)
-                cap->fixed = savedQuest->grids[4][size_t(r)][size_t(c)] == 1 ? 1 : 0;
+            cap->fixed = SourceFixed(source, c, r);
         }
     }
+}
 
-    // Step 6: bonuses laid out by the source.
-    if (bonusManager && (fromLevel || fromSave || fromSavedCells))
+CRefPtr<CCap> CPlayField::MakeNewToken(FillSource source, int32_t column, int32_t row, Vec3 start, bool marked)
+{
+    const int32_t value = matchGrid.Get(row, column);
+    CRefPtr<CCap> cap;
+    capList.CreateCap(cap, std::abs(value) - 1, marked ? 1 : 0, start.x, start.y, 0.0f, tokenRadius, 1, origin[0],
+                      origin[1], origin[2]);
+    if (IsLocked(value))
+        cap->SetLockCount(SourceLockCount(source, column, row));
+    if (marked && bonusManager)
     {
-        static const int32_t kLayoutKinds[6] = {kBonusTNT,   kBonusScore,      kBonusTime,
-                                                kBonusFlash, kBonusSolidarity, kBonusAdviser};
-        for (int32_t r = 0; r < rows; ++r)
-            for (int32_t c = 0; c < columns; ++c)
-            {
-                const CRefPtr<CCap>& cap = cells[size_t(r)][size_t(c)];
-                if (!cap || cap->marked || cap->held)
-                    continue;
-                int32_t kind = 0, bonusLevel = 0;
-                if (fromLevel)
-                {
-                    const char d = LayoutChar(level->bonusRows, r, c);
-                    if (d < '0' || d > '5')
-                        continue;
-                    kind = kLayoutKinds[d - '0'];
-                    const size_t digit = size_t(d - '0');
-                    bonusLevel = digit < level->bonusLevels.size() ? level->bonusLevels[digit] : -1;
-                    if (bonusLevel < 0)
-                    {
-                        const size_t k = size_t(kind - 2);
-                        bonusLevel = rules && k < rules->kindLevels.size() ? rules->kindLevels[k] : -1;
-                    }
-                    if (bonusLevel < 0)
-                        bonusLevel = 0;
-                }
-                else if (fromSavedCells)
-                {
-                    const CSavedCell& s = savedCells[size_t(r)][size_t(c)];
-                    if (!cap->fixed || !s.hasBonus)
-                        continue;
-                    kind = s.bonusKind;
-                    bonusLevel = s.bonusLevel;
-                }
-                else
-                {
-                    kind = savedQuest->grids[2][size_t(r)][size_t(c)];
-                    if (kind < kBonusTNT || kind > kBonusSolidarity)
-                        continue;
-                    bonusLevel = std::clamp(savedQuest->grids[3][size_t(r)][size_t(c)], -1, 4);
-                }
-                CRefPtr<CBonus> bonus;
-                bonusManager->CreateBonus(bonus, kind, bonusLevel, 0, 1);
-                if (!bonus)
-                    continue;
-                const float x = cap->position[0] + origin[0], y = cap->position[1] + origin[1],
-                            z = cap->position[2] + origin[2];
-                bonus->position[0] = x;
-                bonus->position[1] = y;
-                bonus->position[2] = z;
-                bonus->Drop(x, y, z, cap->radius, cap->column, cap->row, 1, 0.5f);
-                cap->SetHeld(bonus);
-            }
-    }
-
-    // Step 7: what a restored save brings besides the tokens.
-    if (fromSave && playKind == 0)
-    {
-        if (savedQuest->totemShield != 0)
+        CRefPtr<CBonus> gem;
+        bonusManager->CreateGem(gem, cap->colour, 1);
+        if (gem)
         {
-            totems.SetShieldMode(1);
-            steelChance = 0.0f;
-            steelCount = 0;
+            gem->Place(start.x + origin[0], start.y + origin[1], origin[2], cap->radius, column, row);
+            cap->SetHeld(gem);
         }
-        if (savedQuest->totemIndex >= 0 && savedQuest->totemIndex <= 6)
-            totems.RequestTotem(savedQuest->totemIndex);
     }
+
+    const float b = BounceRatio();
+    const Vec3 target = CellToScreen(column, row, false);
+    const float dy = start.y - target.y;
+    const float t = std::sqrt(std::fabs(2.0f * dy / Gravity()));
+    CCap::StartMove(cap, target.x, target.y, 0.0f, t, 1, 0, 1, 1, 2, 1);
+    cap->active = 0;
+    cap->placement = CCap::kPlaced;
+    cap->arrival = CCap::kArrivalActivate;
+    cap->path.AddCurveTo(Vec3{target.x, target.y + b * dy, 0.0f}, Vec3{1, 2, 1}, Vec3{1, 0, 1}, b * t);
+    cap->path.AddCurveTo(Vec3{target.x, target.y, 0.0f}, Vec3{1, 0, 1}, Vec3{1, 2, 1}, b * t);
+    cap->pathDuration = (2.0f * b + 1.0f) * t;
+    cap->column = cap->previousColumn = column;
+    cap->row = cap->previousRow = row;
+    if (cap->look)
+        cap->look->lightAllowed = 1;
+    cap->ArmMidpointEvent();
+    return cap;
+}
+
+// The bonus a level layout, a shuffle's saved cell or a quest save puts on a
+// token; false when there is none.
+bool CPlayField::SourceBonus(FillSource source, const CCap& cap, int32_t column, int32_t row, int32_t& kind,
+                             int32_t& bonusLevel) const
+{
+    static const int32_t kLayoutKinds[6] = {kBonusTNT,   kBonusScore,      kBonusTime,
+                                            kBonusFlash, kBonusSolidarity, kBonusAdviser};
+    const size_t r = size_t(row), c = size_t(column);
+    switch (source)
+    {
+    case FillSource::Level:
+    {
+        const char d = LayoutChar(level->bonusRows, row, column);
+        if (d < '0' || d > '5')
+            return false;
+        const size_t digit = size_t(d - '0');
+        kind = kLayoutKinds[digit];
+        bonusLevel = digit < level->bonusLevels.size() ? level->bonusLevels[digit] : -1;
+        if (bonusLevel < 0)
+        {
+            const size_t k = size_t(kind - 2);
+            bonusLevel = rules && k < rules->kindLevels.size() ? rules->kindLevels[k] : -1;
+        }
+        bonusLevel = std::max(bonusLevel, 0);
+        return true;
+    }
+    case FillSource::SavedCells:
+    {
+        const CSavedCell& s = savedCells[r][c];
+        if (!cap.fixed || !s.hasBonus)
+            return false;
+        kind = s.bonusKind;
+        bonusLevel = s.bonusLevel;
+        return true;
+    }
+    case FillSource::QuestSave:
+        kind = savedQuest->grids[2][r][c];
+        bonusLevel = std::clamp(savedQuest->grids[3][r][c], -1, 4);
+        return kind >= kBonusTNT && kind <= kBonusSolidarity;
+    case FillSource::Random:
+        break;
+    }
+    return false;
+}
+
+void CPlayField::PlaceSourceBonuses(FillSource source)
+{
+    if (!bonusManager)
+        return;
+    for (int32_t r = 0; r < rows; ++r)
+        for (int32_t c = 0; c < columns; ++c)
+        {
+            const CRefPtr<CCap>& cap = cells[size_t(r)][size_t(c)];
+            int32_t kind = 0, bonusLevel = 0;
+            if (!cap || cap->marked || cap->held || !SourceBonus(source, *cap, c, r, kind, bonusLevel))
+                continue;
+            CRefPtr<CBonus> bonus;
+            bonusManager->CreateBonus(bonus, kind, bonusLevel, 0, 1);
+            if (!bonus)
+                continue;
+            const float x = cap->position[0] + origin[0], y = cap->position[1] + origin[1],
+                        z = cap->position[2] + origin[2];
+            bonus->position[0] = x;
+            bonus->position[1] = y;
+            bonus->position[2] = z;
+            bonus->Drop(x, y, z, cap->radius, cap->column, cap->row, 1, 0.5f);
+            cap->SetHeld(bonus);
+        }
+}
+
+// What a restored save brings besides the tokens: the totem shield and the
+// totem that was chosen.
+void CPlayField::RestoreSavedTotems()
+{
+    if (savedQuest->totemShield != 0)
+    {
+        totems.SetShieldMode(1);
+        steelChance = 0.0f;
+        steelCount = 0;
+    }
+    if (savedQuest->totemIndex >= 0 && savedQuest->totemIndex <= 6)
+        totems.RequestTotem(savedQuest->totemIndex);
 }
 
 void CPlayField::WriteTokenValues()
@@ -424,7 +496,7 @@ void CPlayField::WriteTokenValues()
         {
             const CRefPtr<CCap>& cell = cells[size_t(r)][size_t(c)];
             if (cell)
-                matchGrid.rows[size_t(r)][size_t(c)] = TokenValue(*cell);
+                matchGrid.Set(r, c, TokenValue(*cell));
         }
 }
 
@@ -448,7 +520,7 @@ void CPlayField::FillValuesFromSave()
                 v = DrawColour(steel) + 1;
             else if (savedQuest->grids[1][size_t(r)][size_t(c)] > 0)
                 v = -v;
-            matchGrid.rows[size_t(r)][size_t(c)] = v;
+            matchGrid.Set(r, c, v);
         }
 }
 
@@ -502,7 +574,7 @@ void CPlayField::RollValues(int32_t checkLines, int32_t checkMoves, int32_t stee
                         ++locks;
                     }
                 }
-                matchGrid.rows[size_t(r)][size_t(c)] = v;
+                matchGrid.Set(r, c, v);
             }
 
         const bool hasMove = !checkMoves || matchGrid.HasMove(3, false);
@@ -553,53 +625,96 @@ void CPlayField::ShuffleColours(std::vector<int32_t>& v, bool keepFirst)
     }
 }
 
+// The colour groups of a layout (letters 'A' to 'G'): each takes its size of
+// colours from a shuffled deck of the level's colours.
+std::vector<std::vector<int32_t>> CPlayField::DealColourGroups() const
+{
+    const CLevel& l = *level;
+    std::vector<std::vector<int32_t>> groups;
+    if (l.groupLetters.empty() || !l.GroupsFit(int(capsSet.size())))
+        return groups;
+    std::vector<int32_t> deck = capsSet;
+    ShuffleColours(deck, false);
+    size_t next = 0;
+    for (size_t g = 0; g < l.groupLetters.size(); ++g)
+    {
+        groups.emplace_back();
+        groups.back().reserve(7);
+        const int32_t size = g < l.groupSizes.size() ? l.groupSizes[g] : 0;
+        for (int32_t k = 0; k < size && next < deck.size(); ++k)
+            groups.back().push_back(deck[next++]);
+    }
+    return groups;
+}
+
+// The level's colours in random order for the layout letters 'a' onwards; in
+// the totem tip the first is a colour whose totem the player has.
+std::vector<int32_t> CPlayField::PermuteColours()
+{
+    std::vector<int32_t> permutation = capsSet;
+    if (tutorialStep != kTipTotem)
+    {
+        ShuffleColours(permutation, false);
+        return permutation;
+    }
+    for (size_t i = 0; i < permutation.size(); ++i)
+    {
+        const int32_t colour = permutation[i];
+        if (colour >= 0 && colour < 7 && totems.m_levels[colour] > 0)
+        {
+            std::swap(permutation[0], permutation[i]);
+            tutorialColour = permutation[0];
+            break;
+        }
+    }
+    ShuffleColours(permutation, true);
+    return permutation;
+}
+
+// The value a layout character asks for: a fixed colour '0' to '6', steel
+// 's', a permuted colour 'a'.., a colour of a group 'A'..'G' or of a list
+// 'I'..'O'; 0 leaves the cell to the random draw.
+int32_t CPlayField::LayoutValue(char ch, const std::vector<int32_t>& permutation,
+                                const std::vector<std::vector<int32_t>>& groups, int32_t& steel) const
+{
+    const CLevel& l = *level;
+    if (ch >= '0' && ch <= '6')
+        return ch - '0' + 1;
+    if (ch == 's')
+    {
+        ++steel;
+        return kSteelValue;
+    }
+    if (ch >= 'a' && size_t(ch - 'a') < permutation.size())
+        return permutation[size_t(ch - 'a')] + 1;
+    if (ch >= 'A' && ch <= 'G')
+    {
+        for (size_t g = 0; g < groups.size() && g < l.groupLetters.size(); ++g)
+            if (l.groupLetters[g] == uint8_t(ch))
+                return groups[g].empty() ? 0 : groups[g][RandomIndex(groups[g].size())] + 1;
+    }
+    else if (ch >= 'I' && ch <= 'O')
+    {
+        for (size_t i = 0; i < l.listLetters.size() && i < l.lists.size(); ++i)
+            if (l.listLetters[i] == uint8_t(ch))
+                return l.lists[i].empty() ? 0 : l.lists[i][RandomIndex(l.lists[i].size())] + 1;
+    }
+    return 0;
+}
+
 void CPlayField::GenerateColours(int32_t steelOnBoard, int32_t locksOnBoard)
 {
     if (matchGrid.width != columns || matchGrid.height != rows)
         matchGrid.Resize(columns, rows);
     const CLevel& l = *level;
-    std::vector<std::vector<int32_t>> groups;
-    std::vector<int32_t> permutation;
 
     // A layout whose fixed colours already make a line, or that leaves no
     // move, can never be drawn as asked: past the bound a layout with a move
     // stands even with a line, and past twice the bound the last one does.
     for (int attempt = 0;; ++attempt)
     {
-        groups.clear();
-        if (!l.groupLetters.empty() && l.GroupsFit(int(capsSet.size())))
-        {
-            std::vector<int32_t> deck = capsSet;
-            ShuffleColours(deck, false);
-            size_t next = 0;
-            for (size_t g = 0; g < l.groupLetters.size(); ++g)
-            {
-                groups.emplace_back();
-                groups.back().reserve(7);
-                const int32_t size = g < l.groupSizes.size() ? l.groupSizes[g] : 0;
-                for (int32_t k = 0; k < size && next < deck.size(); ++k)
-                    groups.back().push_back(deck[next++]);
-            }
-        }
-
-        permutation = capsSet;
-        if (tutorialStep == kTipTotem)
-        {
-            for (size_t i = 0; i < permutation.size(); ++i)
-            {
-                const int32_t colour = permutation[i];
-                if (colour >= 0 && colour < 7 && totems.m_levels[colour] > 0)
-                {
-                    std::swap(permutation[0], permutation[i]);
-                    tutorialColour = permutation[0];
-                    break;
-                }
-            }
-            ShuffleColours(permutation, true);
-        }
-        else
-            ShuffleColours(permutation, false);
-
+        const std::vector<std::vector<int32_t>> groups = DealColourGroups();
+        const std::vector<int32_t> permutation = PermuteColours();
         int32_t steel = steelOnBoard, locks = locksOnBoard;
         for (int32_t c = 0; c < columns; ++c)
             for (int32_t r = 0; r < rows; ++r)
@@ -607,40 +722,10 @@ void CPlayField::GenerateColours(int32_t steelOnBoard, int32_t locksOnBoard)
                 const CRefPtr<CCap>& cell = cells[size_t(r)][size_t(c)];
                 if (cell)
                 {
-                    matchGrid.rows[size_t(r)][size_t(c)] = TokenValue(*cell);
+                    matchGrid.Set(r, c, TokenValue(*cell));
                     continue;
                 }
-                const char ch = LayoutChar(l.beginRows, r, c);
-                int32_t v = 0;
-                if (ch >= '0' && ch <= '6')
-                    v = ch - '0' + 1;
-                else if (ch == 's')
-                {
-                    v = kSteelValue;
-                    ++steel;
-                }
-                else if (ch >= 'a' && size_t(ch - 'a') < permutation.size())
-                    v = permutation[size_t(ch - 'a')] + 1;
-                else if (ch >= 'A' && ch <= 'G')
-                {
-                    for (size_t g = 0; g < groups.size() && g < l.groupLetters.size(); ++g)
-                        if (l.groupLetters[g] == uint8_t(ch))
-                        {
-                            if (!groups[g].empty())
-                                v = groups[g][RandomIndex(groups[g].size())] + 1;
-                            break;
-                        }
-                }
-                else if (ch >= 'I' && ch <= 'O')
-                {
-                    for (size_t i = 0; i < l.listLetters.size() && i < l.lists.size(); ++i)
-                        if (l.listLetters[i] == uint8_t(ch))
-                        {
-                            if (!l.lists[i].empty())
-                                v = l.lists[i][RandomIndex(l.lists[i].size())] + 1;
-                            break;
-                        }
-                }
+                int32_t v = LayoutValue(LayoutChar(l.beginRows, r, c), permutation, groups, steel);
                 if (v == 0)
                     v = DrawColour(steel) + 1;
 
@@ -655,7 +740,7 @@ void CPlayField::GenerateColours(int32_t steelOnBoard, int32_t locksOnBoard)
                     v = -v;
                     ++locks;
                 }
-                matchGrid.rows[size_t(r)][size_t(c)] = v;
+                matchGrid.Set(r, c, v);
             }
 
         const bool hasMove = matchGrid.HasMove(3, false);

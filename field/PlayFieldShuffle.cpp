@@ -8,6 +8,7 @@
 #include "bonuses/Bonus.h"
 #include "effects/Sandbox.h"
 #include "engine/DataFolders.h"
+#include "engine/SaveErrors.h"
 #include "engine/Random.h"
 #include "saves/Profiles.h"
 #include "hud/TokenSelector.h"
@@ -157,7 +158,10 @@ void CPlayField::CloseTutorialStep(int32_t seen)
             return;
         playerSettings->tipsSeen[tutorialStep - 1] = 1;
         if (folders)
-            playerSettings->Save(folders->players + playerSettings->name);
+        {
+            const std::string folder = folders->players + playerSettings->name;
+            CheckSaved(playerSettings->Save(folder), folder + "\\Settings.ini");
+        }
     };
     switch (tutorialStep)
     {

@@ -208,115 +208,25 @@ void CPlayField::ApplyTotemEffects()
     const std::vector<TotemCellRecord> records = totems.m_cellRecords;
     for (const TotemCellRecord& e : records)
     {
+        float x = 0.0f;
         switch (e.kind)
         {
         case kTotemGreen:
-        {
-            CGreenTotem* green = totems.GreenTotem();
-            const int32_t level = green ? green->m_level : 0;
-            const int32_t charge = green ? green->m_charge : 0;
-            if (e.value == 0)
-                ApplyGreenFire(level, charge);
-            else if (green)
-            {
-                bool made = false;
-                for (const CRefPtr<CUnigem>& unigem : green->m_unigems)
-                {
-                    if (!unigem)
-                        continue;
-                    const CRefPtr<CCap> cap = LiveTokenAt(unigem->column, unigem->row);
-                    if (!cap || cap->colour >= kSpecialColours || cap->marked || cap->held || !bonusManager)
-                        continue;
-                    capList.SetMarked(cap, 1);
-                    CRefPtr<CBonus> gem;
-                    bonusManager->CreateGem(gem, cap->colour, 1);
-                    if (gem)
-                    {
-                        gem->Place(cap->position[0] + origin[0], cap->position[1] + origin[1],
-                                   cap->position[2] + origin[2], cap->radius, cap->column, cap->row);
-                        cap->SetHeld(gem);
-                    }
-                    unigem->Finish();
-                    --gemsToPlace;
-                    made = true;
-                }
-                green->m_unigems.clear();
-                if (made)
-                    Play(soundBank, &CSoundBank::GemIn);
-            }
+            ApplyGreenTotem(e);
             break;
-        }
         case kTotemYellow:
-        {
-            const int32_t score = GetPairScore(e.column, e.row);
-            CPlayFieldEvent out;
-            out.code = kEventScored;
-            out.arg = score;
-            events.push_back(out);
-            counters.AddToBoth(score, kCounterScore);
-            if (e.column >= 2)
-            {
-                Play(soundBank, &CSoundBank::TotemYellow2);
-                SetFrenzy(true);
-            }
+            ApplyYellowTotem(e);
             break;
-        }
         case kTotemRed:
-        {
-            float centreColumn = float(e.column), centreRow = float(e.row);
-            float radius = kCellRadius;
-            if (e.value == 1)
-            {
-                centreColumn += 0.5f;
-                centreRow += 0.5f;
-                radius = kCornerRadius;
-            }
-            const int32_t baseColumn = int32_t(std::floor(centreColumn)), baseRow = int32_t(std::floor(centreRow));
-            const int32_t r0 = std::max(baseRow - 1, 0), r1 = std::min(baseRow + 1, rows - 1);
-            const int32_t c0 = std::max(baseColumn - 1, 0), c1 = std::min(baseColumn + 1, columns - 1);
-            for (int32_t r = r0; r <= r1; ++r)
-                for (int32_t c = c0; c <= c1; ++c)
-                {
-                    const float dc = float(c) - centreColumn, dr = float(r) - centreRow;
-                    if (dc * dc + dr * dr > radius * radius)
-                        continue;
-                    const CRefPtr<CCap> cap = LiveTokenAt(c, r);
-                    if (cap)
-                        RemoveSingleToken(cap, altSounds, CTerminator::kAddNormal, true);
-                }
-            shake.Kick(kRedKick + kRedKickPerStage * float(e.value - 1));
-            PlayPanned(soundBank, &CSoundBank::TotemRed2, CellToScreen(e.column, e.row, true).x);
+            ApplyRedTotem(e);
             break;
-        }
         case kTotemBlue:
-        {
-            if (e.value == 0)
+            if (ApplyBlueTotem(e, x))
             {
-                const CRefPtr<CCap>* cell = CellAt(e.column, e.row);
-                const CRefPtr<CCap> cap = cell ? *cell : CRefPtr<CCap>();
-                if (cap && cap->active)
-                    RemoveSingleToken(cap, altSounds, CTerminator::kAddNormal, true);
-                shake.Kick(e.factor > 0.0f ? kBlueLightKick : kBlueHeavyKick);
-                if (cap)
-                {
-                    ++blueCount;
-                    blueX += ScreenX(*cap);
-                }
-                break;
-            }
-            std::vector<Vec3> points;
-            std::vector<CCellPos> where;
-            PointsAndCells(CollectTokens([](const CCap& cap) { return cap.colour >= kSpecialColours && cap.active; }),
-                           points, where);
-            totems.OnMatchBlue(points, where);
-            if (e.value == kBlueStopsSteel)
-            {
-                steelChance = 0.0f;
-                steelCount = 0;
-                Play(soundBank, &CSoundBank::TotemBlue3);
+                ++blueCount;
+                blueX += x;
             }
             break;
-        }
         case kTotemOrange:
         {
             CPlayFieldEvent out;
@@ -326,58 +236,15 @@ void CPlayField::ApplyTotemEffects()
             break;
         }
         case kTotemWhite:
-        {
-            if (e.value > 0)
+            if (ApplyWhiteTotem(e, x))
             {
-                const std::vector<CRefPtr<CCap>> live = CollectTokens([](const CCap& cap) { return cap.active != 0; });
-                const int32_t k = std::min(e.value, int32_t(live.size()));
-                std::vector<Vec3> points;
-                std::vector<CCellPos> where;
-                PointsAndCells(ChooseTargets(live, k), points, where);
-                totems.OnMatchWhite(points, where);
-            }
-            else if (e.value < 0)
-                researchRequested = 1;
-            else if (const CRefPtr<CCap> cap = LiveTokenAt(e.column, e.row))
-            {
-                capList.SetColour(cap, e.extra);
-                if (cap->marked && bonusManager)
-                {
-                    // The gem changes colour with its token.
-                    if (cap->held)
-                        bonusManager->RemoveBonus(cap->held);
-                    CRefPtr<CBonus> gem;
-                    bonusManager->CreateGem(gem, cap->colour, 1);
-                    if (gem)
-                        gem->Place(cap->drawnPosition[0] + origin[0], cap->drawnPosition[1] + origin[1],
-                                   cap->drawnPosition[2] + origin[2], cap->radius, cap->column, cap->row);
-                    cap->SetHeld(gem);
-                }
                 ++whiteCount;
-                whiteX += ScreenX(*cap);
+                whiteX += x;
             }
             break;
-        }
         case kTotemViolet:
-        {
-            if (!bonusManager)
-                break;
-            CRefPtr<CBonus> bonus;
-            bonusManager->CreateBonus(bonus, e.bonusType, e.column, 1, 1);
-            if (!bonus)
-                break;
-            bonus->reportPlacement = 1;
-            bonus->position[0] = e.factor;
-            bonus->position[1] = e.startY;
-            bonus->position[2] = e.startZ;
-            for (int i = 0; i < 3; ++i)
-                bonus->target[i] = e.ctrl[i];
-            bonus->SetZOrder(e.row);
-            bonus->startScale = kVioletStartScale;
-            bonus->startAlpha = kVioletStartAlpha;
-            bonus->StartVanish(e.time);
+            ApplyVioletTotem(e);
             break;
-        }
         case kTotemCounter:
             counters.AddToBoth(1, kCounterMatchEvents);
             break;
@@ -385,8 +252,179 @@ void CPlayField::ApplyTotemEffects()
             break;
         }
     }
+    // One sound for all the tokens a frame's blue or white strikes hit, panned to their middle.
     if (blueCount > 0)
         PlayPanned(soundBank, &CSoundBank::TotemBlue2, blueX / float(blueCount));
     if (whiteCount > 0)
         PlayPanned(soundBank, &CSoundBank::TotemWhite2, whiteX / float(whiteCount));
+}
+
+// The green totem fires (value 0), or its flying gems land on the tokens it chose.
+void CPlayField::ApplyGreenTotem(const TotemCellRecord& e)
+{
+    CGreenTotem* green = totems.GreenTotem();
+    if (e.value == 0)
+    {
+        ApplyGreenFire(green ? green->m_level : 0, green ? green->m_charge : 0);
+        return;
+    }
+    if (!green)
+        return;
+    bool made = false;
+    for (const CRefPtr<CUnigem>& unigem : green->m_unigems)
+    {
+        if (!unigem)
+            continue;
+        const CRefPtr<CCap> cap = LiveTokenAt(unigem->column, unigem->row);
+        if (!cap || cap->colour >= kSpecialColours || cap->marked || cap->held || !bonusManager)
+            continue;
+        capList.SetMarked(cap, 1);
+        CRefPtr<CBonus> gem;
+        bonusManager->CreateGem(gem, cap->colour, 1);
+        if (gem)
+        {
+            gem->Place(cap->position[0] + origin[0], cap->position[1] + origin[1], cap->position[2] + origin[2],
+                       cap->radius, cap->column, cap->row);
+            cap->SetHeld(gem);
+        }
+        unigem->Finish();
+        --gemsToPlace;
+        made = true;
+    }
+    green->m_unigems.clear();
+    if (made)
+        Play(soundBank, &CSoundBank::GemIn);
+}
+
+void CPlayField::ApplyYellowTotem(const TotemCellRecord& e)
+{
+    const int32_t score = GetPairScore(e.column, e.row);
+    CPlayFieldEvent out;
+    out.code = kEventScored;
+    out.arg = score;
+    events.push_back(out);
+    counters.AddToBoth(score, kCounterScore);
+    if (e.column >= 2)
+    {
+        Play(soundBank, &CSoundBank::TotemYellow2);
+        SetFrenzy(true);
+    }
+}
+
+// The red blast takes every live token within its radius of a cell, or of
+// the corner of four cells (value 1).
+void CPlayField::ApplyRedTotem(const TotemCellRecord& e)
+{
+    float centreColumn = float(e.column), centreRow = float(e.row);
+    float radius = kCellRadius;
+    if (e.value == 1)
+    {
+        centreColumn += 0.5f;
+        centreRow += 0.5f;
+        radius = kCornerRadius;
+    }
+    const int32_t baseColumn = int32_t(std::floor(centreColumn)), baseRow = int32_t(std::floor(centreRow));
+    const int32_t r0 = std::max(baseRow - 1, 0), r1 = std::min(baseRow + 1, rows - 1);
+    const int32_t c0 = std::max(baseColumn - 1, 0), c1 = std::min(baseColumn + 1, columns - 1);
+    for (int32_t r = r0; r <= r1; ++r)
+        for (int32_t c = c0; c <= c1; ++c)
+        {
+            const float dc = float(c) - centreColumn, dr = float(r) - centreRow;
+            if (dc * dc + dr * dr > radius * radius)
+                continue;
+            if (const CRefPtr<CCap> cap = LiveTokenAt(c, r))
+                RemoveSingleToken(cap, altSounds, CTerminator::kAddNormal, true);
+        }
+    shake.Kick(kRedKick + kRedKickPerStage * float(e.value - 1));
+    PlayPanned(soundBank, &CSoundBank::TotemRed2, CellToScreen(e.column, e.row, true).x);
+}
+
+// A blue strike on one cell (value 0), true with the struck token's x; or the
+// blue survey of every steel token, which at its top stage also ends steel.
+bool CPlayField::ApplyBlueTotem(const TotemCellRecord& e, float& struckX)
+{
+    if (e.value == 0)
+    {
+        const CRefPtr<CCap>* cell = CellAt(e.column, e.row);
+        const CRefPtr<CCap> cap = cell ? *cell : CRefPtr<CCap>();
+        if (cap && cap->active)
+            RemoveSingleToken(cap, altSounds, CTerminator::kAddNormal, true);
+        shake.Kick(e.factor > 0.0f ? kBlueLightKick : kBlueHeavyKick);
+        if (!cap)
+            return false;
+        struckX = ScreenX(*cap);
+        return true;
+    }
+    std::vector<Vec3> points;
+    std::vector<CCellPos> where;
+    PointsAndCells(CollectTokens([](const CCap& cap) { return cap.colour >= kSpecialColours && cap.active; }), points,
+                   where);
+    totems.OnMatchBlue(points, where);
+    if (e.value == kBlueStopsSteel)
+    {
+        steelChance = 0.0f;
+        steelCount = 0;
+        Play(soundBank, &CSoundBank::TotemBlue3);
+    }
+    return false;
+}
+
+// The white totem picks live tokens to repaint (value above 0), asks for a
+// new search (below 0), or repaints one token (0): true with its x.
+bool CPlayField::ApplyWhiteTotem(const TotemCellRecord& e, float& paintedX)
+{
+    if (e.value > 0)
+    {
+        const std::vector<CRefPtr<CCap>> live = CollectTokens([](const CCap& cap) { return cap.active != 0; });
+        const int32_t k = std::min(e.value, int32_t(live.size()));
+        std::vector<Vec3> points;
+        std::vector<CCellPos> where;
+        PointsAndCells(ChooseTargets(live, k), points, where);
+        totems.OnMatchWhite(points, where);
+        return false;
+    }
+    if (e.value < 0)
+    {
+        researchRequested = 1;
+        return false;
+    }
+    const CRefPtr<CCap> cap = LiveTokenAt(e.column, e.row);
+    if (!cap)
+        return false;
+    capList.SetColour(cap, e.extra);
+    if (cap->marked && bonusManager)
+    {
+        // The gem changes colour with its token.
+        if (cap->held)
+            bonusManager->RemoveBonus(cap->held);
+        CRefPtr<CBonus> gem;
+        bonusManager->CreateGem(gem, cap->colour, 1);
+        if (gem)
+            gem->Place(cap->drawnPosition[0] + origin[0], cap->drawnPosition[1] + origin[1],
+                       cap->drawnPosition[2] + origin[2], cap->radius, cap->column, cap->row);
+        cap->SetHeld(gem);
+    }
+    paintedX = ScreenX(*cap);
+    return true;
+}
+
+// The violet totem's bonus flies in from the totem to its token.
+void CPlayField::ApplyVioletTotem(const TotemCellRecord& e)
+{
+    if (!bonusManager)
+        return;
+    CRefPtr<CBonus> bonus;
+    bonusManager->CreateBonus(bonus, e.bonusType, e.column, 1, 1);
+    if (!bonus)
+        return;
+    bonus->reportPlacement = 1;
+    bonus->position[0] = e.factor;
+    bonus->position[1] = e.startY;
+    bonus->position[2] = e.startZ;
+    for (int i = 0; i < 3; ++i)
+        bonus->target[i] = e.ctrl[i];
+    bonus->SetZOrder(e.row);
+    bonus->startScale = kVioletStartScale;
+    bonus->startAlpha = kVioletStartAlpha;
+    bonus->StartVanish(e.time);
 }

@@ -69,7 +69,7 @@ int CGame::OnLButtonUp(int, int, WPARAM)
         if (result == kClose)
             return 1;
     }
-    if (state == kStatePlaying && subState == kSubStateAfterLevel && (phase == 10 || phase == 14))
+    if (state == kStatePlaying && subState == kSubStateAfterLevel && IsWaitingAfterLevel())
         LeaveWonLevel();
     return 0;
 }
@@ -125,7 +125,7 @@ int CGame::MenuCommand(int id)
         {
             player = ui->profiles->profiles[static_cast<size_t>(ui->selectedProfile)];
             gameOptions.profile = player->name;
-            gameOptions.Save((folders.userConfig + "Options.ini").c_str());
+            SaveGameOptions();
             if (trophies)
                 trophies->Load((PlayerFolder() + "\\Trophies.dat").c_str());
         }
@@ -184,31 +184,13 @@ int CGame::MenuCommand(int id)
 
 int CGame::PlayCommand(int id)
 {
-    char text[256] = "";
     switch (id)
     {
     case 10:
-        if (board && board->tutorialStep == kTipNone)
-        {
-            EndTutorial(1);
-            if (ShowHint())
-            {
-                const int price = levelParams.GetItemPrice(0);
-                board->counters.AddToBoth(-price, kCounterScore);
-                ui->SetCounter(board->counters.second.GetInt(kCounterScore), 0);
-                ui->SetPanelVisible(questMode, 0);
-            }
-        }
+        BuyHint();
         return kGoOn;
     case 11:
-        if (CanPause() && board)
-        {
-            board->SetInputLock(1);
-            ui->FadeInForm(ui->Form("GameMenu"), 4.0f);
-            if (questMode == 0)
-                if (CRefPtr<CKMForm> quest = ui->Form("Quest"))
-                    quest->SetActive(0);
-        }
+        OpenGameMenu();
         return kGoOn;
     case 12:
     case 13:
@@ -216,35 +198,14 @@ int CGame::PlayCommand(int id)
             SpendLifeForShuffle(id - 12);
         return kGoOn;
     case 20:
-    {
-        // The bonus levels' challenges are not in the game yet: every level ends here.
-        ui->FadeOutForm(ui->Form("Statistics"), 2.0f);
-        ui->FadeOutForm(ui->Form("Quest"), 2.0f);
-        ui->HideListWidgets();
-        ui->FadeInForm(ui->Form("Background"), 2.0f);
-        stateTimer = 0.0f;
-        subState = kSubStateAfterLevel;
-        phase = 0;
+        ShowMapAfterLevel();
         return kGoOn;
-    }
     case 30:
         ui->FadeOutForm(ui->Form("GameMenu"), 2.0f);
         SaveAndLeaveLevel(0);
         return kGoOn;
     case 31:
-        if (shop && shop->display >= 1.0f)
-        {
-            if (shop->CountStars() > 0 && shop->CanTakeStar())
-            {
-                GetStringById(kStringStarsLeft, text, sizeof(text));
-                ui->SetMessageBox("", text, kLayoutTwoButtons, kMessageStarsLeft);
-                if (CRefPtr<CKMForm> shopForm = ui->Form("Shop"))
-                    shopForm->SetActive(0);
-                ui->FadeInForm(ui->Form("MsgBox"), 4.0f);
-            }
-            else
-                GoToMap();
-        }
+        LeaveShop();
         return kGoOn;
     case 150:
         StartLevel(levelParams.level + 1);
@@ -276,16 +237,7 @@ int CGame::PlayCommand(int id)
         OpenOptions("GameMenu", 5.0f);
         return kGoOn;
     case 200:
-        if (ui->messageCode == kMessageChallengeRules)
-        {
-            phase = -7;
-            stateTimer = 0.0f;
-        }
-        else if (ui->messageCode == kMessageLifeLost || ui->messageCode == kMessageGameOver)
-        {
-            phase = 3;
-            stateTimer = 0.0f;
-        }
+        AnswerMessage();
         return kGoOn;
     case 202:
         if (ui->messageCode == kMessageStarsLeft)
@@ -304,23 +256,99 @@ int CGame::PlayCommand(int id)
     case 280:
         return kClose;
     default:
-        if (id >= 40 && id <= 55 && shop)
-        {
-            if (shop->CountStars() < 1)
-            {
-                GetStringById(kStringNoStars, text, sizeof(text));
-                ui->SetMessageBox("", text, kLayoutNone, kMessageNoStars);
-                if (CRefPtr<CKMForm> shopForm = ui->Form("Shop"))
-                    shopForm->SetActive(0);
-                ui->FadeInForm(ui->Form("MsgBox"), 4.0f);
-            }
-            else
-                shop->OnClick(id - 40, 1);
-        }
-        else if (id >= 60 && id <= 75 && shop)
-            shop->OnClick(id - 60, 0);
+        ShopCommand(id);
         return kGoOn;
     }
+}
+
+void CGame::BuyHint()
+{
+    // A hint costs the item's price in score.
+    if (board && board->tutorialStep == kTipNone)
+    {
+        EndTutorial(1);
+        if (ShowHint())
+        {
+            const int price = levelParams.GetItemPrice(0);
+            board->counters.AddToBoth(-price, kCounterScore);
+            ui->SetCounter(board->counters.second.GetInt(kCounterScore), 0);
+            ui->SetPanelVisible(questMode, 0);
+        }
+    }
+}
+
+void CGame::OpenGameMenu()
+{
+    if (CanPause() && board)
+    {
+        board->SetInputLock(1);
+        ui->FadeInForm(ui->Form("GameMenu"), 4.0f);
+        if (questMode == 0)
+            if (CRefPtr<CKMForm> quest = ui->Form("Quest"))
+                quest->SetActive(0);
+    }
+}
+
+void CGame::ShowMapAfterLevel()
+{
+    // The bonus levels' challenges are not in the game yet: every level ends here.
+    ui->FadeOutForm(ui->Form("Statistics"), 2.0f);
+    ui->FadeOutForm(ui->Form("Quest"), 2.0f);
+    ui->HideListWidgets();
+    ui->FadeInForm(ui->Form("Background"), 2.0f);
+    stateTimer = 0.0f;
+    subState = kSubStateAfterLevel;
+    phase = AfterLevelPhase::HideTitle;
+}
+
+void CGame::LeaveShop()
+{
+    // Stars still to spend are worth a reminder before the map.
+    char text[256] = "";
+    if (shop && shop->display >= 1.0f)
+    {
+        if (shop->CountStars() > 0 && shop->CanTakeStar())
+        {
+            GetStringById(kStringStarsLeft, text, sizeof(text));
+            ui->SetMessageBox("", text, kLayoutTwoButtons, kMessageStarsLeft);
+            if (CRefPtr<CKMForm> shopForm = ui->Form("Shop"))
+                shopForm->SetActive(0);
+            ui->FadeInForm(ui->Form("MsgBox"), 4.0f);
+        }
+        else
+            GoToMap();
+    }
+}
+
+void CGame::AnswerMessage()
+{
+    if (ui->messageCode == kMessageChallengeRules)
+        NextPhase(LevelIntroPhase::IntroPagesShown);
+    else if (ui->messageCode == kMessageLifeLost)
+        NextPhase(LifeLostPhase::Retry);
+    else if (ui->messageCode == kMessageGameOver)
+        NextPhase(GameOverPhase::ClearBoard);
+}
+
+void CGame::ShopCommand(int id)
+{
+    // Ids 40 to 55 and 60 to 75 are the shop's two rows of item buttons.
+    char text[256] = "";
+    if (id >= 40 && id <= 55 && shop)
+    {
+        if (shop->CountStars() < 1)
+        {
+            GetStringById(kStringNoStars, text, sizeof(text));
+            ui->SetMessageBox("", text, kLayoutNone, kMessageNoStars);
+            if (CRefPtr<CKMForm> shopForm = ui->Form("Shop"))
+                shopForm->SetActive(0);
+            ui->FadeInForm(ui->Form("MsgBox"), 4.0f);
+        }
+        else
+            shop->OnClick(id - 40, 1);
+    }
+    else if (id >= 60 && id <= 75 && shop)
+        shop->OnClick(id - 60, 0);
 }
 
 void CGame::GoToMap()
@@ -335,7 +363,7 @@ void CGame::GoToMap()
     ui->FadeInForm(ui->Form("Map"), 2.0f);
     stateTimer = 0.0f;
     subState = kSubStateMap;
-    phase = 0;
+    phase = MapPhase::MoveFlag;
 }
 
 void CGame::OpenOptions(const char* from, float speed)
@@ -354,7 +382,7 @@ void CGame::CloseOptions(const char* to, float speed)
     CRefPtr<CKMWindow> sound = ui->Widget(kFormOptions, 1), musicScroller = ui->Widget(kFormOptions, 2);
     soundOptions.soundVolume = ScrollerValue(sound, soundOptions.soundVolume);
     soundOptions.musicVolume = ScrollerValue(musicScroller, soundOptions.musicVolume);
-    soundOptions.Save((folders.userConfig + "Options.ini").c_str());
+    SaveSoundOptions();
     ui->FadeOutForm(ui->Form("Options"), speed);
     ui->FadeInForm(ui->Form(to), speed);
 }
@@ -364,8 +392,7 @@ void CGame::CloseTrophies()
     if (trophies)
     {
         trophies->ApplyPending();
-        if (player)
-            trophies->Save((PlayerFolder() + "\\Trophies.dat").c_str());
+        SaveTrophies();
     }
     ShowTrophies(0);
 }

@@ -111,7 +111,8 @@ void CGame::PolledMouse(float* x, float* y) const
 bool CGame::SkipLogoGroup()
 {
     // A click or key during the start-up sequence drops the logo group on show.
-    if (state != kStateStartup || phase < 10 || phase % 10 != 0)
+    if (state != kStateStartup || phase < StartupPhase::FirstGroup ||
+        phase % StartupPhase::GroupStride != StartupPhase::GroupHold)
         return false;
     stateTimer = questLayout.splashLifeTime;
     return true;

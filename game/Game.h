@@ -13,6 +13,7 @@
 #include "board/LevelParams.h"
 #include "engine/DataFolders.h"
 #include "engine/RefPtr.h"
+#include "game/GamePhases.h"
 #include "saves/HighScores.h"
 #include "game/Options.h"
 #include "platform/win32.h"
@@ -256,14 +257,22 @@ public:
 
     // Saves (SaveSlots.cpp).
     void DeleteQuestSaves(int skip, int alsoSecond);
-    void RotateAutosaves(int skip);
-    void CopyAutosave(int skip);
+    bool RotateAutosaves(int skip);
+    bool CopyAutosave(int skip);
     bool LoadAutosave(int previousLevel);
     void KeepRunsOverReload(CQuestSave& record);
     void SaveAndLeaveLevel(int saveOnly);
     void ResetLevelFromRecord();
-    void SaveDisplaySettings();
+    bool SaveDisplaySettings();
     void SaveQuestOnLeaving();
+    // Each writes one file of the player's and reports a failure (log and message
+    // box); what was not written stays in memory. False on failure.
+    bool SaveQuest(const char* file);
+    bool SavePlayerSettings();
+    bool SaveTrophies();
+    bool SaveHighScores();
+    bool SaveGameOptions();
+    bool SaveSoundOptions();
 
     // Tutorials, game over and the trophies screen (Tutorials.cpp).
     int IsTutorialPick(const CRefPtr<CCap>& token) const;
@@ -398,19 +407,87 @@ public:
     int32_t countingSound = 0;
 
 private:
+    // Steps of the play update (PlayUpdate.cpp).
+    void UpdateSubState(float dt, bool tutorialBlocks);
+    void SwapHeldTokenUnderPointer();
+    void DrainBoardEvents();
+    void OfferPlayTrophies();
+    void UpdateStarAward(float dt);
+    void UpdateLifeLostDelay(float dt);
+    void UpdateNormalPlay(float dt, bool tutorialBlocks);
+    void RunPlayClock(float dt);
+    void UpdateHintPanel(float dt);
+    void UpdateLevelComplete(float dt);
+    void UpdateAfterLevel(float dt);
+    void UpdateNextLevelIntro(float dt);
+    void UpdateBackFromTutorial(float dt);
+    void UpdateQuestLeft(float dt);
+    void UpdateLifeLost(float dt);
+    void UpdateGameOver(float dt);
+    void UpdateShopAutosave(float dt);
+    // Moves to the next phase of the current sequence with its timer at 0.
+    void NextPhase(int32_t next);
+    void HidePlayPanels();
+    void ShowLevelTitle();
+    void StartLevelPlay();
+    void LeavePlay();
+    void ClearBoardForMenus();
+    void ReturnToMenus();
+    void ShowLifeLostMessage();
+    void ShowGameOverMessage();
+    void OpenLossMessage();
+    // The won level waits for the player's click on the map or the newspaper.
+    bool IsWaitingAfterLevel() const;
+    void ShowShopTip();
+    // Play commands (CommandDispatch.cpp).
+    void BuyHint();
+    void OpenGameMenu();
+    void ShowMapAfterLevel();
+    void LeaveShop();
+    void AnswerMessage();
+    void ShopCommand(int id);
+    // Steps of the level statistics (GamePanels.cpp).
+    void RevealStatisticsRow(int row, int32_t next);
+    void CountTimeBonus(float t);
+    void RevealStatisticsColumnLine();
+
     bool SkipLogoGroup();
     int RunSplash(float elapsed);
     void DrawSplash(const CRefPtr<CTexture>& picture, float level);
     void UpdateAnimations(float step);
     void HandleInterfaceEvents(float step);
     void UpdateStartup(float step);
+    void DropLoadingPicture();
+    void UpdateLogoGroup();
     void UpdateLevelIntro(float step);
     void UpdateSpecialIntro(float step);
     void UpdateQuestEnd(float step);
+    void LeaveQuestEnd();
     void RenderAndPresent();
     void Present();
     void ShowLoading(float progress);
     bool MakeParticleBuffers();
+    // Steps of Init (GameInit.cpp), in their order; the bool ones stop the start on failure.
+    void ReadOptions(HWND window, HINSTANCE instance);
+    bool ShowLoadingPicture();
+    void MakeEffectManagers();
+    bool LoadFonts();
+    void MakeTextSet();
+    void LoadResultTables();
+    bool MakeInterface();
+    bool MakeCaps();
+    bool MakeBoard();
+    bool MakeGemBar();
+    void MakeBoardEffects();
+    bool MakeBonuses();
+    void MakePopups();
+    void MakeBackgrounds();
+    void LoadSounds();
+    void StartMusic();
+    void MakeFpsText();
+    bool MakeCursor();
+    void EnterStartup();
+    void MakeTrophies();
     bool LoadTextureTable();
     void SelectPlayer();
 };

@@ -86,7 +86,7 @@ int CGame::Frame(float elapsed, int render, int minimised)
     }
 
     if (trophies && trophies->Update(step, mouseX, mouseY) == 1 && trophies->pending.empty() && player)
-        trophies->Save((folders.players + player->name + "\\Trophies.dat").c_str());
+        SaveTrophies();
 
     HandleInterfaceEvents(step);
 
@@ -121,25 +121,25 @@ int CGame::RunSplash(float elapsed)
     splashTimer += elapsed;
     switch (splashPhase)
     {
-    case 0:
+    case SplashPhase::FirstFadeIn:
         if (splashTimer >= kSplashFade)
         {
-            splashPhase = 1;
+            splashPhase = SplashPhase::FirstHold;
             splashTimer = 0.0f;
             DrawSplash(firstSplash, 1.0f);
         }
         else
             DrawSplash(firstSplash, splashTimer);
         return kFrameGoOn;
-    case 1:
+    case SplashPhase::FirstHold:
         if (splashTimer >= kSplashHold)
         {
-            splashPhase = 2;
+            splashPhase = SplashPhase::FirstFadeOut;
             splashTimer = 0.0f;
         }
         DrawSplash(firstSplash, 1.0f);
         return kFrameGoOn;
-    case 2:
+    case SplashPhase::FirstFadeOut:
         if (splashTimer >= kSplashFade)
         {
             if (!secondImagePresent)
@@ -147,32 +147,32 @@ int CGame::RunSplash(float elapsed)
                 splashRunning = 0;
                 return kFrameRunInit;
             }
-            splashPhase = 3;
+            splashPhase = SplashPhase::SecondFadeIn;
             splashTimer = 0.0f;
             DrawSplash(secondSplash, 0.0f);
         }
         else
             DrawSplash(firstSplash, 1.0f - splashTimer);
         return kFrameGoOn;
-    case 3:
+    case SplashPhase::SecondFadeIn:
         if (splashTimer >= kSplashFade)
         {
-            splashPhase = 4;
+            splashPhase = SplashPhase::SecondHold;
             splashTimer = 0.0f;
             DrawSplash(secondSplash, 1.0f);
         }
         else
             DrawSplash(secondSplash, splashTimer);
         return kFrameGoOn;
-    case 4:
+    case SplashPhase::SecondHold:
         if (splashTimer >= kSplashHold)
         {
-            splashPhase = 5;
+            splashPhase = SplashPhase::SecondFadeOut;
             splashTimer = 0.0f;
         }
         DrawSplash(secondSplash, 1.0f);
         return kFrameGoOn;
-    case 5:
+    case SplashPhase::SecondFadeOut:
         if (splashTimer >= kSplashFade)
         {
             DrawSplash(secondSplash, 0.0f);
@@ -236,10 +236,7 @@ void CGame::HandleInterfaceEvents(float step)
         {
             ui->RecreateIntroTexture(0);
             if (state == kStateLevelIntro && phase < 0)
-            {
-                phase = 0;
-                stateTimer = 0.0f;
-            }
+                NextPhase(LevelIntroPhase::ShowTitle);
         }
     }
 }
@@ -249,71 +246,74 @@ void CGame::UpdateStartup(float step)
     stateTimer += step;
     if (phase < 0)
         ++phase;
-    const float bloom = DurationOf(questLayout.splashBloomSpeed);
-    const float fade = DurationOf(questLayout.splashFadeSpeed);
+    switch (phase)
+    {
+    case StartupPhase::StartFirstGroup:
+        ui->StartGroupEffect(-1, questLayout.splashBloomSpeed);
+        ui->StartGroupEffect(0, questLayout.splashBloomSpeed);
+        NextPhase(StartupPhase::DropLoadingPicture);
+        return;
+    case StartupPhase::DropLoadingPicture:
+        if (stateTimer >= DurationOf(questLayout.splashBloomSpeed))
+        {
+            DropLoadingPicture();
+            NextPhase(StartupPhase::ToFirstGroup);
+        }
+        return;
+    case StartupPhase::ToFirstGroup:
+        NextPhase(StartupPhase::FirstGroup);
+        return;
+    default:
+        if (phase >= StartupPhase::FirstGroup)
+            UpdateLogoGroup();
+        return;
+    }
+}
+
+void CGame::DropLoadingPicture()
+{
+    // The loading picture has done its work: the splash widgets take the halo
+    // picture and hide, and the picture leaves the device.
+    for (const CRefPtr<CKMWindow>& widget : ui->List(kFormSplash, kSplashPictureList))
+    {
+        if (!widget->sprites.empty())
+            widget->sprites[0]->texture = effectTextures[kTexHalo1];
+        widget->SetVisible(0);
+    }
+    const int loading = device->FindTexture("Loading");
+    if (loading >= 0)
+        device->RemoveTextureAt(loading);
+    loadingImage.Reset();
+    CRefPtr<CTexture> trophiesPicture = device->GetTextureByName("Trophies");
+    if (!trophiesPicture)
+        LogText("Unable to Recreate TrophiesTexture (not found)\n");
+    else if (trophiesPicture->Recreate(device->device) < 0)
+        LogText("Unable to Recreate TrophiesTexture!\n");
+}
+
+void CGame::UpdateLogoGroup()
+{
+    // Each logo group holds, fades out and hands over to the next one's bloom; after
+    // the last the menus come.
     const float bloomSpeed = questLayout.splashBloomSpeed;
     const float fadeSpeed = questLayout.splashFadeSpeed;
     CRefPtr<CKMForm> splash = ui->Form("Splash");
-
-    if (phase == 0)
-    {
-        ui->StartGroupEffect(-1, bloomSpeed);
-        ui->StartGroupEffect(0, bloomSpeed);
-        stateTimer = 0.0f;
-        phase = 3;
-        return;
-    }
-    if (phase == 3)
-    {
-        if (stateTimer < bloom)
-            return;
-        // The loading picture has done its work: the splash widgets take the halo
-        // picture and hide, and the picture leaves the device.
-        for (const CRefPtr<CKMWindow>& widget : ui->List(kFormSplash, kSplashPictureList))
-        {
-            if (!widget->sprites.empty())
-                widget->sprites[0]->texture = effectTextures[kTexHalo1];
-            widget->SetVisible(0);
-        }
-        const int loading = device->FindTexture("Loading");
-        if (loading >= 0)
-            device->RemoveTextureAt(loading);
-        loadingImage.Reset();
-        CRefPtr<CTexture> trophiesPicture = device->GetTextureByName("Trophies");
-        if (!trophiesPicture)
-            LogText("Unable to Recreate TrophiesTexture (not found)\n");
-        else if (trophiesPicture->Recreate(device->device) < 0)
-            LogText("Unable to Recreate TrophiesTexture!\n");
-        stateTimer = 0.0f;
-        phase = 4;
-        return;
-    }
-    if (phase == 4)
-    {
-        phase = 10;
-        stateTimer = 0.0f;
-        return;
-    }
-    if (phase < 10)
-        return;
-
-    const int group = phase / 10;
-    const int groupStep = phase % 10;
+    const int group = phase / StartupPhase::GroupStride;
+    const int groupStep = phase % StartupPhase::GroupStride;
     const int groups = ui->GroupCount();
-    if (groupStep == 0)
+    switch (groupStep)
     {
+    case StartupPhase::GroupHold:
         if (stateTimer < questLayout.splashLifeTime)
             return;
         if (group >= groups)
             ui->FadeOutForm(splash, fadeSpeed);
         else
             ui->StopGroupEffect(group - 1, fadeSpeed);
-        ++phase;
-        stateTimer = 0.0f;
-    }
-    else if (groupStep == 1)
-    {
-        if (stateTimer < fade)
+        NextPhase(phase + 1);
+        return;
+    case StartupPhase::GroupFadeOut:
+        if (stateTimer < DurationOf(fadeSpeed))
             return;
         if (group >= groups)
         {
@@ -321,21 +321,20 @@ void CGame::UpdateStartup(float step)
             ui->FadeOutForm(splash, fadeSpeed);
             stateTimer = 0.0f;
             state = kStateMenus;
-            phase = 0;
+            phase = kPhaseStart;
         }
         else
         {
             ui->StartGroupEffect(group, bloomSpeed);
-            ++phase;
-            stateTimer = 0.0f;
+            NextPhase(phase + 1);
         }
-    }
-    else if (groupStep == 2)
-    {
-        if (stateTimer < bloom)
-            return;
-        phase += 8;
-        stateTimer = 0.0f;
+        return;
+    case StartupPhase::GroupBloom:
+        if (stateTimer >= DurationOf(bloomSpeed))
+            NextPhase((group + 1) * StartupPhase::GroupStride + StartupPhase::GroupHold);
+        return;
+    default:
+        return;
     }
 }
 
@@ -346,58 +345,38 @@ void CGame::UpdateLevelIntro(float step)
         board->Update(step, mouseX, mouseY);
     switch (phase)
     {
-    case -10:
+    case LevelIntroPhase::LoadIntroPicture:
         ui->RecreateIntroTexture(1);
-        phase = -9;
-        stateTimer = 0.0f;
+        NextPhase(LevelIntroPhase::IntroPictureLoaded);
         break;
-    case -9:
-        phase = -8;
-        stateTimer = 0.0f;
+    case LevelIntroPhase::IntroPictureLoaded:
+        NextPhase(LevelIntroPhase::ShowIntroPages);
         break;
-    case -8:
+    case LevelIntroPhase::ShowIntroPages:
         ui->SelectListWidget(0);
         ui->FadeInForm(ui->Form("Intro"), 2.0f);
-        stateTimer = 0.0f;
-        phase = -7;
+        NextPhase(LevelIntroPhase::IntroPagesShown);
         break;
-    case 0:
+    case LevelIntroPhase::ShowTitle:
         if (stateTimer >= 1.0f)
         {
-            phase = 1;
-            stateTimer = 0.0f;
-            if (board)
-                board->ShowPanels(1, 1, 2.0f);
-            ui->questMode = questMode;
-            const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
-            ui->SetCounters(board ? board->counters.second.GetInt(kCounterScore) : 0, lives, levelTimer / allowance);
-            if (levelParams.flagA)
-                ui->ShowFirstIcons(lives);
-            ui->FadeInForm(ui->Form("Quest"), 2.0f);
-            ui->SetLevelLabel(levelParams.level);
-            ui->FadeInForm(ui->Form("NewLevel"), 2.0f);
-            if (soundBank)
-                soundBank->Play(soundBank->NewLevel, 0, 0);
+            NextPhase(LevelIntroPhase::HideTitle);
+            ShowLevelTitle();
         }
         break;
-    case 1:
+    case LevelIntroPhase::HideTitle:
         if (stateTimer >= 1.0f)
         {
-            stateTimer = 0.0f;
-            phase = 2;
+            NextPhase(LevelIntroPhase::StartPlay);
             ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
         }
         break;
-    case 2:
+    case LevelIntroPhase::StartPlay:
         if (stateTimer >= 0.5f)
         {
-            stateTimer = 0.0f;
-            phase = 0;
+            NextPhase(kPhaseStart);
             state = kStatePlaying;
-            if (board)
-                board->inputOpen = 1;
-            if (questMode == 0 && board && board->sandbox && board->sandbox->heap)
-                board->sandbox->heap->drainRate = static_cast<float>(GetFallSpeed(levelParams));
+            StartLevelPlay();
             if (questJustLoaded)
             {
                 questJustLoaded = 0;
@@ -416,16 +395,14 @@ void CGame::UpdateLevelIntro(float step)
 void CGame::UpdateSpecialIntro(float step)
 {
     stateTimer += step;
-    if (phase == 0 && stateTimer >= 1.0f)
+    if (phase == SpecialIntroPhase::Wait && stateTimer >= 1.0f)
     {
-        stateTimer = 0.0f;
-        phase = 1;
+        NextPhase(SpecialIntroPhase::OpenShop);
         ui->questMode = questMode;
     }
-    else if (phase == 1 && stateTimer >= 0.5f)
+    else if (phase == SpecialIntroPhase::OpenShop && stateTimer >= 0.5f)
     {
-        stateTimer = 0.0f;
-        phase = 0;
+        NextPhase(kPhaseStart);
         questJustLoaded = 0;
         state = kStatePlaying;
         subState = kSubStateShop;
@@ -446,19 +423,17 @@ void CGame::UpdateQuestEnd(float step)
         ++phase;
     switch (phase)
     {
-    case 0:
+    case QuestEndPhase::ShowWin:
         ui->FadeOutForm(ui->Form("Background"), 2.0f);
         ui->FadeInForm(ui->Form("Win"), 2.0f);
-        stateTimer = 0.0f;
-        phase = 3;
+        NextPhase(QuestEndPhase::WinShown);
         if (soundBank)
             soundBank->Play(soundBank->Win, 0, 0);
         break;
-    case 4:
+    case QuestEndPhase::ClearBoard:
         if (stateTimer >= 0.5f)
         {
-            stateTimer = 0.0f;
-            phase = 5;
+            NextPhase(QuestEndPhase::SettleFrame1);
             if (board)
                 board->ClearItems();
             if (music)
@@ -467,46 +442,48 @@ void CGame::UpdateQuestEnd(float step)
                 backgrounds->SetScene(kSceneMainMenu);
         }
         break;
-    case 5:
-    case 6:
-        stateTimer = 0.0f;
-        ++phase;
+    case QuestEndPhase::SettleFrame1:
+    case QuestEndPhase::SettleFrame2:
+        NextPhase(phase + 1);
         break;
-    case 7:
-    {
-        // Beating Normal unlocks Hard: say so first; a new high score waits for its OK.
-        char text[256] = "";
-        if (board && board->hardMode == 0)
-        {
-            GetStringById(kStringHardUnlocked, text, sizeof(text));
-            ui->SetMessageBox("", text, kMessageNoButtons, kMessageHardUnlocked);
-            ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
-        }
-        else if (hiscoreMade)
-        {
-            GetStringById(kStringNewHighScore, text, sizeof(text));
-            ui->SetMessageBox("", text, kMessageNoButtons, kMessageHighScore);
-            ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
-        }
-        else
-            ui->FadeInForm(ui->Form("MainMenu"), 2.0f);
-        if (board)
-        {
-            board->inputOpen = 0;
-            // The menus do not run the board: its panels go now.
-            board->ShowPanels(0, 0, 0.0f);
-        }
-        stateTimer = 0.0f;
-        state = kStateMenus;
-        subState = kSubStateNormalPlay;
-        phase = 0;
-        if (questSave)
-            questSave->status = 0;
+    case QuestEndPhase::BackToMenus:
+        LeaveQuestEnd();
         break;
-    }
     default:
         break;
     }
+}
+
+void CGame::LeaveQuestEnd()
+{
+    // Beating Normal unlocks Hard: say so first; a new high score waits for its OK.
+    char text[256] = "";
+    if (board && board->hardMode == 0)
+    {
+        GetStringById(kStringHardUnlocked, text, sizeof(text));
+        ui->SetMessageBox("", text, kMessageNoButtons, kMessageHardUnlocked);
+        ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
+    }
+    else if (hiscoreMade)
+    {
+        GetStringById(kStringNewHighScore, text, sizeof(text));
+        ui->SetMessageBox("", text, kMessageNoButtons, kMessageHighScore);
+        ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
+    }
+    else
+        ui->FadeInForm(ui->Form("MainMenu"), 2.0f);
+    if (board)
+    {
+        board->inputOpen = 0;
+        // The menus do not run the board: its panels go now.
+        board->ShowPanels(0, 0, 0.0f);
+    }
+    stateTimer = 0.0f;
+    state = kStateMenus;
+    subState = kSubStateNormalPlay;
+    phase = kPhaseStart;
+    if (questSave)
+        questSave->status = 0;
 }
 
 void CGame::RenderAndPresent()

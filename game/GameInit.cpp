@@ -21,6 +21,7 @@
 #include "engine/StringTable.h"
 #include "saves/BestResults.h"
 #include "game/Fonts.h"
+#include "platform/crt.h"
 #include "saves/Profiles.h"
 #include "saves/Trophies.h"
 #include "render/Device.h"
@@ -229,17 +230,73 @@ bool CGame::LoadTextureTable()
 
 bool CGame::Init(HWND window, HINSTANCE instance)
 {
+    ReadOptions(window, instance);
+    if (!MakeParticleBuffers() || !ShowLoadingPicture() || !LoadTextureTable())
+        return false;
+    MakeEffectManagers();
+    ShowLoading(0.2f);
+    if (!LoadFonts())
+        return false;
+    ShowLoading(0.25f);
+    MakeTextSet();
+    LoadResultTables();
+    ShowLoading(0.3f);
+    if (!MakeInterface())
+        return false;
+    ShowLoading(0.5f);
+    if (!MakeCaps())
+        return false;
+    ShowLoading(0.55f);
+    if (!MakeBoard())
+        return false;
+    ShowLoading(0.65f);
+    MakePopups();
+    ShowLoading(0.75f);
+    ShowLoading(0.8f);
+    MakeBackgrounds();
+    ShowLoading(0.85f);
+    LoadSounds();
+    StartMusic();
+    ShowLoading(0.95f);
+    MakeFpsText();
+    renderer->SaveGammaRamp();
+    gammaSaved = 1;
+    renderer->SetBrightness(graphicsOptions.gamma);
+    initComplete = 1;
+    if (!MakeCursor())
+        return false;
+    EnterStartup();
+    SelectPlayer();
+    MakeTrophies();
+    // The shop and the HUD effects of the quest.
+    shop = CRefPtr<CShop>(new CShop());
+    starEffect = CRefPtr<CStarEffect>(new CStarEffect());
+    lossEffect = CRefPtr<CLossEffect>(new CLossEffect());
+    ShowLoading(1.0f);
+
+    // The splash form shows the loading picture until the start-up sequence moves on.
+    ui->ShowSplashPicture(loadingImage);
+    return true;
+}
+
+void CGame::ReadOptions(HWND window, HINSTANCE instance)
+{
     LoadStringTable((folders.texts + "Strings.txt").c_str(), (folders.data + "TextID.dat").c_str());
-    const std::vector<D3DFORMAT> candidates = TextureFormatCandidates();
     this->window = window;
     this->instance = instance;
+    // What saves cut short by a crash or a kill left behind; the player folders are
+    // swept as the profile list reads them.
+    for (const std::string* folder : {&folders.userConfig, &folders.sharedGameData, &folders.players})
+        crt::RemoveStaleTemporaries(folder->c_str());
     const std::string userOptions = folders.userConfig + "Options.ini";
     graphicsOptions.Load(userOptions.c_str());
     soundOptions.Load(userOptions.c_str());
     gameOptions.Load(userOptions.c_str());
-    if (!MakeParticleBuffers())
-        return false;
+}
 
+bool CGame::ShowLoadingPicture()
+{
+    // The loading picture, then the quest layout that the rest of the start reads.
     loadingImage = device->MakeTexture(folders.graphics + "Loading.jpg", "Loading", 0, 0, D3DPOOL_MANAGED,
                                        D3DFMT_UNKNOWN);
     if (!loadingImage)
@@ -253,9 +310,11 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     questLayout.Load((folders.config + "Skin.cfg").c_str());
     ShowLoading(0.025f);
 
-    if (!LoadTextureTable())
-        return false;
+    return true;
+}
 
+void CGame::MakeEffectManagers()
+{
     for (int i = 0; i < 6; ++i)
     {
         particles[i] = CRefPtr<CParticleSystemsManager>(
@@ -271,8 +330,11 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         spriteBatches[i] = CRefPtr<CSpriteBatch>(new CSpriteBatch(device, particleVertexBuffer, particleIndexBuffer));
         renderer->spriteBatches[i] = spriteBatches[i];
     }
-    ShowLoading(0.2f);
+}
 
+bool CGame::LoadFonts()
+{
+    const std::vector<D3DFORMAT> candidates = TextureFormatCandidates();
     CRefPtr<CTexture> fontTexture =
         device->LoadTextureChooseFormat(folders.fonts + "Font.tga", "Font", candidates, 1, 0, D3DPOOL_MANAGED);
     if (!fontTexture)
@@ -301,11 +363,17 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         LogText((message + "!\n").c_str());
         return false;
     }
-    ShowLoading(0.25f);
+    return true;
+}
 
+void CGame::MakeTextSet()
+{
     textSet = CRefPtr<CTextSet>(new CTextSet(device, particleVertexBuffer, particleIndexBuffer));
     renderer->texts = textSet;
+}
 
+void CGame::LoadResultTables()
+{
     hiscores.topScore = 1500000;
     char tableName[32];
     std::snprintf(tableName, sizeof(tableName), "Game%d.tbl", 0);
@@ -316,8 +384,10 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     bestTimes = CRefPtr<CBestResults>(new CBestResults(41));
     if (!bestTimes->Load((folders.sharedGameData + "Ti.bst").c_str()))
         bestTimes->SetLinearDefaults(15, 1215);
-    ShowLoading(0.3f);
+}
 
+bool CGame::MakeInterface()
+{
     ui = CRefPtr<CInterface>(
         new CInterface(instance, device, particleVertexBuffer, particleIndexBuffer, textSet, fonts));
     ui->hiscores = &hiscores;
@@ -329,8 +399,11 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     }
     renderer->ui = ui;
     screenTextures[kTexGemProgress] = device->GetTextureByName("GemProgress");
-    ShowLoading(0.5f);
+    return true;
+}
 
+bool CGame::MakeCaps()
+{
     for (int i = 0; i < 4; ++i)
         spriteLists[i] = CRefPtr<CSpriteList>(new CSpriteList(device, particleVertexBuffer, particleIndexBuffer));
     for (int i = 1; i < 4; ++i)
@@ -350,8 +423,11 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         LogText("Unable to load caps Animation!\n");
         return false;
     }
-    ShowLoading(0.55f);
+    return true;
+}
 
+bool CGame::MakeBoard()
+{
     levelParams.Set(0, 1);
 
     board = CRefPtr<CPlayField>(new CPlayField(caps, &questLayout, &folders, &levelParams, &sandFillRate));
@@ -369,6 +445,14 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         board->fader->textures.push_back(screenTextures[kTexFrameBack]);
         renderer->fader = board->fader;
     }
+    if (!MakeGemBar())
+        return false;
+    MakeBoardEffects();
+    return MakeBonuses();
+}
+
+bool CGame::MakeGemBar()
+{
     CRefPtr<CGemsBuffer> gems(new CGemsBuffer());
     board->gemsBuffer = gems;
     if (board->fader)
@@ -388,6 +472,11 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         return false;
     }
 
+    return true;
+}
+
+void CGame::MakeBoardEffects()
+{
     board->tokenSelector = CRefPtr<CTokenSelector>(new CTokenSelector(
         particles[2], spriteLists[1], spriteBatches[1], screenTextures[kTexSelector], effectTextures[kTexStarParticle]));
     board->tokenSelector->SetEffectsLevel(graphicsOptions.effects);
@@ -398,7 +487,10 @@ bool CGame::Init(HWND window, HINSTANCE instance)
         graphicsOptions.effects, &board->capList, particles[2], spriteBatches[1], spriteBatches[2], spriteLists[1]));
     board->terminatorManager->SetTextures(effectTextures[kTexStarParticle], effectTextures[kTexSpark],
                                           effectTextures[kTexHalo1], effectTextures[kTexLightning]);
+}
 
+bool CGame::MakeBonuses()
+{
     CRefPtr<CBonusManager> bonuses(new CBonusManager());
     board->bonusManager = bonuses;
     LoadBonusConfig((folders.config + "Gems.cfg").c_str(), (folders.config + "Bonus.cfg").c_str());
@@ -415,20 +507,27 @@ bool CGame::Init(HWND window, HINSTANCE instance)
                          effectTextures[kTexSpark], effectTextures[kTexLightning], effectTextures[kTexTwirl],
                          effectTextures[kTexTwirl], panelGlass);
     // The gem bar's flares and the multiplier pictures come with the bonus pictures.
-    gems->flareTexture = bonuses->gemFlaresTexture;
-    ShowLoading(0.65f);
+    board->gemsBuffer->flareTexture = bonuses->gemFlaresTexture;
+    return true;
+}
 
+void CGame::MakePopups()
+{
     CPopupMessages::LoadSettings((folders.config + "Score.cfg").c_str());
-    board->popups.SetResources(spriteLists[1], textSet, fonts[2], fonts[2], bonuses->bonus3Texture);
+    board->popups.SetResources(spriteLists[1], textSet, fonts[2], fonts[2], board->bonusManager->bonus3Texture);
     board->ShowPanels(0, 0, 0.0f);
-    ShowLoading(0.75f);
-    ShowLoading(0.8f);
+}
 
+void CGame::MakeBackgrounds()
+{
     backgrounds = CRefPtr<CBackgroundManager>(new CBackgroundManager());
     renderer->backgrounds = backgrounds;
     backgrounds->SetScene(kSceneMainMenu);
-    ShowLoading(0.85f);
+}
 
+void CGame::LoadSounds()
+{
+    const std::string userOptions = folders.userConfig + "Options.ini";
     soundBank = CRefPtr<CSoundBank>(new CSoundBank());
     if (soundBank->Init(window))
     {
@@ -449,14 +548,19 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     ui->soundBank = soundBank;
     // The board hands the bank on to its token list and terminators.
     board->SetSoundBank(soundBank);
+}
 
+void CGame::StartMusic()
+{
     music = CRefPtr<CMusic>(new CMusic(folders.music.c_str()));
     music->SetEnabled(soundOptions.musicOn);
     music->Play(CMusic::kTrackMainMenu);
     music->SetVolume(soundOptions.musicVolume);
     soundBank->music = music;
-    ShowLoading(0.95f);
+}
 
+void CGame::MakeFpsText()
+{
     fpsText = CRefPtr<CText>(new CText(mainFont));
     fpsText->visible = fpsShown;
     fpsText->colour = 0x80FFFFFFu;
@@ -466,12 +570,10 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     fpsText->position = Vec3{-511.5f, 377.5f, -2.0f};
     fpsText->PlaceCharacters();
     textSet->Add(fpsText);
+}
 
-    renderer->SaveGammaRamp();
-    gammaSaved = 1;
-    renderer->SetBrightness(graphicsOptions.gamma);
-    initComplete = 1;
-
+bool CGame::MakeCursor()
+{
     CRefPtr<CSurface> cursor = device->CreateSurface("CursorSurface", 32, 32, D3DFMT_A8R8G8B8);
     if (!cursor)
     {
@@ -487,16 +589,22 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     }
     device->device->SetCursorProperties(0, 0, cursor->surface);
 
+    return true;
+}
+
+void CGame::EnterStartup()
+{
     state = kStateStartup;
     subState = kSubStateNormalPlay;
     stateTimer = 0.0f;
-    phase = 0;
+    phase = StartupPhase::StartFirstGroup;
     questMode = 0;
     levelKind = kLevelKindPlain;
     noProfile = 0;
+}
 
-    SelectPlayer();
-
+void CGame::MakeTrophies()
+{
     trophies = CRefPtr<CTrophies>(new CTrophies());
     trophies->LoadSettings((folders.config + "Skin.cfg").c_str());
     trophies->LoadDescriptions((folders.texts + "Trophies.txt").c_str());
@@ -511,16 +619,6 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     trophies->spellTexture = effectTextures[kTexStarParticle];
     trophies->flashTexture = effectTextures[kTexFlare];
     trophies->sparkleTexture = effectTextures[kTexSpark];
-
-    // The shop and the HUD effects of the quest.
-    shop = CRefPtr<CShop>(new CShop());
-    starEffect = CRefPtr<CStarEffect>(new CStarEffect());
-    lossEffect = CRefPtr<CLossEffect>(new CLossEffect());
-    ShowLoading(1.0f);
-
-    // The splash form shows the loading picture until the start-up sequence moves on.
-    ui->ShowSplashPicture(loadingImage);
-    return true;
 }
 
 void CGame::SelectPlayer()
@@ -531,7 +629,7 @@ void CGame::SelectPlayer()
     {
         // The stored name has gone: the first player takes over and is remembered.
         gameOptions.profile = list.profiles[0]->name;
-        gameOptions.Save((folders.userConfig + "Options.ini").c_str());
+        SaveGameOptions();
         index = 0;
     }
     if (index >= 0)

@@ -107,7 +107,7 @@ void CGame::CompleteLevel()
         board && board->wrongMoveCount > 0)
     {
         player->tipsSeen[CPlayerSettings::kTipWrong] = 1;
-        player->Save(PlayerFolder());
+        SavePlayerSettings();
     }
     if (board)
         board->events.clear();
@@ -122,7 +122,7 @@ void CGame::CompleteLevel()
         board->inputOpen = 0;
     stateTimer = 0.0f;
     subState = kSubStateLevelComplete;
-    phase = 0;
+    phase = LevelCompletePhase::HideTitle;
     if (soundBank)
         soundBank->Play(soundBank->EndLevel, 0, 0);
     if (shop)
@@ -265,7 +265,7 @@ void CGame::SpendLifeForShuffle(int icon)
 
 void CGame::UpdateMapFlag(float dt)
 {
-    if (phase != 0 || !ui)
+    if (phase != MapPhase::MoveFlag || !ui)
         return;
     CRefPtr<CKMForm> map = ui->Form("Map");
     if (!map || !map->visible || !map->enabled || !map->active)
@@ -276,8 +276,7 @@ void CGame::UpdateMapFlag(float dt)
     SplitLevelIndex(level, stage0, index0);
     if (stage1 > 5)
     {
-        phase = 1;
-        stateTimer = 0.0f;
+        NextPhase(MapPhase::FlagArrived);
         return;
     }
     stateTimer += dt;
@@ -307,8 +306,7 @@ void CGame::UpdateMapFlag(float dt)
         return;
     }
     ui->SetLevelPairLabel(level + 1, 0);
-    stateTimer = 0.0f;
-    phase = 1;
+    NextPhase(MapPhase::FlagArrived);
     if (index1 > 1)
     {
         CRefPtr<CKMWindow> passed = spot(stage1, index1 - 2);
@@ -381,148 +379,116 @@ void CGame::UpdateLevelStatistics(float dt)
     if (!ui || !board)
         return;
     stateTimer += dt;
-    auto reveal = [this](int row) {
-        for (int number : kRowWidgets[row])
-            if (number >= 0 && !IsUnearnedBadge(number))
-                if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, number))
-                    w->SetVisible(1);
-        if (soundBank)
-            soundBank->Play(soundBank->Tick, 0, 0);
-    };
-    auto next = [this]() {
-        stateTimer = 0.0f;
-        ++phase;
-    };
     const float t = stateTimer;
     switch (phase)
     {
-    case 0:
+    case StatisticsPhase::RevealHeader:
         if (t >= 0.5f)
-        {
-            reveal(0);
-            next();
-        }
-        break;
-    case 1:
-    case 3:
-    case 6:
-    case 8:
-    case 11:
-    case 14:
-    case 16:
+            RevealStatisticsRow(0, StatisticsPhase::PauseAfterHeader);
+        return;
+    case StatisticsPhase::PauseAfterHeader:
+    case StatisticsPhase::PauseAfterScore:
+    case StatisticsPhase::PauseAfterTimeBonus:
+    case StatisticsPhase::PauseAfterTimeRow:
+    case StatisticsPhase::PauseAfterBestScore:
+    case StatisticsPhase::PauseAfterBestTime:
+    case StatisticsPhase::PauseAfterLastRow:
         if (t >= 0.25f)
-            next();
-        break;
-    case 2:
-        reveal(1);
-        next();
-        break;
-    case 4:
+            NextPhase(phase + 1);
+        return;
+    case StatisticsPhase::RevealScore:
+        return RevealStatisticsRow(1, StatisticsPhase::PauseAfterScore);
+    case StatisticsPhase::StartTimeBonus:
         if (timeBonus < 1)
-        {
-            phase = 7;
-            stateTimer = 0.0f;
-        }
-        else
-        {
-            if (soundBank)
-                soundBank->Play(soundBank->TickLoop, 0, 1);
-            next();
-        }
-        break;
-    case 5:
-    {
-        const float s = t / 2.5f;
-        const int levelTotal = board->counters.third.GetInt(kCounterScore);
-        const int questTotal = board->counters.second.GetInt(kCounterScore);
-        const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
-        if (s < 1.0f)
-        {
-            SetNumber(ui->Widget(kFormStatistics, 2),
-                      static_cast<int>(std::floor(levelScoreBefore + s * (levelTotal - levelScoreBefore))));
-            SetNumber(ui->Widget(kFormStatistics, 4), static_cast<int>(std::floor(timeBonus * s)));
-            ui->SetCounter(static_cast<int>(std::floor(questScoreBefore + s * (questTotal - questScoreBefore))), 0);
-            ui->PoseTimeGauge((1.0f - s) * secondsLeft / allowance, 1);
-        }
-        else
-        {
-            SetNumber(ui->Widget(kFormStatistics, 2), levelTotal);
-            SetNumber(ui->Widget(kFormStatistics, 4), timeBonus);
-            if (soundBank)
-                soundBank->Stop(soundBank->TickLoop);
-            ui->PoseTimeGauge(0.0f, 1);
-            ui->SetCounter(questTotal, 0);
-            CheckExtraLife();
-            next();
-        }
-        break;
-    }
-    case 7:
-        reveal(2);
-        next();
-        break;
-    case 9:
-        reveal(3);
-        if (newBestScore)
-            next();
-        else
-        {
-            phase = 11;
-            stateTimer = 0.0f;
-        }
-        break;
-    case 10:
-    case 13:
+            return NextPhase(StatisticsPhase::RevealTimeRow);
+        if (soundBank)
+            soundBank->Play(soundBank->TickLoop, 0, 1);
+        return NextPhase(StatisticsPhase::CountTimeBonus);
+    case StatisticsPhase::CountTimeBonus:
+        return CountTimeBonus(t);
+    case StatisticsPhase::RevealTimeRow:
+        return RevealStatisticsRow(2, StatisticsPhase::PauseAfterTimeRow);
+    case StatisticsPhase::RevealBestScore:
+        return RevealStatisticsRow(3, newBestScore ? StatisticsPhase::HoldNewBestScore
+                                                   : StatisticsPhase::PauseAfterBestScore);
+    case StatisticsPhase::HoldNewBestScore:
         if (t >= 1.0f)
-        {
-            phase += 2;
-            stateTimer = 0.0f;
-        }
-        break;
-    case 12:
-        reveal(4);
-        if (newBestTime)
-            next();
-        else
-        {
-            phase = 14;
-            stateTimer = 0.0f;
-        }
-        break;
-    case 15:
-        reveal(5);
-        next();
-        break;
-    case 17:
+            NextPhase(StatisticsPhase::RevealBestTime);
+        return;
+    case StatisticsPhase::RevealBestTime:
+        return RevealStatisticsRow(4, newBestTime ? StatisticsPhase::HoldNewBestTime
+                                                  : StatisticsPhase::PauseAfterBestTime);
+    case StatisticsPhase::HoldNewBestTime:
+        if (t >= 1.0f)
+            NextPhase(StatisticsPhase::RevealLastRow);
+        return;
+    case StatisticsPhase::RevealLastRow:
+        return RevealStatisticsRow(5, StatisticsPhase::PauseAfterLastRow);
+    case StatisticsPhase::PauseBeforeColumns:
         if (t >= 0.3f)
-            next();
-        break;
-    case 18:
-    case 19:
-    case 20:
-    case 21:
-        if (t >= 0.15f)
-        {
-            const int k = phase - 18;
-            for (int l = 0; l < 3; ++l)
-            {
-                const WidgetList& list = ui->List(kFormStatistics, l);
-                if (k < static_cast<int>(list.size()))
-                    list[size_t(k)]->SetVisible(1);
-            }
-            next();
-            if (phase > 21)
-            {
-                if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, 0))
-                    w->SetVisible(1);
-                if (CheckTrophies())
-                    ShowTrophies(1);
-            }
-        }
-        break;
+            NextPhase(StatisticsPhase::RevealColumnsFirst);
+        return;
     default:
-        break;
+        if (phase >= StatisticsPhase::RevealColumnsFirst && phase <= StatisticsPhase::RevealColumnsLast && t >= 0.15f)
+            RevealStatisticsColumnLine();
+        return;
     }
+}
+
+void CGame::RevealStatisticsRow(int row, int32_t next)
+{
+    for (int number : kRowWidgets[row])
+        if (number >= 0 && !IsUnearnedBadge(number))
+            if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, number))
+                w->SetVisible(1);
+    if (soundBank)
+        soundBank->Play(soundBank->Tick, 0, 0);
+    NextPhase(next);
+}
+
+void CGame::CountTimeBonus(float t)
+{
+    // The time bonus counts up into the level's and the quest's scores while the gauge drains.
+    const float s = t / 2.5f;
+    const int levelTotal = board->counters.third.GetInt(kCounterScore);
+    const int questTotal = board->counters.second.GetInt(kCounterScore);
+    const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
+    if (s < 1.0f)
+    {
+        SetNumber(ui->Widget(kFormStatistics, 2),
+                  static_cast<int>(std::floor(levelScoreBefore + s * (levelTotal - levelScoreBefore))));
+        SetNumber(ui->Widget(kFormStatistics, 4), static_cast<int>(std::floor(timeBonus * s)));
+        ui->SetCounter(static_cast<int>(std::floor(questScoreBefore + s * (questTotal - questScoreBefore))), 0);
+        ui->PoseTimeGauge((1.0f - s) * secondsLeft / allowance, 1);
+        return;
+    }
+    SetNumber(ui->Widget(kFormStatistics, 2), levelTotal);
+    SetNumber(ui->Widget(kFormStatistics, 4), timeBonus);
+    if (soundBank)
+        soundBank->Stop(soundBank->TickLoop);
+    ui->PoseTimeGauge(0.0f, 1);
+    ui->SetCounter(questTotal, 0);
+    CheckExtraLife();
+    NextPhase(StatisticsPhase::PauseAfterTimeBonus);
+}
+
+void CGame::RevealStatisticsColumnLine()
+{
+    // One line of the three columns per step; after the last the whole form is there.
+    const int line = phase - StatisticsPhase::RevealColumnsFirst;
+    for (int l = 0; l < 3; ++l)
+    {
+        const WidgetList& list = ui->List(kFormStatistics, l);
+        if (line < static_cast<int>(list.size()))
+            list[size_t(line)]->SetVisible(1);
+    }
+    NextPhase(phase + 1);
+    if (phase <= StatisticsPhase::RevealColumnsLast)
+        return;
+    if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, 0))
+        w->SetVisible(1);
+    if (CheckTrophies())
+        ShowTrophies(1);
 }
 
 void CGame::FinishLevelStatistics()
@@ -544,8 +510,7 @@ void CGame::FinishLevelStatistics()
     for (int l = 0; l < 3; ++l)
         for (const CRefPtr<CKMWindow>& w : ui->List(kFormStatistics, l))
             w->SetVisible(1);
-    stateTimer = 0.0f;
-    phase = 22;
+    NextPhase(StatisticsPhase::Done);
     if (CheckTrophies())
         ShowTrophies(1);
 }

@@ -86,9 +86,9 @@ int CGame::OnLButtonDown(int, int, WPARAM)
 
     if (state == kStatePlaying && subState == kSubStateShop && shop)
         shop->OnMouseDown(x, y);
-    if (state == kStatePlaying && subState == kSubStateStatistics && phase < 22)
+    if (state == kStatePlaying && subState == kSubStateStatistics && phase < StatisticsPhase::Done)
         FinishLevelStatistics();
-    if (state == kStateQuestEnd && phase == 3)
+    if (state == kStateQuestEnd && phase == QuestEndPhase::WinShown)
         ShowTrophies(1);
     if (subState == kSubStateMap && ui)
     {
@@ -99,7 +99,7 @@ int CGame::OnLButtonDown(int, int, WPARAM)
             ui->FadeInForm(ui->Form("Map"), 2.0f);
         }
     }
-    if (state == kStateLevelIntro && phase == -7 && ui)
+    if (state == kStateLevelIntro && phase == LevelIntroPhase::IntroPagesShown && ui)
     {
         const int next = ui->introItem + 1;
         if (next < static_cast<int>(ui->List(kFormIntro, 0).size()))
@@ -107,8 +107,7 @@ int CGame::OnLButtonDown(int, int, WPARAM)
         else
         {
             ui->FadeOutForm(ui->Form("Intro"), 2.0f);
-            phase = -6;
-            stateTimer = 0.0f;
+            NextPhase(LevelIntroPhase::IntroClosing);
         }
     }
     SkipLogoGroup();
@@ -192,18 +191,18 @@ int CGame::OnKeyDown(WPARAM key)
         {
             player = ui->profiles->profiles[static_cast<size_t>(ui->selectedProfile)];
             gameOptions.profile = player->name;
-            gameOptions.Save((folders.userConfig + "Options.ini").c_str());
+            SaveGameOptions();
             if (trophies)
                 trophies->Load((PlayerFolder() + "\\Trophies.dat").c_str());
         }
         return 0;
     }
-    if (state == kStatePlaying && subState == kSubStateAfterLevel && (phase == 10 || phase == 14))
+    if (state == kStatePlaying && subState == kSubStateAfterLevel && IsWaitingAfterLevel())
     {
         LeaveWonLevel();
         return 0;
     }
-    if (state == kStateQuestEnd && phase == 3)
+    if (state == kStateQuestEnd && phase == QuestEndPhase::WinShown)
     {
         ShowTrophies(1);
         return 0;
@@ -218,12 +217,11 @@ int CGame::OnKeyDown(WPARAM key)
             return 0;
         }
     }
-    if (state == kStateLevelIntro && phase == -7 && ui)
+    if (state == kStateLevelIntro && phase == LevelIntroPhase::IntroPagesShown && ui)
     {
         // A key skips every intro page left.
         ui->FadeOutForm(ui->Form("Intro"), 2.0f);
-        phase = -6;
-        stateTimer = 0.0f;
+        NextPhase(LevelIntroPhase::IntroClosing);
         return 0;
     }
     if ((key == VK_SPACE || key == VK_ESCAPE || key == 'P') && state == kStatePlaying && questMode == 0)
@@ -264,6 +262,11 @@ void CGame::TogglePauseMenu()
     }
 }
 
+bool CGame::IsWaitingAfterLevel() const
+{
+    return phase == AfterLevelPhase::WaitForPlayer || phase == AfterLevelPhase::NewspaperShown;
+}
+
 void CGame::LeaveWonLevel()
 {
     // Level won and waiting: after the last level the quest ends, else the map and
@@ -279,8 +282,8 @@ void CGame::LeaveWonLevel()
     SplitLevelIndex(levelParams.level + 1, stage, index);
     if (ui)
         ui->RecreateMapDiffTextures(stage);
-    ++phase;
-    stateTimer = 0.0f;
+    NextPhase(phase == AfterLevelPhase::NewspaperShown ? AfterLevelPhase::CloseNewspaper
+                                                      : AfterLevelPhase::ChooseNextScreen);
 }
 
 int CGame::IsDelayedTutorialKind(int kind)
@@ -351,7 +354,7 @@ void CGame::EnterLevelIntroWait()
 {
     stateTimer = 0.0f;
     subState = kSubStateLevelIntro;
-    phase = 0;
+    phase = LevelIntroPhase::ShowTitle;
     boardSecondRun = 0;
 }
 
@@ -394,8 +397,7 @@ void CGame::FinishQuest()
         LogText("Error switching newspaper texture\n");
     state = kStateQuestEnd;
     subState = kSubStateNormalPlay;
-    phase = 0;
-    stateTimer = 0.0f;
+    NextPhase(QuestEndPhase::ShowWin);
     hiscoreMade = board ? SubmitHighScore(board->counters.second.GetInt(kCounterScore)) : 0;
 }
 
@@ -410,7 +412,7 @@ int CGame::SubmitHighScore(int score)
     GUID id{};
     std::memcpy(&id, questId, sizeof(id));
     const int row = hiscores.Insert(score, player ? player->name.c_str() : "", id);
-    hiscores.Save();
+    SaveHighScores();
     if (ui)
     {
         ui->highlightTable = 0;

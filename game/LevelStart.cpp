@@ -14,6 +14,7 @@
 #include "effects/Sandbox.h"
 #include "engine/Log.h"
 #include "engine/Random.h"
+#include "engine/SaveErrors.h"
 #include "engine/StringTable.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
@@ -61,7 +62,7 @@ int CGame::NewQuestFromMenu(int hard)
     stateTimer = 0.0f;
     state = kStateLevelIntro;
     subState = kSubStateNormalPlay;
-    phase = -10;
+    phase = LevelIntroPhase::LoadIntroPicture;
     if (device)
         SwapPanelTextures(0, 0);
     if (caps && !caps->SwitchTextureSet(0))
@@ -81,7 +82,7 @@ int CGame::StartNewQuest(int hard)
     if (player && !player->veteran)
     {
         player->ResetQuestTutorials();
-        player->Save(PlayerFolder());
+        SavePlayerSettings();
     }
     levelParams.Set(questMode, 1);
     lives = levelParams.flagA ? MaxLives(levelParams) : 3;
@@ -208,7 +209,7 @@ void CGame::ContinueQuest()
     board->hardMode = record.hardMode;
     stateTimer = 0.0f;
     subState = kSubStateNormalPlay;
-    phase = 0;
+    phase = inShop ? int32_t(SpecialIntroPhase::Wait) : int32_t(LevelIntroPhase::ShowTitle);
     state = inShop ? kStateSpecialIntro : kStateLevelIntro;
     if (device)
         SwapPanelTextures(inShop ? 1 : 0, 0);
@@ -233,6 +234,23 @@ void CGame::ContinueQuest()
             backgrounds->SetStage(inShop ? index : index - 1, 1);
         if (ui)
             ui->RecreateMapDiffTextures(index == GetStageLength(stage) ? stage + 1 : stage);
+    }
+    // Resumed in the shop, the next level is laid out from its file. Resumed in
+    // a level, the board's tokens fall away quietly, with any totem shield and
+    // queued sand, and the next update fills it from the record's grids.
+    board->savedQuest = questSave.Get();
+    if (inShop)
+    {
+        questJustLoaded = 0;
+        board->fillPending = CPlayField::kFillLevel;
+        board->fillCounter = 0;
+    }
+    else
+    {
+        questJustLoaded = 1;
+        board->fillPending = CPlayField::kFillQuestSave;
+        board->fillCounter = 1;
+        board->DropAllTokensQuietly();
     }
     // Running, paused and finished: the level begins at its intro's end.
     board->inputOpen = board->inputLocked = board->selectionCancelled = 0;
@@ -274,19 +292,6 @@ void CGame::ContinueQuest()
         sandDecay = static_cast<float>(GetLevelDecay(starCount) * (record.hardMode ? 0.5 : 1.0));
     }
     autosaveTimer = 0.0f;
-    if (inShop)
-    {
-        questJustLoaded = 0;
-        board->fillPending = CPlayField::kFillLevel;
-        board->fillCounter = 0;
-    }
-    else
-    {
-        questJustLoaded = 1;
-        board->fillPending = CPlayField::kFillQuestSave;
-        board->fillCounter = 1;
-    }
-    board->savedQuest = questSave.Get();
     board->timeSinceMatch = board->timeSinceGem = 0.0f;
     hintTimerA = hintTimerB = 0.0f;
     shopAutosave = 0;
@@ -294,7 +299,7 @@ void CGame::ContinueQuest()
 
 void CGame::RestartLevelFromSave()
 {
-    // A retry keeps the state and lands in the shop of the level before (phase 5).
+    // A retry keeps the state and lands in the shop of the level before.
     if (!questSave || !board)
         return;
     const int savedState = state, savedSubState = subState;
@@ -303,7 +308,7 @@ void CGame::RestartLevelFromSave()
     state = savedState;
     subState = savedSubState;
     stateTimer = savedTimer;
-    phase = 5;
+    phase = LifeLostPhase::OpenShop;
     if (device)
         SwapPanelTextures(1, 0);
 }
@@ -402,7 +407,8 @@ void CloseTip(Board& board, int seen, long)
     if (seen && board.playerSettings && tip >= 1 && tip <= CPlayerSettings::kTipCount && board.folders)
     {
         board.playerSettings->tipsSeen[tip - 1] = 1;
-        board.playerSettings->Save(board.folders->players + board.playerSettings->name);
+        const std::string folder = board.folders->players + board.playerSettings->name;
+        CheckSaved(board.playerSettings->Save(folder), folder + "\\Settings.ini");
     }
     board.tutorialStep = 0;
     board.tutorialDetail = 0;

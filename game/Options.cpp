@@ -81,17 +81,18 @@ void CSoundOptions::Load(const char* path)
         musicAmplify = 100;
 }
 
-void CSoundOptions::Save(const char* path) const
+bool CSoundOptions::Save(const char* path) const
 {
-    char text[64];
-    WritePrivateProfileStringA(kSound, "Sound", soundOn ? "On" : "Off", path);
-    std::snprintf(text, sizeof(text), "%.3f", soundVolume);
-    WritePrivateProfileStringA(kSound, "SoundVolume", text, path);
-    WritePrivateProfileStringA(kSound, "Music", musicOn ? "On" : "Off", path);
-    std::snprintf(text, sizeof(text), "%.3f", musicVolume);
-    WritePrivateProfileStringA(kSound, "MusicVolume", text, path);
-    std::snprintf(text, sizeof(text), "%d", musicAmplify);
-    WritePrivateProfileStringA(kSound, "MusicAmplify", text, path);
+    char sound[32], music[32], amplify[32];
+    std::snprintf(sound, sizeof(sound), "%.3f", soundVolume);
+    std::snprintf(music, sizeof(music), "%.3f", musicVolume);
+    std::snprintf(amplify, sizeof(amplify), "%d", musicAmplify);
+    const ProfileValue values[] = {{kSound, "Sound", soundOn ? "On" : "Off"},
+                                   {kSound, "SoundVolume", sound},
+                                   {kSound, "Music", musicOn ? "On" : "Off"},
+                                   {kSound, "MusicVolume", music},
+                                   {kSound, "MusicAmplify", amplify}};
+    return WritePrivateProfileValues(values, sizeof(values) / sizeof(values[0]), path) != FALSE;
 }
 
 CGameOptions::CGameOptions() : profile("Player"), fastExplosionEnd(1), capsLockTutorial(1) {}
@@ -108,11 +109,10 @@ void CGameOptions::Load(const char* path)
     capsLockTutorial = ReadIniInt(path, kGame, "CapsLockTutorial", "1") == 1 ? 1 : 0;
 }
 
-void CGameOptions::Save(const char* path) const
+bool CGameOptions::Save(const char* path) const
 {
-    char text[32];
-    WritePrivateProfileStringA(kGame, "Profile", profile.c_str(), path);
-    std::snprintf(text, sizeof(text), "%d", fastExplosionEnd ? 1 : 0);
-    WritePrivateProfileStringA(kGame, "FastExpTerm", text, path);
-    WritePrivateProfileStringA(kGame, "CapsLockTutorial", capsLockTutorial ? "1" : "0", path);
+    const ProfileValue values[] = {{kGame, "Profile", profile.c_str()},
+                                   {kGame, "FastExpTerm", fastExplosionEnd ? "1" : "0"},
+                                   {kGame, "CapsLockTutorial", capsLockTutorial ? "1" : "0"}};
+    return WritePrivateProfileValues(values, sizeof(values) / sizeof(values[0]), path) != FALSE;
 }

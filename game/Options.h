@@ -23,7 +23,7 @@ class CSoundOptions
 public:
     CSoundOptions();
     void Load(const char* path);
-    void Save(const char* path) const;
+    bool Save(const char* path) const; // false when the file could not be written
 
     int32_t soundOn;
     float soundVolume; // 0 .. 1
@@ -39,7 +39,7 @@ public:
     CGameOptions();
     // Needs the string table: the default profile name is its text 22.
     void Load(const char* path);
-    void Save(const char* path) const;
+    bool Save(const char* path) const; // false when the file could not be written
 
     std::string profile;
     int32_t fastExplosionEnd;

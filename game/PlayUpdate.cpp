@@ -19,6 +19,7 @@
 #include "engine/StringTable.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
+#include "saves/QuestSlots.h"
 #include "render/SpriteBatch.h"
 #include "hud/GemsBuffer.h"
 #include "screens/Interface.h"
@@ -73,451 +74,562 @@ int CGame::Update(float dt)
     if (!board || !ui)
         return 0;
     CPlayField& field = *board;
-
-    // A held token slides into a swap with the neighbour under the pointer.
+    // Read before the board's update: the tutorial's pause holds the drag and runs its own clock.
     const bool tutorialBlocks = IsDelayedTutorialKind(field.tutorialStep) && field.tutorialTimer < kTutorialBlockTime;
-    CRefPtr<CCap> held = field.tokenSelector ? field.tokenSelector->token : CRefPtr<CCap>();
-    if (subState == kSubStateNormalPlay && !field.inputLocked && tokenPicked && held && !tutorialBlocks &&
-        questMode == 0)
-    {
-        const CCellPos cell = field.ScreenToCell(mouseX, mouseY);
-        const int dc = std::abs(cell.column - held->column), dr = std::abs(cell.row - held->row);
-        if (cell.column >= 0 && cell.row >= 0 && cell.column < field.columns && cell.row < field.rows && dc <= 1 &&
-            dr <= 1 && dc != dr && IsTutorialSwapAllowed(cell.column, cell.row) &&
-            field.IsSwappable(cell.column, cell.row) && CheckTutorialSwap(cell.column, cell.row))
-        {
-            field.tokenSelector->Clear();
-            field.StartSwap(held->column, held->row, cell.column, cell.row, 0);
-            tokenPicked = 0;
-        }
-    }
-
+    if (!tutorialBlocks)
+        SwapHeldTokenUnderPointer();
     field.Update(dt, mouseX, mouseY);
+    DrainBoardEvents();
+    OfferPlayTrophies();
+    UpdateStarAward(dt);
+    UpdateLifeLostDelay(dt);
+    UpdateSubState(dt, tutorialBlocks);
+    UpdateShopAutosave(dt);
+    return 0;
+}
 
-    if (!field.events.empty())
+void CGame::UpdateSubState(float dt, bool tutorialBlocks)
+{
+    switch (subState)
     {
-        field.DeferEvents();
-        // Handlers may clear the queue (a level won or a life lost): walk a copy.
-        const std::vector<CPlayFieldEvent> queue = field.events;
-        field.events.clear();
-        for (const CPlayFieldEvent& event : queue)
-            HandleBoardEvent(event);
+    case kSubStateNormalPlay:
+        return UpdateNormalPlay(dt, tutorialBlocks);
+    case kSubStateLevelComplete:
+        return UpdateLevelComplete(dt);
+    case kSubStateStatistics:
+        return UpdateLevelStatistics(dt);
+    case kSubStateAfterLevel:
+        return UpdateAfterLevel(dt);
+    case kSubStateMap:
+        return UpdateMapFlag(dt);
+    case kSubStateLevelIntro:
+        return UpdateNextLevelIntro(dt);
+    case kSubStateBackFromTutorial:
+        return UpdateBackFromTutorial(dt);
+    case kSubStateQuestLeft:
+        return UpdateQuestLeft(dt);
+    case kSubStateLifeLost:
+        return UpdateLifeLost(dt);
+    case kSubStateGameOver:
+        return UpdateGameOver(dt);
+    default:
+        return;
     }
+}
 
+void CGame::SwapHeldTokenUnderPointer()
+{
+    // A held token slides into a swap with the neighbour under the pointer.
+    CPlayField& field = *board;
+    CRefPtr<CCap> held = field.tokenSelector ? field.tokenSelector->token : CRefPtr<CCap>();
+    if (subState != kSubStateNormalPlay || field.inputLocked || !tokenPicked || !held || questMode != 0)
+        return;
+    const CCellPos cell = field.ScreenToCell(mouseX, mouseY);
+    const int dc = std::abs(cell.column - held->column), dr = std::abs(cell.row - held->row);
+    if (cell.column >= 0 && cell.row >= 0 && cell.column < field.columns && cell.row < field.rows && dc <= 1 &&
+        dr <= 1 && dc != dr && IsTutorialSwapAllowed(cell.column, cell.row) &&
+        field.IsSwappable(cell.column, cell.row) && CheckTutorialSwap(cell.column, cell.row))
+    {
+        field.tokenSelector->Clear();
+        field.StartSwap(held->column, held->row, cell.column, cell.row, 0);
+        tokenPicked = 0;
+    }
+}
+
+void CGame::DrainBoardEvents()
+{
+    CPlayField& field = *board;
+    if (field.events.empty())
+        return;
+    field.DeferEvents();
+    // Handlers may clear the queue (a level won or a life lost): walk a copy.
+    const std::vector<CPlayFieldEvent> queue = field.events;
+    field.events.clear();
+    for (const CPlayFieldEvent& event : queue)
+        HandleBoardEvent(event);
+}
+
+void CGame::OfferPlayTrophies()
+{
+    // Trophies earned in play open their screen only while the board rests.
+    CPlayField& field = *board;
     const bool starBusy = starEffect && starEffect->busy;
     const bool lossBusy = lossEffect && lossEffect->busy;
     if (subState == kSubStateNormalPlay && field.tutorialStep == kTipNone && !starBusy && !lossBusy && !lossRunning &&
         CanPause() && field.IsIdle(true) && CheckPlayTrophies(1))
         ShowTrophies(1);
+}
 
-    if (starEffect && starEffect->busy && !starEffect->Update(dt))
+void CGame::UpdateStarAward(float dt)
+{
+    if (!starEffect || !starEffect->busy || starEffect->Update(dt))
+        return;
+    if (levelKind == kLevelKindPlain)
+        board->SetInputLock(0);
+    else
     {
-        if (levelKind == kLevelKindPlain)
-            field.SetInputLock(0);
-        else
-        {
-            phase = 11;
-            stateTimer = 0.0f;
-        }
+        phase = ChallengePhase::ResetChallenge;
+        stateTimer = 0.0f;
     }
+}
 
+void CGame::UpdateLifeLostDelay(float dt)
+{
     if (lossEffect && lossEffect->busy && !lossEffect->Update(dt))
         lossEffectDone = 1;
-    if (lossRunning)
+    if (!lossRunning)
+        return;
+    lossTimer += dt;
+    if (lossTimer < kLifeLostDelay || (!lossEffectDone && lossEffect))
+        return;
+    CPlayField& field = *board;
+    lossRunning = 0;
+    const bool icons = levelParams.flagA != 0;
+    if (lossTimeUp)
     {
-        lossTimer += dt;
-        if (lossTimer >= kLifeLostDelay && (lossEffectDone || !lossEffect))
-        {
-            lossRunning = 0;
-            const bool icons = levelParams.flagA != 0;
-            if (lossTimeUp)
-            {
-                field.SetInputLock(0);
-                if (!LoadAutosave(!icons && lives <= 0 ? 1 : 0))
-                    StartGameOver();
-            }
-            else if (lives > 0 || icons)
-                field.SetInputLock(0);
-            else if (!LoadAutosave(1))
-                StartGameOver();
-        }
+        field.SetInputLock(0);
+        if (!LoadAutosave(!icons && lives <= 0 ? 1 : 0))
+            StartGameOver();
     }
+    else if (lives > 0 || icons)
+        field.SetInputLock(0);
+    else if (!LoadAutosave(1))
+        StartGameOver();
+}
 
-    switch (subState)
+void CGame::UpdateNormalPlay(float dt, bool tutorialBlocks)
+{
+    CPlayField& field = *board;
+    stateTimer += dt;
+    if (tutorialBlocks)
+        field.tutorialTimer += dt;
+    const bool clockRuns = questMode == 0 && levelKind == kLevelKindPlain && field.inputOpen && !field.inputLocked &&
+                           !field.selectionCancelled && field.tutorialStep == kTipNone;
+    if (!clockRuns)
+        return;
+    RunPlayClock(dt);
+    if (levelTimer > 0.0f && !field.adviser.active)
+        UpdateHintPanel(dt);
+    if (!questJustLoaded)
     {
-    case kSubStateNormalPlay:
-    {
-        stateTimer += dt;
-        if (tutorialBlocks)
-            field.tutorialTimer += dt;
-        const bool clockRuns = questMode == 0 && levelKind == kLevelKindPlain && field.inputOpen && !field.inputLocked &&
-                               !field.selectionCancelled && field.tutorialStep == kTipNone;
-        if (clockRuns)
+        autosaveTimer += dt;
+        if (autosaveTimer >= kAutosaveInterval && IsPlayQuiet())
         {
-            field.counters.AddFloatToBoth(dt, kCounterTime);
-            SetRemainingTime(levelTimer - dt);
-            if (levelTimer <= nextWarning)
-            {
-                ui->SetWarningPulse(1);
-                if (nextWarning == 30.0f)
-                    nextWarning = 15.0f;
-                else if (nextWarning == 15.0f)
-                    nextWarning = 10.0f;
-                else if (nextWarning <= 10.0f)
-                    nextWarning -= 1.0f;
-            }
-            if (levelTimer <= 0.0f && field.IsIdle(true) && !lossRunning)
-                LoseLife(true, false);
-            // Hints: the hint panel comes up after a quiet while and blinks for a moment.
-            if (levelTimer > 0.0f && !field.adviser.active)
-            {
-                field.timeSinceMatch += dt;
-                if (field.timeSinceMatch >= kHintDelay)
-                {
-                    if (hintTimerA == 0.0f)
-                        ui->SetPanelVisible(questMode, 1);
-                    hintTimerA += dt;
-                    BlinkQuestIndicator1(dt);
-                    if (hintTimerA >= kHintShowTime)
-                    {
-                        field.timeSinceMatch = 0.0f;
-                        hintTimerA = 0.0f;
-                        ui->SetPanelVisible(questMode, 0);
-                    }
-                }
-                else if (hintTimerA > 0.0f)
-                {
-                    ui->SetPanelVisible(questMode, 0);
-                    hintTimerA = 0.0f;
-                }
-            }
-            if (!questJustLoaded)
-            {
-                autosaveTimer += dt;
-                if (autosaveTimer >= kAutosaveInterval && IsPlayQuiet())
-                {
-                    UpdateQuestRecord(questSave && questSave->status == CQuestSave::kStatusNone ? 1 : 0);
-                    questSave->status = CQuestSave::kStatusUnsaved;
-                    autosaveTimer = 0.0f;
-                }
-            }
-        }
-        break;
-    }
-    case kSubStateLevelComplete:
-        stateTimer += dt;
-        if (phase == 0 && stateTimer >= 1.5f)
-        {
-            ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
-            phase = 1;
-            stateTimer = 0.0f;
-        }
-        else if (phase == 1 && stateTimer >= 0.5f)
-        {
-            if (field.sandbox)
-                field.sandbox->SetState(0, 0.5f);
-            if (field.gemsBuffer)
-                field.gemsBuffer->Show(0, 2.0f);
-            field.ShowPanels(0, 0, 2.0f);
-            ShowLevelResults(0);
-            ui->FadeInForm(ui->Form("Statistics"), 2.0f);
-            phase = 2;
-            stateTimer = 0.0f;
-        }
-        else if (phase == 2 && stateTimer >= 0.5f)
-        {
-            subState = kSubStateStatistics;
-            phase = 0;
-            stateTimer = 0.0f;
-            field.ClearItems();
-            if (music)
-                music->RequestTrack(CMusic::kTrackStoryline);
-        }
-        break;
-    case kSubStateStatistics:
-        UpdateLevelStatistics(dt);
-        break;
-    case kSubStateAfterLevel:
-        stateTimer += dt;
-        switch (phase)
-        {
-        case 0:
-            if (stateTimer >= 0.5f)
-            {
-                ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
-                int32_t stage = 1, index = 1;
-                SplitLevelIndex(levelParams.level, stage, index);
-                if (backgrounds)
-                    backgrounds->SetStage(index, 0);
-                phase = 1;
-                stateTimer = 0.0f;
-            }
-            break;
-        case 1:
-            if (stateTimer >= 0.5f)
-            {
-                phase = 10;
-                stateTimer = 0.0f;
-            }
-            break;
-        case 11:
-        {
-            phase = 12;
-            stateTimer = 0.0f;
-            int32_t stage = 1, index = 1;
-            SplitLevelIndex(levelParams.level + 1, stage, index);
-            if (index == 1 && stage >= 2 && stage <= 5)
-            {
-                ui->ShowNewspaperPage(stage - 2);
-                phase = 13;
-            }
-            break;
-        }
-        case 12:
-            ui->FadeOutForm(ui->Form("Background"), 2.0f);
-            ui->FadeOutForm(ui->Form("Map"), 2.0f);
-            if (shop)
-                shop->Refresh(1, 2.0f, levelParams.level + 1);
-            shopAutosave = 1;
-            ui->FadeInForm(ui->Form("Shop"), 2.0f);
-            subState = kSubStateShop;
-            phase = 0;
-            stateTimer = 0.0f;
-            break;
-        case 13:
-            ui->FadeOutForm(ui->Form("Background"), 2.0f);
-            ui->FadeOutForm(ui->Form("Map"), 2.0f);
-            ui->FadeInForm(ui->Form("Newspaper"), 2.0f);
-            phase = 14;
-            stateTimer = 0.0f;
-            break;
-        case 15:
-            ui->FadeOutForm(ui->Form("Newspaper"), 4.0f);
-            phase = 12;
-            stateTimer = 0.0f;
-            break;
-        default:
-            break;
-        }
-        break;
-    case kSubStateMap:
-        UpdateMapFlag(dt);
-        break;
-    case kSubStateLevelIntro:
-        stateTimer += dt;
-        if (phase == 0 && stateTimer >= 1.0f)
-        {
-            field.ShowPanels(1, 1, 2.0f);
-            ui->questMode = questMode;
-            const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
-            ui->SetCounters(field.counters.second.GetInt(kCounterScore), lives, levelTimer / allowance);
-            if (levelParams.flagA)
-                ui->ShowFirstIcons(lives);
-            ui->FadeInForm(ui->Form("Quest"), 2.0f);
-            ui->SetLevelLabel(levelParams.level);
-            ui->FadeInForm(ui->Form("NewLevel"), 2.0f);
-            if (soundBank)
-                soundBank->Play(soundBank->NewLevel, 0, 0);
-            phase = 1;
-            stateTimer = 0.0f;
-        }
-        else if (phase == 1 && stateTimer >= 1.0f)
-        {
-            ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
-            phase = 2;
-            stateTimer = 0.0f;
-        }
-        else if (phase == 2 && stateTimer >= 0.5f)
-        {
-            subState = kSubStateNormalPlay;
-            phase = 0;
-            stateTimer = 0.0f;
-            field.inputOpen = 1;
-            if (questMode == 0 && field.sandbox && field.sandbox->heap)
-                field.sandbox->heap->drainRate = static_cast<float>(GetFallSpeed(levelParams));
-            if (music)
-                music->RequestTrack(CMusic::kTrackGameplay);
-        }
-        break;
-    case kSubStateBackFromTutorial:
-        stateTimer += dt;
-        if (stateTimer >= 1.5f)
-        {
-            subState = kSubStateNormalPlay;
-            playPhase = 1;
-            field.SetInputLock(0);
-        }
-        break;
-    case kSubStateQuestLeft:
-    case kSubStateLifeLost:
-    case kSubStateGameOver:
-    {
-        stateTimer += dt;
-        if (phase == 0)
-        {
-            if (stateTimer < 0.5f)
-                break;
-            if (field.sandbox)
-                field.sandbox->SetState(0, 0.5f);
-            if (field.gemsBuffer)
-                field.gemsBuffer->Show(0, 2.0f);
-            field.ShowPanels(0, 0, 2.0f);
-            if (questMode == 0 && subState == kSubStateQuestLeft)
-                ui->FadeOutForm(ui->Form("Quest"), 2.0f);
-            if (subState == kSubStateQuestLeft)
-            {
-                phase = 1;
-                stateTimer = 0.0f;
-                break;
-            }
-            char text[512] = "", first[256] = "", second[256] = "";
-            if (subState == kSubStateLifeLost)
-            {
-                if (lossFinal || lives <= 0)
-                {
-                    GetStringById(kStringNoLivesLeft, first, sizeof(first));
-                    char format[256] = "";
-                    GetStringById(kStringRestartLevel, format, sizeof(format));
-                    int32_t stage = 1, index = 1;
-                    SplitLevelIndex(questSave ? questSave->level : 1, stage, index);
-                    // The text is data: only its own "%d" places take the stage and level.
-                    const std::string note = CInterface::FillText(format, {stage, index});
-                    std::snprintf(second, sizeof(second), "%s", note.c_str());
-                }
-                else
-                {
-                    GetStringById(kStringTimeUp, first, sizeof(first));
-                    GetStringById(kStringRetry, second, sizeof(second));
-                }
-                std::snprintf(text, sizeof(text), "%s\n%s", first, second);
-                ui->SetMessageBox(text, "", kLayoutLifeLost, kMessageLifeLost);
-            }
-            else
-            {
-                GetStringById(lossTimeUp ? kStringTimeUp : kStringNoMoves, first, sizeof(first));
-                GetStringById(kStringGameOver, second, sizeof(second));
-                std::snprintf(text, sizeof(text), "%s\n%s", first, second);
-                ui->SetMessageBox(text, "", kLayoutGameOver, kMessageGameOver);
-            }
-            ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
-            if (soundBank)
-                soundBank->Play(soundBank->Bad, 0, 0);
-            phase = 1;
-            stateTimer = 0.0f;
-            break;
-        }
-        if (subState == kSubStateQuestLeft)
-        {
-            if (phase == 1 && stateTimer >= 0.5f)
-            {
-                field.ClearItems();
-                if (music)
-                    music->RequestTrack(CMusic::kTrackMainMenu);
-                if (backgrounds)
-                    backgrounds->SetScene(kSceneMainMenu);
-                phase = 2;
-                stateTimer = 0.0f;
-            }
-            else if (phase == 2 || phase == 3)
-                ++phase;
-            else if (phase == 4)
-            {
-                if (hiscoreMade)
-                {
-                    char text[256] = "";
-                    GetStringById(kStringNewHighScore, text, sizeof(text));
-                    ui->SetMessageBox(text, "", kLayoutOk, kMessageHighScore);
-                    ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
-                }
-                else
-                    ui->FadeInForm(ui->Form("MainMenu"), 2.0f);
-                // The menus do not run the board: whatever of its panels is still
-                // fading goes now.
-                field.ShowPanels(0, 0, 0.0f);
-                if (field.gemsBuffer)
-                    field.gemsBuffer->Show(0, 0.0f);
-                if (field.sandbox)
-                    field.sandbox->SetState(0, 0.0f);
-                field.SetInputLock(0);
-                state = kStateMenus;
-                subState = kSubStateNormalPlay;
-                phase = 0;
-                stateTimer = 0.0f;
-                if (questSave)
-                    questSave->status = CQuestSave::kStatusNone;
-            }
-            break;
-        }
-        if (subState == kSubStateLifeLost)
-        {
-            if (phase == 3 && stateTimer >= 0.5f)
-            {
-                field.ClearItems();
-                phase = 4;
-                stateTimer = 0.0f;
-                RestartLevelFromSave();
-            }
-            else if (phase == 5)
-            {
-                subState = kSubStateShop;
-                phase = 0;
-                stateTimer = 0.0f;
-                questJustLoaded = 0;
-                state = kStatePlaying;
-                if (questSave)
-                    questSave->status = CQuestSave::kStatusNone;
-                if (shop)
-                    shop->Refresh(1, 2.0f, levelParams.level + 1);
-                shopAutosave = 1;
-                ui->FadeInForm(ui->Form("Shop"), 2.0f);
-                if (music)
-                    music->RequestTrack(CMusic::kTrackStoryline);
-            }
-            break;
-        }
-        // Game over.
-        if (phase == 3 && stateTimer >= 0.5f)
-        {
-            field.ClearItems();
-            if (music)
-                music->RequestTrack(CMusic::kTrackMainMenu);
-            if (backgrounds)
-                backgrounds->SetScene(kSceneMainMenu);
-            phase = 4;
-            stateTimer = 0.0f;
-        }
-        else if (phase == 4 || phase == 5)
-            ++phase;
-        else if (phase == 6)
-        {
-            hiscoreMade = SubmitHighScore(field.counters.second.GetInt(kCounterScore));
-            subState = kSubStateQuestLeft;
-            phase = 4;
-        }
-        break;
-    }
-    default:
-        break;
-    }
-
-    if (questMode == 0 && shop)
-    {
-        if (shop->Update(dt, mouseX, mouseY) && shopAutosave)
-        {
-            shopAutosave = 0;
-            RotateAutosaves(questMode);
-            UpdateQuestRecord(1);
+            UpdateQuestRecord(questSave && questSave->status == CQuestSave::kStatusNone ? 1 : 0);
             questSave->status = CQuestSave::kStatusUnsaved;
-            if (player)
-            {
-                questSave->Save((PlayerFolder() + "\\Quest.sav").c_str());
-                questSave->Save((PlayerFolder() + "\\QuestAS1.sav").c_str());
-            }
-            if (player && player->questTutorial && !player->tipsSeen[CPlayerSettings::kTipShop])
-                ShowTutorialStep(kTipShop, 0);
+            autosaveTimer = 0.0f;
         }
     }
-    return 0;
+}
+
+void CGame::RunPlayClock(float dt)
+{
+    CPlayField& field = *board;
+    field.counters.AddFloatToBoth(dt, kCounterTime);
+    SetRemainingTime(levelTimer - dt);
+    if (levelTimer <= nextWarning)
+    {
+        ui->SetWarningPulse(1);
+        if (nextWarning == 30.0f)
+            nextWarning = 15.0f;
+        else if (nextWarning == 15.0f)
+            nextWarning = 10.0f;
+        else if (nextWarning <= 10.0f)
+            nextWarning -= 1.0f;
+    }
+    if (levelTimer <= 0.0f && field.IsIdle(true) && !lossRunning)
+        LoseLife(true, false);
+}
+
+void CGame::UpdateHintPanel(float dt)
+{
+    // The hint panel comes up after a quiet while and blinks for a moment.
+    CPlayField& field = *board;
+    field.timeSinceMatch += dt;
+    if (field.timeSinceMatch >= kHintDelay)
+    {
+        if (hintTimerA == 0.0f)
+            ui->SetPanelVisible(questMode, 1);
+        hintTimerA += dt;
+        BlinkQuestIndicator1(dt);
+        if (hintTimerA >= kHintShowTime)
+        {
+            field.timeSinceMatch = 0.0f;
+            hintTimerA = 0.0f;
+            ui->SetPanelVisible(questMode, 0);
+        }
+    }
+    else if (hintTimerA > 0.0f)
+    {
+        ui->SetPanelVisible(questMode, 0);
+        hintTimerA = 0.0f;
+    }
+}
+
+void CGame::NextPhase(int32_t next)
+{
+    phase = next;
+    stateTimer = 0.0f;
+}
+
+void CGame::HidePlayPanels()
+{
+    CPlayField& field = *board;
+    if (field.sandbox)
+        field.sandbox->SetState(0, 0.5f);
+    if (field.gemsBuffer)
+        field.gemsBuffer->Show(0, 2.0f);
+    field.ShowPanels(0, 0, 2.0f);
+}
+
+void CGame::UpdateLevelComplete(float dt)
+{
+    stateTimer += dt;
+    if (phase == LevelCompletePhase::HideTitle && stateTimer >= 1.5f)
+    {
+        ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
+        NextPhase(LevelCompletePhase::ShowResults);
+    }
+    else if (phase == LevelCompletePhase::ShowResults && stateTimer >= 0.5f)
+    {
+        HidePlayPanels();
+        ShowLevelResults(0);
+        ui->FadeInForm(ui->Form("Statistics"), 2.0f);
+        NextPhase(LevelCompletePhase::EnterStatistics);
+    }
+    else if (phase == LevelCompletePhase::EnterStatistics && stateTimer >= 0.5f)
+    {
+        subState = kSubStateStatistics;
+        NextPhase(StatisticsPhase::RevealHeader);
+        board->ClearItems();
+        if (music)
+            music->RequestTrack(CMusic::kTrackStoryline);
+    }
+}
+
+void CGame::UpdateAfterLevel(float dt)
+{
+    stateTimer += dt;
+    switch (phase)
+    {
+    case AfterLevelPhase::HideTitle:
+        if (stateTimer >= 0.5f)
+        {
+            ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
+            int32_t stage = 1, index = 1;
+            SplitLevelIndex(levelParams.level, stage, index);
+            if (backgrounds)
+                backgrounds->SetStage(index, 0);
+            NextPhase(AfterLevelPhase::Settle);
+        }
+        return;
+    case AfterLevelPhase::Settle:
+        if (stateTimer >= 0.5f)
+            NextPhase(AfterLevelPhase::WaitForPlayer);
+        return;
+    case AfterLevelPhase::ChooseNextScreen:
+    {
+        // The first level of stages 2 to 5 is announced by the newspaper before the shop.
+        NextPhase(AfterLevelPhase::OpenShop);
+        int32_t stage = 1, index = 1;
+        SplitLevelIndex(levelParams.level + 1, stage, index);
+        if (index == 1 && stage >= 2 && stage <= 5)
+        {
+            ui->ShowNewspaperPage(stage - 2);
+            phase = AfterLevelPhase::OpenNewspaper;
+        }
+        return;
+    }
+    case AfterLevelPhase::OpenShop:
+        ui->FadeOutForm(ui->Form("Background"), 2.0f);
+        ui->FadeOutForm(ui->Form("Map"), 2.0f);
+        if (shop)
+            shop->Refresh(1, 2.0f, levelParams.level + 1);
+        shopAutosave = 1;
+        ui->FadeInForm(ui->Form("Shop"), 2.0f);
+        subState = kSubStateShop;
+        NextPhase(kPhaseStart);
+        return;
+    case AfterLevelPhase::OpenNewspaper:
+        ui->FadeOutForm(ui->Form("Background"), 2.0f);
+        ui->FadeOutForm(ui->Form("Map"), 2.0f);
+        ui->FadeInForm(ui->Form("Newspaper"), 2.0f);
+        NextPhase(AfterLevelPhase::NewspaperShown);
+        return;
+    case AfterLevelPhase::CloseNewspaper:
+        ui->FadeOutForm(ui->Form("Newspaper"), 4.0f);
+        NextPhase(AfterLevelPhase::OpenShop);
+        return;
+    default:
+        return;
+    }
+}
+
+void CGame::ShowLevelTitle()
+{
+    if (board)
+        board->ShowPanels(1, 1, 2.0f);
+    ui->questMode = questMode;
+    const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
+    ui->SetCounters(board ? board->counters.second.GetInt(kCounterScore) : 0, lives, levelTimer / allowance);
+    if (levelParams.flagA)
+        ui->ShowFirstIcons(lives);
+    ui->FadeInForm(ui->Form("Quest"), 2.0f);
+    ui->SetLevelLabel(levelParams.level);
+    ui->FadeInForm(ui->Form("NewLevel"), 2.0f);
+    if (soundBank)
+        soundBank->Play(soundBank->NewLevel, 0, 0);
+}
+
+void CGame::StartLevelPlay()
+{
+    // The board takes input and, in the quest, its sand glass starts falling.
+    if (board)
+        board->inputOpen = 1;
+    if (questMode == 0 && board && board->sandbox && board->sandbox->heap)
+        board->sandbox->heap->drainRate = static_cast<float>(GetFallSpeed(levelParams));
+}
+
+void CGame::UpdateNextLevelIntro(float dt)
+{
+    stateTimer += dt;
+    if (phase == LevelIntroPhase::ShowTitle && stateTimer >= 1.0f)
+    {
+        ShowLevelTitle();
+        NextPhase(LevelIntroPhase::HideTitle);
+    }
+    else if (phase == LevelIntroPhase::HideTitle && stateTimer >= 1.0f)
+    {
+        ui->FadeOutForm(ui->Form("NewLevel"), 2.0f);
+        NextPhase(LevelIntroPhase::StartPlay);
+    }
+    else if (phase == LevelIntroPhase::StartPlay && stateTimer >= 0.5f)
+    {
+        subState = kSubStateNormalPlay;
+        NextPhase(kPhaseStart);
+        StartLevelPlay();
+        if (music)
+            music->RequestTrack(CMusic::kTrackGameplay);
+    }
+}
+
+void CGame::UpdateBackFromTutorial(float dt)
+{
+    stateTimer += dt;
+    if (stateTimer < 1.5f)
+        return;
+    subState = kSubStateNormalPlay;
+    playPhase = 1;
+    board->SetInputLock(0);
+}
+
+void CGame::LeavePlay()
+{
+    // The panels hide and, in the quest, the quest form goes; the board stays until cleared.
+    HidePlayPanels();
+    if (questMode == 0 && subState == kSubStateQuestLeft)
+        ui->FadeOutForm(ui->Form("Quest"), 2.0f);
+}
+
+void CGame::ClearBoardForMenus()
+{
+    board->ClearItems();
+    if (music)
+        music->RequestTrack(CMusic::kTrackMainMenu);
+    if (backgrounds)
+        backgrounds->SetScene(kSceneMainMenu);
+}
+
+void CGame::ReturnToMenus()
+{
+    CPlayField& field = *board;
+    if (hiscoreMade)
+    {
+        char text[256] = "";
+        GetStringById(kStringNewHighScore, text, sizeof(text));
+        ui->SetMessageBox(text, "", kLayoutOk, kMessageHighScore);
+        ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
+    }
+    else
+        ui->FadeInForm(ui->Form("MainMenu"), 2.0f);
+    // The menus do not run the board: whatever of its panels is still fading goes now.
+    field.ShowPanels(0, 0, 0.0f);
+    if (field.gemsBuffer)
+        field.gemsBuffer->Show(0, 0.0f);
+    if (field.sandbox)
+        field.sandbox->SetState(0, 0.0f);
+    field.SetInputLock(0);
+    state = kStateMenus;
+    subState = kSubStateNormalPlay;
+    NextPhase(kPhaseStart);
+    if (questSave)
+        questSave->status = CQuestSave::kStatusNone;
+}
+
+void CGame::UpdateQuestLeft(float dt)
+{
+    stateTimer += dt;
+    switch (phase)
+    {
+    case QuestLeftPhase::HidePanels:
+        if (stateTimer >= 0.5f)
+        {
+            LeavePlay();
+            NextPhase(QuestLeftPhase::ClearBoard);
+        }
+        return;
+    case QuestLeftPhase::ClearBoard:
+        if (stateTimer >= 0.5f)
+        {
+            ClearBoardForMenus();
+            NextPhase(QuestLeftPhase::SettleFrame1);
+        }
+        return;
+    case QuestLeftPhase::SettleFrame1:
+    case QuestLeftPhase::SettleFrame2:
+        ++phase;
+        return;
+    case QuestLeftPhase::BackToMenus:
+        return ReturnToMenus();
+    default:
+        return;
+    }
+}
+
+void CGame::ShowLifeLostMessage()
+{
+    char text[512] = "", first[256] = "", second[256] = "";
+    if (lossFinal || lives <= 0)
+    {
+        GetStringById(kStringNoLivesLeft, first, sizeof(first));
+        char format[256] = "";
+        GetStringById(kStringRestartLevel, format, sizeof(format));
+        int32_t stage = 1, index = 1;
+        SplitLevelIndex(questSave ? questSave->level : 1, stage, index);
+        // The text is data: only its own "%d" places take the stage and level.
+        const std::string note = CInterface::FillText(format, {stage, index});
+        std::snprintf(second, sizeof(second), "%s", note.c_str());
+    }
+    else
+    {
+        GetStringById(kStringTimeUp, first, sizeof(first));
+        GetStringById(kStringRetry, second, sizeof(second));
+    }
+    std::snprintf(text, sizeof(text), "%s\n%s", first, second);
+    ui->SetMessageBox(text, "", kLayoutLifeLost, kMessageLifeLost);
+}
+
+void CGame::ShowGameOverMessage()
+{
+    char text[512] = "", first[256] = "", second[256] = "";
+    GetStringById(lossTimeUp ? kStringTimeUp : kStringNoMoves, first, sizeof(first));
+    GetStringById(kStringGameOver, second, sizeof(second));
+    std::snprintf(text, sizeof(text), "%s\n%s", first, second);
+    ui->SetMessageBox(text, "", kLayoutGameOver, kMessageGameOver);
+}
+
+void CGame::OpenLossMessage()
+{
+    ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
+    if (soundBank)
+        soundBank->Play(soundBank->Bad, 0, 0);
+}
+
+void CGame::UpdateLifeLost(float dt)
+{
+    stateTimer += dt;
+    switch (phase)
+    {
+    case LifeLostPhase::HidePanels:
+        if (stateTimer >= 0.5f)
+        {
+            LeavePlay();
+            ShowLifeLostMessage();
+            OpenLossMessage();
+            NextPhase(LifeLostPhase::MessageShown);
+        }
+        return;
+    case LifeLostPhase::Retry:
+        if (stateTimer >= 0.5f)
+        {
+            board->ClearItems();
+            NextPhase(LifeLostPhase::Restarting);
+            RestartLevelFromSave();
+        }
+        return;
+    case LifeLostPhase::OpenShop:
+        subState = kSubStateShop;
+        NextPhase(kPhaseStart);
+        questJustLoaded = 0;
+        state = kStatePlaying;
+        if (questSave)
+            questSave->status = CQuestSave::kStatusNone;
+        if (shop)
+            shop->Refresh(1, 2.0f, levelParams.level + 1);
+        shopAutosave = 1;
+        ui->FadeInForm(ui->Form("Shop"), 2.0f);
+        if (music)
+            music->RequestTrack(CMusic::kTrackStoryline);
+        return;
+    default:
+        return;
+    }
+}
+
+void CGame::UpdateGameOver(float dt)
+{
+    stateTimer += dt;
+    switch (phase)
+    {
+    case GameOverPhase::HidePanels:
+        if (stateTimer >= 0.5f)
+        {
+            LeavePlay();
+            ShowGameOverMessage();
+            OpenLossMessage();
+            NextPhase(GameOverPhase::MessageShown);
+        }
+        return;
+    case GameOverPhase::ClearBoard:
+        if (stateTimer >= 0.5f)
+        {
+            ClearBoardForMenus();
+            NextPhase(GameOverPhase::SettleFrame1);
+        }
+        return;
+    case GameOverPhase::SettleFrame1:
+    case GameOverPhase::SettleFrame2:
+        ++phase;
+        return;
+    case GameOverPhase::SubmitScore:
+        // The quest-left steps end the game over with the high score's answer.
+        hiscoreMade = SubmitHighScore(board->counters.second.GetInt(kCounterScore));
+        subState = kSubStateQuestLeft;
+        phase = QuestLeftPhase::BackToMenus;
+        return;
+    default:
+        return;
+    }
+}
+
+void CGame::UpdateShopAutosave(float dt)
+{
+    // The shop's first settled frame after the level saves the quest at the shop.
+    if (questMode != 0 || !shop)
+        return;
+    if (!shop->Update(dt, mouseX, mouseY) || !shopAutosave)
+        return;
+    shopAutosave = 0;
+    RotateAutosaves(questMode);
+    UpdateQuestRecord(1);
+    questSave->status = CQuestSave::kStatusUnsaved;
+    if (player)
+    {
+        SaveQuest(kQuestSaveFile);
+        SaveQuest(kQuestAutosave1File);
+    }
+    if (player && player->questTutorial && !player->tipsSeen[CPlayerSettings::kTipShop])
+        ShowTutorialStep(kTipShop, 0);
 }
 
 void CGame::HandleBoardEvent(const CPlayFieldEvent& event)

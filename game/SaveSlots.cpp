@@ -1,7 +1,8 @@
 // The player's three quest files: "Quest.sav", which continuing reads, and the two
 // autosaves that keep the quest as it stood at the start of this level and the one
 // before. Deleting, rotating, copying and reloading them; the two commands that save
-// the quest when the player leaves a level; and the display settings' writer.
+// the quest when the player leaves a level; the display settings' writer; and the
+// writers of the player's other files, each of which reports a failure.
 #include "game/Game.h"
 
 #include <algorithm>
@@ -9,61 +10,74 @@
 
 #include "field/PlayField.h"
 #include "effects/Sandbox.h"
+#include "engine/SaveErrors.h"
+#include "saves/HighScores.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
+#include "saves/QuestSlots.h"
+#include "saves/Trophies.h"
 #include "platform/crt.h"
 #include "render/Renderer.h"
 #include "hud/GemsBuffer.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
 
-namespace {
-
-const size_t kCopyChunk = 2048;
-
-}  // namespace
-
 void CGame::DeleteQuestSaves(int skip, int alsoSecond)
 {
     if (skip || !player)
         return;
-    const std::string folder = PlayerFolder();
-    crt::remove((folder + "\\Quest.sav").c_str());
-    crt::remove((folder + "\\QuestAS1.sav").c_str());
-    if (alsoSecond)
-        crt::remove((folder + "\\QuestAS2.sav").c_str());
+    DeleteQuestSaveFiles(PlayerFolder(), alsoSecond != 0);
 }
 
-void CGame::RotateAutosaves(int skip)
+bool CGame::RotateAutosaves(int skip)
 {
     if (skip || !player)
-        return;
-    const std::string folder = PlayerFolder();
-    crt::remove((folder + "\\QuestAS2.sav").c_str());
-    crt::rename((folder + "\\QuestAS1.sav").c_str(), (folder + "\\QuestAS2.sav").c_str());
+        return true;
+    return CheckSaved(RotateQuestAutosaves(PlayerFolder()), QuestSlotPath(PlayerFolder(), kQuestAutosave2File));
 }
 
-void CGame::CopyAutosave(int skip)
+bool CGame::CopyAutosave(int skip)
 {
     if (skip || !player)
-        return;
-    const std::string folder = PlayerFolder();
-    FILE* source = crt::fopen((folder + "\\QuestAS2.sav").c_str(), "rb");
-    if (!source)
-        return;
-    FILE* target = crt::fopen((folder + "\\QuestAS1.sav").c_str(), "wb");
-    if (target)
-    {
-        char chunk[kCopyChunk];
-        size_t read = 0;
-        do
-        {
-            read = std::fread(chunk, 1, sizeof(chunk), source);
-            std::fwrite(chunk, 1, read, target);
-        } while (read == sizeof(chunk));
-        std::fclose(target);
-    }
-    std::fclose(source);
+        return true;
+    return CheckSaved(CopyQuestAutosave(PlayerFolder()), QuestSlotPath(PlayerFolder(), kQuestAutosave1File));
+}
+
+bool CGame::SaveQuest(const char* file)
+{
+    if (!player || !questSave)
+        return false;
+    const std::string path = QuestSlotPath(PlayerFolder(), file);
+    return CheckSaved(questSave->Save(path.c_str()), path);
+}
+
+bool CGame::SavePlayerSettings()
+{
+    if (!player)
+        return false;
+    return CheckSaved(player->Save(PlayerFolder()), PlayerFolder() + "\\Settings.ini");
+}
+
+bool CGame::SaveTrophies()
+{
+    if (!player || !trophies)
+        return false;
+    const std::string path = PlayerFolder() + "\\Trophies.dat";
+    return CheckSaved(trophies->Save(path.c_str()), path);
+}
+
+bool CGame::SaveHighScores() { return CheckSaved(hiscores.Save(), hiscores.path); }
+
+bool CGame::SaveGameOptions()
+{
+    const std::string path = folders.userConfig + "Options.ini";
+    return CheckSaved(gameOptions.Save(path.c_str()), path);
+}
+
+bool CGame::SaveSoundOptions()
+{
+    const std::string path = folders.userConfig + "Options.ini";
+    return CheckSaved(soundOptions.Save(path.c_str()), path);
 }
 
 // A reload must not undo what the trophies count: a level lost to the clock breaks the
@@ -109,6 +123,7 @@ bool CGame::LoadAutosave(int previousLevel)
         else
             record.lives = levelParams.flagB;
         KeepRunsOverReload(record);
+        // A reloaded previous level is also where the next lost life returns to.
         CopyAutosave(questMode);
     }
     else
@@ -127,7 +142,7 @@ bool CGame::LoadAutosave(int previousLevel)
         board->events.clear();
     stateTimer = 0.0f;
     subState = kSubStateLifeLost;
-    phase = 0;
+    phase = LifeLostPhase::HidePanels;
     autosavePending = 0;
     return true;
 }
@@ -136,7 +151,7 @@ void CGame::SaveQuestOnLeaving()
 {
     if (state == kStatePlaying && questSave && questSave->status == CQuestSave::kStatusUnsaved && !questJustLoaded &&
         player)
-        questSave->Save((PlayerFolder() + "\\Quest.sav").c_str());
+        SaveQuest(kQuestSaveFile);
 }
 
 void CGame::SaveAndLeaveLevel(int saveOnly)
@@ -168,7 +183,7 @@ void CGame::SaveAndLeaveLevel(int saveOnly)
     // The quest-left steps begin with hiding the board's panels, the gem bar and the
     // sand glass, which the pause menu's way out would otherwise leave behind.
     stateTimer = 0.0f;
-    phase = 0;
+    phase = QuestLeftPhase::HidePanels;
     subState = kSubStateQuestLeft;
     hiscoreMade = board ? SubmitHighScore(board->counters.second.GetInt(kCounterScore)) : 0;
 }
@@ -192,25 +207,26 @@ void CGame::ResetLevelFromRecord()
         board->events.clear();
     stateTimer = 0.0f;
     subState = kSubStateQuestLeft;
-    phase = 0;
+    phase = QuestLeftPhase::HidePanels;
     hiscoreMade = board ? SubmitHighScore(board->counters.second.GetInt(kCounterScore)) : 0;
 }
 
-void CGame::SaveDisplaySettings()
+bool CGame::SaveDisplaySettings()
 {
     if (!renderer)
-        return;
+        return true;
     UINT width = 0, height = 0;
     D3DFORMAT format = D3DFMT_UNKNOWN;
     renderer->GetDisplayMode(fullScreen ? 0 : 1, &width, &height, &format);
     const std::string file = folders.userConfig + "Options.ini";
-    char text[32];
-    std::snprintf(text, sizeof(text), "%u", width);
-    WritePrivateProfileStringA("Settings", "Width", text, file.c_str());
-    std::snprintf(text, sizeof(text), "%u", height);
-    WritePrivateProfileStringA("Settings", "Height", text, file.c_str());
+    char widthText[16], heightText[16], colourText[16];
+    std::snprintf(widthText, sizeof(widthText), "%u", width);
+    std::snprintf(heightText, sizeof(heightText), "%u", height);
     const int colour = format == D3DFMT_R8G8B8 ? 24 : (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) ? 32 : 16;
-    std::snprintf(text, sizeof(text), "%d", colour);
-    WritePrivateProfileStringA("Settings", "ColorMode", text, file.c_str());
-    WritePrivateProfileStringA("Settings", "FullScreen", fullScreen ? "1" : "0", file.c_str());
+    std::snprintf(colourText, sizeof(colourText), "%d", colour);
+    const ProfileValue values[] = {{"Settings", "Width", widthText},
+                                   {"Settings", "Height", heightText},
+                                   {"Settings", "ColorMode", colourText},
+                                   {"Settings", "FullScreen", fullScreen ? "1" : "0"}};
+    return CheckSaved(WritePrivateProfileValues(values, 4, file.c_str()) != FALSE, file);
 }

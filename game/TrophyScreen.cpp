@@ -132,139 +132,165 @@ int32_t CTrophies::Update(float dt, float mouseX, float mouseY)
     CRefPtr<CKMForm> form = ui->Form("Trophies");
     if (!form)
         return 0;
-    // The background picture drifts, wrapping once each way.
     if (form->visible)
-        if (CRefPtr<CKMWindow> background = ui->Widget(kFormTrophies, 0))
-            if (!background->sprites.empty() && background->sprites[0]->frames.size() >= 4)
-            {
-                CSpriteShape& shape = *background->sprites[0];
-                float u = shape.frames[0].u + dt * backgroundSpeed[0];
-                float v = shape.frames[0].v + dt * backgroundSpeed[1];
-                if (u < 0.0f)
-                    u += 1.0f;
-                if (u >= 1.0f)
-                    u -= 1.0f;
-                if (v < 0.0f)
-                    v += 1.0f;
-                if (v >= 1.0f)
-                    v -= 1.0f;
-                shape.SetFrameUV4(0, u, v, u + backgroundSize[0], v, u + backgroundSize[0], v + backgroundSize[1], u,
-                                  v + backgroundSize[1]);
-            }
+        DriftBackground(dt);
     if (!form->visible || !form->enabled || !form->active)
         return 0;
+    if (!pending.empty() && UpdateAward(dt))
+        return 1;
+    ShowDescriptionUnder(mouseX, mouseY);
+    return 0;
+}
 
-    if (!pending.empty())
+void CTrophies::DriftBackground(float dt)
+{
+    // The background picture drifts, wrapping once each way.
+    CRefPtr<CKMWindow> background = ui->Widget(kFormTrophies, 0);
+    if (!background || background->sprites.empty() || background->sprites[0]->frames.size() < 4)
+        return;
+    CSpriteShape& shape = *background->sprites[0];
+    float u = shape.frames[0].u + dt * backgroundSpeed[0];
+    float v = shape.frames[0].v + dt * backgroundSpeed[1];
+    if (u < 0.0f)
+        u += 1.0f;
+    if (u >= 1.0f)
+        u -= 1.0f;
+    if (v < 0.0f)
+        v += 1.0f;
+    if (v >= 1.0f)
+        v -= 1.0f;
+    shape.SetFrameUV4(0, u, v, u + backgroundSize[0], v, u + backgroundSize[0], v + backgroundSize[1], u,
+                      v + backgroundSize[1]);
+}
+
+bool CTrophies::UpdateAward(float dt)
+{
+    // The first pending award flies in a spiral onto its icon, flashes there, and
+    // after a pause the next one starts.
+    const TrophyAward award = pending.front();
+    const CRefPtr<CKMWindow> icon = LevelIcon(award.trophy, award.level);
+    if (!icon)
     {
-        const TrophyAward award = pending.front();
-        const CRefPtr<CKMWindow> icon = LevelIcon(award.trophy, award.level);
-        if (!icon)
-        {
-            // Nothing to fly: the award counts at once.
-            if (award.trophy >= 0 && award.trophy < kTrophyCount)
-                levels[size_t(award.trophy)] = displayedLevels[size_t(award.trophy)] = award.level;
-            pending.erase(pending.begin());
-            phase = 0;
-            timer = 0.0f;
-            RefreshIcons();
-            return 1;
-        }
-        const float x = icon->worldPosition.x, y = icon->worldPosition.y, z = icon->worldPosition.z;
-        const float w = icon->baseSize.w, h = icon->baseSize.h;
-        const float pompa = pompaTime > 0.0f ? pompaTime : 0.001f;
-        if (!awardShape && phase == 0)
-        {
-            CRefPtr<CTexture> texture = icon->sprites.empty() ? CRefPtr<CTexture>() : icon->sprites[0]->texture;
-            awardShape = CRefPtr<CSpriteShape>(new CSpriteShape(x + w, y, z - 5.0f, 4.0f * w, 4.0f * h, 0xFFFFFFFFu, texture, 1));
-            if (!icon->sprites.empty() && icon->sprites[0]->frames.size() >= 4)
-            {
-                const std::vector<CUV>& f = icon->sprites[0]->frames;
-                awardShape->SetFrameUV4(0, f[0].u, f[0].v, f[1].u, f[1].v, f[2].u, f[2].v, f[3].u, f[3].v);
-            }
-            if (!icon->sprites.empty())
-                awardShape->zOrder = icon->sprites[0]->zOrder - 5;
-            awardShape->SetAlpha(0.0f);
-            awardShape->fadeSpeed = 2.0f / pompa;
-            awardShape->FadeTo(1.0f);
-            awardShape->scaleSpeedX = 0.75f * 4.0f * w / pompa;
-            awardShape->scaleSpeedY = 0.75f * 4.0f * h / pompa;
-            awardShape->SetScaleTarget(w, h);
-            if (awardList)
-                awardList->Add(awardShape);
-            if (awardEffect)
-                awardEffect->StopEmission();
-            awardEffect.Reset();
-            if (effects)
-            {
-                CSpellsSpringParametres block(Vec3{x + w, y, z - 5.0f}, Vec3{0.0f, 0.0f, 0.0f}, 100.0f, 50.0f, 32.0f,
-                                              16.0f, 0xFFFFFF80u);
-                block.fadeRate = 1.0f;
-                block.fadeSpread = 0.25f;
-                block.timed = 0;
-                block.duration = 10000000.0f;
-                block.count = 80;
-                block.rate = 512.0f;
-                effects->AddSpellsSystem(awardEffect, block, 200, spellTexture);
-            }
-            if (sounds)
-                sounds->Play(sounds->Trophy, 0, 0);
-            timer = 0.0f;
-            phase = 0;
-        }
-        timer += dt;
-        if (phase == 0)
-        {
-            const float s = timer / pompa < 1.0f ? timer / pompa : 1.0f;
-            const float angle = 3.0f * kPi * s;
-            const float px = x + (1.0f - s) * w * std::cos(angle), py = y + (1.0f - s) * h * std::sin(angle);
-            if (awardShape)
-                awardShape->position = Vec3{px, py, z - 5.0f};
-            if (awardEffect)
-                awardEffect->MoveTo(px, py, z - 5.0f);
-            if (s >= 1.0f)
-            {
-                levels[size_t(award.trophy)] = displayedLevels[size_t(award.trophy)] = award.level;
-                RefreshIcons();
-                DropAward();
-                const float r = w / 2.0f;
-                const float post = postTime > 0.0f ? postTime : 0.001f;
-                CRefPtr<CSpriteShape> flash(new CSpriteShape(x, y, z - 6.0f, r, r, 0xFFFFFF80u, flashTexture, 1));
-                flash->SetBlendMode(1, 1);
-                flash->SetAlpha(1.0f);
-                flash->fadeSpeed = 1.0f / post;
-                flash->FadeTo(0.0f);
-                flash->scaleSpeedX = flash->scaleSpeedY = 5.0f * r / post;
-                flash->SetScaleTarget(6.0f * r, 6.0f * r);
-                flash->mortal = 1;
-                flash->life = post;
-                if (awardList)
-                    awardList->Add(flash);
-                if (sparkleBatch)
-                {
-                    CRefPtr<CBatchSprite> sparkle(new CBatchSprite(x, y, z - 7.0f, sparkleTexture, 0xFFFF80FFu));
-                    sparkle->SetScale(3.0f * r, 3.0f * r);
-                    sparkle->flickerAmplitude = 0.0f;
-                    sparkle->fadeInTime = 0.2f * post;
-                    sparkle->fadeOutTime = 0.5f * post;
-                    sparkle->holdEnd = post;
-                    sparkle->SetSpin(RandomUnit() * 2.0f * kPi, kPi, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
-                    sparkleBatch->Add(sparkle);
-                }
-                if (sounds)
-                    sounds->Play(sounds->GoodClick, 0, 0);
-                timer = 0.0f;
-                phase = 1;
-            }
-        }
-        else if (timer >= postTime)
-        {
-            pending.erase(pending.begin());
-            timer = 0.0f;
-            phase = 0;
-            return 1;
-        }
+        // Nothing to fly: the award counts at once.
+        if (award.trophy >= 0 && award.trophy < kTrophyCount)
+            levels[size_t(award.trophy)] = displayedLevels[size_t(award.trophy)] = award.level;
+        pending.erase(pending.begin());
+        phase = TrophyAwardPhase::Flying;
+        timer = 0.0f;
+        RefreshIcons();
+        return true;
     }
+    const float pompa = pompaTime > 0.0f ? pompaTime : 0.001f;
+    if (!awardShape && phase == TrophyAwardPhase::Flying)
+        StartAwardFlight(*icon, pompa);
+    timer += dt;
+    if (phase == TrophyAwardPhase::Flying)
+    {
+        FlyAward(award, *icon, pompa);
+        return false;
+    }
+    if (timer < postTime)
+        return false;
+    pending.erase(pending.begin());
+    timer = 0.0f;
+    phase = TrophyAwardPhase::Flying;
+    return true;
+}
 
+void CTrophies::StartAwardFlight(const CKMWindow& icon, float pompa)
+{
+    const float x = icon.worldPosition.x, y = icon.worldPosition.y, z = icon.worldPosition.z;
+    const float w = icon.baseSize.w, h = icon.baseSize.h;
+    CRefPtr<CTexture> texture = icon.sprites.empty() ? CRefPtr<CTexture>() : icon.sprites[0]->texture;
+    awardShape = CRefPtr<CSpriteShape>(new CSpriteShape(x + w, y, z - 5.0f, 4.0f * w, 4.0f * h, 0xFFFFFFFFu, texture, 1));
+    if (!icon.sprites.empty() && icon.sprites[0]->frames.size() >= 4)
+    {
+        const std::vector<CUV>& f = icon.sprites[0]->frames;
+        awardShape->SetFrameUV4(0, f[0].u, f[0].v, f[1].u, f[1].v, f[2].u, f[2].v, f[3].u, f[3].v);
+    }
+    if (!icon.sprites.empty())
+        awardShape->zOrder = icon.sprites[0]->zOrder - 5;
+    awardShape->SetAlpha(0.0f);
+    awardShape->fadeSpeed = 2.0f / pompa;
+    awardShape->FadeTo(1.0f);
+    awardShape->scaleSpeedX = 0.75f * 4.0f * w / pompa;
+    awardShape->scaleSpeedY = 0.75f * 4.0f * h / pompa;
+    awardShape->SetScaleTarget(w, h);
+    if (awardList)
+        awardList->Add(awardShape);
+    if (awardEffect)
+        awardEffect->StopEmission();
+    awardEffect.Reset();
+    if (effects)
+    {
+        CSpellsSpringParametres block(Vec3{x + w, y, z - 5.0f}, Vec3{0.0f, 0.0f, 0.0f}, 100.0f, 50.0f, 32.0f,
+                                      16.0f, 0xFFFFFF80u);
+        block.fadeRate = 1.0f;
+        block.fadeSpread = 0.25f;
+        block.timed = 0;
+        block.duration = 10000000.0f;
+        block.count = 80;
+        block.rate = 512.0f;
+        effects->AddSpellsSystem(awardEffect, block, 200, spellTexture);
+    }
+    if (sounds)
+        sounds->Play(sounds->Trophy, 0, 0);
+    timer = 0.0f;
+    phase = TrophyAwardPhase::Flying;
+}
+
+void CTrophies::FlyAward(const TrophyAward& award, const CKMWindow& icon, float pompa)
+{
+    const float x = icon.worldPosition.x, y = icon.worldPosition.y, z = icon.worldPosition.z;
+    const float w = icon.baseSize.w, h = icon.baseSize.h;
+    const float s = timer / pompa < 1.0f ? timer / pompa : 1.0f;
+    const float angle = 3.0f * kPi * s;
+    const float px = x + (1.0f - s) * w * std::cos(angle), py = y + (1.0f - s) * h * std::sin(angle);
+    if (awardShape)
+        awardShape->position = Vec3{px, py, z - 5.0f};
+    if (awardEffect)
+        awardEffect->MoveTo(px, py, z - 5.0f);
+    if (s < 1.0f)
+        return;
+    levels[size_t(award.trophy)] = displayedLevels[size_t(award.trophy)] = award.level;
+    RefreshIcons();
+    DropAward();
+    FlashLandedAward(x, y, z, w / 2.0f);
+    if (sounds)
+        sounds->Play(sounds->GoodClick, 0, 0);
+    timer = 0.0f;
+    phase = TrophyAwardPhase::Landed;
+}
+
+void CTrophies::FlashLandedAward(float x, float y, float z, float r)
+{
+        const float post = postTime > 0.0f ? postTime : 0.001f;
+        CRefPtr<CSpriteShape> flash(new CSpriteShape(x, y, z - 6.0f, r, r, 0xFFFFFF80u, flashTexture, 1));
+        flash->SetBlendMode(1, 1);
+        flash->SetAlpha(1.0f);
+        flash->fadeSpeed = 1.0f / post;
+        flash->FadeTo(0.0f);
+        flash->scaleSpeedX = flash->scaleSpeedY = 5.0f * r / post;
+        flash->SetScaleTarget(6.0f * r, 6.0f * r);
+        flash->mortal = 1;
+        flash->life = post;
+        if (awardList)
+            awardList->Add(flash);
+        if (sparkleBatch)
+        {
+            CRefPtr<CBatchSprite> sparkle(new CBatchSprite(x, y, z - 7.0f, sparkleTexture, 0xFFFF80FFu));
+            sparkle->SetScale(3.0f * r, 3.0f * r);
+            sparkle->flickerAmplitude = 0.0f;
+            sparkle->fadeInTime = 0.2f * post;
+            sparkle->fadeOutTime = 0.5f * post;
+            sparkle->holdEnd = post;
+            sparkle->SetSpin(RandomUnit() * 2.0f * kPi, kPi, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+            sparkleBatch->Add(sparkle);
+        }
+}
+
+void CTrophies::ShowDescriptionUnder(float mouseX, float mouseY)
+{
     for (int t = 0; t < kTrophyCount; ++t)
     {
         const int32_t level = levels[size_t(t)];
@@ -275,9 +301,8 @@ int32_t CTrophies::Update(float dt, float mouseX, float mouseY)
         if (std::sqrt(dx * dx + dy * dy) < (icon->baseSize.w + icon->baseSize.h) / 4.0f)
         {
             ShowDescription(t, level, mouseX, mouseY);
-            return 0;
+            return;
         }
     }
     ShowDescription(0, -1, mouseX, mouseY);
-    return 0;
 }

@@ -91,6 +91,79 @@ void CGame::AdvanceTutorialPick(const CRefPtr<CCap>& token)
     }
 }
 
+namespace {
+
+std::string TipText(int id)
+{
+    char buffer[512] = "";
+    GetStringById(id, buffer, sizeof(buffer));
+    return std::string(buffer);
+}
+
+// Tip texts with a colour name: the totem's colour picks the name.
+std::string ColourTipText(int id, int colourBase, int colour)
+{
+    char format[512] = "", name[64] = "";
+    GetStringById(id, format, sizeof(format));
+    GetStringById(colourBase + colour, name, sizeof(name));
+    // The tip is data: only its own "%s" takes the colour's name.
+    return CInterface::FillText(format, {name});
+}
+
+// The tip points from one cell to its neighbour: the swap to make.
+void ShowTipCells(CInterface& ui, const CPlayField& field, const std::string& message, int c1, int r1, int c2, int r2)
+{
+    ui.HideAllGroups();
+    for (int number : {100, 101})
+        if (CRefPtr<CKMWindow> label = ui.Widget(kFormTutorial, number))
+            SetWidgetText(label, message.c_str());
+    for (int group : {0, 4, 6})
+        ui.ShowGroup(group);
+    const Vec3 a = field.CellToScreen(c1, r1, true);
+    const Vec3 b = field.CellToScreen(c2, r2, true);
+    ui.PlaceSwapThese(b.x, b.y + field.cellHeight * 0.25f);
+    ui.PlaceClickHere(b.x, b.y + field.cellHeight * 0.25f);
+    ui.PlaceArrowWindow(std::floor((a.x + b.x) * 0.5f), std::floor((a.y + b.y) * 0.5f));
+    ui.FadeInForm(ui.Form("Tutorial"), 5.0f);
+}
+
+void ShowTipToken(CInterface& ui, const CPlayField& field, const std::string& message, const CRefPtr<CCap>& token)
+{
+    ui.HideAllGroups();
+    if (CRefPtr<CKMWindow> label = ui.Widget(kFormTutorial, 101))
+        SetWidgetText(label, message.c_str());
+    ui.ShowGroup(1);
+    const Vec3 at = field.CellToScreen(token->column, token->row, true);
+    const float quarter = field.cellHeight * 0.25f;
+    ui.PlaceArrowWindow(at.x, at.y > 0.0f ? at.y - quarter : at.y + quarter);
+    ui.FadeInForm(ui.Form("Tutorial"), 5.0f);
+}
+
+void ShowTipGroups(CInterface& ui, const std::string& message, int group)
+{
+    ui.HideAllGroups();
+    if (!message.empty())
+        if (CRefPtr<CKMWindow> label = ui.Widget(kFormTutorial, 101))
+            SetWidgetText(label, message.c_str());
+    ui.ShowGroup(group);
+    ui.FadeInForm(ui.Form("Tutorial"), 5.0f);
+}
+
+// The first token that a test picks, rows from the top, columns from the left.
+CRefPtr<CCap> FirstToken(const CPlayField& field, bool (*test)(const CCap&))
+{
+    for (int r = 0; r < field.rows; ++r)
+        for (int c = 0; c < field.columns; ++c)
+        {
+            const CRefPtr<CCap>& token = field.cells[size_t(r)][size_t(c)];
+            if (token && test(*token))
+                return token;
+        }
+    return CRefPtr<CCap>();
+}
+
+}  // namespace
+
 void CGame::ShowTutorialStep(int kind, int step)
 {
     if (!board || !ui)
@@ -98,63 +171,10 @@ void CGame::ShowTutorialStep(int kind, int step)
     CPlayField& field = *board;
     if (kind < kTipBase || kind > kTipShop)
         return;
-    // Tip texts with a colour name: the totem's colour picks the name.
-    auto text = [](int id) {
-        char buffer[512] = "";
-        GetStringById(id, buffer, sizeof(buffer));
-        return std::string(buffer);
-    };
-    auto colourText = [&](int id, int colourBase) {
-        char format[512] = "", colour[64] = "";
-        GetStringById(id, format, sizeof(format));
-        GetStringById(colourBase + field.tutorialColour, colour, sizeof(colour));
-        // The tip is data: only its own "%s" takes the colour's name.
-        return CInterface::FillText(format, {colour});
-    };
+    auto text = TipText;
     auto showCells = [&](const std::string& message, int c1, int r1, int c2, int r2) {
-        ui->HideAllGroups();
-        for (int number : {100, 101})
-            if (CRefPtr<CKMWindow> label = ui->Widget(kFormTutorial, number))
-                SetWidgetText(label, message.c_str());
-        for (int group : {0, 4, 6})
-            ui->ShowGroup(group);
-        const Vec3 a = field.CellToScreen(c1, r1, true);
-        const Vec3 b = field.CellToScreen(c2, r2, true);
-        ui->PlaceSwapThese(b.x, b.y + field.cellHeight * 0.25f);
-        ui->PlaceClickHere(b.x, b.y + field.cellHeight * 0.25f);
-        ui->PlaceArrowWindow(std::floor((a.x + b.x) * 0.5f), std::floor((a.y + b.y) * 0.5f));
-        ui->FadeInForm(ui->Form("Tutorial"), 5.0f);
+        ShowTipCells(*ui, field, message, c1, r1, c2, r2);
     };
-    auto showToken = [&](const std::string& message, const CRefPtr<CCap>& token) {
-        ui->HideAllGroups();
-        if (CRefPtr<CKMWindow> label = ui->Widget(kFormTutorial, 101))
-            SetWidgetText(label, message.c_str());
-        ui->ShowGroup(1);
-        const Vec3 at = field.CellToScreen(token->column, token->row, true);
-        const float quarter = field.cellHeight * 0.25f;
-        ui->PlaceArrowWindow(at.x, at.y > 0.0f ? at.y - quarter : at.y + quarter);
-        ui->FadeInForm(ui->Form("Tutorial"), 5.0f);
-    };
-    auto showGroups = [&](const std::string& message, int group) {
-        ui->HideAllGroups();
-        if (!message.empty())
-            if (CRefPtr<CKMWindow> label = ui->Widget(kFormTutorial, 101))
-                SetWidgetText(label, message.c_str());
-        ui->ShowGroup(group);
-        ui->FadeInForm(ui->Form("Tutorial"), 5.0f);
-    };
-    // The first token that a test picks, rows from the top, columns from the left.
-    auto firstToken = [&](bool (*test)(const CCap&)) {
-        for (int r = 0; r < field.rows; ++r)
-            for (int c = 0; c < field.columns; ++c)
-            {
-                const CRefPtr<CCap>& token = field.cells[size_t(r)][size_t(c)];
-                if (token && test(*token))
-                    return token;
-            }
-        return CRefPtr<CCap>();
-    };
-
     switch (kind)
     {
     case kTipBase:
@@ -170,23 +190,23 @@ void CGame::ShowTutorialStep(int kind, int step)
         bool (*test)(const CCap&) = kind == kTipGem    ? [](const CCap& t) { return t.marked != 0; }
                                     : kind == kTipLock ? [](const CCap& t) { return t.lockCount > 0; }
                                                        : [](const CCap& t) { return t.colour >= kSteelColour; };
-        const CRefPtr<CCap> token = firstToken(test);
+        const CRefPtr<CCap> token = FirstToken(field, test);
         if (!token)
         {
             EndTutorial(1);
             break;
         }
-        showToken(text(kind == kTipGem ? kStringTipGem : kind == kTipLock ? kStringTipLock : kStringTipSteel), token);
+        ShowTipToken(*ui, field, text(kind == kTipGem ? kStringTipGem : kind == kTipLock ? kStringTipLock : kStringTipSteel), token);
         break;
     }
     case kTipWrong:
-        showGroups(text(kStringTipWrong), 0);
+        ShowTipGroups(*ui, text(kStringTipWrong), 0);
         break;
     case kTipTimer:
-        showGroups(std::string(), 2);
+        ShowTipGroups(*ui, std::string(), 2);
         break;
     case kTipSandbox:
-        showGroups(std::string(), 3);
+        ShowTipGroups(*ui, std::string(), 3);
         break;
     case kTipBonus:
         if (step == 0)
@@ -203,28 +223,31 @@ void CGame::ShowTutorialStep(int kind, int step)
                 field.events.pop_back();
         }
         else if (step == 2)
-            showCells(colourText(kStringTipTotemFirst, kStringColourFirst), 1, 6, 2, 6);
+            showCells(ColourTipText(kStringTipTotemFirst, kStringColourFirst, field.tutorialColour), 1, 6, 2, 6);
         else if (step == 6)
-            showCells(colourText(kStringTipTotemSecond, kStringColourSecond), 5, 4, 6, 4);
+            showCells(ColourTipText(kStringTipTotemSecond, kStringColourSecond, field.tutorialColour), 5, 4, 6, 4);
         else if (step == 10)
             EndTutorial(1);
         break;
     case kTipShop:
-    {
-        // An OK button (layout 0) closes it.
-        ui->SetMessageBox("", text(kStringTipShop).c_str(), 0, kMessageTutorial);
-        if (CRefPtr<CKMForm> shopForm = ui->Form("Shop"))
-            shopForm->SetActive(0);
-        ui->FadeInForm(ui->Form("MsgBox"), 4.0f);
-        if (player)
-        {
-            player->tipsSeen[CPlayerSettings::kTipShop] = 1;
-            player->Save(PlayerFolder());
-        }
+        ShowShopTip();
         break;
-    }
     default:
         break;
+    }
+}
+
+void CGame::ShowShopTip()
+{
+    // An OK button (layout 0) closes it.
+    ui->SetMessageBox("", TipText(kStringTipShop).c_str(), 0, kMessageTutorial);
+    if (CRefPtr<CKMForm> shopForm = ui->Form("Shop"))
+        shopForm->SetActive(0);
+    ui->FadeInForm(ui->Form("MsgBox"), 4.0f);
+    if (player)
+    {
+        player->tipsSeen[CPlayerSettings::kTipShop] = 1;
+        SavePlayerSettings();
     }
 }
 
@@ -247,7 +270,7 @@ int CGame::StartGameOver()
     }
     stateTimer = 0.0f;
     subState = kSubStateGameOver;
-    phase = 0;
+    phase = GameOverPhase::HidePanels;
     hiscoreMade = board ? SubmitHighScore(board->counters.second.GetInt(kCounterScore)) : 0;
     return hiscoreMade;
 }
@@ -290,27 +313,24 @@ void CGame::ShowTrophies(int open)
             }
             ui->FadeOutForm(ui->Form("Win"), 5.0f);
             openForm();
-            stateTimer = 0.0f;
-            phase = 10;
+            NextPhase(QuestEndPhase::TrophiesShown);
         }
         else
         {
             if (trophies)
             {
                 trophies->ApplyPending();
-                if (player)
-                    trophies->Save((PlayerFolder() + "\\Trophies.dat").c_str());
+                SaveTrophies();
             }
             ui->FadeOutForm(trophiesForm, 5.0f);
             if (player)
             {
                 player->veteran = 1;
                 player->questTutorial = 0;
-                player->Save(PlayerFolder());
+                SavePlayerSettings();
             }
             DeleteQuestSaves(0, 1);
-            stateTimer = 0.0f;
-            phase = 4;
+            NextPhase(QuestEndPhase::ClearBoard);
         }
         return;
     }

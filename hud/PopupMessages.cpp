@@ -193,132 +193,158 @@ void CPopupMessage::BuildMultiplier(int points, int total, int sizeStep, float x
 int CPopupMessage::Update(float dt)
 {
     timer += dt;
-    const float T = timer;
-    const float L = lifeTime;
-    if (T <= 0.0f)
+    if (timer <= 0.0f)
         return 1;
-
-    const PopupSettings& s = g_settings;
-    float sx = 1.0f, sy = 1.0f, textAlpha = 1.0f, spriteAlpha = 1.0f;
+    Pose pose;
+    bool alive = false;
     switch (kind)
     {
     case kPopupScore:
-    {
-        if (T >= L + s.score.fadeTime)
-            return 0;
-        position.x += s.score.speed[0] * dt;
-        position.y += s.score.speed[1] * dt;
-        if (T < s.score.swellTime)
-        {
-            const float t = T / s.score.swellTime;
-            sx = sy = Swell(t, s.score.swellFactor);
-            textAlpha = t;
-        }
-        else if (T >= L)
-            textAlpha = 1.0f - (T - L) / s.score.fadeTime;
-        spriteAlpha = textAlpha;
+        alive = PoseScore(dt, pose);
         break;
-    }
     case kPopupMessage:
-    {
-        const PopupSettings::Message& m = s.message;
-        if (T >= L + m.swellTime)
-            return 0;
-        const float pulse = 1.0f + m.pulseAmplitude * std::sin(m.pulseRate * T);
-        if (T < m.swellTime)
-        {
-            const float t = T / m.swellTime;
-            sx = sy = Swell(t, m.swellFactor) * pulse;
-            textAlpha = t;
-        }
-        else if (T < L)
-            sx = sy = pulse;
-        else
-        {
-            const float t = 1.0f - (T - L) / m.swellTime;
-            sx = sy = Swell(t, m.swellFactor) * pulse;
-            textAlpha = t;
-        }
-        spriteAlpha = textAlpha;
+        alive = PoseMessage(pose);
         break;
-    }
     case kPopupMultiplier:
-    {
-        const PopupSettings::Multiplier& m = s.multiplier;
-        if (T >= L + m.fadeTime)
-            return 0;
-        if (T < m.bloomTime)
-        {
-            const float t = T / m.bloomTime;
-            textAlpha = t;
-            spriteAlpha = 1.0f;
-            // Each picture turns once about the vertical axis on its way in.
-            for (size_t i = 0; i < sprites.size(); ++i)
-            {
-                sprites[i]->SetAxes(std::cos(kTwoPi * t), 0.0f, std::sin(kTwoPi * t), 0.0f, 1.0f, 0.0f, 1);
-                const Vec3& a = spriteStartOffsets[i];
-                const Vec3& b = spriteEndOffsets[i];
-                spriteOffsets[i] = Vec3{a.x * (1 - t) + b.x * t, a.y * (1 - t) + b.y * t, a.z * (1 - t) + b.z * t};
-            }
-        }
-        else
-        {
-            if (!settled)
-            {
-                for (size_t i = 0; i < sprites.size(); ++i)
-                {
-                    sprites[i]->SetAxes(1, 0, 0, 0, 1, 0, 1);
-                    spriteOffsets[i] = spriteEndOffsets[i];
-                }
-                settled = 1;
-            }
-            position.x += m.speed[0] * dt;
-            position.y += m.speed[1] * dt;
-            if (T >= L)
-                textAlpha = spriteAlpha = 1.0f - (T - L) / m.fadeTime;
-        }
+        alive = PoseMultiplier(dt, pose);
         break;
-    }
     case kPopupLoss:
-    {
-        const PopupSettings::Loss& m = s.loss;
-        if (T >= L + m.fadeTime)
-            return 0;
-        if (T < m.bloomTime)
-        {
-            const float t = T / m.bloomTime;
-            sy = 0.99f * t + 0.01f;
-            textAlpha = t;
-        }
-        else if (T >= L)
-        {
-            const float a = 1.0f - (T - L) / m.fadeTime;
-            sy = 0.99f * a + 0.01f;
-            textAlpha = a;
-        }
-        spriteAlpha = textAlpha;
+        alive = PoseLoss(pose);
+        break;
+    default:
         break;
     }
-    default:
+    if (!alive)
         return 0;
-    }
+    Place(pose);
+    return 1;
+}
 
+// Swells in, drifts and fades out.
+bool CPopupMessage::PoseScore(float dt, Pose& pose)
+{
+    const PopupSettings::Score& m = g_settings.score;
+    const float T = timer, L = lifeTime;
+    if (T >= L + m.fadeTime)
+        return false;
+    position.x += m.speed[0] * dt;
+    position.y += m.speed[1] * dt;
+    if (T < m.swellTime)
+    {
+        const float t = T / m.swellTime;
+        pose.sx = pose.sy = Swell(t, m.swellFactor);
+        pose.textAlpha = t;
+    }
+    else if (T >= L)
+        pose.textAlpha = 1.0f - (T - L) / m.fadeTime;
+    pose.spriteAlpha = pose.textAlpha;
+    return true;
+}
+
+// Swells in, pulses while it stands and shrinks away as it came.
+bool CPopupMessage::PoseMessage(Pose& pose) const
+{
+    const PopupSettings::Message& m = g_settings.message;
+    const float T = timer, L = lifeTime;
+    if (T >= L + m.swellTime)
+        return false;
+    const float pulse = 1.0f + m.pulseAmplitude * std::sin(m.pulseRate * T);
+    if (T < m.swellTime)
+    {
+        const float t = T / m.swellTime;
+        pose.sx = pose.sy = Swell(t, m.swellFactor) * pulse;
+        pose.textAlpha = t;
+    }
+    else if (T < L)
+        pose.sx = pose.sy = pulse;
+    else
+    {
+        const float t = 1.0f - (T - L) / m.swellTime;
+        pose.sx = pose.sy = Swell(t, m.swellFactor) * pulse;
+        pose.textAlpha = t;
+    }
+    pose.spriteAlpha = pose.textAlpha;
+    return true;
+}
+
+// The pictures fly in from where the matches were, then the whole drifts and fades.
+bool CPopupMessage::PoseMultiplier(float dt, Pose& pose)
+{
+    const PopupSettings::Multiplier& m = g_settings.multiplier;
+    const float T = timer, L = lifeTime;
+    if (T >= L + m.fadeTime)
+        return false;
+    if (T < m.bloomTime)
+    {
+        const float t = T / m.bloomTime;
+        pose.textAlpha = t;
+        pose.spriteAlpha = 1.0f;
+        // Each picture turns once about the vertical axis on its way in.
+        for (size_t i = 0; i < sprites.size(); ++i)
+        {
+            sprites[i]->SetAxes(std::cos(kTwoPi * t), 0.0f, std::sin(kTwoPi * t), 0.0f, 1.0f, 0.0f, 1);
+            const Vec3& a = spriteStartOffsets[i];
+            const Vec3& b = spriteEndOffsets[i];
+            spriteOffsets[i] = Vec3{a.x * (1 - t) + b.x * t, a.y * (1 - t) + b.y * t, a.z * (1 - t) + b.z * t};
+        }
+        return true;
+    }
+    if (!settled)
+    {
+        for (size_t i = 0; i < sprites.size(); ++i)
+        {
+            sprites[i]->SetAxes(1, 0, 0, 0, 1, 0, 1);
+            spriteOffsets[i] = spriteEndOffsets[i];
+        }
+        settled = 1;
+    }
+    position.x += m.speed[0] * dt;
+    position.y += m.speed[1] * dt;
+    if (T >= L)
+        pose.textAlpha = pose.spriteAlpha = 1.0f - (T - L) / m.fadeTime;
+    return true;
+}
+
+// Unrolls from a line and rolls up again.
+bool CPopupMessage::PoseLoss(Pose& pose) const
+{
+    const PopupSettings::Loss& m = g_settings.loss;
+    const float T = timer, L = lifeTime;
+    if (T >= L + m.fadeTime)
+        return false;
+    if (T < m.bloomTime)
+    {
+        const float t = T / m.bloomTime;
+        pose.sy = 0.99f * t + 0.01f;
+        pose.textAlpha = t;
+    }
+    else if (T >= L)
+    {
+        const float a = 1.0f - (T - L) / m.fadeTime;
+        pose.sy = 0.99f * a + 0.01f;
+        pose.textAlpha = a;
+    }
+    pose.spriteAlpha = pose.textAlpha;
+    return true;
+}
+
+void CPopupMessage::Place(const Pose& pose)
+{
     for (size_t i = 0; i < sprites.size(); ++i)
     {
         const Vec3& o = spriteOffsets[i];
-        sprites[i]->position = Vec3{position.x + o.x * sx, position.y + o.y * sy, o.z};
-        sprites[i]->SetScale(spriteSizes[2 * i] * sx, spriteSizes[2 * i + 1] * sy);
-        sprites[i]->SetAlpha(spriteAlpha);
+        sprites[i]->position = Vec3{position.x + o.x * pose.sx, position.y + o.y * pose.sy, o.z};
+        sprites[i]->SetScale(spriteSizes[2 * i] * pose.sx, spriteSizes[2 * i + 1] * pose.sy);
+        sprites[i]->SetAlpha(pose.spriteAlpha);
     }
     const float F = FontSize();
     for (size_t i = 0; i < texts.size(); ++i)
     {
         const Vec3& o = textOffsets[i];
-        texts[i]->position = Vec3{position.x + o.x * sx, position.y + o.y * sy, o.z};
-        texts[i]->alphaFactor = textAlpha;
-        texts[i]->SetFontScale(textSizes[2 * i] * F * sx, textSizes[2 * i + 1] * F * sy, 0);
+        texts[i]->position = Vec3{position.x + o.x * pose.sx, position.y + o.y * pose.sy, o.z};
+        texts[i]->alphaFactor = pose.textAlpha;
+        texts[i]->SetFontScale(textSizes[2 * i] * F * pose.sx, textSizes[2 * i + 1] * F * pose.sy, 0);
     }
-    return 1;
 }
 
 // ---------------------------------------------------------------------------

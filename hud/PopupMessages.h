@@ -124,6 +124,22 @@ public:
     int32_t settled = 0;
 
 private:
+    // How the message stands on this frame: its scale and the alpha of its texts and
+    // pictures.
+    struct Pose
+    {
+        float sx = 1.0f;
+        float sy = 1.0f;
+        float textAlpha = 1.0f;
+        float spriteAlpha = 1.0f;
+    };
+    // One per kind: false once the message has ended.
+    bool PoseScore(float dt, Pose& pose);
+    bool PoseMessage(Pose& pose) const;
+    bool PoseMultiplier(float dt, Pose& pose);
+    bool PoseLoss(Pose& pose) const;
+    void Place(const Pose& pose);
+
     float FontSize() const;
     void AddText(const char* text, const Vec3& offset, uint32_t colour, int alignment, int shadow,
                  const float* shadowShift, uint32_t shadowColour);

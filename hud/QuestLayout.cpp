@@ -141,8 +141,19 @@ CQuestLayout::CQuestLayout()
 
 void CQuestLayout::Load(const char* path)
 {
-    char key[64];
+    LoadFrame(path);
+    LoadField(path);
+    LoadSandbox(path);
+    LoadGemsBar(path);
+    LoadMessagePositions(path);
+    LoadPanel(path);
+    LoadTutorial(path);
+    LoadMiscAndMap(path);
+}
 
+void CQuestLayout::LoadFrame(const char* path)
+{
+    char key[64];
     // The frame. A negative count is read as none; an element may only name a
     // picture the frame panel has, else it keeps the one it had.
     int32_t n = ReadIniInt(path, "FrameQuest", "ElementsCount", "9");
@@ -172,14 +183,22 @@ void CQuestLayout::Load(const char* path)
         frameMethods[size_t(i)] = text == "Mul" ? kFrameMul : text == "Add" ? kFrameAdd : text == "Screen" ? kFrameScreen
                                                                                                          : kFrameNormal;
     }
+}
 
-    const char* s = "FieldQuest";
+void CQuestLayout::LoadField(const char* path)
+{
+    const char* const s = "FieldQuest";
     float board[2] = {boardX, boardY};
     ReadPoint(board, path, s, "Coord", "367.5 16.5");
     boardX = board[0];
     boardY = board[1];
     cellWidth = cellHeight = ReadIniFloat(path, s, "CellSize", "80");
     radius = ReadIniFloat(path, s, "Radius", "32");
+}
+
+void CQuestLayout::LoadSandbox(const char* path)
+{
+    const char* const s = "FieldQuest";
     float sandbox[2] = {sandboxX, sandboxY};
     ReadPoint(sandbox, path, s, "SandboxCoord", "367.5 728.5");
     sandboxX = sandbox[0];
@@ -194,22 +213,7 @@ void CQuestLayout::Load(const char* path)
     sandInGravity = ReadIniFloat(path, s, "SandboxSandInGravity", "5");
     sandOutGravity = ReadIniFloat(path, s, "SandboxSandOutGravity", "20");
     sandPathSpeed = ReadIniFloat(path, s, "SandboxSandPathSpeed", "32");
-    const int32_t points = ReadIniInt(path, s, "SandboxSandPathCount", "2");
-    float last[2] = {0.0f, 0.0f};
-    for (int32_t k = 1; k <= points; ++k)
-    {
-        float p[2] = {0.0f, 0.0f};
-        std::snprintf(key, sizeof(key), "SandboxSandPathPoint%d", k);
-        ReadFloats(p, 2, path, s, key, "0 0");
-        const float d = std::sqrt((p[0] - last[0]) * (p[0] - last[0]) + (p[1] - last[1]) * (p[1] - last[1]));
-        const float t = sandPathSpeed != 0.0f ? d / sandPathSpeed : 0.0f;
-        if (k == 1)
-            sandPath.ResetLinear(Vec3{0, 0, 0}, Vec3{p[0], -p[1], 0}, t);
-        else
-            sandPath.AddLineTo(Vec3{p[0], -p[1], 0}, t);
-        last[0] = p[0];
-        last[1] = p[1];
-    }
+    LoadSandPath(path);
     ReadOpaqueColour(&sandColour, &sandAlpha, path, s, "SandboxSandColor", "160 144 80 255");
     dustSpeed = ReadIniFloat(path, s, "SandboxDustSpeed", "80");
     dustHalfSpeed = dustSpeed * 0.5f;
@@ -226,7 +230,34 @@ void CQuestLayout::Load(const char* path)
     ReadFloats(frenzyBarElementSize, 2, path, s, "SandboxFrenzyBarElementSize", "32 32");
     frenzyBarCount = ReadIniInt(path, s, "SandboxFrenzyBarCount", "19");
     frenzyBarPostTime = ReadIniFloat(path, s, "SandboxFrenzyBarPostTime", "0.25");
+}
 
+// The sand runs along a path of straight pieces, each taken at the same speed.
+void CQuestLayout::LoadSandPath(const char* path)
+{
+    char key[64];
+    const char* const s = "FieldQuest";
+    const int32_t points = ReadIniInt(path, s, "SandboxSandPathCount", "2");
+    float last[2] = {0.0f, 0.0f};
+    for (int32_t k = 1; k <= points; ++k)
+    {
+        float p[2] = {0.0f, 0.0f};
+        std::snprintf(key, sizeof(key), "SandboxSandPathPoint%d", k);
+        ReadFloats(p, 2, path, s, key, "0 0");
+        const float d = std::sqrt((p[0] - last[0]) * (p[0] - last[0]) + (p[1] - last[1]) * (p[1] - last[1]));
+        const float t = sandPathSpeed != 0.0f ? d / sandPathSpeed : 0.0f;
+        if (k == 1)
+            sandPath.ResetLinear(Vec3{0, 0, 0}, Vec3{p[0], -p[1], 0}, t);
+        else
+            sandPath.AddLineTo(Vec3{p[0], -p[1], 0}, t);
+        last[0] = p[0];
+        last[1] = p[1];
+    }
+}
+
+void CQuestLayout::LoadGemsBar(const char* path)
+{
+    const char* const s = "FieldQuest";
     ReadShift(gemsOverlayShift, path, s, "GemsOverlayShift", "128 -40");
     ReadShift(gemsFillingShift, path, s, "GemsFillingShift", "129 -34");
     ReadShift(gemsGemsShift, path, s, "GemsGemsShift", "129 -38");
@@ -245,7 +276,11 @@ void CQuestLayout::Load(const char* path)
     smallFlaresLifeTime = ReadIniFloat(path, s, "GemsSmallFlaresLifeTime", "0.4");
     smallFlaresW = ReadIniFloat(path, s, "GemsSmallFlaresW", "1") * kPi;
     smallFlaresColour = ReadRoundedColour(path, s, "GemsSmallFlaresColor", "255 255 255 255");
+}
 
+void CQuestLayout::LoadMessagePositions(const char* path)
+{
+    const char* const s = "FieldQuest";
     float pos[3] = {comboMessagePos[0] + 512.0f, 384.0f - comboMessagePos[1], comboMessagePos[2]};
     ReadFloats(pos, 3, path, s, "ComboMessagePos", "649 240 -1");
     comboMessagePos[0] = pos[0] - 512.0f;
@@ -256,8 +291,11 @@ void CQuestLayout::Load(const char* path)
     frenzyMessagePos[0] = frenzy[0] - 512.0f;
     frenzyMessagePos[1] = 384.0f - frenzy[1];
     frenzyMessagePos[2] = frenzy[2];
+}
 
-    s = "PanelQuest";
+void CQuestLayout::LoadPanel(const char* path)
+{
+    const char* const s = "PanelQuest";
     ReadFloats(arrowCenter, 2, path, s, "ArrowCenter", "0 -25");
     ReadFloats(arrowShadowCenter, 2, path, s, "ArrowShadowCenter", "-2 -27");
     globalAngle = ReadIniFloat(path, s, "GlobalAngle", "0.237374247");
@@ -275,8 +313,11 @@ void CQuestLayout::Load(const char* path)
     greenEnd = ReadIniFloat(path, s, "GreenEnd", "0.25");
     yellowEnd = ReadIniFloat(path, s, "YellowEnd", "0.1");
     redEnd = ReadIniFloat(path, s, "RedEnd", "0.08");
+}
 
-    s = "Tutorial";
+void CQuestLayout::LoadTutorial(const char* path)
+{
+    const char* const s = "Tutorial";
     arrowWinPrefX = ReadIniFloat(path, s, "ArrowWinPrefX", "394") - 512.0f;
     ReadFloats(arrowWinSize, 2, path, s, "ArrowWinSize", "512 160");
     ReadShift(arrowUpShift, path, s, "ArrowUpShift", "7 -45");
@@ -285,8 +326,11 @@ void CQuestLayout::Load(const char* path)
     clickHereA = ReadIniFloat(path, s, "ClickHereA", "16");
     clickHereW = ReadIniFloat(path, s, "ClickHereW", "6");
     ReadShift(swapThesePoint, path, s, "SwapThesePoint", "160 106");
+}
 
-    s = "Misc";
+void CQuestLayout::LoadMiscAndMap(const char* path)
+{
+    const char* s = "Misc";
     splashBloomSpeed = ReadIniFloat(path, s, "SplashBloomSpeed", "2");
     splashLifeTime = ReadIniFloat(path, s, "SplashLifeTime", "1");
     splashFadeSpeed = ReadIniFloat(path, s, "SplashFadeSpeed", "2");

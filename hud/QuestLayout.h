@@ -124,4 +124,16 @@ public:
     float shadowVec[2];
     float flagMoveTime;
     float flagJumpHeight;
+
+private:
+    // The sections of "Skin.cfg", in the order Load reads them.
+    void LoadFrame(const char* path);
+    void LoadField(const char* path);
+    void LoadSandbox(const char* path);
+    void LoadSandPath(const char* path);
+    void LoadGemsBar(const char* path);
+    void LoadMessagePositions(const char* path);
+    void LoadPanel(const char* path);
+    void LoadTutorial(const char* path);
+    void LoadMiscAndMap(const char* path);
 };

@@ -24,11 +24,12 @@ void srand(unsigned seed);
 
 // Directory listing. "*.*" matches every name, "." and ".." included; other
 // patterns use '*' and '?' and ignore case. Names come back in cp1251.
-enum { _A_NORMAL = 0x00, _A_RDONLY = 0x01, _A_HIDDEN = 0x02, _A_SUBDIR = 0x10 };
+// _A_LINK marks a symbolic link (the other flags then describe what it points to).
+enum { _A_NORMAL = 0x00, _A_RDONLY = 0x01, _A_HIDDEN = 0x02, _A_SUBDIR = 0x10, _A_LINK = 0x400 };
 
 struct _finddata_t
 {
-    unsigned attrib; // _A_SUBDIR for folders
+    unsigned attrib; // _A_SUBDIR for folders, _A_LINK for symbolic links
     int64_t time_write;
     uint32_t size;
     char name[260];
@@ -45,7 +46,16 @@ int _rmdir(const char* path);
 
 // Every file the game writes whole goes through this: the bytes go to a
 // temporary file in the same folder, which is flushed to disk and renamed over
-// the old file. False on any failure, with the old file untouched.
+// the old file, and the folder is flushed so that the rename lasts. False on any
+// failure, with the old file untouched. The temporary file is named
+// ".<name>.partial-XXXXXX"; one is left behind only when the process dies mid-write.
 bool WriteFileAtomic(const char* path, const void* data, size_t size);
+
+// Removes the temporary files that interrupted atomic writes left in a folder;
+// returns how many went. Run at start-up, before anything is written.
+int RemoveStaleTemporaries(const char* folder);
+
+// True when path names a folder itself, not a symbolic link to one.
+bool IsRealFolder(const char* path);
 
 } // namespace crt

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engine/Log.h"
+#include "engine/SaveErrors.h"
 #include "engine/StringTable.h"
 #include "saves/CounterBlock.h"
 #include "saves/ByteStream.h"
@@ -181,7 +182,8 @@ LevelResults SummariseLevel(CCounterSet& counters, int level, const char* player
     if (times.IsBetterTime(r.levelSeconds, level))
     {
         times.SetResult(r.levelSeconds, level, name);
-        times.Save((gameDataFolder + "Ti.bst").c_str());
+        const std::string path = gameDataFolder + "Ti.bst";
+        CheckSaved(times.Save(path.c_str()), path);
         r.newBestTime = true;
     }
     r.bestTimeText = FormatMinutesSeconds(times.GetValue(level));
@@ -201,7 +203,8 @@ LevelResults SummariseLevel(CCounterSet& counters, int level, const char* player
     if (scores.IsBetterScore(withBonus, level))
     {
         scores.SetResult(withBonus, level, name);
-        scores.Save((gameDataFolder + "Sc.bst").c_str());
+        const std::string path = gameDataFolder + "Sc.bst";
+        CheckSaved(scores.Save(path.c_str()), path);
         r.newBestScore = true;
     }
     r.bestScoreText = FormatInt(scores.GetValue(level));

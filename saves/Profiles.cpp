@@ -7,6 +7,7 @@
 #include "engine/IniReader.h"
 #include "platform/crt.h"
 #include "platform/win32.h"
+#include "saves/HighScores.h"
 
 namespace {
 
@@ -63,16 +64,15 @@ bool CPlayerSettings::Load(std::string folder)
     return true;
 }
 
-void CPlayerSettings::Save(std::string folder) const
+bool CPlayerSettings::Save(std::string folder) const
 {
-    const std::string path = SettingsPath(folder);
-    EnsureFile(path);
-    const char* file = path.c_str();
-    WritePrivateProfileStringA("Main", "Veteran", veteran ? "1" : "0", file);
-    WritePrivateProfileStringA("Main", "SingleTutorial", singleTutorial ? "1" : "0", file);
-    WritePrivateProfileStringA("Main", "QuestTutorial", questTutorial ? "1" : "0", file);
+    // One rewrite for every key, so the file on disk is either all old or all new.
+    std::vector<ProfileValue> values = {{"Main", "Veteran", veteran ? "1" : "0"},
+                                        {"Main", "SingleTutorial", singleTutorial ? "1" : "0"},
+                                        {"Main", "QuestTutorial", questTutorial ? "1" : "0"}};
     for (int i = 0; i < kTipCount; ++i)
-        WritePrivateProfileStringA("QuestTut", kTipKeys[i], tipsSeen[i] ? "1" : "0", file);
+        values.push_back({"QuestTut", kTipKeys[i], tipsSeen[i] ? "1" : "0"});
+    return WritePrivateProfileValues(values.data(), values.size(), SettingsPath(folder).c_str()) != FALSE;
 }
 
 void CPlayerSettings::ResetQuestTutorials()
@@ -96,9 +96,14 @@ void CProfileList::Scan()
         return;
     do
     {
-        if ((entry.attrib & crt::_A_SUBDIR) == 0 || IsDotName(entry.name) ||
-            std::strlen(entry.name) > kMaxNameLength)
+        // Only real folders whose names the name entry could have typed: a link may
+        // lead out of the players folder, and a backslash, a dot or a line break in
+        // a name would reach other folders or other lines of Options.ini.
+        if ((entry.attrib & crt::_A_SUBDIR) == 0 || (entry.attrib & crt::_A_LINK) != 0 || !IsPlainName(entry.name))
             continue;
+        // No save is under way while the list is read: a temporary file there is
+        // what a crash or a kill cut short.
+        crt::RemoveStaleTemporaries((root + entry.name).c_str());
         CRefPtr<CPlayerSettings> player(new CPlayerSettings(entry.name));
         player->Load(root + entry.name);
         profiles.push_back(player);
@@ -117,9 +122,12 @@ int CProfileList::Find(std::string name) const
 
 bool CProfileList::IsPlainName(const std::string& name)
 {
-    if (name.empty() || name.size() > kMaxNameLength || name == "." || name == "..")
+    if (name.empty() || name.size() > kMaxNameLength)
         return false;
-    return name.find_first_of("\\/:") == std::string::npos;
+    for (char c : name)
+        if (!IsValidNameChar(static_cast<uint8_t>(c)))
+            return false;
+    return true;
 }
 
 bool CProfileList::Create(std::string name)
@@ -148,6 +156,9 @@ void CProfileList::Remove(std::string name)
 
 void DeleteProfileFolder(std::string folder)
 {
+    // A link in the folder's place would lead the deletion elsewhere.
+    if (!crt::IsRealFolder(folder.c_str()))
+        return;
     std::vector<std::string> files;
     crt::_finddata_t entry{};
     intptr_t search = crt::_findfirst((folder + "\\*.*").c_str(), &entry);

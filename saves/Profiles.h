@@ -32,7 +32,8 @@ public:
 
     // Reads folder + "\Settings.ini", creating an empty file when there is none.
     bool Load(std::string folder);
-    void Save(std::string folder) const;
+    // False when the file could not be written.
+    bool Save(std::string folder) const;
     void ResetQuestTutorials();
 
     std::string name;
@@ -52,17 +53,19 @@ public:
 
     void Scan();
     int Find(std::string name) const;
-    // True when the folder was made. Only a plain folder name of 1 to 12 characters
-    // can become a profile: "", ".", ".." and names with a path separator are refused.
+    // True when the folder was made. Only a plain name of 1 to 12 characters can
+    // become a profile.
     bool Create(std::string name);
     void Remove(std::string name);
 
-    // A name that can only mean a folder directly inside the players folder.
+    // A name the name entry could have typed (letters, digits, '_', '-' and space),
+    // which can only mean a folder directly inside the players folder.
     static bool IsPlainName(const std::string& name);
 
     std::string root;
     std::vector<CRefPtr<CPlayerSettings>> profiles;
 };
 
-// Deletes the files directly inside folder (names of up to 12 characters), then the folder.
+// Deletes the files directly inside folder (names of up to 12 characters), then the
+// folder; a symbolic link in the folder's place is left alone.
 void DeleteProfileFolder(std::string folder);

@@ -226,7 +226,7 @@ void CTrophies::ApplyPending()
         levels[award.trophy] = displayedLevels[award.trophy] = level;
     }
     pending.clear();
-    phase = 0;
+    phase = TrophyAwardPhase::Flying;
     timer = 0.0f;
     RefreshIcons();
 }

@@ -27,6 +27,16 @@ struct TrophyAward
     int32_t level;
 };
 
+// The award on show: it flies onto its icon, then lands and rests a moment.
+namespace TrophyAwardPhase
+{
+enum : int32_t
+{
+    Flying = 0,
+    Landed = 1,
+};
+}
+
 class CTrophies
 {
 public:
@@ -73,6 +83,13 @@ public:
     // The icon that shows `level` of `trophy`, empty when the form has none.
     CRefPtr<CKMWindow> LevelIcon(int trophy, int level) const;
     void DropAward();
+    // Steps of the screen's update.
+    void DriftBackground(float dt);
+    bool UpdateAward(float dt);  // true when an award has finished this frame
+    void StartAwardFlight(const CKMWindow& icon, float pompa);
+    void FlyAward(const TrophyAward& award, const CKMWindow& icon, float pompa);
+    void FlashLandedAward(float x, float y, float z, float r);
+    void ShowDescriptionUnder(float mouseX, float mouseY);
 
     CRefPtr<CInterface> ui;
     CRefPtr<CSpriteList> awardList;

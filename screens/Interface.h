@@ -174,6 +174,9 @@ public:
     void FadeOutForm(const CRefPtr<CKMWindow>& form, float rate);
     void FadeInGroup(const WidgetList& widgets, float rate);
     void FadeOutGroup(const WidgetList& widgets, float rate);
+    // The same for a form by its load index.
+    void FadeInForm(int form, float rate);
+    void FadeOutForm(int form, float rate);
 
     // The logo groups of the "Splash" form; group -1 is its picture list.
     int GroupCount() const;
@@ -352,7 +355,11 @@ private:
     int BuildForm(int index);
     bool CheckBindings(int index, std::string* missing) const;
     void PlaceLogos(class CFormDesc& description);
+    // Each form's state as it opens for the first time.
     void SetUpForm(int index);
+    void SetUpMainMenu();
+    void SetUpPlayScreen();
+    void SetUpShop();
     void Bind(int index, int number, const CRefPtr<CKMWindow>& widget);
     void RouteHover(const KMEvent& e, float x);
     void Animate(float dt);
@@ -361,7 +368,18 @@ private:
     void PlayClick(float x);
     void PlayHover(float x);
     void Push(int32_t kind, int32_t id, float x, float y, float value = 0.0f);
+    // A click on a widget: each family handles its own ids (true when it did).
     void RunCommand(int32_t id, float x, float y);
+    bool RunMenuCommand(int32_t id);
+    bool RunPageCommand(int32_t id);
+    bool RunProfileCommand(int32_t id, float x, float y);
+    bool RunMessageBoxCommand(int32_t id, float x, float y);
+    bool RunStartQuestCommand(int32_t id, float x, float y);
+    void ChooseProfile(float x, float y);
+    void KeepFormerProfile(float x, float y);
+    void AskDeleteProfile();
+    void AnswerMessageOk(float x, float y);
+    void AnswerMessageYesNo(int32_t id, float x, float y);
     WidgetList& MutableList(int form, int index);
 
     std::vector<FormFade> fades;

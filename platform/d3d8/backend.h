@@ -81,6 +81,25 @@ std::shared_ptr<D3DRecorder> UseRecordingBackend(std::shared_ptr<D3DRecorder> re
 // Direct3DCreate8 hands out the OpenGL backend (the default).
 void UseGLBackend();
 
+// What a GL device has done since it was made.
+struct DeviceStatistics
+{
+    uint64_t texturesCreated = 0;
+    uint64_t textureUploads = 0;
+    uint64_t textureBytesUploaded = 0; // as RGBA8, level 0
+    uint64_t textureReadBacks = 0;
+    uint64_t drawCalls = 0;
+    uint64_t presents = 0;
+};
+
+// GL backend only: the device's counts; false on another backend.
+bool GetDeviceStatistics(IDirect3DDevice8* device, DeviceStatistics& out);
+
+// GL backend: a present with presentation interval one waits out the display's refresh
+// period (on by default). A host that drives the loop with its own clock turns it off,
+// so scripted runs never wait on wall time.
+void SetPresentPacing(bool on);
+
 // GL backend only: reads back-buffer pixels (origin top-left, y down) as 0xAARRGGBB
 // before Present. False on another backend or outside the back buffer.
 bool ReadBackBuffer(IDirect3DDevice8* device, int x, int y, int width, int height, std::vector<uint32_t>& out);

@@ -171,7 +171,7 @@ static void CountLive(DeviceLink* link, D3DPOOL pool, int delta)
 
 // ---------------------------------------------------------------------------------
 MemTexture::MemTexture(std::shared_ptr<DeviceLink> link, UINT width, UINT height, UINT levels, DWORD usage,
-                       D3DFORMAT format, D3DPOOL pool)
+                       D3DFORMAT format, D3DPOOL pool, bool holdBits)
     : m_link(std::move(link)), m_usage(usage), m_format(format), m_pool(pool)
 {
     if (levels == 0)
@@ -184,7 +184,8 @@ MemTexture::MemTexture(std::shared_ptr<DeviceLink> link, UINT width, UINT height
         l.width = w;
         l.height = h;
         l.pitch = w * bpp;
-        l.bits.assign(static_cast<size_t>(l.pitch) * h, 0);
+        if (holdBits)
+            l.bits.assign(static_cast<size_t>(l.pitch) * h, 0);
         l.locked = false;
         m_levels.push_back(std::move(l));
         w = w > 1 ? w / 2 : 1;
@@ -209,7 +210,7 @@ HRESULT MemTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc)
     desc->Type = D3DRTYPE_SURFACE;
     desc->Usage = m_usage;
     desc->Pool = m_pool;
-    desc->Size = static_cast<UINT>(l.bits.size());
+    desc->Size = l.pitch * l.height;
     desc->MultiSampleType = D3DMULTISAMPLE_NONE;
     desc->Width = l.width;
     desc->Height = l.height;
@@ -232,10 +233,20 @@ HRESULT MemTexture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rec
         x = static_cast<UINT>(rect->left);
         y = static_cast<UINT>(rect->top);
     }
+    if (l.bits.empty())
+    {
+        l.bits.assign(static_cast<size_t>(l.pitch) * l.height, 0);
+        OnRestore(level, l);
+    }
     l.locked = true;
     locked->Pitch = static_cast<INT>(l.pitch);
     locked->pBits = l.bits.data() + static_cast<size_t>(y) * l.pitch + x * D3DBytesPerPixel(m_format);
     return D3D_OK;
+}
+
+void MemTexture::DropLevel(UINT level)
+{
+    std::vector<BYTE>().swap(m_levels[level].bits);
 }
 
 HRESULT MemTexture::UnlockRect(UINT level)

@@ -1,6 +1,7 @@
 // Inside the Direct3D layer: reference counting, the state tables both backends keep,
-// and memory-held resources (every texture keeps a copy of its levels in its declared
-// format; buffers live in system memory and are read by the draw at once).
+// and memory-held resources (a texture's levels in its declared format, which a backend
+// may drop once the driver holds them and fill again on the next lock; buffers live in
+// system memory and are read by the draw at once).
 #pragma once
 
 #include <functional>
@@ -80,8 +81,9 @@ struct DeviceLink
 class MemTexture : public RefCounted<IDirect3DTexture8>
 {
 public:
+    // With holdBits false no level is allocated until it is first locked.
     MemTexture(std::shared_ptr<DeviceLink> link, UINT width, UINT height, UINT levels, DWORD usage,
-               D3DFORMAT format, D3DPOOL pool);
+               D3DFORMAT format, D3DPOOL pool, bool holdBits = true);
     ~MemTexture() override;
 
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
@@ -105,6 +107,11 @@ public:
 protected:
     // Called after a successful UnlockRect (the GL backend uploads level 0).
     virtual void OnUnlock(UINT /*level*/) {}
+    // Called when a level whose copy was dropped is locked: its bits are zero-filled
+    // and the backend may fill them from what the driver holds.
+    virtual void OnRestore(UINT /*level*/, Level& /*bits*/) {}
+    // Frees a level's copy; the next lock restores it.
+    void DropLevel(UINT level);
 
     std::shared_ptr<DeviceLink> m_link;
     std::vector<Level> m_levels;

@@ -18,6 +18,16 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT def, LPCSTR file);
 // rewritten whole through a temporary file renamed over the old one.
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
 
+// Several keys in one rewrite, applied in order as WritePrivateProfileStringA
+// would: the file on disk holds all of them or none.
+struct ProfileValue
+{
+    LPCSTR section;
+    LPCSTR key;
+    LPCSTR value;
+};
+BOOL WritePrivateProfileValues(const ProfileValue* values, size_t count, LPCSTR file);
+
 // Copies a file whole (atomically at the destination).
 BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists);
 BOOL CreateDirectoryA(LPCSTR path, LPVOID security);

@@ -67,6 +67,19 @@ std::string StripCrOfCrLf(const std::string& in)
 
 uint32_t g_randState = 1;
 
+// What marks a temporary file of the atomic writer: "." + name + mark + six
+// characters that mkstemp picks.
+const char kTemporaryMark[] = ".partial-";
+const size_t kTemporaryTail = 6;
+
+bool IsOurTemporary(const std::string& name)
+{
+    const size_t markLength = sizeof(kTemporaryMark) - 1;
+    if (name.size() < 2 + markLength + kTemporaryTail || name[0] != '.')
+        return false;
+    return name.compare(name.size() - kTemporaryTail - markLength, markLength, kTemporaryMark) == 0;
+}
+
 struct FindList
 {
     std::vector<_finddata_t> entries;
@@ -192,6 +205,8 @@ intptr_t _findfirst(const char* spec, _finddata_t* data)
             full += '/';
         full += e->d_name;
         struct stat st;
+        if (::lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            fd.attrib |= _A_LINK;
         if (::stat(full.c_str(), &st) == 0)
         {
             if (S_ISDIR(st.st_mode))
@@ -257,7 +272,7 @@ bool WriteFileAtomic(const char* path, const void* data, size_t size)
     std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string tmp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + "." + name +
-                      ".tmpXXXXXX";
+                      kTemporaryMark + "XXXXXX";
 
     std::vector<char> tmpl(tmp.begin(), tmp.end());
     tmpl.push_back(0);
@@ -305,6 +320,41 @@ bool WriteFileAtomic(const char* path, const void* data, size_t size)
         ::close(dfd);
     }
     return true;
+}
+
+int RemoveStaleTemporaries(const char* folder)
+{
+    if (!folder)
+        return 0;
+    std::string native = platform::NativePath(*folder ? folder : ".");
+    DIR* d = ::opendir(native.c_str());
+    if (!d)
+        return 0;
+    if (native.back() != '/')
+        native += '/';
+    int removed = 0;
+    while (dirent* e = ::readdir(d))
+    {
+        const std::string name = e->d_name;
+        struct stat st;
+        if (!IsOurTemporary(name) || ::lstat((native + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (::unlink((native + name).c_str()) == 0)
+            ++removed;
+    }
+    ::closedir(d);
+    return removed;
+}
+
+bool IsRealFolder(const char* path)
+{
+    struct stat st;
+    if (!path)
+        return false;
+    std::string native = platform::NativePath(path);
+    while (native.size() > 1 && native.back() == '/')
+        native.pop_back();
+    return ::lstat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace crt

@@ -183,33 +183,12 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT def, LPCSTR file)
     return UINT(std::atoi(buf));
 }
 
-BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
+namespace {
+
+// Sets, adds or removes one key (or a whole section when key is NULL) in the lines
+// of a profile file, as WritePrivateProfileStringA describes.
+void EditLines(std::vector<Line>& lines, const std::string& eol, LPCSTR section, LPCSTR key, LPCSTR value)
 {
-    if (!section || !file)
-        return FALSE;
-    std::string data;
-    std::string native = platform::NativePath(file);
-    bool existed = platform::ReadWholeFile(native, data);
-    if (!existed)
-    {
-        // A file that is there but cannot be read is never replaced by a new one.
-        struct stat st;
-        if (::stat(native.c_str(), &st) == 0)
-            return FALSE;
-        if (!key || !value)
-            return TRUE; // nothing to remove
-    }
-    std::vector<Line> lines = SplitLines(data);
-
-    // New lines follow the file's own line ends.
-    std::string eol = "\n";
-    for (const Line& l : lines)
-        if (!l.end.empty())
-        {
-            eol = l.end;
-            break;
-        }
-
     const std::string sec = Trim(section);
     const std::string k = key ? Trim(key) : std::string();
     const std::string newLine = k + "=" + (value ? value : "");
@@ -243,15 +222,13 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
 
     if (!key)
     {
-        if (header < 0)
-            return TRUE;
-        lines.erase(lines.begin() + header, lines.begin() + sectionEnd);
+        if (header >= 0)
+            lines.erase(lines.begin() + header, lines.begin() + sectionEnd);
     }
     else if (!value)
     {
-        if (found < 0)
-            return TRUE;
-        lines.erase(lines.begin() + found);
+        if (found >= 0)
+            lines.erase(lines.begin() + found);
     }
     else if (found >= 0)
     {
@@ -271,10 +248,56 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         lines.push_back(Line{"[" + sec + "]", eol});
         lines.push_back(Line{newLine, eol});
     }
+}
+
+} // namespace
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
+{
+    const ProfileValue one = {section, key, value};
+    return WritePrivateProfileValues(&one, 1, file);
+}
+
+BOOL WritePrivateProfileValues(const ProfileValue* values, size_t count, LPCSTR file)
+{
+    if (!file || (count && !values))
+        return FALSE;
+    for (size_t i = 0; i < count; ++i)
+        if (!values[i].section)
+            return FALSE;
+    std::string data;
+    std::string native = platform::NativePath(file);
+    const bool existed = platform::ReadWholeFile(native, data);
+    if (!existed)
+    {
+        // A file that is there but cannot be read is never replaced by a new one.
+        struct stat st;
+        if (::stat(native.c_str(), &st) == 0)
+            return FALSE;
+        bool adds = false;
+        for (size_t i = 0; i < count; ++i)
+            adds = adds || (values[i].key && values[i].value);
+        if (!adds)
+            return TRUE; // nothing to remove
+    }
+    std::vector<Line> lines = SplitLines(data);
+
+    // New lines follow the file's own line ends.
+    std::string eol = "\n";
+    for (const Line& l : lines)
+        if (!l.end.empty())
+        {
+            eol = l.end;
+            break;
+        }
+    for (size_t i = 0; i < count; ++i)
+        EditLines(lines, eol, values[i].section, values[i].key, values[i].value);
 
     std::string outData;
-    outData.reserve(data.size() + newLine.size() + 16);
+    outData.reserve(data.size() + 64);
     for (const Line& l : lines)
         outData += l.text + l.end;
+    if (existed && outData == data)
+        return TRUE; // nothing changed
     return crt::WriteFileAtomic(file, outData.data(), outData.size()) ? TRUE : FALSE;
 }

@@ -306,4 +306,8 @@ void SetLogSink(void (*sink)(const char* text));
 // Writes text to the sink, if one is set.
 void LogToSink(const char* text);
 
+// Where Sleep's pause goes: a scripted run that drives its own clock passes a
+// function that does not wait on the wall clock. NULL puts the real sleep back.
+void SetSleepHandler(void (*handler)(DWORD milliseconds));
+
 }  // namespace platform

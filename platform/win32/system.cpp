@@ -2,6 +2,7 @@
 // GUIDs and file security.
 #include <SDL.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -116,7 +117,19 @@ MMRESULT timeGetDevCaps(TIMECAPS* caps, UINT size)
 MMRESULT timeBeginPeriod(UINT period) { return period ? TIMERR_NOERROR : TIMERR_NOCANDO; }
 MMRESULT timeEndPeriod(UINT period) { return period ? TIMERR_NOERROR : TIMERR_NOCANDO; }
 
-void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+namespace {
+std::atomic<void (*)(DWORD)> g_sleepHandler{nullptr};
+}
+
+void platform::SetSleepHandler(void (*handler)(DWORD milliseconds)) { g_sleepHandler = handler; }
+
+void Sleep(DWORD milliseconds)
+{
+    if (void (*handler)(DWORD) = g_sleepHandler.load())
+        handler(milliseconds);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 // flock belongs to the open file, so a second CreateMutexA, in this process or another,
 // finds the lock taken. The descriptor is closed on exec so a launched browser never

@@ -532,6 +532,12 @@ struct FailureCase
     const char* logged = nullptr; // the log line, when it is not the message itself
 };
 
+// The test list and a failure name the case by what is missing and what it shows.
+void PrintTo(const FailureCase& c, std::ostream* out)
+{
+    *out << c.name << ": \"" << c.message << "\"";
+}
+
 class StartFailure : public ::testing::TestWithParam<FailureCase>
 {
 };

@@ -20,6 +20,7 @@
 #include "platform/win32/sdl_window.h"
 #include "render/Device.h"
 #include "render/Renderer.h"
+#include "tools/common/ImageWrite.h"
 
 namespace fs = std::filesystem;
 
@@ -29,84 +30,7 @@ GameHarness* g_current = nullptr;
 int g_runs = 0;
 int g_instanceTag;
 
-uint32_t Crc(const unsigned char* data, size_t n, uint32_t crc)
-{
-    for (size_t i = 0; i < n; ++i)
-    {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return crc;
-}
-
-void Put32(std::vector<unsigned char>& out, uint32_t v)
-{
-    for (int s = 24; s >= 0; s -= 8)
-        out.push_back(static_cast<unsigned char>(v >> s));
-}
-
-void Chunk(std::vector<unsigned char>& file, const char* type, const std::vector<unsigned char>& data)
-{
-    Put32(file, static_cast<uint32_t>(data.size()));
-    std::vector<unsigned char> body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    file.insert(file.end(), body.begin(), body.end());
-    Put32(file, Crc(body.data(), body.size(), 0xFFFFFFFFu) ^ 0xFFFFFFFFu);
-}
-
 }  // namespace
-
-bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int width, int height)
-{
-    std::vector<unsigned char> raw;
-    for (int y = 0; y < height; ++y)
-    {
-        raw.push_back(0);
-        for (int x = 0; x < width; ++x)
-        {
-            uint32_t p = argb[size_t(y) * width + x];
-            raw.push_back(static_cast<unsigned char>(p >> 16));
-            raw.push_back(static_cast<unsigned char>(p >> 8));
-            raw.push_back(static_cast<unsigned char>(p));
-        }
-    }
-    // zlib stream of stored blocks.
-    std::vector<unsigned char> z = {0x78, 0x01};
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw)
-    {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (size_t pos = 0; pos < raw.size() || pos == 0;)
-    {
-        size_t n = std::min<size_t>(65535, raw.size() - pos);
-        bool last = pos + n >= raw.size();
-        z.push_back(last ? 1 : 0);
-        z.push_back(static_cast<unsigned char>(n));
-        z.push_back(static_cast<unsigned char>(n >> 8));
-        z.push_back(static_cast<unsigned char>(~n));
-        z.push_back(static_cast<unsigned char>(~n >> 8));
-        z.insert(z.end(), raw.begin() + long(pos), raw.begin() + long(pos + n));
-        pos += n;
-        if (last)
-            break;
-    }
-    Put32(z, (b << 16) | a);
-
-    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<unsigned char> header;
-    Put32(header, static_cast<uint32_t>(width));
-    Put32(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    Chunk(file, "IHDR", header);
-    Chunk(file, "IDAT", z);
-    Chunk(file, "IEND", {});
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    return bool(out);
-}
 
 GameHarness::GameHarness(std::string folder) : gameFolder(std::move(folder))
 {
@@ -189,6 +113,12 @@ DWORD GameHarness::Clock()
     return g_current->now;
 }
 
+// The program's pauses (the first-run sound conversion sleeps a millisecond per
+// chunk) take no wall time: the run's time is the clock the harness drives.
+void GameHarness::Pause(DWORD)
+{
+}
+
 void GameHarness::AfterTick(int t)
 {
     GameHarness& h = *g_current;
@@ -219,7 +149,7 @@ void GameHarness::Capture(CGame& game, const std::string& path)
     const int height = static_cast<int>(game.renderer->screenHeight);
     std::vector<uint32_t> pixels;
     if (platform::ReadBackBuffer(game.device->device, 0, 0, width, height, pixels) &&
-        WritePng(path, pixels, width, height))
+        tools::WriteArgbPng(path, pixels, width, height))
         saved.push_back(path);
 }
 
@@ -276,11 +206,14 @@ int GameHarness::Run(int limit)
 
     g_current = this;
     entry::GetHooks().clock = &GameHarness::Clock;
+    platform::SetPresentPacing(false);
     entry::GetHooks().afterTick = &GameHarness::AfterTick;
     CGame::beforePresent = &GameHarness::BeforePresent;
+    platform::SetSleepHandler(&GameHarness::Pause);
     char commandLine[] = "";
     const int code = WinMain(reinterpret_cast<HINSTANCE>(&g_instanceTag), nullptr, commandLine, SW_SHOWNORMAL);
     CGame::beforePresent = nullptr;
+    platform::SetSleepHandler(nullptr);
     entry::GetHooks() = entry::Hooks{};
     g_current = nullptr;
 

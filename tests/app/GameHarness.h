@@ -70,6 +70,7 @@ public:
 
 private:
     static DWORD Clock();
+    static void Pause(DWORD milliseconds);
     static void AfterTick(int tick);
     static void BeforePresent(CGame& game);
     void Capture(CGame& game, const std::string& path);
@@ -87,6 +88,3 @@ private:
     std::vector<std::function<bool(GameHarness&)>> closeWhen;
     bool closing = false;
 };
-
-// Writes 0xAARRGGBB pixels (rows top-down) as an RGB PNG file.
-bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int width, int height);

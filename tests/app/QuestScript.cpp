@@ -131,7 +131,7 @@ void QuestScript::Play(std::string name, std::function<bool(CGame&)> until, std:
             return false;
         // A player's eye goes to lines that take a gem, then to the bottom of the board.
         auto worth = [board](const CSwapMove& m) {
-            std::vector<std::vector<int32_t>> grid = board->matchGrid.rows;
+            std::vector<std::vector<int32_t>> grid = board->matchGrid.Rows();
             std::swap(grid[size_t(m.row1)][size_t(m.column1)], grid[size_t(m.row2)][size_t(m.column2)]);
             auto value = [&grid](int r, int c) {
                 return r < 0 || c < 0 || r >= int(grid.size()) || c >= int(grid[0].size()) ? 0

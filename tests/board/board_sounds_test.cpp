@@ -7,6 +7,7 @@
 #include "bonuses/Bonus.h"
 #include "bonuses/BonusManager.h"
 #include "platform/audio/recording.h"
+#include "tests/support/RecordingSounds.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@ namespace
 {
 
 using board_play::BoardPlay;
+using Slot = test_support::RecordingSounds::Slot;
 
 const std::vector<std::string> kQuiet = {"34563456", "56345634", "34563456", "56345634",
                                          "34563456", "56345634", "34563456", "56345634"};
@@ -25,30 +27,16 @@ protected:
     void SetUp() override
     {
         BoardPlay::SetUp();
-        rec = &platform::audio::UseRecordingBackend();
-        const std::string folder = ::testing::TempDir() + "board_sounds/";
-        std::filesystem::create_directories(folder);
-        bank = CRefPtr<CSoundBank>(new CSoundBank());
-        bank->Init(nullptr);
-        struct Slot
-        {
-            const char* name;
-            CRefPtr<CSound> CSoundBank::*slot;
-        };
-        for (const Slot& s : {Slot{"GemOut", &CSoundBank::GemOut}, Slot{"GemBar", &CSoundBank::GemBar},
-                              Slot{"TNT", &CSoundBank::TNT}, Slot{"Flash", &CSoundBank::Flash},
-                              Slot{"Clock", &CSoundBank::Clock}, Slot{"AdviserGet", &CSoundBank::AdviserGet},
-                              Slot{"AdviserAct", &CSoundBank::AdviserAct}, Slot{"Multiplier", &CSoundBank::Multiplier},
-                              Slot{"Solidarity", &CSoundBank::Solidarity},
-                              Slot{"SolidarityRedir", &CSoundBank::SolidarityRedir},
-                              Slot{"BonusDrop", &CSoundBank::BonusDrop}, Slot{"TotemBlue2", &CSoundBank::TotemBlue2},
-                              Slot{"TotemRed2", &CSoundBank::TotemRed2}})
-        {
-            const std::string file = std::string(s.name) + ".wav";
-            std::ofstream(folder + file) << "RIFF";
-            (*bank).*s.slot = bank->LoadSound(folder.c_str(), file.c_str(), 6, 8, 0);
-            ASSERT_TRUE((*bank).*s.slot) << s.name;
-        }
+        const std::string missing = sounds.Load(::testing::TempDir() + "board_sounds/",
+            {Slot{"GemOut", &CSoundBank::GemOut}, Slot{"GemBar", &CSoundBank::GemBar}, Slot{"TNT", &CSoundBank::TNT},
+             Slot{"Flash", &CSoundBank::Flash}, Slot{"Clock", &CSoundBank::Clock},
+             Slot{"AdviserGet", &CSoundBank::AdviserGet}, Slot{"AdviserAct", &CSoundBank::AdviserAct},
+             Slot{"Multiplier", &CSoundBank::Multiplier}, Slot{"Solidarity", &CSoundBank::Solidarity},
+             Slot{"SolidarityRedir", &CSoundBank::SolidarityRedir}, Slot{"BonusDrop", &CSoundBank::BonusDrop},
+             Slot{"TotemBlue2", &CSoundBank::TotemBlue2}, Slot{"TotemRed2", &CSoundBank::TotemRed2}});
+        ASSERT_EQ("", missing);
+        rec = sounds.rec;
+        bank = sounds.bank;
         field->soundBank = bank;
         bonuses = CRefPtr<CBonusManager>(new CBonusManager());
         field->bonusManager = bonuses;
@@ -61,19 +49,11 @@ protected:
     {
         field->soundBank.Reset();
         bank.Reset();
-        platform::audio::UseMixerBackend();
     }
 
-    // The file names of the sounds started since the last clear.
-    std::vector<std::string> Heard() const
-    {
-        std::vector<std::string> out;
-        for (const platform::audio::AudioCall& c : rec->calls)
-            if (c.name == "BASS_SamplePlay" || c.name == "BASS_SamplePlayEx")
-                out.push_back(c.text);
-        return out;
-    }
+    std::vector<std::string> Heard() const { return sounds.Heard(); }
 
+    test_support::RecordingSounds sounds;
     platform::audio::AudioRecorder* rec = nullptr;
     CRefPtr<CSoundBank> bank;
     CRefPtr<CBonusManager> bonuses;

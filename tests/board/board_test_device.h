@@ -1,6 +1,6 @@
-// Shared pieces of the board's drawing tests: a device wrapper on the recording
-// backend with the shared dynamic buffers, the log sent to a file the test can
-// read, and small token pictures written into a temporary folder.
+// Shared pieces of the board's drawing tests: the shared recording device, the log
+// sent to a file the test can read, and small token pictures written into a
+// temporary folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include <stb_image_write.h>
-
 #include "board/CapsManager.h"
 #include "engine/Log.h"
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
+#include "tests/support/RecordingDevice.h"
+#include "tools/common/ImageWrite.h"
 
 namespace board_test
 {
@@ -41,8 +41,7 @@ inline void WriteText(const std::string& path, const std::string& text)
 // A small opaque picture under the given name; its content decides the format.
 inline bool WritePicture(const std::string& path, int width = 16, int height = 16)
 {
-    std::vector<unsigned char> rgba(size_t(width) * height * 4, 255);
-    return stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4) != 0;
+    return tools::WritePng(path, width, height, 4, std::vector<uint8_t>(size_t(width) * size_t(height) * 4, 255));
 }
 
 inline const std::vector<std::string>& CapsTextureFiles()
@@ -67,15 +66,11 @@ protected:
         logPath = folder + "board.log";
         SetLogFile(logPath.c_str());
         ResetLog();
-        recorder = platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        ASSERT_EQ(D3D_OK, device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1,
-                                         D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0));
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
+        gl = std::make_unique<test_support::RecordingDevice>();
+        recorder = gl->recorder;
+        device = gl->device;
+        vertexBuffer = gl->vertexBuffer;
+        indexBuffer = gl->indexBuffer;
         ASSERT_TRUE(vertexBuffer && indexBuffer);
         manager = CRefPtr<CCapsManager>(new CCapsManager(device, vertexBuffer, indexBuffer));
         recorder->ClearCalls();
@@ -87,8 +82,7 @@ protected:
         indexBuffer.Reset();
         vertexBuffer.Reset();
         device.Reset();
-        if (d3d)
-            d3d->Release();
+        gl.reset();
         platform::UseGLBackend();
         SetLogFile("");
     }
@@ -102,21 +96,12 @@ protected:
     }
 
     // The vertices written so far, read back from the recording buffer.
-    std::vector<CVertex> Vertices(uint32_t first, uint32_t count)
-    {
-        BYTE* data = nullptr;
-        EXPECT_EQ(D3D_OK, vertexBuffer->buffer->Lock(0, 0, &data, 0));
-        std::vector<CVertex> out(count);
-        if (data)
-            std::memcpy(out.data(), data + first * sizeof(CVertex), count * sizeof(CVertex));
-        vertexBuffer->buffer->Unlock();
-        return out;
-    }
+    std::vector<CVertex> Vertices(uint32_t first, uint32_t count) const { return gl->ReadVertices(first, count); }
 
     std::string folder;
     std::string logPath;
     std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d = nullptr;
+    std::unique_ptr<test_support::RecordingDevice> gl;
     CRefPtr<CDevice> device;
     CRefPtr<CVertexBuffer> vertexBuffer;
     CRefPtr<CIndexBuffer> indexBuffer;

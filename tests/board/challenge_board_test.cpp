@@ -12,6 +12,7 @@
 #include "challenges/ReactionChallenge.h"
 #include "effects/Sandbox.h"
 #include "platform/audio/recording.h"
+#include "tests/support/RecordingSounds.h"
 
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@ namespace
 {
 
 using board_play::BoardPlay;
+using Slot = test_support::RecordingSounds::Slot;
 
 // No line and no move: the board's own steps stay quiet.
 const std::vector<std::string> kStill = {"01234560", "34560123", "60123456", "23456012",
@@ -31,25 +33,13 @@ protected:
     void SetUp() override
     {
         BoardPlay::SetUp();
-        rec = &platform::audio::UseRecordingBackend();
-        const std::string folder = ::testing::TempDir() + "challenge_board/";
-        std::filesystem::create_directories(folder);
-        bank = CRefPtr<CSoundBank>(new CSoundBank());
-        bank->Init(nullptr);
-        struct Slot
-        {
-            const char* name;
-            CRefPtr<CSound> CSoundBank::*slot;
-        };
-        for (const Slot& s : {Slot{"Explode", &CSoundBank::Explode}, Slot{"Wrong", &CSoundBank::Wrong},
-                              Slot{"GoodClick", &CSoundBank::GoodClick}, Slot{"Drop", &CSoundBank::Drop},
-                              Slot{"BonusClick", &CSoundBank::BonusClick}})
-        {
-            const std::string file = std::string(s.name) + ".wav";
-            std::ofstream(folder + file) << "RIFF";
-            (*bank).*s.slot = bank->LoadSound(folder.c_str(), file.c_str(), 6, 8, 0);
-            ASSERT_TRUE((*bank).*s.slot) << s.name;
-        }
+        const std::string missing = sounds.Load(::testing::TempDir() + "challenge_board/",
+            {Slot{"Explode", &CSoundBank::Explode}, Slot{"Wrong", &CSoundBank::Wrong},
+             Slot{"GoodClick", &CSoundBank::GoodClick}, Slot{"Drop", &CSoundBank::Drop},
+             Slot{"BonusClick", &CSoundBank::BonusClick}});
+        ASSERT_EQ("", missing);
+        rec = sounds.rec;
+        bank = sounds.bank;
         field->soundBank = bank;
         field->sandbox->SetHeap(CRefPtr<CSandHeap>(new CSandHeap()));
         field->fillPending = CPlayField::kFillRandom;
@@ -61,17 +51,9 @@ protected:
     {
         field->soundBank.Reset();
         bank.Reset();
-        platform::audio::UseMixerBackend();
     }
 
-    std::vector<std::string> Heard() const
-    {
-        std::vector<std::string> out;
-        for (const platform::audio::AudioCall& c : rec->calls)
-            if (c.name == "BASS_SamplePlay" || c.name == "BASS_SamplePlayEx")
-                out.push_back(c.text);
-        return out;
-    }
+    std::vector<std::string> Heard() const { return sounds.Heard(); }
 
     const std::vector<CSandHeap::Portion>& Poured() const { return field->sandbox->heap->portions; }
 
@@ -144,6 +126,7 @@ protected:
         return codes;
     }
 
+    test_support::RecordingSounds sounds;
     platform::audio::AudioRecorder* rec = nullptr;
     CRefPtr<CSoundBank> bank;
 };

@@ -56,7 +56,7 @@ void ForcedLayout(const CLevel& level, size_t colours, CMatchGrid& grid) {
                 if (it != level.listLetters.end() && level.lists[it - level.listLetters.begin()].size() == 1)
                     v = level.lists[it - level.listLetters.begin()][0] + 1;
             }
-            grid.rows[r][c] = v;
+            grid.Set(r, c, v);
         }
     }
 }
@@ -216,7 +216,7 @@ int DrawOpeningBoard(const CLevel& level, const CLevelRules& rules, CMatchGrid& 
                     v = -v;
                     ++locks;
                 }
-                grid.rows[r][c] = v;
+                grid.Set(r, c, v);
             }
         }
         if (!grid.HasLine(3, false) && grid.HasMove(3, false))
@@ -259,14 +259,16 @@ void ExpectTipSwaps(const std::string& name, const std::vector<TipSwap>& swaps, 
     ForcedLayout(level, 5, grid);
     for (const TipSwap& s : swaps) {
         SCOPED_TRACE(::testing::Message() << name << " swap " << s.fromColumn << "," << s.fromRow);
-        std::swap(grid.rows[s.fromRow][s.fromColumn], grid.rows[s.toRow][s.toColumn]);
+        const int32_t moving = grid.Get(s.fromRow, s.fromColumn);
+        grid.Set(s.fromRow, s.fromColumn, grid.Get(s.toRow, s.toColumn));
+        grid.Set(s.toRow, s.toColumn, moving);
         ASSERT_EQ(grid.FindMatches(3, false), 1);
         const auto& cells = grid.groups[0].cells;
         EXPECT_EQ(cells.size(), s.lineLength);
         EXPECT_NE(std::find(cells.begin(), cells.end(), CCellPos{s.toColumn, s.toRow}), cells.end());
         // The line is cleared before the next tip; what falls in is left to chance.
         for (const auto& cell : cells)
-            grid.rows[cell.row][cell.column] = 300 + cell.row * 8 + cell.column;
+            grid.Set(cell.row, cell.column, 300 + cell.row * 8 + cell.column);
     }
 }
 

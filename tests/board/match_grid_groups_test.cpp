@@ -143,23 +143,12 @@ TEST(MatchGridGroups, NewGridIsEightByEightOfMinusOne) {
     CMatchGrid grid;
     ASSERT_EQ(grid.width, 8);
     ASSERT_EQ(grid.height, 8);
-    ASSERT_EQ(grid.rows.size(), 8u);
-    for (const auto& row : grid.rows)
+    ASSERT_EQ(grid.Rows().size(), 8u);
+    for (const auto& row : grid.Rows())
         EXPECT_EQ(row, std::vector<int32_t>(8, -1));
     // Eight locked cells of colour 0 in every row: a locked board has lines but no move.
     EXPECT_TRUE(grid.HasLine(3, false));
     EXPECT_FALSE(grid.HasMove(3, false));
-}
-
-TEST(MatchGridGroups, RunLengthCountsFromTheStartCell) {
-    CMatchGrid grid;
-    LoadPicture(grid, {"22c3", "3333", "1.1."});
-    EXPECT_EQ(grid.RunLength(0, 0, 0, 1), 2);
-    EXPECT_EQ(grid.RunLength(0, 2, 0, 1), 2);  // -3 and 3 are equal
-    EXPECT_EQ(grid.RunLength(1, 0, 0, 1), 4);
-    EXPECT_EQ(grid.RunLength(0, 3, 1, 0), 2);
-    EXPECT_EQ(grid.RunLength(1, 1, 1, 1), 1);
-    EXPECT_EQ(grid.RunLength(2, 3, 0, 1), 1);  // last column: no step outside the grid
 }
 
 }  // namespace

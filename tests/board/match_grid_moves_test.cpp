@@ -3,7 +3,9 @@
 // many generated grids (the finder answers most swaps locally).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <random>
 #include <sstream>
 
@@ -34,13 +36,13 @@ TEST_P(MatchGridMoves, CollectMovesAndHasMove) {
     const MoveCase& c = GetParam();
     CMatchGrid grid;
     LoadPicture(grid, c.picture);
-    const auto before = grid.rows;
+    const auto before = grid.Rows();
     std::vector<CSwapMove> moves{{9, 9, 9, 9}};
     const int count = grid.CollectMoves(moves, 3, false);
     EXPECT_EQ(Describe(moves), c.moves);
     EXPECT_EQ(count, static_cast<int>(moves.size()));
     EXPECT_EQ(grid.HasMove(3, false), !c.moves.empty());
-    EXPECT_EQ(grid.rows, before) << "the move tests must leave the grid as they found it";
+    EXPECT_EQ(grid.Rows(), before) << "the move tests must leave the grid as they found it";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -141,7 +143,7 @@ TEST(MatchGridMoves, AgreesWithThePlainSearchOnGeneratedGrids) {
                 int32_t x = 1 + static_cast<int32_t>(gen() % colours);
                 if (static_cast<int>(gen() % 100) < rareShare)
                     x = rare[gen() % (sizeof rare / sizeof rare[0])];
-                ref.v[r][c] = grid.rows[r][c] = x;
+                grid.Set(r, c, ref.v[r][c] = x);
             }
         for (bool diag : {false, true}) {
             for (int n : {3, 2, 4}) {
@@ -162,6 +164,82 @@ TEST(MatchGridMoves, AgreesWithThePlainSearchOnGeneratedGrids) {
     EXPECT_GT(withLine, 2000);
     EXPECT_GT(withMoves, 2000);
     EXPECT_LT(withLine, 22000);
+}
+
+// The groups of lines of 3 the plain way: every cell of a line, and lines that
+// share a cell are one group.
+std::set<std::set<std::pair<int, int>>> ReferenceGroups(const Reference& ref) {
+    std::vector<std::set<std::pair<int, int>>> lines;
+    for (int r = 0; r < ref.h; ++r)
+        for (int c = 0; c < ref.w; ++c) {
+            const int32_t x = ref.v[r][c];
+            if (x == 0 || x >= 100)
+                continue;
+            for (const auto& step : {std::make_pair(0, 1), std::make_pair(1, 0)}) {
+                const int pr = r - step.first, pc = c - step.second;
+                if (pr >= 0 && pc >= 0 && Reference::Mag(ref.v[pr][pc]) == Reference::Mag(x))
+                    continue;
+                const int len = ref.Run(r, c, step.first, step.second);
+                if (len < 3)
+                    continue;
+                std::set<std::pair<int, int>> line;
+                for (int k = 0; k < len; ++k)
+                    line.insert({c + k * step.second, r + k * step.first});
+                lines.push_back(line);
+            }
+        }
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (size_t i = 0; i < lines.size() && !merged; ++i)
+            for (size_t j = i + 1; j < lines.size() && !merged; ++j)
+                if (std::any_of(lines[j].begin(), lines[j].end(), [&](const auto& p) { return lines[i].count(p) != 0; })) {
+                    lines[i].insert(lines[j].begin(), lines[j].end());
+                    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(j));
+                    merged = true;
+                }
+    }
+    return {lines.begin(), lines.end()};
+}
+
+// The play field rewrites one grid before every question: the answers must
+// follow each rewrite, on settled boards and on boards with lines alike.
+TEST(MatchGridMoves, OneRewrittenGridAgreesWithThePlainSearch) {
+    std::mt19937 gen(1210);
+    const int32_t rare[] = {0, -1, -2, 99, 100, 101, -101};
+    CMatchGrid grid;
+    int settled = 0, withLine = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int colours = 3 + static_cast<int>(gen() % 5);
+        const int rareShare = static_cast<int>(gen() % 12);
+        Reference ref;
+        ref.w = ref.h = 8;
+        ref.v.assign(8, std::vector<int32_t>(8));
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 8; ++c) {
+                int32_t x = 1 + static_cast<int32_t>(gen() % colours);
+                if (static_cast<int>(gen() % 100) < rareShare)
+                    x = rare[gen() % (sizeof rare / sizeof rare[0])];
+                grid.Set(r, c, ref.v[r][c] = x);
+            }
+        SCOPED_TRACE(::testing::Message() << "trial " << trial);
+        const bool line = ref.HasLine(3, false);
+        ASSERT_EQ(grid.HasLine(3, false), line);
+        std::vector<CSwapMove> actual;
+        grid.CollectMoves(actual, 3, false);
+        ASSERT_EQ(Describe(actual), Describe(ref.Moves(3, false)));
+        grid.FindMatches(3, false);
+        std::set<std::set<std::pair<int, int>>> found;
+        for (const CMatchGroup& group : grid.groups) {
+            std::set<std::pair<int, int>> cells;
+            for (const CCellPos& p : group.cells)
+                cells.insert({p.column, p.row});
+            found.insert(cells);
+        }
+        ASSERT_EQ(found, ReferenceGroups(ref));
+        (line ? withLine : settled) += 1;
+    }
+    EXPECT_GT(settled, 150);
+    EXPECT_GT(withLine, 300);
 }
 
 // A seed whose first draw is 32767, so RandomUnit gives exactly 1.0.

@@ -31,5 +31,5 @@ inline void LoadPicture(CMatchGrid& grid, const std::vector<std::string>& pictur
     grid.Resize(w, h);
     for (int32_t r = 0; r < h; ++r)
         for (int32_t c = 0; c < w; ++c)
-            grid.rows[r][c] = PictureValue(picture[r][c]);
+            grid.Set(r, c, PictureValue(picture[r][c]));
 }

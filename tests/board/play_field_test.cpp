@@ -348,7 +348,7 @@ TEST_F(PlayFieldTest, SwapsNeedARestingActiveUnlockedToken)
     EXPECT_FALSE(field->IsSwappable(3, 4));
 }
 
-TEST_F(PlayFieldTest, IdleTestAndMarkedTokensNearTheBottom)
+TEST_F(PlayFieldTest, IdleOnlyWhenEveryCellRests)
 {
     EXPECT_TRUE(field->IsIdle(false));
     EXPECT_FALSE(field->IsIdle(true)) << "empty cells";
@@ -361,11 +361,6 @@ TEST_F(PlayFieldTest, IdleTestAndMarkedTokensNearTheBottom)
     field->cells[2][2]->state = CCap::kResting;
     field->totems.RequestTotem(3);
     EXPECT_FALSE(field->IsIdle(false));
-
-    EXPECT_FALSE(field->HasMarkedCapInBottomRows(8));
-    field->cells[5][1]->marked = 1;
-    EXPECT_FALSE(field->HasMarkedCapInBottomRows(2));
-    EXPECT_TRUE(field->HasMarkedCapInBottomRows(3));
 }
 
 TEST_F(PlayFieldTest, InputLockAndGemGoal)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "saves/Profiles.h"
@@ -91,7 +92,7 @@ TEST_F(ProfilesTest, CreateMakesOneNewDirectChild)
 TEST_F(ProfilesTest, NamesThatAreNotPlainChildrenAreRefused)
 {
     CProfileList list(root);
-    for (const char* name : {"", ".", "..", "../Escape", "a\\b", "a/b", "FarTooLongName"})
+    for (const char* name : {"", ".", "..", "../Escape", "a\\b", "a/b", "FarTooLongName", "a\nb", "a:b"})
     {
         SCOPED_TRACE(name);
         EXPECT_FALSE(list.Create(name));
@@ -121,6 +122,72 @@ TEST_F(ProfilesTest, RemoveDeletesOnlyTheNamedProfile)
     EXPECT_EQ((std::vector<std::string>{"Keep"}), Names(list));
     EXPECT_FALSE(fs::exists(players / "Gone"));
     EXPECT_TRUE(fs::exists(players / "Keep" / "Quest.sav"));
+}
+
+TEST_F(ProfilesTest, ScanSkipsLinksAndNamesTheEntryCouldNotType)
+{
+    fs::create_directory(players / "Good_Name-1");
+    fs::create_directory(base / "Elsewhere");
+    fs::create_directory_symlink(base / "Elsewhere", players / "Linked");
+    for (const char* name : {"x\\..\\..", "a.b", "new\nline", "tab\tname", "bell\a", "semi;colon", "a=b"})
+        fs::create_directory(players / name);
+
+    CProfileList list(root);
+    EXPECT_EQ((std::vector<std::string>{"Good_Name-1"}), Names(list));
+    // A skipped folder is not even given a settings file.
+    EXPECT_FALSE(fs::exists(base / "Elsewhere" / "Settings.ini"));
+    EXPECT_FALSE(fs::exists(players / "x\\..\\.." / "Settings.ini"));
+}
+
+TEST_F(ProfilesTest, RemovingALinkedProfileNeverTouchesWhatItPointsTo)
+{
+    fs::create_directory(base / "Elsewhere");
+    MakeFile(base / "Elsewhere" / "Quest.sav", "PSAV");
+    fs::create_directory_symlink(base / "Elsewhere", players / "Linked");
+    CProfileList list(root);
+    list.Remove("Linked");
+    DeleteProfileFolder(root + "Linked");
+    EXPECT_TRUE(fs::exists(base / "Elsewhere" / "Quest.sav"));
+    EXPECT_TRUE(fs::is_symlink(players / "Linked"));
+
+    // Inside a real profile a link is removed as a link, never followed.
+    fs::create_directory(players / "Real");
+    fs::create_symlink(base / "Elsewhere" / "Quest.sav", players / "Real" / "Quest.sav");
+    list.Scan();
+    list.Remove("Real");
+    EXPECT_FALSE(fs::exists(players / "Real"));
+    EXPECT_TRUE(fs::exists(base / "Elsewhere" / "Quest.sav"));
+}
+
+TEST_F(ProfilesTest, ScanClearsTemporaryFilesThatAnInterruptedSaveLeft)
+{
+    fs::create_directory(players / "Ada");
+    MakeFile(players / "Ada" / ".Quest.sav.partial-a1B2c3", "PSA");
+    MakeFile(players / "Ada" / ".Settings.ini.partial-XyZ789", "[Ma");
+    MakeFile(players / "Ada" / "Quest.sav", "PSAV");
+    MakeFile(players / "Ada" / ".hidden", "mine");
+    MakeFile(players / "Ada" / "Notes.partial-abcdef", "mine");
+    CProfileList list(root);
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(players / "Ada"))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ((std::vector<std::string>{".hidden", "Notes.partial-abcdef", "Quest.sav", "Settings.ini"}), left);
+}
+
+TEST_F(ProfilesTest, SettingsSaveKeepsOtherLinesAndReportsAFailure)
+{
+    fs::create_directory(players / "Ada");
+    MakeFile(players / "Ada" / "Settings.ini", "; mine\n[Main]\nVeteran=0\n");
+    CPlayerSettings ada("Ada");
+    ada.veteran = 1;
+    ada.tipsSeen[CPlayerSettings::kTipShop] = 1;
+    EXPECT_TRUE(ada.Save(root + "Ada"));
+    std::ifstream in(players / "Ada" / "Settings.ini");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(0u, text.find("; mine\n[Main]\nVeteran=1\n"));
+    EXPECT_NE(std::string::npos, text.find("Shop=1"));
+    EXPECT_FALSE(ada.Save(root + "Nobody"));  // no folder to write into
 }
 
 TEST_F(ProfilesTest, FolderWithALongFileNameStaysOnDiskButLeavesTheList)

@@ -3,6 +3,7 @@
 // state, the tutorial's picks and swaps, and the trophy screen's award sequence.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,6 +13,8 @@
 #include "board/TerminatorManager.h"
 #include "bonuses/Bonus.h"
 #include "effects/Sandbox.h"
+#include "engine/Log.h"
+#include "engine/SaveErrors.h"
 #include "engine/StringTable.h"
 #include "game/Game.h"
 #include "saves/Profiles.h"
@@ -29,6 +32,20 @@ namespace fs = std::filesystem;
 namespace {
 
 const float kStep = 0.05f;
+
+size_t CountOf(const std::string& text, const std::string& what)
+{
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // A game object with a board, an interface without forms, the shop and the effects,
 // and a player whose folder is the test's own: enough for the quest's logic.
@@ -465,17 +482,124 @@ TEST_F(QuestFlow, PlayAutosavesOnceThePouredSandHasLanded)
     EXPECT_LT(game->autosaveTimer, 1.0f);
 }
 
-TEST_F(QuestFlow, RotationMovesTheFirstAutosaveToTheSecond)
+TEST_F(QuestFlow, AQuestResumedInALevelDropsTheBoardAndRefillsItFromTheRecord)
+{
+    FillBoard();
+    CPlayField& board = *game->board;
+    board.totems.SetShieldMode(1);
+    CQuestSave& record = *game->questSave;
+    record.resumePoint = CQuestSave::kResumeInLevel;
+    record.level = 1;
+    record.totemShield = 0;
+    record.gemsToCollect = record.gemsToPlace = 5;  // the level is not won yet
+    for (CQuestSave::Grid& grid : record.grids)
+        for (auto& row : grid)
+            row.fill(0);
+    // Colours that make no line; the bottom-left token carries a gem.
+    for (int r = 0; r < CQuestSave::kGridSize; ++r)
+        for (int c = 0; c < CQuestSave::kGridSize; ++c)
+            record.grids[0][size_t(r)][size_t(c)] = (r + 2 * c) % 5 + 1;
+    record.grids[0][7][0] = -record.grids[0][7][0];
+
+    game->ContinueQuest();
+    EXPECT_EQ(CPlayField::kFillQuestSave, board.fillPending);
+    EXPECT_EQ(&record, board.savedQuest);
+    EXPECT_EQ(0, board.totems.m_shieldMode) << "the record holds no shield";
+    EXPECT_EQ(0, board.selectionCancelled) << "the level begins at its intro's end";
+
+    board.SetInputLock(0);  // as the level intro ends
+    for (int i = 0; i < 400 && !board.IsIdle(true); ++i)
+        board.Update(kStep, -999.0f, -999.0f);
+    ASSERT_TRUE(board.IsIdle(true));
+    for (int r = 0; r < board.rows; ++r)
+        for (int c = 0; c < board.columns; ++c)
+        {
+            ASSERT_TRUE(board.cells[size_t(r)][size_t(c)]);
+            EXPECT_EQ(std::abs(record.grids[0][size_t(r)][size_t(c)]) - 1, board.cells[size_t(r)][size_t(c)]->colour)
+                << "cell " << c << "," << r;
+        }
+    EXPECT_EQ(1, board.cells[7][0]->marked);
+}
+
+TEST_F(QuestFlow, RotationCopiesTheFirstAutosaveAndNeverLosesTheSecond)
 {
     WriteBytes("QuestAS1.sav", 10);
     WriteBytes("QuestAS2.sav", 20);
-    game->RotateAutosaves(0);
-    EXPECT_FALSE(fs::exists(path("QuestAS1.sav")));
-    EXPECT_EQ(10u, fs::file_size(path("QuestAS2.sav")));
+    EXPECT_TRUE(game->RotateAutosaves(0));
+    EXPECT_EQ(ReadBytes("QuestAS1.sav"), ReadBytes("QuestAS2.sav"));
+    // The first stays until the next autosave replaces it.
+    EXPECT_EQ(10u, fs::file_size(path("QuestAS1.sav")));
 
-    // Without a first autosave no second one is left either.
-    game->RotateAutosaves(0);
-    EXPECT_FALSE(fs::exists(path("QuestAS2.sav")));
+    // Without a first autosave the second is kept as it was.
+    fs::remove(path("QuestAS1.sav"));
+    EXPECT_TRUE(game->RotateAutosaves(0));
+    EXPECT_EQ(10u, fs::file_size(path("QuestAS2.sav")));
+}
+
+TEST_F(QuestFlow, CopyReplacesTheFirstAutosaveWholeNeverWritingIntoIt)
+{
+    // A copy written into the old file would leave it cut short when the game dies
+    // halfway; a replacement is a new file renamed over it.
+    WriteBytes("QuestAS2.sav", 5000);
+    WriteBytes("QuestAS1.sav", 3);
+    const std::string keep = path("Kept.sav");
+    fs::create_hard_link(path("QuestAS1.sav"), keep);
+    EXPECT_TRUE(game->CopyAutosave(0));
+    EXPECT_EQ(ReadBytes("QuestAS2.sav"), ReadBytes("QuestAS1.sav"));
+    EXPECT_EQ(3u, fs::file_size(keep));
+}
+
+TEST_F(QuestFlow, AFailedSaveIsLoggedAndShownOnceAndTheRecordStays)
+{
+    ResetSaveFailures();
+    SetLogFile((root + "Objects.log").c_str());
+    ResetLog();
+    fs::create_directory(path("Quest.sav"));  // a folder in the file's place: every write fails
+    game->questSave->status = CQuestSave::kStatusUnsaved;
+    game->questSave->level = 7;
+
+    testing::internal::CaptureStderr();
+    game->SaveAndLeaveLevel(1);
+    game->state = kStatePlaying;
+    game->SaveAndLeaveLevel(1);
+    const std::string boxes = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(2, SaveFailureCount());
+    EXPECT_EQ(1u, CountOf(boxes, "Your progress could not be saved")) << boxes;
+    EXPECT_NE(std::string::npos, boxes.find("Quest.sav"));
+    EXPECT_EQ(2u, CountOf(ReadText(root + "Objects.log"), "The file was not saved"));
+    EXPECT_EQ(7, game->questSave->level);
+    EXPECT_EQ(CQuestSave::kStatusUnsaved, game->questSave->status);
+
+    // Once the file can be written again, a later failure is shown again.
+    fs::remove(path("Quest.sav"));
+    EXPECT_TRUE(game->SaveQuest("Quest.sav"));
+    fs::remove(path("Quest.sav"));
+    fs::create_directory(path("Quest.sav"));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(game->SaveQuest("Quest.sav"));
+    EXPECT_EQ(1u, CountOf(testing::internal::GetCapturedStderr(), "Your progress could not be saved"));
+    ResetSaveFailures();
+}
+
+TEST_F(QuestFlow, EveryKindOfPlayerFileReportsAFailedWrite)
+{
+    ResetSaveFailures();
+    fs::remove_all(folder());  // the player's folder has gone: nothing of theirs can be written
+    game->trophies = CRefPtr<CTrophies>(new CTrophies());
+    game->hiscores.path = folder() + "/Hiscores.tbl";
+    game->folders.userConfig = folder() + "/";
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(game->SaveQuest("Quest.sav"));
+    EXPECT_FALSE(game->SavePlayerSettings());
+    EXPECT_FALSE(game->SaveTrophies());
+    EXPECT_FALSE(game->SaveHighScores());
+    EXPECT_FALSE(game->SaveGameOptions());
+    EXPECT_FALSE(game->SaveSoundOptions());
+    EXPECT_TRUE(game->CopyAutosave(0));  // no second autosave: nothing to copy, nothing failed
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(6, SaveFailureCount());
+    ResetSaveFailures();
 }
 
 TEST_F(QuestFlow, CopyTakesTheSecondAutosaveWholeInChunks)

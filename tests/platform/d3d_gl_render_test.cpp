@@ -287,3 +287,42 @@ TEST_F(GLDeviceTest, EachStageReadsItsOwnCoordinateSetAndStripsDraw)
     device->SetTexture(1, nullptr);
     split->Release();
 }
+
+// The driver holds a filled texture alone; a later lock reads back exactly the bytes
+// written, in every declared format, and the statistics count one upload per fill.
+TEST_F(GLDeviceTest, AFilledTextureLocksBackWhatWasWrittenAndIsUploadedOnce)
+{
+    platform::DeviceStatistics before;
+    ASSERT_TRUE(platform::GetDeviceStatistics(device, before));
+    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5,
+                                 D3DFMT_A4R4G4B4, D3DFMT_L8,       D3DFMT_A8L8,   D3DFMT_A4L4};
+    for (D3DFORMAT format : formats)
+    {
+        SCOPED_TRACE(format);
+        IDirect3DTexture8* texture = nullptr;
+        ASSERT_EQ(D3D_OK, device->CreateTexture(8, 4, 1, 0, format, D3DPOOL_MANAGED, &texture));
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(D3D_OK, texture->LockRect(0, &locked, nullptr, 0));
+        std::vector<BYTE> written;
+        for (int y = 0; y < 4; ++y)
+            for (int i = 0; i < locked.Pitch; ++i)
+            {
+                BYTE b = static_cast<BYTE>(y * 37 + i * 11);
+                if (format == D3DFMT_X8R8G8B8 && i % 4 == 3)
+                    b = 0; // the unused byte is not kept
+                static_cast<BYTE*>(locked.pBits)[y * locked.Pitch + i] = b;
+                written.push_back(b);
+            }
+        ASSERT_EQ(D3D_OK, texture->UnlockRect(0));
+        ASSERT_EQ(D3D_OK, texture->LockRect(0, &locked, nullptr, 0));
+        std::vector<BYTE> read(static_cast<const BYTE*>(locked.pBits),
+                               static_cast<const BYTE*>(locked.pBits) + written.size());
+        EXPECT_EQ(written, read);
+        texture->UnlockRect(0);
+        texture->Release();
+    }
+    platform::DeviceStatistics after;
+    ASSERT_TRUE(platform::GetDeviceStatistics(device, after));
+    EXPECT_EQ(std::size(formats), after.texturesCreated - before.texturesCreated);
+    EXPECT_EQ(2 * std::size(formats), after.textureUploads - before.textureUploads);
+}

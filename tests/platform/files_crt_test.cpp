@@ -113,4 +113,33 @@ TEST(Crt, WriteFileAtomic)
     EXPECT_EQ(entries, 3);
 }
 
+TEST(Crt, StaleTemporariesAndLinks)
+{
+    TestDir dir;
+    dir.EnterAsCurrentDir();
+    dir.Write("Saves/.Quest.sav.partial-a1B2c3", "PSA");
+    dir.Write("Saves/.Options.ini.partial-zzzzzz", "[");
+    dir.Write("Saves/.partial-abcdef", "x");           // no name before the mark: not ours
+    dir.Write("Saves/Quest.sav.partial-abcdef", "x");  // not hidden: not ours
+    dir.Write("Saves/.Quest.sav.partial-abc", "x");    // too short a tail: not ours
+    dir.Write("Saves/Quest.sav", "PSAV");
+    std::filesystem::create_directory(dir / "Saves/.Dir.partial-abcdef");
+    EXPECT_EQ(crt::RemoveStaleTemporaries("saves"), 2);
+    EXPECT_EQ(Find("Saves\\*.*"), (std::set<std::string>{".", "..", ".partial-abcdef", "Quest.sav.partial-abcdef",
+                                                         ".Quest.sav.partial-abc", "Quest.sav", ".Dir.partial-abcdef"}));
+    EXPECT_EQ(crt::RemoveStaleTemporaries("Nowhere"), 0);
+
+    std::filesystem::create_directory_symlink(dir / "Saves", dir / "Linked");
+    crt::_finddata_t fd;
+    intptr_t h = crt::_findfirst("Linked*", &fd);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(fd.attrib & (crt::_A_LINK | crt::_A_SUBDIR), unsigned(crt::_A_LINK | crt::_A_SUBDIR));
+    crt::_findclose(h);
+    EXPECT_TRUE(crt::IsRealFolder("Saves"));
+    EXPECT_TRUE(crt::IsRealFolder("saves\\"));
+    EXPECT_FALSE(crt::IsRealFolder("Linked"));
+    EXPECT_FALSE(crt::IsRealFolder("Saves\\Quest.sav"));
+    EXPECT_FALSE(crt::IsRealFolder("Nowhere"));
+}
+
 } // namespace

@@ -116,6 +116,21 @@ TEST(ProfileStrings, Writes)
     }
 }
 
+TEST(ProfileStrings, SeveralValuesGoInOneRewrite)
+{
+    TestDir dir;
+    dir.Write("t.ini", "; mine\n[A]\nx=1\n");
+    const std::string file = dir / "t.ini";
+    std::filesystem::create_hard_link(file, dir / "old.ini");
+    const ProfileValue values[] = {{"A", "x", "2"}, {"B", "k", "v"}, {"A", "y", "3"}, {"A", "x", nullptr}};
+    EXPECT_TRUE(WritePrivateProfileValues(values, 4, file.c_str()));
+    EXPECT_EQ(dir.Read("t.ini"), "; mine\n[A]\ny=3\n[B]\nk=v\n");
+    // The old file was replaced whole, never edited: it is as it was.
+    EXPECT_EQ(dir.Read("old.ini"), "; mine\n[A]\nx=1\n");
+    EXPECT_TRUE(WritePrivateProfileValues(values, 0, file.c_str()));
+    EXPECT_FALSE(WritePrivateProfileValues(values, 4, (dir / "none/t.ini").c_str()));
+}
+
 TEST(ProfileStrings, WriteIntoAMissingFolderFails)
 {
     TestDir dir;

@@ -131,6 +131,23 @@ TEST(Win32Time, TimerCapsAndMonotonicMilliseconds)
     EXPECT_GE(static_cast<DWORD>(t1 - t0), 2u);
 }
 
+DWORD g_paused = 0;
+void RecordPause(DWORD milliseconds) { g_paused += milliseconds; }
+
+// A run that drives its own clock takes Sleep's pauses without the wall clock: a
+// minute's sleep returns at once, and the handler hears every pause.
+TEST(Win32Time, SleepGoesToTheHandlerWhileOneIsSet)
+{
+    g_paused = 0;
+    platform::SetSleepHandler(&RecordPause);
+    Sleep(60000);
+    Sleep(1);
+    platform::SetSleepHandler(nullptr);
+    EXPECT_EQ(60001u, g_paused);
+    Sleep(1);
+    EXPECT_EQ(60001u, g_paused);
+}
+
 std::string g_logged;
 void CaptureLog(const char* text) { g_logged += text; }
 

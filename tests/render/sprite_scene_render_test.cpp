@@ -22,29 +22,6 @@ const int kHeight = 768;
 using test_support::OffscreenDevice;
 using test_support::OffscreenFrame;
 
-// The frame's fixed set-up, as the renderer's frame makes it.
-void BeginFrame(OffscreenDevice& gl)
-{
-    gl.BeginScene();
-    CDevice& dev = *gl.device;
-    dev.SetRenderState(D3DRS_ALPHAREF, 0x80);
-    dev.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
-    dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    dev.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-    dev.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-    dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
-    dev.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
-    dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-    dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    gl.BindSharedBuffers();
-}
-
 CRefPtr<CTexture> WhiteTexture(CDevice& device)
 {
     return test_support::PaintTexture(device, "White", 8, 8, [](int, int) { return 0xFFFFFFFFu; });
@@ -134,7 +111,7 @@ TEST(SpriteSceneRendering, ListBatchAndTextDrawWhereTheyBelong)
     OffscreenFrame frame;
     for (int pass = 0; pass < 2; ++pass)
     {
-        BeginFrame(gl);
+        gl.BeginRendererFrame();
         list.UpdateAll(0.0f, 0);
         list.DrawOpaque();
         list.DrawBlended(1);

@@ -20,8 +20,8 @@
 #include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
-
-#include <stb_image_write.h>
+#include "tests/support/OffscreenDevice.h"
+#include "tools/common/ImageWrite.h"
 
 #include <gtest/gtest.h>
 
@@ -34,92 +34,7 @@ namespace {
 const int kWidth = 1024;
 const int kHeight = 768;
 
-LRESULT CALLBACK HudWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProc(hwnd, msg, wParam, lParam);
-}
-
-struct OffscreenDevice
-{
-    OffscreenDevice()
-    {
-        platform::UseGLBackend();
-        WNDCLASS wc{};
-        wc.lpfnWndProc = HudWindowProc;
-        wc.lpszClassName = "HudSceneWindow";
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, "HudSceneWindow", "HUD", 0x10CA0000, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                nullptr, nullptr);
-        if (!window)
-            return;
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        if (!d3d)
-            return;
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        if (device->Create(kWidth, kHeight, D3DFMT_X8R8G8B8, false, false, window, D3DFMT_D16, 1,
-                           D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0) != D3D_OK)
-        {
-            device.Reset();
-            return;
-        }
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
-    }
-    ~OffscreenDevice()
-    {
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        if (window)
-            DestroyWindow(window);
-        platform::UseRecordingBackend();
-    }
-    bool Ready() const { return device && vertexBuffer && indexBuffer; }
-
-    void BeginFrame()
-    {
-        CDevice& dev = *device;
-        D3DXMATRIX projection, identity;
-        D3DXMatrixOrthoLH(&projection, 1024.0f, 768.0f, -1000.0f, 1000.0f);
-        D3DXMatrixIdentity(&identity);
-        dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF101830u, 1.0f, 0);
-        dev.device->BeginScene();
-        dev.SetTransform(D3DTS_VIEW, &identity);
-        dev.SetTransform(D3DTS_WORLD, &identity);
-        dev.SetTransform(D3DTS_PROJECTION, &projection);
-        dev.SetRenderState(D3DRS_ALPHAREF, 0x80);
-        dev.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
-        dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        dev.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-        dev.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-        dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
-        dev.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
-        dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-        dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        dev.SetRenderState(D3DRS_ZWRITEENABLE, 1);
-        dev.SetIndices(indexBuffer, 0);
-        dev.SetStreamSource(vertexBuffer);
-        dev.SetVertexShader(kVertexFormat);
-        dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        dev.SetRenderState(D3DRS_LIGHTING, 0);
-    }
-
-    HWND window = nullptr;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-};
+using test_support::OffscreenDevice;
 
 struct Frame
 {
@@ -151,7 +66,7 @@ TEST(HudRendering, GemBarGemsMarkerAndPopupsDrawWhereTheyBelong)
             GTEST_SKIP() << "the game's pictures are not generated in this build (" << file << ")";
     if (!std::filesystem::exists(game + "Data/Fonts/Font.kfd"))
         GTEST_SKIP() << "the game's fonts are not generated in this build";
-    OffscreenDevice gl;
+    OffscreenDevice gl(kWidth, kHeight);
     if (!gl.Ready())
         GTEST_SKIP() << "no OpenGL device (run with SDL_VIDEODRIVER=offscreen)";
     CDevice& dev = *gl.device;
@@ -296,7 +211,7 @@ TEST(HudRendering, GemBarGemsMarkerAndPopupsDrawWhereTheyBelong)
         batch2->Update(dt);
         batch3->Update(dt);
 
-        gl.BeginFrame();
+        gl.BeginRendererFrame(0xFF101830u);
         for (const auto& l : {list1, list2, list3})
         {
             l->DrawOpaque();
@@ -316,11 +231,7 @@ TEST(HudRendering, GemBarGemsMarkerAndPopupsDrawWhereTheyBelong)
         dev.device->Present(nullptr, nullptr, nullptr, nullptr);
     }
     ASSERT_EQ(size_t(kWidth) * kHeight, pixels.size());
-    std::vector<uint8_t> rgb;
-    rgb.reserve(pixels.size() * 3);
-    for (uint32_t p : pixels)
-        rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
-    EXPECT_NE(0, stbi_write_png("hud_offscreen.png", kWidth, kHeight, 3, rgb.data(), kWidth * 3));
+    EXPECT_TRUE(tools::WriteArgbPng("hud_offscreen.png", pixels, kWidth, kHeight));
     const Frame frame{pixels};
 
     // The strip holds six gems from its left end; its right part is still empty.

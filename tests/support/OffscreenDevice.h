@@ -12,8 +12,9 @@
 #include "platform/d3dx8.h"
 #include "platform/win32.h"
 #include "render/Device.h"
-#include "tests/support/PngWriter.h"
 #include "tests/support/TestWindow.h"
+#include "tools/common/ImageWrite.h"
+#include "tools/common/PaintTexture.h"
 
 namespace test_support {
 
@@ -31,29 +32,10 @@ struct OffscreenFrame
     // The pixel under a virtual-screen point.
     uint32_t At(float x, float y) const { return pixels[size_t(PixelY(y)) * size_t(width) + size_t(PixelX(x))]; }
 
-    bool SavePng(const std::string& path) const { return WritePng(path, pixels, width, height); }
+    bool SavePng(const std::string& path) const { return tools::WriteArgbPng(path, pixels, width, height); }
 };
 
-// A one-level managed A8R8G8B8 texture whose texel (x, y) is pixel(x, y), an
-// 0xAARRGGBB value; empty when it cannot be made.
-template <class Pixel>
-CRefPtr<CTexture> PaintTexture(CDevice& device, const char* name, int w, int h, Pixel&& pixel)
-{
-    CRefPtr<CTexture> texture = device.CreateTexture(name, UINT(w), UINT(h), 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
-    if (!texture)
-        return texture;
-    D3DLOCKED_RECT locked{};
-    if (texture->texture->LockRect(0, &locked, nullptr, 0) != D3D_OK)
-        return CRefPtr<CTexture>();
-    for (int y = 0; y < h; ++y)
-    {
-        uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) + y * locked.Pitch);
-        for (int x = 0; x < w; ++x)
-            row[x] = pixel(x, y);
-    }
-    texture->texture->UnlockRect(0);
-    return texture;
-}
+using tools::PaintTexture;
 
 class OffscreenDevice
 {
@@ -125,6 +107,31 @@ public:
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         device->SetRenderState(D3DRS_LIGHTING, 0);
         device->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+    }
+
+    // BeginScene and the rest of the fixed set-up the renderer's frame makes: alpha
+    // test reference, texture times diffuse in stage 0 with linear filtering, straight
+    // alpha blending, and the shared buffers bound.
+    void BeginRendererFrame(D3DCOLOR background = 0xFF000000u)
+    {
+        BeginScene(background);
+        CDevice& dev = *device;
+        dev.SetRenderState(D3DRS_ALPHAREF, 0x80);
+        dev.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+        dev.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        dev.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        dev.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        dev.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        dev.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        dev.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+        dev.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+        dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+        dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        BindSharedBuffers();
     }
 
     HRESULT EndScene() { return device->device->EndScene(); }

@@ -18,6 +18,7 @@
 #include "render/SpriteBatch.h"
 #include "hud/QuestLayout.h"
 #include "tests/support/OffscreenDevice.h"
+#include "tools/common/PaintTexture.h"
 
 #include <cmath>
 #include <cstdio>
@@ -38,26 +39,6 @@ using test_support::OffscreenFrame;
 // then falls into the bottom row beside two 1s: a second wave.
 const std::vector<std::string> kOpening = {"34563456", "56345c24", "34563452", "56345634",
                                            "3416s456", "5604s634", "3406s456", "11205634"};
-
-// A blank texture filled by a function of (x, y) in 0..1 (ARGB).
-template <class Fill>
-CRefPtr<CTexture> MakeTexture(CDevice& device, const char* name, UINT size, Fill fill)
-{
-    CRefPtr<CTexture> t = device.CreateTexture(name, size, size, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
-    if (!t.IsValid())
-        return t;
-    D3DLOCKED_RECT r;
-    if (FAILED(t->texture->LockRect(0, &r, nullptr, 0)))
-        return t;
-    for (UINT y = 0; y < size; ++y)
-        for (UINT x = 0; x < size; ++x)
-        {
-            const DWORD c = fill((float(x) + 0.5f) / float(size), (float(y) + 0.5f) / float(size));
-            std::memcpy(static_cast<BYTE*>(r.pBits) + y * UINT(r.Pitch) + x * 4, &c, 4);
-        }
-    t->texture->UnlockRect(0);
-    return t;
-}
 
 DWORD Grey(float alpha)
 {
@@ -99,15 +80,15 @@ int main(int argc, char** argv)
 
     // The terminator's glow is a soft round halo, its bolt a bright streak
     // across the texture, its sparks small stars.
-    CRefPtr<CTexture> glow = MakeTexture(device, "HostGlow", 64, [](float x, float y) {
+    CRefPtr<CTexture> glow = tools::ShadeTexture(device, "HostGlow", 64, [](float x, float y) {
         const float d = std::fmin(std::sqrt((x - 0.5f) * (x - 0.5f) + (y - 0.5f) * (y - 0.5f)) * 2.0f, 1.0f);
         return Grey((1.0f - d) * (1.0f - d));
     });
-    CRefPtr<CTexture> bolt = MakeTexture(device, "HostBolt", 64, [](float, float y) {
+    CRefPtr<CTexture> bolt = tools::ShadeTexture(device, "HostBolt", 64, [](float, float y) {
         const float d = std::fabs(y - 0.5f) * 2.0f;
         return Grey(1.0f - d);
     });
-    CRefPtr<CTexture> spark = MakeTexture(device, "HostSpark", 32, [](float x, float y) {
+    CRefPtr<CTexture> spark = tools::ShadeTexture(device, "HostSpark", 32, [](float x, float y) {
         const float dx = std::fabs(x - 0.5f), dy = std::fabs(y - 0.5f);
         return Grey(1.0f - 6.0f * std::fmin(dx, dy) - std::fmax(dx, dy));
     });

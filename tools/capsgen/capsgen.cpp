@@ -17,8 +17,6 @@
 // diamond, violet crescent; steel is a riveted octagon plate.
 //
 // Usage: capsgen <game folder>
-#include <stb_image_write.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -28,24 +26,13 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/ImageWrite.h"
+#include "tools/common/PixelMaths.h"
+
 namespace
 {
 
-constexpr float kPi = 3.14159265f;
-
-struct Rgb
-{
-    float r, g, b;
-};
-
-Rgb Mix(Rgb a, Rgb b, float t) { return Rgb{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
-Rgb Scale(Rgb a, float k) { return Rgb{a.r * k, a.g * k, a.b * k}; }
-float Clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
-float Smooth(float e0, float e1, float x)
-{
-    float t = Clamp01((x - e0) / (e1 - e0));
-    return t * t * (3.0f - 2.0f * t);
-}
+using namespace tools;
 
 // An RGBA picture with straight (not premultiplied) alpha, 0..1 floats.
 struct Picture
@@ -68,14 +55,7 @@ struct Picture
         p[2] = (c.b * a + p[2] * p[3] * (1.0f - a)) / outA;
         p[3] = outA;
     }
-    std::vector<uint8_t> Bytes(int channels) const
-    {
-        std::vector<uint8_t> out(size_t(width) * height * channels);
-        for (size_t i = 0; i < size_t(width) * height; ++i)
-            for (int c = 0; c < channels; ++c)
-                out[i * channels + c] = uint8_t(std::lround(Clamp01(px[i * 4 + c]) * 255.0f));
-        return out;
-    }
+    std::vector<uint8_t> Bytes(int channels) const { return ToBytes(px.data(), size_t(width) * height, channels); }
 };
 
 // --- signed distances, in pixels, negative inside ---
@@ -345,19 +325,10 @@ void DrawCard(Picture& pic, int cellX, int cellY, int cell, int card, float squa
 
 bool Save(const std::filesystem::path& path, const Picture& pic, int channels)
 {
-    const std::string file = path.string();
-    const std::vector<uint8_t> bytes = pic.Bytes(channels);
-    const std::string ext = path.extension().string();
-    int ok = 0;
-    if (ext == ".png")
-        ok = stbi_write_png(file.c_str(), pic.width, pic.height, channels, bytes.data(), pic.width * channels);
-    else if (ext == ".tga")
-        ok = stbi_write_tga(file.c_str(), pic.width, pic.height, channels, bytes.data());
-    else
-        ok = stbi_write_bmp(file.c_str(), pic.width, pic.height, channels, bytes.data());
+    const bool ok = WriteImage(path, pic.width, pic.height, channels, pic.Bytes(channels));
     if (!ok)
-        std::fprintf(stderr, "capsgen: cannot write %s\n", file.c_str());
-    return ok != 0;
+        std::fprintf(stderr, "capsgen: cannot write %s\n", path.string().c_str());
+    return ok;
 }
 
 Picture TokenAtlas(Style style)
@@ -513,7 +484,7 @@ int main(int argc, char** argv)
     const std::filesystem::path folder = std::filesystem::path(argv[1]) / "Data" / "Gfx";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    stbi_write_png_compression_level = 9;
+    SetPngCompressionLevel(9);
     bool ok = true;
     ok &= Save(folder / "Caps.png", TokenAtlas(Style::Normal), 4);
     ok &= Save(folder / "Caps_d.png", TokenAtlas(Style::Marked), 4);

@@ -7,8 +7,6 @@
 // check holds, 2 when it does not, 1 when nothing could be drawn.
 //
 //   xvfb-run -a -s "-screen 0 1280x720x24" build/tools/framehost/framehost build/game frame.png 1280 720
-#include <stb_image_write.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,33 +19,10 @@
 #include "platform/win32.h"
 #include "game/Frame.h"
 #include "render/Renderer.h"
+#include "tools/common/GraphicsHost.h"
+#include "tools/common/ImageWrite.h"
 
 namespace {
-
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
-{
-    return DefWindowProc(hwnd, msg, w, l);
-}
-
-// A blank texture filled by a function of (x, y) in 0..1.
-template <class Fill>
-CRefPtr<CTexture> MakeTexture(CDevice& device, const char* name, UINT size, Fill fill)
-{
-    CRefPtr<CTexture> t = device.CreateTexture(name, size, size, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
-    if (!t.IsValid())
-        return t;
-    D3DLOCKED_RECT r;
-    if (FAILED(t->texture->LockRect(0, &r, nullptr, 0)))
-        return t;
-    for (UINT y = 0; y < size; ++y)
-        for (UINT x = 0; x < size; ++x)
-        {
-            DWORD c = fill((x + 0.5f) / size, (y + 0.5f) / size);
-            std::memcpy(static_cast<BYTE*>(r.pBits) + y * r.Pitch + x * 4, &c, 4);
-        }
-    t->texture->UnlockRect(0);
-    return t;
-}
 
 DWORD Argb(float a, float r, float g, float b)
 {
@@ -79,57 +54,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "framehost: no game folder %s\n", argv[1]);
         return 1;
     }
-    if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-
-    HMODULE library = LoadLibraryA("D3D8.DLL");
-    if (!library)
-    {
-        std::fprintf(stderr, "framehost: no OpenGL video driver\n");
+    tools::GraphicsWindow host("framehost", "The Orblight of Quillacor", 640, 480);
+    if (!host.Ready())
         return 1;
-    }
-    WNDCLASS wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.lpszClassName = "Orblight";
-    RegisterClass(&wc);
-    HWND window = CreateWindowEx(0, "Orblight", "The Orblight of Quillacor", 0x10CA0000, 0, 0, 640, 480, nullptr,
-                                 nullptr, nullptr, nullptr);
-    auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
-    IDirect3D8* d3d = create ? create(D3D_SDK_VERSION) : nullptr;
-    if (!window || !d3d)
-    {
-        std::fprintf(stderr, "framehost: no window or Direct3D object\n");
-        return 1;
-    }
-    ShowWindow(window, SW_SHOWNORMAL);
-
     int status = 0;
     {
-        CRefPtr<CRenderer> renderer(new CRenderer());
-        VideoSettings settings{};
-        settings.colorMode = -1;
-        settings.width = width;
-        settings.height = height;
-        HRESULT hr = renderer->Create(&settings, d3d, window, D3DFMT_D16);
-        if (FAILED(hr))
-        {
-            std::fprintf(stderr, "framehost: renderer creation failed (0x%08x)\n", static_cast<unsigned>(hr));
+        CRefPtr<CRenderer> renderer = tools::MakeRenderer("framehost", host, width, height);
+        if (!renderer)
             return 1;
-        }
-        // The desktop may be too small for a window of that size: the same back buffer
-        // full screen instead.
-        if (renderer->screenWidth != UINT(width) || renderer->screenHeight != UINT(height))
-            renderer->SetVideoMode(1, width, height, renderer->screenFormat);
         std::printf("framehost: %s %ux%u format %d, letterbox x %u width %u\n",
                     renderer->device->present.Windowed ? "window" : "full screen", renderer->screenWidth,
                     renderer->screenHeight, static_cast<int>(renderer->screenFormat), renderer->letterbox.X,
                     renderer->letterbox.Width);
 
         CDevice& device = *renderer->device;
-        renderer->vertexBuffer =
-            device.CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat, D3DPOOL_DEFAULT);
-        renderer->indexBuffer = device.CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                         D3DPOOL_DEFAULT);
         CRefPtr<CVertexBuffer> vb = renderer->vertexBuffer;
         CRefPtr<CIndexBuffer> ib = renderer->indexBuffer;
         renderer->SaveGammaRamp();
@@ -137,14 +75,14 @@ int main(int argc, char** argv)
 
         // The scene: a dusky sky over hills behind a stone panel, drawn in sprite list 1
         // far back, as the background scenes do.
-        CRefPtr<CTexture> sky = MakeTexture(device, "HostSky", 256, [](float x, float y) {
+        CRefPtr<CTexture> sky = tools::ShadeTexture(device, "HostSky", 256, [](float x, float y) {
             float hill = 0.72f + 0.06f * std::sin(x * 9.0f) + 0.03f * std::sin(x * 23.0f + 1.0f);
             if (y > hill)
                 return Argb(1, 0.10f + 0.05f * x, 0.22f - 0.1f * (y - hill), 0.16f);
             float glow = std::exp(-((x - 0.7f) * (x - 0.7f) + (y - 0.55f) * (y - 0.55f)) * 18.0f);
             return Argb(1, 0.18f + 0.6f * y + 0.5f * glow, 0.12f + 0.3f * y + 0.35f * glow, 0.35f + 0.1f * y);
         });
-        CRefPtr<CTexture> panel = MakeTexture(device, "HostPanel", 128, [](float x, float y) {
+        CRefPtr<CTexture> panel = tools::ShadeTexture(device, "HostPanel", 128, [](float x, float y) {
             float edge = std::fmin(std::fmin(x, 1 - x), std::fmin(y, 1 - y));
             float rim = edge < 0.04f ? 0.9f : edge < 0.06f ? 0.3f : 0.0f;
             return Argb(edge < 0.06f ? 1.0f : 0.78f, 0.10f + rim * 0.8f, 0.09f + rim * 0.65f, 0.14f + rim * 0.3f);
@@ -209,7 +147,7 @@ int main(int argc, char** argv)
         backgrounds->SetScene(CBackgroundManager::kSceneMainMenu);
         renderer->backgrounds = backgrounds;
 
-        hr = renderer->RenderFrame();
+        const HRESULT hr = renderer->RenderFrame();
         std::vector<uint32_t> pixels;
         const int w = static_cast<int>(renderer->screenWidth), h = static_cast<int>(renderer->screenHeight);
         if (FAILED(hr) || !platform::ReadBackBuffer(device.device, 0, 0, w, h, pixels))
@@ -221,15 +159,7 @@ int main(int argc, char** argv)
         else
         {
             renderer->Present();
-            std::vector<uint8_t> rgba(pixels.size() * 4);
-            for (size_t i = 0; i < pixels.size(); ++i)
-            {
-                rgba[i * 4 + 0] = uint8_t(pixels[i] >> 16);
-                rgba[i * 4 + 1] = uint8_t(pixels[i] >> 8);
-                rgba[i * 4 + 2] = uint8_t(pixels[i]);
-                rgba[i * 4 + 3] = 255;
-            }
-            if (!stbi_write_png(out.c_str(), w, h, 4, rgba.data(), w * 4))
+            if (!tools::WriteArgbPng(out, pixels, w, h))
             {
                 std::fprintf(stderr, "framehost: cannot write %s\n", out.c_str());
                 status = 1;
@@ -255,8 +185,5 @@ int main(int argc, char** argv)
         }
         renderer->RestoreGammaRamp();
     }
-    d3d->Release();
-    DestroyWindow(window);
-    FreeLibrary(library);
     return status;
 }

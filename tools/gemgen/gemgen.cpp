@@ -15,8 +15,6 @@
 // octagon for the spare kind 7).
 //
 // Usage: gemgen <game folder>
-#include <stb_image_write.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -25,25 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/ImageWrite.h"
+#include "tools/common/PixelMaths.h"
+
 namespace
 {
 
-constexpr float kPi = 3.14159265f;
-
-float Clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
-float Smooth(float e0, float e1, float x)
-{
-    const float t = Clamp01((x - e0) / (e1 - e0));
-    return t * t * (3.0f - 2.0f * t);
-}
-
-struct Rgb
-{
-    float r, g, b;
-};
-
-Rgb Mix(Rgb a, Rgb b, float t) { return Rgb{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
-Rgb Mul(Rgb a, float k) { return Rgb{a.r * k, a.g * k, a.b * k}; }
+using namespace tools;
 
 const Rgb kWhite{1, 1, 1};
 const Rgb kBlack{0, 0, 0};
@@ -82,26 +68,13 @@ struct Picture
                 p[k] = Clamp01((p[k] * p[3] + (&c.r)[k] * a) / na);
         p[3] = na;
     }
-    std::vector<uint8_t> Bytes(int channels) const
-    {
-        std::vector<uint8_t> out(size_t(width) * height * channels);
-        for (size_t i = 0; i < size_t(width) * height; ++i)
-            for (int c = 0; c < channels; ++c)
-                out[i * channels + c] = uint8_t(std::lround(Clamp01(px[i * 4 + c]) * 255.0f));
-        return out;
-    }
+    std::vector<uint8_t> Bytes(int channels) const { return ToBytes(px.data(), size_t(width) * height, channels); }
 };
 
-bool WritePng(const std::filesystem::path& p, const Picture& pic)
+// A 32-bit picture in the format its extension names.
+bool Write(const std::filesystem::path& p, const Picture& pic)
 {
-    auto b = pic.Bytes(4);
-    return stbi_write_png(p.string().c_str(), pic.width, pic.height, 4, b.data(), pic.width * 4) != 0;
-}
-
-bool WriteTga(const std::filesystem::path& p, const Picture& pic)
-{
-    auto b = pic.Bytes(4);
-    return stbi_write_tga(p.string().c_str(), pic.width, pic.height, 4, b.data()) != 0;
+    return WriteImage(p, pic.width, pic.height, 4, pic.Bytes(4));
 }
 
 // Colour and alpha as two JPEG files: the picture over black, and its alpha as grey.
@@ -117,52 +90,7 @@ bool WriteJpgWithAlpha(const std::filesystem::path& colour, const std::filesyste
             grey[i * 3 + c] = uint8_t(std::lround(a * 255.0f));
         }
     }
-    return stbi_write_jpg(colour.string().c_str(), pic.width, pic.height, 3, rgb.data(), 94) != 0 &&
-           stbi_write_jpg(alpha.string().c_str(), pic.width, pic.height, 3, grey.data(), 94) != 0;
-}
-
-// An uncompressed 24-bit Windows bitmap, bottom-up, 54-byte headers.
-bool WriteBmp24(const std::filesystem::path& p, int w, int h, const std::vector<uint8_t>& rgbTopDown)
-{
-    const uint32_t rowBytes = (uint32_t(w) * 3 + 3) & ~3u;
-    const uint32_t dataSize = rowBytes * uint32_t(h);
-    std::vector<uint8_t> bytes;
-    auto put = [&](uint32_t v, int n) {
-        for (int i = 0; i < n; ++i)
-            bytes.push_back(uint8_t(v >> (8 * i)));
-    };
-    put(0x4D42, 2);
-    put(54 + dataSize, 4);
-    put(0, 4);
-    put(54, 4);
-    put(40, 4);
-    put(uint32_t(w), 4);
-    put(uint32_t(h), 4);
-    put(1, 2);
-    put(24, 2);
-    put(0, 4);
-    put(dataSize, 4);
-    put(2835, 4);
-    put(2835, 4);
-    put(0, 4);
-    put(0, 4);
-    for (int y = h - 1; y >= 0; --y)
-    {
-        for (int x = 0; x < w; ++x)
-        {
-            const uint8_t* s = &rgbTopDown[(size_t(y) * w + x) * 3];
-            bytes.push_back(s[2]);
-            bytes.push_back(s[1]);
-            bytes.push_back(s[0]);
-        }
-        for (uint32_t pad = uint32_t(w) * 3; pad < rowBytes; ++pad)
-            bytes.push_back(0);
-    }
-    FILE* f = std::fopen(p.string().c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    return WriteImage(colour, pic.width, pic.height, 3, rgb, 94) && WriteImage(alpha, pic.width, pic.height, 3, grey, 94);
 }
 
 // --- shapes ---
@@ -300,7 +228,7 @@ void DrawGem(Picture& pic, int kind, float cx, float cy, float r, Rgb base, floa
                         const int sector = int(std::floor((a + kPi) / (2 * kPi) * float(outline.size() * 2)));
                         const float shade = 0.95f + (sector % 2 ? 0.12f : -0.05f) +
                                             0.2f * (-(px - centre.x) * lx - (py - centre.y) * ly) / r * -1.0f;
-                        c = Mix(Mul(base, shade), kWhite, 0.18f);
+                        c = Mix(Scale(base, shade), kWhite, 0.18f);
                     }
                     else
                     {
@@ -319,13 +247,13 @@ void DrawGem(Picture& pic, int kind, float cx, float cy, float r, Rgb base, floa
                         const float side = ((px - a.x) * (b.x - a.x) + (py - a.y) * (b.y - a.y)) / (len * len);
                         const float lit = nx * lx + ny * ly; // -1 .. 1
                         float shade = 0.72f + 0.42f * lit + (side < 0.5f ? 0.07f : -0.07f);
-                        c = Mul(base, shade);
+                        c = Scale(base, shade);
                         if (lit > 0.6f)
                             c = Mix(c, kWhite, (lit - 0.6f) * 0.6f);
                     }
                     // Dark rim along the outline.
                     const float rim = Smooth(-2.2f * supersample, -0.3f, d);
-                    c = Mix(c, Mul(base, 0.35f), rim * 0.8f);
+                    c = Mix(c, Scale(base, 0.35f), rim * 0.8f);
                     cr += c.r;
                     cg += c.g;
                     cb += c.b;
@@ -495,7 +423,7 @@ void MakeBarGems(const std::filesystem::path& gfx)
             for (int k = 0; k < 3; ++k)
                 rgb[(size_t(y + 40) * 320 + x) * 3 + k] = alpha;
         }
-    WriteBmp24(gfx / "BarGems.bmp", 320, 80, rgb);
+    WriteImage(gfx / "BarGems.bmp", 320, 80, 3, rgb);
 }
 
 void MakeAllGems(const std::filesystem::path& gfx)
@@ -503,7 +431,7 @@ void MakeAllGems(const std::filesystem::path& gfx)
     Picture pic(512, 256);
     for (int k = 0; k < 8; ++k)
         DrawGem(pic, k, 96.0f * (k % 4) + 48.0f, 96.0f * (k / 4) + 48.0f, 40.0f, kGemColours[k], 2.0f);
-    WritePng(gfx / "AllGems.png", pic);
+    Write(gfx / "AllGems.png", pic);
 }
 
 void MakeGemLights(const std::filesystem::path& gfx)
@@ -545,7 +473,7 @@ void MakeGemFlares(const std::filesystem::path& gfx)
         Sparkle(pic, 64.0f * f + 32.0f, 192.0f, 30.0f, f % 2 ? cool : warm, f == 3 ? 3 : 2, 0.07f + 0.02f * f,
                 f * kPi / 8.0f, 0.16f);
     FinishFlares(pic);
-    WriteTga(gfx / "GemFlares.tga", pic);
+    Write(gfx / "GemFlares.tga", pic);
 }
 
 // TNT: box cells 86 x 92 by level at (86 (L & 1), 92 (L >> 1)), the lid at
@@ -563,7 +491,7 @@ void MakeBonus1(const std::filesystem::path& gfx)
             a = Clamp01(0.5f - d);
             Rgb wood = Mix(Rgb{0.62f, 0.40f, 0.20f}, Rgb{0.40f, 0.24f, 0.10f}, v);
             if (std::fmod(x, 16.0f) < 1.2f)
-                wood = Mul(wood, 0.75f);
+                wood = Scale(wood, 0.75f);
             // Bands by level: more of them for stronger boxes.
             for (int b = 0; b <= level; ++b)
             {
@@ -572,7 +500,7 @@ void MakeBonus1(const std::filesystem::path& gfx)
                     wood = Mix(bands[level], kWhite, y < by ? 0.25f : 0.0f);
             }
             if (d > -2.5f)
-                wood = Mul(wood, 0.55f);
+                wood = Scale(wood, 0.55f);
             return wood;
         });
     }
@@ -587,7 +515,7 @@ void MakeBonus1(const std::filesystem::path& gfx)
     for (int f = 0; f < 8; ++f)
         Sparkle(pic, 32.0f * f + 16.0f, 204.0f, 15.0f, Rgb{1.0f, 0.85f, 0.4f}, 2 + f % 2, 0.1f, f * kPi / 8.0f,
                 0.2f + 0.03f * (f % 3));
-    WritePng(gfx / "Bonus1.png", pic);
+    Write(gfx / "Bonus1.png", pic);
 }
 
 // Flash: body cells 88 x 92 by level, glow B at (178, 2), glow A at (178, 82),
@@ -619,7 +547,7 @@ void MakeBonus2(const std::filesystem::path& gfx)
             a = Clamp01(std::exp(-d * d / 3.0f) + 0.35f * std::exp(-d * d / 30.0f));
             return Mix(Rgb{0.6f, 0.8f, 1.0f}, kWhite, std::exp(-d * d / 2.0f));
         });
-    WriteTga(gfx / "Bonus2.tga", pic);
+    Write(gfx / "Bonus2.tga", pic);
 }
 
 // Time and score: clock dial shade (0, 0)-(90, 90), dial (90, 0)-(180, 90),
@@ -633,7 +561,7 @@ void MakeBonus3(const std::filesystem::path& gfx)
     FillRect(pic, 0, 0, 90, 90, [&](float u, float v, float& a) {
         const float dx = u - 0.5f, dy = v - 0.5f, d = std::sqrt(dx * dx + dy * dy) * 2.0f;
         a = 1.0f;
-        return Mul(kWhite, 0.7f * (1.0f - Smooth(0.75f, 1.0f, d)));
+        return Scale(kWhite, 0.7f * (1.0f - Smooth(0.75f, 1.0f, d)));
     });
     // Dial: a glowing green clock face (added).
     FillRect(pic, 90, 0, 180, 90, [&](float u, float v, float& a) {
@@ -647,7 +575,7 @@ void MakeBonus3(const std::filesystem::path& gfx)
             light += 0.8f;
         light += 0.18f * (1.0f - Smooth(0.0f, 40.0f, d));
         light = Clamp01(light);
-        return Mul(Rgb{0.45f, 1.0f, 0.35f}, light);
+        return Scale(Rgb{0.45f, 1.0f, 0.35f}, light);
     });
     // Level badges: rings with one, two or three pips.
     for (int level = 1; level <= 3; ++level)
@@ -663,7 +591,7 @@ void MakeBonus3(const std::filesystem::path& gfx)
                 const float px = 28.0f * std::cos(ang), py = 28.0f * std::sin(ang);
                 light += Smooth(4.5f, 2.5f, std::hypot(dx - px, dy - py));
             }
-            return Mul(Rgb{1.0f, 0.85f, 0.3f}, Clamp01(light));
+            return Scale(Rgb{1.0f, 0.85f, 0.3f}, Clamp01(light));
         });
     }
     // Hands (added) and their shades (darkening), 14 high.
@@ -673,7 +601,7 @@ void MakeBonus3(const std::filesystem::path& gfx)
             const float d = std::fabs(v - 0.5f) * 14.0f - 4.0f * w;
             a = 1.0f;
             const float k = Clamp01(0.5f - d) * Smooth(0.0f, 0.08f, u) * Smooth(1.0f, 0.9f, u);
-            return shade ? Mul(kWhite, 0.6f * k) : Mul(Rgb{0.7f, 1.0f, 0.6f}, k);
+            return shade ? Scale(kWhite, 0.6f * k) : Scale(Rgb{0.7f, 1.0f, 0.6f}, k);
         });
     };
     hand(204, 256, 242, false);
@@ -691,7 +619,7 @@ void MakeBonus3(const std::filesystem::path& gfx)
             a = Clamp01(0.5f - d);
             Rgb c = Mix(paper[level], kWhite, 0.25f * (1.0f - v));
             if (d > -2.5f)
-                c = Mul(paper[level], 0.55f);
+                c = Scale(paper[level], 0.55f);
             return c;
         });
         const float cell = 3.0f;
@@ -710,11 +638,11 @@ void MakeBonus3(const std::filesystem::path& gfx)
             a = Clamp01((0.5f - d) * squeeze + 0.5f * (1.0f - squeeze) * (d < 0.0f));
             Rgb c = Mix(Rgb{1.0f, 0.88f, 0.35f}, Rgb{0.75f, 0.5f, 0.1f}, v);
             if (d > -2.0f)
-                c = Mul(c, 0.7f);
+                c = Scale(c, 0.7f);
             return c;
         });
     }
-    WriteTga(gfx / "Bonus3.tga", pic);
+    Write(gfx / "Bonus3.tga", pic);
 }
 
 // Adviser: frames 88 x 88 (levels 0, 1 at (0, 0); level 2 at (0, 88)), the
@@ -748,7 +676,7 @@ void MakeBonus4(const std::filesystem::path& gfx)
         const float dx = (u - 0.5f) * 92.0f, dy = (v - 0.5f) * 94.0f;
         const float d = std::hypot(dx, dy);
         a = 1.0f;
-        return Mul(kWhite, 0.5f * (1.0f - Smooth(30.0f, 44.0f, d)));
+        return Scale(kWhite, 0.5f * (1.0f - Smooth(30.0f, 44.0f, d)));
     });
     // Hint arrow pointing down.
     FillRect(pic, 0, 180, 64, 212, [&](float u, float v, float& a) {
@@ -758,7 +686,7 @@ void MakeBonus4(const std::filesystem::path& gfx)
         a = (head || shaft) ? 1.0f : 0.0f;
         return Mix(Rgb{1.0f, 0.95f, 0.4f}, Rgb{1.0f, 0.6f, 0.1f}, v);
     });
-    WriteTga(gfx / "Bonus4.tga", pic);
+    Write(gfx / "Bonus4.tga", pic);
 }
 
 // Solidarity: the top half is a ray and bolt strip that repeats along u; the
@@ -790,7 +718,7 @@ void MakeBonus5(const std::filesystem::path& gfx)
             const float* c = centre.At(x, y);
             pic.Blend(128 + x, 128 + y, Rgb{c[0], c[1], c[2]}, c[3]);
         }
-    WriteTga(gfx / "Bonus5.tga", pic);
+    Write(gfx / "Bonus5.tga", pic);
 }
 
 } // namespace

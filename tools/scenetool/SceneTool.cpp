@@ -2,8 +2,6 @@
 // in the 1024 x 768 virtual screen and writes the back buffer as a PNG, so that a person
 // can look at what the OpenGL device draws: blend modes over a gradient, an alpha-tested
 // disc, wrapped and clamped checkers, depth-ordered quads and a letterboxed viewport.
-#include <stb_image_write.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +14,8 @@
 #include "platform/win32.h"
 #include "platform/win32/sdl_window.h"
 #include "render/Device.h"
+#include "tools/common/GraphicsHost.h"
+#include "tools/common/ImageWrite.h"
 
 namespace {
 
@@ -53,30 +53,6 @@ void Quad(Scene& s, float x0, float y0, float x1, float y1, float z, DWORD colou
     s.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, s.vertices->lockStart, 4, s.indices->lockStart, 2);
 }
 
-// A blank texture filled by a function of (x, y).
-template <class Fill>
-CRefPtr<CTexture> MakeTexture(CDevice& device, const char* name, UINT size, Fill fill)
-{
-    CRefPtr<CTexture> t = device.CreateTexture(name, size, size, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8);
-    if (!t.IsValid())
-        return t;
-    D3DLOCKED_RECT r;
-    t->texture->LockRect(0, &r, nullptr, 0);
-    for (UINT y = 0; y < size; ++y)
-        for (UINT x = 0; x < size; ++x)
-        {
-            DWORD c = fill(x, y);
-            std::memcpy(static_cast<BYTE*>(r.pBits) + y * r.Pitch + x * 4, &c, 4);
-        }
-    t->texture->UnlockRect(0);
-    return t;
-}
-
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
-{
-    return DefWindowProc(hwnd, msg, w, l);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -84,33 +60,15 @@ int main(int argc, char** argv)
     std::string out = argc > 1 ? argv[1] : "scene.png";
     int width = argc > 3 ? std::atoi(argv[2]) : 800;
     int height = argc > 3 ? std::atoi(argv[3]) : 600;
-    if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-
-    HMODULE library = LoadLibraryA("D3D8.DLL");
-    if (!library)
-    {
-        std::fprintf(stderr, "scenetool: no OpenGL video driver\n");
+    tools::GraphicsWindow host("scenetool", "scenetool", width, height);
+    if (!host.Ready())
         return 1;
-    }
-    WNDCLASS wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.lpszClassName = "Orblight";
-    RegisterClass(&wc);
-    HWND window = CreateWindowEx(0, "Orblight", "scenetool", 0x10CA0000, 0, 0, width, height, nullptr, nullptr,
-                                 nullptr, nullptr);
-    auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
-    IDirect3D8* d3d = create ? create(D3D_SDK_VERSION) : nullptr;
-    if (!window || !d3d)
-    {
-        std::fprintf(stderr, "scenetool: no window or Direct3D object\n");
-        return 1;
-    }
+    HWND window = host.window;
 
     int status = 0;
     {
         Scene s;
-        s.device = CRefPtr<CDevice>(new CDevice(d3d, 0));
+        s.device = CRefPtr<CDevice>(new CDevice(host.d3d, 0));
         D3DFORMAT desktop = D3DFMT_X8R8G8B8;
         s.device->GetDesktopFormat(&desktop);
         HRESULT hr = s.device->Create(width, height, desktop, false, false, window, D3DFMT_D16, 1,
@@ -124,10 +82,10 @@ int main(int argc, char** argv)
         s.vertices = d.CreateVertexBuffer(4096, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat, D3DPOOL_DEFAULT);
         s.indices = d.CreateIndexBuffer(6144, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT);
 
-        CRefPtr<CTexture> checker = MakeTexture(d, "Checker", 64, [](UINT x, UINT y) {
+        CRefPtr<CTexture> checker = tools::PaintTexture(d, "Checker", 64, 64, [](int x, int y) {
             return ((x / 8 + y / 8) % 2) ? 0xFFF0E0C0u : 0xFF4060A0u;
         });
-        CRefPtr<CTexture> disc = MakeTexture(d, "Disc", 64, [](UINT x, UINT y) {
+        CRefPtr<CTexture> disc = tools::PaintTexture(d, "Disc", 64, 64, [](int x, int y) {
             float dx = x - 31.5f, dy = y - 31.5f;
             float r = std::sqrt(dx * dx + dy * dy) / 32.0f;
             DWORD a = r >= 1 ? 0 : static_cast<DWORD>(255 * (1 - r));
@@ -137,7 +95,7 @@ int main(int argc, char** argv)
         // The same disc with its colour premultiplied by its alpha, for the modes that
         // read the source colour (mul, screen): black outside the disc leaves the
         // background alone.
-        CRefPtr<CTexture> glow = MakeTexture(d, "Glow", 64, [](UINT x, UINT y) {
+        CRefPtr<CTexture> glow = tools::PaintTexture(d, "Glow", 64, 64, [](int x, int y) {
             float dx = x - 31.5f, dy = y - 31.5f;
             float r = std::sqrt(dx * dx + dy * dy) / 32.0f;
             float a = r >= 1 ? 0.0f : 1 - r;
@@ -244,15 +202,7 @@ int main(int argc, char** argv)
         }
         else
         {
-            // 0xAARRGGBB to R, G, B bytes.
-            std::vector<unsigned char> rgb(pixels.size() * 3);
-            for (size_t i = 0; i < pixels.size(); ++i)
-            {
-                rgb[i * 3] = static_cast<unsigned char>(pixels[i] >> 16);
-                rgb[i * 3 + 1] = static_cast<unsigned char>(pixels[i] >> 8);
-                rgb[i * 3 + 2] = static_cast<unsigned char>(pixels[i]);
-            }
-            if (!stbi_write_png(out.c_str(), width, height, 3, rgb.data(), width * 3))
+            if (!tools::WriteArgbPng(out, pixels, width, height))
             {
                 std::fprintf(stderr, "scenetool: cannot write %s\n", out.c_str());
                 status = 1;
@@ -262,8 +212,5 @@ int main(int argc, char** argv)
         }
         d.device->Present(nullptr, nullptr, window, nullptr);
     }
-    d3d->Release();
-    platform::DestroyAllWindows();
-    FreeLibrary(library);
     return status;
 }

@@ -3,7 +3,6 @@
 // the same files.
 //
 // Usage: startgfx <game folder>   (writes Data/Gfx/..., fsdata/splash2.jpg)
-#include <stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
@@ -14,14 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/ImageWrite.h"
+#include "tools/common/PixelMaths.h"
+
 namespace {
 
-const float kPi = 3.14159265f;
-
-struct Rgba
-{
-    float r, g, b, a;
-};
+using namespace tools;
 
 struct Image
 {
@@ -31,59 +28,6 @@ struct Image
     Rgba& at(int x, int y) { return px[size_t(y) * w + x]; }
 };
 
-// A small deterministic generator for grain and stars.
-struct Lcg
-{
-    uint32_t state;
-    explicit Lcg(uint32_t seed) : state(seed) {}
-    float Next()
-    {
-        state = state * 1664525u + 1013904223u;
-        return float(state >> 8) / float(1u << 24);
-    }
-};
-
-// Smooth value noise on a lattice, for clouds and sand.
-struct Noise
-{
-    static constexpr int size = 64;
-    std::vector<float> lattice;
-    explicit Noise(uint32_t seed) : lattice(size_t(size) * size)
-    {
-        Lcg rng(seed);
-        for (float& v : lattice)
-            v = rng.Next();
-    }
-    float Lerp(float a, float b, float t) const { return a + (b - a) * (t * t * (3 - 2 * t)); }
-    float At(float x, float y) const
-    {
-        int xi = int(std::floor(x)), yi = int(std::floor(y));
-        float fx = x - xi, fy = y - yi;
-        auto v = [&](int i, int j) { return lattice[size_t(((j % size) + size) % size) * size + ((i % size) + size) % size]; };
-        return Lerp(Lerp(v(xi, yi), v(xi + 1, yi), fx), Lerp(v(xi, yi + 1), v(xi + 1, yi + 1), fx), fy);
-    }
-    float Fractal(float x, float y, int octaves) const
-    {
-        float sum = 0, amp = 0.5f, norm = 0;
-        for (int i = 0; i < octaves; ++i)
-        {
-            sum += amp * At(x, y);
-            norm += amp;
-            x *= 2.0f;
-            y *= 2.0f;
-            amp *= 0.5f;
-        }
-        return sum / norm;
-    }
-};
-
-float Clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
-float Smooth(float e0, float e1, float x)
-{
-    float t = Clamp01((x - e0) / (e1 - e0));
-    return t * t * (3 - 2 * t);
-}
-
 // Paints every pixel from its position in -1..1 (y down).
 void Paint(Image& img, const std::function<Rgba(float, float)>& f)
 {
@@ -92,38 +36,13 @@ void Paint(Image& img, const std::function<Rgba(float, float)>& f)
             img.at(x, y) = f((x + 0.5f) / img.w * 2 - 1, (y + 0.5f) / img.h * 2 - 1);
 }
 
-std::vector<uint8_t> Bytes(const Image& img, int channels)
-{
-    std::vector<uint8_t> out;
-    out.reserve(img.px.size() * channels);
-    for (const Rgba& p : img.px)
-    {
-        const float c[4] = {p.r, p.g, p.b, p.a};
-        for (int i = 0; i < channels; ++i)
-            out.push_back(uint8_t(std::lround(Clamp01(c[i]) * 255.0f)));
-    }
-    return out;
-}
-
 bool g_ok = true;
 
 void Write(const std::filesystem::path& path, const Image& img, int channels)
 {
-    const std::string ext = path.extension().string();
-    const std::vector<uint8_t> data = Bytes(img, channels);
-    const std::string name = path.string();
-    int ok = 0;
-    if (ext == ".png")
-        ok = stbi_write_png(name.c_str(), img.w, img.h, channels, data.data(), img.w * channels);
-    else if (ext == ".tga")
-        ok = stbi_write_tga(name.c_str(), img.w, img.h, channels, data.data());
-    else if (ext == ".bmp")
-        ok = stbi_write_bmp(name.c_str(), img.w, img.h, channels, data.data());
-    else
-        ok = stbi_write_jpg(name.c_str(), img.w, img.h, channels, data.data(), 92);
-    if (!ok)
+    if (!WriteImage(path, img.w, img.h, channels, ToBytes(img.px, channels), 92))
     {
-        std::fprintf(stderr, "startgfx: cannot write %s\n", name.c_str());
+        std::fprintf(stderr, "startgfx: cannot write %s\n", path.string().c_str());
         g_ok = false;
     }
 }
@@ -198,7 +117,7 @@ void MakeLoading(const std::filesystem::path& gfx)
     // 1024 x 1024: the top 768 rows fill the screen; rows 802 to 850 hold the picture
     // of the progress bar, which grows from column 2.
     Image img(1024, 1024, {0, 0, 0, 1});
-    Noise noise(11);
+    Noise noise(11, 64);
     Lcg stars(5);
     for (int y = 0; y < 768; ++y)
         for (int x = 0; x < 1024; ++x)
@@ -226,7 +145,7 @@ void MakeLoading(const std::filesystem::path& gfx)
 void MakeSplash(const std::filesystem::path& fsdata)
 {
     Image img(1024, 768, {0, 0, 0, 1});
-    Noise noise(23);
+    Noise noise(23, 64);
     Paint(img, [&](float x, float y) {
         Rgba c = Sky(x * 1.333f, y, noise, nullptr);
         c.r *= 0.5f;
@@ -272,7 +191,7 @@ void MakeCursor(const std::filesystem::path& gfx)
 
 void MakeEffects(const std::filesystem::path& gfx)
 {
-    Noise noise(7);
+    Noise noise(7, 64);
     Image img(64, 64);
 
     Paint(img, [](float x, float y) {
@@ -371,7 +290,7 @@ void MakeEffects(const std::filesystem::path& gfx)
 
 void MakeScreens(const std::filesystem::path& gfx)
 {
-    Noise noise(19);
+    Noise noise(19, 64);
 
     // The board frame: a bevelled gold band in the outer 7% of the picture, where the
     // quest screen cuts its corners and edges, round a clear middle.

@@ -5,7 +5,6 @@
 // value noise and glows with fixed seeds: every run writes the same files.
 //
 // Usage: uigen <game folder>   (writes Data/Gfx/... and the menu's logos in fsdata/)
-#include <stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,30 +16,12 @@
 #include <vector>
 
 #include "MapPath.h"
+#include "tools/common/ImageWrite.h"
+#include "tools/common/PixelMaths.h"
 
 namespace {
 
-const float kPi = 3.14159265f;
-
-struct Rgba
-{
-    float r, g, b, a;
-};
-
-Rgba C(int r, int g, int b, float a = 1.0f) { return {r / 255.0f, g / 255.0f, b / 255.0f, a}; }
-Rgba Mix(const Rgba& a, const Rgba& b, float t)
-{
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
-}
-Rgba Scale(const Rgba& c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
-Rgba WithAlpha(const Rgba& c, float a) { return {c.r, c.g, c.b, a}; }
-
-float Clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
-float Smooth(float e0, float e1, float x)
-{
-    const float t = Clamp01((x - e0) / (e1 - e0));
-    return t * t * (3 - 2 * t);
-}
+using namespace tools;
 
 struct Image
 {
@@ -69,57 +50,6 @@ struct Image
         for (int y = 0; y < h0; ++y)
             for (int x = 0; x < w0; ++x)
                 Blend(x0 + x, y0 + y, f(x + 0.5f, y + 0.5f));
-    }
-};
-
-struct Lcg
-{
-    uint32_t state;
-    explicit Lcg(uint32_t seed) : state(seed) {}
-    float Next()
-    {
-        state = state * 1664525u + 1013904223u;
-        return float(state >> 8) / float(1u << 24);
-    }
-};
-
-// Value noise on a lattice that wraps every `period` cells, so tiles repeat seamlessly.
-struct Noise
-{
-    int period;
-    std::vector<float> lattice;
-    Noise(uint32_t seed, int period) : period(period), lattice(size_t(period) * period)
-    {
-        Lcg rng(seed);
-        for (float& v : lattice)
-            v = rng.Next();
-    }
-    float At(float x, float y) const
-    {
-        const int xi = int(std::floor(x)), yi = int(std::floor(y));
-        float fx = x - xi, fy = y - yi;
-        fx = fx * fx * (3 - 2 * fx);
-        fy = fy * fy * (3 - 2 * fy);
-        auto v = [&](int i, int j) {
-            return lattice[size_t(((j % period) + period) % period) * period + ((i % period) + period) % period];
-        };
-        const float a = v(xi, yi) + (v(xi + 1, yi) - v(xi, yi)) * fx;
-        const float b = v(xi, yi + 1) + (v(xi + 1, yi + 1) - v(xi, yi + 1)) * fx;
-        return a + (b - a) * fy;
-    }
-    // Octaves keep the wrap because each doubles the lattice frequency.
-    float Fractal(float x, float y, int octaves) const
-    {
-        float sum = 0, amp = 0.5f, norm = 0;
-        for (int i = 0; i < octaves; ++i)
-        {
-            sum += amp * At(x, y);
-            norm += amp;
-            x *= 2;
-            y *= 2;
-            amp *= 0.5f;
-        }
-        return sum / norm;
     }
 };
 
@@ -155,26 +85,9 @@ bool g_ok = true;
 
 void Write(const std::filesystem::path& path, const Image& img, int channels)
 {
-    std::vector<uint8_t> data;
-    data.reserve(img.px.size() * size_t(channels));
-    for (const Rgba& p : img.px)
+    if (!WriteImage(path, img.w, img.h, channels, ToBytes(img.px, channels), 90))
     {
-        const float c[4] = {p.r, p.g, p.b, p.a};
-        for (int i = 0; i < channels; ++i)
-            data.push_back(uint8_t(std::lround(Clamp01(c[i]) * 255.0f)));
-    }
-    const std::string ext = path.extension().string();
-    const std::string name = path.string();
-    int ok = 0;
-    if (ext == ".png")
-        ok = stbi_write_png(name.c_str(), img.w, img.h, channels, data.data(), img.w * channels);
-    else if (ext == ".tga")
-        ok = stbi_write_tga(name.c_str(), img.w, img.h, channels, data.data());
-    else
-        ok = stbi_write_jpg(name.c_str(), img.w, img.h, channels, data.data(), 90);
-    if (!ok)
-    {
-        std::fprintf(stderr, "uigen: cannot write %s\n", name.c_str());
+        std::fprintf(stderr, "uigen: cannot write %s\n", path.string().c_str());
         g_ok = false;
     }
 }

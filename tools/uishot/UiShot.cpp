@@ -4,8 +4,6 @@
 // folder's texture catalogue and form files, shows one screen as the game would and
 // writes one frame as a PNG. Screens: MainMenu, Map, Options, Quest (the play screen
 // with the board's frame and tokens), or any form name, shown alone.
-#include <stb_image_write.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,15 +24,12 @@
 #include "render/Renderer.h"
 #include "screens/Interface.h"
 #include "hud/QuestLayout.h"
+#include "tools/common/GraphicsHost.h"
+#include "tools/common/ImageWrite.h"
 #include "ui/KMScroller.h"
 #include "ui/KMStatic.h"
 
 namespace {
-
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
-{
-    return DefWindowProc(hwnd, msg, w, l);
-}
 
 CRefPtr<CFont> LoadFont(CDevice& device, const std::string& name)
 {
@@ -74,49 +69,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "uishot: no game folder %s\n", argv[1]);
         return 1;
     }
-    if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-
-    HMODULE library = LoadLibraryA("D3D8.DLL");
-    if (!library)
-    {
-        std::fprintf(stderr, "uishot: no OpenGL video driver\n");
+    tools::GraphicsWindow host("uishot", "The Orblight of Quillacor", width, height);
+    if (!host.Ready())
         return 1;
-    }
-    WNDCLASS wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.lpszClassName = "Orblight";
-    RegisterClass(&wc);
-    HWND window = CreateWindowEx(0, "Orblight", "The Orblight of Quillacor", 0x10CA0000, 0, 0, width, height, nullptr,
-                                 nullptr, nullptr, nullptr);
-    auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
-    IDirect3D8* d3d = create ? create(D3D_SDK_VERSION) : nullptr;
-    if (!window || !d3d)
-    {
-        std::fprintf(stderr, "uishot: no window or Direct3D object\n");
-        return 1;
-    }
-    ShowWindow(window, SW_SHOWNORMAL);
-
     int status = 0;
     {
-        CRefPtr<CRenderer> renderer(new CRenderer());
-        VideoSettings settings{};
-        settings.colorMode = -1;
-        settings.width = width;
-        settings.height = height;
-        if (FAILED(renderer->Create(&settings, d3d, window, D3DFMT_D16)))
-        {
-            std::fprintf(stderr, "uishot: renderer creation failed\n");
+        CRefPtr<CRenderer> renderer = tools::MakeRenderer("uishot", host, width, height);
+        if (!renderer)
             return 1;
-        }
-        if (renderer->screenWidth != UINT(width) || renderer->screenHeight != UINT(height))
-            renderer->SetVideoMode(1, width, height, renderer->screenFormat);
         CDevice& device = *renderer->device;
-        renderer->vertexBuffer =
-            device.CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat, D3DPOOL_DEFAULT);
-        renderer->indexBuffer = device.CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                         D3DPOOL_DEFAULT);
         CRefPtr<CVertexBuffer> vb = renderer->vertexBuffer;
         CRefPtr<CIndexBuffer> ib = renderer->indexBuffer;
 
@@ -293,21 +254,11 @@ int main(int argc, char** argv)
         else
         {
             renderer->Present();
-            std::vector<uint8_t> rgb(pixels.size() * 3);
-            for (size_t i = 0; i < pixels.size(); ++i)
-            {
-                rgb[i * 3 + 0] = uint8_t(pixels[i] >> 16);
-                rgb[i * 3 + 1] = uint8_t(pixels[i] >> 8);
-                rgb[i * 3 + 2] = uint8_t(pixels[i]);
-            }
-            if (!stbi_write_png(out.c_str(), w, h, 3, rgb.data(), w * 3))
+            if (!tools::WriteArgbPng(out, pixels, w, h))
                 status = 1;
             else
                 std::printf("uishot: wrote %s\n", out.c_str());
         }
     }
-    d3d->Release();
-    DestroyWindow(window);
-    FreeLibrary(library);
     return status;
 }

@@ -1,9 +1,12 @@
 // The OpenGL backend: the Direct3D 8 subset drawn with the fixed-function compatibility
 // pipeline in the game window's SDL GL context. State is kept in the device's tables
 // and applied when a draw is made.
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/d3d8/backends.h"
 #include "platform/d3d8/common.h"
@@ -85,21 +88,68 @@ GLint TextureArg(DWORD a)
     }
 }
 
-// Shared between a device and its textures: whether the GL context still exists.
+// Keeps presents at most one per refresh period: a driver that does not wait for the
+// display (offscreen, Xvfb, vsync refused) would otherwise draw hundreds of frames a
+// second. A present that comes late starts a new period rather than catching up.
+class FramePacer
+{
+public:
+    void Wait(int refreshRate)
+    {
+        using Clock = std::chrono::steady_clock;
+        const auto period = std::chrono::nanoseconds(1000000000LL / refreshRate);
+        auto now = Clock::now();
+        if (m_started && now < m_next)
+        {
+            std::this_thread::sleep_until(m_next);
+            m_next += period;
+            return;
+        }
+        m_started = true;
+        m_next = now + period;
+    }
+
+private:
+    bool m_started = false;
+    std::chrono::steady_clock::time_point m_next;
+};
+
+bool g_presentPacing = true;
+
+bool PresentPacingOn()
+{
+    return g_presentPacing;
+}
+
+// Shared between a device and its textures: whether the GL context still exists, and
+// what the device has done so far.
 struct GLLink : DeviceLink
 {
     bool glAlive = true;
     GLuint whiteTexture = 0;
+    platform::DeviceStatistics stats;
 };
 
+// The driver holds level 0 as RGBA8; every declared format but the 10-bit one comes back
+// from it bit for bit, so its CPU copy can go once it is uploaded.
+bool RoundTripsThroughRgba8(D3DFORMAT format)
+{
+    return format != D3DFMT_A2B10G10R10;
+}
+
+// A texture lives in GL only: level 0 goes up as RGBA8 (decoded from the declared format)
+// when it is unlocked, GL makes the other levels, and a texture never filled goes up
+// blank when it is first drawn. The CPU copy is dropped after each upload and read back
+// from GL when the texture is locked again, until the game has done that often enough
+// to show it keeps writing the texture.
 class GLTexture : public MemTexture
 {
 public:
     GLTexture(std::shared_ptr<GLLink> link, UINT w, UINT h, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-        : MemTexture(link, w, h, levels, usage, format, pool), m_gl(std::move(link))
+        : MemTexture(link, w, h, levels, usage, format, pool, false), m_gl(std::move(link))
     {
         gl.glGenTextures(1, &name);
-        Upload();
+        ++m_gl->stats.texturesCreated;
     }
 
     ~GLTexture() override
@@ -108,23 +158,31 @@ public:
             gl.glDeleteTextures(1, &name);
     }
 
-    // Level 0 goes up as RGBA8 (decoded from the declared format); GL makes the rest.
-    void Upload()
+    // A texture drawn before it was ever filled is blank (all zero).
+    void EnsureUploaded()
+    {
+        if (m_uploaded)
+            return;
+        const Level& l = m_levels[0];
+        std::vector<uint32_t> zero(static_cast<size_t>(l.width) * l.height, 0);
+        Upload(zero.data());
+    }
+
+    void Upload(const uint32_t* argb)
     {
         const Level& l = m_levels[0];
-        std::vector<uint32_t> argb(static_cast<size_t>(l.width) * l.height);
-        for (UINT y = 0; y < l.height; ++y)
-            D3DDecodeRow(m_format, l.bits.data() + static_cast<size_t>(y) * l.pitch,
-                         argb.data() + static_cast<size_t>(y) * l.width, l.width);
         gl.glActiveTexture(GL_TEXTURE0);
         gl.glBindTexture(GL_TEXTURE_2D, name);
         gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(l.width), static_cast<GLsizei>(l.height), 0,
-                        GL_BGRA, GL_UNSIGNED_BYTE, argb.data());
+                        GL_BGRA, GL_UNSIGNED_BYTE, argb);
         if (m_levels.size() > 1)
             gl.glGenerateMipmap(GL_TEXTURE_2D);
         gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(m_levels.size() - 1));
         params = Params{};
+        m_uploaded = true;
+        m_gl->stats.textureBytesUploaded += static_cast<uint64_t>(l.width) * l.height * 4;
+        ++m_gl->stats.textureUploads;
     }
 
     // The sampling state GL keeps with the texture: set only when it changes.
@@ -163,14 +221,47 @@ public:
     Params params;
 
 protected:
+    // Levels past 0 are GL's own (generated from level 0): their copies are not needed.
     void OnUnlock(UINT level) override
     {
-        if (level == 0 && m_gl->glAlive)
-            Upload();
+        if (level != 0 && !m_keepCopy && RoundTripsThroughRgba8(m_format))
+            DropLevel(level);
+        if (level != 0 || !m_gl->glAlive)
+            return;
+        const Level& l = m_levels[0];
+        std::vector<uint32_t> argb(static_cast<size_t>(l.width) * l.height);
+        for (UINT y = 0; y < l.height; ++y)
+            D3DDecodeRow(m_format, l.bits.data() + static_cast<size_t>(y) * l.pitch,
+                         argb.data() + static_cast<size_t>(y) * l.width, l.width);
+        Upload(argb.data());
+        if (!m_keepCopy && RoundTripsThroughRgba8(m_format))
+            DropLevel(0);
+    }
+
+    void OnRestore(UINT level, Level& l) override
+    {
+        m_keepCopy = ++m_restores >= kRestoresBeforeKeeping;
+        if (!m_uploaded || !m_gl->glAlive)
+            return;
+        std::vector<uint32_t> argb(static_cast<size_t>(l.width) * l.height);
+        gl.glActiveTexture(GL_TEXTURE0);
+        gl.glBindTexture(GL_TEXTURE_2D, name);
+        gl.glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        gl.glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), GL_BGRA, GL_UNSIGNED_BYTE, argb.data());
+        for (UINT y = 0; y < l.height; ++y)
+            D3DEncodeRow(m_format, argb.data() + static_cast<size_t>(y) * l.width,
+                         l.bits.data() + static_cast<size_t>(y) * l.pitch, l.width);
+        ++m_gl->stats.textureReadBacks;
     }
 
 private:
     std::shared_ptr<GLLink> m_gl;
+    bool m_uploaded = false;
+    bool m_keepCopy = false;
+    // A texture filled once more after loading (a colour and alpha merge) drops its copy
+    // again; one the game keeps writing keeps it.
+    static constexpr int kRestoresBeforeKeeping = 3;
+    int m_restores = 0;
 };
 
 class GLDevice : public RefCounted<IDirect3DDevice8>
@@ -231,11 +322,64 @@ public:
         return D3D_OK;
     }
 
+    // The offscreen driver's swap does nothing, not even a flush: without one the
+    // renderer queues every frame's draws and memory grows without bound.
     HRESULT Present(const RECT*, const RECT*, HWND, const void*) override
     {
+        gl.glFlush();
         SDL_GL_SwapWindow(m_sdlWindow);
+        ++m_link->stats.presents;
+        if (m_params.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE && PresentPacingOn())
+            m_pacer.Wait(RefreshRate());
+        LogStatistics();
         return D3D_OK;
     }
+
+    // The display's refresh rate; 60 when it reports none.
+    int RefreshRate() const
+    {
+        SDL_DisplayMode mode;
+        int display = SDL_GetWindowDisplayIndex(m_sdlWindow);
+        if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0)
+            return mode.refresh_rate;
+        return 60;
+    }
+
+    // With PLATFORM_STATS set, a line on standard error at the first frame and then one
+    // a second: frames, draw calls per frame and what went to textures so far.
+    void LogStatistics()
+    {
+        static const bool wanted = std::getenv("PLATFORM_STATS") != nullptr;
+        if (!wanted)
+            return;
+        const platform::DeviceStatistics& st = m_link->stats;
+        Uint32 now = SDL_GetTicks();
+        if (m_statsFrom == 0)
+        {
+            std::fprintf(stderr, "Device statistics: first frame at %u ms\n", now);
+            m_statsFrom = now;
+            m_statsMark = st;
+            return;
+        }
+        if (now - m_statsFrom < 1000)
+            return;
+        uint64_t frames = st.presents - m_statsMark.presents;
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "Device statistics: %u ms %.1f fps %.1f draws/frame textures %llu uploads %llu "
+                      "uploaded %llu bytes read-backs %llu\n",
+                      now, frames * 1000.0 / (now - m_statsFrom),
+                      frames ? static_cast<double>(st.drawCalls - m_statsMark.drawCalls) / frames : 0.0,
+                      static_cast<unsigned long long>(st.texturesCreated),
+                      static_cast<unsigned long long>(st.textureUploads),
+                      static_cast<unsigned long long>(st.textureBytesUploaded),
+                      static_cast<unsigned long long>(st.textureReadBacks));
+        std::fputs(line, stderr);
+        m_statsFrom = now;
+        m_statsMark = st;
+    }
+
+    const platform::DeviceStatistics& Statistics() const { return m_link->stats; }
 
     HRESULT BeginScene() override
     {
@@ -462,7 +606,11 @@ public:
         DWORD cw = rs[D3DRS_COLORWRITEENABLE];
         gl.glColorMask(cw & 1, (cw >> 1) & 1, (cw >> 2) & 1, (cw >> 3) & 1);
 
-        // Texture stages 0 and 1 on GL units 0 and 1.
+        // Texture stages 0 and 1 on GL units 0 and 1; a texture never filled goes up
+        // blank first (the upload binds on unit 0).
+        for (DWORD s = 0; s < 2; ++s)
+            if (auto* t = dynamic_cast<GLTexture*>(m_states.textures[s]))
+                t->EnsureUploaded();
         bool enabled = true;
         for (DWORD s = 0; s < 2; ++s)
         {
@@ -527,6 +675,7 @@ public:
         if (FAILED(hr))
             return hr;
         ApplyStates();
+        ++m_link->stats.drawCalls;
         auto* vb = static_cast<MemVertexBuffer*>(m_states.stream);
         auto* ib = static_cast<MemIndexBuffer*>(m_states.indices);
         GLsizei stride = static_cast<GLsizei>(m_states.streamStride);
@@ -671,6 +820,9 @@ private:
     bool m_inScene = false;
     BOOL m_cursorShown = FALSE;
     SDL_Cursor* m_cursor = nullptr;
+    FramePacer m_pacer;
+    Uint32 m_statsFrom = 0;
+    platform::DeviceStatistics m_statsMark;
 };
 
 void FillCaps(D3DCAPS8* caps, UINT adapter)
@@ -865,6 +1017,19 @@ IDirect3D8* CreateGLDirect3D()
 } // namespace d3d8impl
 
 namespace platform {
+
+bool GetDeviceStatistics(IDirect3DDevice8* device, DeviceStatistics& out)
+{
+    auto* gld = dynamic_cast<d3d8impl::GLDevice*>(device);
+    if (gld)
+        out = gld->Statistics();
+    return gld != nullptr;
+}
+
+void SetPresentPacing(bool on)
+{
+    d3d8impl::g_presentPacing = on;
+}
 
 bool ReadBackBuffer(IDirect3DDevice8* device, int x, int y, int width, int height, std::vector<uint32_t>& out)
 {

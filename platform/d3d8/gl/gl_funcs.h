@@ -36,6 +36,7 @@ namespace d3d8impl {
     X(glDeleteTextures, void(GLsizei, const GLuint*))                          \
     X(glBindTexture, void(GLenum, GLuint))                                     \
     X(glTexImage2D, void(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*)) \
+    X(glGetTexImage, void(GLenum, GLint, GLenum, GLenum, void*))                \
     X(glTexParameteri, void(GLenum, GLenum, GLint))                            \
     X(glTexEnvi, void(GLenum, GLenum, GLint))                                  \
     X(glPixelStorei, void(GLenum, GLint))                                      \
@@ -46,6 +47,7 @@ namespace d3d8impl {
     X(glTexCoordPointer, void(GLint, GLenum, GLsizei, const void*))            \
     X(glReadPixels, void(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*)) \
     X(glFinish, void())                                                        \
+    X(glFlush, void())                                                         \
     X(glActiveTexture, void(GLenum))                                            \
     X(glClientActiveTexture, void(GLenum))                                \
     X(glDrawRangeElements, std::remove_pointer_t<PFNGLDRAWRANGEELEMENTSPROC>)                                    \

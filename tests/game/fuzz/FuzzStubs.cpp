@@ -5,12 +5,15 @@
 
 #include "engine/IniReader.h"
 #include "engine/Log.h"
+#include "engine/SaveErrors.h"
 #include "engine/StringTable.h"
 #include "saves/Trophies.h"
 #include "platform/crt.h"
 #include "platform/win32.h"
 
 void LogText(const char*) {}
+
+bool CheckSaved(bool saved, const std::string&) { return saved; }
 
 int GetStringById(int, char* buffer, int size)
 {

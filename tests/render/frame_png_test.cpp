@@ -1,9 +1,9 @@
-// The PNG writer the rendering tests and tools save frames with: what it writes
-// reads back pixel for pixel through the picture loader, across the stored-block
-// boundary of its deflate stream, and a file that cannot be made is reported.
+// The frame writer the rendering tests and tools save frames with: what it writes
+// reads back pixel for pixel through the picture loader (red, green and blue in
+// their places, the alpha dropped), and a file that cannot be made is reported.
 #include "platform/d3d8/backend.h"
 #include "platform/d3dx8.h"
-#include "tests/support/PngWriter.h"
+#include "tools/common/ImageWrite.h"
 
 #include <gtest/gtest.h>
 
@@ -52,9 +52,8 @@ bool LoadRgb(const std::string& path, int w, int h, std::vector<uint32_t>& out)
     return ok;
 }
 
-TEST(PngWriter, WrittenPicturesReadBackPixelForPixel)
+TEST(FramePng, WrittenPicturesReadBackPixelForPixel)
 {
-    // 1 x 1: one stored block; 256 x 128: 98,432 filtered bytes, two blocks.
     const struct
     {
         int w, h;
@@ -67,7 +66,7 @@ TEST(PngWriter, WrittenPicturesReadBackPixelForPixel)
                 argb.push_back(0x80000000u | uint32_t(x * 7 % 256) << 16 | uint32_t(y * 13 % 256) << 8 |
                                uint32_t((x + y) % 256));
         const std::string path = ::testing::TempDir() + "png_writer_" + std::to_string(size.w) + ".png";
-        ASSERT_TRUE(test_support::WritePng(path, argb, size.w, size.h));
+        ASSERT_TRUE(tools::WriteArgbPng(path, argb, size.w, size.h));
         std::vector<uint32_t> rgb;
         ASSERT_TRUE(LoadRgb(path, size.w, size.h, rgb)) << size.w << " x " << size.h;
         ASSERT_EQ(argb.size(), rgb.size());
@@ -78,9 +77,10 @@ TEST(PngWriter, WrittenPicturesReadBackPixelForPixel)
     }
 }
 
-TEST(PngWriter, AFileThatCannotBeMadeIsReported)
+TEST(FramePng, AFileThatCannotBeMadeOrFewerPixelsThanTheSizeAreReported)
 {
-    EXPECT_FALSE(test_support::WritePng(::testing::TempDir() + "no_such_folder/frame.png", {0u}, 1, 1));
+    EXPECT_FALSE(tools::WriteArgbPng(::testing::TempDir() + "no_such_folder/frame.png", {0u}, 1, 1));
+    EXPECT_FALSE(tools::WriteArgbPng(::testing::TempDir() + "short_frame.png", {0u, 0u}, 2, 2));
 }
 
 } // namespace

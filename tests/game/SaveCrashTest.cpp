@@ -1,0 +1,104 @@
+// Kills a process that writes saves in a loop, at random moments, and reads every
+// file back after each kill: each must be a complete old or new version, and the
+// temporary files the kills leave are cleared by the start-up sweep.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/crt.h"
+#include "tests/game/crash/SaveCrashFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kKills = 200;
+// A round is a few milliseconds where fsync reaches a disk, so most kills land in
+// the middle of one of its writes.
+const int kLongestDelayMicroseconds = 4000;
+
+int CountTemporaries(const fs::path& folder)
+{
+    int count = 0;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename().string().find(".partial-") != std::string::npos)
+            ++count;
+    return count;
+}
+
+// Starts the writer with its standard output on a pipe, waits for its byte, then
+// lets it run for `delay` microseconds and kills it. False when it did not start.
+bool RunAndKill(const std::string& root, int delay)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return false;
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        ::dup2(fds[1], STDOUT_FILENO);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        ::execl(ORB_SAVE_CRASH_WRITER, ORB_SAVE_CRASH_WRITER, root.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    char ready = 0;
+    const bool started = child > 0 && ::read(fds[0], &ready, 1) == 1;
+    ::close(fds[0]);
+    if (child <= 0)
+        return false;
+    if (started)
+        ::usleep(static_cast<useconds_t>(delay));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+TEST(SaveCrash, EveryFileIsAWholeVersionAfterEachKill)
+{
+    const std::string root = ::testing::TempDir() + "save_crash/";
+    fs::remove_all(root);
+    fs::create_directories(save_crash::PlayerFolder(root));
+    ASSERT_TRUE(save_crash::WriteRound(root, 0));
+    ASSERT_TRUE(save_crash::WriteRound(root, 1));
+
+    std::mt19937 random(20261210u);
+    std::uniform_int_distribution<int> delay(0, kLongestDelayMicroseconds);
+    uint32_t last = 1;
+    int advanced = 0, damaged = 0, leftovers = 0;
+    for (int kill = 0; kill < kKills; ++kill)
+    {
+        ASSERT_TRUE(RunAndKill(root, delay(random))) << "kill " << kill;
+        uint32_t generation = 0;
+        const std::string problems = save_crash::CheckFiles(root, &generation);
+        EXPECT_EQ("", problems) << "kill " << kill;
+        damaged += problems.empty() ? 0 : 1;
+        EXPECT_GE(generation, last) << "kill " << kill;
+        advanced += generation > last ? 1 : 0;
+        last = generation;
+
+        // The sweep the game runs at start-up takes what the kill left behind.
+        const int left = CountTemporaries(save_crash::PlayerFolder(root)) + CountTemporaries(root);
+        leftovers += left;
+        EXPECT_EQ(left, crt::RemoveStaleTemporaries(save_crash::PlayerFolder(root).c_str()) +
+                            crt::RemoveStaleTemporaries(root.c_str()));
+        EXPECT_EQ(0, CountTemporaries(save_crash::PlayerFolder(root)) + CountTemporaries(root));
+    }
+    std::printf("%d kills, %d files checked after each, %d damaged or lost, %d rounds saved, "
+                "%d temporary files swept\n",
+                kKills, 5, damaged, int(last), leftovers);
+    // The kills came in the middle of writes (each left a temporary file behind),
+    // and rounds were completed between them.
+    EXPECT_GT(leftovers, kKills / 4);
+    EXPECT_GT(advanced, 0);
+    fs::remove_all(root);
+}
+
+}  // namespace
