@@ -61,6 +61,24 @@ void CBonus::AdvanceMotion(float dt)
     Store(position, p);
 }
 
+CBonus::MotionLook CBonus::LookOfMotion() const
+{
+    const float t = motionDuration > 0.0f ? motionTime / motionDuration : 1.0f;
+    const float fadeOut = startAlpha + 2.0f * (1.0f - startAlpha) * (1.0f - t);
+    switch (state)
+    {
+    case kBonusFalling:
+        return MotionLook{startScale - t * (startScale - 1.0f),
+                          t <= 0.5f ? startAlpha + 2.0f * (1.0f - startAlpha) * t : 1.0f};
+    case kBonusLeaving:
+        return MotionLook{1.0f + t * (startScale - 1.0f), t < 0.5f ? 1.0f : fadeOut};
+    case kBonusVanishing:
+        return MotionLook{0.1f + t * (startScale - 0.1f), t < 0.125f ? 8.0f * t : (t < 0.5f ? 1.0f : fadeOut)};
+    default:
+        return MotionLook{1.0f, 1.0f};
+    }
+}
+
 void CBonus::MoveTo(float x, float y, float z, int newColumn, int newRow, int animate)
 {
     column = newColumn;

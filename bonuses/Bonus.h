@@ -149,6 +149,18 @@ protected:
     // motion's duration and the position follows the path.
     void AdvanceMotion(float dt);
     bool MotionOver() const { return motionTime >= motionDuration; }
+    bool InMotion() const
+    {
+        return state == kBonusFalling || state == kBonusLeaving || state == kBonusVanishing;
+    }
+    // The size factor and alpha of a falling, leaving or vanishing bonus at
+    // this point of its motion (a motion of no length is at its end).
+    struct MotionLook
+    {
+        float factor;
+        float alpha;
+    };
+    MotionLook LookOfMotion() const;
     // Size over the standard bonus size of the gem settings.
     static float ScaleOf(float size);
 };

@@ -68,6 +68,20 @@ struct Reader
         return ParseHex(buffer);
     }
 
+    // Four integers R G B A packed as 0xAARRGGBB; numbers the text leaves out
+    // are 0.
+    uint32_t Colour(const char* key, const char* def) const
+    {
+        char buffer[256];
+        Text(key, def, buffer);
+        int c[4] = {0, 0, 0, 0};
+        std::sscanf(buffer, "%d %d %d %d", &c[0], &c[1], &c[2], &c[3]);
+        uint32_t packed = 0;
+        for (int i : {3, 0, 1, 2})
+            packed = (packed << 8) | (uint32_t(c[i]) & 0xFFu);
+        return packed;
+    }
+
     // On unless the text begins with the digit 0.
     int32_t Flag(const char* key, const char* def) const
     {
@@ -136,15 +150,99 @@ void LoadGems(const char* file)
     s.standardRadius = standard.Divisor("Radius", "38");
 }
 
+void LoadTnt(const char* file)
+{
+    TntSettings& s = g_bonusSettings.tnt;
+    Reader tnt{file, "TNT"};
+    char key[64];
+    for (int i = 0; i < kTntOrbits; ++i)
+    {
+        float p[4] = {63.0f, 25.0f, 62.0f, 102.0f};
+        char buffer[256];
+        std::snprintf(key, sizeof(key), "WireRing%d", i);
+        tnt.Text(key, "63 25 62 102", buffer);
+        std::sscanf(buffer, "%f %f %f %f", &p[0], &p[1], &p[2], &p[3]);
+        std::snprintf(key, sizeof(key), "WireRingWidth%d", i);
+        const float width = tnt.Float(key, "20");
+        MakeTntOrbit(p[0], p[1], p[2], p[3], width, s.orbitCentre[i], s.orbitA[i], s.orbitB[i]);
+    }
+    s.sparkerW = tnt.Float("SparkerW", "0.25");
+    s.lifeTime = tnt.Float("LifeTime", "1");
+    s.ringColor = tnt.Colour("RingColor", "255 255 128 255");
+    const char* ringDefaults[kTntLevels] = {"3", "4.2", "5", "6.2"};
+    for (int i = 0; i < kTntLevels; ++i)
+    {
+        std::snprintf(key, sizeof(key), "RingSize%d", i);
+        s.ringSize[i] = tnt.Float(key, ringDefaults[i]);
+    }
+    s.ringExpandTime = tnt.Float("RingExpandTime", "0.4");
+    s.haloColor = tnt.Colour("HaloColor", "255 128 128 255");
+    s.haloSizeFactor = tnt.Float("HaloSizeFactor", "0.9");
+    s.haloW = tnt.Float("HaloW", "0.5") * kPi;
+    s.expSparkColor = tnt.Colour("ExpSparkColor", "128 128 255 255") & 0xFFFFFFu;
+    s.expSparkCount = tnt.Float("ExpSparkCount", "20") * kPi;
+    s.expSparkSize = tnt.Float("ExpSparkSize", "8") * kPi;
+    s.expSparkFading = tnt.Float("ExpSparkFading", "1") * kPi;
+    s.expSparkSpeed = tnt.Float("ExpSparkSpeed", "100") * kPi;
+    s.expSparkGravity = tnt.Float("ExpSparkGravity", "100") * kPi;
+}
+
+void LoadFlash(const char* file)
+{
+    FlashSettings& s = g_bonusSettings.flash;
+    Reader flash{file, "Flash"};
+    s.radius = flash.Float("Radius", "30");
+    s.boltWidth = flash.Float("BoltWidth", "16");
+    s.w = flash.Float("W", "1") * kPi;
+    s.speed = flash.Float("Speed", "30");
+    s.coreSize = flash.Float("CoreSize", "16");
+    const float intensity = flash.Float("Intensity", "0.5");
+    // A value above 1 wraps in the alpha byte, as the byte is cut from the product.
+    const long alpha = static_cast<long>(std::floor(intensity * 255.0f));
+    s.intensityColour = (uint32_t(alpha) & 0xFFu) << 24 | 0xFFFFFFu;
+    s.lifeTime = flash.Float("LifeTime", "0.25");
+}
+
+void LoadTime(const char* file)
+{
+    TimeSettings& s = g_bonusSettings.time;
+    Reader time{file, "Time"};
+    float target[3] = {114.0f, 94.0f, -60.0f};
+    time.Floats3(target, "Target", "114 94 -60");
+    s.target = Vec3{target[0] - 512.0f, 384.0f - target[1], target[2]};
+    s.twirlZOrder = time.Int("TwirlZOrder", "-60");
+    s.preFlyTime = time.Float("PreFlyTime", "0.25");
+    s.flyTime = time.Float("FlyTime", "0.15");
+    s.postFlyTime = time.Float("PostFlyTime", "0.2");
+    s.digitsSize = time.Float("DigitsSize", "24");
+    s.starColor = time.Colour("StarColor", "73 246 8 128");
+    s.twirlColor = time.Colour("TwirlColor", "73 246 8 255");
+}
+
 } // namespace
+
+void MakeTntOrbit(float x0, float y0, float x1, float y1, float width, Vec3& centre, Vec3& axisA, Vec3& axisB)
+{
+    const float p0x = x0 - 64.0f, p0y = 64.0f - y0;
+    const float p1x = x1 - 64.0f, p1y = 64.0f - y1;
+    const float hx = (p1x - p0x) / 2.0f, hy = (p1y - p0y) / 2.0f;
+    centre = Vec3{p0x + hx, p0y + hy, 0.0f};
+    axisA = Vec3{hx, hy, 0.0f};
+    const float length = std::sqrt(hx * hx + hy * hy);
+    // Two equal points make no ellipse: the spark keeps to the centre (but
+    // for its swing in depth).
+    const float k = length > 0.0f ? (width / 2.0f) / length : 0.0f;
+    axisB = Vec3{-k * hy, k * hx, 0.9f};
+}
 
 void LoadBonusConfig(const char* gemsFile, const char* bonusFile)
 {
     LoadGems(gemsFile);
-    // The sections of the line-of-four kinds ([TNT], [Flash], [Time],
-    // [Adviser], [Score], [Solidarity], [AdviserInterface]) are read here by
-    // their kinds.
-    (void)bonusFile;
+    // The sections of the kinds still to come ([Adviser], [Score],
+    // [Solidarity], [AdviserInterface]) are read here by their kinds.
+    LoadTnt(bonusFile);
+    LoadFlash(bonusFile);
+    LoadTime(bonusFile);
 }
 
 const GemSettings& GetGemSettings()
@@ -158,6 +256,11 @@ GemSettings& MutableGemSettings()
 }
 
 const BonusSettings& GetBonusSettings()
+{
+    return g_bonusSettings;
+}
+
+BonusSettings& MutableBonusSettings()
 {
     return g_bonusSettings;
 }

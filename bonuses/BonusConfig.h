@@ -50,10 +50,67 @@ struct GemSettings
     float standardRadius = 38.0f;
 };
 
-// The sections of "Bonus.cfg" belong to the line-of-four kinds, which read
-// their keys here when they are built; the gem has none.
+enum
+{
+    kTntLevels = 4, // levels with a box picture and a ring size of their own
+    kTntOrbits = 3,
+};
+
+// [TNT]: the orbits of the three sparks round the box, the ring and halos of
+// the blast and its spark burst.
+struct TntSettings
+{
+    // Orbit i: a spark at angle a sits at centre + cos(a) axisA + sin(a) axisB.
+    Vec3 orbitCentre[kTntOrbits] = {{-1.5f, 0.5f, 0.0f}, {-1.5f, 0.5f, 0.0f}, {-1.5f, 0.5f, 0.0f}};
+    Vec3 orbitA[kTntOrbits] = {{-0.5f, -38.5f, 0.0f}, {-0.5f, -38.5f, 0.0f}, {-0.5f, -38.5f, 0.0f}};
+    Vec3 orbitB[kTntOrbits] = {{9.9991f, -0.1299f, 0.9f}, {9.9991f, -0.1299f, 0.9f}, {9.9991f, -0.1299f, 0.9f}};
+    float sparkerW = 0.25f; // radians per second
+    float lifeTime = 1.0f;
+    uint32_t ringColor = 0xFFFFFF80;
+    float ringSize[kTntLevels] = {3.0f, 4.2f, 5.0f, 6.2f};
+    float ringExpandTime = 0.4f;
+    uint32_t haloColor = 0xFFFF8080;
+    float haloSizeFactor = 0.9f;
+    float haloW = 0.5f * 3.1415927f;
+    uint32_t expSparkColor = 0x008080FF;
+    float expSparkCount = 20.0f * 3.1415927f;
+    float expSparkSize = 8.0f * 3.1415927f;
+    float expSparkFading = 1.0f * 3.1415927f;
+    float expSparkSpeed = 100.0f * 3.1415927f;
+    float expSparkGravity = 100.0f * 3.1415927f;
+};
+
+// [Flash]: the turning bolts round the core and the discharge.
+struct FlashSettings
+{
+    float radius = 30.0f;
+    float boltWidth = 16.0f;
+    float w = 3.1415927f; // radians per second
+    float speed = 30.0f;  // kept; nothing uses it
+    float coreSize = 16.0f;
+    uint32_t intensityColour = 0x7FFFFFFF;
+    float lifeTime = 0.25f;
+};
+
+// [Time]: the twirl that carries the time to the clock.
+struct TimeSettings
+{
+    Vec3 target{114.0f - 512.0f, 384.0f - 94.0f, -60.0f};
+    int32_t twirlZOrder = -60;
+    float preFlyTime = 0.25f;
+    float flyTime = 0.15f;
+    float postFlyTime = 0.2f;
+    float digitsSize = 24.0f;
+    uint32_t starColor = 0x8049F608;
+    uint32_t twirlColor = 0xFF49F608;
+};
+
+// The sections of "Bonus.cfg" of the line-of-four kinds built so far.
 struct BonusSettings
 {
+    TntSettings tnt;
+    FlashSettings flash;
+    TimeSettings time;
 };
 
 // Reads "Gems.cfg", then "Bonus.cfg" (full paths). Never fails.
@@ -63,6 +120,12 @@ const GemSettings& GetGemSettings();
 const BonusSettings& GetBonusSettings();
 // For tests and tools that tune a value directly.
 GemSettings& MutableGemSettings();
+BonusSettings& MutableBonusSettings();
+
+// One spark orbit of the TNT box from its two end points (in a 128 x 128
+// frame centred on the token, y down) and its width across. Two equal points
+// give an orbit that stays on its centre.
+void MakeTntOrbit(float x0, float y0, float x1, float y1, float width, Vec3& centre, Vec3& axisA, Vec3& axisB);
 
 struct FlareOrigin
 {

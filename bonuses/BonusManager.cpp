@@ -1,6 +1,9 @@
 #include "bonuses/BonusManager.h"
 
 #include "bonuses/BonusGem.h"
+#include "bonuses/BonusFlash.h"
+#include "bonuses/BonusTNT.h"
+#include "bonuses/BonusTime.h"
 #include "effects/ParticleSystemsManager.h"
 #include "engine/Log.h"
 #include "render/Device.h"
@@ -88,12 +91,44 @@ bool CBonusManager::LoadBonusTextures(const std::string& folder, CRefPtr<CDevice
     return true;
 }
 
-void CBonusManager::CreateBonus(CRefPtr<CBonus>& out, int /*type*/, int /*level*/, int /*displayOnly*/,
-                                int /*addToList*/)
+void CBonusManager::CreateBonus(CRefPtr<CBonus>& out, int type, int level, int displayOnly, int addToList)
 {
-    // The line-of-four kinds (types 2..7) are not made yet; like a type
-    // outside 2..7 every request gives an empty handle.
     out.Reset();
+    CBonus* made = MakeKind(type);
+    if (!made)
+        return;
+    out = CRefPtr<CBonus>(made);
+    made->level = level;
+    GiveResources(*made);
+    made->SetActive(displayOnly == 0 ? 1 : 0);
+    made->effectFactor = effectFactor;
+    made->Init();
+    if (addToList)
+        AddBonus(out);
+}
+
+CBonus* CBonusManager::MakeKind(int type)
+{
+    switch (type)
+    {
+    case kBonusTNT: return new CBonusTNT();
+    case kBonusFlash: return new CBonusFlash();
+    case kBonusTime: return new CBonusTime();
+    default: return nullptr; // the kinds still to come, and unknown types
+    }
+}
+
+void CBonusManager::GiveResources(CBonus& bonus)
+{
+    if (CBonusTNT* tnt = dynamic_cast<CBonusTNT*>(&bonus))
+        tnt->SetResources(spriteList, particles, spriteList3, particles2, bonus1Texture, haloTexture, ringTexture,
+                          sparkTexture);
+    else if (CBonusFlash* flash = dynamic_cast<CBonusFlash*>(&bonus))
+        flash->SetResources(spriteList, particles, spriteBatch, spriteList3, particles2, spriteBatch2, bonus2Texture,
+                            haloTexture, lightningTexture, sparkTexture);
+    else if (CBonusTime* time = dynamic_cast<CBonusTime*>(&bonus))
+        time->SetResources(spriteList, particles, spriteBatch, spriteList3, particles2, spriteBatch2, bonus3Texture,
+                           twirlTexture, twirlTexture2, starTexture, panelGlassTexture);
 }
 
 void CBonusManager::CreateGem(CRefPtr<CBonus>& out, int gemKind, int addToList)

@@ -9,6 +9,7 @@
 // themselves.
 #pragma once
 
+#include "board/BoardGeometry.h"
 #include "board/MatchGrid.h"
 #include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
@@ -54,17 +55,6 @@ public:
     int32_t m_charge = 0;  // 3: charged in full
     std::vector<CRefPtr<CUnigem>> m_unigems;
 };
-
-// The board's place and size, read by the totems and the bonuses.
-struct TotemBoardGeometry
-{
-    float x = -194.5f, y = 340.5f, z = 50.0f;
-    float width = 664.0f, height = 664.0f;
-    int32_t columns = 8, rows = 8;
-    float cellWidth = 83.0f, cellHeight = 83.0f;
-};
-
-inline TotemBoardGeometry g_totemBoardGeometry;
 
 class CTotemsManager
 {

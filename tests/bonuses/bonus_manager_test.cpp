@@ -44,18 +44,30 @@ CRefPtr<ScriptedBonus> Scripted(CBonusManager& m, int id, std::vector<int> scrip
     return b;
 }
 
-TEST(BonusManagerTest, FactoryMakesGemsAndRefusesEveryOtherKindForNow)
+TEST(BonusManagerTest, FactoryMakesGemsAndTheBuiltKindsAndRefusesTheRest)
 {
     LoadBonusConfig("/nonexistent/Gems.cfg", "/nonexistent/Bonus.cfg");
     CBonusManager m;
     m.effectFactor = 0.5f;
-    for (int type : {1, 2, 3, 4, 5, 6, 7, 8, -1})
+    for (int type : {1, 5, 6, 7, 8, -1})
     {
         CRefPtr<CBonus> out(new CBonus);
         m.CreateBonus(out, type, 2, 0, 1);
         EXPECT_FALSE(out) << type;
     }
     EXPECT_TRUE(m.bonuses.empty());
+    for (int type : {kBonusTNT, kBonusFlash, kBonusTime})
+    {
+        CRefPtr<CBonus> out;
+        m.CreateBonus(out, type, 2, 0, 1);
+        ASSERT_TRUE(out) << type;
+        EXPECT_EQ(type, out->kind);
+        EXPECT_EQ(2, out->level);
+        EXPECT_EQ(1, out->active);
+        EXPECT_EQ(0.5f, out->effectFactor);
+        EXPECT_TRUE(m.bonuses.back() == out);
+    }
+    m.ClearBonuses();
 
     CRefPtr<CBonus> gem;
     m.CreateGem(gem, 3, 0);
