@@ -89,6 +89,9 @@ int CGame::Frame(float elapsed, int render, int minimised)
         SaveTrophies();
 
     HandleInterfaceEvents(step);
+    // In the menus the picture's front foliage leans aside from the cursor.
+    if (state == kStateMenus && backgrounds.IsValid())
+        backgrounds->MainMenu().Hover(mouseX, mouseY);
 
     // The states' screens live in the interface: nothing to run without one.
     switch (ui ? state : kStateNone)

@@ -522,6 +522,14 @@ void CGame::MakeBackgrounds()
 {
     backgrounds = CRefPtr<CBackgroundManager>(new CBackgroundManager());
     renderer->backgrounds = backgrounds;
+    backgrounds->SetResources(device, particleVertexBuffer, particleIndexBuffer);
+    backgrounds->SetSharedResources(spriteLists[0], particles[0], spriteBatches[0], effectTextures[kTexFlare],
+                                    effectTextures[kTexJungleFlash], effectTextures[kTexSmallSand],
+                                    effectTextures[kTexCloud], effectTextures[kTexSpark], effectTextures[kTexHalo1],
+                                    spriteLists[3]);
+    backgrounds->LoadSettings((folders.config + "Background.cfg").c_str());
+    backgrounds->Init(folders.graphics);
+    backgrounds->enabled = 1;
     backgrounds->SetScene(kSceneMainMenu);
 }
 
@@ -546,6 +554,7 @@ void CGame::LoadSounds()
         soundBank->SetVolume(soundOptions.soundOn ? soundOptions.soundVolume : 0.0f);
     }
     ui->soundBank = soundBank;
+    backgrounds->SetSoundBank(soundBank);
     // The board hands the bank on to its token list and terminators.
     board->SetSoundBank(soundBank);
 }
