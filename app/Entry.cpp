@@ -500,7 +500,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
 {
     CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS)
+    {
+        std::fputs("The Orblight of Quillacor is already running: this copy ends.\n", stderr);
         return 0;
+    }
     ResetLoopState();
     g_instance = instance;
 

@@ -123,7 +123,7 @@ bool CSoundBank::Init(HWND window)
 {
     enabled = BASS_Init(1, 44100, 0, window, nullptr) ? 1 : 0;
     started_ = started_ || enabled != 0;
-    if (!enabled)
+    if (!enabled || BASS_GetDevice() == 0)
         LogText("No sound device could be opened: the game plays without sound\n");
     return enabled == 0;
 }

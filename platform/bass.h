@@ -52,6 +52,9 @@ struct BASS_CHANNELINFO
 // Start and stop. device is 1 for the default output; freq 44100.
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, HWND window, const GUID* deviceId);
 void BASS_Free();
+// The output in use: 1 the default one, 0 "no sound" (no device could be opened and
+// the library plays to a silent one), -1 before BASS_Init.
+DWORD BASS_GetDevice();
 // Whole-output pause and restart (the window is minimised and restored).
 BOOL BASS_Pause();
 BOOL BASS_Start();

@@ -261,6 +261,12 @@ void BASS_Free()
     Report<int>("BASS_Free", {}, "", was ? 1 : 0);
 }
 
+DWORD BASS_GetDevice()
+{
+    const DWORD device = !Lib().started ? DWORD(-1) : Dev().Silent() ? 0 : 1;
+    return Report<DWORD>("BASS_GetDevice", {}, "", device);
+}
+
 BOOL BASS_Pause()
 {
     Library& lib = Lib();

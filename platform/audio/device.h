@@ -37,6 +37,8 @@ public:
     // false when no output device can be opened.
     virtual bool Open(uint32_t rate) = 0;
     virtual void Close() = 0;
+    // true when Open found no sound device and plays to a silent one.
+    virtual bool Silent() const { return false; }
     virtual int MixingChannels() const = 0;
     // Output frames mixed since Open: the clock playback positions are measured by.
     virtual uint64_t FramesMixed() = 0;

@@ -51,16 +51,18 @@ int ToMixVolume(int volume) { return volume * MIX_MAX_VOLUME / 100; }
 class MixerDevice : public Device
 {
 public:
+    // Without a sound device the game runs on SDL's silent driver: sounds load and
+    // play against it and nothing is heard.
     bool Open(uint32_t rate) override
     {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0)
-            return false;
-        Mix_Init(MIX_INIT_OGG);
-        if (Mix_OpenAudio(int(rate), AUDIO_S16LSB, 2, 1024) < 0)
+        silent_ = false;
+        if (!OpenOutput(rate))
         {
-            Mix_Quit();
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            return false;
+            SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+            silent_ = OpenOutput(rate);
+            SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+            if (!silent_)
+                return false;
         }
         int freq = 0, channels = 0;
         Uint16 format = 0;
@@ -72,6 +74,8 @@ public:
         open_ = true;
         return true;
     }
+
+    bool Silent() const override { return silent_; }
 
     void Close() override
     {
@@ -146,7 +150,20 @@ public:
     void SetMusicVolume(int volume) override { Mix_VolumeMusic(ToMixVolume(volume)); }
 
 private:
+    static bool OpenOutput(uint32_t rate)
+    {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0)
+            return false;
+        Mix_Init(MIX_INIT_OGG);
+        if (Mix_OpenAudio(int(rate), AUDIO_S16LSB, 2, 1024) == 0)
+            return true;
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+
     bool open_ = false;
+    bool silent_ = false;
 };
 
 }  // namespace

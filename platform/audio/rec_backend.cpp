@@ -106,6 +106,7 @@ public:
         channels_.assign(128, RecChannel{});
         return true;
     }
+    bool Silent() const override { return rec_->silentInit; }
     void Close() override
     {
         open_ = false;

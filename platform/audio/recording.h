@@ -47,6 +47,7 @@ public:
 
     // Scripted failures.
     bool failInit = false;
+    bool silentInit = false;  // BASS_Init finds no sound device and plays silently
     std::set<std::string> failLoads;  // file names (last path part, any case) whose load fails
     bool failStreamPlay = false;      // BASS_StreamPlay returns 0
     uint32_t sampleFrames = 44100;    // length of every loaded sample, in output frames

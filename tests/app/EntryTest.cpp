@@ -414,8 +414,13 @@ TEST(Program, WithoutAnAudioDeviceTheGameStartsSilent)
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_EQ(0, code);
     EXPECT_TRUE(menus);
-    EXPECT_NE(std::string::npos, h.Log().find("No sound device could be opened: the game plays without sound\n"));
-    EXPECT_NE(std::string::npos, h.Log().find("Error loading Sfx!\n"));
+    const std::string log = h.Log();
+    const std::string noDevice = "No sound device could be opened: the game plays without sound\n";
+    const size_t said = log.find(noDevice);
+    EXPECT_NE(std::string::npos, said);
+    EXPECT_EQ(std::string::npos, log.find(noDevice, said + 1)) << "said once";
+    EXPECT_EQ(std::string::npos, log.find("Error loading Sfx!\n"));
+    EXPECT_EQ(std::string::npos, log.find("Sounds Loading Error!\n"));
 }
 
 // A first level started by hand, the way the level start will: the board fills and
@@ -451,17 +456,21 @@ TEST(Program, FirstLevelPlaysOnTheBoard)
     EXPECT_NE(0, loaded);
 }
 
-TEST(Program, SecondInstanceEndsAtOnceWithZero)
+TEST(Program, SecondInstanceSaysTheGameRunsAndEndsAtOnceWithZero)
 {
     GameHarness h;
     int second = -1;
+    std::string said;
     h.At(3, [&](GameHarness&) {
         char commandLine[] = "";
+        ::testing::internal::CaptureStderr();
         second = WinMain(nullptr, nullptr, commandLine, SW_SHOWNORMAL);
+        said = ::testing::internal::GetCapturedStderr();
     });
     h.CloseAt(5);
     EXPECT_EQ(0, h.Run());
     EXPECT_EQ(0, second);
+    EXPECT_NE(std::string::npos, said.find("already running")) << said;
 }
 
 TEST(Program, KeysAreIgnoredWhileTheSplashShowsAndF5ShowsTheFps)

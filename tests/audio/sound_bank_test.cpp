@@ -333,6 +333,21 @@ TEST_F(SoundBankTest, SoundWithASilencerDipsTheMusic)
     EXPECT_EQ(music->silencers[0], std::make_pair(1.5f, 0.4f));
 }
 
+// No sound device: the library plays to a silent one, the bank says so once and
+// loads its sounds against it as usual.
+TEST_F(SoundBankTest, WithoutASoundDeviceTheBankLoadsAgainstTheSilentOne)
+{
+    rec_->silentInit = true;
+    LogCapture log;
+    audiotest::WriteBankFiles(sounds_);
+    CSoundBank bank;
+    EXPECT_FALSE(bank.Init(nullptr));
+    EXPECT_EQ(bank.enabled, 1);
+    EXPECT_EQ(bank.LoadSounds(sounds_.Folder().c_str()), 0);
+    EXPECT_EQ(log.Text(), " No sound device could be opened: the game plays without sound\n");
+    rec_->silentInit = false;
+}
+
 TEST_F(SoundBankTest, SilentBankTouchesNothingAndReleasesHandles)
 {
     rec_->failInit = true;
