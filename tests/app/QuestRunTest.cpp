@@ -190,7 +190,7 @@ TEST(QuestRun, HintPointsAtAMoveAndAShuffleIsBoughtWithALife)
                     QuestScript::ClickWidget(g, "Quest", 10);
                 },
                 "hint_shown.png", 5});
-    script.Add({"hint taken", [](CGame& g) { return g.board->adviser.active != 0; }, [&](GameHarness& g) {
+    script.Add({"hint taken", [](CGame& g) { return !g.board->adviser.timedArrows.empty(); }, [&](GameHarness& g) {
                     scoreAfter = g.Game()->board->counters.second.GetInt(kCounterScore);
                     livesBefore = g.Game()->lives;
                     // The icon panel's first life icon, as its button sends it.
