@@ -1,15 +1,19 @@
 // The quest played through the real program, offscreen with a fixed frame time, as a
 // player would: a new profile, a new quest, the intro, level 1 won with legal moves,
 // the statistics, the shop, the map, level 2, and the quest continued from its save at
-// the next start; a level lost on time; the hint and a shuffle bought with a life.
+// the next start; a level lost on time; the hint and a shuffle bought with a life;
+// the adviser, score and solidarity bonuses going off.
 // Screenshots of each step are written to the test's working folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "GameHarness.h"
 #include "QuestScript.h"
+#include "board/Terminator.h"
+#include "bonuses/BonusManager.h"
 #include "field/PlayField.h"
 #include "game/Game.h"
 #include "saves/Profiles.h"
@@ -249,4 +253,62 @@ TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
     std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
     const std::string text((std::istreambuf_iterator<char>(options)), std::istreambuf_iterator<char>());
     EXPECT_NE(std::string::npos, text.find("SoundVolume=")) << text;
+}
+
+// The helping bonuses on a level: an adviser, a score bonus and a solidarity
+// bonus rest on their tokens, go off when the tokens break, and the adviser's
+// arrows then bob over a legal move while its counter counts down.
+TEST(QuestRun, AdviserScoreAndSolidarityBonusesShowAndFire)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "help");
+    std::vector<CRefPtr<CBonus>> placed;
+    script.Add({"bonuses on tokens",
+                [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); },
+                [&placed](GameHarness& h) {
+                    CPlayField& board = *h.Game()->board;
+                    const int cells[3][3] = {{kBonusAdviser, 1, 1}, {kBonusScore, 6, 2}, {kBonusSolidarity, 3, 5}};
+                    for (const auto& c : cells)
+                    {
+                        CRefPtr<CBonus> b;
+                        board.bonusManager->CreateBonus(b, c[0], 2, 0, 1);
+                        const CRefPtr<CCap>& cap = board.cells[size_t(c[2])][size_t(c[1])];
+                        b->Place(cap->position[0] + board.origin[0], cap->position[1] + board.origin[1],
+                                 board.origin[2], cap->radius, c[1], c[2]);
+                        cap->SetHeld(b);
+                        placed.push_back(b);
+                    }
+                },
+                "help_bonuses.png", 25});
+    script.Add({"tokens break", [](CGame& g) { return g.board->IsIdle(true); },
+                [&](GameHarness& h) {
+                    CPlayField& board = *h.Game()->board;
+                    for (const CRefPtr<CBonus>& b : placed)
+                        board.RemoveSingleToken(board.cells[size_t(b->row)][size_t(b->column)], 0,
+                                                CTerminator::kAddNormal, true);
+                },
+                "help_breaking.png", 12});
+    bool allFired = false;
+    script.Add({"bonuses go off",
+                [&placed](CGame&) {
+                    return std::all_of(placed.begin(), placed.end(),
+                                       [](const CRefPtr<CBonus>& b) { return b->finished != 0; });
+                },
+                [&](GameHarness&) {
+                    // Let go of them: a bonus leaves the board when its manager drops it.
+                    allFired = true;
+                    placed.clear();
+                },
+                "help_firing.png"});
+    script.Wait("advice shows", [](CGame& g) { return g.board->adviser.active && !g.board->adviser.groupArrows.empty(); },
+                "help_advice.png");
+    script.Add({"counting down", [](CGame& g) { return g.board->adviser.remaining < 24.0f; }, [](GameHarness&) {},
+                "help_counting.png", 10});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(allFired);
 }
