@@ -15,7 +15,7 @@ namespace
 {
 const char kSection[] = "Jungle";
 const char kBackgroundName[] = "BackgroundJungle";
-const char kBackgroundFile[] = "Jungle.jpg";
+const std::string kBackgroundFile("Jungle.jpg");
 const char kFogName[] = "JungleFog";
 const char kMaskName[] = "JungleMask";
 const char kFlareRaysName[] = "JungleFlareRays";
@@ -121,28 +121,23 @@ bool CBackgroundJungle::LoadFlashMask(const char* path)
     return flashes.LoadMask(path);
 }
 
-bool CBackgroundJungle::LoadTextures(std::string folder)
+scene::SceneTextures CBackgroundJungle::Textures()
 {
     using scene::TextureLoader;
-    CDevice* d = device.Get();
-    bool ok = scene::FindOrLoadTexture(d, folder, kBackgroundName, kBackgroundFile, TextureLoader::Plain,
-                                       backgroundTexture);
-    ok &= scene::FindOrLoadTexture(d, folder, kFogName, fogTextureFile, TextureLoader::Plain, fogTexture);
-    ok &= scene::FindOrLoadTexture(d, folder, kMaskName, maskTextureFile, TextureLoader::MaskFormat, maskTexture);
-    ok &= scene::FindOrLoadTexture(d, folder, kFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha,
-                                   flareRaysTexture);
-    return ok;
+    return {{{kBackgroundName, kBackgroundFile, TextureLoader::Plain, backgroundTexture},
+            {kFogName, fogTextureFile, TextureLoader::Plain, fogTexture},
+            {kMaskName, maskTextureFile, TextureLoader::MaskFormat, maskTexture},
+            {kFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha, flareRaysTexture}}};
+}
+
+bool CBackgroundJungle::LoadTextures(std::string folder)
+{
+    return scene::FindOrLoadTextures(device.Get(), folder, Textures());
 }
 
 bool CBackgroundJungle::UnloadTextures()
 {
-    if (!device.IsValid())
-        return true;
-    scene::DropTexture(*device, kBackgroundName, backgroundTexture);
-    scene::DropTexture(*device, kFogName, fogTexture);
-    scene::DropTexture(*device, kMaskName, maskTexture);
-    scene::DropTexture(*device, kFlareRaysName, flareRaysTexture);
-    return true;
+    return scene::DropTextures(device.Get(), Textures());
 }
 
 void CBackgroundJungle::Start()
@@ -193,7 +188,7 @@ void CBackgroundJungle::Update(float dt)
 void CBackgroundJungle::SetStage(int32_t newStage, int32_t newQuiet)
 {
     quiet = newQuiet;
-    stage = newStage < 0 ? 0 : (newStage > kLastStage ? int32_t(kLastStage) : newStage);
+    stage = scene::ClampStage(newStage, kLastStage);
 }
 
 int32_t CBackgroundJungle::Render()

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backgrounds/JungleFlashes.h"
+#include "backgrounds/SceneParts.h"
 #include "engine/RefPtr.h"
 #include "render/SpriteShape.h" // CUV
 #include "render/VertexBuffer.h"
@@ -76,6 +77,8 @@ public:
     CRefPtr<CSpriteShape> flareRaysShape;
 
 private:
+    // The scene's own textures: names, files, loaders and handles.
+    scene::SceneTextures Textures();
     void ScrollFog(float dt);
 
     CRefPtr<CDevice> device;

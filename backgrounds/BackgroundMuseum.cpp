@@ -18,7 +18,7 @@ namespace
 {
 const char kSection[] = "Museum";
 const char kBackgroundName[] = "BackgroundMuseum";
-const char kBackgroundFile[] = "Museum.jpg";
+const std::string kBackgroundFile("Museum.jpg");
 const char kDustName[] = "MuseumDust";
 const char kDustMaskName[] = "MuseumDustMask";
 const char kFlareRaysName[] = "MuseumFlareRays";
@@ -158,29 +158,23 @@ void CBackgroundMuseum::Init()
     Update(0.0f);
 }
 
-bool CBackgroundMuseum::LoadTextures(std::string folder)
+scene::SceneTextures CBackgroundMuseum::Textures()
 {
     using scene::TextureLoader;
-    CDevice* d = device.Get();
-    bool ok = scene::FindOrLoadTexture(d, folder, kBackgroundName, kBackgroundFile, TextureLoader::Plain,
-                                       backgroundTexture);
-    ok &= scene::FindOrLoadTexture(d, folder, kDustName, dustTextureFile, TextureLoader::WithAlphaLight, dustTexture);
-    ok &= scene::FindOrLoadTexture(d, folder, kDustMaskName, dustMaskTextureFile, TextureLoader::MaskFormat,
-                                   dustMaskTexture);
-    ok &= scene::FindOrLoadTexture(d, folder, kFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha,
-                                   flareRaysTexture);
-    return ok;
+    return {{{kBackgroundName, kBackgroundFile, TextureLoader::Plain, backgroundTexture},
+            {kDustName, dustTextureFile, TextureLoader::WithAlphaLight, dustTexture},
+            {kDustMaskName, dustMaskTextureFile, TextureLoader::MaskFormat, dustMaskTexture},
+            {kFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha, flareRaysTexture}}};
+}
+
+bool CBackgroundMuseum::LoadTextures(std::string folder)
+{
+    return scene::FindOrLoadTextures(device.Get(), folder, Textures());
 }
 
 bool CBackgroundMuseum::UnloadTextures()
 {
-    if (!device.IsValid())
-        return true;
-    scene::DropTexture(*device, kBackgroundName, backgroundTexture);
-    scene::DropTexture(*device, kDustName, dustTexture);
-    scene::DropTexture(*device, kDustMaskName, dustMaskTexture);
-    scene::DropTexture(*device, kFlareRaysName, flareRaysTexture);
-    return true;
+    return scene::DropTextures(device.Get(), Textures());
 }
 
 void CBackgroundMuseum::Start()
@@ -233,7 +227,7 @@ void CBackgroundMuseum::Update(float dt)
 void CBackgroundMuseum::SetStage(int32_t newStage, int32_t newQuiet)
 {
     quiet = newQuiet;
-    stage = newStage < 0 ? 0 : (newStage > kLastStage ? int32_t(kLastStage) : newStage);
+    stage = scene::ClampStage(newStage, kLastStage);
 }
 
 int32_t CBackgroundMuseum::Render()

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "backgrounds/SceneParts.h"
 #include "engine/RefPtr.h"
 #include "render/SpriteShape.h" // CUV
 #include "render/VertexBuffer.h"
@@ -78,6 +79,8 @@ public:
     CRefPtr<CSpriteShape> flareRaysShape;
 
 private:
+    // The scene's own textures: names, files, loaders and handles.
+    scene::SceneTextures Textures();
     void ScrollDust(float dt);
     void WriteDustCoordinates(size_t layer);
 

@@ -18,7 +18,7 @@ namespace
 {
 const char kSection[] = "Valley";
 const char kBackgroundName[] = "BackgroundValley";
-const char kBackgroundFile[] = "Valley.jpg";
+const std::string kBackgroundFile("Valley.jpg");
 const char kCloudName[] = "ValleyCloud";
 const char kMaskName[] = "ValleyMask";
 const char kFlareRaysName[] = "ValleyFlareRays";
@@ -131,28 +131,23 @@ void CBackgroundValley::Init()
     Update(0.0f);
 }
 
-bool CBackgroundValley::LoadTextures(std::string folder)
+scene::SceneTextures CBackgroundValley::Textures()
 {
     using scene::TextureLoader;
-    CDevice* d = device.Get();
-    bool ok = scene::FindOrLoadTexture(d, folder, kBackgroundName, kBackgroundFile, TextureLoader::Plain,
-                                       backgroundTexture);
-    ok &= scene::FindOrLoadTexture(d, folder, kCloudName, cloudTextureFile, TextureLoader::Plain, cloudTexture);
-    ok &= scene::FindOrLoadTexture(d, folder, kMaskName, maskTextureFile, TextureLoader::Plain, maskTexture);
-    ok &= scene::FindOrLoadTexture(d, folder, kFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha,
-                                   flareRaysTexture);
-    return ok;
+    return {{{kBackgroundName, kBackgroundFile, TextureLoader::Plain, backgroundTexture},
+            {kCloudName, cloudTextureFile, TextureLoader::Plain, cloudTexture},
+            {kMaskName, maskTextureFile, TextureLoader::Plain, maskTexture},
+            {kFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha, flareRaysTexture}}};
+}
+
+bool CBackgroundValley::LoadTextures(std::string folder)
+{
+    return scene::FindOrLoadTextures(device.Get(), folder, Textures());
 }
 
 bool CBackgroundValley::UnloadTextures()
 {
-    if (!device.IsValid())
-        return true;
-    scene::DropTexture(*device, kBackgroundName, backgroundTexture);
-    scene::DropTexture(*device, kCloudName, cloudTexture);
-    scene::DropTexture(*device, kMaskName, maskTexture);
-    scene::DropTexture(*device, kFlareRaysName, flareRaysTexture);
-    return true;
+    return scene::DropTextures(device.Get(), Textures());
 }
 
 void CBackgroundValley::Start()
@@ -211,7 +206,7 @@ void CBackgroundValley::Update(float dt)
 void CBackgroundValley::SetStage(int32_t newStage, int32_t newQuiet)
 {
     quiet = newQuiet;
-    stage = newStage < 0 ? 0 : (newStage > kLastStage ? int32_t(kLastStage) : newStage);
+    stage = scene::ClampStage(newStage, kLastStage);
 }
 
 int32_t CBackgroundValley::Render()

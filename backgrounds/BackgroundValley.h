@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "backgrounds/SceneParts.h"
 #include "engine/RefPtr.h"
 #include "platform/d3d8.h"
 #include "render/SpriteShape.h" // CUV
@@ -79,6 +80,8 @@ public:
     CRefPtr<CSpriteShape> maskShape;
 
 private:
+    // The scene's own textures: names, files, loaders and handles.
+    scene::SceneTextures Textures();
     void ScrollClouds(float dt);
 
     CRefPtr<CDevice> device;

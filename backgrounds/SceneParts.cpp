@@ -77,6 +77,22 @@ void DropTexture(CDevice& device, const char* name, CRefPtr<CTexture>& handle)
     handle = CRefPtr<CTexture>();
 }
 
+bool FindOrLoadTextures(CDevice* device, const std::string& folder, const SceneTextures& textures)
+{
+    bool ok = true;
+    for (const SceneTexture& t : textures)
+        ok &= FindOrLoadTexture(device, folder, t.name, t.file, t.loader, t.handle);
+    return ok;
+}
+
+bool DropTextures(CDevice* device, const SceneTextures& textures)
+{
+    if (device)
+        for (const SceneTexture& t : textures)
+            DropTexture(*device, t.name, t.handle);
+    return true;
+}
+
 CRefPtr<CSpriteShape> MakePicture(CRefPtr<CTexture> texture, int blended, int blendMode)
 {
     CRefPtr<CSpriteShape> shape(new CSpriteShape(kOffsetX, kOffsetY, kOffsetZ, 2.0f * kHalfWidth,

@@ -5,6 +5,7 @@
 // the objects these helpers make.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -51,6 +52,24 @@ bool FindOrLoadTexture(CDevice* device, const std::string& folder, const char* n
 // Drops the texture of that name from the device's list and empties the handle.
 void DropTexture(CDevice& device, const char* name, CRefPtr<CTexture>& handle);
 
+// One texture of a scene: its name in the device's list, its file, how it is read,
+// and the scene's handle that holds it.
+struct SceneTexture
+{
+    const char* name;
+    const std::string& file;
+    TextureLoader loader;
+    CRefPtr<CTexture>& handle;
+};
+// The four textures of a level scene.
+using SceneTextures = std::array<SceneTexture, 4>;
+// Every texture of the scene, in order; false when one of them is missing (the
+// others are still loaded).
+bool FindOrLoadTextures(CDevice* device, const std::string& folder, const SceneTextures& textures);
+// Drops them all from the device's list; true, also without a device (the handles
+// then stay).
+bool DropTextures(CDevice* device, const SceneTextures& textures);
+
 // The picture: the top three quarters of its 1024 by 1024 texture over the whole
 // screen, at the back, with the blend mode the scene asks for.
 CRefPtr<CSpriteShape> MakePicture(CRefPtr<CTexture> texture, int blended, int blendMode);
@@ -59,6 +78,9 @@ CRefPtr<CSpriteShape> MakeFlareRays(float x, float y, float width, float height,
                                     CRefPtr<CTexture> texture, float spin);
 // Takes every shape out of the list and empties the handle or vector.
 void RemoveShape(CSpriteList* list, CRefPtr<CSpriteShape>& shape);
+
+// A progress stage kept to 0..last.
+inline int32_t ClampStage(int32_t stage, int32_t last) { return stage < 0 ? 0 : (stage > last ? last : stage); }
 
 // Seconds a turn of the flare rays takes to their spin in radians a second; a zero
 // time would divide by nothing, so it stands still.
