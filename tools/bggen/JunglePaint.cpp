@@ -62,17 +62,55 @@ Rgba WaterColour(float x, float y, const tools::Noise& noise)
     return c;
 }
 
-// Broad dark leaves over the sides and the top edge, and hanging vines.
-void Foliage(float x, float y, const tools::Noise& noise, Rgba& c)
+// One broad leaf: an ellipse about its centre, turned by its angle.
+struct Leaf
 {
-    const float side = std::min(x, 1023.0f - x);
-    const float reach = 170.0f + 70.0f * Waves(y * 1.9f, x < 512.0f ? 0.9f : 3.1f);
-    const float top = 40.0f + 40.0f * Waves(x * 1.6f, 5.0f);
-    const bool canopy = y < top && std::hypot(x - kGapX, y - kGapY) > 150.0f;
-    if (side < reach || canopy)
+    float x, y, angle, length, width, shade;
+};
+
+// Leaves crowd the sides and the top edge, leaving the gap and the river open.
+std::vector<Leaf> MakeLeaves()
+{
+    std::vector<Leaf> leaves;
+    tools::Lcg rng(61u);
+    while (leaves.size() < 260)
     {
-        const float vein = std::fabs(std::sin((x + y) * 0.045f)) * std::fabs(std::sin((x - y) * 0.031f));
-        c = Mix(C(10, 34, 16), C(44, 96, 40), 0.3f * noise.Fractal(x / 30.0f, y / 30.0f, 3) + 0.5f * vein);
+        const float side = rng.Next();
+        Leaf leaf;
+        leaf.x = side < 0.4f ? rng.Next() * 230.0f : side < 0.8f ? 1024.0f - rng.Next() * 230.0f : rng.Next() * 1024.0f;
+        leaf.y = side < 0.8f ? rng.Next() * 768.0f : rng.Next() * 70.0f;
+        if (std::hypot(leaf.x - kGapX, leaf.y - kGapY) < 170.0f)
+            continue;
+        leaf.angle = rng.Next() * 2.0f * tools::kPi;
+        leaf.length = 50.0f + 60.0f * rng.Next();
+        leaf.width = leaf.length * (0.28f + 0.12f * rng.Next());
+        leaf.shade = rng.Next();
+        leaves.push_back(leaf);
+    }
+    return leaves;
+}
+
+// The topmost leaf over the pixel, lit along its midrib and darker to its edges.
+void Foliage(float x, float y, const std::vector<Leaf>& leaves, Rgba& c)
+{
+    for (auto it = leaves.rbegin(); it != leaves.rend(); ++it)
+    {
+        const Leaf& l = *it;
+        const float dx = x - l.x, dy = y - l.y;
+        if (std::fabs(dx) > l.length || std::fabs(dy) > l.length)
+            continue;
+        const float u = (dx * std::cos(l.angle) + dy * std::sin(l.angle)) / l.length;
+        const float v = (-dx * std::sin(l.angle) + dy * std::cos(l.angle)) / l.width;
+        // Pointed at both ends: the width narrows with the square of the length.
+        const float edge = u * u + v * v / std::max(0.05f, 1.0f - u * u);
+        if (edge > 1.0f)
+            continue;
+        const Rgba dark = Mix(C(12, 38, 16), C(20, 60, 24), l.shade);
+        const Rgba lit = Mix(C(48, 110, 44), C(86, 150, 60), l.shade);
+        c = Mix(lit, dark, Smooth(0.0f, 1.0f, edge));
+        if (std::fabs(v) < 0.06f && std::fabs(u) < 0.9f)
+            c = Mix(c, C(140, 190, 100), 0.5f); // the midrib
+        return;
     }
     for (const float vine : {380.0f, 655.0f, 790.0f})
     {
@@ -82,7 +120,7 @@ void Foliage(float x, float y, const tools::Noise& noise, Rgba& c)
     }
 }
 
-Rgba JunglePixel(float x, float y, const tools::Noise& noise)
+Rgba JunglePixel(float x, float y, const tools::Noise& noise, const std::vector<Leaf>& leaves)
 {
     Rgba c = Trees(x, y, noise, Sky(x, y));
     if (y > 380.0f)
@@ -92,7 +130,7 @@ Rgba JunglePixel(float x, float y, const tools::Noise& noise)
         c = Mix(c, bank, Smooth(380.0f, 430.0f, y));
         c = Mix(c, WaterColour(x, y, noise), Water(x, y));
     }
-    Foliage(x, y, noise, c);
+    Foliage(x, y, leaves, c);
     // Light falling from the gap.
     const float angle = std::atan2(y - kGapY, x - kGapX);
     const float beams = std::pow(std::fabs(std::sin(angle * 9.0f)), 8.0f) * Clamp01(1.0f - (y - kGapY) / 700.0f);
@@ -149,7 +187,8 @@ bool PaintJungle(const std::filesystem::path& gfx)
 {
     Canvas picture(1024, 1024, C(14, 30, 16));
     const tools::Noise noise(23u, 32);
-    picture.Paint(0, 768, [&](float x, float y, Rgba& c) { c = JunglePixel(x, y, noise); });
+    const std::vector<Leaf> leaves = MakeLeaves();
+    picture.Paint(0, 768, [&](float x, float y, Rgba& c) { c = JunglePixel(x, y, noise, leaves); });
     PaintOrnaments(picture, OrnamentSheet{802, 80, 64,
                                           {C(230, 40, 40), C(250, 170, 30), C(60, 200, 70), C(50, 120, 240),
                                            C(190, 70, 230), C(40, 210, 220)},
