@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "backgrounds/BackgroundMainMenu.h"
+#include "backgrounds/MaskedDraw.h"
 #include "engine/Random.h"
 #include "render/Device.h"
 #include "render/IndexBuffer.h"
@@ -289,18 +290,7 @@ int32_t CBackgroundMainMenu::Render()
 void CBackgroundMainMenu::DrawGeometry()
 {
     CDevice& d = *device;
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
-    d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    d.SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+    SetMaskedStages(d);
     d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     d.SetRenderState(D3DRS_ALPHAREF, 1);
     const DWORD zWrite = CurrentRenderState(d, D3DRS_ZWRITEENABLE);
@@ -326,5 +316,4 @@ void CBackgroundMainMenu::DrawGeometry()
     d.SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
     d.SetTextureStageState(1, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
     SetTextureTimesDiffuse(d);
-    d.SetTexture(1, CRefPtr<CTexture>());
 }

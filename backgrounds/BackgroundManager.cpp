@@ -39,13 +39,14 @@ void CBackgroundManager::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer>
     device = d;
     vertexBuffer = vb;
     indexBuffer = ib;
+    door.SetResources(d, vb, ib);
     mainMenu.SetResources(d, vb, ib);
 }
 
 void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
                                             CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare,
-                                            CRefPtr<CTexture> jungleFlash, CRefPtr<CTexture> /*smallSand*/,
-                                            CRefPtr<CTexture> /*cloud*/, CRefPtr<CTexture> /*spark*/,
+                                            CRefPtr<CTexture> jungleFlash, CRefPtr<CTexture> smallSand,
+                                            CRefPtr<CTexture> cloud, CRefPtr<CTexture> spark,
                                             CRefPtr<CTexture> /*halo1*/, CRefPtr<CSpriteList> frontList)
 {
     spriteList = list;
@@ -53,27 +54,33 @@ void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<C
     spriteBatch = batch;
     flareTexture = flare;
     jungleFlashTexture = jungleFlash;
+    door.SetShared(list, p, batch, flare, smallSand, cloud, spark);
     mainMenu.SetShared(list, p, batch, frontList);
 }
 
 void CBackgroundManager::SetSoundBank(CRefPtr<CSoundBank> bank)
 {
+    door.soundBank = bank;
     mainMenu.soundBank = bank;
 }
 
 void CBackgroundManager::LoadSettings(const char* path)
 {
+    door.LoadSettings(path);
     mainMenu.LoadSettings(path);
 }
 
 void CBackgroundManager::Init(const std::string& graphicsFolder)
 {
     folder = graphicsFolder;
+    door.Init();
     mainMenu.Init();
 }
 
 bool CBackgroundManager::LoadSceneTextures(int32_t id)
 {
+    if (id == kSceneDoor)
+        return door.LoadTextures(folder);
     if (id == kSceneMainMenu)
         return mainMenu.LoadTextures(folder);
     return true;
@@ -81,6 +88,8 @@ bool CBackgroundManager::LoadSceneTextures(int32_t id)
 
 bool CBackgroundManager::UnloadSceneTextures(int32_t id)
 {
+    if (id == kSceneDoor)
+        return door.UnloadTextures();
     if (id == kSceneMainMenu)
         return mainMenu.UnloadTextures();
     return true;
@@ -94,6 +103,8 @@ void CBackgroundManager::SetScene(int32_t id)
     {
         if (!UnloadSceneTextures(currentScene))
             LogText((std::string("Error unloading background textures for ") + kSceneNames[currentScene] + "!\n").c_str());
+        if (currentScene == kSceneDoor)
+            door.Stop();
         if (currentScene == kSceneMainMenu)
             mainMenu.Stop();
     }
@@ -103,14 +114,21 @@ void CBackgroundManager::SetScene(int32_t id)
         return;
     if (!LoadSceneTextures(id))
         LogText((std::string("Error loading background textures for ") + kSceneNames[id] + "!\n").c_str());
+    if (id == kSceneDoor)
+        door.Start();
     if (id == kSceneMainMenu)
         mainMenu.Start();
 }
 
-void CBackgroundManager::SetStage(int32_t stage, int32_t /*quiet*/)
+void CBackgroundManager::SetStage(int32_t stage, int32_t quiet)
 {
     currentStage = stage;
-    if (IsLevelScene(currentScene))
+    if (currentScene == kSceneDoor)
+    {
+        door.SetStage(stage, quiet);
+        currentStage = door.Stage();
+    }
+    else if (IsLevelScene(currentScene))
     {
         int32_t& own = levelStages[currentScene];
         own = stage < 0 ? 0 : (stage > kLastStage[currentScene] ? kLastStage[currentScene] : stage);
@@ -126,6 +144,8 @@ void CBackgroundManager::Update(float dt)
 {
     if (spriteList.IsValid())
         spriteList->UpdateAll(dt, 0);
+    if (currentScene == kSceneDoor)
+        door.Update(dt);
     if (currentScene == kSceneMainMenu)
         mainMenu.Update(dt);
 }
@@ -140,7 +160,11 @@ int32_t CBackgroundManager::Render()
         spriteList->DrawOpaque();
         spriteList->DrawBlended(0);
     }
-    const int32_t result = currentScene == kSceneMainMenu ? mainMenu.Render() : 0;
+    int32_t result = 0;
+    if (currentScene == kSceneDoor)
+        result = door.Render();
+    if (currentScene == kSceneMainMenu)
+        result = mainMenu.Render();
     if (spriteList.IsValid())
         spriteList->DrawBlended(1);
     return result;

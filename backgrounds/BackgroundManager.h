@@ -3,12 +3,13 @@
 // only way the rest of the game talks to them. The game makes it in Init and
 // gives the renderer a handle; the renderer draws it first in every frame.
 //
-// The main-menu scene is built; the five level scenes keep only their stage so far.
+// The scenes not built yet keep only their stage.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "backgrounds/BackgroundDoor.h"
 #include "backgrounds/BackgroundMainMenu.h"
 #include "engine/RefPtr.h"
 
@@ -50,6 +51,7 @@ public:
 
     // The main menu's foliage zone and the flag the menu raises while hovering it.
     CBackgroundMainMenu& MainMenu() { return mainMenu; }
+    CBackgroundDoor& Door() { return door; }
 
     int32_t enabled;      // while 0 nothing is drawn and the renderer skips the background
     int32_t currentScene; // 0 none
@@ -68,6 +70,7 @@ private:
     CRefPtr<CSpriteBatch> spriteBatch;
     CRefPtr<CTexture> flareTexture;
     CRefPtr<CTexture> jungleFlashTexture;
+    CBackgroundDoor door;
     CBackgroundMainMenu mainMenu;
     int32_t levelStages[kSceneTreasury + 1]; // the level scenes' own stages, by id
 };

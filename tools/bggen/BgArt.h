@@ -39,8 +39,14 @@ void Write(const std::filesystem::path& path, const Picture& p, int channels);
 void WriteWithAlpha(const std::filesystem::path& colour, const std::filesystem::path& alpha, const Picture& p);
 bool Ok();
 
+// A pointed leaf from (x0, y0) along angle `a`, shaded across its midrib.
+void PaintLeaf(Picture& p, float x0, float y0, float a, float len, float width, tools::Rgba colour);
+
 // The main menu: the sky strip below its painting, and its further pictures.
 void PaintSkyStrip(std::vector<tools::Rgba>& px, int width, tools::Rgba (*skyAt)(float y));
 bool WriteMainMenuParts(const std::filesystem::path& gfx);
+
+// The door scene's pictures.
+bool WriteDoorPictures(const std::filesystem::path& gfx);
 
 } // namespace bggen

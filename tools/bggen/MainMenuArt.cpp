@@ -35,20 +35,6 @@ float LeafCover(float x, float y, float x0, float y0, float a, float len, float 
     return Clamp01(edge);
 }
 
-// Draws a leaf over the picture (straight alpha, "over").
-void PaintLeaf(Picture& p, float x0, float y0, float a, float len, float width, Rgba colour)
-{
-    const int r = int(len + width) + 2;
-    for (int y = std::max(0, int(y0) - r); y < std::min(p.height, int(y0) + r); ++y)
-        for (int x = std::max(0, int(x0) - r); x < std::min(p.width, int(x0) + r); ++x)
-        {
-            float shade = 1.0f;
-            const float c = LeafCover(x + 0.5f, y + 0.5f, x0, y0, a, len, width, &shade);
-            if (c > 0.0f)
-                p.Over(x, y, Scale(colour, shade), c);
-        }
-}
-
 // A curtain of leaves hanging down the left edge, thinning to the right.
 void FoliageCurtain(Picture& p)
 {
@@ -249,6 +235,20 @@ void Masks(const std::filesystem::path& gfx)
 }
 
 } // namespace
+
+// Draws a leaf over the picture (straight alpha, "over").
+void PaintLeaf(Picture& p, float x0, float y0, float a, float len, float width, Rgba colour)
+{
+    const int r = int(len + width) + 2;
+    for (int y = std::max(0, int(y0) - r); y < std::min(p.height, int(y0) + r); ++y)
+        for (int x = std::max(0, int(x0) - r); x < std::min(p.width, int(x0) + r); ++x)
+        {
+            float shade = 1.0f;
+            const float c = LeafCover(x + 0.5f, y + 0.5f, x0, y0, a, len, width, &shade);
+            if (c > 0.0f)
+                p.Over(x, y, Scale(colour, shade), c);
+        }
+}
 
 // Clouds on the painting's sky colours, repeating every 1024 pixels across so the
 // strip scrolls without a seam; rows 780 to 987 of the painting's texture, seen

@@ -112,5 +112,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bggen: cannot write MainBack.jpg\n");
         return 1;
     }
-    return bggen::WriteMainMenuParts(gfx) ? 0 : 1;
+    const bool menu = bggen::WriteMainMenuParts(gfx);
+    const bool door = bggen::WriteDoorPictures(gfx);
+    return menu && door ? 0 : 1;
 }
