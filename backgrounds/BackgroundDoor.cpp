@@ -1,6 +1,7 @@
 // The door scene: floor shadow, foliage curtains, ten gems and the door that opens.
 #include "backgrounds/BackgroundDoor.h"
 #include "backgrounds/MaskedDraw.h"
+#include "backgrounds/SceneSettings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,13 +33,7 @@ const OrnamentVariant kDoorOrnaments = {
 
 void Read(float* out, int count, const char* path, const char* key, const char* def)
 {
-    float v[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    std::sscanf(def, "%f %f %f %f", &v[0], &v[1], &v[2], &v[3]);
-    if (count == 1)
-        v[0] = ReadIniFloat(path, kSection, key, def);
-    else
-        ReadIniFloat4(v, path, kSection, key, def);
-    std::copy(v, v + count, out);
+    ReadSceneFloats(out, count, path, kSection, key, def);
 }
 
 // A shape whose corners carry its place: unit size at the scene offset.

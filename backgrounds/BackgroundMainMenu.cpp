@@ -1,5 +1,6 @@
 // The main-menu scene: settings, textures, and the shapes it lays over the painting.
 #include "backgrounds/BackgroundMainMenu.h"
+#include "backgrounds/SceneSettings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,21 +46,9 @@ const TextureFile kTextures[] = {
     {"MainMenuFrontFoliage", "MainFoliage.jpg", TextureFile::kWithAlpha},
 };
 
-// Reads `count` floats into `out`, which holds the full default first, so a value the
-// file leaves out keeps its default.
 void ReadFloats(float* out, int count, const char* path, const char* key, const char* def)
 {
-    float fallback[4] = {0, 0, 0, 0};
-    std::sscanf(def, "%f %f %f %f", &fallback[0], &fallback[1], &fallback[2], &fallback[3]);
-    std::copy(fallback, fallback + count, out);
-    if (count == 2)
-        ReadIniFloat2(out, path, kSection, key, def);
-    else if (count == 3)
-        ReadIniFloat3(out, path, kSection, key, def);
-    else if (count == 4)
-        ReadIniFloat4(out, path, kSection, key, def);
-    else
-        out[0] = ReadIniFloat(path, kSection, key, def);
+    ReadSceneFloats(out, count, path, kSection, key, def);
 }
 
 std::string Numbered(const char* key, int i)
@@ -215,9 +204,10 @@ void CBackgroundMainMenu::ReadFoliageSettings(const char* path)
     s.foliageTForm[1] /= 1024.0f;
     s.foliageTForm[2] /= 512.0f;
     s.foliageTForm[3] /= 1024.0f;
-    s.foliageCells[0] = 6;
-    s.foliageCells[1] = 6;
-    ReadIniInt2(s.foliageCells, path, kSection, "FoliageCells", "6 6");
+    float cells[2];
+    ReadFloats(cells, 2, path, "FoliageCells", "6 6");
+    s.foliageCells[0] = int32_t(cells[0]);
+    s.foliageCells[1] = int32_t(cells[1]);
     for (int32_t& n : s.foliageCells)
         n = std::clamp(n, 1, kMaxCellsPerAxis);
     ReadFloats(s.foliageTNoise, 2, path, "FoliageTNoise", "4 4");

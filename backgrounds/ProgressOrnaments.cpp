@@ -1,5 +1,6 @@
 // The progress ornaments of a level scene: gems, rays, flares and the rainbow streaks.
 #include "backgrounds/ProgressOrnaments.h"
+#include "backgrounds/SceneSettings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,16 +19,9 @@ namespace
 const float kPi = 3.1415927f;
 const float kOffsetX = -0.5f, kOffsetY = 0.5f, kOffsetZ = 999.0f;
 
-// Reads up to four floats with the full default in place first.
 void ReadN(float* out, int count, const char* path, const char* section, const std::string& key, const char* def)
 {
-    float v[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    std::sscanf(def, "%f %f %f %f", &v[0], &v[1], &v[2], &v[3]);
-    if (count == 3)
-        ReadIniFloat3(v, path, section, key.c_str(), def);
-    else
-        ReadIniFloat4(v, path, section, key.c_str(), def);
-    std::copy(v, v + count, out);
+    ReadSceneFloats(out, count, path, section, key.c_str(), def);
 }
 
 // A picture rectangle (left, top, width, height, y down) as centre and size, centred, y up.
@@ -97,9 +91,7 @@ void CProgressOrnaments::LoadSettings(const char* path)
     s.newRayTime = ReadFloat(path, sec, "NewRayTime", "0.4");
     s.flareSpin = ReadFloat(path, sec, "GemFlareW", "0.125") * (variant.flareSpinTimesPi ? kPi : 1.0f);
     s.rainbowTime = ReadFloat(path, sec, "RainbowTime", "2");
-    s.rainbowSize[0] = 256.0f;
-    s.rainbowSize[1] = 12.0f;
-    ReadIniFloat2(s.rainbowSize, path, sec, "RainbowSize", "256 12");
+    ReadN(s.rainbowSize, 2, path, sec, "RainbowSize", "256 12");
     s.rainbowW = ReadFloat(path, sec, "RainbowW", "1") * kPi;
     s.rainbowLifeTime = ReadFloat(path, sec, "RainbowLifeTime", "0.5");
     s.rainbowT = ReadFloat(path, sec, "RainbowT", "0.1");
