@@ -40,6 +40,7 @@ void CBackgroundManager::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer>
     vertexBuffer = vb;
     indexBuffer = ib;
     door.SetResources(d, vb, ib);
+    treasury.SetResources(d, vb, ib);
     mainMenu.SetResources(d, vb, ib);
 }
 
@@ -47,7 +48,7 @@ void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<C
                                             CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare,
                                             CRefPtr<CTexture> jungleFlash, CRefPtr<CTexture> smallSand,
                                             CRefPtr<CTexture> cloud, CRefPtr<CTexture> spark,
-                                            CRefPtr<CTexture> /*halo1*/, CRefPtr<CSpriteList> frontList)
+                                            CRefPtr<CTexture> halo1, CRefPtr<CSpriteList> frontList)
 {
     spriteList = list;
     particles = p;
@@ -55,18 +56,21 @@ void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<C
     flareTexture = flare;
     jungleFlashTexture = jungleFlash;
     door.SetShared(list, p, batch, flare, smallSand, cloud, spark);
+    treasury.SetShared(list, p, batch, flare, spark, halo1);
     mainMenu.SetShared(list, p, batch, frontList);
 }
 
 void CBackgroundManager::SetSoundBank(CRefPtr<CSoundBank> bank)
 {
     door.soundBank = bank;
+    treasury.soundBank = bank;
     mainMenu.soundBank = bank;
 }
 
 void CBackgroundManager::LoadSettings(const char* path)
 {
     door.LoadSettings(path);
+    treasury.LoadSettings(path);
     mainMenu.LoadSettings(path);
 }
 
@@ -74,6 +78,7 @@ void CBackgroundManager::Init(const std::string& graphicsFolder)
 {
     folder = graphicsFolder;
     door.Init();
+    treasury.Init();
     mainMenu.Init();
 }
 
@@ -81,6 +86,8 @@ bool CBackgroundManager::LoadSceneTextures(int32_t id)
 {
     if (id == kSceneDoor)
         return door.LoadTextures(folder);
+    if (id == kSceneTreasury)
+        return treasury.LoadTextures(folder);
     if (id == kSceneMainMenu)
         return mainMenu.LoadTextures(folder);
     return true;
@@ -90,6 +97,8 @@ bool CBackgroundManager::UnloadSceneTextures(int32_t id)
 {
     if (id == kSceneDoor)
         return door.UnloadTextures();
+    if (id == kSceneTreasury)
+        return treasury.UnloadTextures();
     if (id == kSceneMainMenu)
         return mainMenu.UnloadTextures();
     return true;
@@ -105,6 +114,8 @@ void CBackgroundManager::SetScene(int32_t id)
             LogText((std::string("Error unloading background textures for ") + kSceneNames[currentScene] + "!\n").c_str());
         if (currentScene == kSceneDoor)
             door.Stop();
+        if (currentScene == kSceneTreasury)
+            treasury.Stop();
         if (currentScene == kSceneMainMenu)
             mainMenu.Stop();
     }
@@ -116,6 +127,8 @@ void CBackgroundManager::SetScene(int32_t id)
         LogText((std::string("Error loading background textures for ") + kSceneNames[id] + "!\n").c_str());
     if (id == kSceneDoor)
         door.Start();
+    if (id == kSceneTreasury)
+        treasury.Start();
     if (id == kSceneMainMenu)
         mainMenu.Start();
 }
@@ -127,6 +140,11 @@ void CBackgroundManager::SetStage(int32_t stage, int32_t quiet)
     {
         door.SetStage(stage, quiet);
         currentStage = door.Stage();
+    }
+    else if (currentScene == kSceneTreasury)
+    {
+        treasury.SetStage(stage, quiet);
+        currentStage = treasury.Stage();
     }
     else if (IsLevelScene(currentScene))
     {
@@ -146,6 +164,8 @@ void CBackgroundManager::Update(float dt)
         spriteList->UpdateAll(dt, 0);
     if (currentScene == kSceneDoor)
         door.Update(dt);
+    if (currentScene == kSceneTreasury)
+        treasury.Update(dt);
     if (currentScene == kSceneMainMenu)
         mainMenu.Update(dt);
 }
@@ -163,6 +183,8 @@ int32_t CBackgroundManager::Render()
     int32_t result = 0;
     if (currentScene == kSceneDoor)
         result = door.Render();
+    if (currentScene == kSceneTreasury)
+        result = treasury.Render();
     if (currentScene == kSceneMainMenu)
         result = mainMenu.Render();
     if (spriteList.IsValid())

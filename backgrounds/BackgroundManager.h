@@ -11,6 +11,7 @@
 
 #include "backgrounds/BackgroundDoor.h"
 #include "backgrounds/BackgroundMainMenu.h"
+#include "backgrounds/BackgroundTreasury.h"
 #include "engine/RefPtr.h"
 
 class CBackgroundManager
@@ -52,6 +53,7 @@ public:
     // The main menu's foliage zone and the flag the menu raises while hovering it.
     CBackgroundMainMenu& MainMenu() { return mainMenu; }
     CBackgroundDoor& Door() { return door; }
+    CBackgroundTreasury& Treasury() { return treasury; }
 
     int32_t enabled;      // while 0 nothing is drawn and the renderer skips the background
     int32_t currentScene; // 0 none
@@ -71,6 +73,7 @@ private:
     CRefPtr<CTexture> flareTexture;
     CRefPtr<CTexture> jungleFlashTexture;
     CBackgroundDoor door;
+    CBackgroundTreasury treasury;
     CBackgroundMainMenu mainMenu;
     int32_t levelStages[kSceneTreasury + 1]; // the level scenes' own stages, by id
 };

@@ -36,9 +36,11 @@ protected:
         front = CRefPtr<CSpriteList>(new CSpriteList(screen->device, screen->vertexBuffer, screen->indexBuffer));
         CRefPtr<CTexture> flare = d.LoadTextureWithAlpha(gfx + "Flare.jpg", "Flare", true, 0, D3DPOOL_MANAGED);
         CRefPtr<CTexture> spark = d.MakeTexture(gfx + "Spark.bmp", "Spark", 1, 0, D3DPOOL_MANAGED, D3DFMT_UNKNOWN);
+        CRefPtr<CTexture> halo = d.LoadTextureChooseFormat(gfx + "Halo1.tga", "Halo1", {D3DFMT_A8R8G8B8}, 1, 0,
+                                                           D3DPOOL_MANAGED);
         manager = CRefPtr<CBackgroundManager>(new CBackgroundManager());
         manager->SetResources(screen->device, screen->vertexBuffer, screen->indexBuffer);
-        manager->SetSharedResources(list, {}, {}, flare, {}, {}, {}, spark, {}, front);
+        manager->SetSharedResources(list, {}, {}, flare, {}, {}, {}, spark, halo, front);
         manager->LoadSettings((kGame + "Data/Config/Background.cfg").c_str());
         manager->Init(gfx);
         manager->enabled = 1;
@@ -121,6 +123,33 @@ TEST_F(SceneShotsTest, DoorOpensAtTheLastStage)
     // The sunlit doorway is brighter than the stone door it replaced.
     auto brightness = [](uint32_t c) { return int((c >> 16) & 255) + int((c >> 8) & 255) + int(c & 255); };
     EXPECT_GT(brightness(open.At(doorX, doorY)), brightness(closed.At(doorX, doorY)) + 150);
+}
+
+TEST_F(SceneShotsTest, ChestBurstsAtTheLastStage)
+{
+    manager->SetScene(CBackgroundManager::kSceneTreasury);
+    manager->SetStage(11, 1);
+    Run(1.5f);
+    const float chestX = 480.0f - 512.0f, chestY = 384.0f - 440.0f;
+    const OffscreenFrame closed = Shot("scene_treasury_11_gems");
+    manager->SetStage(12, 0);
+    Run(3.2f); // the twelfth gem is in at 2.65 s, the chest's rays from 2.9 s
+    CBackgroundTreasury& treasury = manager->Treasury();
+    EXPECT_EQ(treasury.ChestStateNow(), CBackgroundTreasury::kChestRays);
+    EXPECT_GT(treasury.ChestRays(), 0u);
+    Shot("scene_treasury_rays");
+    Run(1.8f); // 5 s: burst at 4.9 s
+    EXPECT_EQ(treasury.ChestStateNow(), CBackgroundTreasury::kChestBurst);
+    EXPECT_FALSE(treasury.ChestClosed());
+    EXPECT_GT(treasury.Pieces(), 64u);
+    Run(0.3f);
+    const OffscreenFrame burst = Shot("scene_treasury_burst");
+    EXPECT_NE(burst.At(chestX, chestY), closed.At(chestX, chestY));
+    Run(2.0f);
+    Shot("scene_treasury_rising");
+    Run(8.0f); // the slowest row lifts at 20 units/s^2: gone within ten seconds
+    EXPECT_EQ(treasury.Pieces(), 0u);
+    Shot("scene_treasury_after");
 }
 
 } // namespace

@@ -46,7 +46,11 @@ void PaintLeaf(Picture& p, float x0, float y0, float a, float len, float width, 
 void PaintSkyStrip(std::vector<tools::Rgba>& px, int width, tools::Rgba (*skyAt)(float y));
 bool WriteMainMenuParts(const std::filesystem::path& gfx);
 
-// The door scene's pictures.
+// A round faceted gem in a cell (fx, fy in 0..1), transparent outside.
+tools::Rgba GemPixel(float fx, float fy, tools::Rgba colour);
+
+// The door and treasury scenes' pictures.
+bool WriteTreasuryPictures(const std::filesystem::path& gfx);
 bool WriteDoorPictures(const std::filesystem::path& gfx);
 
 } // namespace bggen

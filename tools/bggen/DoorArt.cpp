@@ -96,17 +96,6 @@ void GemCentre(int k, float& x, float& y)
 const Rgba kGemColours[10] = {C(230, 40, 40),  C(240, 130, 30), C(240, 220, 40), C(80, 200, 60),  C(40, 200, 200),
                               C(50, 110, 240), C(140, 60, 230), C(230, 70, 190), C(250, 250, 250), C(255, 190, 90)};
 
-Rgba GemPixel(float fx, float fy, Rgba colour)
-{
-    const float d = std::hypot(fx - 0.5f, fy - 0.5f) * 2.0f;
-    if (d > 1.0f)
-        return Rgba{0, 0, 0, 0};
-    const float facet = 0.75f + 0.25f * std::cos(std::atan2(fy - 0.5f, fx - 0.5f) * 4.0f);
-    Rgba c = Scale(colour, (0.55f + 0.45f * (1.0f - d)) * facet);
-    c = Mix(c, C(255, 255, 255), Clamp01(1.0f - std::hypot(fx - 0.38f, fy - 0.35f) * 7.0f));
-    return WithAlpha(c, Clamp01((1.0f - d) * 12.0f));
-}
-
 void PaintHall(Picture& pic)
 {
     for (int y = 0; y < 768; ++y)
@@ -210,6 +199,17 @@ void PaintShadow(Picture& shadow, Picture& mask)
 }
 
 } // namespace
+
+Rgba GemPixel(float fx, float fy, Rgba colour)
+{
+    const float d = std::hypot(fx - 0.5f, fy - 0.5f) * 2.0f;
+    if (d > 1.0f)
+        return Rgba{0, 0, 0, 0};
+    const float facet = 0.75f + 0.25f * std::cos(std::atan2(fy - 0.5f, fx - 0.5f) * 4.0f);
+    Rgba c = Scale(colour, (0.55f + 0.45f * (1.0f - d)) * facet);
+    c = Mix(c, C(255, 255, 255), Clamp01(1.0f - std::hypot(fx - 0.38f, fy - 0.35f) * 7.0f));
+    return WithAlpha(c, Clamp01((1.0f - d) * 12.0f));
+}
 
 bool WriteDoorPictures(const std::filesystem::path& gfx)
 {

@@ -114,5 +114,6 @@ int main(int argc, char** argv)
     }
     const bool menu = bggen::WriteMainMenuParts(gfx);
     const bool door = bggen::WriteDoorPictures(gfx);
-    return menu && door ? 0 : 1;
+    const bool treasury = bggen::WriteTreasuryPictures(gfx);
+    return menu && door && treasury ? 0 : 1;
 }
