@@ -94,7 +94,7 @@ void CBackgroundMainMenu::BirthLeaf(float dt)
 {
     const MainMenuSettings& s = settings;
     birthClock += dt;
-    if (birthClock <= s.leafBirthT)
+    if (s.leafBirthT <= 0.0f || birthClock <= s.leafBirthT) // a zero period bears no leaves
         return;
     birthClock -= (0.8f + 0.2f * RandomUnit()) * s.leafBirthT;
     if (int32_t(leaves.size()) >= s.maxLeaves)

@@ -239,7 +239,7 @@ void CBackgroundTreasury::SpawnGlowWorm(float dt)
 {
     const TreasurySettings& s = settings;
     glowWormClock += Jitter() * dt;
-    if (glowWormClock < s.glowWormPeriod)
+    if (s.glowWormPeriod <= 0.0f || glowWormClock < s.glowWormPeriod) // a zero period makes none
         return;
     glowWormClock -= s.glowWormPeriod;
     const float x = s.chestRaysCenter[0] + kOffsetX + (RandomUnit() - 0.5f) * 1.5f * s.chestRaysRadius;

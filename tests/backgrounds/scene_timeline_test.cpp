@@ -10,6 +10,7 @@
 
 #include "backgrounds/BackgroundDoor.h"
 #include "backgrounds/BackgroundMainMenu.h"
+#include "backgrounds/BackgroundTreasury.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 #include "tests/support/RecordingDevice.h"
@@ -276,6 +277,57 @@ TEST_F(SceneTimelineTest, MenuSettingsAreClampedToWorkingValues)
     ASSERT_EQ(map->corners.size(), 4u);
     for (const CUV& c : map->corners)
         EXPECT_TRUE(std::isfinite(c.u) && std::isfinite(c.v));
+}
+
+TEST_F(SceneTimelineTest, ChestBurstsAfterItsRaysAndComesBackWhenTheStageFalls)
+{
+    CBackgroundTreasury treasury;
+    treasury.SetResources(rec.device, rec.vertexBuffer, rec.indexBuffer);
+    treasury.SetShared(list, {}, {}, {}, {}, {});
+    treasury.LoadSettings(cfg.c_str());
+    treasury.Init();
+    treasury.Start();
+    treasury.SetStage(12, 1);
+    ASSERT_TRUE(treasury.ChestClosed());
+    // Quiet: the twelfth gem is in at 1.15 s, its flare grows for 0.25 s, rays for 2 s.
+    Run(treasury, 1.3f);
+    EXPECT_EQ(treasury.ChestStateNow(), CBackgroundTreasury::kChestFlare);
+    Run(treasury, 1.0f);
+    EXPECT_EQ(treasury.ChestStateNow(), CBackgroundTreasury::kChestRays);
+    EXPECT_GE(treasury.ChestRays(), 4u); // one every 0.2 s
+    Run(treasury, 1.5f); // 3.8 s: burst at 3.4 s
+    EXPECT_EQ(treasury.ChestStateNow(), CBackgroundTreasury::kChestBurst);
+    EXPECT_FALSE(treasury.ChestClosed());
+    EXPECT_EQ(treasury.ChestRays(), 0u);
+    EXPECT_EQ(treasury.Pieces(), 128u); // two layers of 8 by 8
+    EXPECT_GT(treasury.GlowWorms(), 0u);
+
+    // Lowering the stage mid-burst clears every piece and puts the closed chest back.
+    treasury.SetStage(11, 1);
+    EXPECT_TRUE(treasury.ChestClosed());
+    EXPECT_EQ(treasury.Pieces(), 0u);
+    EXPECT_EQ(treasury.GlowWorms(), 0u);
+    EXPECT_EQ(treasury.ChestStateNow(), CBackgroundTreasury::kChestIdle);
+}
+
+TEST_F(SceneTimelineTest, TreasuryDustDriftsFourWaysAndOneCrackRowLiftsLikeTheTop)
+{
+    std::ofstream(cfg) << "[Treasury]\nDustLayersCount=5\nChestCrack=3 0\n";
+    CBackgroundTreasury treasury;
+    treasury.LoadSettings(cfg.c_str());
+    // The file's (a, b) = (0.001, -0.002) turned a quarter per layer, repeating after four.
+    const float expected[5][2] = {{-0.001f, 0.002f}, {-0.002f, -0.001f}, {0.001f, -0.002f}, {0.002f, 0.001f},
+                                  {-0.001f, 0.002f}};
+    ASSERT_EQ(treasury.settings.dustVelocity.size(), 10u);
+    for (int i = 0; i < 5; ++i)
+    {
+        EXPECT_FLOAT_EQ(treasury.settings.dustVelocity[size_t(2 * i)], expected[i][0]) << "layer " << i;
+        EXPECT_FLOAT_EQ(treasury.settings.dustVelocity[size_t(2 * i + 1)], expected[i][1]) << "layer " << i;
+    }
+    EXPECT_EQ(treasury.settings.crackColumns, 3);
+    EXPECT_EQ(treasury.settings.crackRows, 1);
+    treasury.Init();
+    EXPECT_EQ(treasury.Vertices().size(), 4u * 5 + 8);
 }
 
 } // namespace
