@@ -39,6 +39,9 @@ void CBackgroundManager::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer>
     device = d;
     vertexBuffer = vb;
     indexBuffer = ib;
+    museum.SetResources(d, vb, ib);
+    jungle.SetResources(d, vb, ib);
+    valley.SetResources(d, vb, ib);
     door.SetResources(d, vb, ib);
     treasury.SetResources(d, vb, ib);
     mainMenu.SetResources(d, vb, ib);
@@ -55,6 +58,9 @@ void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<C
     spriteBatch = batch;
     flareTexture = flare;
     jungleFlashTexture = jungleFlash;
+    museum.SetShared(list, p, batch, flare, spark);
+    jungle.SetShared(list, p, batch, flare, jungleFlashTexture, spark);
+    valley.SetShared(list, p, batch, flare, spark);
     door.SetShared(list, p, batch, flare, smallSand, cloud, spark);
     treasury.SetShared(list, p, batch, flare, spark, halo1);
     mainMenu.SetShared(list, p, batch, frontList);
@@ -62,6 +68,9 @@ void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<C
 
 void CBackgroundManager::SetSoundBank(CRefPtr<CSoundBank> bank)
 {
+    museum.soundBank = bank;
+    jungle.soundBank = bank;
+    valley.soundBank = bank;
     door.soundBank = bank;
     treasury.soundBank = bank;
     mainMenu.soundBank = bank;
@@ -69,6 +78,9 @@ void CBackgroundManager::SetSoundBank(CRefPtr<CSoundBank> bank)
 
 void CBackgroundManager::LoadSettings(const char* path)
 {
+    museum.LoadSettings(path);
+    jungle.LoadSettings(path);
+    valley.LoadSettings(path);
     door.LoadSettings(path);
     treasury.LoadSettings(path);
     mainMenu.LoadSettings(path);
@@ -77,6 +89,10 @@ void CBackgroundManager::LoadSettings(const char* path)
 void CBackgroundManager::Init(const std::string& graphicsFolder)
 {
     folder = graphicsFolder;
+    museum.Init();
+    jungle.Init();
+    jungle.LoadFlashMask((folder + "JungleFlashMask.bmp").c_str());
+    valley.Init();
     door.Init();
     treasury.Init();
     mainMenu.Init();
@@ -84,24 +100,74 @@ void CBackgroundManager::Init(const std::string& graphicsFolder)
 
 bool CBackgroundManager::LoadSceneTextures(int32_t id)
 {
-    if (id == kSceneDoor)
-        return door.LoadTextures(folder);
-    if (id == kSceneTreasury)
-        return treasury.LoadTextures(folder);
-    if (id == kSceneMainMenu)
-        return mainMenu.LoadTextures(folder);
-    return true;
+    switch (id)
+    {
+    case kSceneMuseum: return museum.LoadTextures(folder);
+    case kSceneJungle: return jungle.LoadTextures(folder);
+    case kSceneValley: return valley.LoadTextures(folder);
+    case kSceneDoor: return door.LoadTextures(folder);
+    case kSceneTreasury: return treasury.LoadTextures(folder);
+    case kSceneMainMenu: return mainMenu.LoadTextures(folder);
+    default: return true;
+    }
 }
 
 bool CBackgroundManager::UnloadSceneTextures(int32_t id)
 {
-    if (id == kSceneDoor)
-        return door.UnloadTextures();
-    if (id == kSceneTreasury)
-        return treasury.UnloadTextures();
-    if (id == kSceneMainMenu)
-        return mainMenu.UnloadTextures();
-    return true;
+    switch (id)
+    {
+    case kSceneMuseum: return museum.UnloadTextures();
+    case kSceneJungle: return jungle.UnloadTextures();
+    case kSceneValley: return valley.UnloadTextures();
+    case kSceneDoor: return door.UnloadTextures();
+    case kSceneTreasury: return treasury.UnloadTextures();
+    case kSceneMainMenu: return mainMenu.UnloadTextures();
+    default: return true;
+    }
+}
+
+void CBackgroundManager::StartScene(int32_t id)
+{
+    switch (id)
+    {
+    case kSceneMuseum: museum.Start(); break;
+    case kSceneJungle: jungle.Start(); break;
+    case kSceneValley: valley.Start(); break;
+    case kSceneDoor: door.Start(); break;
+    case kSceneTreasury: treasury.Start(); break;
+    case kSceneMainMenu: mainMenu.Start(); break;
+    default: break;
+    }
+}
+
+void CBackgroundManager::StopScene(int32_t id)
+{
+    switch (id)
+    {
+    case kSceneMuseum: museum.Stop(); break;
+    case kSceneJungle: jungle.Stop(); break;
+    case kSceneValley: valley.Stop(); break;
+    case kSceneDoor: door.Stop(); break;
+    case kSceneTreasury: treasury.Stop(); break;
+    case kSceneMainMenu: mainMenu.Stop(); break;
+    default: break;
+    }
+}
+
+int32_t CBackgroundManager::SetSceneStage(int32_t stage, int32_t quiet)
+{
+    switch (currentScene)
+    {
+    case kSceneMuseum: museum.SetStage(stage, quiet); return museum.stage;
+    case kSceneJungle: jungle.SetStage(stage, quiet); return jungle.stage;
+    case kSceneValley: valley.SetStage(stage, quiet); return valley.stage;
+    case kSceneDoor: door.SetStage(stage, quiet); return door.Stage();
+    case kSceneTreasury: treasury.SetStage(stage, quiet); return treasury.Stage();
+    default: break;
+    }
+    int32_t& own = levelStages[currentScene];
+    own = stage < 0 ? 0 : (stage > kLastStage[currentScene] ? kLastStage[currentScene] : stage);
+    return own;
 }
 
 void CBackgroundManager::SetScene(int32_t id)
@@ -112,12 +178,7 @@ void CBackgroundManager::SetScene(int32_t id)
     {
         if (!UnloadSceneTextures(currentScene))
             LogText((std::string("Error unloading background textures for ") + kSceneNames[currentScene] + "!\n").c_str());
-        if (currentScene == kSceneDoor)
-            door.Stop();
-        if (currentScene == kSceneTreasury)
-            treasury.Stop();
-        if (currentScene == kSceneMainMenu)
-            mainMenu.Stop();
+        StopScene(currentScene);
     }
     currentScene = id;
     currentStage = 0;
@@ -125,33 +186,14 @@ void CBackgroundManager::SetScene(int32_t id)
         return;
     if (!LoadSceneTextures(id))
         LogText((std::string("Error loading background textures for ") + kSceneNames[id] + "!\n").c_str());
-    if (id == kSceneDoor)
-        door.Start();
-    if (id == kSceneTreasury)
-        treasury.Start();
-    if (id == kSceneMainMenu)
-        mainMenu.Start();
+    StartScene(id);
 }
 
 void CBackgroundManager::SetStage(int32_t stage, int32_t quiet)
 {
     currentStage = stage;
-    if (currentScene == kSceneDoor)
-    {
-        door.SetStage(stage, quiet);
-        currentStage = door.Stage();
-    }
-    else if (currentScene == kSceneTreasury)
-    {
-        treasury.SetStage(stage, quiet);
-        currentStage = treasury.Stage();
-    }
-    else if (IsLevelScene(currentScene))
-    {
-        int32_t& own = levelStages[currentScene];
-        own = stage < 0 ? 0 : (stage > kLastStage[currentScene] ? kLastStage[currentScene] : stage);
-        currentStage = own;
-    }
+    if (IsLevelScene(currentScene))
+        currentStage = SetSceneStage(stage, quiet);
     else if (currentScene == kSceneMainMenu)
     {
         currentStage = 0;
@@ -162,32 +204,46 @@ void CBackgroundManager::Update(float dt)
 {
     if (spriteList.IsValid())
         spriteList->UpdateAll(dt, 0);
-    if (currentScene == kSceneDoor)
-        door.Update(dt);
-    if (currentScene == kSceneTreasury)
-        treasury.Update(dt);
-    if (currentScene == kSceneMainMenu)
-        mainMenu.Update(dt);
+    switch (currentScene)
+    {
+    case kSceneMuseum: museum.Update(dt); break;
+    case kSceneJungle: jungle.Update(dt); break;
+    case kSceneValley: valley.Update(dt); break;
+    case kSceneDoor: door.Update(dt); break;
+    case kSceneTreasury: treasury.Update(dt); break;
+    case kSceneMainMenu: mainMenu.Update(dt); break;
+    default: break;
+    }
 }
 
 int32_t CBackgroundManager::Render()
 {
     if (!enabled || !IsScene(currentScene))
         return 0;
+    // The valley draws its clouds under its own projection and makes its own passes.
+    if (currentScene == kSceneValley)
+        return valley.Render();
     // The opaque picture and layer 0 first, the scene's own geometry, then layer 1.
     if (spriteList.IsValid())
     {
         spriteList->DrawOpaque();
         spriteList->DrawBlended(0);
     }
-    int32_t result = 0;
-    if (currentScene == kSceneDoor)
-        result = door.Render();
-    if (currentScene == kSceneTreasury)
-        result = treasury.Render();
-    if (currentScene == kSceneMainMenu)
-        result = mainMenu.Render();
+    const int32_t result = RenderScene();
     if (spriteList.IsValid())
         spriteList->DrawBlended(1);
     return result;
+}
+
+int32_t CBackgroundManager::RenderScene()
+{
+    switch (currentScene)
+    {
+    case kSceneMuseum: return museum.Render();
+    case kSceneJungle: return jungle.Render();
+    case kSceneDoor: return door.Render();
+    case kSceneTreasury: return treasury.Render();
+    case kSceneMainMenu: return mainMenu.Render();
+    default: return 0;
+    }
 }

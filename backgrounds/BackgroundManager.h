@@ -3,15 +3,18 @@
 // only way the rest of the game talks to them. The game makes it in Init and
 // gives the renderer a handle; the renderer draws it first in every frame.
 //
-// The scenes not built yet keep only their stage.
+// Every scene is built.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "backgrounds/BackgroundDoor.h"
+#include "backgrounds/BackgroundJungle.h"
 #include "backgrounds/BackgroundMainMenu.h"
+#include "backgrounds/BackgroundMuseum.h"
 #include "backgrounds/BackgroundTreasury.h"
+#include "backgrounds/BackgroundValley.h"
 #include "engine/RefPtr.h"
 
 class CBackgroundManager
@@ -54,6 +57,9 @@ public:
     CBackgroundMainMenu& MainMenu() { return mainMenu; }
     CBackgroundDoor& Door() { return door; }
     CBackgroundTreasury& Treasury() { return treasury; }
+    CBackgroundMuseum& Museum() { return museum; }
+    CBackgroundJungle& Jungle() { return jungle; }
+    CBackgroundValley& Valley() { return valley; }
 
     int32_t enabled;      // while 0 nothing is drawn and the renderer skips the background
     int32_t currentScene; // 0 none
@@ -62,6 +68,11 @@ public:
 private:
     bool LoadSceneTextures(int32_t id);
     bool UnloadSceneTextures(int32_t id);
+    void StartScene(int32_t id);
+    void StopScene(int32_t id);
+    // The stage the current scene shows after it was asked for `stage`.
+    int32_t SetSceneStage(int32_t stage, int32_t quiet);
+    int32_t RenderScene();
 
     std::string folder;
     CRefPtr<CDevice> device;
@@ -72,6 +83,9 @@ private:
     CRefPtr<CSpriteBatch> spriteBatch;
     CRefPtr<CTexture> flareTexture;
     CRefPtr<CTexture> jungleFlashTexture;
+    CBackgroundMuseum museum;
+    CBackgroundJungle jungle;
+    CBackgroundValley valley;
     CBackgroundDoor door;
     CBackgroundTreasury treasury;
     CBackgroundMainMenu mainMenu;
