@@ -42,14 +42,16 @@ void CBackgroundManager::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer>
     museum.SetResources(d, vb, ib);
     jungle.SetResources(d, vb, ib);
     valley.SetResources(d, vb, ib);
+    door.SetResources(d, vb, ib);
+    treasury.SetResources(d, vb, ib);
     mainMenu.SetResources(d, vb, ib);
 }
 
 void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
                                             CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare,
-                                            CRefPtr<CTexture> jungleFlash, CRefPtr<CTexture> /*smallSand*/,
-                                            CRefPtr<CTexture> /*cloud*/, CRefPtr<CTexture> spark,
-                                            CRefPtr<CTexture> /*halo1*/, CRefPtr<CSpriteList> frontList)
+                                            CRefPtr<CTexture> jungleFlash, CRefPtr<CTexture> smallSand,
+                                            CRefPtr<CTexture> cloud, CRefPtr<CTexture> spark,
+                                            CRefPtr<CTexture> halo1, CRefPtr<CSpriteList> frontList)
 {
     spriteList = list;
     particles = p;
@@ -59,6 +61,8 @@ void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<C
     museum.SetShared(list, p, batch, flare, spark);
     jungle.SetShared(list, p, batch, flare, jungleFlashTexture, spark);
     valley.SetShared(list, p, batch, flare, spark);
+    door.SetShared(list, p, batch, flare, smallSand, cloud, spark);
+    treasury.SetShared(list, p, batch, flare, spark, halo1);
     mainMenu.SetShared(list, p, batch, frontList);
 }
 
@@ -67,6 +71,8 @@ void CBackgroundManager::SetSoundBank(CRefPtr<CSoundBank> bank)
     museum.soundBank = bank;
     jungle.soundBank = bank;
     valley.soundBank = bank;
+    door.soundBank = bank;
+    treasury.soundBank = bank;
     mainMenu.soundBank = bank;
 }
 
@@ -75,6 +81,8 @@ void CBackgroundManager::LoadSettings(const char* path)
     museum.LoadSettings(path);
     jungle.LoadSettings(path);
     valley.LoadSettings(path);
+    door.LoadSettings(path);
+    treasury.LoadSettings(path);
     mainMenu.LoadSettings(path);
 }
 
@@ -85,6 +93,8 @@ void CBackgroundManager::Init(const std::string& graphicsFolder)
     jungle.Init();
     jungle.LoadFlashMask((folder + "JungleFlashMask.bmp").c_str());
     valley.Init();
+    door.Init();
+    treasury.Init();
     mainMenu.Init();
 }
 
@@ -95,6 +105,8 @@ bool CBackgroundManager::LoadSceneTextures(int32_t id)
     case kSceneMuseum: return museum.LoadTextures(folder);
     case kSceneJungle: return jungle.LoadTextures(folder);
     case kSceneValley: return valley.LoadTextures(folder);
+    case kSceneDoor: return door.LoadTextures(folder);
+    case kSceneTreasury: return treasury.LoadTextures(folder);
     case kSceneMainMenu: return mainMenu.LoadTextures(folder);
     default: return true;
     }
@@ -107,6 +119,8 @@ bool CBackgroundManager::UnloadSceneTextures(int32_t id)
     case kSceneMuseum: return museum.UnloadTextures();
     case kSceneJungle: return jungle.UnloadTextures();
     case kSceneValley: return valley.UnloadTextures();
+    case kSceneDoor: return door.UnloadTextures();
+    case kSceneTreasury: return treasury.UnloadTextures();
     case kSceneMainMenu: return mainMenu.UnloadTextures();
     default: return true;
     }
@@ -119,6 +133,8 @@ void CBackgroundManager::StartScene(int32_t id)
     case kSceneMuseum: museum.Start(); break;
     case kSceneJungle: jungle.Start(); break;
     case kSceneValley: valley.Start(); break;
+    case kSceneDoor: door.Start(); break;
+    case kSceneTreasury: treasury.Start(); break;
     case kSceneMainMenu: mainMenu.Start(); break;
     default: break;
     }
@@ -131,6 +147,8 @@ void CBackgroundManager::StopScene(int32_t id)
     case kSceneMuseum: museum.Stop(); break;
     case kSceneJungle: jungle.Stop(); break;
     case kSceneValley: valley.Stop(); break;
+    case kSceneDoor: door.Stop(); break;
+    case kSceneTreasury: treasury.Stop(); break;
     case kSceneMainMenu: mainMenu.Stop(); break;
     default: break;
     }
@@ -143,6 +161,8 @@ int32_t CBackgroundManager::SetSceneStage(int32_t stage, int32_t quiet)
     case kSceneMuseum: museum.SetStage(stage, quiet); return museum.stage;
     case kSceneJungle: jungle.SetStage(stage, quiet); return jungle.stage;
     case kSceneValley: valley.SetStage(stage, quiet); return valley.stage;
+    case kSceneDoor: door.SetStage(stage, quiet); return door.Stage();
+    case kSceneTreasury: treasury.SetStage(stage, quiet); return treasury.Stage();
     default: break;
     }
     int32_t& own = levelStages[currentScene];
@@ -189,6 +209,8 @@ void CBackgroundManager::Update(float dt)
     case kSceneMuseum: museum.Update(dt); break;
     case kSceneJungle: jungle.Update(dt); break;
     case kSceneValley: valley.Update(dt); break;
+    case kSceneDoor: door.Update(dt); break;
+    case kSceneTreasury: treasury.Update(dt); break;
     case kSceneMainMenu: mainMenu.Update(dt); break;
     default: break;
     }
@@ -219,6 +241,8 @@ int32_t CBackgroundManager::RenderScene()
     {
     case kSceneMuseum: return museum.Render();
     case kSceneJungle: return jungle.Render();
+    case kSceneDoor: return door.Render();
+    case kSceneTreasury: return treasury.Render();
     case kSceneMainMenu: return mainMenu.Render();
     default: return 0;
     }

@@ -3,16 +3,17 @@
 // only way the rest of the game talks to them. The game makes it in Init and
 // gives the renderer a handle; the renderer draws it first in every frame.
 //
-// The main-menu, museum, jungle and valley scenes are built; the door and treasury
-// scenes keep only their stage so far.
+// Every scene is built.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "backgrounds/BackgroundDoor.h"
 #include "backgrounds/BackgroundJungle.h"
 #include "backgrounds/BackgroundMainMenu.h"
 #include "backgrounds/BackgroundMuseum.h"
+#include "backgrounds/BackgroundTreasury.h"
 #include "backgrounds/BackgroundValley.h"
 #include "engine/RefPtr.h"
 
@@ -54,6 +55,8 @@ public:
 
     // The main menu's foliage zone and the flag the menu raises while hovering it.
     CBackgroundMainMenu& MainMenu() { return mainMenu; }
+    CBackgroundDoor& Door() { return door; }
+    CBackgroundTreasury& Treasury() { return treasury; }
     CBackgroundMuseum& Museum() { return museum; }
     CBackgroundJungle& Jungle() { return jungle; }
     CBackgroundValley& Valley() { return valley; }
@@ -83,6 +86,8 @@ private:
     CBackgroundMuseum museum;
     CBackgroundJungle jungle;
     CBackgroundValley valley;
+    CBackgroundDoor door;
+    CBackgroundTreasury treasury;
     CBackgroundMainMenu mainMenu;
     int32_t levelStages[kSceneTreasury + 1]; // the level scenes' own stages, by id
 };

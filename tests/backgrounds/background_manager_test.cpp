@@ -20,6 +20,8 @@ using test_support::RecordingDevice;
 namespace
 {
 
+const size_t kMenuShapes = 1 + 8 + 36;
+
 class BackgroundManagerTest : public ::testing::Test
 {
 protected:
@@ -46,7 +48,9 @@ protected:
     {
         if (withPainting)
         {
-            ASSERT_TRUE(tools::WritePng(folder + "MainBack.jpg", 8, 8, 4, std::vector<uint8_t>(8 * 8 * 4, 255)));
+            for (const char* name : {"MainBack.jpg", "MainSkyMask.tga", "MainLeafMask.tga", "MainElements.jpg",
+                                     "MainElements_alpha.jpg", "MainFoliage.jpg", "MainFoliage_alpha.jpg"})
+                ASSERT_TRUE(tools::WritePng(folder + name, 8, 8, 4, std::vector<uint8_t>(8 * 8 * 4, 255)));
         }
         manager = CRefPtr<CBackgroundManager>(new CBackgroundManager());
         manager->SetResources(rec.device, rec.vertexBuffer, rec.indexBuffer);
@@ -78,17 +82,20 @@ TEST_F(BackgroundManagerTest, MainMenuPaintingComesAndGoesWithItsScene)
 
     manager->enabled = 1;
     manager->SetScene(CBackgroundManager::kSceneMainMenu);
-    EXPECT_GE(rec.device->FindTexture("BackgroundMainMenu"), 0);
-    ASSERT_EQ(Shapes(), 1u);
+    for (const char* name : {"BackgroundMainMenu", "MainMenuSkyMask", "MainMenuLeafMask", "MainMenuElements",
+                             "MainMenuFrontFoliage"})
+        EXPECT_GE(rec.device->FindTexture(name), 0) << name;
+    // The painting, eight decorations and the 6 by 6 foliage cells; the front foliage
+    // goes to the front list (none here).
+    ASSERT_EQ(Shapes(), kMenuShapes);
     manager->Update(0.1f);
     rec.ClearCalls();
     EXPECT_EQ(manager->Render(), 0);
-    ASSERT_EQ(rec.Draws().size(), 1u);
-    EXPECT_EQ(rec.Draws()[0].vertexCount, 4u);
+    ASSERT_FALSE(rec.Draws().empty());
 
-    // The same scene again changes nothing: no second shape, no reload.
+    // The same scene again changes nothing: no second set of shapes, no reload.
     manager->SetScene(CBackgroundManager::kSceneMainMenu);
-    EXPECT_EQ(Shapes(), 1u);
+    EXPECT_EQ(Shapes(), kMenuShapes);
 
     manager->SetScene(CBackgroundManager::kNoScene);
     EXPECT_EQ(rec.device->FindTexture("BackgroundMainMenu"), -1);
@@ -104,7 +111,7 @@ TEST_F(BackgroundManagerTest, MissingPaintingIsLoggedAndTheSceneStillStarts)
     Make(false);
     manager->SetScene(CBackgroundManager::kSceneMainMenu);
     EXPECT_NE(Log().find("Error loading background textures for MainMenu!\n"), std::string::npos);
-    EXPECT_EQ(Shapes(), 1u);
+    EXPECT_EQ(Shapes(), kMenuShapes);
     EXPECT_EQ(manager->currentScene, CBackgroundManager::kSceneMainMenu);
 }
 

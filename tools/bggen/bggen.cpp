@@ -1,6 +1,7 @@
 // Draws the pictures of the animated backgrounds from code: the main menu's painting
-// (a dusk sky over layered ridges, a lit temple gate and a frame of dark foliage), and
-// the museum's, jungle's and valley's pictures, masks and rays (ScenePaint.h).
+// (a dusk sky over layered ridges, a lit temple gate and a frame of dark foliage) with
+// its sky strip, the museum's, jungle's and valley's pictures, masks and rays
+// (ScenePaint.h), and the main menu's, door's and treasury's further pictures (BgArt.h).
 // Shapes, gradients and sine noise only: every run writes the same files.
 //
 // Usage: bggen <game folder>   (writes Data/Gfx/...)
@@ -12,6 +13,7 @@
 
 #include "tools/common/ImageWrite.h"
 #include "tools/common/PixelMaths.h"
+#include "tools/bggen/BgArt.h"
 #include "tools/bggen/ScenePaint.h"
 
 namespace {
@@ -25,11 +27,17 @@ float Waves(float x, float seed)
            0.2f * std::sin(x * 0.061f + seed * 3.7f);
 }
 
+// The dusk sky's colour at row y of the screen.
+Rgba SkyAt(float y)
+{
+    const float sky = Clamp01(y / 520.0f);
+    return Mix(C(34, 40, 96), C(236, 150, 92), sky * sky);
+}
+
 // The painting fills the top 1024 by 768 of a 1024 by 1024 texture.
 Rgba MainBackPixel(float x, float y)
 {
-    const float sky = Clamp01(y / 520.0f);
-    Rgba c = Mix(C(34, 40, 96), C(236, 150, 92), sky * sky);
+    Rgba c = SkyAt(y);
     // The low sun and its glow.
     const float sun = std::hypot(x - 512.0f, y - 470.0f);
     c = Mix(c, C(255, 232, 170), Clamp01(1.0f - sun / 260.0f) * 0.7f);
@@ -55,7 +63,36 @@ Rgba MainBackPixel(float x, float y)
     return c;
 }
 
+bool g_ok = true;
+
 } // namespace
+
+namespace bggen {
+
+void Write(const std::filesystem::path& path, const Picture& p, int channels)
+{
+    if (!WriteImage(path, p.width, p.height, channels, ToBytes(p.px, channels), 92))
+    {
+        std::fprintf(stderr, "bggen: cannot write %s\n", path.string().c_str());
+        g_ok = false;
+    }
+}
+
+void WriteWithAlpha(const std::filesystem::path& colour, const std::filesystem::path& alpha, const Picture& p)
+{
+    Picture grey(p.width, p.height);
+    for (size_t i = 0; i < p.px.size(); ++i)
+        grey.px[i] = Rgba{p.px[i].a, p.px[i].a, p.px[i].a, 1.0f};
+    Write(colour, p, 3);
+    Write(alpha, grey, 3);
+}
+
+bool Ok()
+{
+    return g_ok;
+}
+
+} // namespace bggen
 
 int main(int argc, char** argv)
 {
@@ -71,6 +108,7 @@ int main(int argc, char** argv)
     for (int y = 0; y < 768; ++y)
         for (int x = 0; x < w; ++x)
             px[size_t(y) * w + x] = MainBackPixel(x + 0.5f, y + 0.5f);
+    bggen::PaintSkyStrip(px, w, SkyAt);
     if (!WriteImage(gfx / "MainBack.jpg", w, h, 3, ToBytes(px, 3), 90))
     {
         std::fprintf(stderr, "bggen: cannot write MainBack.jpg\n");
@@ -81,5 +119,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bggen: cannot write the level scenes' pictures\n");
         return 1;
     }
-    return 0;
+    const bool menu = bggen::WriteMainMenuParts(gfx);
+    const bool door = bggen::WriteDoorPictures(gfx);
+    const bool treasury = bggen::WriteTreasuryPictures(gfx);
+    return menu && door && treasury ? 0 : 1;
 }

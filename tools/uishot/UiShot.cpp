@@ -105,15 +105,23 @@ int main(int argc, char** argv)
         renderer->ui = ui;
         ui->SetMapTextures(device.GetTextureByName("MapIcons"), device.GetTextureByName("White"));
 
-        // A quiet backdrop where the background scenes would be.
+        // The menus stand on the main menu's living picture, shown a few seconds in.
         CRefPtr<CSpriteList> list(new CSpriteList(renderer->device, vb, ib));
-        CRefPtr<CSpriteShape> back(new CSpriteShape(0.0f, 0.0f, 999.0f, 1024.0f, 768.0f, 0xFF8090C0u,
-                                                    device.GetTextureByName("PanelBack"), 0));
-        back->SetFrameUV(0, 0, 0, 4, 3);
-        back->zOrder = 100;
-        list->Add(back);
-        list->UpdateAll(0.0f, 1);
-        renderer->spriteLists[0] = list;
+        CRefPtr<CSpriteList> front(new CSpriteList(renderer->device, vb, ib));
+        CRefPtr<CBackgroundManager> backgrounds(new CBackgroundManager());
+        backgrounds->SetResources(renderer->device, vb, ib);
+        backgrounds->SetSharedResources(list, {}, {}, {}, {}, {}, {}, {}, {}, front);
+        backgrounds->LoadSettings((folders.config + "Background.cfg").c_str());
+        backgrounds->Init(folders.graphics);
+        backgrounds->enabled = 1;
+        backgrounds->SetScene(CBackgroundManager::kSceneMainMenu);
+        for (int i = 0; i < 100; ++i)
+        {
+            backgrounds->Update(0.04f);
+            front->UpdateAll(0.04f, 0);
+        }
+        renderer->backgrounds = backgrounds;
+        renderer->spriteLists[2] = front;
 
         std::vector<CRefPtr<CKMForm>> shown;
         if (screen == "Quest")
@@ -147,7 +155,9 @@ int main(int argc, char** argv)
             colours.insert(colours.end(), layout.frameColours.begin(), layout.frameColours.end());
             methods.insert(methods.end(), layout.frameMethods.begin(), layout.frameMethods.end());
             fader->Build(rects, uvs, textures, colours, methods);
-            renderer->spriteLists[0] = CRefPtr<CSpriteList>();
+            // The level's own scene is not drawn here: the board's cell backdrop shows.
+            renderer->backgrounds = CRefPtr<CBackgroundManager>();
+            renderer->spriteLists[2] = CRefPtr<CSpriteList>();
             renderer->fader = fader;
             CRefPtr<CCapsManager> caps(new CCapsManager(renderer->device, vb, ib));
             if (caps->LoadTextures("Data\\Gfx\\") && caps->LoadCapsAnimation("Data\\"))

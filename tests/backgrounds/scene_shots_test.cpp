@@ -1,0 +1,155 @@
+// The scenes drawn for real (OpenGL offscreen) from the game folder's pictures with a
+// fixed clock: the main menu's picture moves over a few seconds, and the door scene
+// lights its gems and opens its door at the last stage. Pictures of each moment are
+// written to the test's working folder for a person to look at.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "backgrounds/BackgroundManager.h"
+#include "render/SpriteList.h"
+#include "render/SpriteShape.h"
+#include "tests/support/OffscreenDevice.h"
+
+using test_support::OffscreenDevice;
+using test_support::OffscreenFrame;
+
+namespace
+{
+
+const std::string kGame = std::string(ORB_GAME_DIR) + "/";
+
+class SceneShotsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("SDL_VIDEODRIVER"))
+            GTEST_SKIP() << "needs SDL_VIDEODRIVER=offscreen";
+        screen.reset(new OffscreenDevice());
+        if (!screen->Ready())
+            GTEST_SKIP() << "no OpenGL device";
+        CDevice& d = *screen->device;
+        const std::string gfx = kGame + "Data/Gfx/";
+        list = CRefPtr<CSpriteList>(new CSpriteList(screen->device, screen->vertexBuffer, screen->indexBuffer));
+        front = CRefPtr<CSpriteList>(new CSpriteList(screen->device, screen->vertexBuffer, screen->indexBuffer));
+        CRefPtr<CTexture> flare = d.LoadTextureWithAlpha(gfx + "Flare.jpg", "Flare", true, 0, D3DPOOL_MANAGED);
+        CRefPtr<CTexture> spark = d.MakeTexture(gfx + "Spark.bmp", "Spark", 1, 0, D3DPOOL_MANAGED, D3DFMT_UNKNOWN);
+        CRefPtr<CTexture> halo = d.LoadTextureChooseFormat(gfx + "Halo1.tga", "Halo1", {D3DFMT_A8R8G8B8}, 1, 0,
+                                                           D3DPOOL_MANAGED);
+        manager = CRefPtr<CBackgroundManager>(new CBackgroundManager());
+        manager->SetResources(screen->device, screen->vertexBuffer, screen->indexBuffer);
+        manager->SetSharedResources(list, {}, {}, flare, {}, {}, {}, spark, halo, front);
+        manager->LoadSettings((kGame + "Data/Config/Background.cfg").c_str());
+        manager->Init(gfx);
+        manager->enabled = 1;
+    }
+    void TearDown() override
+    {
+        manager.Reset();
+        list.Reset();
+        front.Reset();
+        screen.reset();
+    }
+
+    // Runs the scene for `seconds` in 20 ms frames, as the game's frame does.
+    void Run(float seconds)
+    {
+        for (int i = 0; i < int(seconds / 0.02f + 0.5f); ++i)
+        {
+            manager->Update(0.02f);
+            front->UpdateAll(0.02f, 0);
+        }
+    }
+    OffscreenFrame Shot(const std::string& name)
+    {
+        screen->BeginRendererFrame();
+        EXPECT_EQ(manager->Render(), 0);
+        front->DrawOpaque();
+        front->DrawBlended(1);
+        screen->EndScene();
+        OffscreenFrame frame;
+        EXPECT_TRUE(screen->ReadBack(frame));
+        screen->Present();
+        frame.SavePng(name + ".png");
+        return frame;
+    }
+    static int Differing(const OffscreenFrame& a, const OffscreenFrame& b)
+    {
+        int n = 0;
+        for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
+            n += a.pixels[i] != b.pixels[i];
+        return n;
+    }
+
+    std::unique_ptr<OffscreenDevice> screen;
+    CRefPtr<CSpriteList> list, front;
+    CRefPtr<CBackgroundManager> manager;
+};
+
+TEST_F(SceneShotsTest, MainMenuPictureMovesOverAFewSeconds)
+{
+    manager->SetScene(CBackgroundManager::kSceneMainMenu);
+    Run(0.5f);
+    const OffscreenFrame first = Shot("scene_main_0s5");
+    Run(1.5f);
+    const OffscreenFrame second = Shot("scene_main_2s");
+    Run(1.5f);
+    const OffscreenFrame third = Shot("scene_main_3s5");
+    // The painting is there (not the black clear colour) and its parts move.
+    EXPECT_NE(first.At(0, 300) & 0xFFFFFFu, 0u);
+    EXPECT_GT(Differing(first, second), 2000);
+    EXPECT_GT(Differing(second, third), 2000);
+}
+
+TEST_F(SceneShotsTest, DoorOpensAtTheLastStage)
+{
+    manager->SetScene(CBackgroundManager::kSceneDoor);
+    manager->SetStage(9, 1);
+    Run(1.5f);
+    const float doorX = 451.0f - 512.0f, doorY = 384.0f - 300.0f;
+    const OffscreenFrame closed = Shot("scene_door_9_gems");
+    manager->SetStage(10, 0);
+    Run(1.0f);
+    Shot("scene_door_tenth_gem");
+    Run(2.3f); // 3.3 s: the painted door has faded (2.9 to 3.15 s), the leaf sinks
+    EXPECT_EQ(manager->Door().DoorStateNow(), CBackgroundDoor::kDoorSinking);
+    Run(1.0f);
+    Shot("scene_door_sinking");
+    Run(1.0f); // the leaf is gone at 5.15 s
+    EXPECT_EQ(manager->Door().DoorStateNow(), CBackgroundDoor::kDoorClosed);
+    const OffscreenFrame open = Shot("scene_door_open");
+    // The sunlit doorway is brighter than the stone door it replaced.
+    auto brightness = [](uint32_t c) { return int((c >> 16) & 255) + int((c >> 8) & 255) + int(c & 255); };
+    EXPECT_GT(brightness(open.At(doorX, doorY)), brightness(closed.At(doorX, doorY)) + 150);
+}
+
+TEST_F(SceneShotsTest, ChestBurstsAtTheLastStage)
+{
+    manager->SetScene(CBackgroundManager::kSceneTreasury);
+    manager->SetStage(11, 1);
+    Run(1.5f);
+    const float chestX = 480.0f - 512.0f, chestY = 384.0f - 440.0f;
+    const OffscreenFrame closed = Shot("scene_treasury_11_gems");
+    manager->SetStage(12, 0);
+    Run(3.2f); // the twelfth gem is in at 2.65 s, the chest's rays from 2.9 s
+    CBackgroundTreasury& treasury = manager->Treasury();
+    EXPECT_EQ(treasury.ChestStateNow(), CBackgroundTreasury::kChestRays);
+    EXPECT_GT(treasury.ChestRays(), 0u);
+    Shot("scene_treasury_rays");
+    Run(1.8f); // 5 s: burst at 4.9 s
+    EXPECT_EQ(treasury.ChestStateNow(), CBackgroundTreasury::kChestBurst);
+    EXPECT_FALSE(treasury.ChestClosed());
+    EXPECT_GT(treasury.Pieces(), 64u);
+    Run(0.3f);
+    const OffscreenFrame burst = Shot("scene_treasury_burst");
+    EXPECT_NE(burst.At(chestX, chestY), closed.At(chestX, chestY));
+    Run(2.0f);
+    Shot("scene_treasury_rising");
+    Run(8.0f); // the slowest row lifts at 20 units/s^2: gone within ten seconds
+    EXPECT_EQ(treasury.Pieces(), 0u);
+    Shot("scene_treasury_after");
+}
+
+} // namespace
