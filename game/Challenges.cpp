@@ -92,23 +92,12 @@ std::string Text(int id)
 int CGame::OpenChallengeOfLevel()
 {
     int32_t number = 0, tier = 0;
-    switch (GetChallengeForLevel(levelParams.level, number, tier))
-    {
-    case 1:
-        OpenMemoryChallenge(number, tier);
-        return 1;
-    case 2:
-        OpenAccuracyChallenge(number, tier);
-        return 1;
-    case 3:
-        OpenAttentionChallenge(number, tier);
-        return 1;
-    case 4:
-        OpenReactionChallenge(number, tier);
-        return 1;
-    default:
+    // Only the stars are dealt so far: the plate challenges' levels go on to
+    // the map as plain levels do.
+    if (GetChallengeForLevel(levelParams.level, number, tier) != 2)
         return 0;
-    }
+    OpenAccuracyChallenge(number, tier);
+    return 1;
 }
 
 void CGame::SetChallengeClock(float seconds)
