@@ -80,6 +80,21 @@ ChallengeLook LookOf(int32_t kind)
     }
 }
 
+// A plate challenge made for the board's slot: its sounds, the token looks
+// and the board's cells to lay its plates on.
+template <class Challenge>
+Challenge& MakePlateChallenge(CRefPtr<Challenge>& slot, const CPlayField& field, const CRefPtr<CSoundBank>& sounds,
+                              const CRefPtr<CCapsManager>& caps)
+{
+    slot = CRefPtr<Challenge>(new Challenge);
+    Challenge& c = *slot;
+    c.soundBank = sounds;
+    c.SetCapsManager(caps);
+    c.SetArea(field.origin[0], field.origin[1], field.origin[2], field.cellWidth, field.cellHeight, field.cellWidth,
+              field.cellHeight);
+    return c;
+}
+
 std::string Text(int id)
 {
     char text[256] = "";
@@ -132,12 +147,7 @@ void CGame::OpenMemoryChallenge(int number, int tier)
     SetChallengeClock(GetChallenge1Time(tier));
     CPlayField& field = *board;
     field.mode = kLevelKindMemory;
-    field.memoryChallenge = CRefPtr<CMemoryChallenge>(new CMemoryChallenge);
-    CMemoryChallenge& m = *field.memoryChallenge;
-    m.soundBank = soundBank;
-    m.SetCapsManager(caps);
-    m.SetArea(field.origin[0], field.origin[1], field.origin[2], field.cellWidth, field.cellHeight, field.cellWidth,
-              field.cellHeight);
+    CMemoryChallenge& m = MakePlateChallenge(field.memoryChallenge, field, soundBank, caps);
     m.round = 1;
     m.collected = 0;
     EnterChallenge(kLevelKindMemory);
@@ -176,12 +186,7 @@ void CGame::OpenAttentionChallenge(int number, int tier)
     ui->SetChallengeTitle3(number, 1, kAttentionTries);
     CPlayField& field = *board;
     field.mode = kLevelKindAttention;
-    field.attentionChallenge = CRefPtr<CAttentionChallenge>(new CAttentionChallenge);
-    CAttentionChallenge& a = *field.attentionChallenge;
-    a.soundBank = soundBank;
-    a.SetCapsManager(caps);
-    a.SetArea(field.origin[0], field.origin[1], field.origin[2], field.cellWidth, field.cellHeight, field.cellWidth,
-              field.cellHeight);
+    MakePlateChallenge(field.attentionChallenge, field, soundBank, caps);
     EnterChallenge(kLevelKindAttention);
 }
 
@@ -195,12 +200,7 @@ void CGame::OpenReactionChallenge(int number, int tier)
     SetChallengeClock(GetChallenge4Time(tier));
     CPlayField& field = *board;
     field.mode = kLevelKindReaction;
-    field.reactionChallenge = CRefPtr<CReactionChallenge>(new CReactionChallenge);
-    CReactionChallenge& r = *field.reactionChallenge;
-    r.soundBank = soundBank;
-    r.SetCapsManager(caps);
-    r.SetArea(field.origin[0], field.origin[1], field.origin[2], field.cellWidth, field.cellHeight, field.cellWidth,
-              field.cellHeight);
+    CReactionChallenge& r = MakePlateChallenge(field.reactionChallenge, field, soundBank, caps);
     r.catches = 0;
     r.target = GetChallenge4Count(tier);
     EnterChallenge(kLevelKindReaction);
