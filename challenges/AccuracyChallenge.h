@@ -64,9 +64,23 @@ public:
     CAccuracyChallenge(const CAccuracyChallenge&) = delete;
     CAccuracyChallenge& operator=(const CAccuracyChallenge&) = delete;
 
+    void SetResources(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> manager,
+                      CRefPtr<CTexture> star, CRefPtr<CTexture> spark);
+    // Where the stars fly (centre x and top y of the field, its depth, width and
+    // height) and the row of slots the caught ones rest in (left x, top y, depth,
+    // slot size) with the number of slots to fill.
+    void SetStarParams(float centreX, float topY, float z, float width, float height, float rowX, float rowY,
+                       float rowZ, float slotW, float slotH, int32_t target);
+    // Play begins: a star a second, faster stars on the second tier.
+    void Start(int32_t tier);
     // Moves the stars; 107 once the challenge is ending and every star left
     // rests in its slot, else 100.
     int32_t Update(float dt);
+    // Catches the oldest flying star under the point (virtual screen): 101, or
+    // 100 when none is there or play is not running.
+    int32_t OnClick(float x, float y);
+    // Every star still flying slides off the right edge within a tenth of a second.
+    void FlyOutStars();
 
     CRefPtr<CSpriteList> spriteList;
     CRefPtr<CParticleSystemsManager> particles;
@@ -95,6 +109,9 @@ public:
     CRefPtr<CSoundBank> soundBank;
 
 private:
+    void SpawnStar();
+    // A spark cloud where the star was caught; it burns out at once.
+    void Burst(const CAccuracyStar& star);
     // False when the star has flown out and leaves the list.
     bool UpdateStar(CAccuracyStar& star, float dt);
 };

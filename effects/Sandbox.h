@@ -47,6 +47,9 @@ public:
         portions.resize(kept);
     }
 
+    // The sand on its way is dropped; the heap's settings stay.
+    void Reset() { portions.clear(); }
+
     int32_t mode = 0;        // 1 while pouring (a score frenzy)
     int32_t status = 1;      // 1, 2, 3
     int32_t drainOn = 0;     // the sand moves only while set

@@ -18,7 +18,7 @@ enum { kBadFormat = 1 };
 std::map<int32_t, std::string> g_byId;
 std::map<std::string, std::string> g_byName;
 
-// \n, \t and \\ become a line feed, a tab and a backslash; any other backslash
+// \n, \t, \\ and \" become a line feed, a tab, a backslash and a quote; any other backslash
 // stays as written, also one at the very end.
 std::string Unescape(const char* text)
 {
@@ -28,9 +28,9 @@ std::string Unescape(const char* text)
         if (*p == '\\' && p[1] != 0)
         {
             const char next = p[1];
-            if (next == 'n' || next == 't' || next == '\\')
+            if (next == 'n' || next == 't' || next == '\\' || next == '"')
             {
-                out += next == 'n' ? '\n' : next == 't' ? '\t' : '\\';
+                out += next == 'n' ? '\n' : next == 't' ? '\t' : next;
                 ++p;
                 continue;
             }

@@ -86,7 +86,14 @@ int CTokenizer::NextToken(char* out)
         out[n++] = '"';
         ++position;
         while (position < lineLength && line[position] != '"')
+        {
+            // \" is a quote inside the text, unless it is the line's last quote:
+            // a text may end in a backslash.
+            if (line[position] == '\\' && position + 1 < lineLength && line[position + 1] == '"' &&
+                std::memchr(line + position + 2, '"', size_t(lineLength - position - 2)))
+                out[n++] = line[position++];
             out[n++] = line[position++];
+        }
         out[n++] = '"';
         if (position < lineLength)
             ++position; // past the closing quote

@@ -291,7 +291,9 @@ void CGame::OpenGameMenu()
 
 void CGame::ShowMapAfterLevel()
 {
-    // The bonus levels' challenges are not in the game yet: every level ends here.
+    // A bonus level comes between some levels and the map.
+    if (board && OpenChallengeOfLevel())
+        return;
     ui->FadeOutForm(ui->Form("Statistics"), 2.0f);
     ui->FadeOutForm(ui->Form("Quest"), 2.0f);
     ui->HideListWidgets();
@@ -323,7 +325,12 @@ void CGame::LeaveShop()
 void CGame::AnswerMessage()
 {
     if (ui->messageCode == kMessageChallengeRules)
-        NextPhase(LevelIntroPhase::IntroPagesShown);
+    {
+        if (subState == kSubStateChallenge)
+            NextPhase(ChallengePhase::RulesClosed);
+        else
+            NextPhase(LevelIntroPhase::IntroPagesShown);
+    }
     else if (ui->messageCode == kMessageLifeLost)
         NextPhase(LifeLostPhase::Retry);
     else if (ui->messageCode == kMessageGameOver)

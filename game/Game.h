@@ -281,6 +281,22 @@ public:
     int StartGameOver();
     void ShowTrophies(int open);
 
+    // Bonus levels (Challenges.cpp). The opener of the challenge the schedule
+    // names after the level just won: 0 when the level has none.
+    int OpenChallengeOfLevel();
+    void OpenMemoryChallenge(int number, int tier);
+    void OpenAccuracyChallenge(int number, int tier);
+    void OpenAttentionChallenge(int number, int tier);
+    void OpenReactionChallenge(int number, int tier);
+    void HandleChallengeEvent(const CPlayFieldEvent& event);
+    // A left click on the challenge screen; taken when a widget took it.
+    void ChallengeClick(float x, float y, bool taken);
+    // The "Stop!" command of the reaction challenge: 0 when it cannot be given.
+    int StopReaction(float x, float y);
+    int IsChallengeWon() const;
+    // A level left from the challenge screen puts its challenge to rest.
+    void CloseChallengeOnReset();
+
     // The mouse in game units: x -512..512 across the 4:3 area, y 384 (top) .. -384.
     void PolledMouse(float* x, float* y) const;
     static void MapCursor(int cursorX, int cursorY, int clientWidth, int clientHeight, float* x, float* y);
@@ -372,6 +388,7 @@ public:
     // Play: the clock, the challenge, the life-lost sequence, hints and autosaves.
     int32_t challengeNumber = 0;
     int32_t challengeTier = 0;
+    float challengeTime = 0.0f;  // the running challenge's whole time, for the gauge
     float nextWarning = 30.0f;
     int32_t lossRunning = 0;
     float lossTimer = 0.0f;
@@ -425,6 +442,24 @@ private:
     void UpdateLifeLost(float dt);
     void UpdateGameOver(float dt);
     void UpdateShopAutosave(float dt);
+    // Steps of the challenge screen (Challenges.cpp).
+    void SetChallengeClock(float seconds);
+    void EnterChallenge(int32_t kind);
+    void UpdateChallengeScreen(float dt);
+    void ShowChallengeForm();
+    void ShowChallengeRules();
+    void StartChallengePlay();
+    void RunChallengeClock(float dt);
+    void EndChallengeAtTimeUp();
+    void ShowStopButtons(int show);
+    void ShowChallengeMessage(int text, int style);
+    void ChallengeSucceeded();
+    void ChallengePrompt(int32_t which);
+    void GiveChallengeVerdict();
+    void ResetRunningChallenge();
+    void ReleaseChallenge();
+    void LeaveChallengeForMap();
+    void CloseChallengeTrophies();
     // Moves to the next phase of the current sequence with its timer at 0.
     void NextPhase(int32_t next);
     void HidePlayPanels();

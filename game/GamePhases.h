@@ -145,12 +145,27 @@ enum : int32_t
 };
 }
 
-// Sub-state challenge: the one step the play update sets.
+// Sub-state challenge: the bonus level's screen from its opener to the map.
 namespace ChallengePhase
 {
 enum : int32_t
 {
-    ResetChallenge = 11,  // the star award of a won challenge has ended
+    ShowRules = -10,        // the rules' message box, for players who keep the tutorial on
+    RulesOpening = -9,
+    RulesShown = -8,        // waits for the player to close the box
+    RulesClosed = -7,
+    Begin = 0,
+    Settle = 1,
+    ShowForm = 2,
+    StartPlay = 3,
+    Play = 4,               // the clock runs; the verdict moves on
+    Lost = 9,
+    Won = 10,               // waits for the star award
+    ResetChallenge = 11,    // the star award of a won challenge has ended
+    SettleFrame1 = 12,
+    SettleFrame2 = 13,
+    Release = 14,
+    TrophiesShown = 21,     // waits for the trophies screen to close
 };
 }
 

@@ -10,6 +10,10 @@
 #include <cstring>
 
 #include "audio/SoundBank.h"
+#include "challenges/AccuracyChallenge.h"
+#include "challenges/AttentionChallenge.h"
+#include "challenges/MemoryChallenge.h"
+#include "challenges/ReactionChallenge.h"
 #include "backgrounds/BackgroundManager.h"
 #include "field/PlayField.h"
 #include "effects/Sandbox.h"
@@ -59,7 +63,7 @@ int CGame::OnLButtonDown(int, int, WPARAM)
             if (event.kind == kUiEventPress && event.id == kIdPauseButton)
                 taken = true;
             else if (event.kind == kUiEventPress && event.id == kIdReactionStop)
-                taken = true;
+                taken = StopReaction(x, y) != 0;
             else if (event.kind == kUiEventPress && event.id == kIdTutorialClose)
             {
                 EndTutorial(1);
@@ -76,7 +80,7 @@ int CGame::OnLButtonDown(int, int, WPARAM)
                 music->SetVolume(event.value);
         }
     }
-    (void)taken;
+    ChallengeClick(x, y, taken);
 
     if (board && IsDelayedTutorialKind(board->tutorialStep) && board->tutorialTimer < kTutorialBlockTime)
         skipPicking = true;
@@ -197,6 +201,10 @@ int CGame::OnKeyDown(WPARAM key)
         }
         return 0;
     }
+    // Space is the reaction challenge's "Stop!".
+    if (key == VK_SPACE && state == kStatePlaying && subState == kSubStateChallenge && questMode == 0 &&
+        levelKind == kLevelKindReaction && StopReaction(0.0f, 0.0f))
+        return 0;
     if (state == kStatePlaying && subState == kSubStateAfterLevel && IsWaitingAfterLevel())
     {
         LeaveWonLevel();
@@ -308,8 +316,23 @@ int CGame::CanPause() const
         return 0;
     if (subState == kSubStateNormalPlay)
         return board->inputOpen && !boardSecondRun && !board->inputLocked ? 1 : 0;
-    if (subState == kSubStateChallenge)
-        return 0;  // the challenges keep their own pause
+    if (subState == kSubStateChallenge && !board->inputLocked)
+    {
+        // A challenge pauses only while it is at play.
+        switch (levelKind)
+        {
+        case kLevelKindMemory:
+            return board->memoryChallenge && board->memoryChallenge->state == CMemoryChallenge::kWaiting;
+        case kLevelKindAccuracy:
+            return board->accuracyChallenge && board->accuracyChallenge->state == CAccuracyChallenge::kRunning;
+        case kLevelKindAttention:
+            return board->attentionChallenge && board->attentionChallenge->state == CAttentionChallenge::kChoose;
+        case kLevelKindReaction:
+            return board->reactionChallenge && board->reactionChallenge->state == CReactionChallenge::kTurning;
+        default:
+            return 0;
+        }
+    }
     return 0;
 }
 

@@ -112,6 +112,8 @@ void CGame::UpdateSubState(float dt, bool tutorialBlocks)
         return UpdateLifeLost(dt);
     case kSubStateGameOver:
         return UpdateGameOver(dt);
+    case kSubStateChallenge:
+        return UpdateChallengeScreen(dt);
     default:
         return;
     }
@@ -700,8 +702,13 @@ void CGame::HandleBoardEvent(const CPlayFieldEvent& event)
     case kEventTip:
         ShowTutorialStep(event.tip, event.arg);
         break;
+    case kEventRoundEnded:
+    case kEventChallengeEnded:
+    case kEventChallengeMissed:
+        HandleChallengeEvent(event);
+        break;
     default:
-        // Challenge rounds (8, 9, 12) belong to the bonus levels; 10 asks nothing.
+        // 10 asks nothing.
         break;
     }
 }

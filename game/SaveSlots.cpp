@@ -196,6 +196,8 @@ void CGame::ResetLevelFromRecord()
     lossRunning = 0;
     if (ui)
         ui->SetPanelVisible(questMode, 0);
+    if (ui)
+        CloseChallengeOnReset();
     if (questMode == 0 && state == kStatePlaying && subState == kSubStateShop && shop && shop->display >= 1.0f)
     {
         shop->SettlePendingStars();

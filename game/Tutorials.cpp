@@ -334,6 +334,18 @@ void CGame::ShowTrophies(int open)
         }
         return;
     }
+    if (state == kStatePlaying && subState == kSubStateChallenge)
+    {
+        // Trophies won with a bonus level: the map follows when they close.
+        if (open)
+        {
+            NextPhase(ChallengePhase::TrophiesShown);
+            openForm();
+        }
+        else
+            CloseChallengeTrophies();
+        return;
+    }
     if (state == kStatePlaying && subState == kSubStateMap)
     {
         if (open)

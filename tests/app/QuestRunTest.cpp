@@ -17,6 +17,8 @@
 #include "bonuses/BonusManager.h"
 #include "field/PlayField.h"
 #include "game/Game.h"
+#include "challenges/AccuracyChallenge.h"
+#include "render/SpriteShape.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
 #include "screens/Interface.h"
@@ -316,6 +318,66 @@ TEST(QuestRun, AdviserScoreAndSolidarityBonusesShowAndFire)
     EXPECT_EQ(0, script.Run(3000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     EXPECT_TRUE(allFired);
+}
+
+TEST(QuestRun, FirstBonusLevelOpensAfterLevelFiveAndItsStarsCaughtByClicksWinAGoldenStar)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 4);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 5, "bonus");
+    script.Play("play level 5", [](CGame& g) { return g.subState == kSubStateLevelComplete; }, "", 0);
+    script.Add({"statistics", [](CGame& g) { return g.subState == kSubStateStatistics && g.phase == 22 && QuestScript::FormShown(g, "Statistics"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "Statistics", 20); }});
+    int starsBefore = 0, wonBefore = 0;
+    script.Add({"opener", [](CGame& g) { return g.subState == kSubStateChallenge && QuestScript::FormShown(g, "Arcade"); },
+                [&](GameHarness& g) {
+                    starsBefore = g.Game()->shop->stars;
+                    wonBefore = g.Game()->wonChallenges;
+                },
+                "bonus_opener.png", 0});
+    // A player clicks every star that has come well onto the screen.
+    int nextClick = 0;
+    bool runningShot = false;
+    const std::string runningPath = (fs::current_path() / "bonus_running.png").string();
+    script.Add({"stars caught", [&h, &nextClick, &runningShot, runningPath](CGame& g) {
+                    if (g.phase >= ChallengePhase::Lost)
+                        return true;
+                    CAccuracyChallenge* a = g.board->accuracyChallenge.Get();
+                    if (!a || h.Tick() < nextClick)
+                        return false;
+                    for (const CRefPtr<CAccuracyStar>& star : a->stars)
+                        if (star->state == CAccuracyStar::kFlying && star->shape->position.x < 420.0f)
+                        {
+                            QuestScript::ClickGame(h, star->shape->position.x, star->shape->position.y);
+                            nextClick = h.Tick() + 3;
+                            if (a->caughtCount >= 8 && !runningShot)
+                            {
+                                runningShot = true;
+                                h.SaveFrameAt(h.Tick() + 2, runningPath);
+                            }
+                            break;
+                        }
+                    return false;
+                },
+                [](GameHarness&) {}});
+    int starsAfter = 0, wonAfter = 0, caught = 0;
+    script.Add({"verdict", [](CGame& g) { return g.phase == ChallengePhase::Won && g.stateTimer > 0.2f; },
+                [&](GameHarness& g) {
+                    starsAfter = g.Game()->shop->stars;
+                    wonAfter = g.Game()->wonChallenges;
+                    caught = g.Game()->board->accuracyChallenge->caughtCount;
+                },
+                "bonus_verdict.png", 0});
+    script.Wait("map", [](CGame& g) { return g.subState == kSubStateAfterLevel && g.phase == AfterLevelPhase::WaitForPlayer && g.stateTimer > 2.0f; },
+                "bonus_map.png");
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(12000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(19, caught);
+    EXPECT_EQ(wonBefore + 1, wonAfter);
+    EXPECT_EQ(starsBefore + 1, starsAfter);
 }
 
 // The museum's, the jungle's and the valley's levels each stand on their own living

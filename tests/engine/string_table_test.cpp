@@ -106,6 +106,7 @@ TEST_F(StringTableTest, BackslashEscapes)
         {"a\\\\nb", "a\\nb"},
         {"a\\xb", "a\\xb"},
         {"ends\\", "ends\\"},
+        {"click \\\"Stop!\\\" now", "click \"Stop!\" now"},
     };
     std::string strings = "STRINGS\n";
     std::string ids;

@@ -366,12 +366,30 @@ void MakeScreens(const std::filesystem::path& gfx)
     });
     Write(gfx / "ScoreFrenzyStar.png", star, 4);
 
+    // An atlas: the award's golden star in the top-left 204 x 192 pixels, and a
+    // small bright star with a halo in the 64 x 64 cell below it, which the bonus
+    // level's flying stars tint.
     Image big(256, 256);
-    Paint(big, [](float x, float y) {
-        float v = StarShape(x, -y, 5, 8.0f, 0.35f);
-        float shade = 0.75f + 0.25f * (-x - y);
-        return Rgba{1.0f * shade, 0.8f * shade, 0.2f * shade, Smooth(0.35f, 0.45f, v)};
-    });
+    for (int py = 0; py < big.h; ++py)
+        for (int px = 0; px < big.w; ++px)
+        {
+            if (px < 204 && py < 192)
+            {
+                const float x = (px + 0.5f) / 204.0f * 2 - 1, y = (py + 0.5f) / 192.0f * 2 - 1;
+                const float v = StarShape(x, -y, 5, 8.0f, 0.35f);
+                const float shade = 0.75f + 0.25f * (-x - y);
+                big.at(px, py) = Rgba{1.0f * shade, 0.8f * shade, 0.2f * shade, Smooth(0.35f, 0.45f, v)};
+            }
+            else if (px < 64 && py >= 192)
+            {
+                const float x = (px + 0.5f) / 64.0f * 2 - 1, y = (py - 192 + 0.5f) / 64.0f * 2 - 1;
+                const float body = Smooth(0.3f, 0.45f, StarShape(x * 1.1f, -y * 1.1f, 5, 6.0f, 0.3f));
+                const float halo = Glow(x, y, Rgba{1, 1, 1, 1}, 2.5f).a * 0.6f;
+                const float a = std::max(body, halo);
+                const float white = Clamp01(body * 0.7f + 0.3f);
+                big.at(px, py) = Rgba{1.0f, 0.85f + 0.15f * white, 0.55f + 0.45f * white, a};
+            }
+        }
     Write(gfx / "BigStar.png", big, 4);
 
     Image pointer(64, 64);
