@@ -480,6 +480,7 @@ private:
     bool MakeGemBar();
     void MakeBoardEffects();
     bool MakeBonuses();
+    bool MakeTotems();
     void MakePopups();
     void MakeBackgrounds();
     void LoadSounds();
