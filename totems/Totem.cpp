@@ -317,6 +317,13 @@ bool CTotem::UpdateOpacity(float dt)
             return true;
         }
     }
+    else if (m_alpha == 0.0f && m_alphaTarget == 0.0f && m_state == TotemState::FadingOut &&
+             m_event != TotemEvent::FadedOut)
+    {
+        // Told to fade before it ever showed: it is gone at once, and says so once.
+        m_event = TotemEvent::FadedOut;
+        return true;
+    }
     else if (m_alpha < m_alphaTarget)
     {
         SetAlpha(std::min(m_alpha + dt * m_fadeSpeed, m_alphaTarget), false);
