@@ -447,6 +447,7 @@ void CPlayField::SetSoundBank(CRefPtr<CSoundBank> bank)
 {
     soundBank = bank;
     capList.soundBank = bank;
+    totems.m_soundBank = bank;
     if (terminatorManager)
         terminatorManager->SetSoundBank(bank);
 }

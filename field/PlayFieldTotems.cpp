@@ -19,17 +19,7 @@
 namespace
 {
 
-enum
-{
-    kTotemGreen = 0,
-    kTotemYellow = 1,
-    kTotemRed = 2,
-    kTotemBlue = 3,
-    kTotemOrange = 4,
-    kTotemWhite = 5,
-    kTotemViolet = 6,
-    kTotemCounter = 1000,
-};
+const int32_t kTotemCounter = kTotemRecordRepeat;
 
 constexpr int32_t kStrongCharge = 3;      // the green totem charged in full
 constexpr int32_t kBlueStopsSteel = 3;    // the blue survey that also ends steel

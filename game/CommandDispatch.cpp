@@ -296,6 +296,8 @@ void CGame::ShowMapAfterLevel()
         return;
     ui->FadeOutForm(ui->Form("Statistics"), 2.0f);
     ui->FadeOutForm(ui->Form("Quest"), 2.0f);
+    if (board)
+        board->totems.FadeOutAll(2.0f);
     ui->HideListWidgets();
     ui->FadeInForm(ui->Form("Background"), 2.0f);
     stateTimer = 0.0f;

@@ -2,6 +2,7 @@
 // the input handlers the window procedure calls, the mouse mapping and the swap of the
 // quest-panel and shop textures.
 #include "game/Game.h"
+#include "field/PlayField.h"
 
 #include <cstdio>
 
@@ -153,6 +154,8 @@ int CGame::SwapPanelTextures(int shopOpening, int keep)
             LogText(missing);
     };
     CRefPtr<CTexture>& bigStar = screenTextures[kTexBigStar];
+    if (board)
+        board->totems.RecreateTextures(shopOpening, folders.graphics);
     if (shopOpening)
     {
         release("PanelQuest", "Unable to find texture PanelQuest (Release)\n");

@@ -515,6 +515,7 @@ private:
     bool MakeGemBar();
     void MakeBoardEffects();
     bool MakeBonuses();
+    bool MakeTotems();
     void MakePopups();
     void MakeBackgrounds();
     void LoadSounds();

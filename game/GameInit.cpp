@@ -450,7 +450,7 @@ bool CGame::MakeBoard()
     if (!MakeGemBar())
         return false;
     MakeBoardEffects();
-    return MakeBonuses();
+    return MakeBonuses() && MakeTotems();
 }
 
 bool CGame::MakeGemBar()
@@ -510,6 +510,36 @@ bool CGame::MakeBonuses()
                          effectTextures[kTexTwirl], panelGlass);
     // The gem bar's flares and the multiplier pictures come with the bonus pictures.
     board->gemsBuffer->flareTexture = bonuses->gemFlaresTexture;
+    return true;
+}
+
+bool CGame::MakeTotems()
+{
+    CTotemsManager& totems = board->totems;
+    totems.LoadSettings((folders.config + "Totems.cfg").c_str());
+    totems.SetRenderObjects(device, spriteLists[3], particles[5], spriteBatches[2], &levelParams);
+    if (!totems.LoadTextures(folders.graphics))
+    {
+        LogText("Error loading Totems Textures\n");
+        return false;
+    }
+    TotemGameTextures t;
+    t[kTotemGameHalo] = effectTextures[kTexHalo1];
+    t[kTotemGameSpellFuzzy] = effectTextures[kTexSpellFuzzy];
+    t[kTotemGameFireCloud] = effectTextures[kTexFireCloud];
+    t[kTotemGameStarParticle] = effectTextures[kTexStarParticle];
+    t[kTotemGameTwirl] = effectTextures[kTexTwirl];
+    t[kTotemGamePanelGlass] = device->GetTextureByName("PanelGlass");
+    t[kTotemGameGemFlares] = board->bonusManager->gemFlaresTexture;
+    t[kTotemGameLightning] = effectTextures[kTexLightning];
+    t[kTotemGameSpark] = effectTextures[kTexSpark];
+    t[kTotemGameCloud] = effectTextures[kTexCloud];
+    t[kTotemGameChain] = caps->chainPicture;
+    t[kTotemGameChainNext] = caps->chainAlpha;
+    t[kTotemGameShopColor] = device->GetTextureByName("ShopColor");
+    t[kTotemGameShopMul] = device->GetTextureByName("ShopMul");
+    t[kTotemGameShopBW] = device->GetTextureByName("ShopBW");
+    totems.SetTextures(t);
     return true;
 }
 

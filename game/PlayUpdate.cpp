@@ -370,7 +370,11 @@ void CGame::UpdateAfterLevel(float dt)
 void CGame::ShowLevelTitle()
 {
     if (board)
+    {
         board->ShowPanels(1, 1, 2.0f);
+        // The player's totems stand beside the board.
+        board->totems.CreatePanelTotems();
+    }
     ui->questMode = questMode;
     const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
     ui->SetCounters(board ? board->counters.second.GetInt(kCounterScore) : 0, lives, levelTimer / allowance);
@@ -431,6 +435,8 @@ void CGame::LeavePlay()
     HidePlayPanels();
     if (questMode == 0 && subState == kSubStateQuestLeft)
         ui->FadeOutForm(ui->Form("Quest"), 2.0f);
+    if (questMode == 0)
+        board->totems.FadeOutAll(2.0f);
 }
 
 void CGame::ClearBoardForMenus()

@@ -1,21 +1,29 @@
-// CTotemsManager: the Power Totems of the board, a member of the play field. It
-// keeps the totem level bought per colour, the colour requests of the board,
-// the totem selected at the centre and the shield mode, and publishes the
-// board's geometry to the totems and bonuses (TotemBoardGeometry).
-//
-// For now it keeps that state, answers the board's idle test and holds the
-// records through which the totems ask the board for their effects; the
-// totems, their flights and the records they make come with the totems
-// themselves.
+// CTotemsManager: the Power Totems of the board, a member of the play field.
+// It keeps one small totem on the panel for every colour the player owns, turns
+// the board's colour requests into flights to the centre, arms and charges the
+// totem there, runs every live totem once per frame, and turns what the totems
+// want done on the board into cell records that the board carries out in the
+// same frame. It also publishes the board's geometry to the totems and bonuses
+// (TotemBoardGeometry), and holds the totems' settings and textures.
 #pragma once
 
+#include "audio/SoundBank.h"
 #include "board/BoardGeometry.h"
 #include "board/MatchGrid.h"
 #include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
+#include "render/Device.h"
+#include "totems/GreenTotem.h"
+#include "totems/Totem.h"
+#include "totems/TotemSettings.h"
 
+#include <array>
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <vector>
+
+class CLevelParams;
 
 // One request of a totem to the board, carried out by the board's
 // ApplyTotemEffects: kind is the totem's colour (0..6) or 1000 (a counter).
@@ -25,7 +33,7 @@ struct TotemCellRecord
     int32_t column = 0;
     int32_t row = 0;
     int32_t value = 0;
-    float factor = 0.0f;  // start x
+    float factor = 0.0f; // start x
     float startY = 0.0f;
     float startZ = 0.0f;
     float ctrl[3] = {0.0f, 0.0f, 0.0f};
@@ -34,110 +42,147 @@ struct TotemCellRecord
     int32_t extra = 0;
 };
 
-// A gem the green totem sends to a board cell.
-class CUnigem
-{
-public:
-    // Its sprites snap to the end of their flight and fade out.
-    void Finish() { finished = 1; }
+const int32_t kTotemRecordRepeat = 1000;
 
-    int32_t column = 0;
-    int32_t row = 0;
-    int32_t finished = 0;
+// The game's rules block that the totems hand to the board's rule functions.
+void SetGameRules(const CLevelParams* rules);
+const CLevelParams* GameRules();
+
+// Textures the manager loads itself, in loading order.
+enum TotemTexture
+{
+    kTotemTexSmall,
+    kTotemTexShadows,
+    kTotemTexLights,
+    kTotemTexDigits,
+    kTotemTexRedBody,
+    kTotemTexOrangeBody,
+    kTotemTexVioletBody,
+    kTotemTexVioletRays,
+    kTotemTexGreenBody,
+    kTotemTexUnigem,
+    kTotemTexYellowBody,
+    kTotemTexBlueBody,
+    kTotemTexSteelCaps,
+    kTotemTexWhiteBody,
+    kTotemTexPaintStream,
+    kTotemTexPaintDrop,
+    kTotemTexBase,
+    kTotemTexDark,
+    kTotemTexContour,
+    kTotemTextureCount
 };
 
-// What the board reads of the green totem on the panel.
-class CGreenTotem
+// Textures the game hands over, in the order of SetTextures.
+enum TotemGameTexture
 {
-public:
-    int32_t m_state = 0;
-    int32_t m_level = 1;
-    int32_t m_charge = 0;  // 3: charged in full
-    std::vector<CRefPtr<CUnigem>> m_unigems;
+    kTotemGameHalo,
+    kTotemGameSpellFuzzy,
+    kTotemGameFireCloud,
+    kTotemGameStarParticle,
+    kTotemGameTwirl,
+    kTotemGamePanelGlass,
+    kTotemGameGemFlares,
+    kTotemGameLightning,
+    kTotemGameSpark,
+    kTotemGameCloud,
+    kTotemGameChain,
+    kTotemGameChainNext,
+    kTotemGameShopColor,
+    kTotemGameShopMul,
+    kTotemGameShopBW,
+    kTotemGameTextureCount
 };
+
+typedef std::array<CRefPtr<CTexture>, kTotemGameTextureCount> TotemGameTextures;
 
 class CTotemsManager
 {
 public:
+    CTotemsManager();
+    ~CTotemsManager();
+    CTotemsManager(const CTotemsManager&) = delete;
+    CTotemsManager& operator=(const CTotemsManager&) = delete;
+
+    // Start-up: the tuning file, the drawing objects, the pictures.
+    void LoadSettings(const char* path);
+    void SetRenderObjects(CRefPtr<CDevice> device, CRefPtr<CSpriteList> spriteList,
+                          CRefPtr<CParticleSystemsManager> particles, CRefPtr<CSpriteBatch> spriteBatch,
+                          const CLevelParams* rules);
+    // False, naming the picture in the log, at the first one that does not load.
+    bool LoadTextures(const std::string& folder);
+    void SetTextures(const TotemGameTextures& textures);
+    // Switches the bodies between their shop and play pictures; false when any
+    // picture could not be made again (each failure is logged, the rest go on).
+    bool RecreateTextures(int32_t shopMode, const std::string& folder);
+
+    // Makes a totem of a colour 0..6 (else none) at a level clamped to 1..4.
+    void CreateTotem(CRefPtr<CTotem>& out, int32_t colour, TotemMode mode, int32_t level, bool addToLive);
+    void AddLiveTotem(const CRefPtr<CTotem>& totem);
+    void RemoveLiveTotem(const CRefPtr<CTotem>& totem);
+
+    // A level starts: a small totem for every owned colour, no selection.
+    void CreatePanelTotems();
+    // The level is left or the shop rebuilt: every totem fades out.
+    void FadeOutAll(float speed);
+    // One totem leaves the stage, fading at the speed.
+    void DismissTotem(const CRefPtr<CTotem>& totem, float speed);
+
+    // The board's calls.
+    void RequestTotem(int32_t colour);
+    // Runs the totems for a frame; the number of records left for the board.
+    int32_t Update(float dt);
+    bool IsIdle() const { return m_ready != 0 && m_requests.empty(); }
+    void SetShieldMode(int32_t value);
+    // The selected totem goes back to the panel; then none is selected.
+    void ReturnSelectedTotem();
+    int32_t CountAvailableTotems() const;
+
+    // The board's answers to the green, blue and white totems while they act:
+    // the green totem's gem tokens with the targets of its new gems (it gives a
+    // delay per gem token); the blue totem's steel tokens; the white totem's targets.
+    void OnMatchGreen(const std::vector<Vec3>& removed, const std::vector<Vec3>& targets,
+                      const std::vector<CCellPos>& cells, std::vector<float>& delays);
+    void OnMatchBlue(const std::vector<Vec3>& points, const std::vector<CCellPos>& cells);
+    void OnMatchWhite(const std::vector<Vec3>& points, const std::vector<CCellPos>& cells);
+
     // Writes the shared geometry record; the manager itself is not used.
     void SetTotemBoardGeometry(float x, float y, float z, int32_t columns, int32_t rows, float cellWidth,
-                               float cellHeight)
-    {
-        TotemBoardGeometry& g = g_totemBoardGeometry;
-        g.x = x;
-        g.y = y;
-        g.z = z;
-        g.columns = columns;
-        g.rows = rows;
-        g.cellWidth = cellWidth;
-        g.cellHeight = cellHeight;
-        g.width = float(columns) * cellWidth;
-        g.height = float(rows) * cellHeight;
-    }
+                               float cellHeight);
 
-    bool IsIdle() const { return m_ready != 0 && m_requests.empty(); }
+    // The green totem standing for its colour, or none.
+    CGreenTotem* GreenTotem() const;
 
-    void RequestTotem(int32_t colour) { m_requests.push_back(colour); }
-
-    // Serves one colour request per frame; the number of effect records the
-    // totems made for the board this frame (none while no totem acts).
-    int Update(float /*dt*/)
-    {
-        m_cellRecords.clear();
-        if (!m_requests.empty())
-            m_requests.erase(m_requests.begin());
-        return int(m_cellRecords.size());
-    }
-
-    // The green totem on the panel, or none.
-    CGreenTotem* GreenTotem() { return m_greenTotem.Get(); }
-
-    // The board's answers to a match while a totem waits for one: the green
-    // totem's gem tokens with the targets of its new gems (it gives a delay
-    // per gem token), the blue totem's steel tokens, the white totem's
-    // targets. Until the totems act on them the board's lists are only kept.
-    void OnMatchGreen(const std::vector<Vec3>& removed, const std::vector<Vec3>& targets,
-                      const std::vector<CCellPos>& cells, std::vector<float>& delays)
-    {
-        (void)delays;
-        m_lastMatch = {0, removed, targets, cells};
-    }
-    void OnMatchBlue(const std::vector<Vec3>& points, const std::vector<CCellPos>& cells)
-    {
-        m_lastMatch = {3, {}, points, cells};
-    }
-    void OnMatchWhite(const std::vector<Vec3>& points, const std::vector<CCellPos>& cells)
-    {
-        m_lastMatch = {5, {}, points, cells};
-    }
-
-    struct MatchCall
-    {
-        int32_t colour = -1;
-        std::vector<Vec3> removed;
-        std::vector<Vec3> targets;
-        std::vector<CCellPos> cells;
-    };
-
-    void SetShieldMode(int32_t value) { m_shieldMode = value; }
-
-    // The selected totem goes back to the panel; then none is selected.
-    void ReturnSelectedTotem()
-    {
-        if (m_selectedColour == -1)
-            return;
-        m_ready = 1;
-        m_selectedColour = -1;
-        m_repeatCount = 1;
-    }
-
-    int32_t m_levels[7] = {0, 0, 0, 0, 0, 0, 0};
+    CRefPtr<CDevice> m_device;
+    CRefPtr<CSpriteList> m_spriteList;
+    CRefPtr<CParticleSystemsManager> m_particles;
+    CRefPtr<CSpriteBatch> m_spriteBatch;
+    CTotemSettings m_settings;
+    std::array<CRefPtr<CTexture>, kTotemTextureCount> m_textures;
+    TotemGameTextures m_gameTextures;
+    int32_t m_levels[kTotemColourCount] = {0, 0, 0, 0, 0, 0, 0};
     int32_t m_selectedColour = -1;
     int32_t m_repeatCount = 0;
+    std::deque<int32_t> m_requests;
     int32_t m_ready = 1;
-    int32_t m_shieldMode = 0;
-    std::vector<int32_t> m_requests;
+    std::vector<CRefPtr<CTotem>> m_liveTotems;
+    CRefPtr<CTotem> m_currentTotems[kTotemColourCount];
     std::vector<TotemCellRecord> m_cellRecords;
-    CRefPtr<CGreenTotem> m_greenTotem;
-    MatchCall m_lastMatch;
+    int32_t m_shieldMode = 0;
+    float m_speedFactor = 1.0f;
+    int32_t m_shopImages = 0; // the bodies hold their shop pictures
+    CRefPtr<CTotem> m_shopTotems[kTotemColourCount];
+    CRefPtr<CSoundBank> m_soundBank;
+
+private:
+    TotemResources ResourcesOf(int32_t colour) const;
+    // Request handling and the per-frame steps.
+    bool TakeRequest();
+    void Select(int32_t colour, int32_t zOrder, float duration);
+    void Return(int32_t colour);
+    void ArriveOrLand(const CRefPtr<CTotem>& totem);
+    void EndActivePhase(const CTotem& totem);
+    // The totem's effects handed over or taken away.
+    void Disarm(CTotem& totem);
+    void PlayColourSound(int32_t colour);
 };

@@ -23,6 +23,7 @@
 #include "saves/QuestSave.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
+#include "totems/TotemsManager.h"
 #include "ui/KMStatic.h"
 #include "render/Font.h"
 
@@ -37,7 +38,7 @@ bool Playing(CGame& g, int level)
 
 // A player folder with a quest saved in the shop after level `level`, as the shop's
 // autosave leaves it, and the options naming that player.
-void SaveQuestInShop(GameHarness& h, const std::string& name, int level)
+void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t shopLevel = 0)
 {
     const fs::path folder = fs::path(h.GameUserFolder()) / "Players" / name;
     fs::create_directories(folder);
@@ -48,6 +49,7 @@ void SaveQuestInShop(GameHarness& h, const std::string& name, int level)
     record.remainingTime = 240.0f;
     record.gemsToCollect = record.gemsToPlace = 5 * level;
     record.stars = 1;
+    record.shopValues.fill(shopLevel);
     for (const char* file : {"Quest.sav", "QuestAS1.sav"})
         ASSERT_TRUE(record.Save((folder / file).string().c_str()));
     // A player past the tutorials: no tip stops the clock.
@@ -62,7 +64,8 @@ void SaveQuestInShop(GameHarness& h, const std::string& name, int level)
 }
 
 // Menus, the saved quest's dialog, continue, the shop, the map, and the next level.
-void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix)
+void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix,
+                       std::function<void(CGame&)> beforeLevel = nullptr)
 {
     script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "MainMenu", 1); }});
@@ -73,7 +76,12 @@ void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix
     script.Add({"star spent", [](CGame& g) { return g.shop->stars == 0 && QuestScript::FormShown(g, "Shop"); },
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 31); }});
     script.Add({"map", [](CGame& g) { return g.subState == kSubStateMap && g.phase == 1 && QuestScript::FormShown(g, "Map"); },
-                [](GameHarness& h) { QuestScript::ClickWidget(h, "Map", 150); }, prefix + "_map.png", 0});
+                [beforeLevel](GameHarness& h) {
+                    if (beforeLevel)
+                        beforeLevel(*h.Game());
+                    QuestScript::ClickWidget(h, "Map", 150);
+                },
+                prefix + "_map.png", 0});
     script.Wait("level " + std::to_string(level), [level](CGame& g) { return Playing(g, level); }, prefix + "_level.png");
 }
 
@@ -378,6 +386,45 @@ TEST(QuestRun, FirstBonusLevelOpensAfterLevelFiveAndItsStarsCaughtByClicksWinAGo
     EXPECT_EQ(19, caught);
     EXPECT_EQ(wonBefore + 1, wonAfter);
     EXPECT_EQ(starsBefore + 1, starsAfter);
+}
+
+// Totems the player owns stand beside the board; a match calls one to the centre and
+// the next match of its colour unleashes it, after which it goes back to the panel.
+TEST(QuestRun, OwnedTotemsStandBesideTheBoardAndTheirColourCallsAndUnleashesThem)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Totem", 1, 1);
+    QuestScript script(h);
+    // Every colour owned at level 1, as the shop leaves them after a star each: a
+    // totem unleashed once is spent and flies back.
+    ContinueIntoLevel(script, 2, "totems", [](CGame& g) {
+        std::fill(std::begin(g.board->totems.m_levels), std::end(g.board->totems.m_levels), 1);
+    });
+    const auto panelShown = [](CGame& g) {
+        for (const CRefPtr<CTotem>& t : g.board->totems.m_currentTotems)
+            if (!t || t->m_mode != TotemMode::Panel || t->m_alpha < 1.0f)
+                return false;
+        return Playing(g, 2);
+    };
+    script.Wait("totems on the panel", panelShown, "totems_panel.png");
+    const auto atCentre = [](CGame& g) {
+        const CTotemsManager& m = g.board->totems;
+        if (m.m_selectedColour < 0 || !m.m_ready)
+            return false;
+        const CRefPtr<CTotem>& t = m.m_currentTotems[m.m_selectedColour];
+        return t && t->m_mode == TotemMode::Centre && t->m_state == TotemState::Idle && !t->m_lightShapes.empty();
+    };
+    script.Play("a match calls a totem", atCentre);
+    script.Wait("the totem at the centre", atCentre, "totems_centre.png");
+    script.Play("its colour again unleashes it",
+                [](CGame& g) { return g.board->counters.second.GetInt(kCounterMatchEvents) > 0; });
+    script.Wait("back on the panel", [panelShown](CGame& g) {
+        return g.board->totems.m_selectedColour == -1 && panelShown(g); },
+                "totems_back.png");
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(8000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
 }
 
 // The museum's, the jungle's and the valley's levels each stand on their own living

@@ -238,7 +238,7 @@ TEST_F(BoardPlay, ASwapThatMakesTwoLinesAppliesBothInOneCheck)
         EXPECT_EQ(2, applied);
         EXPECT_EQ(2u, terminators->active.size());
         EXPECT_EQ("34563456\n56.45634\n34.63456\n56....34\n", Picture().substr(0, 36));
-        EXPECT_EQ(std::vector<int32_t>{k.requested}, field->totems.m_requests);
+        EXPECT_EQ(std::deque<int32_t>{k.requested}, field->totems.m_requests);
     }
 }
 

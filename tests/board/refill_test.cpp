@@ -333,7 +333,7 @@ TEST_F(RefillTest, ARestoredSaveRefillsItsBoardAndItsTotemState)
     EXPECT_EQ(0, field->cells[7][6]->fixed);
     EXPECT_EQ(1, field->totems.m_shieldMode);
     EXPECT_FLOAT_EQ(0.0f, field->steelChance);
-    EXPECT_EQ(std::vector<int32_t>{5}, field->totems.m_requests);
+    EXPECT_EQ(std::deque<int32_t>{5}, field->totems.m_requests);
 }
 
 TEST_F(RefillTest, AFallingBonusMovesToAnotherTokenOrLeaves)

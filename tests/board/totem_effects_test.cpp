@@ -18,6 +18,36 @@ using board_play::BoardPlay;
 const std::vector<std::string> kQuiet = {"34563456", "56345634", "34563456", "56345634",
                                          "34563456", "56345634", "34563456", "56345634"};
 
+// What the board handed a totem in its last answer.
+struct MatchCall
+{
+    int32_t colour = -1;
+    std::vector<Vec3> removed;
+    std::vector<Vec3> targets;
+    std::vector<CCellPos> cells;
+};
+
+struct RecordingTotem : CTotem
+{
+    RecordingTotem(int32_t colour, MatchCall& out) : CTotem(colour), call(out) { m_state = TotemState::Active; }
+    void OnMatchCells(const std::vector<Vec3>& points, const std::vector<CCellPos>& cells) override
+    {
+        call = {m_colour, {}, points, cells};
+    }
+    MatchCall& call;
+};
+
+struct RecordingGreen : CGreenTotem
+{
+    explicit RecordingGreen(MatchCall& out) : call(out) { m_state = TotemState::Active; }
+    void OnMatch(const std::vector<Vec3>& removed, const std::vector<Vec3>& targets,
+                 const std::vector<CCellPos>& cells, std::vector<float>&) override
+    {
+        call = {0, removed, targets, cells};
+    }
+    MatchCall& call;
+};
+
 class TotemEffects : public BoardPlay
 {
 protected:
@@ -28,6 +58,7 @@ protected:
         bonuses = CRefPtr<CBonusManager>(new CBonusManager());
         field->bonusManager = bonuses;
         SetBoard(kQuiet);
+        BlueAndWhite();
     }
 
     void Apply(std::initializer_list<TotemCellRecord> records)
@@ -61,15 +92,25 @@ protected:
         return out;
     }
 
+    // An acting green totem at the centre that notes the board's answer.
     CGreenTotem& Green(int32_t level, int32_t charge)
     {
-        field->totems.m_greenTotem = CRefPtr<CGreenTotem>(new CGreenTotem());
-        field->totems.m_greenTotem->m_level = level;
-        field->totems.m_greenTotem->m_charge = charge;
-        return *field->totems.m_greenTotem;
+        RecordingGreen* green = new RecordingGreen(lastMatch);
+        field->totems.m_currentTotems[0] = CRefPtr<CTotem>(green);
+        green->m_level = level;
+        green->m_charge = charge;
+        return *green;
+    }
+
+    // Acting blue and white totems that note the board's answers.
+    void BlueAndWhite()
+    {
+        for (int32_t colour : {3, 5})
+            field->totems.m_currentTotems[colour] = CRefPtr<CTotem>(new RecordingTotem(colour, lastMatch));
     }
 
     CRefPtr<CBonusManager> bonuses;
+    MatchCall lastMatch;
 };
 
 TEST_F(TotemEffects, RedBlastsHitTheirCircleOnTheBoard)
@@ -138,7 +179,7 @@ TEST_F(TotemEffects, BlueStrikesOneCellOrSurveysTheSteel)
     field->steelChance = 0.5f;
     field->steelCount = 4;
     Apply({Record(3, 0, 0, 1)});
-    const CTotemsManager::MatchCall& call = field->totems.m_lastMatch;
+    const MatchCall& call = lastMatch;
     EXPECT_EQ(3, call.colour);
     ASSERT_EQ(2u, call.cells.size());
     EXPECT_EQ((CCellPos{4, 1}), call.cells[0]);
@@ -173,7 +214,7 @@ TEST_F(TotemEffects, WhiteRepaintsPicksTargetsOrAsksForASearch)
     EXPECT_EQ(1u, bonuses->bonuses.size());
 
     Apply({Record(5, 0, 0, 5)});
-    const CTotemsManager::MatchCall& call = field->totems.m_lastMatch;
+    const MatchCall& call = lastMatch;
     EXPECT_EQ(5, call.colour);
     ASSERT_EQ(5u, call.cells.size());
     for (size_t i = 1; i < call.cells.size(); ++i)
@@ -184,7 +225,7 @@ TEST_F(TotemEffects, WhiteRepaintsPicksTargetsOrAsksForASearch)
         EXPECT_TRUE(a.row < b.row || (a.row == b.row && a.column < b.column));
     }
     Apply({Record(5, 0, 0, 100)});
-    EXPECT_EQ(63u, field->totems.m_lastMatch.cells.size());  // every live token, no more
+    EXPECT_EQ(63u, lastMatch.cells.size());  // every live token, no more
 
     Apply({Record(5, 0, 0, -1)});
     EXPECT_EQ(1, field->researchRequested);
@@ -233,9 +274,9 @@ TEST_F(TotemEffects, GreenFireBurstsGemTokensAndChoosesTheFewestTargets)
                     cap->marked = 1;
                     ++gems;
                 }
-        field->totems.m_lastMatch = CTotemsManager::MatchCall();
+        lastMatch = MatchCall();
         Apply({Record(0, 0, 0, 0)});
-        const CTotemsManager::MatchCall& call = field->totems.m_lastMatch;
+        const MatchCall& call = lastMatch;
         EXPECT_EQ(0, call.colour);
         EXPECT_EQ(size_t(gems), call.removed.size());
         EXPECT_EQ(k.targets, call.cells.size());

@@ -1,0 +1,465 @@
+// totemgen: draws the Power Totems' pictures into the graphics folder of the game
+// folder. Layouts (read through the sprite sets of Data/Config/Totems.cfg):
+//   RedTotem.png .. VioletTotem.png   512 x 256: levels 1..4 at x 0, 128, 256, 384
+//                                     (128 x 128 each) in the top row; the bottom
+//                                     row is free for the colours' effect pieces
+//   RedTotemShop.png ..               the same bodies for the shop screen
+//   SmallTotem1.png                   512 x 256: 64 x 64 panel totems, column =
+//                                     token colour, row = level - 1
+//   TotemShadows.jpg (+_alpha)        512 x 512: the floor shadow in (0, 0, 128, 128),
+//                                     light where the shadow is deep (drawn multiplied)
+//   TotemLights.png                   256 x 128: three charge lights of 64 x 64
+//   TimeDigits.png                    512 x 64: digits 0..9 of 32 x 64, then "+"
+//   VioletGlowRays.tga, Unigem.tga, SteelCapsT.png, PaintStream.png,
+//   PaintDrop.png                     effect pieces of the colours
+//   TotemBase.tga, TotemDark2.tga, TotemContour.png   the panel's plinth, the
+//                                     silhouette and outline of a totem not owned
+//
+// Every colour carries an emblem of its own shape on its pillar, so that the
+// totems read without their colour: green leaf, yellow sun, red flame, blue
+// diamond, orange hourglass, white cloud, violet star. A higher level adds
+// gold bands and a brighter crown.
+//
+// Usage: totemgen <game folder>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/common/ImageWrite.h"
+#include "tools/common/PixelMaths.h"
+
+namespace
+{
+
+using namespace tools;
+namespace fs = std::filesystem;
+
+struct Picture
+{
+    int width, height;
+    std::vector<Rgba> px;
+    Picture(int w, int h) : width(w), height(h), px(size_t(w) * size_t(h), Rgba{0, 0, 0, 0}) {}
+    Rgba& At(int x, int y) { return px[size_t(y) * size_t(width) + size_t(x)]; }
+    // Straight-alpha "over".
+    void Over(int x, int y, Rgba c)
+    {
+        if (c.a <= 0.0f || x < 0 || y < 0 || x >= width || y >= height)
+            return;
+        Rgba& p = At(x, y);
+        const float a = Clamp01(c.a);
+        const float outA = a + p.a * (1.0f - a);
+        if (outA <= 0.0f)
+            return;
+        p = Rgba{(c.r * a + p.r * p.a * (1.0f - a)) / outA, (c.g * a + p.g * p.a * (1.0f - a)) / outA,
+                 (c.b * a + p.b * p.a * (1.0f - a)) / outA, outA};
+    }
+};
+
+bool Save(const fs::path& path, const Picture& p, int channels = 4)
+{
+    return WriteImage(path, p.width, p.height, channels, ToBytes(p.px, channels), 92);
+}
+
+struct V2
+{
+    float x, y;
+};
+
+float Length(float x, float y)
+{
+    return std::sqrt(x * x + y * y);
+}
+
+// Signed distance to a convex polygon given anticlockwise (negative inside);
+// exact along the edges, a little short at the corners.
+float ConvexPolygon(V2 p, const std::vector<V2>& poly)
+{
+    float d = -1e9f;
+    for (size_t i = 0; i < poly.size(); ++i)
+    {
+        const V2 a = poly[i], b = poly[(i + 1) % poly.size()];
+        const float ex = b.x - a.x, ey = b.y - a.y;
+        const float len = Length(ex, ey);
+        // Outward normal of an anticlockwise edge.
+        const float nx = ey / len, ny = -ex / len;
+        d = std::max(d, (p.x - a.x) * nx + (p.y - a.y) * ny);
+    }
+    return d;
+}
+
+float SmoothMin(float a, float b, float k)
+{
+    const float h = Clamp01(0.5f + 0.5f * (b - a) / k);
+    return Lerp(b, a, h) - k * h * (1.0f - h);
+}
+
+// The emblem of each colour, in units where the emblem fits a circle of radius 1.
+float Emblem(int colour, V2 p)
+{
+    const float r = Length(p.x, p.y);
+    const float a = std::atan2(p.y, p.x);
+    switch (colour)
+    {
+    case 0: // green leaf: a pointed oval leaning a little
+    {
+        const float c = std::cos(0.35f), s = std::sin(0.35f);
+        const V2 q{p.x * c - p.y * s, p.x * s + p.y * c};
+        return std::max(Length(q.x - 0.55f, q.y) - 1.05f, Length(q.x + 0.55f, q.y) - 1.05f);
+    }
+    case 1: // yellow sun: a disc with twelve rays
+        return r - (0.68f + 0.3f * std::pow(std::max(0.0f, std::cos(6.0f * a)), 6.0f));
+    case 2: // red flame: a drop with its tip up
+        return SmoothMin(Length(p.x, p.y + 0.3f) - 0.62f,
+                         ConvexPolygon(p, {{-0.55f, -0.1f}, {0.55f, -0.1f}, {0.0f, 1.0f}}), 0.15f);
+    case 3: // blue diamond
+        return ConvexPolygon(p, {{0.0f, -0.95f}, {0.72f, 0.0f}, {0.0f, 0.95f}, {-0.72f, 0.0f}});
+    case 4: // orange hourglass
+        return std::min(ConvexPolygon(p, {{-0.75f, 0.9f}, {0.0f, 0.02f}, {0.75f, 0.9f}}),
+                        ConvexPolygon(p, {{-0.75f, -0.9f}, {0.75f, -0.9f}, {0.0f, -0.02f}})) -
+               0.04f;
+    case 5: // white cloud: three puffs on a flat base
+        return std::min({Length(p.x + 0.45f, p.y + 0.15f) - 0.42f, Length(p.x - 0.05f, p.y - 0.2f) - 0.55f,
+                         Length(p.x - 0.52f, p.y + 0.1f) - 0.4f,
+                         ConvexPolygon(p, {{-0.85f, -0.5f}, {0.9f, -0.5f}, {0.9f, -0.15f}, {-0.85f, -0.15f}})});
+    default: // violet five-pointed star
+    {
+        const float k = std::cos(5.0f * (a - kPi * 0.5f));
+        return r - (0.48f + 0.5f * std::pow(0.5f + 0.5f * k, 2.0f));
+    }
+    }
+}
+
+const Rgb kColours[7] = {
+    {0.24f, 0.78f, 0.30f}, {1.0f, 0.84f, 0.18f}, {0.92f, 0.18f, 0.14f}, {0.22f, 0.46f, 0.98f},
+    {1.0f, 0.55f, 0.10f},  {0.94f, 0.95f, 1.0f}, {0.66f, 0.30f, 0.92f},
+};
+
+const Rgb kGold{1.0f, 0.80f, 0.35f};
+
+// Where the three charge lights sit on a totem, in picture fractions (x right,
+// y down from the top-left), and their radius.
+const V2 kSockets[3] = {{0.5f, 0.62f}, {0.5f, 0.74f}, {0.5f, 0.86f}};
+const float kSocketRadius = 0.042f;
+
+// Lambert light from the upper left on a bevel built from a distance field.
+float Bevel(const std::function<float(V2)>& sdf, V2 p, float width)
+{
+    const float e = 0.004f;
+    const float gx = sdf({p.x + e, p.y}) - sdf({p.x - e, p.y});
+    const float gy = sdf({p.x, p.y + e}) - sdf({p.x, p.y - e});
+    const float d = sdf(p);
+    const float slope = 1.0f - Clamp01(-d / width);
+    const float len = std::max(Length(gx, gy), 1e-6f);
+    // Light from the upper left: the outward normal facing it lights up.
+    const float lit = (-gx * -0.6f + -gy * 0.8f) / len;
+    return 1.0f + 0.55f * slope * lit;
+}
+
+Rgb Shade(Rgb c, float k)
+{
+    return Rgb{Clamp01(c.r * k), Clamp01(c.g * k), Clamp01(c.b * k)};
+}
+
+// One totem of a colour and level into a square cell of the picture; p in
+// cell fractions with y up and the origin at the cell centre.
+void DrawTotem(Picture& pic, int x0, int y0, int size, int colour, int level)
+{
+    const Rgb base = kColours[colour];
+    const Rgb stone = Mix(Rgb{0.36f, 0.31f, 0.27f}, base, 0.28f);
+    const auto pillar = [](V2 p) {
+        return ConvexPolygon(p, {{-0.2f, -0.46f}, {0.2f, -0.46f}, {0.15f, 0.04f}, {-0.15f, 0.04f}}) - 0.012f;
+    };
+    const auto foot = [](V2 p) {
+        return ConvexPolygon(p, {{-0.27f, -0.47f}, {0.27f, -0.47f}, {0.25f, -0.4f}, {-0.25f, -0.4f}}) - 0.01f;
+    };
+    const float headScale = 0.23f + 0.012f * float(level);
+    const V2 headAt{0.0f, 0.25f};
+    const auto head = [&](V2 p) { return Emblem(colour, {(p.x - headAt.x) / headScale, (p.y - headAt.y) / headScale}) * headScale; };
+    const float aa = 1.5f / float(size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+        {
+            const V2 p{(float(x) + 0.5f) / float(size) - 0.5f, 0.5f - (float(y) + 0.5f) / float(size)};
+            const float fy = 0.5f - p.y; // from the top
+            // Pillar and foot, carved stone tinted with the colour.
+            const float dp = std::min(pillar(p), foot(p));
+            if (dp < aa)
+            {
+                float k = Bevel([&](V2 q) { return std::min(pillar(q), foot(q)); }, p, 0.05f);
+                // Carved grooves across the pillar.
+                k *= 0.92f + 0.08f * std::cos(p.y * 70.0f);
+                Rgb c = Shade(stone, k);
+                // Gold bands, one per level, near the foot.
+                for (int band = 0; band < level; ++band)
+                {
+                    const float by = -0.36f + 0.055f * float(band) + 0.30f * float(band / 2);
+                    if (std::fabs(p.y - by) < 0.014f)
+                        c = Shade(kGold, k * (1.05f - 18.0f * std::fabs(p.y - by)));
+                }
+                // Sockets of the charge lights.
+                for (const V2& s : kSockets)
+                {
+                    const float ds = Length(p.x - (s.x - 0.5f), fy - s.y) - kSocketRadius;
+                    if (ds < 0.012f)
+                        c = ds < 0.0f ? Shade(base, 0.25f + 0.3f * Clamp01(-ds / kSocketRadius)) : Shade(kGold, 0.8f);
+                }
+                pic.Over(x0 + x, y0 + y, Rgba{c.r, c.g, c.b, Clamp01(0.5f - dp / aa)});
+            }
+            // The emblem crowning the pillar, in the colour, with a gold rim.
+            const float dh = head(p);
+            if (dh < aa)
+            {
+                const float k = Bevel(head, p, 0.07f);
+                const float rim = Clamp01(1.0f - (-dh) / 0.018f);
+                Rgb c = Mix(Shade(base, k * (0.85f + 0.15f * Clamp01(p.y * 3.0f))), Shade(kGold, k), rim * 0.9f);
+                // A bright core that grows with the level.
+                const float core = Clamp01(1.0f - Length(p.x - headAt.x + 0.03f, p.y - headAt.y - 0.03f) /
+                                                      (0.05f + 0.02f * float(level)));
+                c = Mix(c, Rgb{1, 1, 1}, core * 0.45f);
+                pic.Over(x0 + x, y0 + y, Rgba{c.r, c.g, c.b, Clamp01(0.5f - dh / aa)});
+            }
+        }
+}
+
+void MakeBodies(const fs::path& gfx)
+{
+    const char* names[7] = {"Green", "Yellow", "Red", "Blue", "Orange", "White", "Violet"};
+    for (int colour = 0; colour < 7; ++colour)
+    {
+        Picture pic(512, 256);
+        for (int level = 1; level <= 4; ++level)
+            DrawTotem(pic, (level - 1) * 128, 0, 128, colour, level);
+        Save(gfx / (std::string(names[colour]) + "Totem.png"), pic);
+        Save(gfx / (std::string(names[colour]) + "TotemShop.png"), pic);
+    }
+}
+
+void MakeSmallTotems(const fs::path& gfx)
+{
+    Picture pic(512, 256);
+    for (int colour = 0; colour < 7; ++colour)
+        for (int level = 1; level <= 4; ++level)
+            DrawTotem(pic, colour * 64, (level - 1) * 64, 64, colour, level);
+    Save(gfx / "SmallTotem1.png", pic);
+}
+
+void MakeShadows(const fs::path& gfx)
+{
+    Picture colour(512, 512), alpha(512, 512);
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x)
+        {
+            float v = 0.0f;
+            if (x < 128 && y < 128)
+            {
+                const float u = (float(x) + 0.5f) / 128.0f - 0.5f, w = (float(y) + 0.5f) / 128.0f - 0.93f;
+                v = 0.7f * Smooth(1.0f, 0.0f, Length(u / 0.34f, w / 0.07f));
+            }
+            colour.At(x, y) = Rgba{v, v, v, 1.0f};
+            alpha.At(x, y) = Rgba{v, v, v, 1.0f};
+        }
+    Save(gfx / "TotemShadows.jpg", colour, 3);
+    Save(gfx / "TotemShadows_alpha.jpg", alpha, 3);
+}
+
+// A soft round glow with a bright core, white-hot in the middle.
+void Glow(Picture& pic, int x0, int y0, int size, Rgb c, float core)
+{
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+        {
+            const float r = Length((float(x) + 0.5f) / float(size) - 0.5f, (float(y) + 0.5f) / float(size) - 0.5f) * 2.0f;
+            const float a = Clamp01(1.0f - r);
+            const float hot = Clamp01(1.0f - r / core);
+            const Rgb m = Mix(c, Rgb{1, 1, 1}, hot * hot);
+            pic.Over(x0 + x, y0 + y, Rgba{m.r, m.g, m.b, a * a * (0.6f + 0.4f * hot)});
+        }
+}
+
+void MakeLights(const fs::path& gfx)
+{
+    Picture pic(256, 128);
+    const Rgb lights[3] = {{1.0f, 0.85f, 0.4f}, {1.0f, 0.7f, 0.3f}, {1.0f, 0.55f, 0.25f}};
+    for (int i = 0; i < 3; ++i)
+        Glow(pic, i * 64, 0, 64, lights[i], 0.35f);
+    Save(gfx / "TotemLights.png", pic);
+}
+
+// Seven-segment digits with bevelled ends, then a plus sign.
+void MakeDigits(const fs::path& gfx)
+{
+    Picture pic(512, 64);
+    const int segments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    // a b c d e f g: top, upper right, lower right, bottom, lower left, upper left, middle.
+    const V2 ends[7][2] = {{{0.3f, 0.12f}, {0.7f, 0.12f}}, {{0.75f, 0.17f}, {0.75f, 0.45f}}, {{0.75f, 0.55f}, {0.75f, 0.83f}},
+                           {{0.3f, 0.88f}, {0.7f, 0.88f}}, {{0.25f, 0.55f}, {0.25f, 0.83f}}, {{0.25f, 0.17f}, {0.25f, 0.45f}},
+                           {{0.3f, 0.5f}, {0.7f, 0.5f}}};
+    const auto segment = [](V2 p, V2 a, V2 b) {
+        const float bx = b.x - a.x, by = b.y - a.y;
+        const float t = Clamp01(((p.x - a.x) * bx + (p.y - a.y) * by) / (bx * bx + by * by));
+        return Length(p.x - a.x - bx * t, (p.y - a.y - by * t) * 0.5f) - 0.07f;
+    };
+    for (int digit = 0; digit < 11; ++digit)
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 32; ++x)
+            {
+                const V2 p{(float(x) + 0.5f) / 32.0f, (float(y) + 0.5f) / 64.0f};
+                float d = 1.0f;
+                if (digit < 10)
+                {
+                    for (int s = 0; s < 7; ++s)
+                        if (segments[digit] >> s & 1)
+                            d = std::min(d, segment(p, ends[s][0], ends[s][1]));
+                }
+                else
+                    d = std::min(segment(p, {0.2f, 0.5f}, {0.8f, 0.5f}), segment(p, {0.5f, 0.3f}, {0.5f, 0.7f}));
+                const float a = Clamp01(0.5f - d * 32.0f);
+                const Rgb c = Mix(Rgb{1.0f, 0.95f, 0.7f}, Rgb{1.0f, 0.6f, 0.15f}, p.y);
+                pic.Over(digit * 32 + x, y, Rgba{c.r, c.g, c.b, a});
+            }
+    Save(gfx / "TimeDigits.png", pic);
+}
+
+void MakeEffectPieces(const fs::path& gfx)
+{
+    // Violet glow and its ray: a soft disc and a tapering beam.
+    Picture rays(128, 128);
+    Glow(rays, 0, 0, 64, Rgb{0.8f, 0.55f, 1.0f}, 0.3f);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 64; x < 128; ++x)
+        {
+            const float u = (float(x) - 64.0f + 0.5f) / 64.0f - 0.5f, v = (float(y) + 0.5f) / 128.0f;
+            const float a = Clamp01(1.0f - std::fabs(u) / (0.5f * (1.0f - v) + 0.02f)) * Smooth(0.0f, 0.15f, v) * (1.0f - v);
+            rays.Over(x, y, Rgba{0.9f, 0.75f, 1.0f, a});
+        }
+    Save(gfx / "VioletGlowRays.tga", rays);
+
+    // The green totem's gem: a cut stone, white so that it takes any tint.
+    Picture unigem(64, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+        {
+            const V2 p{(float(x) + 0.5f) / 64.0f * 2.0f - 1.0f, 1.0f - (float(y) + 0.5f) / 64.0f * 2.0f};
+            const float d = ConvexPolygon(p, {{-0.5f, 0.7f}, {-0.85f, 0.25f}, {0.0f, -0.85f}, {0.85f, 0.25f}, {0.5f, 0.7f}});
+            const float facet = p.y > 0.25f ? 1.0f : (p.x < 0.0f ? 0.75f : 0.9f);
+            unigem.Over(x, y, Rgba{facet, facet, facet, Clamp01(0.5f - d * 32.0f)});
+        }
+    Save(gfx / "Unigem.tga", unigem);
+
+    // Steel plate for the blue totem's strikes.
+    Picture steel(128, 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x)
+        {
+            const float u = (float(x) + 0.5f) / 64.0f - 1.0f, v = (float(y) + 0.5f) / 64.0f - 1.0f;
+            const float d = std::max(std::fabs(u), std::fabs(v)) - 0.85f;
+            const float shade = 0.55f + 0.3f * (0.5f - 0.5f * (u + v) * 0.7f) + 0.08f * std::sin(u * 40.0f);
+            steel.Over(x, y, Rgba{shade * 0.9f, shade * 0.93f, shade, Clamp01(0.5f - d * 64.0f)});
+        }
+    Save(gfx / "SteelCapsT.png", steel);
+
+    // White paint: a soft vertical stream and a drop.
+    Picture stream(64, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 64; ++x)
+        {
+            const float u = (float(x) + 0.5f) / 32.0f - 1.0f;
+            const float a = Clamp01(1.0f - u * u) * (0.75f + 0.25f * std::sin(float(y) * 0.2f + u * 3.0f));
+            stream.Over(x, y, Rgba{1, 1, 1, a});
+        }
+    Save(gfx / "PaintStream.png", stream);
+    Picture drop(32, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 32; ++x)
+        {
+            const V2 p{(float(x) + 0.5f) / 16.0f - 1.0f, 1.0f - (float(y) + 0.5f) / 32.0f};
+            const float d = SmoothMin(Length(p.x, p.y + 0.95f) - 0.8f,
+                                      ConvexPolygon(p, {{-0.55f, -0.6f}, {0.55f, -0.6f}, {0.0f, 0.95f}}), 0.2f);
+            const float hi = Clamp01(1.0f - Length(p.x + 0.3f, p.y + 0.9f) / 0.35f);
+            drop.Over(x, y, Rgba{0.85f + 0.15f * hi, 0.85f + 0.15f * hi, 0.9f + 0.1f * hi, Clamp01(0.5f - d * 16.0f)});
+        }
+    Save(gfx / "PaintDrop.png", drop);
+}
+
+// The panel's stone plinth, a totem's silhouette and its outline.
+void MakePanelPieces(const fs::path& gfx)
+{
+    const auto shape = [](V2 p) {
+        const float pillar = ConvexPolygon(p, {{-0.2f, -0.46f}, {0.2f, -0.46f}, {0.15f, 0.04f}, {-0.15f, 0.04f}});
+        return std::min(pillar, Length(p.x, p.y - 0.25f) - 0.24f);
+    };
+    Picture base(256, 256);
+    for (int y = 0; y < 192; ++y)
+        for (int x = 0; x < 192; ++x)
+        {
+            const V2 p{(float(x) + 0.5f) / 192.0f - 0.5f, 0.5f - (float(y) + 0.5f) / 192.0f};
+            const float d = ConvexPolygon(p, {{-0.48f, -0.48f}, {0.48f, -0.48f}, {0.48f, -0.3f}, {-0.48f, -0.3f}}) - 0.01f;
+            const float k = Bevel([](V2 q) {
+                return ConvexPolygon(q, {{-0.48f, -0.48f}, {0.48f, -0.48f}, {0.48f, -0.3f}, {-0.48f, -0.3f}});
+            }, p, 0.04f);
+            const Rgb c = Shade(Rgb{0.42f, 0.36f, 0.30f}, k);
+            base.Over(x, y, Rgba{c.r, c.g, c.b, Clamp01(0.5f - d * 192.0f)});
+        }
+    // The silhouette beside the plinth, 60 x 76 at (194, 0).
+    for (int y = 0; y < 76; ++y)
+        for (int x = 0; x < 60; ++x)
+        {
+            const V2 p{((float(x) + 0.5f) / 60.0f - 0.5f) * 0.8f, 0.5f - (float(y) + 0.5f) / 76.0f};
+            const float v = Clamp01(0.5f - shape(p) * 76.0f);
+            base.Over(194 + x, y, Rgba{v * 0.7f, v * 0.7f, v * 0.7f, 1.0f});
+        }
+    Save(gfx / "TotemBase.tga", base);
+
+    Picture dark(128, 128), contour(256, 256);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x)
+        {
+            const V2 p{(float(x) + 0.5f) / 128.0f - 0.5f, 0.5f - (float(y) + 0.5f) / 128.0f};
+            const float v = Clamp01(0.5f - shape(p) * 128.0f);
+            dark.Over(x, y, Rgba{v * 0.7f, v * 0.7f, v * 0.7f, 1.0f});
+        }
+    for (int y = 0; y < 76; ++y)
+        for (int x = 0; x < 60; ++x)
+        {
+            const V2 p{((float(x) + 0.5f) / 60.0f - 0.5f) * 0.8f, 0.5f - (float(y) + 0.5f) / 76.0f};
+            const float d = std::fabs(shape(p)) * 76.0f - 1.0f;
+            contour.Over(120 + x, y, Rgba{1, 1, 1, Clamp01(0.5f - d)});
+        }
+    Save(gfx / "TotemDark2.tga", dark);
+    Save(gfx / "TotemContour.png", contour);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+    {
+        std::fprintf(stderr, "usage: totemgen <game folder>\n");
+        return 1;
+    }
+    const fs::path gfx = fs::path(argv[1]) / "Data" / "Gfx";
+    fs::create_directories(gfx);
+    MakeBodies(gfx);
+    MakeSmallTotems(gfx);
+    MakeShadows(gfx);
+    MakeLights(gfx);
+    MakeDigits(gfx);
+    MakeEffectPieces(gfx);
+    MakePanelPieces(gfx);
+    for (const char* name : {"SmallTotem1.png", "TotemShadows.jpg", "TotemShadows_alpha.jpg", "TotemLights.png",
+                             "TimeDigits.png", "RedTotem.png", "OrangeTotem.png", "VioletTotem.png",
+                             "VioletGlowRays.tga", "GreenTotem.png", "Unigem.tga", "YellowTotem.png", "BlueTotem.png",
+                             "SteelCapsT.png", "WhiteTotem.png", "PaintStream.png", "PaintDrop.png", "TotemBase.tga",
+                             "TotemDark2.tga", "TotemContour.png", "RedTotemShop.png", "VioletTotemShop.png"})
+        if (!fs::exists(gfx / name))
+        {
+            std::fprintf(stderr, "totemgen: could not write %s\n", name);
+            return 1;
+        }
+    return 0;
+}
