@@ -137,6 +137,7 @@ TEST_F(QuestFlow, EventsOfOneFrameAreHandledOnceWithTheLevelEndsLast)
     board.inputOpen = 1;
     game->lives = 2;
     game->levelTimer = 100.0f;
+    game->levelParams.kindLevels[5] = -1;  // no solidarity bonus: no moves costs a life
     // The star (6) and the lost move (7) came first, the level won (5) in between.
     Event(kEventSandGlassEnd);
     Event(kEventNoMoves);
@@ -153,7 +154,7 @@ TEST_F(QuestFlow, EventsOfOneFrameAreHandledOnceWithTheLevelEndsLast)
     EXPECT_EQ(1, game->lives);
     EXPECT_EQ(1, game->starCount);                       // 6 last: the board locked for the star
     EXPECT_EQ(1, board.inputLocked);
-    EXPECT_EQ(2, game->shop->stars);                     // one for the level, one for the star
+    EXPECT_EQ(2, game->shop->items.freeStars);                    // one for the level, one for the star
 }
 
 TEST_F(QuestFlow, TimeAddedIsCutToTheAllowanceAndSetsTheNextWarning)
@@ -749,10 +750,15 @@ TEST_F(QuestFlow, TokensKeepTheirBonusesAndOutOfRangeCellsAreHeld)
     damaged.shopValues.fill(0);
     damaged.shopValues[1] = 99;
     damaged.shopValues[2] = -50;
+    damaged.shopValues[10] = 4;
+    damaged.shopValues[kShopItemTime] = -1;
     *game->questSave = damaged;
     game->ContinueQuest();
-    EXPECT_EQ(CShop::kItemLevelMax, game->shop->items[1]);
-    EXPECT_EQ(CShop::kItemLevelMin, game->shop->items[2]);
+    // Each item keeps to its own range; the rule items are never locked.
+    EXPECT_EQ(4, game->shop->items.levels[1]);
+    EXPECT_EQ(-1, game->shop->items.levels[2]);
+    EXPECT_EQ(3, game->shop->items.levels[10]);
+    EXPECT_EQ(0, game->shop->items.levels[kShopItemTime]);
     // The board fills afresh from the record's cells.
     board.Reset(0);
     board.SetupLevelRules(1);
@@ -820,7 +826,9 @@ TEST_F(QuestFlow, LeavingTheShopAsksAboutFreeStarsAndItsYesGoesToTheMap)
     EXPECT_EQ(kSubStateShop, game->subState) << "the shop still fades in";
 
     shop.display = 1.0f;
-    shop.stars = 1;
+    shop.items.freeStars = 1;
+    shop.items.levels[3] = 0;
+    shop.items.limits[3] = 1;
     game->PlayCommand(31);
     EXPECT_EQ(kSubStateShop, game->subState);
     EXPECT_EQ(kMessageStarsLeft, game->ui->messageCode);
@@ -834,16 +842,21 @@ TEST_F(QuestFlow, BuyingWithoutStarsSaysSoAndSellingGivesTheStarBack)
 {
     CShop& shop = *game->shop;
     game->subState = kSubStateShop;
-    shop.stars = 0;
+    shop.items.freeStars = 0;
+    shop.items.levels[3] = 0;
+    shop.items.limits[3] = 2;
     game->PlayCommand(43);
     EXPECT_EQ(kMessageNoStars, game->ui->messageCode);
-    EXPECT_EQ(0, shop.items[3]);
-    shop.stars = 1;
+    EXPECT_EQ(0, shop.items.levels[3]);
+    shop.items.freeStars = 1;
     game->PlayCommand(43);
-    EXPECT_EQ(1, shop.items[3]);
+    shop.SettlePendingStars();
+    EXPECT_EQ(1, shop.items.levels[3]);
+    EXPECT_EQ(0, shop.items.freeStars);
     game->PlayCommand(63);
-    EXPECT_EQ(0, shop.items[3]);
-    EXPECT_EQ(1, shop.stars);
+    EXPECT_EQ(0, shop.items.levels[3]);
+    shop.SettlePendingStars();
+    EXPECT_EQ(1, shop.items.freeStars);
 }
 
 TEST_F(QuestFlow, MessageBoxOkMovesTheWaitingStepOn)
