@@ -26,7 +26,10 @@ enum ShopBinding
     kListFrames = 7,
     kListPictures = 8,
     kGroupGemCountLevels = 0,  // groups 0..4: item 8 at levels 0..4
+    kGroupBonusLocks = 5,      // groups 5..10: the lock of bonus items 10..15 not owned yet
 };
+
+const int kFirstBonusItem = 10;
 
 enum ShopWidget
 {
@@ -110,7 +113,15 @@ void CShop::SetItemLevel(int item, int level, int)
     items.levels[size_t(item)] = level;
     if (!ui)
         return;
-    if (item == kShopItemTime)
+    if (items.kinds[size_t(item)] == kShopItemBonus && item >= kFirstBonusItem)
+    {
+        const WidgetList& lock = ui->Group(kFormShop, kGroupBonusLocks + item - kFirstBonusItem).widgets;
+        if (level < 0)
+            ui->FadeInGroup(lock, 5.0f);
+        else
+            ui->FadeOutGroup(lock, 5.0f);
+    }
+    else if (item == kShopItemTime)
         ui->PoseShopGauge(GetTierTime(level) / GetTierTime(items.maxLevels[kShopItemTime]));
     else if (item == kShopItemGemCount)
         for (int g = 0; g <= items.maxLevels[kShopItemGemCount]; ++g)
@@ -229,6 +240,8 @@ void CShop::Refresh(int show, float rate, int level)
     ReadLayout();
     SetItemLevel(kShopItemTime, items.levels[kShopItemTime], 1);
     SetItemLevel(kShopItemGemCount, items.levels[kShopItemGemCount], 1);
+    for (int i = kFirstBonusItem; i < kItemCount; ++i)
+        SetItemLevel(i, items.levels[size_t(i)], 1);
     BuildStars(rate);
     BuildStubs();
     UpdateButtons();
@@ -250,7 +263,7 @@ void CShop::UpdateDescription(float x, float y)
         if (layout.anchors[size_t(i)].Contains(x, y) || layout.plus[size_t(i)].Contains(x, y))
         {
             item = i;
-            kind = layout.plus[size_t(i)].Contains(x, y) && !layout.anchors[size_t(i)].Contains(x, y) ? 1 : -1;
+            kind = layout.plus[size_t(i)].Contains(x, y) ? 1 : -1;
             break;
         }
     int table = -1, index = -1;

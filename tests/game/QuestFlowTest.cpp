@@ -838,6 +838,73 @@ TEST_F(QuestFlow, LeavingTheShopAsksAboutFreeStarsAndItsYesGoesToTheMap)
     EXPECT_EQ(CQuestSave::kStatusUnsaved, game->questSave->status);
 }
 
+TEST_F(QuestFlow, ANewQuestSavesTheResetShopAndALevelStartAppliesTheShop)
+{
+    game->folders.levels = ORB_DATA_SRC_DIR "/Data/Lvl/";
+    CShop& shop = *game->shop;
+    shop.items.levels.fill(3);
+    shop.items.freeStars = 7;
+    ASSERT_EQ(1, game->StartNewQuest(0));
+    const CQuestSave& record = *game->questSave;
+    for (int i = 0; i < CShop::kItemCount; ++i)
+        EXPECT_EQ(i >= kShopItemTime && i <= kShopItemGemCount ? 0 : -1, record.shopValues[size_t(i)]) << "item " << i;
+    EXPECT_EQ(0, record.stars);
+    // Nothing bought: the level plays with the plain rules and no bonuses.
+    EXPECT_EQ(4, game->levelParams.paramCount);
+    EXPECT_FLOAT_EQ(240.0f, game->levelParams.timeA);
+    EXPECT_EQ(std::vector<int32_t>(6, -1), game->levelParams.kindLevels);
+    EXPECT_EQ(-1, game->board->totems.m_levels[6]);
+
+    // Bought levels reach the next level's parameters and the totems.
+    shop.items.levels[kShopItemGemCount] = 2;
+    shop.items.levels[0] = 3;      // violet totem
+    shop.items.levels[13] = 1;     // flash bonus
+    game->StartLevel(2);
+    EXPECT_EQ(6, game->levelParams.paramCount);
+    EXPECT_EQ(1, game->levelParams.kindLevels[3 - 2]);
+    EXPECT_EQ(3, game->board->totems.m_levels[6]);
+}
+
+TEST_F(QuestFlow, AQuestSaveWrittenInTheShopReadsBackWithItsLevelsAndStars)
+{
+    CShop& shop = *game->shop;
+    shop.items.UnlockForLevel(20);  // the red totem may hold two stars
+    shop.items.ResetItems();
+    shop.items.levels[5] = 1;
+    shop.items.freeStars = 2;
+    shop.items.levels[kShopItemGemCount] = 1;
+    shop.layout.source = {-200.0f, -300.0f, 260.0f, 48.0f};
+    shop.BuildStars(0.0f);
+    // One star on its way to the red totem and one held by the mouse when the save comes.
+    shop.OnClick(5, 1);
+    shop.OnMouseDown(shop.layout.source.x, shop.layout.source.y);
+    game->subState = kSubStateShop;
+    shop.SettlePendingStars();
+    game->UpdateQuestRecord(1);
+    ASSERT_TRUE(game->questSave->Save(file("Quest.sav").c_str()));
+    CQuestSave read;
+    ASSERT_TRUE(read.Load(file("Quest.sav").c_str()));
+    EXPECT_EQ(shop.items.levels, read.shopValues);
+    EXPECT_EQ(2, read.shopValues[5]);
+    EXPECT_EQ(1, read.stars);
+}
+
+TEST_F(QuestFlow, NoMovesCostsNoLifeWhileTheSolidarityBonusIsOwnedAtLevelZero)
+{
+    CPlayField& board = *game->board;
+    board.inputOpen = 1;
+    const std::pair<int32_t, int> cases[] = {{-1, 1}, {0, 2}, {1, 1}};
+    for (const auto& [solidarity, livesLeft] : cases)
+    {
+        game->lives = 2;
+        game->lossRunning = 0;
+        game->levelParams.kindLevels[5] = solidarity;
+        Event(kEventNoMoves);
+        game->Update(kStep);
+        EXPECT_EQ(livesLeft, game->lives) << "solidarity level " << solidarity;
+    }
+}
+
 TEST_F(QuestFlow, BuyingWithoutStarsSaysSoAndSellingGivesTheStarBack)
 {
     CShop& shop = *game->shop;
