@@ -53,15 +53,18 @@ bool ReadLine(std::FILE* file, std::string& line)
 }
 
 // One text: lines joined as read until a line that starts with '#'.
+// A text cut off by the end of the file is left empty.
 bool ReadText(std::FILE* file, std::string& text)
 {
-    text.clear();
-    std::string line;
+    std::string read, line;
     while (ReadLine(file, line))
     {
         if (!line.empty() && line[0] == '#')
+        {
+            text = read;
             return true;
-        text += line;
+        }
+        read += line;
     }
     return false;
 }

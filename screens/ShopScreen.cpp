@@ -193,6 +193,9 @@ void CShop::BuildStubs()
 void CShop::RevealUnlocks(int level)
 {
     const std::array<int32_t, kItemCount> old = items.limits;
+    // The first crack comes a full period after the queue fills.
+    if (crackQueue.empty())
+        stubTimer = 0.0f;
     items.UnlockForLevel(level);
     // Stubs sit item after item, one per place the item cannot use yet.
     size_t first = 0;
@@ -373,8 +376,8 @@ int CShop::Update(float dt, float mouseX, float mouseY)
         else
             ArriveAtSource(i);
     }
+    CrackStubs(dt);
     int opened = 0;
     UpdateFade(dt, opened);
-    CrackStubs(dt);
     return opened;
 }
