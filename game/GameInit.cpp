@@ -271,6 +271,9 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     // The shop and the HUD effects of the quest.
     MakeShop();
     starEffect = CRefPtr<CStarEffect>(new CStarEffect());
+    starEffect->SetResources(spriteLists[2], board ? &board->popups : nullptr, screenTextures[kTexBigStar],
+                             effectTextures[kTexRing]);
+    starEffect->LoadSettings((folders.config + "Score.cfg").c_str(), "Star");
     lossEffect = CRefPtr<CLossEffect>(new CLossEffect());
     ShowLoading(1.0f);
 
