@@ -215,6 +215,13 @@ void CShop::RebuildSourceStars()
     }
 }
 
+void CShop::PickUp(int index, float x, float y)
+{
+    CRefPtr<CShopStar> star = NewStar();
+    star->StartDrag(x, y, MovingZ(), MovingOrder());
+    stars[size_t(index)] = star;
+}
+
 void CShop::OnMouseDown(float x, float y)
 {
     if (!FormOpen())
@@ -224,9 +231,7 @@ void CShop::OnMouseDown(float x, float y)
         const int index = FirstStar(kStarAtSource);
         if (index < 0)
             return;
-        CRefPtr<CShopStar> star = NewStar();
-        star->StartDrag(x, y, MovingZ(), MovingOrder());
-        stars[size_t(index)] = star;
+        PickUp(index, x, y);
         --items.freeStars;
         RebuildSourceStars();
         return;
@@ -238,9 +243,7 @@ void CShop::OnMouseDown(float x, float y)
         const int index = TopStarOf(i);
         if (index < 0)
             continue;
-        CRefPtr<CShopStar> star = NewStar();
-        star->StartDrag(x, y, MovingZ(), MovingOrder());
-        stars[size_t(index)] = star;
+        PickUp(index, x, y);
         SetItemLevel(i, items.levels[size_t(i)] - 1, 0);
         UpdateButtons();
         PlayUpgrade(x);

@@ -151,6 +151,8 @@ private:
     int ItemUnder(float x, float y, bool withControls) const;
     bool TakesStar(int item) const;
     void SendBack(int index, const Vec3& target);
+    // The star in list slot `index` becomes a star held by the mouse at (x, y).
+    void PickUp(int index, float x, float y);
     void ArriveAtItem(size_t index);
     void ArriveAtSource(size_t index);
     void UpdateDescription(float x, float y);
