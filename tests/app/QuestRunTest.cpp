@@ -62,10 +62,24 @@ void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "MainMenu", 1); }});
     script.Add({"continue the saved quest", [](CGame& g) { return QuestScript::FormShown(g, "StartQuest"); },
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "StartQuest", 211); }, prefix + "_saved_quest.png", 0});
+    // The free star is dragged from the star source and dropped on the gem-count upgrade.
     script.Add({"shop", [](CGame& g) { return g.subState == kSubStateShop && g.shop->display >= 1.0f && QuestScript::FormShown(g, "Shop"); },
-                [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 48); }, prefix + "_shop.png", 0});
-    script.Add({"star spent", [](CGame& g) { return g.shop->items.freeStars == 0 && QuestScript::FormShown(g, "Shop"); },
-                [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 31); }});
+                [](GameHarness& h) {
+                    const CRefPtr<CKMWindow> source = h.Game()->ui->Widget(kFormShop, 7);
+                    QuestScript::PressGame(h, source->worldPosition.x, source->worldPosition.y, true);
+                },
+                prefix + "_shop.png", 0});
+    script.Add({"star held", [](CGame& g) { return g.shop->items.freeStars == 0 && g.shop->CountStars() == 1; },
+                [](GameHarness& h) {
+                    const CRefPtr<CKMWindow> gems = h.Game()->ui->List(kFormShop, 8)[kShopItemGemCount];
+                    QuestScript::PressGame(h, gems->worldPosition.x, gems->worldPosition.y, false);
+                },
+                prefix + "_shop_drag.png", 0});
+    script.Add({"star spent",
+                [](CGame& g) {
+                    return g.shop->items.levels[kShopItemGemCount] == 1 && g.shop->CountStars() == 0 && QuestScript::FormShown(g, "Shop");
+                },
+                [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 31); }, prefix + "_shop_dropped.png", 0});
     script.Add({"map", [](CGame& g) { return g.subState == kSubStateMap && g.phase == 1 && QuestScript::FormShown(g, "Map"); },
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "Map", 150); }, prefix + "_map.png", 0});
     script.Wait("level " + std::to_string(level), [level](CGame& g) { return Playing(g, level); }, prefix + "_level.png");
