@@ -115,11 +115,9 @@ void CShop::SetItemLevel(int item, int level, int)
         return;
     if (items.kinds[size_t(item)] == kShopItemBonus && item >= kFirstBonusItem)
     {
-        const WidgetList& lock = ui->Group(kFormShop, kGroupBonusLocks + item - kFirstBonusItem).widgets;
-        if (level < 0)
-            ui->FadeInGroup(lock, 5.0f);
-        else
-            ui->FadeOutGroup(lock, 5.0f);
+        for (const CRefPtr<CKMWindow>& lock : ui->Group(kFormShop, kGroupBonusLocks + item - kFirstBonusItem).widgets)
+            if (lock)
+                lock->SetVisible(level < 0 ? 1 : 0);
     }
     else if (item == kShopItemTime)
         ui->PoseShopGauge(GetTierTime(level) / GetTierTime(items.maxLevels[kShopItemTime]));
