@@ -479,6 +479,7 @@ private:
     void OpenGameMenu();
     void ShowMapAfterLevel();
     void LeaveShop();
+    void MakeShop();
     void AnswerMessage();
     void ShopCommand(int id);
     // Steps of the level statistics (GamePanels.cpp).

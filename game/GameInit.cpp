@@ -271,14 +271,33 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     SelectPlayer();
     MakeTrophies();
     // The shop and the HUD effects of the quest.
-    shop = CRefPtr<CShop>(new CShop());
+    MakeShop();
     starEffect = CRefPtr<CStarEffect>(new CStarEffect());
+    starEffect->SetResources(spriteLists[2], board ? &board->popups : nullptr, screenTextures[kTexBigStar],
+                             effectTextures[kTexRing]);
+    starEffect->LoadSettings((folders.config + "Score.cfg").c_str(), "Star");
     lossEffect = CRefPtr<CLossEffect>(new CLossEffect());
     ShowLoading(1.0f);
 
     // The splash form shows the loading picture until the start-up sequence moves on.
     ui->ShowSplashPicture(loadingImage);
     return true;
+}
+
+void CGame::MakeShop()
+{
+    shop = CRefPtr<CShop>(new CShop());
+    shop->SetInterface(ui.Get());
+    shop->SetResources(spriteLists[3], device ? device->GetTextureByName("ShopCtrls1") : CRefPtr<CTexture>(),
+                       device ? device->GetTextureByName("ShopCtrls2") : CRefPtr<CTexture>(), soundBank.Get());
+    shop->LoadSettings((folders.config + "Skin.cfg").c_str(), "Shop");
+    // Without its texts the shop still sells: the descriptions stay empty.
+    const std::string texts = folders.texts + "Shop.txt";
+    const ShopTextsResult read = shop->items.LoadTexts(texts.c_str());
+    if (read == ShopTextsResult::NoFile)
+        LogText(("Unable to open " + texts + ": the shop shows no item texts\n").c_str());
+    else if (read == ShopTextsResult::CutShort)
+        LogText((texts + " ends early: the shop's later item texts are empty\n").c_str());
 }
 
 void CGame::ReadOptions(HWND window, HINSTANCE instance)

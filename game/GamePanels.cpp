@@ -112,7 +112,7 @@ void CGame::CompleteLevel()
     if (soundBank)
         soundBank->Play(soundBank->EndLevel, 0, 0);
     if (shop)
-        ++shop->stars;
+        ++shop->items.freeStars;
     ++noHintRun;
     ++completedRun;
     levelEnd = 1;

@@ -106,9 +106,10 @@ int CGame::StartNewQuest(int hard)
         if (shop)
         {
             shop->ResetItems();
-            shop->stars = 0;
+            shop->items.freeStars = 0;
             shop->UnlockForLevel(1);
             shop->ApplyToLevel(levelParams);
+            shop->ApplyTotemLevels(board->totems.m_levels);
         }
         board->gemsToPlace = board->gemsToCollect = GetTotemLevelGoal(1);
         board->LoadLevel(LevelFile(1));
@@ -160,7 +161,10 @@ void CGame::StartLevel(int level)
     if (questMode == 0)
     {
         if (shop)
+        {
             shop->ApplyToLevel(levelParams);
+            shop->ApplyTotemLevels(board->totems.m_levels);
+        }
         if (device)
             SwapPanelTextures(0, questMode);
         board->gemsToPlace = board->gemsToCollect = GetTotemLevelGoal(level);
@@ -264,12 +268,13 @@ void CGame::ContinueQuest()
     {
         if (shop)
         {
-            shop->stars = record.stars;
+            shop->items.freeStars = record.stars;
             shop->UnlockForLevel(inShop ? level + 1 : level);
+            // A damaged save may hold any number: each item keeps to its own range.
             for (int i = 0; i < CShop::kItemCount; ++i)
-                shop->items[size_t(i)] =
-                    std::clamp(record.shopValues[size_t(i)], CShop::kItemLevelMin, CShop::kItemLevelMax);
+                shop->items.levels[size_t(i)] = shop->items.ClampLevel(i, record.shopValues[size_t(i)]);
             shop->ApplyToLevel(levelParams);
+            shop->ApplyTotemLevels(board->totems.m_levels);
         }
         board->gemsToPlace = board->gemsToCollect = GetTotemLevelGoal(level);
         board->LoadLevel(LevelFile(level));
@@ -385,8 +390,8 @@ void CGame::UpdateQuestRecord(int withShop)
     if (withShop && questMode == 0 && shop)
     {
         for (int i = 0; i < CShop::kItemCount; ++i)
-            record.shopValues[size_t(i)] = shop->items[size_t(i)];
-        record.stars = shop->stars;
+            record.shopValues[size_t(i)] = shop->items.levels[size_t(i)];
+        record.stars = shop->items.freeStars;
     }
 }
 

@@ -30,6 +30,9 @@
 
 namespace {
 
+// The level parameters keep the bonuses by type - 2: the solidarity bonus (type 7).
+const size_t kSolidarityEntry = 5;
+
 // Texts of the string table.
 const int kStringFrenzy = 7;
 const int kStringTimeUp = 54;
@@ -691,10 +694,11 @@ void CGame::HandleBoardEvent(const CPlayFieldEvent& event)
         if (soundBank)
             soundBank->Play(soundBank->BonusStar, 0, 0);
         if (shop)
-            ++shop->stars;
+            ++shop->items.freeStars;
         break;
     case kEventNoMoves:
-        LoseLife(false, false);
+        // With the solidarity bonus owned but not upgraded, no moves costs no life.
+        LoseLife(false, levelParams.kindLevels.size() > kSolidarityEntry && levelParams.kindLevels[kSolidarityEntry] == 0);
         break;
     case kEventChallengeScored:
     {

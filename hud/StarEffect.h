@@ -1,31 +1,77 @@
-// CStarEffect: the Golden Star award over the play panel. The game holds it and
-// runs it while a star is awarded; the board's input waits for its end.
-//
-// For now it is the timing alone: the star's flight picture comes with the HUD.
+// CStarEffect: the Golden Star award over the play screen. A big star appears near
+// the bottom, grows as it flies up to its place, a ring flashes behind it there and
+// the note "You've got the Star!!!" pops up; after a hold the star swells and fades
+// away. The game starts it where it adds the star to the shop and runs it from the
+// play update; the board's input waits for its end.
 #pragma once
 
+#include "engine/MotionPath.h"  // Vec3
+#include "engine/RefPtr.h"
+
 #include <cstdint>
+
+class CPopupMessages;
+class CSpriteList;
+class CSpriteShape;
+class CTexture;
 
 class CStarEffect
 {
 public:
-    void Start()
+    enum Phase
     {
-        busy = 1;
-        timer = 0.0f;
-    }
-    // 0 once the effect has ended (and on every later call).
-    int Update(float dt)
+        kWaiting = 0,  // before the star shows
+        kFlying = 1,
+        kRing = 2,
+        kHolding = 3,
+        kFlyingOut = 4,
+    };
+
+    // Section "Star" of Score.cfg; positions already in the centred, y-up screen units.
+    struct Settings
     {
-        if (!busy)
-            return 0;
-        timer += dt;
-        if (timer >= duration)
-            busy = 0;
-        return busy;
-    }
+        int32_t zOrder = -20;
+        Vec3 from{136.5f, -345.5f, -3.0f};
+        Vec3 to{136.5f, 128.5f, -3.0f};
+        float preTime = 0.5f;
+        float flyTime = 1.0f;
+        float ringTime = 0.5f;
+        float postTime = 1.5f;
+        float flyOutTime = 0.5f;
+        Vec3 notePos{136.5f, -15.5f, -3.0f};
+        uint32_t ringColor = 0xFFFFFF80u;
+    };
+
+    CStarEffect() = default;
+    ~CStarEffect();
+    CStarEffect(const CStarEffect&) = delete;
+    CStarEffect& operator=(const CStarEffect&) = delete;
+
+    // Without a sprite list the effect keeps its timing and shows nothing.
+    void SetResources(CRefPtr<CSpriteList> sprites, CPopupMessages* popups, CRefPtr<CTexture> starTexture,
+                      CRefPtr<CTexture> ringTexture);
+    void LoadSettings(const char* file, const char* section);
+
+    void Start();
+    // 1 while the effect runs, 0 on the frame on which it ends (and later ones).
+    int Update(float dt);
+    void Reset();
 
     int32_t busy = 0;
     float timer = 0.0f;
-    float duration = 1.5f;
+    int32_t phase = kWaiting;
+    CRefPtr<CSpriteShape> star;
+    CRefPtr<CSpriteShape> ring;
+    Settings settings;
+
+private:
+    void ShowStar();
+    void Arrive();
+    void StartFlyOut();
+    void RemoveShape(CRefPtr<CSpriteShape>& shape);
+
+    CRefPtr<CSpriteList> sprites;
+    CPopupMessages* popups = nullptr;
+    CRefPtr<CTexture> starTexture;
+    CRefPtr<CTexture> ringTexture;
 };

@@ -1,92 +1,170 @@
-// CShop: the upgrade shop between levels, where Golden Stars buy bonus and totem
-// levels. The game makes it in Init and holds it through CRefPtr; the play update
-// runs it while the "Shop" form shows.
+// CShop: the upgrade shop between quest levels, where Golden Stars buy levels of
+// bonuses, Power Totems and rule upgrades. The player moves stars between the star
+// source (the row of free stars) and the places of the sixteen items: by dragging
+// them, or with an item's plus and minus controls. A star's flight ends in its new
+// place a moment later; only then does the item's level or the free-star count change.
+// Before a quest save the shop settles every star in motion at once.
 //
-// For now it keeps what the quest needs of it: the sixteen item levels, the free
-// stars, and the fade of its screen, whose end completes a pending action (the
-// game then autosaves). The shop's own pictures and star dragging come with it.
+// The game makes one in Init and holds it through CRefPtr; the play update runs it
+// while the "Shop" form shows. The item rules live in CShopItemTable.
 #pragma once
+
+#include "engine/MotionPath.h"  // Vec3
+#include "engine/RefPtr.h"
+#include "screens/ShopItems.h"
+#include "screens/ShopStar.h"
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
+class CInterface;
 class CLevelParams;
+class CSoundBank;
+class CSpriteList;
+class CSpriteShape;
+class CTexture;
+
+// A widget's rectangle: centre and size, in the centred, y-up screen units.
+struct ShopRect
+{
+    float x = 0.0f, y = 0.0f, w = 0.0f, h = 0.0f;
+    // Both edges count as inside.
+    bool Contains(float px, float py) const
+    {
+        return x - w * 0.5f <= px && px <= x + w * 0.5f && y - h * 0.5f <= py && py <= y + h * 0.5f;
+    }
+};
+
+// Where the Shop form's widgets are; read from the interface, or set by tests.
+struct CShopLayout
+{
+    ShopRect source;
+    std::array<ShopRect, CShopItemTable::kItemCount> pictures{}, frames{}, anchors{}, plus{};
+    float z = 0.0f;
+    int32_t zOrder = 0;
+    bool open = true;  // the form takes input: enabled (no modal form over it) and active
+};
+
+// The [Shop] section of Skin.cfg that the shop's stars use, already in screen units.
+struct CShopSettings
+{
+    CShopSettings();
+    void Load(const char* file, const char* section);
+    // Offset of place k (1 based) of an item with `places` places (3 or 4).
+    const float* StarShift(int places, int k) const;
+    const float* StubShift(int places, int k) const;
+
+    float starShift[2][4][2];
+    float stubShift[2][4][2];
+    float starsZShift = -30.0f;
+    int32_t starsZOrderShift = -30;
+    float srcPanel[3] = {-131.5f, -358.5f, 264.0f};  // left, y, width
+    float starFlySpeed = 2500.0f;
+    float stationToFly[2] = {-2.0f, 1.0f};
+    float stubT = 0.4f;
+    float disabledAlpha = 0.5f;
+};
 
 class CShop
 {
 public:
-    static constexpr int kItemCount = 16;
-    // An item's level, from locked (-1) to the highest the shop shows.
-    static constexpr int32_t kItemLevelMin = -1;
-    static constexpr int32_t kItemLevelMax = 4;
+    static constexpr int kItemCount = CShopItemTable::kItemCount;
+    static constexpr int kStringInstructions = 14;
 
-    // Prepares the shop for a level: show (1) fades its screen in over `time`.
-    void Refresh(int show, float time, int level)
-    {
-        forLevel = level;
-        fadeSpeed = time > 0.0f ? 1.0f / time : 0.0f;
-        if (!show)
-        {
-            display = 0.0f;
-            fading = 0;
-            return;
-        }
-        display = fadeSpeed > 0.0f ? 0.0f : 1.0f;
-        fading = fadeSpeed > 0.0f ? 1 : 0;
-    }
+    CShop();
+    ~CShop();
+    CShop(const CShop&) = delete;
+    CShop& operator=(const CShop&) = delete;
 
-    // 1 on the frame on which the screen has faded fully in (a pending action is done).
-    int Update(float dt, float, float)
-    {
-        if (!fading)
-            return 0;
-        display += dt * fadeSpeed;
-        if (display < 1.0f)
-            return 0;
-        display = 1.0f;
-        fading = 0;
-        return 1;
-    }
+    // Everything is optional: without an interface the layout stays as set, without a
+    // sprite list the stars are unseen, without a sound bank the shop is silent.
+    void SetInterface(CInterface* ui);
+    void SetResources(CRefPtr<CSpriteList> sprites, CRefPtr<CTexture> stubTexture, CRefPtr<CTexture> starTexture,
+                      CSoundBank* sounds);
+    void LoadSettings(const char* file, const char* section) { settings.Load(file, section); }
 
-    void OnMouseDown(float, float) {}
-    void OnMouseUp(float, float) {}
+    // The model's operations, on the embedded table.
+    void UnlockForLevel(int level) { items.UnlockForLevel(level); }
+    void ApplyToLevel(CLevelParams& params) const { items.ApplyToLevel(params); }
+    void ResetItems() { items.ResetItems(); }
+    // Each totem item's level into the totems' per-colour table (seven entries).
+    void ApplyTotemLevels(int32_t* totemLevels) const;
 
-    // Buys (1) or sells (0) one level of an item.
-    void OnClick(int item, int buying)
-    {
-        if (item < 0 || item >= kItemCount)
-            return;
-        if (buying && stars > 0 && items[size_t(item)] < 3)
-        {
-            ++items[size_t(item)];
-            --stars;
-        }
-        else if (!buying && items[size_t(item)] > 0)
-        {
-            --items[size_t(item)];
-            ++stars;
-        }
-    }
+    // Stars the player holds: free ones and those on their way back to the source.
+    int CountStars() const;
+    // 1 when some item can still take a star.
+    int CanTakeStar() const;
+    // Stars flying to item i, and its level with them.
+    int Incoming(int item) const;
+    int Committed(int item) const { return items.levels[size_t(item)] + Incoming(item); }
 
-    int CountStars() const { return stars; }
-    // Nonzero when some item can still take a star.
-    int CanTakeStar() const
-    {
-        for (int32_t level : items)
-            if (level < 3)
-                return 1;
-        return 0;
-    }
-    void SettlePendingStars() {}
-    void ResetItems() { items.fill(0); }
-    void UnlockForLevel(int) {}
-    void ApplyToLevel(CLevelParams&) const {}
-    void ApplyTotemLevels() {}
+    // Input, in the centred, y-up screen units: pick a star up, drop it, and the
+    // plus (up 1) and minus (up 0) controls. OnClick returns 1 when a star set off.
+    void OnMouseDown(float x, float y);
+    void OnMouseUp(float x, float y);
+    int OnClick(int item, int up);
 
-    std::array<int32_t, kItemCount> items = {};
-    int32_t stars = 0;
-    float display = 0.0f;   // the screen's fade, 1 when fully shown
-    float fadeSpeed = 0.0f;
-    int32_t fading = 0;
+    // Opens (show 1) or closes the shop screen, fading at `rate` a second; `level` is
+    // the number of the level that follows, whose unlocks show when the fade-in ends.
+    void Refresh(int show, float rate, int level);
+    // One frame; 1 on the frame on which the screen has faded fully in.
+    int Update(float dt, float mouseX, float mouseY);
+    // Completes every star move at once (before a quest save takes the numbers).
+    void SettlePendingStars();
+    // Raises the limits for `level` and makes newly unlocked items available.
+    void RevealUnlocks(int level);
+    void SetItemLevel(int item, int level, int quick);
+    void UpdateButtons();
+    void BuildStars(float rate);
+    void BuildStubs();
+    void RebuildSourceStars();
+
+    // Centre of place k (1 based) of an item; where a star bound for the source aims.
+    Vec3 PlaceOf(int item, int k) const;
+    Vec3 SourceStation() const;
+    float SourceSlotX(int index, int count) const;
+
+    CShopItemTable items;
+    CShopLayout layout;
+    CShopSettings settings;
+    std::vector<CRefPtr<CShopStar>> stars;
+    std::vector<CRefPtr<CSpriteShape>> stubs;
+    std::vector<CRefPtr<CSpriteShape>> crackQueue;
+    float display = 0.0f;  // the screen's fade: 1 when fully shown
+    float fadeRate = 0.0f;
+    int32_t fadeDirection = 0;
     int32_t forLevel = 0;
+    float stubTimer = 0.0f;
+    std::array<int32_t, 3> hover{{-1, -1, -1}};  // item, text index, table of the description
+
+private:
+    CRefPtr<CShopStar> NewStar() const;
+    float RestingZ() const { return layout.z + settings.starsZShift; }
+    float MovingZ() const { return RestingZ() - 1.0f; }
+    int RestingOrder() const { return layout.zOrder + settings.starsZOrderShift; }
+    int MovingOrder() const { return RestingOrder() - 1; }
+    void ReadLayout();
+    bool FormOpen();
+    int FirstStar(int state) const;
+    int TopStarOf(int item) const;
+    int ItemUnder(float x, float y, bool withControls) const;
+    bool TakesStar(int item) const;
+    void SendBack(int index, const Vec3& target);
+    // The star in list slot `index` becomes a star held by the mouse at (x, y).
+    void PickUp(int index, float x, float y);
+    void ArriveAtItem(size_t index);
+    void ArriveAtSource(size_t index);
+    void UpdateDescription(float x, float y);
+    void UpdateFade(float dt, int& opened);
+    void CrackStubs(float dt);
+    void SetDescription(const char* text);
+    void TintItem(int item, uint32_t colour);
+    void PlayUpgrade(float x) const;
+
+    CInterface* ui = nullptr;
+    CSoundBank* sounds = nullptr;
+    CRefPtr<CSpriteList> sprites;
+    CRefPtr<CTexture> stubTexture;
+    CRefPtr<CTexture> starTexture;
 };

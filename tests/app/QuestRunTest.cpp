@@ -71,10 +71,24 @@ void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "MainMenu", 1); }});
     script.Add({"continue the saved quest", [](CGame& g) { return QuestScript::FormShown(g, "StartQuest"); },
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "StartQuest", 211); }, prefix + "_saved_quest.png", 0});
+    // The free star is dragged from the star source and dropped on the gem-count upgrade.
     script.Add({"shop", [](CGame& g) { return g.subState == kSubStateShop && g.shop->display >= 1.0f && QuestScript::FormShown(g, "Shop"); },
-                [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 41); }, prefix + "_shop.png", 0});
-    script.Add({"star spent", [](CGame& g) { return g.shop->stars == 0 && QuestScript::FormShown(g, "Shop"); },
-                [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 31); }});
+                [](GameHarness& h) {
+                    const CRefPtr<CKMWindow> source = h.Game()->ui->Widget(kFormShop, 7);
+                    QuestScript::PressGame(h, source->worldPosition.x, source->worldPosition.y, true);
+                },
+                prefix + "_shop.png", 0});
+    script.Add({"star held", [](CGame& g) { return g.shop->items.freeStars == 0 && g.shop->CountStars() == 1; },
+                [](GameHarness& h) {
+                    const CRefPtr<CKMWindow> gems = h.Game()->ui->List(kFormShop, 8)[kShopItemGemCount];
+                    QuestScript::PressGame(h, gems->worldPosition.x, gems->worldPosition.y, false);
+                },
+                prefix + "_shop_drag.png", 0});
+    script.Add({"star spent",
+                [](CGame& g) {
+                    return g.shop->items.levels[kShopItemGemCount] == 1 && g.shop->CountStars() == 0 && QuestScript::FormShown(g, "Shop");
+                },
+                [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 31); }, prefix + "_shop_dropped.png", 0});
     script.Add({"map", [](CGame& g) { return g.subState == kSubStateMap && g.phase == 1 && QuestScript::FormShown(g, "Map"); },
                 [beforeLevel](GameHarness& h) {
                     if (beforeLevel)
@@ -139,18 +153,26 @@ TEST(QuestRun, NewQuestWinsLevelOneReachesLevelTwoAndContinuesFromItsSave)
         script.Add({"after the level", [](CGame& g) { return g.subState == kSubStateAfterLevel && g.phase == 10; },
                     [](GameHarness& g) { QuestScript::ClickGame(g, 0.0f, 0.0f); }, "quest_after_level.png", 0});
         script.Add({"shop", [](CGame& g) { return g.subState == kSubStateShop && g.shop->display >= 1.0f && QuestScript::FormShown(g, "Shop"); },
-                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Shop", 40); }, "quest_shop.png", 0});
-        script.Add({"star spent", [](CGame& g) { return g.shop->stars == 0 && QuestScript::FormShown(g, "Shop"); },
-                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Shop", 31); }});
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Shop", 48); }, "quest_shop.png", 0});
+        // The level's star buys the gem-count upgrade that level 2 opened; it lands on its place.
+        script.Add({"upgrade bought",
+                    [](CGame& g) {
+                        return g.shop->items.freeStars == 0 && g.shop->items.levels[kShopItemGemCount] == 1 &&
+                               QuestScript::FormShown(g, "Shop");
+                    },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Shop", 31); }, "quest_shop_bought.png", 0});
         script.Add({"map", [](CGame& g) { return g.subState == kSubStateMap && g.phase == 1 && QuestScript::FormShown(g, "Map"); },
                     [](GameHarness& g) { QuestScript::ClickWidget(g, "Map", 150); }, "quest_map.png", 0});
-        script.Wait("level 2 starts", [](CGame& g) { return Playing(g, 2); }, "quest_level2.png");
+        int gemCount = 0;
+        script.Add({"level 2 starts", [](CGame& g) { return Playing(g, 2); },
+                    [&gemCount](GameHarness& g) { gemCount = g.Game()->levelParams.paramCount; }, "quest_level2.png", 0});
         script.Wait("level 2 filled", [](CGame& g) { return g.board->IsIdle(true); });
         script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
         EXPECT_EQ(0, script.Run(6000));
         EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
         EXPECT_GT(script.moves, 0);
         EXPECT_EQ(fasterThanBest ? "expert+;Quill+;" : "expert+;expert+;", holders);
+        EXPECT_EQ(5, gemCount) << "level 2 plays with the upgrade bought before it";
     }
     // The shop's autosave keeps the quest as it stood when level 1 was done.
     const fs::path saves = fs::path(h.GameUserFolder()) / "Players" / "Quill";

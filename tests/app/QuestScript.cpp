@@ -32,6 +32,15 @@ void QuestScript::ClickGame(GameHarness& h, float x, float y)
     h.Click(px, py);
 }
 
+void QuestScript::PressGame(GameHarness& h, float x, float y, bool down)
+{
+    const int px = static_cast<int>(std::lround(kClientWidth / 2 + x * kUnitsToPixels));
+    const int py = static_cast<int>(std::lround(kClientHeight / 2 - y * kUnitsToPixels));
+    h.MoveMouse(px, py);
+    const LPARAM at = static_cast<LPARAM>((py << 16) | (px & 0xFFFF));
+    h.Post(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? MK_LBUTTON : 0, at);
+}
+
 CRefPtr<CKMWindow> QuestScript::FindWidget(CGame& game, const char* form, int id)
 {
     CRefPtr<CKMForm> f = game.ui ? game.ui->Form(form) : CRefPtr<CKMForm>();

@@ -52,6 +52,8 @@ public:
     // Inside actions: clicks in game units and on widgets (by form and window id).
     static void ClickGame(GameHarness& h, float x, float y);
     static bool ClickWidget(GameHarness& h, const char* form, int id);
+    // The left button goes down (or up) at a point of the virtual screen, the mouse there.
+    static void PressGame(GameHarness& h, float x, float y, bool down);
     static CRefPtr<CKMWindow> FindWidget(CGame& game, const char* form, int id);
     static bool FormShown(CGame& game, const char* form);
 

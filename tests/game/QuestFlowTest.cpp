@@ -137,6 +137,7 @@ TEST_F(QuestFlow, EventsOfOneFrameAreHandledOnceWithTheLevelEndsLast)
     board.inputOpen = 1;
     game->lives = 2;
     game->levelTimer = 100.0f;
+    game->levelParams.kindLevels[5] = -1;  // no solidarity bonus: no moves costs a life
     // The star (6) and the lost move (7) came first, the level won (5) in between.
     Event(kEventSandGlassEnd);
     Event(kEventNoMoves);
@@ -153,7 +154,7 @@ TEST_F(QuestFlow, EventsOfOneFrameAreHandledOnceWithTheLevelEndsLast)
     EXPECT_EQ(1, game->lives);
     EXPECT_EQ(1, game->starCount);                       // 6 last: the board locked for the star
     EXPECT_EQ(1, board.inputLocked);
-    EXPECT_EQ(2, game->shop->stars);                     // one for the level, one for the star
+    EXPECT_EQ(2, game->shop->items.freeStars);                    // one for the level, one for the star
 }
 
 TEST_F(QuestFlow, TimeAddedIsCutToTheAllowanceAndSetsTheNextWarning)
@@ -749,10 +750,15 @@ TEST_F(QuestFlow, TokensKeepTheirBonusesAndOutOfRangeCellsAreHeld)
     damaged.shopValues.fill(0);
     damaged.shopValues[1] = 99;
     damaged.shopValues[2] = -50;
+    damaged.shopValues[10] = 4;
+    damaged.shopValues[kShopItemTime] = -1;
     *game->questSave = damaged;
     game->ContinueQuest();
-    EXPECT_EQ(CShop::kItemLevelMax, game->shop->items[1]);
-    EXPECT_EQ(CShop::kItemLevelMin, game->shop->items[2]);
+    // Each item keeps to its own range; the rule items are never locked.
+    EXPECT_EQ(4, game->shop->items.levels[1]);
+    EXPECT_EQ(-1, game->shop->items.levels[2]);
+    EXPECT_EQ(3, game->shop->items.levels[10]);
+    EXPECT_EQ(0, game->shop->items.levels[kShopItemTime]);
     // The board fills afresh from the record's cells.
     board.Reset(0);
     board.SetupLevelRules(1);
@@ -820,7 +826,9 @@ TEST_F(QuestFlow, LeavingTheShopAsksAboutFreeStarsAndItsYesGoesToTheMap)
     EXPECT_EQ(kSubStateShop, game->subState) << "the shop still fades in";
 
     shop.display = 1.0f;
-    shop.stars = 1;
+    shop.items.freeStars = 1;
+    shop.items.levels[3] = 0;
+    shop.items.limits[3] = 1;
     game->PlayCommand(31);
     EXPECT_EQ(kSubStateShop, game->subState);
     EXPECT_EQ(kMessageStarsLeft, game->ui->messageCode);
@@ -830,20 +838,92 @@ TEST_F(QuestFlow, LeavingTheShopAsksAboutFreeStarsAndItsYesGoesToTheMap)
     EXPECT_EQ(CQuestSave::kStatusUnsaved, game->questSave->status);
 }
 
+TEST_F(QuestFlow, ANewQuestSavesTheResetShopAndALevelStartAppliesTheShop)
+{
+    game->folders.levels = ORB_DATA_SRC_DIR "/Data/Lvl/";
+    CShop& shop = *game->shop;
+    shop.items.levels.fill(3);
+    shop.items.freeStars = 7;
+    ASSERT_EQ(1, game->StartNewQuest(0));
+    const CQuestSave& record = *game->questSave;
+    for (int i = 0; i < CShop::kItemCount; ++i)
+        EXPECT_EQ(i >= kShopItemTime && i <= kShopItemGemCount ? 0 : -1, record.shopValues[size_t(i)]) << "item " << i;
+    EXPECT_EQ(0, record.stars);
+    // Nothing bought: the level plays with the plain rules and no bonuses.
+    EXPECT_EQ(4, game->levelParams.paramCount);
+    EXPECT_FLOAT_EQ(240.0f, game->levelParams.timeA);
+    EXPECT_EQ(std::vector<int32_t>(6, -1), game->levelParams.kindLevels);
+    EXPECT_EQ(-1, game->board->totems.m_levels[6]);
+
+    // Bought levels reach the next level's parameters and the totems.
+    shop.items.levels[kShopItemGemCount] = 2;
+    shop.items.levels[0] = 3;      // violet totem
+    shop.items.levels[13] = 1;     // flash bonus
+    game->StartLevel(2);
+    EXPECT_EQ(6, game->levelParams.paramCount);
+    EXPECT_EQ(1, game->levelParams.kindLevels[3 - 2]);
+    EXPECT_EQ(3, game->board->totems.m_levels[6]);
+}
+
+TEST_F(QuestFlow, AQuestSaveWrittenInTheShopReadsBackWithItsLevelsAndStars)
+{
+    CShop& shop = *game->shop;
+    shop.items.UnlockForLevel(20);  // the red totem may hold two stars
+    shop.items.ResetItems();
+    shop.items.levels[5] = 1;
+    shop.items.freeStars = 2;
+    shop.items.levels[kShopItemGemCount] = 1;
+    shop.layout.source = {-200.0f, -300.0f, 260.0f, 48.0f};
+    shop.BuildStars(0.0f);
+    // One star on its way to the red totem and one held by the mouse when the save comes.
+    shop.OnClick(5, 1);
+    shop.OnMouseDown(shop.layout.source.x, shop.layout.source.y);
+    game->subState = kSubStateShop;
+    shop.SettlePendingStars();
+    game->UpdateQuestRecord(1);
+    ASSERT_TRUE(game->questSave->Save(file("Quest.sav").c_str()));
+    CQuestSave read;
+    ASSERT_TRUE(read.Load(file("Quest.sav").c_str()));
+    EXPECT_EQ(shop.items.levels, read.shopValues);
+    EXPECT_EQ(2, read.shopValues[5]);
+    EXPECT_EQ(1, read.stars);
+}
+
+TEST_F(QuestFlow, NoMovesCostsNoLifeWhileTheSolidarityBonusIsOwnedAtLevelZero)
+{
+    CPlayField& board = *game->board;
+    board.inputOpen = 1;
+    const std::pair<int32_t, int> cases[] = {{-1, 1}, {0, 2}, {1, 1}};
+    for (const auto& [solidarity, livesLeft] : cases)
+    {
+        game->lives = 2;
+        game->lossRunning = 0;
+        game->levelParams.kindLevels[5] = solidarity;
+        Event(kEventNoMoves);
+        game->Update(kStep);
+        EXPECT_EQ(livesLeft, game->lives) << "solidarity level " << solidarity;
+    }
+}
+
 TEST_F(QuestFlow, BuyingWithoutStarsSaysSoAndSellingGivesTheStarBack)
 {
     CShop& shop = *game->shop;
     game->subState = kSubStateShop;
-    shop.stars = 0;
+    shop.items.freeStars = 0;
+    shop.items.levels[3] = 0;
+    shop.items.limits[3] = 2;
     game->PlayCommand(43);
     EXPECT_EQ(kMessageNoStars, game->ui->messageCode);
-    EXPECT_EQ(0, shop.items[3]);
-    shop.stars = 1;
+    EXPECT_EQ(0, shop.items.levels[3]);
+    shop.items.freeStars = 1;
     game->PlayCommand(43);
-    EXPECT_EQ(1, shop.items[3]);
+    shop.SettlePendingStars();
+    EXPECT_EQ(1, shop.items.levels[3]);
+    EXPECT_EQ(0, shop.items.freeStars);
     game->PlayCommand(63);
-    EXPECT_EQ(0, shop.items[3]);
-    EXPECT_EQ(1, shop.stars);
+    EXPECT_EQ(0, shop.items.levels[3]);
+    shop.SettlePendingStars();
+    EXPECT_EQ(1, shop.items.freeStars);
 }
 
 TEST_F(QuestFlow, MessageBoxOkMovesTheWaitingStepOn)

@@ -995,11 +995,160 @@ void Plaque(const std::filesystem::path& gfx)
     Write(gfx / "Plaque.png", img, 4);
 }
 
+// A five-pointed star turned by `turn` radians, with a gold bevel and a soft glow.
+void TurnedStar(Image& img, float cx, float cy, float r, float turn, const Rgba& fill, float glow)
+{
+    const float reach = r * (1 + glow);
+    const int x0 = int(cx - reach) - 1, y0 = int(cy - reach) - 1;
+    const int size = int(reach * 2) + 3;
+    img.Shade(x0, y0, size, size, [&](float x, float y) {
+        const float dx = x0 + x - cx, dy = y0 + y - cy;
+        const float a = std::atan2(dx, -dy) - turn;
+        const float d = std::sqrt(dx * dx + dy * dy);
+        const float k = std::fmod(a + 4 * kPi + kPi / 5, 2 * kPi / 5) - kPi / 5;
+        // Straight-edged points: the edge runs from a tip (radius r) to the inner
+        // corner (radius 0.42 r) a fifth of a half-turn away.
+        const float th = std::fabs(k), a5 = kPi / 5, in = 0.42f * r;
+        const float edge = r * in * std::sin(a5) / (in * std::sin(a5) * std::cos(th) - std::sin(th) * (in * std::cos(a5) - r));
+        if (d > edge)
+            return WithAlpha(fill, 0.55f * glow * Clamp01(1 - (d - edge) / (reach - r * 0.42f)));
+        // The ridge from each point to the centre catches the light on one side.
+        const float ridge = Clamp01(1 - std::fabs(k) * 6.0f);
+        Rgba c = Mix(Scale(fill, 0.75f), kGoldLight, Clamp01(1 - d / edge) * 0.7f);
+        c = Mix(c, C(255, 255, 255), 0.35f * ridge * (k > 0 ? 1.0f : 0.2f));
+        c = Mix(c, kGoldDark, Smooth(2.5f, 0.0f, edge - d) * 0.6f);
+        return WithAlpha(c, Cover(d - edge));
+    });
+}
+
+// A round socket sunk into the frame: where a star may rest. Locked sockets carry a
+// small padlock.
+void Socket(Image& img, float cx, float cy, float r, bool locked)
+{
+    img.Shade(int(cx - r) - 2, int(cy - r) - 2, int(2 * r) + 5, int(2 * r) + 5, [&](float x, float y) {
+        const float dx = int(cx - r) - 2 + x - cx, dy = int(cy - r) - 2 + y - cy;
+        const float d = std::sqrt(dx * dx + dy * dy) - r;
+        if (d > 0)
+            return Rgba{0, 0, 0, 0};
+        if (-d < 3.0f)
+            return WithAlpha(GoldRim(-d, 3.0f), Cover(d));
+        Rgba c = Mix(C(8, 10, 26), C(34, 38, 78), Clamp01((dy + r) / (2 * r)));
+        return WithAlpha(c, 0.95f);
+    });
+    if (!locked)
+        return;
+    const Rgba steel = C(190, 196, 214);
+    img.Shade(int(cx - r), int(cy - r), int(2 * r), int(2 * r), [&](float x, float y) {
+        const float dx = x - r, dy = y - r;
+        const float body = RoundRect(dx, dy - r * 0.18f, r * 0.42f, r * 0.32f, r * 0.08f);
+        const float hoop = std::fabs(std::sqrt(dx * dx + (dy + r * 0.14f) * (dy + r * 0.14f)) - r * 0.28f) - r * 0.07f;
+        const float shackle = dy < -r * 0.14f ? hoop : 1e9f;
+        const float d = std::min(body, shackle);
+        Rgba c = Mix(steel, C(90, 94, 110), Clamp01((dy + r) / (2 * r)));
+        if (body < 0 && std::sqrt(dx * dx + (dy - r * 0.16f) * (dy - r * 0.16f)) < r * 0.09f)
+            c = C(20, 20, 30);
+        return WithAlpha(c, Cover(d));
+    });
+}
+
+// The shop's item pictures, 84 x 84 each: what every upgrade is at a glance.
+void ShopItemIcon(Image& img, int item, float cx, float cy)
+{
+    const Rgba totemHues[7] = {kTokenHues[6], kTokenHues[5], kTokenHues[3], kTokenHues[1],
+                               kTokenHues[4], kTokenHues[2], kTokenHues[0]};
+    const int totemOf[16] = {0, 1, 2, 3, 4, 5, -1, -1, -1, 6, -1, -1, -1, -1, -1, -1};
+    if (totemOf[item] >= 0)
+    {
+        // A carved totem head: an orb of the totem's colour on a gold collar.
+        const Rgba hue = totemHues[totemOf[item]];
+        img.Shade(int(cx - 24), int(cy + 14), 48, 18, [&](float x, float y) {
+            const float d = RoundRect(x - 24, y - 9, 22, 7, 5);
+            return WithAlpha(Mix(kGold, kGoldDark, y / 18), Cover(d));
+        });
+        Orb(img, cx, cy - 6, 24, hue, 0.4f);
+        return;
+    }
+    const Rgba ink = C(255, 238, 190);
+    switch (item)
+    {
+    case 6:  // level time: a clock face
+        RoundFace(img, cx, cy, 30, C(250, 244, 226), C(200, 186, 150), 1.0f);
+        Stroke(img, cx, cy, cx, cy - 20, 4, C(60, 40, 20));
+        Stroke(img, cx, cy, cx + 14, cy + 6, 4, C(60, 40, 20));
+        break;
+    case 7:  // sand glass
+        img.Shade(int(cx - 26), int(cy - 34), 52, 68, [&](float x, float y) {
+            const float dx = std::fabs(x - 26), dy = y - 34;
+            const float waist = 4 + 18 * std::fabs(dy) / 30;
+            if (std::fabs(dy) > 30)
+                return WithAlpha(Mix(kGold, kGoldDark, 0.3f), Cover(std::max(dx - 24, std::fabs(dy) - 34)));
+            const float d = dx - waist;
+            const bool sand = (dy > 12 && dy < 30) || (dy < -14 && dy > -24) || (dx < 2 && dy > -4 && dy < 14);
+            Rgba c = sand ? C(247, 217, 107) : C(150, 210, 250, 0.55f);
+            return WithAlpha(c, c.a * Cover(d));
+        });
+        break;
+    case 8:  // gem count: a cut gem
+        img.Shade(int(cx - 30), int(cy - 28), 60, 56, [&](float x, float y) {
+            const float dx = x - 30, dy = y - 20;
+            const float d = dy < 0 ? std::max(-dy - 12, std::fabs(dx) - 28 - dy * 0.5f) : std::fabs(dx) * 0.8f + dy - 26;
+            const float facet = std::fmod(std::fabs(dx) / 10.0f + (dy < 0 ? 0.5f : 0.0f), 1.0f);
+            Rgba c = Mix(C(90, 230, 255), C(20, 120, 200), facet);
+            return WithAlpha(c, Cover(d));
+        });
+        Glow(img, cx - 8, cy - 12, 10, C(255, 255, 255), 0.8f);
+        break;
+    case 10:  // TNT: a red stick with a lit fuse
+        ButtonFace(img, int(cx - 18), int(cy - 22), 36, 50, C(230, 60, 40), C(120, 20, 10), 0.3f, 0);
+        Stroke(img, cx + 4, cy - 22, cx + 12, cy - 32, 3, C(60, 50, 40));
+        Glow(img, cx + 13, cy - 33, 10, C(255, 200, 80), 1.0f);
+        break;
+    case 11:  // score: a gold coin
+        RoundFace(img, cx, cy, 28, C(255, 222, 110), C(190, 130, 30), 1.0f);
+        TurnedStar(img, cx, cy, 14, 0.0f, C(255, 250, 210), 0.0f);
+        break;
+    case 12:  // time bonus: a small clock with a plus
+        RoundFace(img, cx - 4, cy + 4, 24, C(180, 230, 255), C(60, 140, 220), 1.0f);
+        Stroke(img, cx - 4, cy + 4, cx - 4, cy - 12, 3, C(20, 40, 80));
+        Stroke(img, cx - 4, cy + 4, cx + 8, cy + 8, 3, C(20, 40, 80));
+        Symbol(img, cx + 20, cy - 20, 12, 0, 1.0f);
+        break;
+    case 13:  // flash: a lightning bolt
+    {
+        const float px[7] = {8, -14, -2, -10, 14, 2, 10};
+        const float py[7] = {-32, 2, 2, 32, -4, -4, -32};
+        for (int k = 0; k + 1 < 7; ++k)
+            Stroke(img, cx + px[k], cy + py[k], cx + px[k + 1], cy + py[k + 1], 6, C(255, 240, 120));
+        Glow(img, cx, cy, 30, C(255, 250, 160), 0.5f);
+        break;
+    }
+    case 14:  // solidarity: two linked rings
+        for (float side : {-1.0f, 1.0f})
+            img.Shade(int(cx - 34), int(cy - 24), 68, 48, [&](float x, float y) {
+                const float dx = x - 34 - side * 11, dy = y - 24;
+                const float d = std::fabs(std::sqrt(dx * dx + dy * dy) - 17) - 4;
+                return WithAlpha(Mix(ink, kGold, Clamp01(dy / 24 + 0.5f)), Cover(d));
+            });
+        break;
+    default:  // adviser: an eye
+        img.Shade(int(cx - 32), int(cy - 20), 64, 40, [&](float x, float y) {
+            const float dx = (x - 32) / 30, dy = (y - 20) / 18;
+            const float d = (std::fabs(dy) + dx * dx - 1) * 16;
+            return WithAlpha(C(250, 248, 236), Cover(d));
+        });
+        Orb(img, cx, cy, 11, C(80, 160, 255), 0.0f);
+        Orb(img, cx, cy, 4, C(10, 10, 20), 0.0f);
+        break;
+    }
+}
+
 // The shop: controls atlases and the totem pictures (512 x 512 each).
 void Shop(const std::filesystem::path& gfx)
 {
-    // ShopCtrls1: item frames 128 x 128 (normal (0, 0), lit (128, 0)), star source
-    // 128 x 128 at (256, 0), the dial disc in (303, 380)-(391, 468).
+    // ShopCtrls1: item frames 128 x 128 (normal (0, 0), lit (128, 0)), the large star
+    // at (256, 0), the star source's trough (0, 128)-(264, 176), the dial disc in
+    // (303, 380)-(391, 468), a star resting on a place (392, 384) and a locked place
+    // (448, 384), 56 x 56 each.
     Image ctrls(512, 512);
     for (int k = 0; k < 2; ++k)
         ctrls.Shade(k * 128, 0, 128, 128, [&](float x, float y) {
@@ -1010,30 +1159,38 @@ void Shop(const std::filesystem::path& gfx)
                 return WithAlpha(Mix(GoldRim(-d, 5), kGoldLight, 0.4f * k), Cover(d));
             return WithAlpha(Mix(C(30, 36, 80), C(10, 12, 32), y / 128), 0.9f);
         });
-    Star(ctrls, 256 + 64, 64, 40, C(255, 200, 60), 0.4f);
+    TurnedStar(ctrls, 256 + 64, 64, 44, 0.0f, C(255, 200, 60), 0.4f);
+    ctrls.Shade(0, 128, 264, 48, [&](float x, float y) {
+        const float d = RoundRect(x - 132, y - 24, 129, 21, 12);
+        if (d > 0)
+            return Rgba{0, 0, 0, 0.5f * Clamp01(1 - d / 3)};
+        if (-d < 3)
+            return WithAlpha(GoldRim(-d, 3), Cover(d));
+        const Rgba c = Mix(C(6, 8, 22), C(28, 30, 64), y / 48);
+        return WithAlpha(Mix(c, C(0, 0, 0), Smooth(8, 2, -d) * 0.6f), 0.95f);
+    });
     ctrls.Shade(303, 380, 88, 88, [&](float x, float y) {
         const float d = std::sqrt((x - 44) * (x - 44) + (y - 44) * (y - 44));
         return WithAlpha(C(255, 255, 255), Cover(d - 42));
     });
+    Socket(ctrls, 420, 412, 24, false);
+    TurnedStar(ctrls, 420, 412, 21, 0.0f, C(255, 196, 50), 0.0f);
+    Socket(ctrls, 476, 412, 24, true);
     Write(gfx / "ShopCtrls1.png", ctrls, 4);
 
-    // ShopCtrls2: sixteen item pictures of 128 x 128, four to a row: orbs of the seven
-    // totem colours, six bonus gems, three rule seals.
-    const Rgba hues[16] = {C(80, 230, 80),  C(250, 240, 80), C(250, 70, 60),  C(80, 110, 250),
-                           C(255, 160, 50), C(240, 240, 240), C(220, 80, 240), C(120, 220, 255),
-                           C(255, 120, 40), C(255, 255, 160), C(120, 255, 200), C(200, 160, 255),
-                           C(255, 200, 80), C(250, 210, 90),  C(250, 210, 90),  C(250, 210, 90)};
+    // ShopCtrls2: the sixteen item pictures of 84 x 84 in (0, 0)-(336, 336), four to a
+    // row; the spinning star's eight frames of 84 x 84 in two columns from (336, 0),
+    // each turned a further ninth of a point; the source's star (336, 336)-(432, 432).
     Image items(512, 512);
     for (int i = 0; i < 16; ++i)
-    {
-        const float cx = (i % 4) * 128 + 64.0f, cy = (i / 4) * 128 + 64.0f;
-        if (i < 13)
-            Orb(items, cx, cy, 34, hues[i], 0.5f);
-        else
-            Star(items, cx, cy, 40, hues[i], 0.3f);
-    }
+        ShopItemIcon(items, i, (i % 4) * 84 + 42.0f, (i / 4) * 84 + 42.0f);
+    for (int f = 0; f < 8; ++f)
+        TurnedStar(items, 336 + 84 * (f / 4) + 42.0f, 84 * (f % 4) + 42.0f, 34, f * (2 * kPi / 5) / 8, C(255, 200, 60), 0.2f);
+    TurnedStar(items, 384, 384, 40, 0.0f, C(255, 206, 70), 0.18f);
     Write(gfx / "ShopCtrls2.png", items, 4);
 
+    const Rgba hues[7] = {C(80, 230, 80), C(250, 240, 80), C(250, 70, 60), C(80, 110, 250), C(255, 160, 50),
+                          C(240, 240, 240), C(220, 80, 240)};
     // Totem pictures: seven carved poles of 64 x 256 in a row, coloured, as a multiply
     // shade, and grey; and the shop's frame.
     for (int variant = 0; variant < 3; ++variant)

@@ -1,0 +1,179 @@
+#include "hud/StarEffect.h"
+
+#include "engine/IniReader.h"
+#include "engine/StringTable.h"
+#include "hud/PopupMessages.h"
+#include "render/SpriteList.h"
+#include "render/SpriteShape.h"
+
+namespace {
+
+const int kStringStarAwarded = 12;
+const float kStarWidth = 51.0f, kStarHeight = 48.0f;
+const float kGrownWidth = 204.0f, kGrownHeight = 192.0f;
+
+Vec3 ReadPosition(const char* file, const char* section, const char* key, const char* def)
+{
+    float v[3] = {0.0f, 0.0f, 0.0f};
+    ReadIniFloat3(v, file, section, key, def);
+    return {v[0] - 512.5f, 384.5f - v[1], v[2]};
+}
+
+// A duration of nothing or less passes at once.
+float Rate(float amount, float seconds)
+{
+    return seconds > 0.0f ? amount / seconds : 1.0e6f;
+}
+
+}  // namespace
+
+CStarEffect::~CStarEffect()
+{
+    RemoveShape(star);
+    RemoveShape(ring);
+}
+
+void CStarEffect::SetResources(CRefPtr<CSpriteList> list, CPopupMessages* notes, CRefPtr<CTexture> starPicture,
+                               CRefPtr<CTexture> ringPicture)
+{
+    sprites = list;
+    popups = notes;
+    starTexture = starPicture;
+    ringTexture = ringPicture;
+}
+
+void CStarEffect::LoadSettings(const char* file, const char* section)
+{
+    settings.zOrder = ReadIniInt(file, section, "ZOrder", "-20");
+    settings.from = ReadPosition(file, section, "From", "649 730 -3");
+    settings.to = ReadPosition(file, section, "To", "649 256 -3");
+    settings.preTime = ReadIniFloat(file, section, "PreTime", "0.5");
+    settings.flyTime = ReadIniFloat(file, section, "FlyTime", "1");
+    settings.ringTime = ReadIniFloat(file, section, "RingTime", "0.5");
+    settings.postTime = ReadIniFloat(file, section, "PostTime", "1.5");
+    settings.flyOutTime = ReadIniFloat(file, section, "FlyOutTime", "0.5");
+    settings.notePos = ReadPosition(file, section, "NotePos", "649 400 -3");
+    settings.ringColor = ReadIniColor(file, section, "RingColor", "255 255 128 255");
+}
+
+void CStarEffect::RemoveShape(CRefPtr<CSpriteShape>& shape)
+{
+    if (sprites && shape)
+        sprites->Remove(shape);
+    shape.Reset();
+}
+
+void CStarEffect::Reset()
+{
+    timer = 0.0f;
+    busy = 0;
+    phase = kWaiting;
+    RemoveShape(star);
+}
+
+void CStarEffect::Start()
+{
+    Reset();
+    busy = 1;
+}
+
+void CStarEffect::ShowStar()
+{
+    phase = kFlying;
+    if (!sprites)
+        return;
+    star = CRefPtr<CSpriteShape>(new CSpriteShape(settings.from.x, settings.from.y, settings.from.z, kStarWidth,
+                                                  kStarHeight, 0xFFFFFFFFu, starTexture, 1));
+    star->SetFrameUV(0, 0.0f, 0.0f, 0.796875f, 0.75f);
+    star->zOrder = settings.zOrder;
+    star->SetAlpha(0.0f);
+    star->fadeSpeed = Rate(4.0f, settings.flyTime);
+    star->FadeTo(1.0f);
+    star->scaleSpeedX = Rate(kGrownWidth - kStarWidth, settings.flyTime);
+    star->scaleSpeedY = Rate(kGrownHeight - kStarHeight, settings.flyTime);
+    star->SetScaleTarget(kGrownWidth, kGrownHeight);
+    sprites->Add(star);
+}
+
+void CStarEffect::Arrive()
+{
+    phase = kRing;
+    if (star)
+        star->position = settings.to;
+    if (sprites)
+    {
+        // The ring of an earlier award has long faded: it goes now.
+        RemoveShape(ring);
+        ring = CRefPtr<CSpriteShape>(new CSpriteShape(settings.to.x, settings.to.y, settings.to.z, kGrownWidth,
+                                                      kGrownHeight, settings.ringColor, ringTexture, 1));
+        ring->SetBlendMode(1, 1);
+        ring->zOrder = settings.zOrder - 1;
+        ring->fadeSpeed = Rate(1.0f, settings.ringTime);
+        ring->FadeTo(0.0f);
+        ring->scaleSpeedX = Rate(4.0f * kGrownWidth * 2.0f, settings.ringTime);
+        ring->scaleSpeedY = Rate(4.0f * kGrownHeight * 2.0f, settings.ringTime);
+        ring->SetScaleTarget(kGrownWidth * 4.0f, kGrownHeight * 4.0f);
+        sprites->Add(ring);
+    }
+    if (popups)
+    {
+        char text[128] = "";
+        GetStringById(kStringStarAwarded, text, sizeof(text));
+        CRefPtr<CPopupMessage> note;
+        popups->AddMessage(note, text, 1.5f, 4, settings.notePos.x, settings.notePos.y, settings.notePos.z);
+    }
+}
+
+void CStarEffect::StartFlyOut()
+{
+    phase = kFlyingOut;
+    if (!star)
+        return;
+    star->scaleSpeedX = Rate(2.0f * star->scaleX, settings.flyOutTime);
+    star->scaleSpeedY = Rate(2.0f * star->scaleY, settings.flyOutTime);
+    star->SetScaleTarget(star->scaleX * 3.0f, star->scaleY * 3.0f);
+    star->fadeSpeed = Rate(2.0f, settings.flyOutTime);
+}
+
+int CStarEffect::Update(float dt)
+{
+    if (!busy)
+        return 0;
+    timer += dt;
+    const float shown = settings.preTime, arrived = shown + settings.flyTime, ringEnd = arrived + settings.ringTime;
+    const float held = ringEnd + settings.postTime, end = held + settings.flyOutTime;
+    // One long frame may pass several phases.
+    if (phase == kWaiting && timer >= shown)
+        ShowStar();
+    if (phase == kFlying)
+    {
+        if (timer < arrived)
+        {
+            const float f = settings.flyTime > 0.0f ? (timer - shown) / settings.flyTime : 1.0f;
+            if (star)
+                star->position = {settings.from.x + (settings.to.x - settings.from.x) * f,
+                                  settings.from.y + (settings.to.y - settings.from.y) * f,
+                                  settings.from.z + (settings.to.z - settings.from.z) * f};
+        }
+        else
+            Arrive();
+    }
+    if (phase == kRing && timer >= ringEnd)
+    {
+        phase = kHolding;
+        RemoveShape(ring);
+    }
+    if (phase == kHolding && timer >= held)
+        StartFlyOut();
+    if (phase == kFlyingOut)
+    {
+        if (timer >= end)
+        {
+            Reset();
+            return 0;
+        }
+        if (star && timer >= held + 0.5f * settings.flyOutTime && star->alphaTarget > 0.0f)
+            star->FadeTo(0.0f);
+    }
+    return 1;
+}

@@ -1,0 +1,426 @@
+// The upgrade shop: its unlock table and level rules, the texts file, the stars'
+// flights, dragging and dropping, the plus and minus controls, and settling every
+// star before a save.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "board/LevelParams.h"
+#include "screens/Shop.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// ---------------------------------------------------------------------------------
+// The item table
+
+TEST(ShopItems, UnlockTableGivesEachItemItsBandsAndNeverFalls)
+{
+    CShopItemTable table;
+    table.UnlockForLevel(1);
+    for (int i = 0; i < CShopItemTable::kItemCount; ++i)
+        EXPECT_EQ(i >= kShopItemTime && i <= kShopItemGemCount ? 0 : -1, table.limits[size_t(i)]) << "item " << i;
+    const struct
+    {
+        int item, level, limit;
+    } cases[] = {{8, 2, 1}, {10, 2, 1}, {0, 8, -1}, {0, 9, 1}, {0, 17, 2}, {0, 38, 3}, {0, 39, 4},
+                 {2, 36, 2}, {2, 37, 3}, {2, 99, 3}, {6, 2, 0}, {6, 3, 1}, {13, 9, 2}, {15, 33, 3}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.limit, ShopItemLimit(c.item, c.level)) << "item " << c.item << " at level " << c.level;
+    for (int i = 0; i < CShopItemTable::kItemCount; ++i)
+    {
+        const bool three = i == 2 || i >= 10;
+        EXPECT_EQ(three ? 3 : 4, ShopItemLimit(i, 200)) << "item " << i;
+        for (int level = 1; level < 60; ++level)
+            EXPECT_LE(ShopItemLimit(i, level), ShopItemLimit(i, level + 1)) << "item " << i << " at level " << level;
+    }
+}
+
+TEST(ShopItems, ResetAndApplyWriteTheLevelParameters)
+{
+    CShopItemTable table;
+    table.levels.fill(2);
+    table.ResetItems();
+    CLevelParams params;
+    params.Set(0, 5);
+    table.ApplyToLevel(params);
+    EXPECT_EQ(4, params.paramCount);
+    EXPECT_FLOAT_EQ(10.0f, params.scoreStep);
+    EXPECT_FLOAT_EQ(240.0f, params.timeA);
+    EXPECT_EQ(std::vector<int32_t>(6, -1), params.kindLevels);
+
+    table.levels[kShopItemTime] = table.levels[kShopItemSandGlass] = table.levels[kShopItemGemCount] = 4;
+    // TNT, score, time, flash, solidarity, adviser: entries by bonus type - 2.
+    const int32_t bonusLevels[6] = {0, 1, 2, 3, 0, 1};
+    for (int i = 0; i < 6; ++i)
+        table.levels[size_t(10 + i)] = bonusLevels[i];
+    table.ApplyToLevel(params);
+    EXPECT_FLOAT_EQ(390.0f, params.timeA);
+    EXPECT_FLOAT_EQ(30.0f, params.scoreStep);
+    EXPECT_EQ(8, params.paramCount);
+    EXPECT_EQ((std::vector<int32_t>{0, 3, 2, 1, 1, 0}), params.kindLevels);
+}
+
+TEST(ShopItems, LevelsFromASaveKeepToTheirItemsRange)
+{
+    CShopItemTable table;
+    const struct
+    {
+        int item;
+        int32_t stored, kept;
+    } cases[] = {{0, 99, 4}, {0, -50, -1}, {2, 4, 3}, {10, 7, 3}, {6, -1, 0}, {8, 5, 4}, {9, 2, 2}, {99, 1, -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.kept, table.ClampLevel(c.item, c.stored)) << "item " << c.item << " stored " << c.stored;
+}
+
+class ShopTexts : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("shop_texts_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string Write(const std::string& body)
+    {
+        const std::string path = (dir / "Shop.txt").string();
+        std::ofstream(path, std::ios::binary) << body;
+        return path;
+    }
+    fs::path dir;
+};
+
+TEST_F(ShopTexts, EveryTextEndsAtAHashLineAndKeepsItsLineEnds)
+{
+    // 3 texts x (9 items of 6 indices + 7 of 5) = 267 '#' lines, all texts empty but one.
+    std::string body = "header\n";
+    body += "Violet\nsecond line\n# item 0 text 0\n";
+    for (int i = 1; i < 267; ++i)
+        body += "#\n";
+    CShopItemTable table;
+    ASSERT_EQ(ShopTextsResult::Read, table.LoadTexts(Write(body).c_str()));
+    EXPECT_EQ("Violet\nsecond line\n", table.texts1[0][0]);
+    EXPECT_EQ("", table.texts2[0][0]);
+    EXPECT_EQ(6u, table.texts3[0].size());
+    EXPECT_EQ(5u, table.texts3[15].size());
+}
+
+TEST_F(ShopTexts, AFileCutShortKeepsWhatWasReadAndAMissingOneLeavesAllEmpty)
+{
+    CShopItemTable table;
+    ASSERT_EQ(ShopTextsResult::CutShort, table.LoadTexts(Write("header\nfirst\n#\n#\n#\nlast, never ended\n").c_str()));
+    EXPECT_EQ("first\n", table.texts1[0][0]);
+    EXPECT_EQ("", table.texts1[0][1]);
+    CShopItemTable none;
+    EXPECT_EQ(ShopTextsResult::NoFile, none.LoadTexts((dir / "missing.txt").string().c_str()));
+}
+
+TEST_F(ShopTexts, TheShippedFileFillsEveryText)
+{
+    CShopItemTable table;
+    ASSERT_EQ(ShopTextsResult::Read, table.LoadTexts(ORB_DATA_SRC_DIR "/Data/Txt/Shop.txt"));
+    for (int i = 0; i < CShopItemTable::kItemCount; ++i)
+        for (size_t j = 0; j < table.texts1[size_t(i)].size(); ++j)
+            EXPECT_FALSE(table.texts1[size_t(i)][j].empty() || table.texts2[size_t(i)][j].empty() ||
+                         table.texts3[size_t(i)][j].empty())
+                << "item " << i << " text " << j;
+}
+
+// ---------------------------------------------------------------------------------
+// Star flights
+
+TEST(ShopStars, AFlightTurnsWholeSpinsAndEndsOnItsTarget)
+{
+    EXPECT_FLOAT_EQ(40.0f, StarSpinRate(0.2f));  // 500 units at 2500: one turn
+    EXPECT_FLOAT_EQ(32.0f, StarSpinRate(2.0f));  // eight turns
+    EXPECT_FLOAT_EQ(0.0f, StarSpinRate(0.0f));
+
+    CShopStar star;
+    star.Fly(kStarFlyingToItem, {0, 0, 0}, {300, 400, 0}, 2500.0f, 0);
+    EXPECT_FLOAT_EQ(0.2f, star.duration);
+    EXPECT_EQ(0, star.Update(0.1f));
+    EXPECT_FLOAT_EQ(150.0f, star.position.x);
+    EXPECT_EQ(1, star.Update(0.5f));
+    EXPECT_FLOAT_EQ(400.0f, star.position.y);
+
+    // No length, or no speed, arrives on the first update: a star is never lost in flight.
+    for (float speed : {2500.0f, 0.0f, -5.0f})
+    {
+        CShopStar still;
+        still.Fly(kStarReturning, {5, 5, 0}, {speed > 0 ? 5.0f : 50.0f, 5, 0}, speed, 0);
+        EXPECT_EQ(1, still.Update(0.0f)) << "speed " << speed;
+    }
+    CShopStar resting;
+    resting.PlaceOnItem(1, 2, 3, 0);
+    EXPECT_EQ(0, resting.Update(1.0f));
+    EXPECT_FLOAT_EQ(1.0f, resting.position.x);
+}
+
+// ---------------------------------------------------------------------------------
+// The shop with a layout of its own: the star source on the left, item i's widgets
+// in a row, 100 units apart, item 1's overlapping item 0's.
+
+class ShopInput : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        shop.layout.source = {-400.0f, -300.0f, 264.0f, 48.0f};
+        shop.settings.srcPanel[0] = -532.0f;
+        shop.settings.srcPanel[1] = -300.0f;
+        shop.settings.srcPanel[2] = 264.0f;
+        for (int i = 0; i < CShop::kItemCount; ++i)
+        {
+            const float x = -300.0f + 100.0f * float(i);
+            shop.layout.pictures[size_t(i)] = {x, 0.0f, 60.0f, 60.0f};
+            shop.layout.frames[size_t(i)] = {x, 0.0f, 80.0f, 80.0f};
+            shop.layout.anchors[size_t(i)] = {x, 10.0f, 90.0f, 100.0f};
+            shop.layout.plus[size_t(i)] = {x + 20.0f, -60.0f, 20.0f, 20.0f};
+        }
+        shop.layout.frames[1] = {-250.0f, 0.0f, 80.0f, 80.0f};
+        shop.items.ResetItems();
+        shop.items.UnlockForLevel(12);
+    }
+    int Count(int state) const
+    {
+        int n = 0;
+        for (const auto& star : shop.stars)
+            n += star->state == state ? 1 : 0;
+        return n;
+    }
+    const CShopStar& Last(int state) const
+    {
+        for (auto it = shop.stars.rbegin(); it != shop.stars.rend(); ++it)
+            if ((*it)->state == state)
+                return **it;
+        return *shop.stars.front();
+    }
+    // Gives item `item` its level and limit, with resting stars on its places.
+    void Item(int item, int level, int limit)
+    {
+        shop.items.levels[size_t(item)] = level;
+        shop.items.limits[size_t(item)] = limit;
+    }
+    void Drag(int freeStars)
+    {
+        shop.items.freeStars = freeStars;
+        shop.BuildStars(0.0f);
+        shop.OnMouseDown(shop.layout.source.x, shop.layout.source.y);
+    }
+    CShop shop;
+};
+
+TEST_F(ShopInput, CountsTakeTheStarsOnTheirWayBackAndTheItemsThatCanStillRise)
+{
+    shop.items.freeStars = 2;
+    for (int state : {kStarDragged, kStarReturning, kStarFlyingToItem})
+    {
+        CRefPtr<CShopStar> star(new CShopStar());
+        star->state = state;
+        star->item = 3;
+        shop.stars.push_back(star);
+    }
+    EXPECT_EQ(4, shop.CountStars());
+
+    for (int i = 0; i < CShop::kItemCount; ++i)
+        Item(i, i % 3 == 0 ? -1 : 0, i % 3 == 0 ? -1 : 0);
+    Item(3, 1, 2);  // one star on it and one on its way: full
+    EXPECT_EQ(0, shop.CanTakeStar());
+    Item(3, 0, 2);
+    EXPECT_EQ(1, shop.CanTakeStar());
+}
+
+TEST_F(ShopInput, APressOnTheSourcePicksAStarAndAPressOnAnItemTakesItsTopStar)
+{
+    Drag(2);
+    EXPECT_EQ(1, shop.items.freeStars);
+    EXPECT_EQ(1, Count(kStarDragged));
+    EXPECT_EQ(1, Count(kStarAtSource));
+
+    shop.OnMouseUp(shop.layout.source.x, shop.layout.source.y);
+    Item(4, 2, 3);
+    shop.BuildStars(0.0f);
+    shop.OnMouseDown(shop.layout.pictures[4].x, shop.layout.pictures[4].y);
+    EXPECT_EQ(1, shop.items.levels[4]) << "the level falls as the star leaves";
+    const CShopStar& held = Last(kStarDragged);
+    EXPECT_FLOAT_EQ(shop.layout.pictures[4].x, held.position.x);
+    EXPECT_EQ(1, Count(kStarOnItem));
+}
+
+TEST_F(ShopInput, ADropGoesToTheNextFreePlaceOrBackToTheSource)
+{
+    Item(0, 1, 3);
+    Drag(1);
+    shop.OnMouseUp(shop.layout.pictures[0].x, shop.layout.pictures[0].y);
+    ASSERT_EQ(1, Count(kStarFlyingToItem));
+    const CShopStar& flying = Last(kStarFlyingToItem);
+    EXPECT_EQ(0, flying.item);
+    const Vec3 place2 = shop.PlaceOf(0, 2);
+    EXPECT_FLOAT_EQ(place2.x, flying.to.x);
+    EXPECT_FLOAT_EQ(place2.y, flying.to.y);
+    EXPECT_EQ(1, shop.items.levels[0]) << "the level rises when the star lands";
+
+    // Level 2 and one star coming make item 0 full: the drop falls to item 1, whose
+    // frame overlaps; with item 1 locked the star goes back to the source.
+    Item(0, 2, 3);
+    Item(1, -1, -1);
+    shop.items.freeStars = 1;
+    shop.RebuildSourceStars();
+    shop.OnMouseDown(shop.layout.source.x, shop.layout.source.y);
+    shop.OnMouseUp(-280.0f, 0.0f);
+    EXPECT_EQ(1, Count(kStarFlyingToItem));
+    EXPECT_EQ(1, Count(kStarReturning));
+    const CShopStar& back = Last(kStarReturning);
+    EXPECT_FLOAT_EQ(shop.settings.srcPanel[0] + 24.0f - 2.0f, back.to.x) << "the station of the first free slot";
+    EXPECT_EQ(0, shop.items.freeStars) << "the star is free again only when it lands";
+    EXPECT_EQ(1, shop.CountStars());
+}
+
+TEST_F(ShopInput, TheEdgeOfAWidgetCountsAndTheSourceWinsOverAnItem)
+{
+    Item(2, 0, 1);
+    Drag(1);
+    const ShopRect& picture = shop.layout.pictures[2];
+    shop.OnMouseUp(picture.x + picture.w / 2, picture.y - picture.h / 2);
+    EXPECT_EQ(1, Count(kStarFlyingToItem));
+
+    shop.layout.source = shop.layout.frames[3];
+    Item(3, 0, 1);
+    Drag(1);
+    shop.OnMouseUp(shop.layout.frames[3].x, shop.layout.frames[3].y);
+    EXPECT_EQ(1, Count(kStarReturning));
+}
+
+TEST_F(ShopInput, NothingMovesWhileAModalFormCoversTheShop)
+{
+    shop.items.freeStars = 1;
+    shop.BuildStars(0.0f);
+    shop.layout.open = false;
+    shop.OnMouseDown(shop.layout.source.x, shop.layout.source.y);
+    EXPECT_EQ(1, shop.items.freeStars);
+    shop.layout.open = true;
+    shop.OnMouseDown(shop.layout.source.x, shop.layout.source.y);
+    shop.layout.open = false;
+    shop.OnMouseUp(shop.layout.pictures[8].x, shop.layout.pictures[8].y);
+    EXPECT_EQ(1, Count(kStarDragged));
+}
+
+TEST_F(ShopInput, PlusTakesAFreeStarOrTurnsOneOnItsWayBackAndMinusSendsTheTopStarHome)
+{
+    Item(5, 1, 3);
+    Item(6, 0, 2);
+    shop.items.freeStars = 0;
+    shop.BuildStars(0.0f);
+    EXPECT_EQ(0, shop.OnClick(6, 1)) << "no star to give";
+
+    EXPECT_EQ(1, shop.OnClick(5, 0));
+    EXPECT_EQ(0, shop.items.levels[5]) << "minus lowers the level at once";
+    EXPECT_EQ(1, Count(kStarFlyingToSource));
+    EXPECT_EQ(0, shop.OnClick(5, 0)) << "nothing left on the item";
+
+    EXPECT_EQ(1, shop.OnClick(6, 1));
+    EXPECT_EQ(0, Count(kStarFlyingToSource));
+    EXPECT_EQ(6, Last(kStarFlyingToItem).item);
+    EXPECT_EQ(0, shop.items.freeStars);
+
+    shop.items.freeStars = 1;
+    shop.RebuildSourceStars();
+    EXPECT_EQ(1, shop.OnClick(6, 1)) << "the second place";
+    EXPECT_EQ(0, shop.items.freeStars);
+    EXPECT_EQ(0, shop.OnClick(6, 1)) << "two coming fill a limit of two";
+}
+
+TEST_F(ShopInput, ArrivalsRaiseTheLevelAndFreeTheStarsInTheirOwnTime)
+{
+    Item(7, 0, 2);
+    shop.items.freeStars = 2;
+    shop.BuildStars(0.0f);
+    shop.OnClick(7, 1);
+    shop.OnClick(7, 0);  // nothing on the item yet: refused
+    EXPECT_EQ(1, Count(kStarFlyingToItem));
+    for (int i = 0; i < 200 && Count(kStarFlyingToItem) > 0; ++i)
+        shop.Update(0.02f, -999.0f, -999.0f);
+    EXPECT_EQ(1, shop.items.levels[7]);
+    EXPECT_EQ(1, Count(kStarOnItem));
+    EXPECT_EQ(1, shop.items.freeStars);
+}
+
+TEST_F(ShopInput, SettlingBeforeASaveLandsEveryStarWhereItWasGoing)
+{
+    Item(9, 1, 4);
+    Item(10, 0, 2);
+    shop.items.freeStars = 3;
+    shop.BuildStars(0.0f);
+    shop.OnClick(10, 1);                                      // on its way to an item
+    shop.OnClick(9, 0);                                       // on its way back
+    shop.OnMouseDown(shop.layout.source.x, shop.layout.source.y);  // held
+    shop.OnMouseUp(shop.layout.source.x, shop.layout.source.y);    // dropped, flying back
+    shop.OnMouseDown(shop.layout.source.x, shop.layout.source.y);  // held again
+    const int held = shop.CountStars();
+    shop.SettlePendingStars();
+    EXPECT_EQ(held, shop.items.freeStars);
+    EXPECT_EQ(3, shop.items.freeStars);
+    EXPECT_EQ(0, shop.items.levels[9]);
+    EXPECT_EQ(1, shop.items.levels[10]);
+    EXPECT_EQ(shop.items.freeStars, Count(kStarAtSource));
+    EXPECT_EQ(1, Count(kStarOnItem));
+    EXPECT_EQ(int(shop.stars.size()), Count(kStarAtSource) + Count(kStarOnItem));
+
+    const auto levels = shop.items.levels;
+    shop.SettlePendingStars();
+    EXPECT_EQ(levels, shop.items.levels);
+    EXPECT_EQ(3, shop.items.freeStars);
+}
+
+TEST_F(ShopInput, TheSourceRowSqueezesFromSixStarsAndTheStationFollowsTheCount)
+{
+    const float left = shop.settings.srcPanel[0];
+    EXPECT_FLOAT_EQ(left + 24.0f + 4 * 48.0f, shop.SourceSlotX(4, 5));
+    EXPECT_FLOAT_EQ(left + 264.0f - 24.0f, shop.SourceSlotX(5, 6));
+    shop.items.freeStars = 5;
+    EXPECT_FLOAT_EQ(left + 240.0f - 2.0f, shop.SourceStation().x);
+    EXPECT_FLOAT_EQ(shop.settings.srcPanel[1] - 1.0f, shop.SourceStation().y);
+}
+
+TEST_F(ShopInput, OpeningRevealsTheLevelsUnlocksWhenTheFadeEndsAndStubsCrackInTurn)
+{
+    shop.items.UnlockForLevel(1);
+    shop.Refresh(1, 0.0f, 2);
+    EXPECT_FLOAT_EQ(1.0f, shop.display);
+    shop.Update(0.1f, -999.0f, -999.0f);
+    EXPECT_EQ(-1, shop.items.levels[10]) << "shown at once: no reveal";
+
+    shop.Refresh(0, 0.0f, 2);
+    shop.items.UnlockForLevel(1);
+    shop.settings.stubT = 0.4f;
+    shop.Refresh(1, 2.0f, 2);
+    EXPECT_EQ(0, shop.Update(0.25f, -999.0f, -999.0f));
+    EXPECT_EQ(1, shop.Update(0.25f, -999.0f, -999.0f));
+    EXPECT_EQ(0, shop.items.levels[10]) << "the TNT bonus is there to buy";
+    EXPECT_EQ(1, shop.items.limits[kShopItemGemCount]);
+    ASSERT_EQ(2u, shop.crackQueue.size());
+    const size_t stubs = shop.stubs.size();
+    shop.Update(0.39f, -999.0f, -999.0f);
+    EXPECT_EQ(stubs, shop.stubs.size());
+    shop.Update(0.02f, -999.0f, -999.0f);
+    EXPECT_EQ(stubs - 1, shop.stubs.size());
+    shop.Update(0.9f, -999.0f, -999.0f);
+    EXPECT_EQ(stubs - 2, shop.stubs.size());
+
+    // A period of nothing cracks the whole queue at once.
+    shop.Refresh(0, 0.0f, 3);
+    shop.items.UnlockForLevel(2);
+    shop.settings.stubT = 0.0f;
+    shop.Refresh(1, 0.0f, 5);
+    shop.RevealUnlocks(5);
+    ASSERT_FALSE(shop.crackQueue.empty());
+    shop.Update(0.01f, -999.0f, -999.0f);
+    EXPECT_TRUE(shop.crackQueue.empty());
+}
+
+}  // namespace
