@@ -479,6 +479,7 @@ private:
     bool MakeBoard();
     bool MakeGemBar();
     void MakeBoardEffects();
+    void MakeSandGlass();
     bool MakeBonuses();
     void MakePopups();
     void MakeBackgrounds();

@@ -464,9 +464,9 @@ TEST_F(QuestFlow, PlayAutosavesOnceThePouredSandHasLanded)
     game->levelTimer = 100.0f;
     game->questSave->status = CQuestSave::kStatusNone;
     ASSERT_TRUE(board.sandbox && board.sandbox->heap);
-    const float* area = board.sandbox->area;
+    const CSandboxPart& area = board.sandbox->area;
     // Dropped 20000 units above the glass's bottom: lands after about 6.3 seconds.
-    board.sandbox->Pour(0.1f, area[0] + 10.0f, area[1] - area[4] + 20000.0f, 0.0f, 0.0f, 0.0f, 0.0f, 10000.0f,
+    board.sandbox->Pour(0.1f, area.x + 10.0f, area.y - area.height + 20000.0f, 0.0f, 0.0f, 0.0f, 0.0f, 10000.0f,
                         1000.0f);
     ASSERT_EQ(1u, board.sandbox->heap->portions.size());
     EXPECT_NEAR(6.325f, board.sandbox->heap->portions[0].delay, 0.01f);
