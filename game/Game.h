@@ -480,6 +480,9 @@ private:
     bool MakeGemBar();
     void MakeBoardEffects();
     void MakeSandGlass();
+    void RestoreSand(const CQuestSave& record);
+    // The flash of the Spark over the sand glass when a score frenzy starts.
+    void FlashSandGlass(const CPlayField& field);
     bool MakeBonuses();
     void MakePopups();
     void MakeBackgrounds();
