@@ -10,6 +10,7 @@
 
 #include "GameHarness.h"
 #include "QuestScript.h"
+#include "effects/Sandbox.h"
 #include "field/PlayField.h"
 #include "game/Game.h"
 #include "saves/Profiles.h"
@@ -204,6 +205,41 @@ TEST(QuestRun, HintPointsAtAMoveAndAShuffleIsBoughtWithALife)
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     EXPECT_LE(scoreAfter, scoreBefore);
     EXPECT_EQ(livesBefore - 1, livesAfter);
+}
+
+// The sand glass under the board fills as groups break; once full it pours
+// out in a score frenzy (the message, the shake, the flash) and the frenzy
+// ends when it has run empty.
+TEST(QuestRun, TheSandGlassFillsAndPoursOutInAScoreFrenzy)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "sand");
+    const auto heapOf = [](CGame& g) -> CSandHeap& { return *g.board->sandbox->heap; };
+    double filled = 0.0;
+    script.Play("sand piles up", [&](CGame& g) { return heapOf(g).mean > 0.02; });
+    script.Wait("sand landed", [&](CGame& g) { return g.board->IsIdle(true); }, "sand_filling.png");
+    script.Add({"glass nearly full", [](CGame&) { return true; }, [&](GameHarness& g) {
+                    CSandHeap& heap = heapOf(*g.Game());
+                    filled = heap.mean;
+                    heap.AddSand(1.0, 20.0);  // as many more groups would fill it
+                }});
+    int frenziesBefore = -1;
+    script.Add({"frenzy", [&](CGame& g) { return heapOf(g).mode == CSandHeap::kPouring; }, [&](GameHarness& g) {
+                    frenziesBefore = g.Game()->board->counters.second.GetInt(kCounterOperations);
+                    EXPECT_TRUE(g.Game()->board->shake.active);
+                },
+                "sand_full.png", 5});
+    script.Play("pouring", [&](CGame& g) { return heapOf(g).mean < 0.6; });
+    script.Wait("poured half", [](CGame&) { return true; }, "sand_pouring.png");
+    script.Wait("poured out", [&](CGame& g) { return heapOf(g).mode == CSandHeap::kBuilding; }, "sand_poured_out.png");
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(6000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_GT(filled, 0.02) << "breaking groups poured sand into the glass";
+    EXPECT_GE(frenziesBefore, 1);
 }
 
 TEST(QuestRun, EscapePausesTheLevelAndTheMenuLeavesToTheMainMenuWithTheQuestSaved)
