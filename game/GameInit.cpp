@@ -352,10 +352,7 @@ void CGame::MakeEffectManagers()
         particles[i] = CRefPtr<CParticleSystemsManager>(
             new CParticleSystemsManager(device, particleVertexBuffer, particleIndexBuffer));
         renderer->particles[i] = particles[i];
-        CParticleEnvironment& environment = *particles[i]->environment;
-        environment.boxMin = Vec3{-1000.0f, -1000.0f, -1000.0f};
-        environment.boxMax = Vec3{1000.0f, 1000.0f, 1000.0f};
-        environment.view->eye.z = 10000.0f;
+        SetGameEnvironment(*particles[i]->environment);
     }
     for (int i = 0; i < 3; ++i)
     {
