@@ -20,6 +20,7 @@ class CDevice;
 class CTexture;
 class CVertexBuffer;
 class CIndexBuffer;
+struct CVertex;
 class CParticleSystem;
 class CParticleSystemsManager;
 class CDuneDustKeeper;
@@ -121,6 +122,7 @@ public:
     CRefPtr<CDuneDustKeeper> dustKeeper;
 
 private:
+    void FillFrameAndBar(CVertex* out, int32_t q) const;
     void StartEffects();
     void StopEffects(bool kill);
     void SetKeepersEnabled(int32_t on);

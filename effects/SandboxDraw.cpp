@@ -118,17 +118,10 @@ bool CSandbox::DrawPass1(CRefPtr<CDevice> device, CRefPtr<CVertexBuffer> vertexB
     return true;
 }
 
-bool CSandbox::DrawPass2(CRefPtr<CDevice> device, CRefPtr<CVertexBuffer> vertexBuffer,
-                         CRefPtr<CIndexBuffer> indexBuffer)
+// The glass's and the frame's three pieces (vertices 0..23), then the star
+// bar's q quads.
+void CSandbox::FillFrameAndBar(CVertex* out, int32_t q) const
 {
-    if (!device || !vertexBuffer || !indexBuffer)
-        return false;
-    const int32_t q = BarQuads();
-    const size_t quads = size_t(q) + 6;
-    void* data = nullptr;
-    if (FAILED(vertexBuffer->Lock(DWORD(quads * 4), &data, false)))
-        return false;
-    CVertex* out = static_cast<CVertex*>(data);
     const float X = area.x + frontOffset[0], Y = area.y + frontOffset[1], Z = area.z + frontOffset[2];
     const uint32_t glass = AlphaOf(level * float(glassColour >> 24)) << 24 | (glassColour & 0xFFFFFFu);
     const uint32_t white = AlphaOf(level * 255.0f) << 24 | 0xFFFFFFu;
@@ -154,6 +147,19 @@ bool CSandbox::DrawPass2(CRefPtr<CDevice> device, CRefPtr<CVertexBuffer> vertexB
             Quad(out + 28, bx, by, bx + float(n) * w, by - h, Z, full, 0.0f, 0.0f, float(n), 1.0f);
         }
     }
+}
+
+bool CSandbox::DrawPass2(CRefPtr<CDevice> device, CRefPtr<CVertexBuffer> vertexBuffer,
+                         CRefPtr<CIndexBuffer> indexBuffer)
+{
+    if (!device || !vertexBuffer || !indexBuffer)
+        return false;
+    const int32_t q = BarQuads();
+    const size_t quads = size_t(q) + 6;
+    void* data = nullptr;
+    if (FAILED(vertexBuffer->Lock(DWORD(quads * 4), &data, false)))
+        return false;
+    FillFrameAndBar(static_cast<CVertex*>(data), q);
     vertexBuffer->Unlock();
     const uint32_t firstVertex = vertexBuffer->lockStart;
     if (FAILED(indexBuffer->Lock(DWORD(quads * 6), &data, false)))
