@@ -10,6 +10,7 @@
 
 #include "GameHarness.h"
 #include "QuestScript.h"
+#include "backgrounds/BackgroundManager.h"
 #include "effects/Sandbox.h"
 #include "field/PlayField.h"
 #include "game/Game.h"
@@ -290,4 +291,37 @@ TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
     std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
     const std::string text((std::istreambuf_iterator<char>(options)), std::istreambuf_iterator<char>());
     EXPECT_NE(std::string::npos, text.find("SoundVolume=")) << text;
+}
+
+// The museum's, the jungle's and the valley's levels each stand on their own living
+// picture: the scene switches with the location and moves on from frame to frame.
+TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
+{
+    struct Case
+    {
+        int level;
+        int32_t scene;
+        const char* prefix;
+    } cases[] = {{3, CBackgroundManager::kSceneMuseum, "scene_museum"},
+                 {8, CBackgroundManager::kSceneJungle, "scene_jungle"},
+                 {14, CBackgroundManager::kSceneValley, "scene_valley"}};
+    for (const Case& c : cases)
+    {
+        GameHarness h;
+        h.SetStep(20);
+        SaveQuestInShop(h, "Ada", c.level - 1);
+        QuestScript script(h);
+        ContinueIntoLevel(script, c.level, c.prefix);
+        const int32_t scene = c.scene;
+        script.Wait("the scene shown", [scene](CGame& g) { return g.backgrounds->currentScene == scene; });
+        // Two more looks, two and four seconds on: dust, mist, glints, clouds and rays move.
+        int frames = 0;
+        script.Wait("two seconds on", [&frames](CGame&) { return ++frames > 100; }, std::string(c.prefix) + "_2s.png");
+        script.Wait("four seconds on", [&frames](CGame&) { return ++frames > 200; }, std::string(c.prefix) + "_4s.png");
+        script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+        EXPECT_EQ(0, script.Run(4000)) << c.prefix;
+        EXPECT_TRUE(script.Finished()) << c.prefix << " stuck at: " << script.Stuck();
+        EXPECT_EQ(std::string::npos, h.Log().find("Error loading background textures")) << c.prefix;
+        EXPECT_EQ(std::string::npos, h.Log().find("JungleFlashMask.bmp")) << c.prefix;
+    }
 }
