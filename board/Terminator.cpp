@@ -5,6 +5,7 @@
 #include "board/CapsManager.h"
 #include "board/TerminatorManager.h"
 #include "effects/ParticleSystemsManager.h"
+#include "effects/SpriteCrackKeeper.h"
 #include "effects/ThunderboltParticleSystem.h"
 #include "engine/Random.h"
 #include "render/SpriteBatch.h"
@@ -304,8 +305,7 @@ void CTerminatorElectro::Finish()
             b.system->StopEmission();
     bolts.clear();
 
-    // The crack pieces and the lock bursts are particle keepers' work; the
-    // token's fate is decided here.
+    // A breaking token bursts into pieces; a locked one loses a lock.
     for (size_t i = 0; i < tokens.size(); ++i)
     {
         const CRefPtr<CCap>& t = tokens[i];
@@ -314,6 +314,7 @@ void CTerminatorElectro::Finish()
         const int32_t mode = i < params.modes.size() ? params.modes[i] : kAddNormal;
         if (t->lockCount == 0 || mode == kAddBreak)
         {
+            Crack(*t);
             if (owner)
                 owner->Remove(t, true);
             continue;
@@ -322,6 +323,33 @@ void CTerminatorElectro::Finish()
         t->state = CCap::kResting;
         t->active = 1;
     }
+}
+
+// The token's picture cut into 6 x 6 pieces that burst out and fall.
+void CTerminatorElectro::Crack(const CCap& token)
+{
+    if (!particles)
+        return;
+    CCapRect frame{0.0f, 0.0f, 1.0f, 1.0f};
+    const CCapsManager* caps = owner ? owner->capsManager.Get() : nullptr;
+    const int32_t animation = token.colour >= 98 ? 7 : token.colour;
+    if (caps && animation >= 0 && size_t(animation) < caps->animations.size() &&
+        !caps->animations[size_t(animation)].frames.empty())
+        frame = caps->animations[size_t(animation)].frames[0];
+    const float r = token.radius;
+    CRefPtr<CSpriteCrackKeeper> keeper(new CSpriteCrackKeeper);
+    keeper->SetParams(2.0f * r, 2.0f * r, frame.left, frame.top, frame.right, frame.bottom, 6, 6, 0.25f);
+    keeper->floor = -400.0f;
+    keeper->gravity = 2500.0f;
+    keeper->speedBase = 300.0f;
+    keeper->speedSpread = 150.0f;
+    keeper->GeneratePieces();
+    const Vec3 at = TokenCentre(token);
+    CCollection2Parametres block(at.x, at.y, at.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
+                                 CCollection2Parametres::kBlendAlpha);
+    block.keeperEmission = 1;
+    CRefPtr<CParticleSystem> system;
+    particles->AddCollection2System(system, block, 40, crackTexture);
 }
 
 // ---------------------------------------------------------------------------------

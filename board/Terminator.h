@@ -142,6 +142,7 @@ private:
     void MakeBolts();
     void EmitSparks(float dt);
     void Finish();
+    void Crack(const CCap& token);
     Vec3 BoltEnd(const Bolt& bolt, int end) const;
 };
 

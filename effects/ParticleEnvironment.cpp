@@ -19,3 +19,10 @@ CParticleEnvironment::CParticleEnvironment() : view(new CParticleView)
         cellV[i] = 0.25f * static_cast<float>(cell >> 2);
     }
 }
+
+void SetGameEnvironment(CParticleEnvironment& environment)
+{
+    environment.boxMin = Vec3{-1000.0f, -1000.0f, -1000.0f};
+    environment.boxMax = Vec3{1000.0f, 1000.0f, 1000.0f};
+    environment.view->eye.z = 10000.0f;
+}

@@ -64,3 +64,8 @@ public:
     Vec3 boxMin{-10.0f, -10.0f, -10.0f};
     Vec3 boxMax{10.0f, 10.0f, 10.0f};
 };
+
+// The game's set-up: particles live inside the depth range the screen's
+// projection draws (-1000..1000 every way) and are ordered from an eye far
+// behind the scene, so every depth in that range sorts farthest first.
+void SetGameEnvironment(CParticleEnvironment& environment);

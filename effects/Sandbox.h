@@ -1,154 +1,129 @@
-// CSandbox: the sand glass beside the board, in which the sand of removed tokens
-// piles up and pours out in a score frenzy; CSandHeap, its heap of sand
-// columns. The play field makes the sand glass, gives it a new heap at every
-// level start, and switches its running, flowing and showing; the renderer
-// draws it while it is visible.
-//
-// For now they keep the switches and the area that the board sets, fade the
-// glass in and out, and let queued sand land after its fall time (the landed
-// sand is not piled up yet); the columns, the particles and the drawing come
-// with the sand glass.
+// CSandbox: the glass box beside the board in which the sand of removed tokens
+// piles up (its CSandHeap) and pours out in a score frenzy, with a bar of
+// frenzy stars under it that shows the refill. The board gives it a new heap
+// and its area at every layout reset, pours token sand into it and updates it
+// every frame; the game start-up gives it its textures and layout; switching
+// it on starts the dust over the heap and the sand flying off its peaks. The
+// renderer draws it in two passes while it is visible: the sand body, then
+// the glass, the frame and the star bar.
 #pragma once
 
+#include "effects/SandHeap.h"
+#include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
-class CSandHeap
+class CDevice;
+class CTexture;
+class CVertexBuffer;
+class CIndexBuffer;
+struct CVertex;
+class CParticleSystem;
+class CParticleSystemsManager;
+class CDuneDustKeeper;
+class CDuneSandFlyOut;
+
+// The area of the sand: its top-left corner (the sand lies below y), its size,
+// and per heap column a base point on the bottom, an up vector to the top and
+// their texture coordinates.
+struct CSandboxPart
 {
-public:
-    struct Portion
-    {
-        float amount;
-        float x;      // where the sand lands, in screen units
-        float delay;  // seconds until it lands
-    };
-
-    void SetSegmentCount(int32_t n) { columns = n > 0 ? n : 0; }
-
-    // Every portion's fall time runs down; a portion whose time is up lands and
-    // leaves the queue (a portion queued with no fall time lands in the next
-    // update). Any mode but building (0) and pouring (1) stops the sand.
-    void Update(float dt)
-    {
-        if (mode != 0 && mode != 1)
-            return;
-        size_t kept = 0;
-        for (size_t i = 0; i < portions.size(); ++i)
-        {
-            Portion p = portions[i];
-            p.delay -= dt;
-            if (p.delay > 0.0f)
-                portions[kept++] = p;
-        }
-        portions.resize(kept);
-    }
-
-    // The sand on its way is dropped; the heap's settings stay.
-    void Reset() { portions.clear(); }
-
-    int32_t mode = 0;        // 1 while pouring (a score frenzy)
-    int32_t status = 1;      // 1, 2, 3
-    int32_t drainOn = 0;     // the sand moves only while set
-    float drainRate = 0.0f;  // fill rate
-    float pourRate = 0.0f;   // how long a frenzy pours
-    double refill = 0.0;     // the value a frenzy pours with
-    int32_t columns = 0;
-    std::vector<Portion> portions;  // sand on its way into the glass
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    float width = 0.0f, height = 0.0f;
+    std::vector<Vec3> basePoints;
+    std::vector<Vec3> upVectors;
+    float textureRepeat = 2.5f;
+    float baseV = 1.0f;
+    std::vector<std::pair<float, float>> baseUV;
+    std::vector<std::pair<float, float>> upUV;
 };
 
 class CSandbox
 {
 public:
-    void SetHeap(CRefPtr<CSandHeap> newHeap) { heap = std::move(newHeap); }
-
-    void SetArea(float x, float y, float z, float w, float h)
+    // The layout values the game start-up takes from the quest layout.
+    struct Layout
     {
-        area[0] = x;
-        area[1] = y;
-        area[2] = z;
-        area[3] = w;
-        area[4] = h;
-    }
+        float frontShift[3] = {-9.0f, 4.0f, 0.0f};
+        uint32_t glassColour = 0xFF6CC8F7u;
+        float sandInGravity = 5.0f, sandOutGravity = 20.0f, sandPathSpeed = 32.0f;
+        uint32_t sandColour = 0xFFA09050u;
+        float sandAlpha = 1.0f;
+        float dustSpeed = 40.0f, dustSpeedSpread = 20.0f;
+        float dustSize = 10.0f, dustSizeSpread = 5.0f;
+        uint32_t dustColour = 0xFFA09050u;
+        float dustAlpha = 0.5f;
+        uint32_t barColour = 0x01DDFFu;
+        float barPresence = 1.0f;
+        float barShift[2] = {14.0f, 2.0f};
+        float barElementSize[2] = {32.0f, 32.0f};
+        int32_t barCount = 19;
+        float barPostTime = 0.25f;
+        CMotionPath sandPath;
+    };
 
-    // Rate 0 switches at once; otherwise the glass fades in or out at that rate.
-    void SetState(int32_t on, float rate)
-    {
-        if (rate == 0.0f)
-        {
-            visible = on;
-            level = on ? 1.0f : 0.0f;
-            levelSpeed = 0.0f;
-        }
-        else
-            levelSpeed = on ? rate : -rate;
-    }
+    CSandbox();
+    ~CSandbox();
+    CSandbox(const CSandbox&) = delete;
+    CSandbox& operator=(const CSandbox&) = delete;
 
-    void SetFlowing(bool on, double value)
-    {
-        if (!heap)
-            return;
-        heap->mode = on ? 1 : 0;
-        if (on)
-            heap->refill = value;
-    }
-
-    // Fades the glass in or out; the board steps the heap itself just before.
-    void Update(float dt)
-    {
-        if (levelSpeed < 0.0f)
-        {
-            level += dt * levelSpeed;
-            if (level <= 0.0f)
-            {
-                level = 0.0f;
-                visible = 0;
-                levelSpeed = 0.0f;
-            }
-        }
-        else if (levelSpeed > 0.0f)
-        {
-            visible = 1;
-            level += dt * levelSpeed;
-            if (level >= 1.0f)
-            {
-                level = 1.0f;
-                levelSpeed = 0.0f;
-            }
-        }
-    }
-
-    // A portion of sand on its way into the glass: where it starts, how big
-    // the grains' cloud is and how it moves. It lands on the heap once it has
-    // fallen from its lower edge to the glass's bottom, where it has drifted
-    // to by then.
+    void SetTextures(CRefPtr<CTexture> body, CRefPtr<CTexture> grain, CRefPtr<CTexture> cloud,
+                     CRefPtr<CTexture> front, CRefPtr<CTexture> glass, CRefPtr<CTexture> star);
+    void LoadLayout(const Layout& layout);
+    void SetHeap(CRefPtr<CSandHeap> newHeap);
+    void SetArea(float x, float y, float z, float w, float h);
+    void Refresh();
+    // On shows the glass (at once for rate 0, else fading in at that rate) and
+    // starts its dust and flying sand; off stops them and hides or fades it.
+    void SetState(int32_t on, float rate);
+    void Update(float dt);
+    void SetFlowing(bool on, double refillValue);
+    // A portion of token sand: it lands on the heap when a grain falling
+    // straight down from the given point would reach the glass's bottom.
     void Pour(float amount, float x, float y, float z, float halfSize, float horizontalSpeed, float upwardSpeed,
-              float maxFallSpeed, float gravity)
-    {
-        (void)z;
-        if (!heap)
-            return;
-        const float drop = y - (area[1] - area[4]) - halfSize;
-        float delay = 0.0f;
-        if (drop > 0.0f && gravity > 0.0f && maxFallSpeed > 0.0f)
-        {
-            const float w = std::min(upwardSpeed, maxFallSpeed);
-            const float t1 = (maxFallSpeed + w) / gravity;
-            const float s1 = 0.5f * gravity * t1 * t1 - t1 * w;
-            if (s1 < drop)
-                delay = t1 + (drop - s1) / maxFallSpeed;
-            else
-                delay = (std::sqrt(2.0f * gravity * drop + w * w) + w) / gravity;
-        }
-        heap->portions.push_back(CSandHeap::Portion{amount, x + delay * horizontalSpeed, delay});
-    }
+              float maxFallSpeed, float gravity);
+    // The renderer's two passes; false when a buffer cannot be locked.
+    bool DrawPass1(CRefPtr<CDevice> device, CRefPtr<CVertexBuffer> vertexBuffer, CRefPtr<CIndexBuffer> indexBuffer);
+    bool DrawPass2(CRefPtr<CDevice> device, CRefPtr<CVertexBuffer> vertexBuffer, CRefPtr<CIndexBuffer> indexBuffer);
+
+    // How many star quads the bar draws now (0, 1 or 2).
+    int32_t BarQuads() const;
 
     CRefPtr<CSandHeap> heap;
+    CRefPtr<CTexture> bodyTexture, grainTexture, cloudTexture, frontTexture, glassTexture, starTexture;
+    float frontOffset[3] = {-9.0f, 4.0f, 0.0f};
+    uint32_t glassColour = 0xFF6CC8F7u;
+    CSandboxPart area;
+    std::vector<Vec3> surface;
+    CMotionPath sandPath;
+    float sandInGravity = 5.0f, sandOutGravity = 20.0f, sandPathSpeed = 32.0f;
+    uint32_t sandColour = 0xFFA09050u;
+    float flyOutAlpha = 1.0f;
+    float dustSpeed = 40.0f, dustSpeedSpread = 20.0f, dustBraking = 40.0f;
+    float dustSize = 10.0f, dustSizeSpread = 5.0f;
+    uint32_t dustColour = 0xFFA09050u;
+    float dustAlpha = 0.5f;
+    uint32_t barColour = 0x01DDFFu;
+    float barPresence = 0.0f;
+    float barOffset[2] = {14.0f, 2.0f};
+    float barElementSize[2] = {32.0f, 32.0f};
+    int32_t barCount = 19;
+    float barPeriod = 0.25f;
     int32_t visible = 0;
     float level = 0.0f;
     float levelSpeed = 0.0f;
-    float area[5] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};  // x, y, z, width, height
+    CRefPtr<CParticleSystemsManager> particles;
+    CRefPtr<CParticleSystem> flySystem;
+    CRefPtr<CDuneSandFlyOut> flyKeeper;
+    CRefPtr<CParticleSystem> dustSystem;
+    CRefPtr<CDuneDustKeeper> dustKeeper;
+
+private:
+    void FillFrameAndBar(CVertex* out, int32_t q) const;
+    void StartEffects();
+    void StopEffects(bool kill);
+    void SetKeepersEnabled(int32_t on);
 };

@@ -4,6 +4,8 @@
 #include "field/PlayField.h"
 
 #include "board/TerminatorManager.h"
+#include "effects/ParticleSystemsManager.h"
+#include "effects/SandKeepers.h"
 #include "effects/Sandbox.h"
 
 #include <algorithm>
@@ -15,6 +17,11 @@ namespace
 // most this fast under this gravity.
 constexpr float kGrainMaxFall = 10000.0f;
 constexpr float kGrainGravity = 1000.0f;
+// The sand of the quest's glass, and the ground the grains sink into when
+// they do not fall into it.
+constexpr uint32_t kGlassSandColour = 0xFFF7D96Bu;
+constexpr float kGroundBelowBoard = -440.0f;
+constexpr float kSandBurstTime = 0.1f;
 
 } // namespace
 
@@ -47,7 +54,35 @@ void CPlayField::SpawnSandFlight(int32_t index, float amount)
             halfSize = token->look->halfSize;
         }
         const float z = (fader ? fader->position[2] : origin[2]) + 1.0f;
+        SpawnSandParticles(x, y, z, sandbox && sandbox->visible ? kGlassSandColour : t->GetFlashColor());
         if (pourIntoSandGlass && sandbox)
             sandbox->Pour(share, x, y, z, halfSize, 0.0f, 0.0f, kGrainMaxFall, kGrainGravity);
     }
+}
+
+// A burst of grains that falls to the glass's bottom (or the ground below the
+// board), with dust rising from the grains.
+void CPlayField::SpawnSandParticles(float x, float y, float z, uint32_t colour)
+{
+    if (!effectsA || !effectsB)
+        return;
+    CRefPtr<CSandKeeper> sand(new CSandKeeper);
+    sand->rate = 0.0f;
+    sand->colour = colour;
+    sand->floor = pourIntoSandGlass && sandbox ? sandbox->area.y - sandbox->area.height : kGroundBelowBoard;
+    CCollection2Parametres grains(x, y, z, nullptr, CRefPtr<CCollection2Keeper>(sand),
+                                  CCollection2Parametres::kBlendAlpha);
+    grains.keeperEmission = 1;
+    grains.duration = kSandBurstTime;
+    CRefPtr<CParticleSystem> grainSystem;
+    effectsA->AddCollection2System(grainSystem, grains, 40, effectTexture0);
+
+    CRefPtr<CDustTrackKeeper> dust(new CDustTrackKeeper(*sand, grainSystem));
+    CCollection2Parametres trail(-400.0f, 0.0f, 1.0f, nullptr, CRefPtr<CCollection2Keeper>(dust),
+                                 CCollection2Parametres::kBlendAlpha);
+    trail.keeperEmission = 1;
+    trail.spareRate = 100.0f;
+    trail.alphaScale = 0.5f;
+    CRefPtr<CParticleSystem> dustSystem;
+    effectsB->AddCollection2System(dustSystem, trail, 200, effectTexture1);
 }

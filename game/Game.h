@@ -515,6 +515,10 @@ private:
     bool MakeBoard();
     bool MakeGemBar();
     void MakeBoardEffects();
+    void MakeSandGlass();
+    void RestoreSand(const CQuestSave& record);
+    // The flash of the Spark over the sand glass when a score frenzy starts.
+    void FlashSandGlass(const CPlayField& field);
     bool MakeBonuses();
     bool MakeTotems();
     void MakePopups();

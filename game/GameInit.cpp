@@ -17,6 +17,7 @@
 #include "board/TerminatorManager.h"
 #include "effects/ParticleEnvironment.h"
 #include "effects/ParticleSystemsManager.h"
+#include "effects/Sandbox.h"
 #include "engine/Log.h"
 #include "engine/StringTable.h"
 #include "saves/BestResults.h"
@@ -86,6 +87,37 @@ const TableEntry kTextureTable[] = {
     {"BigStar.png", kPlain, false, kTexBigStar},
     {"ShopPointer.tga", kPlain, false, kTexShopPointer},
 };
+
+// The sand glass's values of the quest-screen layout.
+CSandbox::Layout SandboxLayoutOf(const CQuestLayout& q)
+{
+    CSandbox::Layout l;
+    l.frontShift[0] = q.sandboxFrontShift[0];
+    l.frontShift[1] = q.sandboxFrontShift[1];
+    l.glassColour = q.sandboxGlassColour;
+    l.sandInGravity = q.sandInGravity;
+    l.sandOutGravity = q.sandOutGravity;
+    l.sandPathSpeed = q.sandPathSpeed;
+    l.sandColour = q.sandColour;
+    l.sandAlpha = q.sandAlpha;
+    l.dustSpeed = q.dustSpeed;
+    l.dustSpeedSpread = q.dustHalfSpeed;
+    l.dustSize = q.dustSize;
+    l.dustSizeSpread = q.dustHalfSize;
+    l.dustColour = q.dustColour;
+    l.dustAlpha = q.dustAlpha;
+    l.barColour = q.frenzyBarColour;
+    l.barPresence = q.frenzyBarAlpha;
+    for (int i = 0; i < 2; ++i)
+    {
+        l.barShift[i] = q.frenzyBarShift[i];
+        l.barElementSize[i] = q.frenzyBarElementSize[i];
+    }
+    l.barCount = q.frenzyBarCount;
+    l.barPostTime = q.frenzyBarPostTime;
+    l.sandPath = q.sandPath;
+    return l;
+}
 
 // The gem bar's values of the quest-screen layout.
 GemsBarLayout GemsLayoutOf(const CQuestLayout& q)
@@ -341,10 +373,7 @@ void CGame::MakeEffectManagers()
         particles[i] = CRefPtr<CParticleSystemsManager>(
             new CParticleSystemsManager(device, particleVertexBuffer, particleIndexBuffer));
         renderer->particles[i] = particles[i];
-        CParticleEnvironment& environment = *particles[i]->environment;
-        environment.boxMin = Vec3{-1000.0f, -1000.0f, -1000.0f};
-        environment.boxMax = Vec3{1000.0f, 1000.0f, 1000.0f};
-        environment.view->eye.z = 10000.0f;
+        SetGameEnvironment(*particles[i]->environment);
     }
     for (int i = 0; i < 3; ++i)
     {
@@ -469,6 +498,7 @@ bool CGame::MakeBoard()
     if (!MakeGemBar())
         return false;
     MakeBoardEffects();
+    MakeSandGlass();
     return MakeBonuses() && MakeTotems();
 }
 
@@ -508,6 +538,21 @@ void CGame::MakeBoardEffects()
         graphicsOptions.effects, &board->capList, particles[2], spriteBatches[1], spriteBatches[2], spriteLists[1]));
     board->terminatorManager->SetTextures(effectTextures[kTexStarParticle], effectTextures[kTexSpark],
                                           effectTextures[kTexHalo1], effectTextures[kTexLightning]);
+}
+
+// The sand glass beside the board: its pictures, the quest layout's values, the
+// particles of its dust and flying sand, and the renderer's handle to draw it.
+void CGame::MakeSandGlass()
+{
+    if (!board->sandbox)
+        return;
+    CSandbox& glass = *board->sandbox;
+    glass.SetTextures(screenTextures[kTexSandbox], effectTextures[kTexSmallSand], effectTextures[kTexCloud],
+                      screenTextures[kTexSandboxFront], screenTextures[kTexSandboxGlass],
+                      screenTextures[kTexScoreFrenzyStar]);
+    glass.LoadLayout(SandboxLayoutOf(questLayout));
+    glass.particles = particles[2];
+    renderer->sandGlass = board->sandbox;
 }
 
 bool CGame::MakeBonuses()

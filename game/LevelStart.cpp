@@ -176,11 +176,7 @@ void CGame::StartLevel(int level)
             board->gemsBuffer->Refresh();
         }
         if (board->sandbox && board->sandbox->heap)
-        {
-            const float fall = board->sandbox->heap->drainRate;
-            board->sandbox->heap->portions.clear();
-            board->sandbox->heap->drainRate = fall;
-        }
+            board->sandbox->heap->Reset();  // keeps its fall
         levelTimer = levelParams.timeA;
         nextWarning = 30.0f;
         if (board->sandbox)
@@ -293,6 +289,7 @@ void CGame::ContinueQuest()
         nextWarning = record.nextWarning;
         if (board->sandbox)
             board->sandbox->SetFlowing(false, 0.0);
+        RestoreSand(record);
         starCount = record.starCount;
         sandDecay = static_cast<float>(GetLevelDecay(starCount) * (record.hardMode ? 0.5 : 1.0));
     }
@@ -344,7 +341,9 @@ void CGame::UpdateQuestRecord(int withShop)
         record.nextWarning = 0.0f;
         record.lives = 1;
     }
-    record.sandLevel = 0.0f;
+    record.sandLevel = questMode == 0 && board && board->sandbox && board->sandbox->heap
+                           ? static_cast<float>(board->sandbox->heap->mean)
+                           : 0.0f;
     record.sandFall = questMode == 0 && board && board->sandbox && board->sandbox->heap
                           ? double(board->sandbox->heap->drainRate)
                           : 0.0;
@@ -446,4 +445,21 @@ void CGame::EndTutorial(int showMessage)
     CloseTip(*board, showMessage, 0);
     if (ui)
         ui->FadeOutForm(ui->Form("Tutorial"), 8.0f);
+}
+
+// The glass as the record left it: its fall, and its sand piled up again from
+// the left.
+void CGame::RestoreSand(const CQuestSave& record)
+{
+    if (!board || !board->sandbox || !board->sandbox->heap)
+        return;
+    CSandHeap& heap = *board->sandbox->heap;
+    heap.Reset();
+    // A damaged record's values are read as an empty, still glass.
+    const bool fallOk = std::isfinite(record.sandFall) && record.sandFall >= 0.0;
+    const bool levelOk = std::isfinite(record.sandLevel) && record.sandLevel > 0.0f;
+    heap.drainRate = fallOk ? record.sandFall : 0.0;
+    if (levelOk)
+        heap.AddSand(std::min(double(record.sandLevel), 1.0), 0.0);
+    board->sandbox->Refresh();
 }

@@ -671,6 +671,7 @@ void CGame::HandleBoardEvent(const CPlayFieldEvent& event)
                                 questLayout.frenzyMessagePos[1], questLayout.frenzyMessagePos[2]);
         if (soundBank)
             soundBank->Play(soundBank->ScoreFrenzy, 0, 0);
+        FlashSandGlass(field);
         break;
     }
     case kEventBonusTime:

@@ -1,5 +1,7 @@
 #include "hud/QuestLayout.h"
 
+#include "engine/Log.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -210,6 +212,12 @@ void CQuestLayout::LoadSandbox(const char* path)
     ReadShift(sandboxFrontShift, path, s, "SandboxFrontShift", "-9 -4");
     sandboxGlassColour = ReadRoundedColour(path, s, "SandboxGlassColor", "108 200 247 255");
     sandboxSegments = ReadIniInt(path, s, "SandboxSegments", "40");
+    if (sandboxSegments < 2)
+    {
+        // The glass's surface runs between columns: it needs two at least.
+        LogText("Skin.cfg: SandboxSegments below 2, the sand glass uses 2.\n");
+        sandboxSegments = 2;
+    }
     sandInGravity = ReadIniFloat(path, s, "SandboxSandInGravity", "5");
     sandOutGravity = ReadIniFloat(path, s, "SandboxSandOutGravity", "20");
     sandPathSpeed = ReadIniFloat(path, s, "SandboxSandPathSpeed", "32");

@@ -56,6 +56,12 @@ protected:
     std::vector<std::string> Heard() const { return sounds.Heard(); }
 
     const std::vector<CSandHeap::Portion>& Poured() const { return field->sandbox->heap->portions; }
+    // Where sand poured straight down at x lands among the glass's columns.
+    float Column(float x) const
+    {
+        const CSandbox& s = *field->sandbox;
+        return (x - s.area.x) / s.area.width * float(s.heap->columns - 1);
+    }
 
     // A plate of the group at (x, y); open shows its token (frame 4).
     static CRefPtr<CCapSprite> AddPlate(CCapSpriteGroup& group, int32_t look, float x, float y, bool open)
@@ -149,8 +155,8 @@ TEST_F(ChallengeBoard, FoundMemoryTokensShatterOnceWithOneExplode)
 
     ASSERT_EQ(2u, Poured().size());
     EXPECT_FLOAT_EQ(0.25f, Poured()[0].amount);
-    EXPECT_FLOAT_EQ(left->x, Poured()[0].x);
-    EXPECT_FLOAT_EQ(right->x, Poured()[1].x);
+    EXPECT_FLOAT_EQ(Column(left->x), Poured()[0].position);
+    EXPECT_FLOAT_EQ(Column(right->x), Poured()[1].position);
     EXPECT_EQ(std::vector<std::string>{"Explode.wav"}, Heard());
     EXPECT_EQ(12, m.collected);
     EXPECT_FALSE(m.tokens[0][0]);
@@ -216,7 +222,7 @@ TEST_F(ChallengeBoard, AttentionTokenShattersOnlyWhenItsPlateIsOpen)
         if (k.poured == 1)
         {
             EXPECT_FLOAT_EQ(0.13f, Poured()[0].amount);
-            EXPECT_FLOAT_EQ(token->x, Poured()[0].x);
+            EXPECT_FLOAT_EQ(Column(token->x), Poured()[0].position);
             EXPECT_EQ(-1, a.spriteGroup->Remove(token));  // already out of the group
             EXPECT_EQ(std::vector<std::string>{"Explode.wav"}, Heard());
         }
@@ -235,7 +241,7 @@ TEST_F(ChallengeBoard, ReactionShattersTheFirstOpenPlate)
     const CRefPtr<CCapSprite> first = r2.plates[1];
     field->SpawnEventEffects3(0.088f);
     ASSERT_EQ(1u, Poured().size());
-    EXPECT_FLOAT_EQ(first->x, Poured()[0].x);
+    EXPECT_FLOAT_EQ(Column(first->x), Poured()[0].position);
     EXPECT_EQ(4u, r2.plates.size());
     EXPECT_EQ(4u, r2.spriteGroup->sprites.size());
     EXPECT_EQ(5, r2.plates[2]->cardValue);  // the other open plate stays

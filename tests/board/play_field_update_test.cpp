@@ -240,20 +240,29 @@ TEST_F(UpdateTest, WhenEveryGemIsCollectedTheTokensFallOffTheBoard)
 
 TEST_F(UpdateTest, TheSandGlassStatesStartAndEndTheFrenzyAndReportItsEnds)
 {
+    // The glass as the heap's update finds it: full while building, refilled
+    // while pouring, or poured out.
+    enum Glass
+    {
+        kFull,
+        kRefilled,
+        kPouredOut,
+    };
     struct Case
     {
         const char* name;
-        int32_t status, heapMode, boardMode, inputLocked;
+        Glass glass;
+        int32_t boardMode, inputLocked;
         int32_t event;  // 0: none
         int32_t heapModeAfter;
     };
     const Case cases[] = {
-        {"full in play: frenzy", 2, 0, CPlayField::kModeNormal, 0, kEventFrenzy, 1},
-        {"full while locked: nothing", 2, 0, CPlayField::kModeNormal, 1, 0, 0},
-        {"full in the memory challenge", 2, 0, CPlayField::kModeMemory, 0, kEventSandGlassFull, 0},
-        {"empty in play", 3, 0, CPlayField::kModeNormal, 0, kEventSandGlassEnd, 0},
-        {"empty while locked", 3, 0, CPlayField::kModeNormal, 1, 0, 0},
-        {"running again: frenzy over", 1, 1, CPlayField::kModeNormal, 0, 0, 0},
+        {"full in play: frenzy", kFull, CPlayField::kModeNormal, 0, kEventFrenzy, 1},
+        {"full while locked: nothing", kFull, CPlayField::kModeNormal, 1, 0, 0},
+        {"full in the memory challenge", kFull, CPlayField::kModeMemory, 0, kEventSandGlassFull, 0},
+        {"refilled in play", kRefilled, CPlayField::kModeNormal, 0, kEventSandGlassEnd, 1},
+        {"refilled while locked", kRefilled, CPlayField::kModeNormal, 1, 0, 1},
+        {"poured out: frenzy over", kPouredOut, CPlayField::kModeNormal, 0, 0, 0},
     };
     for (const Case& k : cases)
     {
@@ -264,10 +273,18 @@ TEST_F(UpdateTest, TheSandGlassStatesStartAndEndTheFrenzyAndReportItsEnds)
         field->mode = k.boardMode;
         field->inputLocked = k.inputLocked;
         CSandHeap& heap = *field->sandbox->heap;
-        heap.status = k.status;
-        heap.mode = k.heapMode;
+        heap.drainOn = 0;
+        if (k.glass == kFull)
+            heap.AddSand(1.0, 0.0);
+        else
+            heap.SetFlow(true, k.glass == kRefilled ? 1.0 : 0.0);
+        if (k.glass == kPouredOut)
+        {
+            heap.mean = 0.0;
+            heap.drainOn = 1;
+        }
         Frame();
-        EXPECT_EQ(k.event != 0 ? 1 : 0, int(seen.size()));
+        ASSERT_EQ(k.event != 0 ? 1 : 0, int(seen.size()));
         if (k.event)
         {
             EXPECT_EQ(k.event, seen[0].code);

@@ -50,7 +50,7 @@ TEST_F(SandFlight, BrokenTokensShareTheAmount)
     ASSERT_EQ(2u, Portions().size());
     EXPECT_FLOAT_EQ(1.5f, Portions()[0].amount);
     EXPECT_FLOAT_EQ(1.5f, Portions()[1].amount);
-    EXPECT_LT(Portions()[0].x, Portions()[1].x);
+    EXPECT_LT(Portions()[0].position, Portions()[1].position);
 }
 
 TEST_F(SandFlight, NothingOutsideTheListOrWithoutTheGlass)

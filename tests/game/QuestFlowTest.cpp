@@ -3,6 +3,8 @@
 // state, the tutorial's picks and swaps, and the trophy screen's award sequence.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -465,9 +467,9 @@ TEST_F(QuestFlow, PlayAutosavesOnceThePouredSandHasLanded)
     game->levelTimer = 100.0f;
     game->questSave->status = CQuestSave::kStatusNone;
     ASSERT_TRUE(board.sandbox && board.sandbox->heap);
-    const float* area = board.sandbox->area;
+    const CSandboxPart& area = board.sandbox->area;
     // Dropped 20000 units above the glass's bottom: lands after about 6.3 seconds.
-    board.sandbox->Pour(0.1f, area[0] + 10.0f, area[1] - area[4] + 20000.0f, 0.0f, 0.0f, 0.0f, 0.0f, 10000.0f,
+    board.sandbox->Pour(0.1f, area.x + 10.0f, area.y - area.height + 20000.0f, 0.0f, 0.0f, 0.0f, 0.0f, 10000.0f,
                         1000.0f);
     ASSERT_EQ(1u, board.sandbox->heap->portions.size());
     EXPECT_NEAR(6.325f, board.sandbox->heap->portions[0].delay, 0.01f);
@@ -520,6 +522,37 @@ TEST_F(QuestFlow, AQuestResumedInALevelDropsTheBoardAndRefillsItFromTheRecord)
                 << "cell " << c << "," << r;
         }
     EXPECT_EQ(1, board.cells[7][0]->marked);
+}
+
+// The quest record keeps the glass's sand and fall; continuing the quest piles
+// the same amount up again; a damaged record gives an empty, still glass.
+TEST_F(QuestFlow, AContinuedQuestHasTheSandItWasSavedWith)
+{
+    FillBoard();
+    CPlayField& board = *game->board;
+    ASSERT_TRUE(board.sandbox && board.sandbox->heap);
+    CSandHeap& heap = *board.sandbox->heap;
+    heap.AddSand(0.375, 10.0);
+    heap.drainRate = 0.07;
+    game->UpdateQuestRecord(0);
+    CQuestSave& record = *game->questSave;
+    EXPECT_FLOAT_EQ(0.375f, record.sandLevel);
+    EXPECT_DOUBLE_EQ(0.07, record.sandFall);
+    record.resumePoint = CQuestSave::kResumeInLevel;
+    record.level = 1;
+
+    heap.SetFlow(false, 0.0);
+    heap.drainRate = 0.5;
+    game->ContinueQuest();
+    EXPECT_NEAR(0.375, board.sandbox->heap->mean, 1e-6);
+    EXPECT_DOUBLE_EQ(0.07, board.sandbox->heap->drainRate);
+    EXPECT_EQ(CSandHeap::kBuilding, board.sandbox->heap->mode);
+
+    record.sandLevel = std::nanf("");
+    record.sandFall = -3.0;
+    game->ContinueQuest();
+    EXPECT_DOUBLE_EQ(0.0, board.sandbox->heap->mean);
+    EXPECT_DOUBLE_EQ(0.0, board.sandbox->heap->drainRate);
 }
 
 TEST_F(QuestFlow, RotationCopiesTheFirstAutosaveAndNeverLosesTheSecond)

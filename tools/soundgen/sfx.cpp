@@ -320,8 +320,12 @@ std::vector<Recipe> Recipes()
                      Chimes(b, 0.2, {93, 89, 86, 81}, 0.1, 0.5, 0.18);
                  }});
     // Scores, stars and lives.
+    // The glass tips over: a fanfare over the hiss of pouring sand.
     r.push_back({"ScoreFrenzy", 1.0, [](Buffer& b) {
                      Arpeggio(b, 0, {72, 76, 79, 84, 76, 79, 84, 88, 79, 84, 88, 91}, 0.07, 0.18, Wave::Square, 0.18);
+                     NoiseSpec pour = N(0.05, 0.95, 0.12, 5000, 2500, 0.0, 207);
+                     pour.attack = 0.3;
+                     Noise(b, pour);
                  }});
     r.push_back({"BonusStar", 1.3, [](Buffer& b) {
                      Chimes(b, 0, {79, 84, 88, 91}, 0.08, 0.5, 0.3);

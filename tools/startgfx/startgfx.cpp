@@ -210,25 +210,6 @@ void MakeEffects(const std::filesystem::path& gfx)
     Paint(img, [](float x, float y) { return Glow(x, y, {1.0f, 0.75f, 0.35f, 1}, 2.5f); });
     Write(gfx / "Spark.bmp", img, 3);
 
-    Image sand(64, 64);
-    Lcg grains(3);
-    Paint(sand, [&](float x, float y) {
-        float a = Clamp01(1 - std::sqrt(x * x + y * y)) * (0.5f + 0.5f * grains.Next());
-        return Rgba{0.9f, 0.75f, 0.45f, a};
-    });
-    WriteWithAlpha(gfx, "Sand", sand);
-
-    Image cloud(128, 128);
-    Paint(cloud, [&](float x, float y) {
-        float n = noise.Fractal(x * 2 + 3, y * 2 + 5, 4);
-        float a = Clamp01((1 - std::sqrt(x * x + y * y)) * 1.4f) * Smooth(0.3f, 0.7f, n);
-        return Rgba{0.85f + 0.15f * n, 0.85f + 0.15f * n, 0.9f + 0.1f * n, a};
-    });
-    WriteWithAlpha(gfx, "Cloud", cloud);
-
-    Image small(16, 16);
-    Paint(small, [](float x, float y) { return Glow(x, y, {1.0f, 0.85f, 0.55f, 1}, 1.5f); });
-    Write(gfx / "SmallSand.tga", small, 4);
 
     Paint(img, [](float x, float y) {
         float v = Ring(x, y, 0.6f, 0.18f) + 0.3f * Glow(x, y, {1, 1, 1, 1}, 3).a;
@@ -249,6 +230,7 @@ void MakeEffects(const std::filesystem::path& gfx)
     });
     Write(gfx / "SpellFuzzy.bmp", img, 3);
 
+    Image cloud(128, 128);
     Paint(cloud, [&](float x, float y) {
         float n = noise.Fractal(x * 2.5f + 11, y * 2.5f, 4);
         float a = Clamp01((1 - std::sqrt(x * x + y * y)) * 1.5f) * Smooth(0.25f, 0.65f, n);
@@ -286,6 +268,127 @@ void MakeEffects(const std::filesystem::path& gfx)
         return g;
     });
     Write(gfx / "JungleFlash.tga", cloud, 4);
+}
+
+// A 4 x 4 atlas: sixteen pictures, each painted in its own cell with cell-local
+// coordinates -1..1 and its index.
+void PaintAtlas(Image& img, const std::function<Rgba(float, float, int)>& f)
+{
+    const int cw = img.w / 4, ch = img.h / 4;
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x)
+        {
+            const int cell = (y / ch) * 4 + x / cw;
+            const float lx = (float(x % cw) + 0.5f) / float(cw) * 2 - 1;
+            const float ly = (float(y % ch) + 0.5f) / float(ch) * 2 - 1;
+            img.at(x, y) = f(lx, ly, cell);
+        }
+}
+
+// A little cluster of grains: a few soft dots placed by the cell's seed.
+float GrainCluster(float x, float y, int cell, int grains, float radius)
+{
+    Lcg rng(uint32_t(101 + cell * 7919));
+    float v = 0.0f;
+    for (int g = 0; g < grains; ++g)
+    {
+        const float gx = (rng.Next() - 0.5f) * 1.1f, gy = (rng.Next() - 0.5f) * 1.1f;
+        const float r = radius * (0.6f + 0.6f * rng.Next());
+        const float d = std::sqrt((x - gx) * (x - gx) + (y - gy) * (y - gy));
+        v = std::max(v, Smooth(r, r * 0.55f, d));
+    }
+    return v;
+}
+
+// The sand glass and its sand: the grains and dust atlases, the sand body
+// (building sand above, pouring sand below), the glass, the frame and the
+// frenzy star.
+void MakeSandGlass(const std::filesystem::path& gfx)
+{
+    Noise noise(29, 64);
+    Image sand(128, 128);
+    PaintAtlas(sand, [](float x, float y, int cell) {
+        const float a = GrainCluster(x, y, cell, 5 + cell % 4, 0.22f);
+        return Rgba{1.0f, 0.9f, 0.65f, a};
+    });
+    WriteWithAlpha(gfx, "Sand", sand);
+
+    Image cloud(256, 256);
+    PaintAtlas(cloud, [&](float x, float y, int cell) {
+        const float n = noise.Fractal(x * 1.5f + float(cell) * 3.1f, y * 1.5f + float(cell) * 1.7f, 4);
+        const float a = Clamp01((1 - std::sqrt(x * x + y * y)) * 1.6f) * Smooth(0.25f, 0.7f, n);
+        return Rgba{0.85f + 0.15f * n, 0.85f + 0.15f * n, 0.9f + 0.1f * n, a};
+    });
+    WriteWithAlpha(gfx, "Cloud", cloud);
+
+    Image small(64, 64);
+    PaintAtlas(small, [](float x, float y, int cell) {
+        const float a = GrainCluster(x, y, cell, 1 + cell % 3, 0.45f);
+        return Rgba{1.0f, 0.92f, 0.7f, a};
+    });
+    Write(gfx / "SmallSand.tga", small, 4);
+
+    // The body repeats across the glass; its upper half is the sand that
+    // piles up, its lower half the glowing sand of a frenzy.
+    Image body(256, 256);
+    Lcg grain(41);
+    Paint(body, [&](float x, float y) {
+        const bool pouring = y > 0.0f;
+        const float n = noise.Fractal(x * 8 + 2, y * 8 + 9, 4);
+        const float speck = grain.Next() > 0.93f ? 0.25f : 0.0f;
+        const float depth = pouring ? (y) : (y + 1.0f); // 0 at the top of each half, 1 at its bottom
+        const float shade = 0.8f + 0.25f * n + speck - 0.25f * depth;
+        if (pouring)
+            return Rgba{Clamp01(1.0f * shade + 0.1f), Clamp01(0.78f * shade + 0.08f), Clamp01(0.3f * shade), 1};
+        return Rgba{Clamp01(0.86f * shade), Clamp01(0.7f * shade), Clamp01(0.42f * shade), 1};
+    });
+    Write(gfx / "Sandbox.jpg", body, 3);
+
+    // Frame and glass share one layout: three rows of 42 pixels, the left end
+    // (242 wide), a middle piece that stretches and the right end (240 wide).
+    const auto frameRow = [](int px, int py, float& edge, float& inner) {
+        const int row = py / 42, ry = py % 42;
+        const float yEdge = float(std::min(ry, 41 - ry));
+        float xEdge = 1e9f;
+        if (row == 0)
+            xEdge = float(px);
+        else if (row == 2)
+            xEdge = float(255 - px);
+        edge = std::min(yEdge, xEdge);
+        inner = row < 3 ? 1.0f : 0.0f;
+    };
+    Image front(256, 128);
+    for (int py = 0; py < front.h; ++py)
+        for (int px = 0; px < front.w; ++px)
+        {
+            float edge = 0, inner = 0;
+            frameRow(px, py, edge, inner);
+            const float wood = 0.7f + 0.3f * noise.Fractal(float(px) * 0.05f, float(py) * 0.4f, 3);
+            const float band = inner * Smooth(7.0f, 5.0f, edge);
+            const float bevel = Clamp01(1.0f - edge / 6.0f);
+            front.at(px, py) = Rgba{Clamp01((0.55f + 0.3f * bevel) * wood), Clamp01((0.37f + 0.2f * bevel) * wood),
+                                    Clamp01((0.18f + 0.1f * bevel) * wood), band};
+        }
+    Write(gfx / "SandboxFront.png", front, 4);
+
+    Image glass(256, 128);
+    for (int py = 0; py < glass.h; ++py)
+        for (int px = 0; px < glass.w; ++px)
+        {
+            float edge = 0, inner = 0;
+            frameRow(px, py, edge, inner);
+            const float ry = float(py % 42);
+            const float shine = std::exp(-std::pow((ry - 11.0f) / 3.0f, 2.0f));
+            glass.at(px, py) = Rgba{1, 1, 1, inner * Clamp01(0.18f + 0.55f * shine) * Smooth(5.0f, 7.0f, edge)};
+        }
+    Write(gfx / "SandboxGlass.tga", glass, 4);
+
+    Image star(64, 64);
+    Paint(star, [](float x, float y) {
+        const float v = StarShape(x * 1.1f, y * 1.1f, 5, 8.0f, 0.35f);
+        return Rgba{1.0f, 1.0f, 1.0f, Smooth(0.3f, 0.5f, v)};
+    });
+    Write(gfx / "ScoreFrenzyStar.png", star, 4);
 }
 
 void MakeScreens(const std::filesystem::path& gfx)
@@ -330,41 +433,6 @@ void MakeScreens(const std::filesystem::path& gfx)
     });
     Write(gfx / "Selector.png", selector, 4);
 
-    Image sandbox(128, 256);
-    Paint(sandbox, [&](float x, float y) {
-        float waist = 0.25f + 0.75f * std::fabs(y);
-        float inside = Smooth(waist, waist - 0.05f, std::fabs(x));
-        float wood = 0.6f + 0.4f * noise.Fractal(x * 2, y * 12, 3);
-        Rgba woodC{0.45f * wood, 0.28f * wood, 0.14f * wood, 1};
-        Rgba glassC{0.12f, 0.1f, 0.16f, 1};
-        return Rgba{woodC.r * (1 - inside) + glassC.r * inside, woodC.g * (1 - inside) + glassC.g * inside,
-                    woodC.b * (1 - inside) + glassC.b * inside, 1};
-    });
-    Write(gfx / "Sandbox.jpg", sandbox, 3);
-
-    Image front(128, 256);
-    Paint(front, [](float x, float y) {
-        float caps = Smooth(0.88f, 0.9f, std::fabs(y));
-        float posts = Smooth(0.85f, 0.88f, std::fabs(x));
-        float a = std::max(caps, posts);
-        return Rgba{0.55f, 0.36f, 0.18f, a};
-    });
-    Write(gfx / "SandboxFront.png", front, 4);
-
-    Image glass(128, 256);
-    Paint(glass, [](float x, float y) {
-        float waist = 0.25f + 0.75f * std::fabs(y);
-        float shine = std::exp(-std::pow((x + waist * 0.6f) / 0.06f, 2.0f)) * Smooth(waist, waist - 0.05f, std::fabs(x));
-        return Rgba{1, 1, 1, 0.15f + 0.6f * shine};
-    });
-    Write(gfx / "SandboxGlass.tga", glass, 4);
-
-    Image star(64, 64);
-    Paint(star, [](float x, float y) {
-        float v = StarShape(x, y, 5, 8.0f, 0.35f);
-        return Rgba{1.0f, 0.85f, 0.2f, Smooth(0.35f, 0.5f, v)};
-    });
-    Write(gfx / "ScoreFrenzyStar.png", star, 4);
 
     // An atlas: the award's golden star in the top-left 204 x 192 pixels, and a
     // small bright star with a halo in the 64 x 64 cell below it, which the bonus
@@ -422,5 +490,6 @@ int main(int argc, char** argv)
     MakeCursor(gfx);
     MakeEffects(gfx);
     MakeScreens(gfx);
+    MakeSandGlass(gfx);
     return g_ok ? 0 : 1;
 }
