@@ -110,6 +110,22 @@ void CTrophies::ShowBackdrop(bool on)
     }
 }
 
+void CTrophies::ApplyPending()
+{
+    DropAward();
+    for (const TrophyAward& award : pending)
+    {
+        if (award.trophy < 0 || award.trophy >= kTrophyCount)
+            continue;
+        int32_t level = award.level > MaxLevel(award.trophy) ? MaxLevel(award.trophy) : award.level;
+        levels[award.trophy] = displayedLevels[award.trophy] = level;
+    }
+    pending.clear();
+    phase = TrophyAwardPhase::Flying;
+    timer = 0.0f;
+    RefreshIcons();
+}
+
 void CTrophies::DropAward()
 {
     if (awardShape)

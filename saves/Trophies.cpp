@@ -214,19 +214,3 @@ bool CTrophies::CheckAward(uint32_t trophy, int32_t value)
     QueueAward(static_cast<int32_t>(trophy), level);
     return true;
 }
-
-void CTrophies::ApplyPending()
-{
-    DropAward();
-    for (const TrophyAward& award : pending)
-    {
-        if (award.trophy < 0 || award.trophy >= kTrophyCount)
-            continue;
-        int32_t level = award.level > kMaxLevels[award.trophy] ? kMaxLevels[award.trophy] : award.level;
-        levels[award.trophy] = displayedLevels[award.trophy] = level;
-    }
-    pending.clear();
-    phase = TrophyAwardPhase::Flying;
-    timer = 0.0f;
-    RefreshIcons();
-}

@@ -138,7 +138,8 @@ TEST(BonusEventTest, CopiesShareTheObjectAndSelfAssignmentKeepsTheCount)
     {
         BonusEvent copy = e;
         EXPECT_EQ(e.object.RefCount(), 2u);
-        copy = copy;
+        BonusEvent& same = copy;
+        copy = same;  // self-assignment
         EXPECT_EQ(e.object.RefCount(), 2u);
         EXPECT_EQ(copy.value3, 4);
     }

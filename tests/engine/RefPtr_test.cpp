@@ -51,7 +51,8 @@ TEST(RefPtr, CountsCopiesAndAssignments)
         CRefPtr<Tracked> c;
         c = b;
         EXPECT_EQ(a.RefCount(), 3u);
-        c = c; // self-assignment
+        CRefPtr<Tracked>& same = c;
+        c = same; // self-assignment
         EXPECT_EQ(a.RefCount(), 3u);
         b = c; // already sharing the block
         EXPECT_EQ(a.RefCount(), 3u);

@@ -35,7 +35,7 @@ CRefPtr<CFont> BoxFont(CRefPtr<CTexture> texture = CRefPtr<CTexture>())
         g.uRight = 0.75f;
         g.vBottom = 1.0f;
     }
-    font->glyphs[' '].advance = 5;
+    font->glyphs[int(' ')].advance = 5;
     font->spaceAdvance = 5;
     font->cellWidth = 12;
     return font;
@@ -89,8 +89,8 @@ TEST(FontFile, LoadsTheGlyphTableAndMeasuresTheBlank)
     EXPECT_FLOAT_EQ(32.0f, font.GetBaseSize());
     EXPECT_FLOAT_EQ(0.3f, font.spaceAdvance);
     EXPECT_FLOAT_EQ(0.75f, font.cellWidth);
-    EXPECT_FLOAT_EQ(0.5f, font.glyphs['A'].width);
-    EXPECT_FLOAT_EQ(0.125f, font.glyphs['A'].topOffset);
+    EXPECT_FLOAT_EQ(0.5f, font.glyphs[int('A')].width);
+    EXPECT_FLOAT_EQ(0.125f, font.glyphs[int('A')].topOffset);
     EXPECT_FLOAT_EQ(1.0f, font.glyphs[255].vBottom);
 
     // A file one byte short, or none at all, leaves the font as it was.

@@ -125,7 +125,7 @@ CRefPtr<CFont> PixelFont(CRefPtr<CTexture> texture)
         g.vBottom = v + 7.0f / 128.0f;
     }
     font->spaceAdvance = 4.0f / 7.0f;
-    font->glyphs[' '].advance = font->spaceAdvance;
+    font->glyphs[int(' ')].advance = font->spaceAdvance;
     font->header[3] = 16;
     font->headerFloat3 = 16.0f;
     return font;

@@ -48,7 +48,7 @@ inline CRefPtr<CFont> BoxFont(CRefPtr<CTexture> texture = CRefPtr<CTexture>(), i
         g.uRight = 1.0f;
         g.vBottom = 1.0f;
     }
-    font->glyphs[' '].advance = 0.5f;
+    font->glyphs[int(' ')].advance = 0.5f;
     font->spaceAdvance = 0.5f;
     font->header[3] = uint32_t(baseSize);
     font->headerFloat3 = float(baseSize);

@@ -199,8 +199,8 @@ bool MakeFont(FT_Library library, const FontSpec& spec, const std::filesystem::p
     PutU32(kfd, uint32_t(texW));
     PutU32(kfd, uint32_t(lineHeight));
     PutU32(kfd, uint32_t(spec.pixelSize)); // the size texts scale by
-    PutFloat(kfd, glyphs[' '].advance);
-    PutFloat(kfd, glyphs['0'].advance); // digits share one advance: fixed cells
+    PutFloat(kfd, glyphs[int(' ')].advance);
+    PutFloat(kfd, glyphs[int('0')].advance); // digits share one advance: fixed cells
     for (const GlyphRecord& g : glyphs)
         for (float f : {g.width, g.height, g.left, g.pixelWidth, g.pixelHeight, g.pixelTop,
                         g.advance, g.uLeft, g.vTop, g.uRight, g.vBottom, g.topOffset})

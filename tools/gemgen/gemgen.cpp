@@ -32,7 +32,6 @@ namespace
 using namespace tools;
 
 const Rgb kWhite{1, 1, 1};
-const Rgb kBlack{0, 0, 0};
 
 // Straight-alpha RGBA picture, floats 0..1.
 struct Picture

@@ -1,8 +1,0 @@
-// Configure-time check that the compiler links libFuzzer targets.
-#include <cstddef>
-#include <cstdint>
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t)
-{
-    return 0;
-}
