@@ -168,7 +168,7 @@ void CGame::OpenAccuracyChallenge(int number, int tier)
     // The caught stars line up in the frenzy bar over the sand glass.
     float glassX = questLayout.sandboxX, glassY = questLayout.sandboxY;
     if (field.sandbox)
-        glassX = field.sandbox->area[0], glassY = field.sandbox->area[1];
+        glassX = field.sandbox->area.x, glassY = field.sandbox->area.y;
     const float z = field.origin[2] - 1.0f;
     a.SetStarParams(512.0f, 200.0f, z, 640.0f, 500.0f, glassX + questLayout.frenzyBarShift[0],
                     glassY - questLayout.frenzyBarShift[1], z, questLayout.frenzyBarElementSize[0],
@@ -440,7 +440,7 @@ void CGame::GiveChallengeVerdict()
         if (soundBank)
             soundBank->Play(soundBank->BonusStar, 0, 0);
         if (shop)
-            ++shop->stars;
+            ++shop->items.freeStars;
         NextPhase(ChallengePhase::Won);
         return;
     }

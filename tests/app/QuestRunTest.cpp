@@ -402,7 +402,7 @@ TEST(QuestRun, FirstBonusLevelOpensAfterLevelFiveAndItsStarsCaughtByClicksWinAGo
     int starsBefore = 0, wonBefore = 0;
     script.Add({"opener", [](CGame& g) { return g.subState == kSubStateChallenge && QuestScript::FormShown(g, "Arcade"); },
                 [&](GameHarness& g) {
-                    starsBefore = g.Game()->shop->stars;
+                    starsBefore = g.Game()->shop->items.freeStars;
                     wonBefore = g.Game()->wonChallenges;
                 },
                 "bonus_opener.png", 0});
@@ -434,7 +434,7 @@ TEST(QuestRun, FirstBonusLevelOpensAfterLevelFiveAndItsStarsCaughtByClicksWinAGo
     int starsAfter = 0, wonAfter = 0, caught = 0;
     script.Add({"verdict", [](CGame& g) { return g.phase == ChallengePhase::Won && g.stateTimer > 0.2f; },
                 [&](GameHarness& g) {
-                    starsAfter = g.Game()->shop->stars;
+                    starsAfter = g.Game()->shop->items.freeStars;
                     wonAfter = g.Game()->wonChallenges;
                     caught = g.Game()->board->accuracyChallenge->caughtCount;
                 },

@@ -93,8 +93,8 @@ TEST_F(ChallengeFlow, OnlyTheScheduledLevelsOpenTheirChallengeOnContinue)
 TEST_F(ChallengeFlow, TheAccuracyOpenerSetsTheClockTheKindAndTheStarRow)
 {
     ASSERT_TRUE(game->board->sandbox);
-    game->board->sandbox->area[0] = 100.0f;
-    game->board->sandbox->area[1] = -300.0f;
+    game->board->sandbox->area.x = 100.0f;
+    game->board->sandbox->area.y = -300.0f;
     game->levelParams.Set(0, 24);
     game->PlayCommand(20);
     EXPECT_EQ(5, game->challengeNumber);
@@ -177,13 +177,13 @@ TEST_F(ChallengeFlow, TheClockStandsWhilePausedAndItsEndLosesTheLevelBackToTheMa
 TEST_F(ChallengeFlow, EnoughStarsWinAGoldenStarOnceAndTheAwardLeadsToTheMap)
 {
     CAccuracyChallenge& a = OpenAndStart();
-    const int32_t stars = game->shop->stars;
+    const int32_t stars = game->shop->items.freeStars;
     a.caughtCount = a.targetCount;
     a.state = CAccuracyChallenge::kEnding;
     Run(0.1f);
     EXPECT_EQ(ChallengePhase::Won, game->phase);
     EXPECT_EQ(1, game->wonChallenges);
-    EXPECT_EQ(stars + 1, game->shop->stars);
+    EXPECT_EQ(stars + 1, game->shop->items.freeStars);
     EXPECT_TRUE(game->starEffect->busy);
     // The board reports the end every frame: the verdict is given once.
     Run(0.5f);
