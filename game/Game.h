@@ -260,6 +260,9 @@ public:
     bool RotateAutosaves(int skip);
     bool CopyAutosave(int skip);
     bool LoadAutosave(int previousLevel);
+    // The quest as its first level began: no shop autosave stands before that level.
+    bool ReloadLevelStart();
+    void EnterLifeLost();
     void KeepRunsOverReload(CQuestSave& record);
     void SaveAndLeaveLevel(int saveOnly);
     void ResetLevelFromRecord();
@@ -328,6 +331,7 @@ public:
     CRefPtr<CMusic> music;
     CRefPtr<CSoundBank> soundBank;
     CRefPtr<CQuestSave> questSave;
+    CRefPtr<CQuestSave> levelStartRecord;
     float levelTimer;
     int32_t questJustLoaded;
     int32_t levelFlag;

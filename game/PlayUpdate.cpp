@@ -188,7 +188,8 @@ void CGame::UpdateLifeLostDelay(float dt)
     if (lossTimeUp)
     {
         field.SetInputLock(0);
-        if (!LoadAutosave(!icons && lives <= 0 ? 1 : 0))
+        const int previousLevel = !icons && lives <= 0 ? 1 : 0;
+        if (!LoadAutosave(previousLevel) && (previousLevel || !ReloadLevelStart()))
             StartGameOver();
     }
     else if (lives > 0 || icons)

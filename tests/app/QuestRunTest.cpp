@@ -28,6 +28,8 @@ bool Playing(CGame& g, int level)
     return g.state == kStatePlaying && g.subState == kSubStateNormalPlay && g.board->inputOpen && g.LevelNumber() == level;
 }
 
+void MakeVeteran(GameHarness& h, const std::string& name);
+
 // A player folder with a quest saved in the shop after level `level`, as the shop's
 // autosave leaves it, and the options naming that player.
 void SaveQuestInShop(GameHarness& h, const std::string& name, int level)
@@ -43,8 +45,16 @@ void SaveQuestInShop(GameHarness& h, const std::string& name, int level)
     record.stars = 1;
     for (const char* file : {"Quest.sav", "QuestAS1.sav"})
         ASSERT_TRUE(record.Save((folder / file).string().c_str()));
-    // A player past the tutorials: no tip stops the clock.
+    MakeVeteran(h, name);
+}
+
+// A player past the tutorials (no tip stops the clock), and the options naming them.
+void MakeVeteran(GameHarness& h, const std::string& name)
+{
+    const fs::path folder = fs::path(h.GameUserFolder()) / "Players" / name;
+    fs::create_directories(folder);
     CPlayerSettings settings(name);
+    settings.veteran = 1;
     settings.questTutorial = 0;
     for (int32_t& seen : settings.tipsSeen)
         seen = 1;
@@ -68,6 +78,36 @@ void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix
     script.Add({"map", [](CGame& g) { return g.subState == kSubStateMap && g.phase == 1 && QuestScript::FormShown(g, "Map"); },
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "Map", 150); }, prefix + "_map.png", 0});
     script.Wait("level " + std::to_string(level), [level](CGame& g) { return Playing(g, level); }, prefix + "_level.png");
+}
+
+// Menus, a new quest (not the hard one a veteran is offered), its story pages paged
+// through, and level 1.
+void NewQuestIntoLevelOne(QuestScript& script, GameHarness& h, const std::string& prefix)
+{
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 1); }});
+    script.Add({"not the hard quest", [](CGame& g) { return QuestScript::FormShown(g, "MsgBox") && g.ui->messageCode == kMessageTryHard; },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 203); }});
+    script.Wait("story pages to level 1", [&h](CGame& g) {
+        if (g.state == kStateLevelIntro && g.phase == LevelIntroPhase::IntroPagesShown && QuestScript::FormShown(g, "Intro") &&
+            h.Tick() % 10 == 0)
+            QuestScript::ClickGame(h, 0.0f, 0.0f);
+        return Playing(g, 1) && g.board->IsIdle(true);
+    }, prefix + "_level1.png");
+}
+
+// Loses a life on time, as a long wait would; a game over on the way leaves the script
+// stuck at the life-lost panel.
+void LoseLifeOnTime(QuestScript& script, int& livesBefore, int& livesAfter, const std::string& prefix)
+{
+    script.Add({"time nearly up", [](CGame&) { return true; }, [&livesBefore](GameHarness& g) {
+                    livesBefore = g.Game()->lives;
+                    g.Game()->levelTimer = 1.0f;
+                }});
+    script.Add({"life lost", [](CGame& g) { return g.lossRunning; }, [&livesAfter](GameHarness& g) { livesAfter = g.Game()->lives; },
+                prefix + "_life_lost.png", 20});
+    script.Add({"life-lost panel", [](CGame& g) { return g.subState == kSubStateLifeLost && g.phase == 1 && QuestScript::FormShown(g, "MsgBox"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 200); }, prefix + "_panel.png", 0});
 }
 
 }  // namespace
@@ -159,16 +199,8 @@ TEST(QuestRun, LevelLostOnTimeCostsALifeAndShowsTheLifeLostPanel)
     SaveQuestInShop(h, "Ada", 1);
     QuestScript script(h);
     ContinueIntoLevel(script, 2, "lost");
-    int livesBefore = 0;
-    script.Add({"time nearly up", [](CGame&) { return true; }, [&livesBefore](GameHarness& g) {
-                    livesBefore = g.Game()->lives;
-                    g.Game()->levelTimer = 1.0f;  // as a long wait would leave it
-                }});
-    int livesAfter = -1;
-    script.Add({"life lost", [](CGame& g) { return g.lossRunning; }, [&livesAfter](GameHarness& g) { livesAfter = g.Game()->lives; },
-                "lost_life_lost.png", 20});
-    script.Add({"life-lost panel", [](CGame& g) { return g.subState == kSubStateLifeLost && g.phase == 1 && QuestScript::FormShown(g, "MsgBox"); },
-                [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 200); }, "lost_panel.png", 0});
+    int livesBefore = 0, livesAfter = -1;
+    LoseLifeOnTime(script, livesBefore, livesAfter, "lost");
     script.Wait("back in the shop", [](CGame& g) { return g.subState == kSubStateShop && QuestScript::FormShown(g, "Shop"); },
                 "lost_retry_shop.png");
     script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
@@ -249,4 +281,32 @@ TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
     std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
     const std::string text((std::istreambuf_iterator<char>(options)), std::istreambuf_iterator<char>());
     EXPECT_NE(std::string::npos, text.find("SoundVolume=")) << text;
+}
+
+// No shop has saved the quest before its first level: a life lost there with lives left
+// plays the level again from its start, as the reload of an autosave would elsewhere.
+TEST(QuestRun, LifeLostOnTheFirstLevelWithLivesLeftPlaysItAgain)
+{
+    GameHarness h;
+    h.SetStep(20);
+    MakeVeteran(h, "Ada");
+    QuestScript script(h);
+    NewQuestIntoLevelOne(script, h, "first");
+    int livesBefore = 0, livesAfter = -1, livesAgain = -1, livesExpected = 0, scoreAgain = -1;
+    script.Play("score a little", [](CGame& g) { return g.board->counters.second.GetInt(kCounterScore) > 0; });
+    script.Wait("board settled", [](CGame& g) { return Playing(g, 1) && g.board->IsIdle(true); });
+    LoseLifeOnTime(script, livesBefore, livesAfter, "first");
+    script.Add({"level 1 again", [](CGame& g) { return Playing(g, 1) && g.board->IsIdle(true); }, [&](GameHarness& g) {
+                    scoreAgain = g.Game()->board->counters.second.GetInt(kCounterScore);
+                    livesAgain = g.Game()->lives;
+                    // Lives shown as icons are filled again, as any reload fills them.
+                    const CLevelParams& params = g.Game()->levelParams;
+                    livesExpected = params.flagA ? params.flagB : livesAfter;
+                }, "first_again.png", 3});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(4000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(livesBefore - 1, livesAfter);
+    EXPECT_EQ(livesExpected, livesAgain);
+    EXPECT_EQ(0, scoreAgain) << "the level starts again with the score it began with";
 }
