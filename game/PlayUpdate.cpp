@@ -426,9 +426,10 @@ void CGame::UpdateBackFromTutorial(float dt)
 
 void CGame::LeavePlay()
 {
-    // The panels hide and, in the quest, the quest form goes; the board stays until cleared.
+    // The panels hide and, in the quest, the quest form goes, whether the quest was left,
+    // a life lost or the game over; the board stays until cleared.
     HidePlayPanels();
-    if (questMode == 0 && subState == kSubStateQuestLeft)
+    if (questMode == 0)
         ui->FadeOutForm(ui->Form("Quest"), 2.0f);
 }
 

@@ -172,6 +172,8 @@ TEST(QuestRun, NewQuestWinsLevelOneReachesLevelTwoAndContinuesFromItsSave)
         EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
         EXPECT_GT(script.moves, 0);
         EXPECT_EQ("expert+;Quill+;", holders);
+    // The play screen's panel picture is freed for the shop and made again for the level.
+    EXPECT_EQ(std::string::npos, h.Log().find("Unable to find texture")) << h.Log();
     }
     // The shop's autosave keeps the quest as it stood when level 1 was done.
     const fs::path saves = fs::path(h.GameUserFolder()) / "Players" / "Quill";
@@ -309,4 +311,47 @@ TEST(QuestRun, LifeLostOnTheFirstLevelWithLivesLeftPlaysItAgain)
     EXPECT_EQ(livesBefore - 1, livesAfter);
     EXPECT_EQ(livesExpected, livesAgain);
     EXPECT_EQ(0, scoreAgain) << "the level starts again with the score it began with";
+}
+
+// After a game over the play screen's side panel goes with the board: the main menu and
+// the next quest's story pages show without it.
+TEST(QuestRun, GameOverLeavesNoQuestPanelOverTheMenusOrTheNextStory)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "over");
+    script.Add({"game over", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); },
+                [](GameHarness& g) { g.Game()->StartGameOver(); }});
+    script.Add({"game-over panel", [](CGame& g) { return g.subState == kSubStateGameOver && g.phase == 1 && QuestScript::FormShown(g, "MsgBox"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 200); }, "over_panel.png", 0});
+    auto questPanelGone = [](CGame& g) {
+        CRefPtr<CKMForm> quest = g.ui->Form("Quest");
+        return !quest->visible || quest->alpha <= 0.0f;
+    };
+    bool goneInMenu = false, goneInStory = false;
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [&](GameHarness& g) {
+                    goneInMenu = questPanelGone(*g.Game());
+                    QuestScript::ClickWidget(g, "MainMenu", 1);
+                }, "over_main_menu.png", 0});
+    // The quest saves may be gone or kept: a new quest either way (its confirmation has
+    // code 2), not the hard one.
+    script.Wait("new quest", [&h](CGame& g) {
+        if (h.Tick() % 10 != 0)
+            return false;
+        if (QuestScript::FormShown(g, "StartQuest"))
+            QuestScript::ClickWidget(h, "StartQuest", 210);
+        else if (QuestScript::FormShown(g, "MsgBox"))
+            QuestScript::ClickWidget(h, "MsgBox", g.ui->messageCode == kMessageTryHard ? 203 : 202);
+        return g.state == kStateLevelIntro && QuestScript::FormShown(g, "Intro");
+    });
+    script.Add({"story", [](CGame&) { return true; }, [&](GameHarness& g) { goneInStory = questPanelGone(*g.Game()); },
+                "over_story.png", 0});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(goneInMenu);
+    EXPECT_TRUE(goneInStory);
 }

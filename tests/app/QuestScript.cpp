@@ -226,7 +226,7 @@ bool QuestScript::Tick(GameHarness& h)
                           double(game->autosaveTimer));
             last += more;
         }
-        for (const char* name : {"Shop", "MsgBox", "Map", "Statistics", "Trophies", "Background"})
+        for (const char* name : {"Shop", "MsgBox", "Map", "Statistics", "Trophies", "Background", "MainMenu", "StartQuest", "Intro", "Quest"})
             if (game->ui)
             if (CRefPtr<CKMForm> f = game->ui->Form(name))
                 if (f->visible)
