@@ -16,6 +16,7 @@
 #include "saves/QuestSave.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
+#include "hud/TokenSelector.h"
 #include "ui/KMStatic.h"
 #include "render/Font.h"
 
@@ -248,7 +249,12 @@ TEST(QuestRun, EscapePausesTheLevelAndTheMenuLeavesToTheMainMenuWithTheQuestSave
     QuestScript script(h);
     ContinueIntoLevel(script, 2, "pause");
     float clock = 0.0f;
-    script.Add({"pause", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); }, [](GameHarness& g) { g.Key(VK_ESCAPE); }});
+    // A token picked for a swap and left so: its gold ring goes with the board.
+    script.Add({"pick a token", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); }, [](GameHarness& g) {
+                    const Vec3 at = g.Game()->board->CellToScreen(3, 3, true);
+                    QuestScript::ClickGame(g, at.x, at.y);
+                }});
+    script.Add({"pause", [](CGame& g) { return g.board->tokenSelector->active != 0; }, [](GameHarness& g) { g.Key(VK_ESCAPE); }});
     script.Add({"paused", [](CGame& g) { return QuestScript::FormShown(g, "GameMenu"); },
                 [&clock](GameHarness& g) { clock = g.Game()->levelTimer; }, "pause_menu.png", 1});
     script.Add({"still paused", [](CGame& g) { return g.stateTimer > 0.0f; }, [&clock](GameHarness& g) {
@@ -258,12 +264,19 @@ TEST(QuestRun, EscapePausesTheLevelAndTheMenuLeavesToTheMainMenuWithTheQuestSave
     script.Wait("main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); });
     int frames = 0;
     script.Wait("the board gone", [&frames](CGame&) { return ++frames > 60; }, "pause_left.png");
+    bool ringLeft = true;
+    script.Add({"options", [](CGame&) { return true; }, [&ringLeft](GameHarness& g) {
+                    ringLeft = g.Game()->board->tokenSelector->active != 0;
+                    QuestScript::ClickWidget(g, "MainMenu", 3);
+                }});
+    script.Wait("options shown", [](CGame& g) { return QuestScript::FormShown(g, "Options"); }, "pause_options.png");
     script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
     EXPECT_EQ(0, script.Run(3000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     CQuestSave saved;
     ASSERT_TRUE(saved.Load((fs::path(h.GameUserFolder()) / "Players" / "Ada" / "Quest.sav").string().c_str()));
     EXPECT_EQ(1, saved.level) << "the level left unplayed keeps the quest as the shop saved it";
+    EXPECT_FALSE(ringLeft) << "the picked token's ring stays over the menus";
 }
 
 TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
