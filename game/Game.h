@@ -388,7 +388,6 @@ public:
     int32_t shopAutosave = 0;
     int32_t autosavePending = 0;
     int32_t reloadedFromPrevious = 0;
-    int32_t questStatistic = 0;
     // What the board never reads: the game's own words about the level in play.
     int32_t boardSecondRun = 0;
     int32_t starCount = 0;

@@ -435,7 +435,7 @@ int CGame::CheckTrophies()
                                noHintRun,
                                quest.GetInt(kCounterOperations),
                                wonChallenges,
-                               questStatistic};
+                               secondsLeft};
     int queued = 0;
     for (uint32_t t = 1; t <= 8; ++t)
     {
