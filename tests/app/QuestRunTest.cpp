@@ -14,6 +14,7 @@
 #include "game/Game.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
+#include "saves/Trophies.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
 #include "hud/TokenSelector.h"
@@ -367,4 +368,70 @@ TEST(QuestRun, GameOverLeavesNoQuestPanelOverTheMenusOrTheNextStory)
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     EXPECT_TRUE(goneInMenu);
     EXPECT_TRUE(goneInStory);
+}
+
+namespace {
+
+// A widget's rectangle in game units (its world position is its centre).
+struct Box
+{
+    float left, right, bottom, top;
+    bool Overlaps(const Box& o) const { return left < o.right && o.left < right && bottom < o.top && o.bottom < top; }
+};
+
+Box BoxOf(const CKMWindow& w)
+{
+    return {w.worldPosition.x - w.baseSize.w / 2, w.worldPosition.x + w.baseSize.w / 2, w.worldPosition.y - w.baseSize.h / 2,
+            w.worldPosition.y + w.baseSize.h / 2};
+}
+
+}  // namespace
+
+// The hall of trophies over a level: earned trophies stand out from the empty places,
+// and the description under the mouse sits on its own plate, clear of the other
+// trophies' names.
+TEST(QuestRun, TheTrophyHallShowsWhatIsEarnedAndItsDescriptionOnAPlate)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "hall");
+    script.closeTrophies = false;
+    script.Add({"open the hall", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); }, [](GameHarness& g) {
+                    CTrophies& trophies = *g.Game()->trophies;
+                    const int earned[9] = {2, 1, 3, 0, 2, 0, 1, 0, 3};
+                    for (int t = 0; t < 9; ++t)
+                        trophies.levels[size_t(t)] = trophies.displayedLevels[size_t(t)] = earned[t];
+                    g.Game()->ShowTrophies(1);
+                }});
+    std::vector<std::string> overlaps;
+    for (int t : {0, 2, 4, 8})
+    {
+        const std::string shot = "hall_hover" + std::to_string(t) + ".png";
+        script.Add({"hover " + std::to_string(t), [](CGame& g) { return QuestScript::FormShown(g, "Trophies"); },
+                    [t](GameHarness& g) {
+                        const CRefPtr<CKMWindow> icon = g.Game()->trophies->LevelIcon(t, g.Game()->trophies->displayedLevels[size_t(t)]);
+                        g.MoveMouse(static_cast<int>(320 + icon->worldPosition.x * 0.625f),
+                                    static_cast<int>(240 - icon->worldPosition.y * 0.625f));
+                    }, shot, 4});
+        script.Add({"described " + std::to_string(t), [](CGame&) { return true; }, [t, &overlaps](GameHarness& g) {
+                        CGame& game = *g.Game();
+                        const WidgetList& rows = game.ui->List(kFormTrophies, 0);
+                        for (const CRefPtr<CKMWindow>& row : rows)
+                        {
+                            if (!row->visible)
+                                continue;
+                            for (int other = 0; other < 9; ++other)
+                                for (const CRefPtr<CKMWindow>& label : game.ui->Group(kFormTrophies, 9 + other).widgets)
+                                    if (other != t && BoxOf(*row).Overlaps(BoxOf(*label)))
+                                        overlaps.push_back(std::to_string(t) + " over " + std::to_string(other));
+                        }
+                        EXPECT_TRUE(rows[0]->visible) << "no description for trophy " << t;
+                    }});
+    }
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(overlaps.empty()) << overlaps.front();
 }

@@ -193,7 +193,7 @@ bool QuestScript::Tick(GameHarness& h)
     if (!game || next >= steps.size() || h.Tick() < waitUntil)
         return false;
     // A trophy earned on the way opens its screen: watch the award, then close it.
-    if (FormShown(*game, "Trophies") && game->trophies && game->trophies->pending.empty())
+    if (closeTrophies && FormShown(*game, "Trophies") && game->trophies && game->trophies->pending.empty())
     {
         if (!trophyShot.empty())
             h.SaveFrameAt(h.Tick() + 1, Shot(trophyShot));
