@@ -239,7 +239,10 @@ bool CGame::SaveDisplaySettings()
         return true;
     UINT width = 0, height = 0;
     D3DFORMAT format = D3DFMT_UNKNOWN;
-    renderer->GetDisplayMode(fullScreen ? 0 : 1, &width, &height, &format);
+    renderer->GetDisplayMode(fullScreen ? 0 : 1, nullptr, nullptr, &format);
+    // The size in force: the full-screen mode's, or the window's (the desktop's size
+    // is not what a window was chosen at).
+    renderer->GetDisplayMode(0, &width, &height, nullptr);
     const std::string file = folders.userConfig + "Options.ini";
     char widthText[16], heightText[16], colourText[16];
     std::snprintf(widthText, sizeof(widthText), "%u", width);

@@ -20,6 +20,7 @@
 #include "hud/TokenSelector.h"
 #include "ui/KMStatic.h"
 #include "render/Font.h"
+#include "render/Renderer.h"
 
 namespace fs = std::filesystem;
 
@@ -434,4 +435,43 @@ TEST(QuestRun, TheTrophyHallShowsWhatIsEarnedAndItsDescriptionOnAPlate)
     EXPECT_EQ(0, script.Run(3000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     EXPECT_TRUE(overlaps.empty()) << overlaps.front();
+}
+
+// High resolution chosen in Options is the window the next start opens, however the
+// window was closed: by the menu's Exit or by the window manager's close box.
+TEST(QuestRun, HighResolutionChosenInOptionsIsKeptWhenTheWindowIsClosed)
+{
+    GameHarness h;
+    h.SetStep(20);
+    MakeVeteran(h, "Ada");
+    int sizes = 0;
+    {
+        QuestScript script(h);
+        script.Add({"options", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 3); }});
+        script.Add({"high resolution", [](CGame& g) { return QuestScript::FormShown(g, "Options"); }, [&sizes](GameHarness& g) {
+                        sizes = static_cast<int>(g.Game()->renderer->windowSizes.size());
+                        QuestScript::ClickWidget(g, "Options", 234);
+                    }});
+        script.Add({"ok", [](CGame& g) { return (g.pendingVideoMode & 2) != 0; },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Options", 230); }});
+        script.Wait("back in the menu", [](CGame& g) { return QuestScript::FormShown(g, "MainMenu"); }, "hires_menu.png");
+        script.Add({"close box", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+        EXPECT_EQ(0, script.Run(1500));
+        EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    }
+    if (sizes < 2)
+        GTEST_SKIP() << "this display offers one window size";
+    int modeAgain = 0;
+    QuestScript again(h);
+    again.Add({"menu again", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+               [&modeAgain](GameHarness& g) {
+                   modeAgain = g.Game()->GetVideoMode();
+                   g.Post(WM_CLOSE);
+               }});
+    EXPECT_EQ(0, again.Run(1500));
+    EXPECT_TRUE(again.Finished()) << "stuck at: " << again.Stuck();
+    std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
+    const std::string text((std::istreambuf_iterator<char>(options)), std::istreambuf_iterator<char>());
+    EXPECT_NE(0, modeAgain & 2) << "high resolution lost: " << text;
 }
