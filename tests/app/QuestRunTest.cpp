@@ -451,14 +451,22 @@ TEST(QuestRun, HighResolutionChosenInOptionsIsKeptWhenTheWindowIsClosed)
                     [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 3); }});
         script.Add({"high resolution", [](CGame& g) { return QuestScript::FormShown(g, "Options"); }, [&sizes](GameHarness& g) {
                         sizes = static_cast<int>(g.Game()->renderer->windowSizes.size());
+                        // The player has put the window somewhere on the desktop.
+                        SetWindowPos(g.Window(), HWND_NOTOPMOST, 120, 90, 0, 0, SWP_NOSIZE);
                         QuestScript::ClickWidget(g, "Options", 234);
                     }});
         script.Add({"ok", [](CGame& g) { return (g.pendingVideoMode & 2) != 0; },
                     [](GameHarness& g) { QuestScript::ClickWidget(g, "Options", 230); }});
-        script.Wait("back in the menu", [](CGame& g) { return QuestScript::FormShown(g, "MainMenu"); }, "hires_menu.png");
+        RECT placed{};
+        script.Wait("back in the menu", [&placed, &h](CGame& g) {
+            GetWindowRect(h.Window(), &placed);
+            return QuestScript::FormShown(g, "MainMenu");
+        }, "hires_menu.png");
         script.Add({"close box", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
         EXPECT_EQ(0, script.Run(1500));
         EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+        EXPECT_EQ(120, placed.left) << "the window keeps its place when its size changes";
+        EXPECT_EQ(90, placed.top);
     }
     if (sizes < 2)
         GTEST_SKIP() << "this display offers one window size";
