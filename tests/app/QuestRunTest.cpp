@@ -289,8 +289,19 @@ TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
     QuestScript script(h);
     script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
                 [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 3); }});
+    uint32_t wideLabel = 0, sizeLabel = 0;
     script.Add({"options", [](CGame& g) { return QuestScript::FormShown(g, "Options"); },
-                [](GameHarness& g) { QuestScript::ClickWidget(g, "Options", 230); }, "options.png", 0});
+                [&](GameHarness& g) {
+                    // A window has no wide screen: that option reads as one that cannot be had.
+                    auto colourOf = [&g](int number) {
+                        CRefPtr<CKMWindow> w = g.Game()->ui->Widget(kFormOptions, number);
+                        auto* label = w ? dynamic_cast<CKMStatic*>(w.Get()) : nullptr;
+                        return label && label->MainText() ? label->MainText()->colour : 0u;
+                    };
+                    wideLabel = colourOf(10);
+                    sizeLabel = colourOf(8);
+                    QuestScript::ClickWidget(g, "Options", 230);
+                }, "options.png", 0});
     script.Wait("back in the menu", [](CGame& g) { return QuestScript::FormShown(g, "MainMenu"); });
     script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
     EXPECT_EQ(0, script.Run(1500));
@@ -298,6 +309,7 @@ TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
     std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
     const std::string text((std::istreambuf_iterator<char>(options)), std::istreambuf_iterator<char>());
     EXPECT_NE(std::string::npos, text.find("SoundVolume=")) << text;
+    EXPECT_LT(wideLabel >> 24, sizeLabel >> 24) << "wide screen cannot be had in a window and must look so";
 }
 
 // No shop has saved the quest before its first level: a life lost there with lives left
