@@ -39,13 +39,16 @@ void CBackgroundManager::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer>
     device = d;
     vertexBuffer = vb;
     indexBuffer = ib;
+    museum.SetResources(d, vb, ib);
+    jungle.SetResources(d, vb, ib);
+    valley.SetResources(d, vb, ib);
     mainMenu.SetResources(d, vb, ib);
 }
 
 void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
                                             CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare,
                                             CRefPtr<CTexture> jungleFlash, CRefPtr<CTexture> /*smallSand*/,
-                                            CRefPtr<CTexture> /*cloud*/, CRefPtr<CTexture> /*spark*/,
+                                            CRefPtr<CTexture> /*cloud*/, CRefPtr<CTexture> spark,
                                             CRefPtr<CTexture> /*halo1*/, CRefPtr<CSpriteList> frontList)
 {
     spriteList = list;
@@ -53,37 +56,98 @@ void CBackgroundManager::SetSharedResources(CRefPtr<CSpriteList> list, CRefPtr<C
     spriteBatch = batch;
     flareTexture = flare;
     jungleFlashTexture = jungleFlash;
+    museum.SetShared(list, p, batch, flare, spark);
+    jungle.SetShared(list, p, batch, flare, jungleFlashTexture, spark);
+    valley.SetShared(list, p, batch, flare, spark);
     mainMenu.SetShared(list, p, batch, frontList);
 }
 
 void CBackgroundManager::SetSoundBank(CRefPtr<CSoundBank> bank)
 {
+    museum.soundBank = bank;
+    jungle.soundBank = bank;
+    valley.soundBank = bank;
     mainMenu.soundBank = bank;
 }
 
 void CBackgroundManager::LoadSettings(const char* path)
 {
+    museum.LoadSettings(path);
+    jungle.LoadSettings(path);
+    valley.LoadSettings(path);
     mainMenu.LoadSettings(path);
 }
 
 void CBackgroundManager::Init(const std::string& graphicsFolder)
 {
     folder = graphicsFolder;
+    museum.Init();
+    jungle.Init();
+    jungle.LoadFlashMask((folder + "JungleFlashMask.bmp").c_str());
+    valley.Init();
     mainMenu.Init();
 }
 
 bool CBackgroundManager::LoadSceneTextures(int32_t id)
 {
-    if (id == kSceneMainMenu)
-        return mainMenu.LoadTextures(folder);
-    return true;
+    switch (id)
+    {
+    case kSceneMuseum: return museum.LoadTextures(folder);
+    case kSceneJungle: return jungle.LoadTextures(folder);
+    case kSceneValley: return valley.LoadTextures(folder);
+    case kSceneMainMenu: return mainMenu.LoadTextures(folder);
+    default: return true;
+    }
 }
 
 bool CBackgroundManager::UnloadSceneTextures(int32_t id)
 {
-    if (id == kSceneMainMenu)
-        return mainMenu.UnloadTextures();
-    return true;
+    switch (id)
+    {
+    case kSceneMuseum: return museum.UnloadTextures();
+    case kSceneJungle: return jungle.UnloadTextures();
+    case kSceneValley: return valley.UnloadTextures();
+    case kSceneMainMenu: return mainMenu.UnloadTextures();
+    default: return true;
+    }
+}
+
+void CBackgroundManager::StartScene(int32_t id)
+{
+    switch (id)
+    {
+    case kSceneMuseum: museum.Start(); break;
+    case kSceneJungle: jungle.Start(); break;
+    case kSceneValley: valley.Start(); break;
+    case kSceneMainMenu: mainMenu.Start(); break;
+    default: break;
+    }
+}
+
+void CBackgroundManager::StopScene(int32_t id)
+{
+    switch (id)
+    {
+    case kSceneMuseum: museum.Stop(); break;
+    case kSceneJungle: jungle.Stop(); break;
+    case kSceneValley: valley.Stop(); break;
+    case kSceneMainMenu: mainMenu.Stop(); break;
+    default: break;
+    }
+}
+
+int32_t CBackgroundManager::SetSceneStage(int32_t stage, int32_t quiet)
+{
+    switch (currentScene)
+    {
+    case kSceneMuseum: museum.SetStage(stage, quiet); return museum.stage;
+    case kSceneJungle: jungle.SetStage(stage, quiet); return jungle.stage;
+    case kSceneValley: valley.SetStage(stage, quiet); return valley.stage;
+    default: break;
+    }
+    int32_t& own = levelStages[currentScene];
+    own = stage < 0 ? 0 : (stage > kLastStage[currentScene] ? kLastStage[currentScene] : stage);
+    return own;
 }
 
 void CBackgroundManager::SetScene(int32_t id)
@@ -94,8 +158,7 @@ void CBackgroundManager::SetScene(int32_t id)
     {
         if (!UnloadSceneTextures(currentScene))
             LogText((std::string("Error unloading background textures for ") + kSceneNames[currentScene] + "!\n").c_str());
-        if (currentScene == kSceneMainMenu)
-            mainMenu.Stop();
+        StopScene(currentScene);
     }
     currentScene = id;
     currentStage = 0;
@@ -103,19 +166,14 @@ void CBackgroundManager::SetScene(int32_t id)
         return;
     if (!LoadSceneTextures(id))
         LogText((std::string("Error loading background textures for ") + kSceneNames[id] + "!\n").c_str());
-    if (id == kSceneMainMenu)
-        mainMenu.Start();
+    StartScene(id);
 }
 
-void CBackgroundManager::SetStage(int32_t stage, int32_t /*quiet*/)
+void CBackgroundManager::SetStage(int32_t stage, int32_t quiet)
 {
     currentStage = stage;
     if (IsLevelScene(currentScene))
-    {
-        int32_t& own = levelStages[currentScene];
-        own = stage < 0 ? 0 : (stage > kLastStage[currentScene] ? kLastStage[currentScene] : stage);
-        currentStage = own;
-    }
+        currentStage = SetSceneStage(stage, quiet);
     else if (currentScene == kSceneMainMenu)
     {
         currentStage = 0;
@@ -126,22 +184,42 @@ void CBackgroundManager::Update(float dt)
 {
     if (spriteList.IsValid())
         spriteList->UpdateAll(dt, 0);
-    if (currentScene == kSceneMainMenu)
-        mainMenu.Update(dt);
+    switch (currentScene)
+    {
+    case kSceneMuseum: museum.Update(dt); break;
+    case kSceneJungle: jungle.Update(dt); break;
+    case kSceneValley: valley.Update(dt); break;
+    case kSceneMainMenu: mainMenu.Update(dt); break;
+    default: break;
+    }
 }
 
 int32_t CBackgroundManager::Render()
 {
     if (!enabled || !IsScene(currentScene))
         return 0;
+    // The valley draws its clouds under its own projection and makes its own passes.
+    if (currentScene == kSceneValley)
+        return valley.Render();
     // The opaque picture and layer 0 first, the scene's own geometry, then layer 1.
     if (spriteList.IsValid())
     {
         spriteList->DrawOpaque();
         spriteList->DrawBlended(0);
     }
-    const int32_t result = currentScene == kSceneMainMenu ? mainMenu.Render() : 0;
+    const int32_t result = RenderScene();
     if (spriteList.IsValid())
         spriteList->DrawBlended(1);
     return result;
+}
+
+int32_t CBackgroundManager::RenderScene()
+{
+    switch (currentScene)
+    {
+    case kSceneMuseum: return museum.Render();
+    case kSceneJungle: return jungle.Render();
+    case kSceneMainMenu: return mainMenu.Render();
+    default: return 0;
+    }
 }

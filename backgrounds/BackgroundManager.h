@@ -3,13 +3,17 @@
 // only way the rest of the game talks to them. The game makes it in Init and
 // gives the renderer a handle; the renderer draws it first in every frame.
 //
-// The main-menu scene is built; the five level scenes keep only their stage so far.
+// The main-menu, museum, jungle and valley scenes are built; the door and treasury
+// scenes keep only their stage so far.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "backgrounds/BackgroundJungle.h"
 #include "backgrounds/BackgroundMainMenu.h"
+#include "backgrounds/BackgroundMuseum.h"
+#include "backgrounds/BackgroundValley.h"
 #include "engine/RefPtr.h"
 
 class CBackgroundManager
@@ -50,6 +54,9 @@ public:
 
     // The main menu's foliage zone and the flag the menu raises while hovering it.
     CBackgroundMainMenu& MainMenu() { return mainMenu; }
+    CBackgroundMuseum& Museum() { return museum; }
+    CBackgroundJungle& Jungle() { return jungle; }
+    CBackgroundValley& Valley() { return valley; }
 
     int32_t enabled;      // while 0 nothing is drawn and the renderer skips the background
     int32_t currentScene; // 0 none
@@ -58,6 +65,11 @@ public:
 private:
     bool LoadSceneTextures(int32_t id);
     bool UnloadSceneTextures(int32_t id);
+    void StartScene(int32_t id);
+    void StopScene(int32_t id);
+    // The stage the current scene shows after it was asked for `stage`.
+    int32_t SetSceneStage(int32_t stage, int32_t quiet);
+    int32_t RenderScene();
 
     std::string folder;
     CRefPtr<CDevice> device;
@@ -68,6 +80,9 @@ private:
     CRefPtr<CSpriteBatch> spriteBatch;
     CRefPtr<CTexture> flareTexture;
     CRefPtr<CTexture> jungleFlashTexture;
+    CBackgroundMuseum museum;
+    CBackgroundJungle jungle;
+    CBackgroundValley valley;
     CBackgroundMainMenu mainMenu;
     int32_t levelStages[kSceneTreasury + 1]; // the level scenes' own stages, by id
 };

@@ -1,6 +1,9 @@
 #include "bonuses/Bonus.h"
 
 #include "bonuses/BonusConfig.h"
+#include "bonuses/BonusShapes.h"
+#include "effects/ParticleSystemsManager.h"
+#include "render/SpriteBatch.h"
 
 #include <cmath>
 
@@ -207,12 +210,36 @@ bool CBonus::IsEffectDone() const
 
 void CBonus::SetZOrder(int z)
 {
+    const int old = zOrder;
     zOrder = z;
+    if (z == old)
+        return;
+    bonus_shapes::ShiftZOrder(LayerShapes(), z - old);
+    if (layer.spriteList)
+        layer.spriteList->Resort();
 }
 
 void CBonus::SetActive(int flag)
 {
+    if (flag == active)
+        return;
+    const BonusLayer& to = flag ? boardLayer : overlayLayer;
+    const BonusLayer& from = flag ? overlayLayer : boardLayer;
+    bonus_shapes::Move(LayerShapes(), from.spriteList, to.spriteList);
+    layer = to;
     active = flag;
+    OnLayerChanged();
+}
+
+std::vector<CRefPtr<CSpriteShape>> CBonus::LayerShapes() const
+{
+    return {};
+}
+
+void CBonus::SetLayers(const BonusLayer& board, const BonusLayer& overlay)
+{
+    layer = boardLayer = board;
+    overlayLayer = overlay;
 }
 
 void CBonus::AddEvent(const BonusEvent& event)

@@ -15,6 +15,10 @@
 #include <vector>
 
 class CBonus;
+class CParticleSystemsManager;
+class CSpriteBatch;
+class CSpriteList;
+class CSpriteShape;
 
 // Bonus kinds, as the kind field and the manager's factory number them.
 enum
@@ -88,6 +92,16 @@ public:
     BonusEvent& At(size_t index) { return (*this)[index]; }
 };
 
+// Where a line-of-four bonus draws: a sprite list, a particle manager and a
+// sprite batch. A bonus on the board draws into the board's layer; one made
+// for show (or on its way off the board) into the overlay's.
+struct BonusLayer
+{
+    CRefPtr<CSpriteList> spriteList;
+    CRefPtr<CParticleSystemsManager> particles;
+    CRefPtr<CSpriteBatch> batch;
+};
+
 class CBonus : public CCapRider
 {
 public:
@@ -113,7 +127,11 @@ public:
     virtual void StartVanish(float time);
     virtual void Activate();
     virtual bool IsEffectDone() const;
+    // Stores the z-order; the shapes of the bonus's layer shift with it and
+    // their list is re-sorted.
     virtual void SetZOrder(int z);
+    // Stores the flag. A change moves the bonus's shapes between the board's
+    // and the overlay's sprite lists, and the bonus draws into that layer.
     virtual void SetActive(int flag);
 
     void AddEvent(const BonusEvent& event);
@@ -143,8 +161,19 @@ public:
     float effectFactor = 1.0f;
     int32_t reportPlacement = 0;
     BonusEventVector events;
+    BonusLayer layer;        // the layer drawn into now
+    BonusLayer boardLayer;   // while active
+    BonusLayer overlayLayer; // while inactive
 
 protected:
+    // The shapes that SetZOrder and SetActive carry along (none in the base).
+    virtual std::vector<CRefPtr<CSpriteShape>> LayerShapes() const;
+    // Called after SetActive switched the layer (effects that live in a
+    // particle manager start again in the new one).
+    virtual void OnLayerChanged() {}
+    // The board's layer and the overlay's, as the manager hands them over;
+    // the bonus starts on the board's.
+    void SetLayers(const BonusLayer& board, const BonusLayer& overlay);
     // The clock step of the moving states: motionTime grows by dt up to the
     // motion's duration and the position follows the path.
     void AdvanceMotion(float dt);

@@ -219,6 +219,78 @@ void LoadTime(const char* file)
     s.twirlColor = time.Colour("TwirlColor", "73 246 8 255");
 }
 
+void LoadAdviser(const char* file)
+{
+    AdviserSettings& s = g_bonusSettings.adviser;
+    Reader adviser{file, "Adviser"};
+    float global[2] = {0.0f, 0.0f}, rim[2] = {-1.0f, -1.0f}, glass[2] = {3.0f, -6.0f};
+    adviser.Floats2(global, "GlobalShift", "0 0");
+    adviser.Floats2(rim, "RimShift", "-1 -1");
+    adviser.Floats2(glass, "GlassShift", "3 -6");
+    s.globalShift = Vec3{global[0], -global[1], 0.0f};
+    s.rimShift = Vec3{global[0] + rim[0], -global[1] - rim[1], 0.0f};
+    s.glassShift = Vec3{global[0] + glass[0], -global[1] - glass[1], 0.0f};
+    s.glassW = adviser.Float("GlassW", "1") * kPi;
+    float target[3] = {160.0f, 352.0f, -60.0f};
+    adviser.Floats3(target, "Target", "160 352 -60");
+    s.target = Vec3{target[0] - 512.0f, 384.0f - target[1], target[2]};
+    s.zOrder = adviser.Int("ZOrder", "-60");
+    // The flight lasts distance / Speed: a speed of 0 keeps the default.
+    s.speed = adviser.Divisor("Speed", "1000");
+    s.tailColor = adviser.Colour("TailColor", "255 255 80 128");
+}
+
+void LoadScore(const char* file)
+{
+    ScoreSettings& s = g_bonusSettings.score;
+    Reader score{file, "Score"};
+    s.coinOrbitRadius = score.Float("CoinOrbitRadius", "42");
+    s.coinFPS = score.Float("CoinFPS", "30");
+    s.coinW = score.Float("CoinW", "2") * kPi;
+    s.coinOutSpeed = score.Float("CoinOutSpeed", "400");
+    s.tailColor = score.Colour("TailColor", "80 255 80 255");
+}
+
+void LoadSolidarity(const char* file)
+{
+    SolidaritySettings& s = g_bonusSettings.solidarity;
+    Reader sol{file, "Solidarity"};
+    s.ringColor = sol.Colour("RingColor", "255 255 255 255");
+    s.ringR = sol.Float("RingR", "24");
+    s.ringExpandSpeed = sol.Float("RingExpandSpeed", "48");
+    // Ages and lives are divided by these: 0 keeps the default.
+    s.ringLifeTime = sol.Divisor("RingLifeTime", "1");
+    s.ringT = sol.Divisor("RingT", "0.4");
+    s.ringW = sol.Float("RingW", "0.5") * kPi;
+    s.centerColor = sol.Colour("CenterColor", "255 255 255 255");
+    s.centerSize = sol.Float("CenterSize", "32");
+    s.centerW = sol.Float("CenterW", "-0.5") * kPi;
+    s.tailColor = sol.Colour("TailColor", "255 255 255 255");
+    sol.Floats2(s.tailSize, "TailSize", "32 16");
+    s.tailTLen = sol.Float("TailTLen", "0.25");
+    s.tailTSpeed = sol.Float("TailTSpeed", "0.5");
+    s.tailW = sol.Float("TailW", "0.125");
+    s.boltColor = sol.Colour("BoltColor", "255 200 200 255");
+    s.boltLength = sol.Float("BoltLength", "1000");
+    s.boltWidth = sol.Float("BoltWidth", "64");
+    s.boltSpeed = sol.Divisor("BoltSpeed", "1200");
+    s.boltTFactor = sol.Float("BoltTFactor", "256");
+    s.boltTSpeed = sol.Float("BoltTSpeed", "1");
+    s.termTime = sol.Float("TermTime", "0.25");
+}
+
+void LoadAdviserInterface(const char* file)
+{
+    AdviserInterfaceSettings& s = g_bonusSettings.adviserInterface;
+    Reader hints{file, "AdviserInterface"};
+    s.haloW = hints.Float("HaloW", "0.25") * kPi;
+    s.z = hints.Float("Z", "-50");
+    s.zOrder = hints.Int("ZOrder", "-10");
+    s.arrowW = hints.Float("ArrowW", "2") * kPi;
+    s.arrowR = hints.Float("ArrowR", "4");
+    s.refresh = hints.Float("Refresh", "0.25");
+}
+
 } // namespace
 
 void MakeTntOrbit(float x0, float y0, float x1, float y1, float width, Vec3& centre, Vec3& axisA, Vec3& axisB)
@@ -238,11 +310,13 @@ void MakeTntOrbit(float x0, float y0, float x1, float y1, float width, Vec3& cen
 void LoadBonusConfig(const char* gemsFile, const char* bonusFile)
 {
     LoadGems(gemsFile);
-    // The sections of the kinds still to come ([Adviser], [Score],
-    // [Solidarity], [AdviserInterface]) are read here by their kinds.
     LoadTnt(bonusFile);
     LoadFlash(bonusFile);
     LoadTime(bonusFile);
+    LoadAdviser(bonusFile);
+    LoadScore(bonusFile);
+    LoadSolidarity(bonusFile);
+    LoadAdviserInterface(bonusFile);
 }
 
 const GemSettings& GetGemSettings()

@@ -105,12 +105,76 @@ struct TimeSettings
     uint32_t twirlColor = 0xFF49F608;
 };
 
-// The sections of "Bonus.cfg" of the line-of-four kinds built so far.
+// [Adviser]: the magnifying glass and its flight to the counter.
+struct AdviserSettings
+{
+    Vec3 globalShift{0.0f, 0.0f, 0.0f}; // the shade; y turned up
+    Vec3 rimShift{-1.0f, 1.0f, 0.0f};   // the frame
+    Vec3 glassShift{3.0f, 6.0f, 0.0f};  // the lens
+    float glassW = 3.1415927f;          // radians per second
+    Vec3 target{160.0f - 512.0f, 384.0f - 352.0f, -60.0f};
+    int32_t zOrder = -60;
+    float speed = 1000.0f;
+    uint32_t tailColor = 0x80FFFF50;
+};
+
+// [Score]: the coins round the banknote and their tails.
+struct ScoreSettings
+{
+    float coinOrbitRadius = 42.0f;
+    float coinFPS = 30.0f;
+    float coinW = 2.0f * 3.1415927f; // radians per second
+    float coinOutSpeed = 400.0f;     // kept; nothing uses it
+    uint32_t tailColor = 0xFF50FF50;
+};
+
+// [Solidarity]: the glowing centre, its rays and rings, and the bolt.
+struct SolidaritySettings
+{
+    uint32_t ringColor = 0xFFFFFFFF;
+    float ringR = 24.0f;
+    float ringExpandSpeed = 48.0f;
+    float ringLifeTime = 1.0f;
+    float ringT = 0.4f;
+    float ringW = 0.5f * 3.1415927f;
+    uint32_t centerColor = 0xFFFFFFFF;
+    float centerSize = 32.0f;
+    float centerW = -0.5f * 3.1415927f;
+    uint32_t tailColor = 0xFFFFFFFF;
+    float tailSize[2] = {32.0f, 16.0f};
+    float tailTLen = 0.25f;
+    float tailTSpeed = 0.5f;
+    float tailW = 0.125f; // radians per second, as read
+    uint32_t boltColor = 0xFFFFC8C8;
+    float boltLength = 1000.0f;
+    float boltWidth = 64.0f;
+    float boltSpeed = 1200.0f;
+    float boltTFactor = 256.0f;
+    float boltTSpeed = 1.0f;
+    float termTime = 0.25f;
+};
+
+// [AdviserInterface]: the hint arrows and the counter's halo.
+struct AdviserInterfaceSettings
+{
+    float haloW = 0.25f * 3.1415927f;
+    float z = -50.0f;
+    int32_t zOrder = -10;
+    float arrowW = 2.0f * 3.1415927f;
+    float arrowR = 4.0f;
+    float refresh = 0.25f;
+};
+
+// The sections of "Bonus.cfg", one per line-of-four kind and the hint display.
 struct BonusSettings
 {
     TntSettings tnt;
     FlashSettings flash;
     TimeSettings time;
+    AdviserSettings adviser;
+    ScoreSettings score;
+    SolidaritySettings solidarity;
+    AdviserInterfaceSettings adviserInterface;
 };
 
 // Reads "Gems.cfg", then "Bonus.cfg" (full paths). Never fails.

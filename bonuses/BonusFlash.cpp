@@ -41,7 +41,7 @@ CBonusFlash::CBonusFlash()
 
 CBonusFlash::~CBonusFlash()
 {
-    bonus_shapes::Remove(Shapes(), spriteList);
+    bonus_shapes::Remove(LayerShapes(), layer.spriteList);
 }
 
 int CBonusFlash::TableLevel() const
@@ -49,7 +49,7 @@ int CBonusFlash::TableLevel() const
     return std::clamp(level, 0, 3);
 }
 
-std::vector<CRefPtr<CSpriteShape>> CBonusFlash::Shapes() const
+std::vector<CRefPtr<CSpriteShape>> CBonusFlash::LayerShapes() const
 {
     std::vector<CRefPtr<CSpriteShape>> all{body, glowA, glowB};
     all.insert(all.end(), parts.begin(), parts.end());
@@ -62,12 +62,7 @@ void CBonusFlash::SetResources(CRefPtr<CSpriteList> activeList, CRefPtr<CParticl
                                CRefPtr<CTexture> bodyPicture, CRefPtr<CTexture> halo, CRefPtr<CTexture> bolt,
                                CRefPtr<CTexture> spark)
 {
-    spriteList = activeSpriteList = activeList;
-    particles = activeParticles = activeManager;
-    spriteBatch = activeSpriteBatch = activeBatch;
-    inactiveSpriteList = inactiveList;
-    inactiveParticles = inactiveManager;
-    inactiveSpriteBatch = inactiveBatch;
+    SetLayers(BonusLayer{activeList, activeManager, activeBatch}, BonusLayer{inactiveList, inactiveManager, inactiveBatch});
     bodyTexture = bodyPicture;
     haloTexture = halo;
     boltTexture = bolt;
@@ -105,9 +100,9 @@ void CBonusFlash::Init()
     core->zWrite = 0;
     core->zOrder = zOrder - 1;
     parts.assign(1, core);
-    if (spriteList)
+    if (layer.spriteList)
         for (const CRefPtr<CSpriteShape>& shape : {body, glowA, glowB, core})
-            spriteList->Add(shape);
+            layer.spriteList->Add(shape);
 
     const int bolts = std::max(level, 0) + 1;
     boltRadius.assign(size_t(bolts), f.radius);
@@ -126,8 +121,8 @@ void CBonusFlash::Init()
         const float direction = RandomUnit() >= 0.5f ? 1.0f : -1.0f;
         bolt->spinning = 1;
         bolt->spinSpeed = (1.25f - RandomUnit() * 0.5f) * direction * f.w;
-        if (spriteList)
-            spriteList->Add(bolt);
+        if (layer.spriteList)
+            layer.spriteList->Add(bolt);
         parts.push_back(bolt);
     }
 }
@@ -153,43 +148,13 @@ void CBonusFlash::LayoutParts(float t, int boltsOnly)
 void CBonusFlash::Hide()
 {
     CBonus::Hide();
-    bonus_shapes::SetVisible(Shapes(), spriteList, 0);
+    bonus_shapes::SetVisible(LayerShapes(), layer.spriteList, 0);
 }
 
 void CBonusFlash::Show()
 {
     CBonus::Show();
-    bonus_shapes::SetVisible(Shapes(), spriteList, 1);
-}
-
-void CBonusFlash::SetZOrder(int z)
-{
-    const int old = zOrder;
-    CBonus::SetZOrder(z);
-    bonus_shapes::ShiftZOrder(Shapes(), z - old);
-    if (spriteList)
-        spriteList->Resort();
-}
-
-void CBonusFlash::SetActive(int flag)
-{
-    if (flag == active)
-        return;
-    if (flag)
-    {
-        bonus_shapes::Move(Shapes(), inactiveSpriteList, activeSpriteList);
-        spriteList = activeSpriteList;
-        particles = activeParticles;
-        spriteBatch = activeSpriteBatch;
-    }
-    else
-    {
-        bonus_shapes::Move(Shapes(), activeSpriteList, inactiveSpriteList);
-        spriteList = inactiveSpriteList;
-        particles = inactiveParticles;
-        spriteBatch = inactiveSpriteBatch;
-    }
-    active = flag;
+    bonus_shapes::SetVisible(LayerShapes(), layer.spriteList, 1);
 }
 
 bool CBonusFlash::Update(float dt)
@@ -209,13 +174,13 @@ bool CBonusFlash::Update(float dt)
         AdvanceMotion(dt);
         look = LookOfMotion();
         LayoutParts(look.factor, 0);
-        for (const CRefPtr<CSpriteShape>& shape : Shapes())
+        for (const CRefPtr<CSpriteShape>& shape : LayerShapes())
             if (shape)
                 shape->SetAlpha(look.alpha);
     }
     else
         LayoutParts(1.0f, 1);
-    for (const CRefPtr<CSpriteShape>& shape : Shapes())
+    for (const CRefPtr<CSpriteShape>& shape : LayerShapes())
         if (shape)
             shape->position = Vec3{position[0], position[1], position[2] - 0.5f};
     if (moving && MotionOver())
@@ -226,7 +191,7 @@ bool CBonusFlash::Update(float dt)
         {
             Place(target[0], target[1], target[2], size, column, row);
             LayoutParts(look.factor, 0);
-            for (const CRefPtr<CSpriteShape>& shape : Shapes())
+            for (const CRefPtr<CSpriteShape>& shape : LayerShapes())
                 if (shape)
                     shape->SetAlpha(look.alpha);
         }
@@ -258,7 +223,7 @@ std::vector<CBonusFlash::Cell> CBonusFlash::StruckCells(int flashLevel, int c0, 
 
 void CBonusFlash::Shatter()
 {
-    if (!particles)
+    if (!layer.particles)
         return;
     const int L = TableLevel();
     const float u = float(L & 1) * kCellU, v = float(L >> 1) * kCellV;
@@ -273,7 +238,7 @@ void CBonusFlash::Shatter()
                                  CCollection2Parametres::kBlendAlpha);
     block.keeperEmission = 1;
     CRefPtr<CParticleSystem> system;
-    particles->AddCollection2System(system, block, 40, bodyTexture);
+    layer.particles->AddCollection2System(system, block, 40, bodyTexture);
 }
 
 void CBonusFlash::MakeGlow(float x, float y, float z, CRefPtr<CTexture> texture, float width, float height,
@@ -284,8 +249,8 @@ void CBonusFlash::MakeGlow(float x, float y, float z, CRefPtr<CTexture> texture,
     TimeLike(*glow, GetBonusSettings().flash.lifeTime);
     if (spin != 0.0f)
         glow->SetSpin(RandomUnit() * kTwoPi, spin, 1, 0, 0, 0, 1, 0);
-    if (spriteBatch)
-        spriteBatch->Add(glow);
+    if (layer.batch)
+        layer.batch->Add(glow);
 }
 
 void CBonusFlash::MakeLightning(float toX, float toY, bool vertical)
@@ -295,7 +260,7 @@ void CBonusFlash::MakeLightning(float toX, float toY, bool vertical)
     const float cell = vertical ? g.cellWidth : g.cellHeight;
     const Vec3 across = vertical ? Vec3{1.0f, 0.0f, 0.0f} : Vec3{0.0f, 1.0f, 0.0f};
     const Vec3 depth{0.0f, 0.0f, 1.0f};
-    if (particles)
+    if (layer.particles)
     {
         CThunderboltParametres block(Vec3{x, y, z}, across, depth, 0.125f * cell, 0.5f, 0.25f * cell,
                                      Vec3{toX, toY, z}, across, depth, 0.125f * cell, 0.5f, 0.25f * cell,
@@ -303,7 +268,7 @@ void CBonusFlash::MakeLightning(float toX, float toY, bool vertical)
         block.pointSize = 8.0f;
         block.duration = GetBonusSettings().flash.lifeTime;
         CRefPtr<CParticleSystem> system;
-        particles->AddThunderboltSystem(system, block, 40, boltTexture);
+        layer.particles->AddThunderboltSystem(system, block, 40, boltTexture);
     }
     const float length = std::fabs(vertical ? toY - y : toX - x);
     if (vertical)

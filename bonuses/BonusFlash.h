@@ -28,8 +28,6 @@ public:
     bool Update(float dt) override;
     void Activate() override;
     bool IsEffectDone() const override { return events.empty(); }
-    void SetZOrder(int z) override;
-    void SetActive(int flag) override;
 
     void SetResources(CRefPtr<CSpriteList> activeList, CRefPtr<CParticleSystemsManager> activeManager,
                       CRefPtr<CSpriteBatch> activeBatch, CRefPtr<CSpriteList> inactiveList,
@@ -46,15 +44,6 @@ public:
     // of its events: its row (or own cell), the column above, the column below.
     static std::vector<Cell> StruckCells(int level, int column, int row, int columns, int rows);
 
-    CRefPtr<CSpriteList> spriteList;
-    CRefPtr<CParticleSystemsManager> particles;
-    CRefPtr<CSpriteBatch> spriteBatch;
-    CRefPtr<CSpriteList> activeSpriteList;
-    CRefPtr<CParticleSystemsManager> activeParticles;
-    CRefPtr<CSpriteBatch> activeSpriteBatch;
-    CRefPtr<CSpriteList> inactiveSpriteList;
-    CRefPtr<CParticleSystemsManager> inactiveParticles;
-    CRefPtr<CSpriteBatch> inactiveSpriteBatch;
     CRefPtr<CTexture> bodyTexture;
     CRefPtr<CTexture> haloTexture;
     CRefPtr<CTexture> boltTexture;
@@ -65,7 +54,7 @@ public:
 
 private:
     int TableLevel() const;
-    std::vector<CRefPtr<CSpriteShape>> Shapes() const;
+    std::vector<CRefPtr<CSpriteShape>> LayerShapes() const override;
     void Shatter();
     void MakeGlow(float x, float y, float z, CRefPtr<CTexture> texture, float width, float height, float spin);
     void MakeLightning(float toX, float toY, bool vertical);

@@ -1,7 +1,10 @@
 #include "bonuses/BonusManager.h"
 
+#include "bonuses/BonusAdviser.h"
 #include "bonuses/BonusGem.h"
 #include "bonuses/BonusFlash.h"
+#include "bonuses/BonusScore.h"
+#include "bonuses/BonusSolidarity.h"
 #include "bonuses/BonusTNT.h"
 #include "bonuses/BonusTime.h"
 #include "effects/ParticleSystemsManager.h"
@@ -99,7 +102,6 @@ void CBonusManager::CreateBonus(CRefPtr<CBonus>& out, int type, int level, int d
         return;
     out = CRefPtr<CBonus>(made);
     made->level = level;
-    GiveResources(*made);
     made->SetActive(displayOnly == 0 ? 1 : 0);
     made->effectFactor = effectFactor;
     made->Init();
@@ -107,28 +109,55 @@ void CBonusManager::CreateBonus(CRefPtr<CBonus>& out, int type, int level, int d
         AddBonus(out);
 }
 
-CBonus* CBonusManager::MakeKind(int type)
+CBonus* CBonusManager::MakeKind(int type) const
 {
     switch (type)
     {
-    case kBonusTNT: return new CBonusTNT();
-    case kBonusFlash: return new CBonusFlash();
-    case kBonusTime: return new CBonusTime();
-    default: return nullptr; // the kinds still to come, and unknown types
-    }
-}
-
-void CBonusManager::GiveResources(CBonus& bonus)
-{
-    if (CBonusTNT* tnt = dynamic_cast<CBonusTNT*>(&bonus))
+    case kBonusTNT:
+    {
+        CBonusTNT* tnt = new CBonusTNT();
         tnt->SetResources(spriteList, particles, spriteList3, particles2, bonus1Texture, haloTexture, ringTexture,
                           sparkTexture);
-    else if (CBonusFlash* flash = dynamic_cast<CBonusFlash*>(&bonus))
+        return tnt;
+    }
+    case kBonusFlash:
+    {
+        CBonusFlash* flash = new CBonusFlash();
         flash->SetResources(spriteList, particles, spriteBatch, spriteList3, particles2, spriteBatch2, bonus2Texture,
                             haloTexture, lightningTexture, sparkTexture);
-    else if (CBonusTime* time = dynamic_cast<CBonusTime*>(&bonus))
+        return flash;
+    }
+    case kBonusTime:
+    {
+        CBonusTime* time = new CBonusTime();
         time->SetResources(spriteList, particles, spriteBatch, spriteList3, particles2, spriteBatch2, bonus3Texture,
                            twirlTexture, twirlTexture2, starTexture, panelGlassTexture);
+        return time;
+    }
+    case kBonusAdviser:
+    {
+        CBonusAdviser* adviser = new CBonusAdviser();
+        adviser->SetResources(spriteList, particles, spriteBatch, spriteList3, particles2, spriteBatch2,
+                              bonus4Texture, gemFlaresTexture, sparkTexture);
+        return adviser;
+    }
+    case kBonusScore:
+    {
+        CBonusScore* score = new CBonusScore();
+        score->SetResources(spriteList, particles, spriteBatch, spriteList3, particles2, spriteBatch2, bonus3Texture,
+                            starTexture);
+        return score;
+    }
+    case kBonusSolidarity:
+    {
+        CBonusSolidarity* solidarity = new CBonusSolidarity();
+        solidarity->SetResources(spriteList, particles, spriteBatch, spriteList3, particles2, spriteBatch2,
+                                 bonus5Texture);
+        return solidarity;
+    }
+    default:
+        return nullptr;
+    }
 }
 
 void CBonusManager::CreateGem(CRefPtr<CBonus>& out, int gemKind, int addToList)

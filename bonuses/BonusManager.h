@@ -43,8 +43,8 @@ public:
     // one missing is logged and ends the load with false.
     bool LoadBonusTextures(const std::string& folder, CRefPtr<CDevice> device);
 
-    // Types 2..7 are the line-of-four bonuses; a type whose kind is not built
-    // yet, like an unknown one, leaves the handle empty.
+    // Types 2..7 are the line-of-four bonuses; any other type leaves the
+    // handle empty.
     void CreateBonus(CRefPtr<CBonus>& out, int type, int level, int displayOnly, int addToList);
     // A gem of kind 0..7 (the board passes the token's colour).
     void CreateGem(CRefPtr<CBonus>& out, int gemKind, int addToList);
@@ -91,7 +91,7 @@ public:
     BonusEventVector events;
 
 private:
-    static CBonus* MakeKind(int type);
-    // The kind's share of the render handles and textures.
-    void GiveResources(CBonus& bonus);
+    // A new bonus of the type with its share of the render handles and
+    // textures; null for a type outside 2..7.
+    CBonus* MakeKind(int type) const;
 };

@@ -47,7 +47,7 @@ CBonusTNT::CBonusTNT()
 
 CBonusTNT::~CBonusTNT()
 {
-    bonus_shapes::Remove({orbiters[0], orbiters[1], orbiters[2], body, lid}, spriteList);
+    bonus_shapes::Remove({orbiters[0], orbiters[1], orbiters[2], body, lid}, layer.spriteList);
 }
 
 int CBonusTNT::TableLevel() const
@@ -55,7 +55,7 @@ int CBonusTNT::TableLevel() const
     return std::clamp(level, 0, kTntLevels - 1);
 }
 
-std::vector<CRefPtr<CSpriteShape>> CBonusTNT::Shapes() const
+std::vector<CRefPtr<CSpriteShape>> CBonusTNT::LayerShapes() const
 {
     return {body, lid, orbiters[0], orbiters[1], orbiters[2]};
 }
@@ -65,10 +65,7 @@ void CBonusTNT::SetResources(CRefPtr<CSpriteList> activeList, CRefPtr<CParticleS
                              CRefPtr<CTexture> box, CRefPtr<CTexture> halo, CRefPtr<CTexture> ring,
                              CRefPtr<CTexture> spark)
 {
-    spriteList = activeSpriteList = activeList;
-    particles = activeParticles = activeManager;
-    inactiveSpriteList = inactiveList;
-    inactiveParticles = inactiveManager;
+    SetLayers(BonusLayer{activeList, activeManager, nullptr}, BonusLayer{inactiveList, inactiveManager, nullptr});
     boxTexture = box;
     haloTexture = halo;
     ringTexture = ring;
@@ -91,10 +88,10 @@ void CBonusTNT::Init()
     lid = CRefPtr<CSpriteShape>(new CSpriteShape(x, y, z + 0.5f, 84.0f * s, 92.0f * s, 0xFFFFFFFF, boxTexture, 1));
     lid->SetFrameUV(0, 0.671875f, 0.0f, 1.0f, kCellV);
     lid->zOrder = zOrder;
-    if (spriteList)
+    if (layer.spriteList)
     {
-        spriteList->Add(body);
-        spriteList->Add(lid);
+        layer.spriteList->Add(body);
+        layer.spriteList->Add(lid);
     }
     for (int i = 0; i < 3; ++i)
     {
@@ -113,49 +110,21 @@ void CBonusTNT::Init()
         spark->zWrite = 0;
         spark->zOrder = zOrder - 2;
         orbiters[i] = spark;
-        if (spriteList)
-            spriteList->Add(spark);
+        if (layer.spriteList)
+            layer.spriteList->Add(spark);
     }
 }
 
 void CBonusTNT::Hide()
 {
     CBonus::Hide();
-    bonus_shapes::SetVisible({orbiters[0], orbiters[1], orbiters[2], body, lid}, spriteList, 0);
+    bonus_shapes::SetVisible({orbiters[0], orbiters[1], orbiters[2], body, lid}, layer.spriteList, 0);
 }
 
 void CBonusTNT::Show()
 {
     CBonus::Show();
-    bonus_shapes::SetVisible({orbiters[0], orbiters[1], orbiters[2], body, lid}, spriteList, 1);
-}
-
-void CBonusTNT::SetZOrder(int z)
-{
-    const int old = zOrder;
-    CBonus::SetZOrder(z);
-    bonus_shapes::ShiftZOrder(Shapes(), z - old);
-    if (spriteList)
-        spriteList->Resort();
-}
-
-void CBonusTNT::SetActive(int flag)
-{
-    if (flag == active)
-        return;
-    if (flag)
-    {
-        bonus_shapes::Move(Shapes(), inactiveSpriteList, activeSpriteList);
-        spriteList = activeSpriteList;
-        particles = activeParticles;
-    }
-    else
-    {
-        bonus_shapes::Move(Shapes(), activeSpriteList, inactiveSpriteList);
-        spriteList = inactiveSpriteList;
-        particles = inactiveParticles;
-    }
-    active = flag;
+    bonus_shapes::SetVisible({orbiters[0], orbiters[1], orbiters[2], body, lid}, layer.spriteList, 1);
 }
 
 void CBonusTNT::MoveOrbiters(float dt, float factor, float alpha)
@@ -275,8 +244,8 @@ void CBonusTNT::MakeRing()
     ring->SetBlendMode(1, kBlendAdd);
     ring->zWrite = 0;
     ring->SetAlpha(0.0f);
-    if (spriteList)
-        spriteList->Add(ring);
+    if (layer.spriteList)
+        layer.spriteList->Add(ring);
     ring->fadeSpeed = 25.0f;
     ring->FadeTo(1.0f);
     ring->scaleSpeedX = ring->scaleSpeedY = Pace((size - 1.0f) * kRingSide * s, t.ringExpandTime);
@@ -294,8 +263,8 @@ void CBonusTNT::MakeHalo(float spin)
     halo->SetBlendMode(1, kBlendScreen);
     halo->depthTest = 1;
     halo->SetAlpha(0.0f);
-    if (spriteList)
-        spriteList->Add(halo);
+    if (layer.spriteList)
+        layer.spriteList->Add(halo);
     halo->fadeSpeed = Pace(4.0f, t.ringExpandTime);
     halo->FadeTo(1.0f);
     halo->scaleSpeedX = halo->scaleSpeedY = Pace((size - 1.0f) * 0.5f * kRingSide * s * h, t.ringExpandTime);
@@ -308,7 +277,7 @@ void CBonusTNT::MakeHalo(float spin)
 
 void CBonusTNT::MakeSparkBurst()
 {
-    if (!particles)
+    if (!layer.particles)
         return;
     const TntSettings& t = GetBonusSettings().tnt;
     const float S = t.expSparkSpeed;
@@ -322,12 +291,12 @@ void CBonusTNT::MakeSparkBurst()
     block.lengthFactor = S != 0.0f ? 2.0f / S : 0.0f;
     block.fadeRate = t.expSparkFading;
     CRefPtr<CParticleSystem> burst;
-    particles->AddSparksSystem(burst, block, 2 * int32_t(t.expSparkCount), sparkTexture);
+    layer.particles->AddSparksSystem(burst, block, 2 * int32_t(t.expSparkCount), sparkTexture);
     if (!burst)
         return;
     if (CSparksParticleSystem* sparks = dynamic_cast<CSparksParticleSystem*>(burst.Get()))
     {
-        const float gravityY = particles->environment ? particles->environment->gravity.y : -9.8f;
+        const float gravityY = layer.particles->environment ? layer.particles->environment->gravity.y : -9.8f;
         sparks->newSparkGravityScale = gravityY != 0.0f ? -t.expSparkGravity / gravityY : 0.0f;
     }
     burst->Update(0.1f);
@@ -344,8 +313,8 @@ void CBonusTNT::Activate()
     lid.Reset();
     for (CRefPtr<CSpriteShape>& spark : orbiters)
     {
-        if (spark && spriteList)
-            spriteList->Remove(spark);
+        if (spark && layer.spriteList)
+            layer.spriteList->Remove(spark);
         spark.Reset();
     }
     MakeRing();

@@ -27,8 +27,6 @@ public:
     bool Update(float dt) override;
     void Activate() override;
     bool IsEffectDone() const override { return events.empty(); }
-    void SetZOrder(int z) override;
-    void SetActive(int flag) override;
 
     void SetResources(CRefPtr<CSpriteList> activeList, CRefPtr<CParticleSystemsManager> activeManager,
                       CRefPtr<CSpriteList> inactiveList, CRefPtr<CParticleSystemsManager> inactiveManager,
@@ -43,12 +41,6 @@ public:
     };
     static std::vector<Cell> BlastCells(int level, int column, int row, int columns, int rows);
 
-    CRefPtr<CSpriteList> spriteList;
-    CRefPtr<CParticleSystemsManager> particles;
-    CRefPtr<CSpriteList> activeSpriteList;
-    CRefPtr<CParticleSystemsManager> activeParticles;
-    CRefPtr<CSpriteList> inactiveSpriteList;
-    CRefPtr<CParticleSystemsManager> inactiveParticles;
     CRefPtr<CTexture> boxTexture;
     CRefPtr<CTexture> haloTexture;
     CRefPtr<CTexture> ringTexture;
@@ -62,7 +54,7 @@ public:
 private:
     // The level clamped into the tables of pictures and ring sizes (0..3).
     int TableLevel() const;
-    std::vector<CRefPtr<CSpriteShape>> Shapes() const;
+    std::vector<CRefPtr<CSpriteShape>> LayerShapes() const override;
     void MoveOrbiters(float dt, float factor, float alpha);
     void MakeRing();
     void MakeHalo(float spin);

@@ -52,9 +52,9 @@ CBonusTime::CBonusTime()
 
 CBonusTime::~CBonusTime()
 {
-    bonus_shapes::Remove(shapes, spriteList);
-    if (twirl && overlaySpriteList)
-        overlaySpriteList->Remove(twirl);
+    bonus_shapes::Remove(shapes, layer.spriteList);
+    if (twirl && overlayLayer.spriteList)
+        overlayLayer.spriteList->Remove(twirl);
     EndEffect();
 }
 
@@ -64,17 +64,17 @@ void CBonusTime::SetResources(CRefPtr<CSpriteList> boardList, CRefPtr<CParticleS
                               CRefPtr<CTexture> bonus, CRefPtr<CTexture> twirlPicture, CRefPtr<CTexture> trail,
                               CRefPtr<CTexture> star, CRefPtr<CTexture> glass)
 {
-    spriteList = boardSpriteList = boardList;
-    particles = boardParticles = boardManager;
-    batch = boardBatch = boardSprites;
-    overlaySpriteList = overlayList;
-    overlayParticles = overlayManager;
-    overlayBatch = overlaySprites;
+    SetLayers(BonusLayer{boardList, boardManager, boardSprites}, BonusLayer{overlayList, overlayManager, overlaySprites});
     bonusTexture = bonus;
     twirlTexture = twirlPicture;
     trailTexture = trail;
     starTexture = star;
     glassTexture = glass;
+}
+
+std::vector<CRefPtr<CSpriteShape>> CBonusTime::LayerShapes() const
+{
+    return shapes;
 }
 
 void CBonusTime::Init()
@@ -88,8 +88,8 @@ void CBonusTime::Init()
         shape->SetBlendMode(1, blend);
         shape->SetFrameUV(0, l, t, r, b);
         shape->zOrder = zOrder + zShift;
-        if (spriteList)
-            spriteList->Add(shape);
+        if (layer.spriteList)
+            layer.spriteList->Add(shape);
         shapes.push_back(shape);
         return shape;
     };
@@ -132,47 +132,17 @@ void CBonusTime::LayoutParts(float f)
 void CBonusTime::Hide()
 {
     CBonus::Hide();
-    bonus_shapes::SetVisible(shapes, spriteList, 0);
-    if (twirl && overlaySpriteList)
-        overlaySpriteList->SetVisible(twirl, 0);
+    bonus_shapes::SetVisible(shapes, layer.spriteList, 0);
+    if (twirl && overlayLayer.spriteList)
+        overlayLayer.spriteList->SetVisible(twirl, 0);
 }
 
 void CBonusTime::Show()
 {
     CBonus::Show();
-    bonus_shapes::SetVisible(shapes, spriteList, 1);
-    if (twirl && overlaySpriteList)
-        overlaySpriteList->SetVisible(twirl, 0);
-}
-
-void CBonusTime::SetZOrder(int z)
-{
-    const int old = zOrder;
-    CBonus::SetZOrder(z);
-    bonus_shapes::ShiftZOrder(shapes, z - old);
-    if (spriteList)
-        spriteList->Resort();
-}
-
-void CBonusTime::SetActive(int flag)
-{
-    if (flag == active)
-        return;
-    if (flag)
-    {
-        bonus_shapes::Move(shapes, overlaySpriteList, boardSpriteList);
-        spriteList = boardSpriteList;
-        particles = boardParticles;
-        batch = boardBatch;
-    }
-    else
-    {
-        bonus_shapes::Move(shapes, boardSpriteList, overlaySpriteList);
-        spriteList = overlaySpriteList;
-        particles = overlayParticles;
-        batch = overlayBatch;
-    }
-    active = flag;
+    bonus_shapes::SetVisible(shapes, layer.spriteList, 1);
+    if (twirl && overlayLayer.spriteList)
+        overlayLayer.spriteList->SetVisible(twirl, 0);
 }
 
 void CBonusTime::MakeTwirl()
@@ -193,8 +163,8 @@ void CBonusTime::MakeTwirl()
     twirl->scaleSpeedX = Rate(1.5f * w, t.preFlyTime);
     twirl->scaleSpeedY = Rate(1.5f * h, t.preFlyTime);
     twirl->SetScaleTarget(2.0f * w, 2.0f * h);
-    if (overlaySpriteList)
-        overlaySpriteList->Add(twirl);
+    if (overlayLayer.spriteList)
+        overlayLayer.spriteList->Add(twirl);
 }
 
 void CBonusTime::MakeEmitter(int index)
@@ -208,7 +178,7 @@ void CBonusTime::MakeEmitter(int index)
     if (index == 1)
         keeper->colour = t.starColor;
     keepers[index] = keeper;
-    if (!overlayParticles)
+    if (!overlayLayer.particles)
         return;
     CCollection2Parametres block(flyStart[0], flyStart[1], flyStart[2], nullptr, CRefPtr<CCollection2Keeper>(keeper),
                                  index == 0 ? CCollection2Parametres::kBlendAlpha : CCollection2Parametres::kBlendAdd);
@@ -216,7 +186,7 @@ void CBonusTime::MakeEmitter(int index)
     block.duration = 10000000.0f;
     if (index == 1)
         block.alphaScale = float((t.starColor >> 24) & 0xFFu) / 255.0f;
-    overlayParticles->AddCollection2System(systems[index], block, 120, index == 0 ? trailTexture : starTexture);
+    overlayLayer.particles->AddCollection2System(systems[index], block, 120, index == 0 ? trailTexture : starTexture);
     if (systems[index])
         for (int i = 0; i < kWarmUpSteps; ++i)
             systems[index]->Update(kWarmUpStep);
@@ -266,8 +236,8 @@ void CBonusTime::Arrive()
     flash->fadeInTime = 0.75f * t.postFlyTime;
     flash->fadeOutTime = 0.75f * t.postFlyTime;
     flash->holdEnd = 4.0f * t.postFlyTime;
-    if (overlayBatch)
-        overlayBatch->Add(flash);
+    if (overlayLayer.batch)
+        overlayLayer.batch->Add(flash);
     AddEvent(BonusEvent(kBonusEventTimeArrived, level));
 }
 

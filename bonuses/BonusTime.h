@@ -30,8 +30,6 @@ public:
     bool Update(float dt) override;
     void Activate() override;
     bool IsEffectDone() const override { return events.empty(); }
-    void SetZOrder(int z) override;
-    void SetActive(int flag) override;
 
     void SetResources(CRefPtr<CSpriteList> boardList, CRefPtr<CParticleSystemsManager> boardManager,
                       CRefPtr<CSpriteBatch> boardSprites, CRefPtr<CSpriteList> overlayList,
@@ -40,15 +38,6 @@ public:
                       CRefPtr<CTexture> star, CRefPtr<CTexture> glass);
     void LayoutParts(float f);
 
-    CRefPtr<CSpriteList> spriteList;
-    CRefPtr<CParticleSystemsManager> particles;
-    CRefPtr<CSpriteBatch> batch;
-    CRefPtr<CSpriteList> boardSpriteList;
-    CRefPtr<CParticleSystemsManager> boardParticles;
-    CRefPtr<CSpriteBatch> boardBatch;
-    CRefPtr<CSpriteList> overlaySpriteList;
-    CRefPtr<CParticleSystemsManager> overlayParticles;
-    CRefPtr<CSpriteBatch> overlayBatch;
     CRefPtr<CTexture> bonusTexture, twirlTexture, trailTexture, starTexture, glassTexture;
     std::vector<CRefPtr<CSpriteShape>> shapes;
     CRefPtr<CParticleSystem> systems[2];
@@ -60,6 +49,7 @@ public:
     int32_t effectEnded = 0;
 
 private:
+    std::vector<CRefPtr<CSpriteShape>> LayerShapes() const override;
     void MakeTwirl();
     void MakeEmitter(int index);
     void Arrive();

@@ -391,7 +391,7 @@ private:
     void RemoveToken(const CRefPtr<CCap>& cap, CTerminator* terminator, int32_t mode);
     // What a bonus does as it goes off, for the kinds with more than a sound.
     void SendGemToBar(CBonus& bonus);
-    void StrikeSolidarity(const CBonus& bonus);
+    void StrikeSolidarity(CBonus& bonus);
     void RemoveBlockAround(int32_t column, int32_t row);
     void SendSwapping(const CRefPtr<CCap>& cap, int32_t column, int32_t row, float midZ);
     void PlaceWithShake(float dt);

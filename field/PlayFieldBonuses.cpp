@@ -10,6 +10,7 @@
 #include "board/TerminatorManager.h"
 #include "bonuses/BonusGem.h"
 #include "bonuses/BonusManager.h"
+#include "bonuses/BonusSolidarity.h"
 #include "engine/Random.h"
 #include "hud/GemsBuffer.h"
 #include "hud/TokenSelector.h"
@@ -35,9 +36,12 @@ void PlayPanned(const CRefPtr<CSoundBank>& bank, CRefPtr<CSound> CSoundBank::*sl
 }
 
 // The solidarity bonus plans its bolt through the targets and says how long
-// each target waits for it. Until the bonus draws its own bolt every target
-// goes at once.
-void PlanSolidarityBolts(const CBonus&, const std::vector<Vec3>&, std::vector<float>&) {}
+// each target waits for it; a bonus of another make leaves them no wait.
+void PlanSolidarityBolts(CBonus& bonus, const std::vector<Vec3>& targets, std::vector<float>& waits)
+{
+    if (CBonusSolidarity* solidarity = dynamic_cast<CBonusSolidarity*>(&bonus))
+        solidarity->PlanBolts(targets, waits);
+}
 
 } // namespace
 
@@ -149,7 +153,7 @@ void CPlayField::SendGemToBar(CBonus& bonus)
 // The solidarity bonus strikes every live token of its colour (from level 2
 // also steel and specials), sparing a third at level 0; at level 3 the 3 x 3
 // block around it goes first.
-void CPlayField::StrikeSolidarity(const CBonus& bonus)
+void CPlayField::StrikeSolidarity(CBonus& bonus)
 {
     const int32_t level = bonus.level;
     if (level >= 3)

@@ -32,6 +32,8 @@
 #include "render/SpriteShape.h"
 #include "hud/GemsBuffer.h"
 #include "screens/Interface.h"
+#include "ui/KMForm.h"
+#include "ui/KMStatic.h"
 #include "hud/LossEffect.h"
 #include "hud/PopupMessages.h"
 #include "screens/Shop.h"
@@ -515,6 +517,14 @@ void CGame::MakePopups()
 {
     CPopupMessages::LoadSettings((folders.config + "Score.cfg").c_str());
     board->popups.SetResources(spriteLists[1], textSet, fonts[2], fonts[2], board->bonusManager->bonus3Texture);
+    // The adviser counts its seconds down in the play screen's counter and keeps
+    // the hint button off meanwhile; its arrows come from the adviser's picture.
+    CRefPtr<CKMWindow> hintButton;
+    if (CRefPtr<CKMForm> quest = ui->Form("Quest"))
+        hintButton = quest->FindChild(kIdOverlay); // the hint button
+    board->adviser.SetResources(ui->Widget(kFormQuest, kWidgetAdviserCounter).DynamicCast<CKMStatic>(), hintButton,
+                                board->bonusManager->bonus4Texture, spriteLists[2]);
+    board->adviser.Reset();
     board->ShowPanels(0, 0, 0.0f);
 }
 

@@ -72,20 +72,6 @@ void Shuffle(Board& board, float, long)
     board.savedCells.clear();
 }
 
-// The adviser's pointer where it draws one; otherwise the hint counts as showing.
-template <typename Adviser>
-auto PointHint(Adviser& adviser, float x, float y, float time, int) -> decltype(adviser.ShowHint(x, y, time), void())
-{
-    adviser.ShowHint(x, y, time);
-}
-
-template <typename Adviser>
-void PointHint(Adviser& adviser, float, float, float time, long)
-{
-    adviser.active = 1;
-    adviser.remaining = time;
-}
-
 }  // namespace
 
 void CGame::ShuffleBoard(float time)
@@ -191,7 +177,7 @@ int CGame::ShowHint()
     {
         const Vec3 at = board->CellToScreen(cell[0], cell[1], true);
         lastX = at.x;
-        PointHint(board->adviser, at.x, at.y + 0.3f * board->cellHeight, hintShowTime, 0);
+        board->adviser.ShowHint(at.x, at.y + 0.3f * board->cellHeight, hintShowTime);
     }
     if (soundBank)
         soundBank->PlayPanned(soundBank->Hint, lastX, 0, 0);

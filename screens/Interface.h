@@ -106,6 +106,12 @@ enum
     kKeyProfileCreated = 3,
 };
 
+// The play screen's counter of the adviser's seconds.
+enum
+{
+    kWidgetAdviserCounter = 204,
+};
+
 enum
 {
     kIdOverlay = 10,

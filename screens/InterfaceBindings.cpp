@@ -33,14 +33,15 @@ const std::vector<FormRow>& Rows()
         // MainMenu: greeting, version label, store link, logo hover area, logo A, logo B.
         {0, false, 0, 0, 0, 0, {H(1, 3), H(11111, 11113)}},
         // Quest: 0 gauge quarters, 1 hands (slot 0 shadow, slot 1 arrow), 2 warning pair,
-        // 3 extra panel pictures, 4 side panel, 5 life icons, 6 icon markers.
+        // 3 extra panel pictures, 4 side panel, 5 life icons, 6 icon markers; the
+        // adviser's counter (204) where the form has one.
         {-30,
          true,
          7,
          0,
          0,
          0,
-         {H(1, 2), H(6, 7), H(9), H(105), H(203), L(3, 3, 0, 4, 4), Rule{kSlot, 4, 4, 1, 0, 1},
+         {H(1, 2), H(6, 7), H(9), H(105), H(203), Rule{kHandle, 204, 204, 0, 0, 0}, L(3, 3, 0, 4, 4), Rule{kSlot, 4, 4, 1, 0, 1},
           Rule{kSlot, 5, 5, 1, 1, 1}, L(8, 8, 2, 2, 2), L(15, 15, 3, 4), L(200, 200, 4, 2), L(201, 201, 5, 10),
           L(202, 202, 6, 2)}},
         // Statistics: frame and rows 0..13, the two best holders 14 and 15; three lists of the result columns.

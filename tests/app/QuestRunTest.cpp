@@ -1,15 +1,20 @@
 // The quest played through the real program, offscreen with a fixed frame time, as a
 // player would: a new profile, a new quest, the intro, level 1 won with legal moves,
 // the statistics, the shop, the map, level 2, and the quest continued from its save at
-// the next start; a level lost on time; the hint and a shuffle bought with a life.
+// the next start; a level lost on time; the hint and a shuffle bought with a life;
+// the adviser, score and solidarity bonuses going off.
 // Screenshots of each step are written to the test's working folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "GameHarness.h"
 #include "QuestScript.h"
+#include "backgrounds/BackgroundManager.h"
+#include "board/Terminator.h"
+#include "bonuses/BonusManager.h"
 #include "field/PlayField.h"
 #include "game/Game.h"
 #include "saves/Profiles.h"
@@ -227,7 +232,7 @@ TEST(QuestRun, HintPointsAtAMoveAndAShuffleIsBoughtWithALife)
                     QuestScript::ClickWidget(g, "Quest", 10);
                 },
                 "hint_shown.png", 5});
-    script.Add({"hint taken", [](CGame& g) { return g.board->adviser.active != 0; }, [&](GameHarness& g) {
+    script.Add({"hint taken", [](CGame& g) { return !g.board->adviser.timedArrows.empty(); }, [&](GameHarness& g) {
                     scoreAfter = g.Game()->board->counters.second.GetInt(kCounterScore);
                     livesBefore = g.Game()->lives;
                     // The icon panel's first life icon, as its button sends it.
@@ -494,4 +499,95 @@ TEST(QuestRun, HighResolutionChosenInOptionsIsKeptWhenTheWindowIsClosed)
     std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
     const std::string text((std::istreambuf_iterator<char>(options)), std::istreambuf_iterator<char>());
     EXPECT_NE(0, modeAgain & 2) << "high resolution lost: " << text;
+}
+
+// The helping bonuses on a level: an adviser, a score bonus and a solidarity
+// bonus rest on their tokens, go off when the tokens break, and the adviser's
+// arrows then bob over a legal move while its counter counts down.
+TEST(QuestRun, AdviserScoreAndSolidarityBonusesShowAndFire)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "help");
+    std::vector<CRefPtr<CBonus>> placed;
+    script.Add({"bonuses on tokens",
+                [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); },
+                [&placed](GameHarness& h) {
+                    CPlayField& board = *h.Game()->board;
+                    const int cells[3][3] = {{kBonusAdviser, 1, 1}, {kBonusScore, 6, 2}, {kBonusSolidarity, 3, 5}};
+                    for (const auto& c : cells)
+                    {
+                        CRefPtr<CBonus> b;
+                        board.bonusManager->CreateBonus(b, c[0], 2, 0, 1);
+                        const CRefPtr<CCap>& cap = board.cells[size_t(c[2])][size_t(c[1])];
+                        b->Place(cap->position[0] + board.origin[0], cap->position[1] + board.origin[1],
+                                 board.origin[2], cap->radius, c[1], c[2]);
+                        cap->SetHeld(b);
+                        placed.push_back(b);
+                    }
+                },
+                "help_bonuses.png", 25});
+    script.Add({"tokens break", [](CGame& g) { return g.board->IsIdle(true); },
+                [&](GameHarness& h) {
+                    CPlayField& board = *h.Game()->board;
+                    for (const CRefPtr<CBonus>& b : placed)
+                        board.RemoveSingleToken(board.cells[size_t(b->row)][size_t(b->column)], 0,
+                                                CTerminator::kAddNormal, true);
+                },
+                "help_breaking.png", 12});
+    bool allFired = false;
+    script.Add({"bonuses go off",
+                [&placed](CGame&) {
+                    return std::all_of(placed.begin(), placed.end(),
+                                       [](const CRefPtr<CBonus>& b) { return b->finished != 0; });
+                },
+                [&](GameHarness&) {
+                    // Let go of them: a bonus leaves the board when its manager drops it.
+                    allFired = true;
+                    placed.clear();
+                },
+                "help_firing.png"});
+    script.Wait("advice shows", [](CGame& g) { return g.board->adviser.active && !g.board->adviser.groupArrows.empty(); },
+                "help_advice.png");
+    script.Add({"counting down", [](CGame& g) { return g.board->adviser.remaining < 24.0f; }, [](GameHarness&) {},
+                "help_counting.png", 10});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(allFired);
+}
+
+// The museum's, the jungle's and the valley's levels each stand on their own living
+// picture: the scene switches with the location and moves on from frame to frame.
+TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
+{
+    struct Case
+    {
+        int level;
+        int32_t scene;
+        const char* prefix;
+    } cases[] = {{3, CBackgroundManager::kSceneMuseum, "scene_museum"},
+                 {8, CBackgroundManager::kSceneJungle, "scene_jungle"},
+                 {14, CBackgroundManager::kSceneValley, "scene_valley"}};
+    for (const Case& c : cases)
+    {
+        GameHarness h;
+        h.SetStep(20);
+        SaveQuestInShop(h, "Ada", c.level - 1);
+        QuestScript script(h);
+        ContinueIntoLevel(script, c.level, c.prefix);
+        const int32_t scene = c.scene;
+        script.Wait("the scene shown", [scene](CGame& g) { return g.backgrounds->currentScene == scene; });
+        // Two more looks, two and four seconds on: dust, mist, glints, clouds and rays move.
+        int frames = 0;
+        script.Wait("two seconds on", [&frames](CGame&) { return ++frames > 100; }, std::string(c.prefix) + "_2s.png");
+        script.Wait("four seconds on", [&frames](CGame&) { return ++frames > 200; }, std::string(c.prefix) + "_4s.png");
+        script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+        EXPECT_EQ(0, script.Run(4000)) << c.prefix;
+        EXPECT_TRUE(script.Finished()) << c.prefix << " stuck at: " << script.Stuck();
+        EXPECT_EQ(std::string::npos, h.Log().find("Error loading background textures")) << c.prefix;
+        EXPECT_EQ(std::string::npos, h.Log().find("JungleFlashMask.bmp")) << c.prefix;
+    }
 }

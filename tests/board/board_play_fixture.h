@@ -11,6 +11,8 @@
 #include "board/TerminatorManager.h"
 #include "platform/crt.h"
 #include "hud/QuestLayout.h"
+#include "render/SpriteList.h"
+#include "ui/KMStatic.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +45,12 @@ protected:
         field.reset(new CPlayField(caps, &layout, nullptr, &rules, &fillRate));
         terminators = CRefPtr<CTerminatorManager>(new CTerminatorManager(0.0f, &field->capList));
         field->terminatorManager = terminators;
+        // The adviser's counter, hint panel and arrow list, as the play screen gives them.
+        hintList = CRefPtr<CSpriteList>(new CSpriteList(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(),
+                                                        CRefPtr<CIndexBuffer>()));
+        hintCounter = CRefPtr<CKMStatic>(new CKMStatic(hintList, CRefPtr<CTextSet>()));
+        hintPanel = CRefPtr<CKMWindow>(new CKMWindow(hintList, CRefPtr<CTextSet>()));
+        field->adviser.SetResources(hintCounter, hintPanel, CRefPtr<CTexture>(), hintList);
         seen.clear();
     }
 
@@ -166,6 +174,9 @@ protected:
     std::unique_ptr<CPlayField> field;
     CRefPtr<CTerminatorManager> terminators;
     std::vector<CPlayFieldEvent> seen;
+    CRefPtr<CSpriteList> hintList;
+    CRefPtr<CKMStatic> hintCounter;
+    CRefPtr<CKMWindow> hintPanel;
 };
 
 } // namespace board_play

@@ -1,4 +1,4 @@
-// The gem tuning file: keys, defaults, the readers' conversions and the flare
+// The gem and bonus tuning files: keys, defaults, the readers' conversions and the flare
 // origins drawn from it.
 #include "bonuses/BonusConfig.h"
 
@@ -152,6 +152,63 @@ TEST_F(GemsConfigTest, ShippedFileTunesEveryGemKind)
     }
     // Different colours for different kinds.
     EXPECT_NE(s.haloColor[0], s.haloColor[2]);
+}
+
+} // namespace
+
+namespace {
+
+class HelpConfigTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { LoadBonusConfig((dir / "none.cfg").c_str(), (dir / "none.cfg").c_str()); }
+
+    const BonusSettings& Load(const std::string& text)
+    {
+        dir.Write("Bonus.cfg", text);
+        LoadBonusConfig((dir / "none.cfg").c_str(), (dir / "Bonus.cfg").c_str());
+        return GetBonusSettings();
+    }
+
+    TestDir dir;
+};
+
+TEST_F(HelpConfigTest, AdviserScoreSolidarityAndHintKeysWithTheirDefaults)
+{
+    const float pi = 3.1415927f;
+    const BonusSettings& d = Load("");
+    EXPECT_FLOAT_EQ(-1.0f, d.adviser.rimShift.x); // "-1 -1" turned y up: (-1, +1)
+    EXPECT_FLOAT_EQ(1.0f, d.adviser.rimShift.y);
+    EXPECT_FLOAT_EQ(6.0f, d.adviser.glassShift.y);
+    EXPECT_FLOAT_EQ(160.0f - 512.0f, d.adviser.target.x);
+    EXPECT_FLOAT_EQ(384.0f - 352.0f, d.adviser.target.y);
+    EXPECT_EQ(0x80FFFF50u, d.adviser.tailColor);
+    EXPECT_FLOAT_EQ(2.0f * pi, d.score.coinW);
+    EXPECT_EQ(0xFF50FF50u, d.score.tailColor);
+    EXPECT_EQ(0xFFFFC8C8u, d.solidarity.boltColor);
+    EXPECT_FLOAT_EQ(-0.5f * pi, d.solidarity.centerW);
+    EXPECT_FLOAT_EQ(0.125f, d.solidarity.tailW); // used as read
+    EXPECT_FLOAT_EQ(0.25f * pi, d.adviserInterface.haloW);
+    EXPECT_FLOAT_EQ(-50.0f, d.adviserInterface.z);
+
+    const BonusSettings& s = Load("[Adviser]\nGlobalShift=2 3\nGlassShift=1 1\nSpeed=0\nTarget=0 0 -5\n"
+                                  "[Score]\nCoinOrbitRadius=30\n"
+                                  "[Solidarity]\nTailSize=40\nBoltSpeed=600\nRingT=0\n"
+                                  "[AdviserInterface]\nArrowW=1\nRefresh=0.5\nZOrder=-3\n");
+    EXPECT_FLOAT_EQ(2.0f, s.adviser.globalShift.x);
+    EXPECT_FLOAT_EQ(-3.0f, s.adviser.globalShift.y);
+    EXPECT_FLOAT_EQ(3.0f, s.adviser.glassShift.x);  // relative to the global shift
+    EXPECT_FLOAT_EQ(-4.0f, s.adviser.glassShift.y);
+    EXPECT_FLOAT_EQ(1000.0f, s.adviser.speed); // no speed would never arrive
+    EXPECT_FLOAT_EQ(384.0f, s.adviser.target.y);
+    EXPECT_FLOAT_EQ(30.0f, s.score.coinOrbitRadius);
+    EXPECT_FLOAT_EQ(40.0f, s.solidarity.tailSize[0]);
+    EXPECT_FLOAT_EQ(16.0f, s.solidarity.tailSize[1]); // the width the text leaves out stays
+    EXPECT_FLOAT_EQ(600.0f, s.solidarity.boltSpeed);
+    EXPECT_FLOAT_EQ(0.4f, s.solidarity.ringT);
+    EXPECT_FLOAT_EQ(pi, s.adviserInterface.arrowW);
+    EXPECT_FLOAT_EQ(0.5f, s.adviserInterface.refresh);
+    EXPECT_EQ(-3, s.adviserInterface.zOrder);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
-// The crack keeper (a picture cut into jittered pieces that burst outward and
-// fall) and the vortex keeper (sprites born on a ring and whirled about the
-// axis, fading in, holding and fading out).
+// The multi-origin keeper (streams from many points), the sprite-burst keeper
+// (a laid-out set thrown at once), the crack keeper (a picture cut into
+// jittered pieces that burst outward and fall) and the vortex keeper (sprites
+// born on a ring and whirled about the axis, fading in, holding and fading out).
 #include "EffectsTestUtil.h"
 
 #include "effects/CollectionParticleSystem.h"
+#include "effects/MultiOriginSystemKeeper.h"
+#include "effects/SimpleSpriteSystemKeeper.h"
 #include "effects/SpriteCrackKeeper.h"
 #include "effects/VortexKeeper.h"
 #include "platform/crt.h"
@@ -196,3 +199,168 @@ TEST(VortexKeeper, EqualRadiiAndASpriteOnTheCentreNeverDivideByZero)
 }
 
 } // namespace
+
+namespace
+{
+
+CMultiOriginSystemKeeper::ParticleLook Look(uint32_t colour)
+{
+    CMultiOriginSystemKeeper::ParticleLook look = CMultiOriginSystemKeeper::kDefaultLook;
+    look.colour = colour;
+    return look;
+}
+
+} // namespace
+
+TEST(MultiOriginKeeper, OriginsAreSetLaidOnARingAndEmitAtTheirRates)
+{
+    CMultiOriginSystemKeeper k;
+    // A fresh origin at rate 10 emits in its first frame, then once a tenth of a second.
+    EXPECT_EQ(1, k.GetEmitCount(0.02f));
+    EXPECT_EQ(0, k.GetEmitCount(0.02f));
+    // An index past the end appends at the end.
+    k.SetParams(7, Vec3{1, 2, 3}, Vec3{0, 0, 0}, 20.0f, Look(0x80FFFFFF));
+    ASSERT_EQ(2u, k.origins.size());
+    EXPECT_FLOAT_EQ(1.0f, k.origins[1].offset.x);
+    EXPECT_NEAR(128.0f / 255.0f, k.origins[1].alpha, 1e-6f);
+    EXPECT_FLOAT_EQ(0.05f, k.origins[1].accumulator);
+
+    for (int i = 0; i < 3; ++i)
+        k.SetParams(i + 2, Vec3{0, 0, 0}, Vec3{0, 0, 0}, 10.0f, Look(0xFFFFFFFF));
+    ASSERT_EQ(5u, k.origins.size());
+    k.AddOrigin(10.0f, 3, 0.0f, 30.0f, 5.0f, Look(0xFFFFFFFF), 1);
+    EXPECT_EQ(5u, k.origins.size()); // the first three replaced
+    k.AddOrigin(10.0f, 4, 0.0f, 40.0f, 5.0f, Look(0xFFFFFFFF), 0);
+    ASSERT_EQ(4u, k.origins.size());
+    const float expected[4][2] = {{10, 0}, {0, 10}, {-10, 0}, {0, -10}};
+    for (size_t i = 0; i < 4; ++i)
+    {
+        EXPECT_NEAR(expected[i][0], k.origins[i].offset.x, 1e-4f) << i;
+        EXPECT_NEAR(expected[i][1], k.origins[i].offset.y, 1e-4f) << i;
+        EXPECT_NEAR(expected[i][0] / 2.0f, k.origins[i].drift.x, 1e-4f) << i;
+        EXPECT_FLOAT_EQ(10.0f, k.origins[i].rate);
+    }
+    // An origin without a rate stays silent.
+    k.SetParams(0, Vec3{0, 0, 0}, Vec3{0, 0, 0}, 0.0f, Look(0xFFFFFFFF));
+    k.origins.resize(1);
+    EXPECT_EQ(0, k.GetEmitCount(1.0f));
+}
+
+TEST(MultiOriginKeeper, ParticlesFadeByTheirSlotTimesAndDieOutsideTheBox)
+{
+    crt::srand(5);
+    CRefPtr<CMultiOriginSystemKeeper> k(new CMultiOriginSystemKeeper);
+    k->zVelocityScale = 0.0f;
+    k->SetFrameRect(1, 0.5f, 0.0f, 1.0f, 0.5f);
+    CCollection2Parametres block(100.0f, 50.0f, 0.0f, nullptr, CRefPtr<CCollection2Keeper>(k), 0);
+    block.keeperEmission = 1;
+    auto system = MakeSystem<CCollection2ParticleSystem>(block, 16);
+    system->Update(0.02f);
+    const CCollectedParticle2& p = system->particles[0];
+    ASSERT_TRUE(p.alive);
+    ASSERT_EQ(1u, k->slotFades.size());
+    EXPECT_EQ(0.0f, p.velocity.z);
+    EXPECT_TRUE(p.tag == 0 || p.tag == 1);
+    const auto& f = k->slotFades[0];
+    EXPECT_LT(f.fadeInEnd, f.holdEnd);
+    EXPECT_LT(f.holdEnd, f.fadeOutEnd);
+    // Fully there while it holds, gone once its fade-out has run.
+    CCollectedParticle2 copy = p;
+    copy.workC = f.fadeInEnd;
+    EXPECT_EQ(1, k->UpdateParticle(0, copy, 0.0f, 0, 0, 0));
+    EXPECT_FLOAT_EQ(1.0f, copy.alpha);
+    copy.workC = f.fadeOutEnd;
+    EXPECT_EQ(0, k->UpdateParticle(0, copy, 0.0f, 0, 0, 0));
+    // Outside the box it dies in mid-fade.
+    copy = p;
+    copy.position.x = 2500.0f;
+    EXPECT_EQ(0, k->UpdateParticle(0, copy, 0.0f, 0, 0, 0));
+    // A slot the keeper never started ends at once.
+    EXPECT_EQ(0, k->UpdateParticle(9, copy, 0.0f, 0, 0, 0));
+}
+
+TEST(SimpleSpriteKeeper, LayoutsPlaceTheSpritesAsTheirShapeAsks)
+{
+    crt::srand(3);
+    CSimpleSpriteSystemKeeper k;
+    k.GenerateLayout2(10.0f, 4, 0.0f);
+    ASSERT_EQ(4, k.count);
+    ASSERT_EQ(4u, k.sprites.size());
+    const float ring[4][3] = {{10, 0, 0}, {0, 10, 256}, {-10, 0, 512}, {0, -10, 768}};
+    for (size_t i = 0; i < 4; ++i)
+    {
+        EXPECT_NEAR(ring[i][0], k.sprites[i].offset.x, 1e-4f) << i;
+        EXPECT_NEAR(ring[i][1], k.sprites[i].offset.y, 1e-4f) << i;
+        EXPECT_NEAR(ring[i][2], k.sprites[i].angle, 1e-2f) << i;
+        // Each flies outward.
+        EXPECT_GT(k.sprites[i].velocity.x * ring[i][0] + k.sprites[i].velocity.y * ring[i][1], 0.0f) << i;
+    }
+    struct Line
+    {
+        Vec3 from, to;
+        float angle;
+    };
+    for (const Line& l : {Line{{-5, 0, 0}, {5, 0, 0}, 0.0f}, Line{{5, 0, 0}, {-5, 0, 0}, 512.0f},
+                          Line{{0, -5, 0}, {0, 5, 0}, 256.0f}})
+    {
+        k.GenerateLayout3(l.from, l.to, 3);
+        ASSERT_EQ(3u, k.sprites.size());
+        for (const auto& s : k.sprites)
+            EXPECT_NEAR(l.angle, s.angle, 1e-3f);
+        EXPECT_NEAR(0.0f, k.sprites[1].offset.x, 1e-5f); // the middle of the line
+    }
+    k.GenerateLayout3(Vec3{3, 4, 0}, Vec3{9, 9, 0}, 1);
+    ASSERT_EQ(1u, k.sprites.size());
+    EXPECT_FLOAT_EQ(3.0f, k.sprites[0].offset.x);
+    // Three frames give frames 0..2 only.
+    k.SetFrameRect(1, 0, 0, 0.5f, 0.5f);
+    k.SetFrameRect(2, 0.5f, 0, 1, 0.5f);
+    k.SetParams(40, 84.0f, 84.0f, 10.0f);
+    k.GenerateLayout1();
+    ASSERT_EQ(40u, k.sprites.size());
+    for (const auto& s : k.sprites)
+    {
+        EXPECT_GE(s.frame, 0);
+        EXPECT_LE(s.frame, 2);
+    }
+}
+
+TEST(SimpleSpriteKeeper, SpraysItsSetOnceAndNeverReadsPastIt)
+{
+    crt::srand(4);
+    // No layout yet: nothing starts and the keeper is done.
+    CSimpleSpriteSystemKeeper bare;
+    CCollectedParticle2 spare;
+    EXPECT_EQ(16, bare.GetEmitCount(0.0f));
+    EXPECT_EQ(0, bare.InitParticle(0, spare, 0, 0, 0));
+    EXPECT_EQ(0u, spare.alive);
+    EXPECT_EQ(1, bare.done);
+
+    CRefPtr<CSimpleSpriteSystemKeeper> k(new CSimpleSpriteSystemKeeper);
+    k->floor = -400.0f;
+    k->gravity = 2000.0f;
+    k->speedBase = 500.0f;
+    k->speedSpread = 150.0f;
+    k->GenerateLayout2(42.0f, 5, 1.5707964f);
+    k->count = 7; // asks for more than the layout holds
+    CCollection2Parametres block(0.0f, 0.0f, 0.0f, nullptr, CRefPtr<CCollection2Keeper>(k), 2);
+    block.keeperEmission = 1;
+    auto system = MakeSystem<CCollection2ParticleSystem>(block, 20);
+    system->Update(0.0f);
+    EXPECT_EQ(5, k->emitted);
+    EXPECT_EQ(1, k->done);
+    EXPECT_EQ(0, k->GetEmitCount(0.1f));
+    // A sprite at the floor lives; below it, it dies.
+    CCollectedParticle2 p = system->particles[0];
+    p.velocity = Vec3{0, 0, 0};
+    p.position.y = -400.0f;
+    EXPECT_EQ(1, k->UpdateParticle(0, p, 0.0f, 0, 0, 0));
+    p.position.y = -400.01f;
+    EXPECT_EQ(0, k->UpdateParticle(0, p, 0.0f, 0, 0, 0));
+    for (int i = 0; i < 200; ++i)
+        system->Update(0.02f);
+    int alive = 0;
+    for (const CCollectedParticle2& q : system->particles)
+        alive += q.alive ? 1 : 0;
+    EXPECT_EQ(0, alive);
+}

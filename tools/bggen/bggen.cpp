@@ -1,5 +1,6 @@
 // Draws the pictures of the animated backgrounds from code: the main menu's painting
-// (a dusk sky over layered ridges, a lit temple gate and a frame of dark foliage).
+// (a dusk sky over layered ridges, a lit temple gate and a frame of dark foliage), and
+// the museum's, jungle's and valley's pictures, masks and rays (ScenePaint.h).
 // Shapes, gradients and sine noise only: every run writes the same files.
 //
 // Usage: bggen <game folder>   (writes Data/Gfx/...)
@@ -11,6 +12,7 @@
 
 #include "tools/common/ImageWrite.h"
 #include "tools/common/PixelMaths.h"
+#include "tools/bggen/ScenePaint.h"
 
 namespace {
 
@@ -72,6 +74,11 @@ int main(int argc, char** argv)
     if (!WriteImage(gfx / "MainBack.jpg", w, h, 3, ToBytes(px, 3), 90))
     {
         std::fprintf(stderr, "bggen: cannot write MainBack.jpg\n");
+        return 1;
+    }
+    if (!bggen::PaintMuseum(gfx) || !bggen::PaintJungle(gfx) || !bggen::PaintValley(gfx))
+    {
+        std::fprintf(stderr, "bggen: cannot write the level scenes' pictures\n");
         return 1;
     }
     return 0;

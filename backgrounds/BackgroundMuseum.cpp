@@ -1,0 +1,239 @@
+// The museum scene: the painting, the drifting dust in the light, the turning rays.
+#include "backgrounds/BackgroundMuseum.h"
+
+#include <cstdio>
+
+#include "audio/SoundBank.h"
+#include "backgrounds/SceneParts.h"
+#include "effects/ParticleSystemsManager.h"
+#include "engine/IniReader.h"
+#include "engine/Random.h"
+#include "render/Device.h"
+#include "render/IndexBuffer.h"
+#include "render/SpriteBatch.h"
+#include "render/SpriteList.h"
+#include "render/Texture.h"
+
+namespace
+{
+const char kSection[] = "Museum";
+const char kBackgroundName[] = "BackgroundMuseum";
+const std::string kBackgroundFile("Museum.jpg");
+const char kDustName[] = "MuseumDust";
+const char kDustMaskName[] = "MuseumDustMask";
+const char kFlareRaysName[] = "MuseumFlareRays";
+// The dust lies just in front of the painting.
+const float kDustZ = scene::kOffsetZ - 1.0f;
+// The mask's screen covers the top three quarters of its square texture.
+const float kMaskBottom = 0.75f;
+
+// Layer k drifts and repeats turned by k quarter turns.
+CUV TurnedVelocity(int32_t layer, float a, float b)
+{
+    switch (layer % 4)
+    {
+    case 0: return {-a, -b};
+    case 1: return {b, -a};
+    case 2: return {a, b};
+    default: return {-b, a};
+    }
+}
+
+// The three far corners of layer k's texture rectangle: s repeats across, 0.75 s down.
+void LayerCorners(int32_t layer, float s, CUV out[3])
+{
+    static const float kTurn[4][6] = {{1, 0, 1, 0.75f, 0, 0.75f},
+                                      {0, 1, -0.75f, 1, -0.75f, 0},
+                                      {-1, 0, -1, -0.75f, 0, -0.75f},
+                                      {0, -1, 0.75f, -1, 0.75f, 0}};
+    const float* t = kTurn[layer % 4];
+    for (int i = 0; i < 3; ++i)
+        out[i] = {t[2 * i] * s, t[2 * i + 1] * s};
+}
+
+// Keeps an offset in 0..1; the dust repeats, so the jump does not show.
+float WrapUnit(float v)
+{
+    if (v > 1.0f)
+        v -= 1.0f;
+    else if (v < 0.0f)
+        v += 1.0f;
+    return v;
+}
+} // namespace
+
+CBackgroundMuseum::CBackgroundMuseum()
+    : stage(0), quiet(0), dustTextureFile("MuseumDust.tga"), dustMaskTextureFile("MuseumDustMask.tga"),
+      flareRaysTextureFile("MuseumFlareRays.tga"), dustSizeFactor(4.0f), dustLayersCount(4),
+      flareCenter{-221.0f, 171.0f}, flareRaysSize{714.0f, 714.0f}, flareRaysSpin(0.5235988f),
+      flareRaysColor(0xC8FFFFFFu)
+{
+    for (int32_t k = 0; k < dustLayersCount; ++k)
+        dustVelocities.push_back(TurnedVelocity(k, 0.001f, -0.002f));
+}
+
+CBackgroundMuseum::~CBackgroundMuseum()
+{
+    Stop();
+    UnloadTextures();
+}
+
+void CBackgroundMuseum::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib)
+{
+    device = d;
+    vertexBuffer = vb;
+    indexBuffer = ib;
+}
+
+void CBackgroundMuseum::SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
+                                  CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare, CRefPtr<CTexture> spark)
+{
+    spriteList = list;
+    particles = p;
+    spriteBatch = batch;
+    flareTexture = flare;
+    sparkTexture = spark;
+}
+
+void CBackgroundMuseum::LoadSettings(const char* path)
+{
+    ReadIniStdString(dustTextureFile, path, kSection, "DustTexture", "MuseumDust.tga");
+    ReadIniStdString(dustMaskTextureFile, path, kSection, "DustMaskTexture", "MuseumDustMask.tga");
+    ReadIniStdString(flareRaysTextureFile, path, kSection, "FlareRaysTexture", "MuseumFlareRays.tga");
+    const int32_t layers = ReadIniInt(path, kSection, "DustLayersCount", "4");
+    dustLayersCount = layers < 0 ? 0 : (layers > kMaxDustLayers ? int32_t(kMaxDustLayers) : layers);
+    dustSizeFactor = ReadIniFloat(path, kSection, "DustSizeFactor", "4");
+    dustVelocities.assign(size_t(dustLayersCount), CUV{0.0f, 0.0f});
+    for (int32_t k = 0; k < dustLayersCount; ++k)
+    {
+        char key[32];
+        std::snprintf(key, sizeof key, "DustVec_%d", int(k));
+        float v[2] = {0.001f, -0.002f};
+        ReadIniFloat2(v, path, kSection, key, "0.001 -0.002");
+        dustVelocities[size_t(k)] = TurnedVelocity(k, v[0], v[1]);
+    }
+    float centre[2] = {291.0f, 213.0f};
+    ReadIniFloat2(centre, path, kSection, "FlareCenter", "291 213");
+    flareCenter[0] = scene::CentredX(centre[0]);
+    flareCenter[1] = scene::CentredY(centre[1]);
+    ReadIniFloat2(flareRaysSize, path, kSection, "FlareRaysSize", "714 714");
+    flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kSection, "FlareRaysRotT", "12"));
+    flareRaysColor = ReadIniColor(path, kSection, "FlareRaysColor", "255 255 255 200");
+}
+
+void CBackgroundMuseum::Init()
+{
+    const size_t layers = size_t(dustLayersCount);
+    dustVertices.assign(4 * layers, CVertex{});
+    dustIndices.assign(6 * layers, 0);
+    dustOffsets.assign(layers, CUV{0.0f, 0.0f});
+    dustCornerUV.assign(3 * layers, CUV{0.0f, 0.0f});
+    // The whole screen, shifted half a pixel like every shape of the scene.
+    const float left = -scene::kHalfWidth + scene::kOffsetX, right = scene::kHalfWidth + scene::kOffsetX;
+    const float top = scene::kHalfHeight + scene::kOffsetY, bottom = -scene::kHalfHeight + scene::kOffsetY;
+    const float corners[4][4] = {{left, top, 0.0f, 0.0f},
+                                 {right, top, 1.0f, 0.0f},
+                                 {right, bottom, 1.0f, kMaskBottom},
+                                 {left, bottom, 0.0f, kMaskBottom}};
+    for (size_t k = 0; k < layers; ++k)
+    {
+        LayerCorners(int32_t(k), dustSizeFactor, &dustCornerUV[3 * k]);
+        for (size_t i = 0; i < 4; ++i)
+        {
+            CVertex& v = dustVertices[4 * k + i];
+            v.x = corners[i][0];
+            v.y = corners[i][1];
+            v.z = kDustZ;
+            v.colour = 0;
+            v.u2 = corners[i][2];
+            v.v2 = corners[i][3];
+        }
+        const uint16_t base = uint16_t(4 * k);
+        const uint16_t quad[6] = {base, uint16_t(base + 1), uint16_t(base + 2), base, uint16_t(base + 2),
+                                  uint16_t(base + 3)};
+        std::copy(quad, quad + 6, dustIndices.begin() + std::ptrdiff_t(6 * k));
+        const float u = RandomUnit();
+        dustOffsets[k] = {u, RandomUnit()};
+    }
+    Update(0.0f);
+}
+
+scene::SceneTextures CBackgroundMuseum::Textures()
+{
+    using scene::TextureLoader;
+    return {{{kBackgroundName, kBackgroundFile, TextureLoader::Plain, backgroundTexture},
+            {kDustName, dustTextureFile, TextureLoader::WithAlphaLight, dustTexture},
+            {kDustMaskName, dustMaskTextureFile, TextureLoader::MaskFormat, dustMaskTexture},
+            {kFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha, flareRaysTexture}}};
+}
+
+bool CBackgroundMuseum::LoadTextures(std::string folder)
+{
+    return scene::FindOrLoadTextures(device.Get(), folder, Textures());
+}
+
+bool CBackgroundMuseum::UnloadTextures()
+{
+    return scene::DropTextures(device.Get(), Textures());
+}
+
+void CBackgroundMuseum::Start()
+{
+    Stop();
+    flareRaysShape = scene::MakeFlareRays(flareCenter[0], flareCenter[1], flareRaysSize[0], flareRaysSize[1],
+                                          flareRaysColor, flareRaysTexture, flareRaysSpin);
+    backgroundShape = scene::MakePicture(backgroundTexture, 0, kBlendNormal);
+    if (spriteList.IsValid())
+    {
+        spriteList->Add(flareRaysShape);
+        spriteList->Add(backgroundShape);
+    }
+}
+
+void CBackgroundMuseum::Stop()
+{
+    scene::RemoveShape(spriteList.Get(), backgroundShape);
+    scene::RemoveShape(spriteList.Get(), flareRaysShape);
+}
+
+void CBackgroundMuseum::ScrollDust(float dt)
+{
+    for (size_t k = 0; k < dustOffsets.size() && k < dustVelocities.size(); ++k)
+    {
+        dustOffsets[k].u = WrapUnit(dustOffsets[k].u + dustVelocities[k].u * dt);
+        dustOffsets[k].v = WrapUnit(dustOffsets[k].v + dustVelocities[k].v * dt);
+        WriteDustCoordinates(k);
+    }
+}
+
+void CBackgroundMuseum::WriteDustCoordinates(size_t layer)
+{
+    const CUV offset = dustOffsets[layer];
+    CVertex* v = &dustVertices[4 * layer];
+    v[0].u = offset.u;
+    v[0].v = offset.v;
+    for (size_t i = 0; i < 3; ++i)
+    {
+        v[i + 1].u = offset.u + dustCornerUV[3 * layer + i].u;
+        v[i + 1].v = offset.v + dustCornerUV[3 * layer + i].v;
+    }
+}
+
+void CBackgroundMuseum::Update(float dt)
+{
+    ScrollDust(dt);
+}
+
+void CBackgroundMuseum::SetStage(int32_t newStage, int32_t newQuiet)
+{
+    quiet = newQuiet;
+    stage = scene::ClampStage(newStage, kLastStage);
+}
+
+int32_t CBackgroundMuseum::Render()
+{
+    if (!device.IsValid())
+        return 0;
+    scene::MaskedDraw draw{dustTexture, dustMaskTexture, D3DBLEND_INVSRCALPHA, 1};
+    return int32_t(scene::DrawMaskedQuads(*device, vertexBuffer, indexBuffer, dustVertices, dustIndices, draw));
+}
