@@ -211,6 +211,9 @@ void CPlayField::ClearItems()
     for (auto& row : cells)
         for (auto& cell : row)
             cell.Reset();
+    // A token picked for a swap goes with the others, and its ring with it.
+    if (tokenSelector)
+        tokenSelector->Clear();
     capList.Clear();
     if (bonusManager)
         bonusManager->ClearBonuses();

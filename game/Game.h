@@ -260,6 +260,9 @@ public:
     bool RotateAutosaves(int skip);
     bool CopyAutosave(int skip);
     bool LoadAutosave(int previousLevel);
+    // The quest as its first level began: no shop autosave stands before that level.
+    bool ReloadLevelStart();
+    void EnterLifeLost();
     void KeepRunsOverReload(CQuestSave& record);
     void SaveAndLeaveLevel(int saveOnly);
     void ResetLevelFromRecord();
@@ -344,6 +347,7 @@ public:
     CRefPtr<CMusic> music;
     CRefPtr<CSoundBank> soundBank;
     CRefPtr<CQuestSave> questSave;
+    CRefPtr<CQuestSave> levelStartRecord;
     float levelTimer;
     int32_t questJustLoaded;
     int32_t levelFlag;
@@ -401,7 +405,6 @@ public:
     int32_t shopAutosave = 0;
     int32_t autosavePending = 0;
     int32_t reloadedFromPrevious = 0;
-    int32_t questStatistic = 0;
     // What the board never reads: the game's own words about the level in play.
     int32_t boardSecondRun = 0;
     int32_t starCount = 0;

@@ -22,6 +22,8 @@
 #include "saves/Trophies.h"
 #include "render/Renderer.h"
 #include "screens/Interface.h"
+#include "render/Font.h"
+#include "ui/KMStatic.h"
 #include "screens/Shop.h"
 #include "hud/TokenSelector.h"
 #include "ui/KMCheckbox.h"
@@ -458,7 +460,7 @@ int CGame::CheckTrophies()
                                noHintRun,
                                quest.GetInt(kCounterOperations),
                                wonChallenges,
-                               questStatistic};
+                               secondsLeft};
     int queued = 0;
     for (uint32_t t = 1; t <= 8; ++t)
     {
@@ -529,6 +531,14 @@ void CGame::ShowVideoMode(int mode)
             continue;
         mark->SetChecked((mode >> i) & 1);
         box->SetActive((available >> i) & 1);
+        // An option that cannot be changed now reads as such: its label greys out.
+        CRefPtr<CKMWindow> label = ui->Widget(kFormOptions, 7 + i);
+        CKMStatic* caption = label ? dynamic_cast<CKMStatic*>(label.Get()) : nullptr;
+        if (CRefPtr<CText> text = caption ? caption->MainText() : CRefPtr<CText>())
+        {
+            text->colour = (text->colour & 0x00FFFFFFu) | ((available >> i) & 1 ? 0xFF000000u : 0x60000000u);
+            text->PlaceCharacters();
+        }
     }
 }
 

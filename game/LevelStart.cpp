@@ -129,6 +129,7 @@ int CGame::StartNewQuest(int hard)
         questSave = CRefPtr<CQuestSave>(new CQuestSave());
     UpdateQuestRecord(1);
     questSave->status = CQuestSave::kStatusNewQuest;
+    levelStartRecord = CRefPtr<CQuestSave>(new CQuestSave(*questSave));
     autosaveTimer = 0.0f;
     questJustLoaded = 0;
     board->fillCounter = 0;
@@ -304,6 +305,15 @@ void CGame::RestartLevelFromSave()
     // A retry keeps the state and lands in the shop of the level before.
     if (!questSave || !board)
         return;
+    if (questSave->resumePoint != CQuestSave::kResumeShop)
+    {
+        // No shop stands before the first level: its retry goes straight back into the
+        // level, laid out afresh from its file.
+        ContinueQuest();
+        board->fillPending = CPlayField::kFillLevel;
+        board->fillCounter = 0;
+        return;
+    }
     const int savedState = state, savedSubState = subState;
     const float savedTimer = stateTimer;
     ContinueQuest();

@@ -193,7 +193,8 @@ void CGame::UpdateLifeLostDelay(float dt)
     if (lossTimeUp)
     {
         field.SetInputLock(0);
-        if (!LoadAutosave(!icons && lives <= 0 ? 1 : 0))
+        const int previousLevel = !icons && lives <= 0 ? 1 : 0;
+        if (!LoadAutosave(previousLevel) && (previousLevel || !ReloadLevelStart()))
             StartGameOver();
     }
     else if (lives > 0 || icons)
@@ -434,9 +435,10 @@ void CGame::UpdateBackFromTutorial(float dt)
 
 void CGame::LeavePlay()
 {
-    // The panels hide and, in the quest, the quest form goes; the board stays until cleared.
+    // The panels hide and, in the quest, the quest form goes, whether the quest was left,
+    // a life lost or the game over; the board stays until cleared.
     HidePlayPanels();
-    if (questMode == 0 && subState == kSubStateQuestLeft)
+    if (questMode == 0)
         ui->FadeOutForm(ui->Form("Quest"), 2.0f);
     if (questMode == 0)
         board->totems.FadeOutAll(2.0f);

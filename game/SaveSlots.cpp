@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "field/PlayField.h"
 #include "effects/Sandbox.h"
@@ -138,13 +139,34 @@ bool CGame::LoadAutosave(int previousLevel)
         record.extra13 = wonChallenges;
         KeepRunsOverReload(record);
     }
+    EnterLifeLost();
+    return true;
+}
+
+bool CGame::ReloadLevelStart()
+{
+    // Only the quest and level that the record began; the live record stays as it was
+    // when there is none.
+    if (!levelStartRecord || levelStartRecord->level != levelParams.level ||
+        std::memcmp(&levelStartRecord->questId, questId, sizeof(questId)) != 0)
+        return false;
+    if (!questSave)
+        questSave = CRefPtr<CQuestSave>(new CQuestSave());
+    *questSave = *levelStartRecord;
+    questSave->lives = levelParams.flagA ? levelParams.flagB : lives;
+    KeepRunsOverReload(*questSave);
+    EnterLifeLost();
+    return true;
+}
+
+void CGame::EnterLifeLost()
+{
     if (board)
         board->events.clear();
     stateTimer = 0.0f;
     subState = kSubStateLifeLost;
     phase = LifeLostPhase::HidePanels;
     autosavePending = 0;
-    return true;
 }
 
 void CGame::SaveQuestOnLeaving()
@@ -219,7 +241,10 @@ bool CGame::SaveDisplaySettings()
         return true;
     UINT width = 0, height = 0;
     D3DFORMAT format = D3DFMT_UNKNOWN;
-    renderer->GetDisplayMode(fullScreen ? 0 : 1, &width, &height, &format);
+    renderer->GetDisplayMode(fullScreen ? 0 : 1, nullptr, nullptr, &format);
+    // The size in force: the full-screen mode's, or the window's (the desktop's size
+    // is not what a window was chosen at).
+    renderer->GetDisplayMode(0, &width, &height, nullptr);
     const std::string file = folders.userConfig + "Options.ini";
     char widthText[16], heightText[16], colourText[16];
     std::snprintf(widthText, sizeof(widthText), "%u", width);

@@ -82,8 +82,7 @@ void CTrophies::ShowDescription(int32_t trophy, int32_t level, float x, float y)
     for (size_t i = 0; i < rows.size() && i * 2 + 1 < offsets.size(); ++i)
     {
         if (form)
-            form->SetChildPosition(rows[i], fx + offsets[i * 2] - offsets[0], fy + offsets[i * 2 + 1] - offsets[1],
-                                   rows[i]->localPosition.z);
+            form->SetChildPosition(rows[i], fx + offsets[i * 2], fy + offsets[i * 2 + 1], rows[i]->localPosition.z);
         rows[i]->SetVisible(1);
     }
     if (!rows.empty())

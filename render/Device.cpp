@@ -196,14 +196,15 @@ HRESULT CDevice::Reset()
     if (p.Windowed)
     {
         int w = static_cast<int>(p.BackBufferWidth), h = static_cast<int>(p.BackBufferHeight);
-        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, w + 1, h, SWP_SHOWWINDOW);
-        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, w, h, SWP_SHOWWINDOW);
+        // The window keeps its place on the desktop; only its size follows the mode.
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, w + 1, h, SWP_SHOWWINDOW | SWP_NOMOVE);
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, w, h, SWP_SHOWWINDOW | SWP_NOMOVE);
         RECT client{}, frame{};
         GetClientRect(window, &client);
         GetWindowRect(window, &frame);
         int extraW = (frame.right - frame.left) - (client.right - client.left);
         int extraH = (frame.bottom - frame.top) - (client.bottom - client.top);
-        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, w + extraW, h + extraH, SWP_SHOWWINDOW);
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, w + extraW, h + extraH, SWP_SHOWWINDOW | SWP_NOMOVE);
         UpdateWindow(window);
     }
 

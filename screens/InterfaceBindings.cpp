@@ -114,8 +114,8 @@ const std::vector<FormRow>& Rows()
           Rule{kPoints, 4, 4, 1, 0, 1}, Rule{kPoints, 6, 6, 2, 16, 1}}},
         // Win: the blinking list.
         {-25, true, 1, 0, 0, 0, {L(1, 1, 0, 4)}},
-        // Options: sound and music scrollers, four display checkboxes.
-        {-170, true, 0, 0, 0, 0, {H(1, 6)}},
+        // Options: sound and music scrollers, four display checkboxes and their labels.
+        {-170, true, 0, 0, 0, 0, {H(1, 10)}},
         // HighScores: row, name and score columns.
         {-10, true, 3, 0, 0, 0, {L(1, 1, 0, 10, 10), L(2, 2, 1, 10, 10), L(3, 3, 2, 10, 10)}},
         // Newspaper: 0 the blinking list (100); groups 0..3 the pages.

@@ -23,11 +23,14 @@
 #include "saves/BestResults.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
+#include "saves/Trophies.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
+#include "hud/TokenSelector.h"
 #include "totems/TotemsManager.h"
 #include "ui/KMStatic.h"
 #include "render/Font.h"
+#include "render/Renderer.h"
 
 namespace fs = std::filesystem;
 
@@ -37,6 +40,8 @@ bool Playing(CGame& g, int level)
 {
     return g.state == kStatePlaying && g.subState == kSubStateNormalPlay && g.board->inputOpen && g.LevelNumber() == level;
 }
+
+void MakeVeteran(GameHarness& h, const std::string& name);
 
 // A player folder with a quest saved in the shop after level `level`, as the shop's
 // autosave leaves it, and the options naming that player.
@@ -54,8 +59,16 @@ void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t
     record.shopValues.fill(shopLevel);
     for (const char* file : {"Quest.sav", "QuestAS1.sav"})
         ASSERT_TRUE(record.Save((folder / file).string().c_str()));
-    // A player past the tutorials: no tip stops the clock.
+    MakeVeteran(h, name);
+}
+
+// A player past the tutorials (no tip stops the clock), and the options naming them.
+void MakeVeteran(GameHarness& h, const std::string& name)
+{
+    const fs::path folder = fs::path(h.GameUserFolder()) / "Players" / name;
+    fs::create_directories(folder);
     CPlayerSettings settings(name);
+    settings.veteran = 1;
     settings.questTutorial = 0;
     for (int32_t& seen : settings.tipsSeen)
         seen = 1;
@@ -99,6 +112,36 @@ void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix
                 },
                 prefix + "_map.png", 0});
     script.Wait("level " + std::to_string(level), [level](CGame& g) { return Playing(g, level); }, prefix + "_level.png");
+}
+
+// Menus, a new quest (not the hard one a veteran is offered), its story pages paged
+// through, and level 1.
+void NewQuestIntoLevelOne(QuestScript& script, GameHarness& h, const std::string& prefix)
+{
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 1); }});
+    script.Add({"not the hard quest", [](CGame& g) { return QuestScript::FormShown(g, "MsgBox") && g.ui->messageCode == kMessageTryHard; },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 203); }});
+    script.Wait("story pages to level 1", [&h](CGame& g) {
+        if (g.state == kStateLevelIntro && g.phase == LevelIntroPhase::IntroPagesShown && QuestScript::FormShown(g, "Intro") &&
+            h.Tick() % 10 == 0)
+            QuestScript::ClickGame(h, 0.0f, 0.0f);
+        return Playing(g, 1) && g.board->IsIdle(true);
+    }, prefix + "_level1.png");
+}
+
+// Loses a life on time, as a long wait would; a game over on the way leaves the script
+// stuck at the life-lost panel.
+void LoseLifeOnTime(QuestScript& script, int& livesBefore, int& livesAfter, const std::string& prefix)
+{
+    script.Add({"time nearly up", [](CGame&) { return true; }, [&livesBefore](GameHarness& g) {
+                    livesBefore = g.Game()->lives;
+                    g.Game()->levelTimer = 1.0f;
+                }});
+    script.Add({"life lost", [](CGame& g) { return g.lossRunning; }, [&livesAfter](GameHarness& g) { livesAfter = g.Game()->lives; },
+                prefix + "_life_lost.png", 20});
+    script.Add({"life-lost panel", [](CGame& g) { return g.subState == kSubStateLifeLost && g.phase == 1 && QuestScript::FormShown(g, "MsgBox"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 200); }, prefix + "_panel.png", 0});
 }
 
 }  // namespace
@@ -177,6 +220,8 @@ TEST(QuestRun, NewQuestWinsLevelOneReachesLevelTwoAndContinuesFromItsSave)
         EXPECT_EQ(fasterThanBest ? "Quill" : "expert", timeHolder);
         EXPECT_EQ("expert+;" + timeHolder + "+;", holders);
         EXPECT_EQ(5, gemCount) << "level 2 plays with the upgrade bought before it";
+        // The play screen's panel picture is freed for the shop and made again for the level.
+        EXPECT_EQ(std::string::npos, h.Log().find("Unable to find texture")) << h.Log();
     }
     // The shop's autosave keeps the quest as it stood when level 1 was done.
     const fs::path saves = fs::path(h.GameUserFolder()) / "Players" / "Quill";
@@ -204,16 +249,8 @@ TEST(QuestRun, LevelLostOnTimeCostsALifeAndShowsTheLifeLostPanel)
     SaveQuestInShop(h, "Ada", 1);
     QuestScript script(h);
     ContinueIntoLevel(script, 2, "lost");
-    int livesBefore = 0;
-    script.Add({"time nearly up", [](CGame&) { return true; }, [&livesBefore](GameHarness& g) {
-                    livesBefore = g.Game()->lives;
-                    g.Game()->levelTimer = 1.0f;  // as a long wait would leave it
-                }});
-    int livesAfter = -1;
-    script.Add({"life lost", [](CGame& g) { return g.lossRunning; }, [&livesAfter](GameHarness& g) { livesAfter = g.Game()->lives; },
-                "lost_life_lost.png", 20});
-    script.Add({"life-lost panel", [](CGame& g) { return g.subState == kSubStateLifeLost && g.phase == 1 && QuestScript::FormShown(g, "MsgBox"); },
-                [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 200); }, "lost_panel.png", 0});
+    int livesBefore = 0, livesAfter = -1;
+    LoseLifeOnTime(script, livesBefore, livesAfter, "lost");
     script.Wait("back in the shop", [](CGame& g) { return g.subState == kSubStateShop && QuestScript::FormShown(g, "Shop"); },
                 "lost_retry_shop.png");
     script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
@@ -294,7 +331,12 @@ TEST(QuestRun, EscapePausesTheLevelAndTheMenuLeavesToTheMainMenuWithTheQuestSave
     QuestScript script(h);
     ContinueIntoLevel(script, 2, "pause");
     float clock = 0.0f;
-    script.Add({"pause", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); }, [](GameHarness& g) { g.Key(VK_ESCAPE); }});
+    // A token picked for a swap and left so: its gold ring goes with the board.
+    script.Add({"pick a token", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); }, [](GameHarness& g) {
+                    const Vec3 at = g.Game()->board->CellToScreen(3, 3, true);
+                    QuestScript::ClickGame(g, at.x, at.y);
+                }});
+    script.Add({"pause", [](CGame& g) { return g.board->tokenSelector->active != 0; }, [](GameHarness& g) { g.Key(VK_ESCAPE); }});
     script.Add({"paused", [](CGame& g) { return QuestScript::FormShown(g, "GameMenu"); },
                 [&clock](GameHarness& g) { clock = g.Game()->levelTimer; }, "pause_menu.png", 1});
     script.Add({"still paused", [](CGame& g) { return g.stateTimer > 0.0f; }, [&clock](GameHarness& g) {
@@ -304,12 +346,19 @@ TEST(QuestRun, EscapePausesTheLevelAndTheMenuLeavesToTheMainMenuWithTheQuestSave
     script.Wait("main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); });
     int frames = 0;
     script.Wait("the board gone", [&frames](CGame&) { return ++frames > 60; }, "pause_left.png");
+    bool ringLeft = true;
+    script.Add({"options", [](CGame&) { return true; }, [&ringLeft](GameHarness& g) {
+                    ringLeft = g.Game()->board->tokenSelector->active != 0;
+                    QuestScript::ClickWidget(g, "MainMenu", 3);
+                }});
+    script.Wait("options shown", [](CGame& g) { return QuestScript::FormShown(g, "Options"); }, "pause_options.png");
     script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
     EXPECT_EQ(0, script.Run(3000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     CQuestSave saved;
     ASSERT_TRUE(saved.Load((fs::path(h.GameUserFolder()) / "Players" / "Ada" / "Quest.sav").string().c_str()));
     EXPECT_EQ(1, saved.level) << "the level left unplayed keeps the quest as the shop saved it";
+    EXPECT_FALSE(ringLeft) << "the picked token's ring stays over the menus";
 }
 
 TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
@@ -320,8 +369,19 @@ TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
     QuestScript script(h);
     script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
                 [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 3); }});
+    uint32_t wideLabel = 0, sizeLabel = 0;
     script.Add({"options", [](CGame& g) { return QuestScript::FormShown(g, "Options"); },
-                [](GameHarness& g) { QuestScript::ClickWidget(g, "Options", 230); }, "options.png", 0});
+                [&](GameHarness& g) {
+                    // A window has no wide screen: that option reads as one that cannot be had.
+                    auto colourOf = [&g](int number) {
+                        CRefPtr<CKMWindow> w = g.Game()->ui->Widget(kFormOptions, number);
+                        auto* label = w ? dynamic_cast<CKMStatic*>(w.Get()) : nullptr;
+                        return label && label->MainText() ? label->MainText()->colour : 0u;
+                    };
+                    wideLabel = colourOf(10);
+                    sizeLabel = colourOf(8);
+                    QuestScript::ClickWidget(g, "Options", 230);
+                }, "options.png", 0});
     script.Wait("back in the menu", [](CGame& g) { return QuestScript::FormShown(g, "MainMenu"); });
     script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
     EXPECT_EQ(0, script.Run(1500));
@@ -329,6 +389,191 @@ TEST(QuestRun, OptionsOpenFromTheMainMenuAndTheirOkKeepsTheVolumes)
     std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
     const std::string text((std::istreambuf_iterator<char>(options)), std::istreambuf_iterator<char>());
     EXPECT_NE(std::string::npos, text.find("SoundVolume=")) << text;
+    EXPECT_LT(wideLabel >> 24, sizeLabel >> 24) << "wide screen cannot be had in a window and must look so";
+}
+
+// No shop has saved the quest before its first level: a life lost there with lives left
+// plays the level again from its start, as the reload of an autosave would elsewhere.
+TEST(QuestRun, LifeLostOnTheFirstLevelWithLivesLeftPlaysItAgain)
+{
+    GameHarness h;
+    h.SetStep(20);
+    MakeVeteran(h, "Ada");
+    QuestScript script(h);
+    NewQuestIntoLevelOne(script, h, "first");
+    int livesBefore = 0, livesAfter = -1, livesAgain = -1, livesExpected = 0, scoreAgain = -1;
+    script.Play("score a little", [](CGame& g) { return g.board->counters.second.GetInt(kCounterScore) > 0; });
+    script.Wait("board settled", [](CGame& g) { return Playing(g, 1) && g.board->IsIdle(true); });
+    LoseLifeOnTime(script, livesBefore, livesAfter, "first");
+    script.Add({"level 1 again", [](CGame& g) { return Playing(g, 1) && g.board->IsIdle(true); }, [&](GameHarness& g) {
+                    scoreAgain = g.Game()->board->counters.second.GetInt(kCounterScore);
+                    livesAgain = g.Game()->lives;
+                    // Lives shown as icons are filled again, as any reload fills them.
+                    const CLevelParams& params = g.Game()->levelParams;
+                    livesExpected = params.flagA ? params.flagB : livesAfter;
+                }, "first_again.png", 3});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(4000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(livesBefore - 1, livesAfter);
+    EXPECT_EQ(livesExpected, livesAgain);
+    EXPECT_EQ(0, scoreAgain) << "the level starts again with the score it began with";
+}
+
+// After a game over the play screen's side panel goes with the board: the main menu and
+// the next quest's story pages show without it.
+TEST(QuestRun, GameOverLeavesNoQuestPanelOverTheMenusOrTheNextStory)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "over");
+    script.Add({"game over", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); },
+                [](GameHarness& g) { g.Game()->StartGameOver(); }});
+    script.Add({"game-over panel", [](CGame& g) { return g.subState == kSubStateGameOver && g.phase == 1 && QuestScript::FormShown(g, "MsgBox"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 200); }, "over_panel.png", 0});
+    auto questPanelGone = [](CGame& g) {
+        CRefPtr<CKMForm> quest = g.ui->Form("Quest");
+        return !quest->visible || quest->alpha <= 0.0f;
+    };
+    bool goneInMenu = false, goneInStory = false;
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [&](GameHarness& g) {
+                    goneInMenu = questPanelGone(*g.Game());
+                    QuestScript::ClickWidget(g, "MainMenu", 1);
+                }, "over_main_menu.png", 0});
+    // The quest saves may be gone or kept: a new quest either way (its confirmation has
+    // code 2), not the hard one.
+    script.Wait("new quest", [&h](CGame& g) {
+        if (h.Tick() % 10 != 0)
+            return false;
+        if (QuestScript::FormShown(g, "StartQuest"))
+            QuestScript::ClickWidget(h, "StartQuest", 210);
+        else if (QuestScript::FormShown(g, "MsgBox"))
+            QuestScript::ClickWidget(h, "MsgBox", g.ui->messageCode == kMessageTryHard ? 203 : 202);
+        return g.state == kStateLevelIntro && QuestScript::FormShown(g, "Intro");
+    });
+    script.Add({"story", [](CGame&) { return true; }, [&](GameHarness& g) { goneInStory = questPanelGone(*g.Game()); },
+                "over_story.png", 0});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(goneInMenu);
+    EXPECT_TRUE(goneInStory);
+}
+
+namespace {
+
+// A widget's rectangle in game units (its world position is its centre).
+struct Box
+{
+    float left, right, bottom, top;
+    bool Overlaps(const Box& o) const { return left < o.right && o.left < right && bottom < o.top && o.bottom < top; }
+};
+
+Box BoxOf(const CKMWindow& w)
+{
+    return {w.worldPosition.x - w.baseSize.w / 2, w.worldPosition.x + w.baseSize.w / 2, w.worldPosition.y - w.baseSize.h / 2,
+            w.worldPosition.y + w.baseSize.h / 2};
+}
+
+}  // namespace
+
+// The hall of trophies over a level: earned trophies stand out from the empty places,
+// and the description under the mouse sits on its own plate, clear of the other
+// trophies' names.
+TEST(QuestRun, TheTrophyHallShowsWhatIsEarnedAndItsDescriptionOnAPlate)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "hall");
+    script.closeTrophies = false;
+    script.Add({"open the hall", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); }, [](GameHarness& g) {
+                    CTrophies& trophies = *g.Game()->trophies;
+                    const int earned[9] = {2, 1, 3, 0, 2, 0, 1, 0, 3};
+                    for (int t = 0; t < 9; ++t)
+                        trophies.levels[size_t(t)] = trophies.displayedLevels[size_t(t)] = earned[t];
+                    g.Game()->ShowTrophies(1);
+                }});
+    std::vector<std::string> overlaps;
+    for (int t : {0, 2, 4, 8})
+    {
+        const std::string shot = "hall_hover" + std::to_string(t) + ".png";
+        script.Add({"hover " + std::to_string(t), [](CGame& g) { return QuestScript::FormShown(g, "Trophies"); },
+                    [t](GameHarness& g) {
+                        const CRefPtr<CKMWindow> icon = g.Game()->trophies->LevelIcon(t, g.Game()->trophies->displayedLevels[size_t(t)]);
+                        g.MoveMouse(static_cast<int>(320 + icon->worldPosition.x * 0.625f),
+                                    static_cast<int>(240 - icon->worldPosition.y * 0.625f));
+                    }, shot, 4});
+        script.Add({"described " + std::to_string(t), [](CGame&) { return true; }, [t, &overlaps](GameHarness& g) {
+                        CGame& game = *g.Game();
+                        const WidgetList& rows = game.ui->List(kFormTrophies, 0);
+                        for (const CRefPtr<CKMWindow>& row : rows)
+                        {
+                            if (!row->visible)
+                                continue;
+                            for (int other = 0; other < 9; ++other)
+                                for (const CRefPtr<CKMWindow>& label : game.ui->Group(kFormTrophies, 9 + other).widgets)
+                                    if (other != t && BoxOf(*row).Overlaps(BoxOf(*label)))
+                                        overlaps.push_back(std::to_string(t) + " over " + std::to_string(other));
+                        }
+                        EXPECT_TRUE(rows[0]->visible) << "no description for trophy " << t;
+                    }});
+    }
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(overlaps.empty()) << overlaps.front();
+}
+
+// High resolution chosen in Options is the window the next start opens, however the
+// window was closed: by the menu's Exit or by the window manager's close box.
+TEST(QuestRun, HighResolutionChosenInOptionsIsKeptWhenTheWindowIsClosed)
+{
+    GameHarness h;
+    h.SetStep(20);
+    MakeVeteran(h, "Ada");
+    int sizes = 0;
+    {
+        QuestScript script(h);
+        script.Add({"options", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 3); }});
+        script.Add({"high resolution", [](CGame& g) { return QuestScript::FormShown(g, "Options"); }, [&sizes](GameHarness& g) {
+                        sizes = static_cast<int>(g.Game()->renderer->windowSizes.size());
+                        // The player has put the window somewhere on the desktop.
+                        SetWindowPos(g.Window(), HWND_NOTOPMOST, 120, 90, 0, 0, SWP_NOSIZE);
+                        QuestScript::ClickWidget(g, "Options", 234);
+                    }});
+        script.Add({"ok", [](CGame& g) { return (g.pendingVideoMode & 2) != 0; },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Options", 230); }});
+        RECT placed{};
+        script.Wait("back in the menu", [&placed, &h](CGame& g) {
+            GetWindowRect(h.Window(), &placed);
+            return QuestScript::FormShown(g, "MainMenu");
+        }, "hires_menu.png");
+        script.Add({"close box", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+        EXPECT_EQ(0, script.Run(1500));
+        EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+        EXPECT_EQ(120, placed.left) << "the window keeps its place when its size changes";
+        EXPECT_EQ(90, placed.top);
+    }
+    if (sizes < 2)
+        GTEST_SKIP() << "this display offers one window size";
+    int modeAgain = 0;
+    QuestScript again(h);
+    again.Add({"menu again", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+               [&modeAgain](GameHarness& g) {
+                   modeAgain = g.Game()->GetVideoMode();
+                   g.Post(WM_CLOSE);
+               }});
+    EXPECT_EQ(0, again.Run(1500));
+    EXPECT_TRUE(again.Finished()) << "stuck at: " << again.Stuck();
+    std::ifstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
+    const std::string text((std::istreambuf_iterator<char>(options)), std::istreambuf_iterator<char>());
+    EXPECT_NE(0, modeAgain & 2) << "high resolution lost: " << text;
 }
 
 // The helping bonuses on a level: an adviser, a score bonus and a solidarity

@@ -202,7 +202,7 @@ bool QuestScript::Tick(GameHarness& h)
     if (!game || next >= steps.size() || h.Tick() < waitUntil)
         return false;
     // A trophy earned on the way opens its screen: watch the award, then close it.
-    if (FormShown(*game, "Trophies") && game->trophies && game->trophies->pending.empty())
+    if (closeTrophies && FormShown(*game, "Trophies") && game->trophies && game->trophies->pending.empty())
     {
         if (!trophyShot.empty())
             h.SaveFrameAt(h.Tick() + 1, Shot(trophyShot));
@@ -235,7 +235,7 @@ bool QuestScript::Tick(GameHarness& h)
                           double(game->autosaveTimer));
             last += more;
         }
-        for (const char* name : {"Shop", "MsgBox", "Map", "Statistics", "Trophies", "Background"})
+        for (const char* name : {"Shop", "MsgBox", "Map", "Statistics", "Trophies", "Background", "MainMenu", "StartQuest", "Intro", "Quest"})
             if (game->ui)
             if (CRefPtr<CKMForm> f = game->ui->Form(name))
                 if (f->visible)

@@ -73,6 +73,8 @@ private:
 public:
     // Written the first time a trophy screen is closed during play.
     std::string trophyShot;
+    // A trophy screen is closed once its awards have played, unless the script looks at it.
+    bool closeTrophies = true;
     int moveCells[4] = {0, 0, 0, 0};
     int idleTicks = 0;
 };

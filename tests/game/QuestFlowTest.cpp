@@ -1114,3 +1114,28 @@ TEST_F(QuestFlow, GameOverEmptiesTheQueueAndWaitsForItsMessage)
 }
 
 }  // namespace
+
+// The last-seconds trophy goes by the whole seconds left that the level summary kept.
+TEST_F(QuestFlow, TheLastSecondsTrophyGoesByTheSecondsTheSummaryKept)
+{
+    game->trophies = CRefPtr<CTrophies>(new CTrophies());
+    game->hiscores.count = 0;
+    auto lastSeconds = [this]() {
+        for (const TrophyAward& award : game->trophies->pending)
+            if (award.trophy == 8)
+                return award.level;
+        return 0;
+    };
+    const struct
+    {
+        int32_t seconds;
+        int32_t level;
+    } cases[] = {{113, 0}, {11, 0}, {10, 1}, {5, 2}, {2, 3}};
+    for (const auto& c : cases)
+    {
+        game->trophies->pending.clear();
+        game->secondsLeft = c.seconds;
+        game->CheckTrophies();
+        EXPECT_EQ(c.level, lastSeconds()) << c.seconds << " seconds left";
+    }
+}

@@ -119,8 +119,8 @@ void Orb(Image& img, float cx, float cy, float radius, const Rgba& hue, float ha
     });
 }
 
-// A five-pointed star.
-void Star(Image& img, float cx, float cy, float r, const Rgba& fill, float glow)
+// A five-pointed star whose body brightens towards `light` at its heart.
+void Star(Image& img, float cx, float cy, float r, const Rgba& fill, float glow, const Rgba& light)
 {
     const float reach = r * (1 + glow);
     const int x0 = int(cx - reach) - 1, y0 = int(cy - reach) - 1;
@@ -133,9 +133,15 @@ void Star(Image& img, float cx, float cy, float r, const Rgba& fill, float glow)
         const float edge = r * (0.5f + 0.5f * std::pow(std::cos(k * 2.5f), 6.0f));
         if (d > edge)
             return WithAlpha(fill, 0.5f * Clamp01(1 - (d - edge) / (reach - r * 0.5f)) * glow);
-        Rgba c = Mix(fill, kGoldLight, Clamp01(1 - d / edge) * 0.8f);
+        Rgba c = Mix(fill, light, Clamp01(1 - d / edge) * 0.8f);
         return WithAlpha(c, Cover(d - edge));
     });
+}
+
+// A gold five-pointed star.
+void Star(Image& img, float cx, float cy, float r, const Rgba& fill, float glow)
+{
+    Star(img, cx, cy, r, fill, glow, kGoldLight);
 }
 
 // A button face: rounded gem-like body with a gold rim and a glossy top.
@@ -314,6 +320,7 @@ void PanelTiles(const std::filesystem::path& gfx)
 //   scroller track 320 x 32 at (0, 960), thumb 48 x 48 at (336, 960)
 //   life orb 48 x 48 at (400, 960), marker star 48 x 48 at (448, 960)
 //   small button 128 x 48 at x 256: normal y 0, over 48, pressed 96, disabled 144
+//   trophy stars 96 x 96 from (256, 320): bronze, silver; then gold, empty place (y 416)
 void Buttons(const std::filesystem::path& gfx)
 {
     Image img(512, 1024);
@@ -366,6 +373,11 @@ void Buttons(const std::filesystem::path& gfx)
     Orb(img, 336 + 24, 960 + 24, 17, C(255, 196, 80), 0.35f);
     Orb(img, 400 + 24, 960 + 24, 16, C(255, 90, 110), 0.4f);
     Star(img, 448 + 24, 960 + 24, 20, C(255, 210, 70), 0.2f);
+    // The trophy hall: a star of the level earned, and the dark place of one not yet won.
+    Star(img, 256 + 48, 320 + 48, 40, C(196, 116, 48), 0.15f, C(255, 206, 160));
+    Star(img, 352 + 48, 320 + 48, 40, C(150, 160, 182), 0.15f, C(255, 255, 255));
+    Star(img, 256 + 48, 416 + 48, 40, C(255, 200, 40), 0.2f, kGoldLight);
+    Star(img, 352 + 48, 416 + 48, 40, C(20, 20, 30), 0.0f, C(58, 56, 74));
     Write(gfx / "Buttons.png", img, 4);
 }
 
