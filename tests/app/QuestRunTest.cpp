@@ -57,6 +57,8 @@ void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t
     record.gemsToCollect = record.gemsToPlace = 5 * level;
     record.stars = 1;
     record.shopValues.fill(shopLevel);
+    // The gem upgrade is left open for the star the continue script spends on it.
+    record.shopValues[kShopItemGemCount] = 0;
     for (const char* file : {"Quest.sav", "QuestAS1.sav"})
         ASSERT_TRUE(record.Save((folder / file).string().c_str()));
     MakeVeteran(h, name);
@@ -101,7 +103,9 @@ void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix
                 prefix + "_shop_drag.png", 0});
     script.Add({"star spent",
                 [](CGame& g) {
-                    return g.shop->items.levels[kShopItemGemCount] == 1 && g.shop->CountStars() == 0 && QuestScript::FormShown(g, "Shop");
+                    // Placed on the item (a star dropped nowhere goes back to the source).
+                    return g.shop->items.levels[kShopItemGemCount] >= 1 && g.shop->items.freeStars == 0 &&
+                           g.shop->CountStars() == 0 && QuestScript::FormShown(g, "Shop");
                 },
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 31); }, prefix + "_shop_dropped.png", 0});
     script.Add({"map", [](CGame& g) { return g.subState == kSubStateMap && g.phase == 1 && QuestScript::FormShown(g, "Map"); },
@@ -707,6 +711,9 @@ TEST(QuestRun, OwnedTotemsStandBesideTheBoardAndTheirColourCallsAndUnleashesThem
     ContinueIntoLevel(script, 2, "totems", [](CGame& g) {
         std::fill(std::begin(g.board->totems.m_levels), std::end(g.board->totems.m_levels), 1);
     });
+    // The level lasts until the totem has come back, however the tokens fall.
+    script.Add({"a long level", [](CGame& g) { return Playing(g, 2); },
+                [](GameHarness& g) { g.Game()->board->gemsToCollect = 1000; }});
     const auto panelShown = [](CGame& g) {
         for (const CRefPtr<CTotem>& t : g.board->totems.m_currentTotems)
             if (!t || t->m_mode != TotemMode::Panel || t->m_alpha < 1.0f)

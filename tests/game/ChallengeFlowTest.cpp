@@ -188,7 +188,7 @@ TEST_F(ChallengeFlow, EnoughStarsWinAGoldenStarOnceAndTheAwardLeadsToTheMap)
     // The board reports the end every frame: the verdict is given once.
     Run(0.5f);
     EXPECT_EQ(1, game->wonChallenges);
-    Run(2.0f);
+    Run(5.0f);  // the star award plays out first
     EXPECT_EQ(kSubStateAfterLevel, game->subState);
 }
 
