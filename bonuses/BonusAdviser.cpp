@@ -69,9 +69,14 @@ void CBonusAdviser::Init()
     scale = ScaleOf(size);
     std::vector<const GlassPart*> parts;
     if (HasHalves())
-        parts = {&kFirstHalf, &kSecondHalf};
+    {
+        parts.push_back(&kFirstHalf);
+        parts.push_back(&kSecondHalf);
+    }
     else
-        parts = {level == 2 ? &kFrameLevel2 : &kFrame};
+    {
+        parts.push_back(level == 2 ? &kFrameLevel2 : &kFrame);
+    }
     parts.push_back(&kLens);
     parts.push_back(&kShade);
     const AdviserSettings& a = GetBonusSettings().adviser;
