@@ -5,6 +5,7 @@
 #include "board/CapsManager.h"
 #include "board/TerminatorManager.h"
 #include "effects/ParticleSystemsManager.h"
+#include "effects/SimpleSpriteSystemKeeper.h"
 #include "effects/SpriteCrackKeeper.h"
 #include "effects/ThunderboltParticleSystem.h"
 #include "engine/Random.h"
@@ -319,6 +320,9 @@ void CTerminatorElectro::Finish()
                 owner->Remove(t, true);
             continue;
         }
+        LockBurst(*t, false);
+        if (t->lockCount > 1)
+            LockBurst(*t, true);
         t->SetLockCount(mode == kAddUnlockAll ? 0 : t->lockCount - 1);
         t->state = CCap::kResting;
         t->active = 1;
@@ -350,6 +354,40 @@ void CTerminatorElectro::Crack(const CCap& token)
     block.keeperEmission = 1;
     CRefPtr<CParticleSystem> system;
     particles->AddCollection2System(system, block, 40, crackTexture);
+}
+
+void CTerminatorElectro::LockBurst(const CCap& token, bool chain)
+{
+    if (!particles)
+        return;
+    const float r = token.radius;
+    CRefPtr<CSimpleSpriteSystemKeeper> keeper(new CSimpleSpriteSystemKeeper);
+    keeper->SetParams(16, 40.0f, 40.0f, 0.0f);
+    // The lock picture; the chain's pieces are the same picture a quarter turn round.
+    const float left = 0.71875f, top = 0.0f, right = 0.828125f, bottom = 0.21875f;
+    if (chain)
+        keeper->SetFrameUV(0, {right, top}, {right, bottom}, {left, bottom}, {left, top});
+    else
+        keeper->SetFrameRect(0, left, top, right, bottom);
+    keeper->floor = -400.0f;
+    keeper->gravity = 2000.0f;
+    keeper->speedBase = 500.0f;
+    keeper->speedSpread = 150.0f;
+    keeper->widthBase = 32.0f;
+    keeper->widthSpread = 0.0f;
+    keeper->heightBase = 32.0f;
+    keeper->heightSpread = 8.0f;
+    if (chain)
+        keeper->GenerateLayout3(Vec3{-22.0f * r / 39.0f, 22.0f * r / 39.0f, 0.0f},
+                                Vec3{22.0f * r / 39.0f, -22.0f * r / 39.0f, 0.0f}, 5);
+    else
+        keeper->GenerateLayout2(r * 30.0f / 39.0f, 19, 0.0f);
+    const Vec3 at = TokenCentre(token);
+    CCollection2Parametres block(at.x, at.y, at.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
+                                 CCollection2Parametres::kBlendAlpha);
+    block.keeperEmission = 1;
+    CRefPtr<CParticleSystem> system;
+    particles->AddCollection2System(system, block, 20, burstTexture);
 }
 
 // ---------------------------------------------------------------------------------

@@ -143,6 +143,9 @@ private:
     void EmitSparks(float dt);
     void Finish();
     void Crack(const CCap& token);
+    // The lock flying off: a ring of pieces, and for a second lock a line of
+    // pieces along the chain's diagonal.
+    void LockBurst(const CCap& token, bool chain);
     Vec3 BoltEnd(const Bolt& bolt, int end) const;
 };
 

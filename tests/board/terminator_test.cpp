@@ -133,6 +133,35 @@ TEST_F(TerminatorTest, RunsItsEffectTimeThenDecidesEachTokensFate)
     }
 }
 
+// At the end a breaking token bursts into its pieces, a locked one throws its lock
+// off (a ring of pieces), and a token with a chain as well throws a line of them.
+TEST_F(TerminatorTest, FinishingThrowsCrackPiecesOrTheLockOrTheLockAndTheChain)
+{
+    struct Case
+    {
+        int32_t locks;
+        size_t systems;  // particle systems the finish adds
+    };
+    for (const Case& k : {Case{0, 1}, Case{1, 1}, Case{2, 2}})
+    {
+        SCOPED_TRACE(k.locks);
+        CRefPtr<CTerminator> t = Spawn(1);
+        t->AddToken(Token(1, k.locks), CTerminator::kAddNormal);
+        size_t before = 0;
+        while (t->elapsed + 0.05f < 0.75f)
+        {
+            t->Update(0.05f);
+            before = particles->systems.size() + particles->alphaTestedSystems.size();
+        }
+        while (t->Update(0.05f))
+        {
+        }
+        EXPECT_EQ(before + k.systems, particles->systems.size() + particles->alphaTestedSystems.size());
+        list.Clear();
+        manager.Clear();
+    }
+}
+
 TEST_F(TerminatorTest, GlowsEveryTokenAndKeepsTwoBoltsPerToken)
 {
     CRefPtr<CTerminator> t = Spawn(3);
