@@ -10,7 +10,9 @@
 #include "audio/SoundBank.h"
 #include "effects/ParticleSystem.h"
 #include "effects/ParticleSystemsManager.h"
+#include "effects/SandKeepers.h"
 #include "engine/IniReader.h"
+#include "engine/Random.h"
 #include "render/Device.h"
 #include "render/IndexBuffer.h"
 #include "render/SharedBuffers.h"
@@ -339,11 +341,7 @@ void CBackgroundDoor::DropDoorShapes()
         }
         s->Reset();
     }
-    for (const CRefPtr<CParticleSystem>& s : sandSystems)
-        if (s.IsValid())
-            s->StopEmission();
-    sandSystems.clear();
-    dustSystems.clear();
+    StopSand();
 }
 
 void CBackgroundDoor::ComputeDoorQuad(float f)
@@ -458,6 +456,7 @@ void CBackgroundDoor::StepDoor(float dt)
             doorTimer = 0.0f;
             if (doorCover.IsValid())
                 doorCover->FadeTo(0.0f);
+            StartSand();
         }
         return;
     }
@@ -476,14 +475,82 @@ void CBackgroundDoor::StepDoor(float dt)
         doorState = kDoorClosed;
         doorTimer = 0.0f;
         f = 1.0f;
-        for (const CRefPtr<CParticleSystem>& s : sandSystems)
-            if (s.IsValid())
-                s->StopEmission();
-        sandSystems.clear();
-        dustSystems.clear();
+        StopSand();
     }
     ComputeDoorQuad(std::min(f, 1.0f));
     PlaceDoorLeaf();
+    if (doorState == kDoorSinking)
+        FollowDoorWithSand();
+}
+
+void CBackgroundDoor::StartSand()
+{
+    if (settings.useSand != 1 || !particles)
+        return;
+    const float x = settings.door[0], y = settings.door[1], w = settings.door[2];
+    for (int corner = 0; corner < 2; ++corner)
+    {
+        const float sx = -0.5f + (x - 512.0f) + (corner == 1 ? w : 0.0f) + settings.sandShift[corner][0];
+        const float sy = 0.5f + (384.0f - y) + settings.sandShift[corner][1];
+        const float sz = 989.0f;
+        CRefPtr<CSandKeeper> sand(new CSandKeeper);
+        sand->burstCount = 1;
+        sand->rate = 40.0f;
+        sand->width = sand->height = 8.0f + 4.0f * RandomUnit();
+        sand->speed = 10.0f;
+        sand->speedSpread = 5.0f;
+        sand->gravity = 300.0f;
+        sand->colour = settings.sandColor;
+        sand->floor = 384.0f - settings.sandDown[1];
+        CCollection2Parametres grains(sx, sy, sz, nullptr, CRefPtr<CCollection2Keeper>(sand),
+                                      CCollection2Parametres::kBlendAlpha);
+        grains.duration = 10000000.0f;
+        grains.keeperEmission = 1;
+        grains.alphaScale = float(settings.sandColor >> 24) / 255.0f;
+        CRefPtr<CParticleSystem> grainSystem;
+        particles->AddCollection2System(grainSystem, grains, 80, sandTexture);
+        sandSystems.push_back(grainSystem);
+
+        CRefPtr<CDustTrackKeeper> dust(new CDustTrackKeeper(*sand, grainSystem));
+        dust->colour = settings.dustColor;
+        CCollection2Parametres trail(sx, sy, sz, nullptr, CRefPtr<CCollection2Keeper>(dust),
+                                     CCollection2Parametres::kBlendAlpha);
+        trail.keeperEmission = 1;
+        trail.spareRate = 100.0f;
+        trail.alphaScale = float(settings.dustColor >> 24) / 255.0f;
+        CRefPtr<CParticleSystem> dustSystem;
+        particles->AddCollection2System(dustSystem, trail, 200, dustTexture);
+        dustSystems.push_back(dustSystem);
+    }
+}
+
+// The sources ride down on the sinking leaf's top corners until it reaches the
+// stop line; then the sand stops.
+void CBackgroundDoor::FollowDoorWithSand()
+{
+    if (settings.useSand != 1 || sandSystems.empty())
+        return;
+    const float top = 384.0f - settings.door[1];
+    const float stopLine = 384.0f - settings.sandDown[0];
+    const float topY = top - doorQuad[0].y;
+    if (!(stopLine < topY))
+    {
+        StopSand();
+        return;
+    }
+    const float ys[2] = {topY + settings.sandShift[0][1], top - doorQuad[1].y + settings.sandShift[1][1]};
+    for (size_t i = 0; i < sandSystems.size() && i < 2; ++i)
+        if (sandSystems[i].IsValid())
+            sandSystems[i]->origin.y = ys[i];
+}
+
+void CBackgroundDoor::StopSand()
+{
+    for (const CRefPtr<CParticleSystem>& s : sandSystems)
+        if (s.IsValid())
+            s->StopEmission();
+    sandSystems.clear();
+    dustSystems.clear();
 }
 
 int32_t CBackgroundDoor::Render()

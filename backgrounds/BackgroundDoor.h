@@ -100,6 +100,10 @@ private:
     void PlaceDoorLeaf();
     void DropDoorShapes();
     void StepDoor(float dt);
+    // Sand trickling from the door's top corners, with dust rising where it lands.
+    void StartSand();
+    void FollowDoorWithSand();
+    void StopSand();
     void SwayFoliage(float t);
 
     CRefPtr<CDevice> device;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "backgrounds/BackgroundDoor.h"
+#include "effects/ParticleSystemsManager.h"
 #include "backgrounds/BackgroundMainMenu.h"
 #include "backgrounds/BackgroundTreasury.h"
 #include "render/SpriteList.h"
@@ -151,6 +152,49 @@ TEST_F(SceneTimelineTest, DoorOpensWhenTheTenthGemIsInAndStaysOpen)
     Run(door, 2.0f);
     EXPECT_EQ(door.DoorStateNow(), CBackgroundDoor::kDoorClosed);
     EXPECT_TRUE(door.Cover().IsValid());
+}
+
+// With "UseSand" the painted door's fading starts sand at both top corners (and dust
+// over each); the sources ride down on the sinking leaf and stop at the stop line.
+TEST_F(SceneTimelineTest, DoorSandStartsWithTheFadeFollowsTheLeafAndStops)
+{
+    std::ofstream(cfg) << "[Door]\nUseSand=1\n";
+    CRefPtr<CParticleSystemsManager> particles(
+        new CParticleSystemsManager(rec.device, rec.vertexBuffer, rec.indexBuffer));
+    CBackgroundDoor door;
+    door.SetResources(rec.device, rec.vertexBuffer, rec.indexBuffer);
+    door.SetShared(list, particles, {}, {}, {}, {}, {});
+    door.LoadSettings(cfg.c_str());
+    door.Init();
+    door.Start();
+    door.SetStage(10, 1);
+    const auto all = [&particles] {
+        std::vector<CRefPtr<CParticleSystem>> v = particles->systems;
+        v.insert(v.end(), particles->alphaTestedSystems.begin(), particles->alphaTestedSystems.end());
+        return v;
+    };
+    Run(door, 1.2f);
+    EXPECT_TRUE(all().empty());
+    Run(door, 0.25f); // the cover starts fading
+    ASSERT_EQ(door.DoorStateNow(), CBackgroundDoor::kDoorFading);
+    std::vector<CRefPtr<CParticleSystem>> started = all();
+    ASSERT_EQ(4u, started.size());
+    float topBefore = -1e9f;
+    for (const CRefPtr<CParticleSystem>& sys : started)
+        topBefore = std::max(topBefore, sys->origin.y);
+    Run(door, 0.5f); // the leaf has begun to sink
+    ASSERT_EQ(door.DoorStateNow(), CBackgroundDoor::kDoorSinking);
+    float lowest = 1e9f;
+    for (const CRefPtr<CParticleSystem>& sys : started)
+        lowest = std::min(lowest, sys->origin.y);
+    EXPECT_LT(lowest, topBefore);
+    Run(door, 2.0f);
+    EXPECT_EQ(door.DoorStateNow(), CBackgroundDoor::kDoorClosed);
+    int stopped = 0;
+    for (const CRefPtr<CParticleSystem>& sys : all())
+        stopped += sys->duration <= sys->elapsed;
+    EXPECT_EQ(2, stopped) << "both sand streams have stopped; their dust rises while grains are left";
+    door.Stop();
 }
 
 TEST_F(SceneTimelineTest, FallingStageWhileTheDoorSinksDropsTheDoorAndSwitchingAwayStartsAfresh)
