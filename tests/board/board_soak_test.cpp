@@ -20,7 +20,12 @@ namespace
 using board_play::BoardPlay;
 
 // Sanitizer builds run about ten times slower; they play a fifth of the moves.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORB_SOAK_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(ORB_SOAK_SANITIZED)
 constexpr int kMoves = 2000;
 #else
 constexpr int kMoves = 10000;
