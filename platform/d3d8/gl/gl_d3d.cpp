@@ -324,11 +324,13 @@ public:
         return D3D_OK;
     }
 
-    // The offscreen driver's swap does nothing, not even a flush: without one the
-    // renderer queues every frame's draws and memory grows without bound.
+    // The offscreen driver's swap does nothing, not even a flush, and a flush alone only
+    // queues the frame: a software renderer slower than the game then holds every queued
+    // frame's draws and memory grows without bound. The present waits for the frame to be
+    // drawn, which the pacing below waits out anyway.
     HRESULT Present(const RECT*, const RECT*, HWND, const void*) override
     {
-        gl.glFlush();
+        gl.glFinish();
         SDL_GL_SwapWindow(m_sdlWindow);
         ++m_link->stats.presents;
         if (m_params.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE && PresentPacingOn())
