@@ -48,6 +48,16 @@ void ApplyPan(int ch, int pan)
 
 int ToMixVolume(int volume) { return volume * MIX_MAX_VOLUME / 100; }
 
+// The mixer converts a sound into a buffer sized for the widest step of the conversion
+// (four times a mono 16-bit file) and keeps all of it; only the converted samples stay.
+void ShrinkToSamples(Mix_Chunk* chunk)
+{
+    if (!chunk->allocated || chunk->alen == 0)
+        return;
+    if (void* fitted = SDL_realloc(chunk->abuf, chunk->alen))
+        chunk->abuf = static_cast<Uint8*>(fitted);
+}
+
 class MixerDevice : public Device
 {
 public:
@@ -101,6 +111,7 @@ public:
         Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
         if (!chunk)
             return nullptr;
+        ShrinkToSamples(chunk);
         *bytes = chunk->alen;
         *frames = chunk->alen / uint32_t(g_bytesPerFrame.load());
         *rate = 44100;
