@@ -401,6 +401,8 @@ bool CreateRendererFor(CRefPtr<CRenderer>& renderer)
         return false;
     }
     LogText("Ok\n");
+    // The splash pictures fade in from black: the window is black until they have loaded.
+    renderer->PresentBlackFrame();
     SetVideoSettings(g_video);
     SaveVideoOptions();
 

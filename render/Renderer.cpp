@@ -695,6 +695,19 @@ HRESULT CRenderer::DrawLoadingScreen(CRefPtr<CTexture> picture, float progress)
     return DrawPicture(picture, 8, 4);
 }
 
+HRESULT CRenderer::PresentBlackFrame()
+{
+    if (!device.IsValid() || !device->device)
+        return D3DERR_INVALIDCALL;
+    HRESULT hr = device->device->BeginScene();
+    if (FAILED(hr))
+        return hr;
+    ClearBars();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device->device->EndScene();
+    return Present();
+}
+
 HRESULT CRenderer::DrawFadedPicture(CRefPtr<CTexture> picture, float level)
 {
     CVertex* v = nullptr;

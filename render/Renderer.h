@@ -96,6 +96,8 @@ public:
     HRESULT DrawLoadingScreen(CRefPtr<CTexture> picture, float progress);
     // A whole frame of one picture dimmed to a grey level (0 black .. 1 unchanged).
     HRESULT DrawFadedPicture(CRefPtr<CTexture> picture, float level);
+    // A black frame, presented: the window shows at once while the first pictures load.
+    HRESULT PresentBlackFrame();
 
     // The centred 4:3 area of a back buffer of the given size.
     static D3DVIEWPORT8 LetterboxFor(UINT screenWidth, UINT screenHeight);

@@ -332,6 +332,25 @@ TEST_F(RendererTest, FadedPictureGreyLevels)
     }
 }
 
+// The window turns black as soon as the device exists, before any buffer or picture.
+TEST_F(RendererTest, BlackFrameBeforeAnythingLoads)
+{
+    MakeRenderer();
+    renderer->vertexBuffer.Reset();
+    renderer->indexBuffer.Reset();
+    recorder->ClearCalls();
+    EXPECT_EQ(D3D_OK, renderer->PresentBlackFrame());
+    EXPECT_EQ((std::vector<std::string>{"BeginScene()", "Clear(0, 3, 0x0, 1, 0)", "EndScene()"}),
+              Calls({"BeginScene", "Clear", "EndScene"}));
+    EXPECT_EQ(1, recorder->Count("Present"));
+    EXPECT_EQ(0, recorder->Count("DrawIndexedPrimitive"));
+
+    recorder->Fail("BeginScene", D3DERR_INVALIDCALL);
+    recorder->ClearCalls();
+    EXPECT_EQ(D3DERR_INVALIDCALL, renderer->PresentBlackFrame());
+    EXPECT_EQ(0, recorder->Count("Present"));
+}
+
 TEST_F(RendererTest, PictureFramesOnALostDeviceOrWithoutBuffers)
 {
     MakeRenderer();
