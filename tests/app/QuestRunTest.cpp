@@ -741,7 +741,8 @@ TEST(QuestRun, OwnedTotemsStandBesideTheBoardAndTheirColourCallsAndUnleashesThem
 }
 
 // The museum's, the jungle's and the valley's levels each stand on their own living
-// picture: the scene switches with the location and moves on from frame to frame.
+// picture: the scene switches with the location and moves on from frame to frame, and
+// the gems of the location's levels already won are lit on it.
 TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
 {
     struct Case
@@ -752,6 +753,12 @@ TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
     } cases[] = {{3, CBackgroundManager::kSceneMuseum, "scene_museum"},
                  {8, CBackgroundManager::kSceneJungle, "scene_jungle"},
                  {14, CBackgroundManager::kSceneValley, "scene_valley"}};
+    const auto ornamentsOf = [](CGame& g) -> const CProgressOrnaments& {
+        CBackgroundManager& b = *g.backgrounds;
+        return b.currentScene == CBackgroundManager::kSceneMuseum   ? b.Museum().ornaments
+               : b.currentScene == CBackgroundManager::kSceneJungle ? b.Jungle().ornaments
+                                                                    : b.Valley().ornaments;
+    };
     for (const Case& c : cases)
     {
         GameHarness h;
@@ -761,6 +768,16 @@ TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
         ContinueIntoLevel(script, c.level, c.prefix);
         const int32_t scene = c.scene;
         script.Wait("the scene shown", [scene](CGame& g) { return g.backgrounds->currentScene == scene; });
+        // The third level of each location: its first three gems, rays and flares lit.
+        script.Wait("three gems lit", [ornamentsOf](CGame& g) {
+            const CProgressOrnaments& o = ornamentsOf(g);
+            if (o.Stage() != 3 || o.GemShapes() != 3)
+                return false;
+            for (size_t i = 0; i < 3; ++i)
+                if (o.Gem(i)->alpha < 1.0f || o.Ray(i)->alpha < 1.0f || o.Flare(i)->alpha < 1.0f)
+                    return false;
+            return true;
+        }, std::string(c.prefix) + "_lit.png");
         // Two more looks, two and four seconds on: dust, mist, glints, clouds and rays move.
         int frames = 0;
         script.Wait("two seconds on", [&frames](CGame&) { return ++frames > 100; }, std::string(c.prefix) + "_2s.png");
