@@ -273,7 +273,7 @@ void CProgressOrnaments::MakeFinale()
 {
     const size_t slot = size_t(variant.gems);
     slotTimer[slot] = 0.0f;
-    slotState[slot] = kMapIdle;
+    slotState[slot] = kIdle;
     if (variant.map)
     {
         CRefPtr<CSpriteShape> map = MakeRay(slot);
