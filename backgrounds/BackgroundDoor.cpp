@@ -49,7 +49,7 @@ CRefPtr<CSpriteShape> CornerShape(const CRefPtr<CTexture>& texture, int32_t zOrd
 } // namespace
 
 CBackgroundDoor::CBackgroundDoor()
-    : settings{}, ornaments(kDoorOrnaments), clock(0.0f), foliageBase{}, doorQuad{}, doorState(kDoorClosed),
+    : scene::SceneResources(kDoorOrnaments), settings{}, clock(0.0f), foliageBase{}, doorQuad{}, doorState(kDoorClosed),
       doorTimer(0.0f)
 {
     LoadSettings("");
@@ -61,25 +61,13 @@ CBackgroundDoor::~CBackgroundDoor()
     UnloadTextures();
 }
 
-void CBackgroundDoor::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib)
-{
-    device = d;
-    vertexBuffer = vb;
-    indexBuffer = ib;
-}
-
 void CBackgroundDoor::SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
                                 CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare, CRefPtr<CTexture> sand,
                                 CRefPtr<CTexture> dust, CRefPtr<CTexture> spark)
 {
-    spriteList = list;
-    particles = p;
-    spriteBatch = batch;
-    flareTexture = flare;
+    scene::SceneResources::SetShared(list, p, batch, flare, spark);
     sandTexture = sand;
     dustTexture = dust;
-    sparkTexture = spark;
-    ornaments.SetShared(list, flare, spark);
 }
 
 void CBackgroundDoor::LoadSettings(const char* path)
@@ -261,12 +249,10 @@ void CBackgroundDoor::Stop()
 // ---------------------------------------------------------------------------------
 void CBackgroundDoor::SetStage(int32_t stage, int32_t quiet)
 {
-    ornaments.soundBank = soundBank;
-    const int32_t change = ornaments.SetStage(stage, quiet);
+    const int32_t change = SetOrnamentStage(stage, quiet);
     if (change > 0 && ornaments.Stage() == kGems)
     {
         // The door comes with the tenth gem: its flare hidden, the painted door over it.
-        ornaments.MakeFinaleFlare();
         doorState = kDoorClosed;
         doorTimer = 0.0f;
         MakeDoorShapes();
@@ -418,9 +404,7 @@ void CBackgroundDoor::Update(float dt)
         // The tenth gem is in: the door's flare grows and the door starts to open.
         doorState = kDoorFlare;
         doorTimer = 0.0f;
-        ornaments.LightFinaleFlare();
-        if (soundBank.IsValid())
-            soundBank->Play(soundBank->Door, 0, 0);
+        PlaySound(&CSoundBank::Door);
     }
     StepDoor(dt);
 }

@@ -8,19 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "backgrounds/ProgressOrnaments.h"
+#include "backgrounds/SceneParts.h"
 #include "engine/RefPtr.h"
 
-class CDevice;
-class CIndexBuffer;
 class CParticleSystem;
 class CParticleSystemsManager;
-class CSoundBank;
 class CSpriteBatch;
 class CSpriteList;
 class CSpriteShape;
 class CTexture;
-class CVertexBuffer;
 
 struct DoorVertex
 {
@@ -51,7 +47,7 @@ struct DoorSettings
     float sandDown[2];
 };
 
-class CBackgroundDoor
+class CBackgroundDoor : public scene::SceneResources
 {
 public:
     enum DoorState
@@ -66,7 +62,6 @@ public:
     CBackgroundDoor();
     ~CBackgroundDoor();
 
-    void SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib);
     void SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p, CRefPtr<CSpriteBatch> batch,
                    CRefPtr<CTexture> flare, CRefPtr<CTexture> sand, CRefPtr<CTexture> dust,
                    CRefPtr<CTexture> spark);
@@ -83,7 +78,6 @@ public:
     // The visible part of the sinking leaf for an opening f in 0..1 (door pixels).
     void ComputeDoorQuad(float f);
 
-    int32_t Stage() const { return ornaments.Stage(); }
     int32_t DoorStateNow() const { return doorState; }
     const DoorPoint* DoorQuad() const { return doorQuad; }
     const CRefPtr<CSpriteShape>& Cover() const { return doorCover; }
@@ -91,9 +85,6 @@ public:
     const std::vector<DoorVertex>& ShadowVertices() const { return shadowVertices; }
 
     DoorSettings settings;
-    CProgressOrnaments ornaments;
-    CRefPtr<CSoundBank> soundBank;
-    CRefPtr<CSpriteList> spriteList;
 
 private:
     void MakeDoorShapes();
@@ -106,13 +97,8 @@ private:
     void StopSand();
     void SwayFoliage(float t);
 
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-    CRefPtr<CParticleSystemsManager> particles;
-    CRefPtr<CSpriteBatch> spriteBatch;
     CRefPtr<CTexture> backgroundTexture, shadowTexture, maskTexture, foliageTexture;
-    CRefPtr<CTexture> flareTexture, sandTexture, dustTexture, sparkTexture;
+    CRefPtr<CTexture> sandTexture, dustTexture;
 
     std::vector<DoorVertex> shadowVertices;
     std::vector<uint16_t> shadowIndices;

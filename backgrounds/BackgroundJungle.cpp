@@ -1,12 +1,11 @@
-// The jungle scene: the painting, the drifting mist, the turning rays, the glints.
+// The jungle scene: the painting, the drifting mist, the turning rays, the glints,
+// the gems of the jungle's levels.
 #include "backgrounds/BackgroundJungle.h"
 
 #include "audio/SoundBank.h"
 #include "backgrounds/SceneParts.h"
-#include "effects/ParticleSystemsManager.h"
 #include "engine/IniReader.h"
 #include "render/Device.h"
-#include "render/IndexBuffer.h"
 #include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
 #include "render/Texture.h"
@@ -22,6 +21,12 @@ const char kFlareRaysName[] = "JungleFlareRays";
 // The fog lies just in front of the painting.
 const float kFogZ = scene::kOffsetZ - 1.0f;
 
+// Six gems under the mist (layer 0), and a seventh flare for the last.
+const OrnamentVariant kJungleOrnaments = {
+    kSection,       CBackgroundJungle::kLastStage, 0, -2, false, "500 441 80 64", "2 802 82 866", "310 465 240 60",
+    "2 802 82 866", "255 255 255 255",             "538 475 152", "123 12 255 255",
+};
+
 // Keeps a scroll offset in 0..1: at 1 or more it loses 1, below 0 it gains 1.
 float WrapScroll(float v)
 {
@@ -34,7 +39,7 @@ float WrapScroll(float v)
 } // namespace
 
 CBackgroundJungle::CBackgroundJungle()
-    : stage(0), quiet(0), fogTextureFile("JungleFog.jpg"), maskTextureFile("JungleMask.tga"),
+    : scene::SceneResources(kJungleOrnaments), fogTextureFile("JungleFog.jpg"), maskTextureFile("JungleMask.tga"),
       flareRaysTextureFile("JungleFlareRays.tga"), fogLeft(-320.0f), fogTop(142.0f), fogWidth(740.0f),
       fogHeight(332.0f), fogTexSize{2.890625f, 1.0f}, fogTexVelocity{0.01f, 0.0f}, flareCenter{-210.0f, 303.0f},
       flareRaysSize{714.0f, 714.0f}, flareRaysSpin(-0.103003f), fogScroll{0.0f, 0.0f}
@@ -47,23 +52,12 @@ CBackgroundJungle::~CBackgroundJungle()
     UnloadTextures();
 }
 
-void CBackgroundJungle::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib)
-{
-    device = d;
-    vertexBuffer = vb;
-    indexBuffer = ib;
-}
-
 void CBackgroundJungle::SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
                                   CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare, CRefPtr<CTexture> flash,
                                   CRefPtr<CTexture> spark)
 {
-    spriteList = list;
-    particles = p;
-    spriteBatch = batch;
-    flareTexture = flare;
+    scene::SceneResources::SetShared(list, p, batch, flare, spark);
     flashTexture = flash;
-    sparkTexture = spark;
 }
 
 void CBackgroundJungle::LoadSettings(const char* path)
@@ -92,6 +86,7 @@ void CBackgroundJungle::LoadSettings(const char* path)
     ReadIniFloat2(flareRaysSize, path, kSection, "FlareRaysSize", "714 714");
     flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kSection, "FlareRaysRotT", "-61"));
     flashes.LoadSettings(path, kSection);
+    ornaments.LoadSettings(path);
 }
 
 void CBackgroundJungle::Init()
@@ -132,11 +127,14 @@ scene::SceneTextures CBackgroundJungle::Textures()
 
 bool CBackgroundJungle::LoadTextures(std::string folder)
 {
-    return scene::FindOrLoadTextures(device.Get(), folder, Textures());
+    const bool loaded = scene::FindOrLoadTextures(device.Get(), folder, Textures());
+    ornaments.SetPicture(backgroundTexture);
+    return loaded;
 }
 
 bool CBackgroundJungle::UnloadTextures()
 {
+    ornaments.SetPicture(CRefPtr<CTexture>());
     return scene::DropTextures(device.Get(), Textures());
 }
 
@@ -152,6 +150,7 @@ void CBackgroundJungle::Start()
         spriteList->Add(flareRaysShape);
         spriteList->Add(backgroundShape);
     }
+    ornaments.Start();
 }
 
 void CBackgroundJungle::Stop()
@@ -159,6 +158,7 @@ void CBackgroundJungle::Stop()
     scene::RemoveShape(spriteList.Get(), backgroundShape);
     scene::RemoveShape(spriteList.Get(), flareRaysShape);
     flashes.Clear();
+    ornaments.Stop();
 }
 
 void CBackgroundJungle::ScrollFog(float dt)
@@ -183,12 +183,14 @@ void CBackgroundJungle::Update(float dt)
 {
     ScrollFog(dt);
     flashes.Update(dt, spriteBatch.Get(), flashTexture);
+    // The sixth gem is in: the last flare grows, whether the stage came quietly or not.
+    if (ornaments.Update(dt))
+        PlaySound(&CSoundBank::Flare);
 }
 
 void CBackgroundJungle::SetStage(int32_t newStage, int32_t newQuiet)
 {
-    quiet = newQuiet;
-    stage = scene::ClampStage(newStage, kLastStage);
+    SetOrnamentStage(newStage, newQuiet);
 }
 
 int32_t CBackgroundJungle::Render()

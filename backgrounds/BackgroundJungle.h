@@ -2,8 +2,9 @@
 // Over its painting a band of mist drifts across the river (a scrolling fog texture
 // seen through a mask and added onto the picture), a fan of light rays turns slowly
 // from the canopy's gap, and small glints light up and glide over the water
-// (CJungleFlashes). Owned by the background manager; its tuning is section "Jungle"
-// of "Background.cfg".
+// (CJungleFlashes); six gems light up as the jungle's levels are won, and a last
+// flare with the sixth. Owned by the background manager; its tuning is section
+// "Jungle" of "Background.cfg".
 #pragma once
 
 #include <cstdint>
@@ -16,15 +17,12 @@
 #include "render/SpriteShape.h" // CUV
 #include "render/VertexBuffer.h"
 
-class CDevice;
-class CIndexBuffer;
 class CParticleSystemsManager;
-class CSoundBank;
 class CSpriteBatch;
 class CSpriteList;
 class CTexture;
 
-class CBackgroundJungle
+class CBackgroundJungle : public scene::SceneResources
 {
 public:
     enum
@@ -35,7 +33,6 @@ public:
     CBackgroundJungle();
     ~CBackgroundJungle();
 
-    void SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib);
     void SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p, CRefPtr<CSpriteBatch> batch,
                    CRefPtr<CTexture> flare, CRefPtr<CTexture> flash, CRefPtr<CTexture> spark);
     void LoadSettings(const char* path);
@@ -51,11 +48,6 @@ public:
     void SetStage(int32_t newStage, int32_t newQuiet);
     // Draws the fog: 0, or the negative result of a buffer that would not lock.
     int32_t Render();
-
-    CRefPtr<CSoundBank> soundBank;
-    CRefPtr<CSpriteList> spriteList;
-    int32_t stage;
-    int32_t quiet;
 
     // Tuning (built-in values until LoadSettings), centred units.
     std::string fogTextureFile;
@@ -81,16 +73,9 @@ private:
     scene::SceneTextures Textures();
     void ScrollFog(float dt);
 
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-    CRefPtr<CParticleSystemsManager> particles;
-    CRefPtr<CSpriteBatch> spriteBatch;
     CRefPtr<CTexture> backgroundTexture;
     CRefPtr<CTexture> fogTexture;
     CRefPtr<CTexture> maskTexture;
     CRefPtr<CTexture> flareRaysTexture;
-    CRefPtr<CTexture> flareTexture;
     CRefPtr<CTexture> flashTexture;
-    CRefPtr<CTexture> sparkTexture;
 };

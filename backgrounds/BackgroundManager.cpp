@@ -158,9 +158,9 @@ int32_t CBackgroundManager::SetSceneStage(int32_t stage, int32_t quiet)
 {
     switch (currentScene)
     {
-    case kSceneMuseum: museum.SetStage(stage, quiet); return museum.stage;
-    case kSceneJungle: jungle.SetStage(stage, quiet); return jungle.stage;
-    case kSceneValley: valley.SetStage(stage, quiet); return valley.stage;
+    case kSceneMuseum: museum.SetStage(stage, quiet); return museum.Stage();
+    case kSceneJungle: jungle.SetStage(stage, quiet); return jungle.Stage();
+    case kSceneValley: valley.SetStage(stage, quiet); return valley.Stage();
     case kSceneDoor: door.SetStage(stage, quiet); return door.Stage();
     case kSceneTreasury: treasury.SetStage(stage, quiet); return treasury.Stage();
     default: break;

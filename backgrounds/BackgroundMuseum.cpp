@@ -1,16 +1,14 @@
-// The museum scene: the painting, the drifting dust in the light, the turning rays.
+// The museum scene: the painting, the drifting dust in the light, the turning rays,
+// the gems of the museum's levels and the map.
 #include "backgrounds/BackgroundMuseum.h"
 
 #include <cstdio>
 
 #include "audio/SoundBank.h"
 #include "backgrounds/SceneParts.h"
-#include "effects/ParticleSystemsManager.h"
 #include "engine/IniReader.h"
 #include "engine/Random.h"
 #include "render/Device.h"
-#include "render/IndexBuffer.h"
-#include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
 #include "render/Texture.h"
 
@@ -26,6 +24,12 @@ const char kFlareRaysName[] = "MuseumFlareRays";
 const float kDustZ = scene::kOffsetZ - 1.0f;
 // The mask's screen covers the top three quarters of its square texture.
 const float kMaskBottom = 0.75f;
+
+// Five gems, and the map as the sixth ray under the sixth flare.
+const OrnamentVariant kMuseumOrnaments = {
+    kSection,          CBackgroundMuseum::kLastStage, 1, -1, true, "280 474 56 56", "2 802 58 858", "306 488 192 44",
+    "526 880 718 924", "255 255 255 240",             "313 496 174", "255 125 16 255", true,
+};
 
 // Layer k drifts and repeats turned by k quarter turns.
 CUV TurnedVelocity(int32_t layer, float a, float b)
@@ -63,7 +67,7 @@ float WrapUnit(float v)
 } // namespace
 
 CBackgroundMuseum::CBackgroundMuseum()
-    : stage(0), quiet(0), dustTextureFile("MuseumDust.tga"), dustMaskTextureFile("MuseumDustMask.tga"),
+    : scene::SceneResources(kMuseumOrnaments), dustTextureFile("MuseumDust.tga"), dustMaskTextureFile("MuseumDustMask.tga"),
       flareRaysTextureFile("MuseumFlareRays.tga"), dustSizeFactor(4.0f), dustLayersCount(4),
       flareCenter{-221.0f, 171.0f}, flareRaysSize{714.0f, 714.0f}, flareRaysSpin(0.5235988f),
       flareRaysColor(0xC8FFFFFFu)
@@ -76,23 +80,6 @@ CBackgroundMuseum::~CBackgroundMuseum()
 {
     Stop();
     UnloadTextures();
-}
-
-void CBackgroundMuseum::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib)
-{
-    device = d;
-    vertexBuffer = vb;
-    indexBuffer = ib;
-}
-
-void CBackgroundMuseum::SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
-                                  CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare, CRefPtr<CTexture> spark)
-{
-    spriteList = list;
-    particles = p;
-    spriteBatch = batch;
-    flareTexture = flare;
-    sparkTexture = spark;
 }
 
 void CBackgroundMuseum::LoadSettings(const char* path)
@@ -119,6 +106,7 @@ void CBackgroundMuseum::LoadSettings(const char* path)
     ReadIniFloat2(flareRaysSize, path, kSection, "FlareRaysSize", "714 714");
     flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kSection, "FlareRaysRotT", "12"));
     flareRaysColor = ReadIniColor(path, kSection, "FlareRaysColor", "255 255 255 200");
+    ornaments.LoadSettings(path);
 }
 
 void CBackgroundMuseum::Init()
@@ -169,11 +157,14 @@ scene::SceneTextures CBackgroundMuseum::Textures()
 
 bool CBackgroundMuseum::LoadTextures(std::string folder)
 {
-    return scene::FindOrLoadTextures(device.Get(), folder, Textures());
+    const bool loaded = scene::FindOrLoadTextures(device.Get(), folder, Textures());
+    ornaments.SetPicture(backgroundTexture);
+    return loaded;
 }
 
 bool CBackgroundMuseum::UnloadTextures()
 {
+    ornaments.SetPicture(CRefPtr<CTexture>());
     return scene::DropTextures(device.Get(), Textures());
 }
 
@@ -188,12 +179,14 @@ void CBackgroundMuseum::Start()
         spriteList->Add(flareRaysShape);
         spriteList->Add(backgroundShape);
     }
+    ornaments.Start();
 }
 
 void CBackgroundMuseum::Stop()
 {
     scene::RemoveShape(spriteList.Get(), backgroundShape);
     scene::RemoveShape(spriteList.Get(), flareRaysShape);
+    ornaments.Stop();
 }
 
 void CBackgroundMuseum::ScrollDust(float dt)
@@ -222,12 +215,14 @@ void CBackgroundMuseum::WriteDustCoordinates(size_t layer)
 void CBackgroundMuseum::Update(float dt)
 {
     ScrollDust(dt);
+    // The fifth gem is in: the sixth flare grows and the map unrolls under it.
+    if (ornaments.Update(dt))
+        PlaySound(&CSoundBank::Museum);
 }
 
 void CBackgroundMuseum::SetStage(int32_t newStage, int32_t newQuiet)
 {
-    quiet = newQuiet;
-    stage = scene::ClampStage(newStage, kLastStage);
+    SetOrnamentStage(newStage, newQuiet);
 }
 
 int32_t CBackgroundMuseum::Render()

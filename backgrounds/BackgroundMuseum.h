@@ -1,8 +1,10 @@
 // CBackgroundMuseum: the living picture behind the board at the museum's levels.
 // Over its painting, dust drifts through the light of the room (layers of a dust
 // texture scrolling in four directions, seen only through a mask) and a fan of light
-// rays turns slowly about the high window. Owned by the background manager, which
-// switches it on and off; its tuning is section "Museum" of "Background.cfg".
+// rays turns slowly about the high window; five gems light up as the museum's levels
+// are won, and with the fifth a treasure map unrolls. Owned by the background
+// manager, which switches it on and off; its tuning is section "Museum" of
+// "Background.cfg".
 #pragma once
 
 #include <cstdint>
@@ -14,16 +16,10 @@
 #include "render/SpriteShape.h" // CUV
 #include "render/VertexBuffer.h"
 
-class CDevice;
-class CIndexBuffer;
-class CParticleSystemsManager;
-class CSoundBank;
-class CSpriteBatch;
-class CSpriteList;
 class CSpriteShape;
 class CTexture;
 
-class CBackgroundMuseum
+class CBackgroundMuseum : public scene::SceneResources
 {
 public:
     enum
@@ -35,9 +31,6 @@ public:
     CBackgroundMuseum();
     ~CBackgroundMuseum();
 
-    void SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib);
-    void SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p, CRefPtr<CSpriteBatch> batch,
-                   CRefPtr<CTexture> flare, CRefPtr<CTexture> spark);
     void LoadSettings(const char* path);
     // Lays out the dust layers at random start offsets.
     void Init();
@@ -50,11 +43,6 @@ public:
     void SetStage(int32_t newStage, int32_t newQuiet);
     // Draws the dust layers: 0, or the negative result of a buffer that would not lock.
     int32_t Render();
-
-    CRefPtr<CSoundBank> soundBank;
-    CRefPtr<CSpriteList> spriteList;
-    int32_t stage;
-    int32_t quiet;
 
     // Tuning (built-in values until LoadSettings).
     std::string dustTextureFile;
@@ -84,15 +72,8 @@ private:
     void ScrollDust(float dt);
     void WriteDustCoordinates(size_t layer);
 
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-    CRefPtr<CParticleSystemsManager> particles;
-    CRefPtr<CSpriteBatch> spriteBatch;
     CRefPtr<CTexture> backgroundTexture;
     CRefPtr<CTexture> dustTexture;
     CRefPtr<CTexture> dustMaskTexture;
     CRefPtr<CTexture> flareRaysTexture;
-    CRefPtr<CTexture> flareTexture;
-    CRefPtr<CTexture> sparkTexture;
 };

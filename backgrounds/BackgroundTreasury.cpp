@@ -47,7 +47,7 @@ float ReadOne(const char* path, const char* key, const char* def)
 } // namespace
 
 CBackgroundTreasury::CBackgroundTreasury()
-    : settings{}, ornaments(kTreasuryOrnaments), sunRayPhase(0.0f), chestState(kChestIdle), chestTimer(0.0f),
+    : scene::SceneResources(kTreasuryOrnaments), settings{}, sunRayPhase(0.0f), chestState(kChestIdle), chestTimer(0.0f),
       chestRayClock(0.0f), glowWormClock(0.0f)
 {
     chestRayShapes.reserve(32);
@@ -62,24 +62,14 @@ CBackgroundTreasury::~CBackgroundTreasury()
     UnloadTextures();
 }
 
-void CBackgroundTreasury::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib)
-{
-    device = d;
-    vertexBuffer = vb;
-    indexBuffer = ib;
-}
-
 void CBackgroundTreasury::SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
                                     CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare, CRefPtr<CTexture> spark,
                                     CRefPtr<CTexture> halo)
 {
-    spriteList = list;
-    particles = p;
-    spriteBatch = batch;
+    scene::SceneResources::SetShared(list, p, batch, flare, spark);
     textures[5] = flare;
     textures[6] = spark;
     textures[7] = halo;
-    ornaments.SetShared(list, flare, spark);
 }
 
 // ---------------------------------------------------------------------------------
@@ -357,11 +347,9 @@ void CBackgroundTreasury::Stop()
 
 void CBackgroundTreasury::SetStage(int32_t stage, int32_t quiet)
 {
-    ornaments.soundBank = soundBank;
-    const int32_t change = ornaments.SetStage(stage, quiet);
+    const int32_t change = SetOrnamentStage(stage, quiet);
     if (change > 0 && ornaments.Stage() == kGems)
     {
-        ornaments.MakeFinaleFlare();
         chestState = kChestIdle;
         chestTimer = 0.0f;
     }
@@ -381,9 +369,7 @@ void CBackgroundTreasury::Update(float dt)
         // The twelfth gem is in: the chest's flare grows and the chest wakes.
         chestState = kChestFlare;
         chestTimer = 0.0f;
-        ornaments.LightFinaleFlare();
-        if (soundBank.IsValid())
-            soundBank->Play(soundBank->Treasure, 0, 0);
+        PlaySound(&CSoundBank::Treasure);
     }
     StepChest(dt);
 }

@@ -9,18 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "backgrounds/ProgressOrnaments.h"
+#include "backgrounds/SceneParts.h"
 #include "engine/RefPtr.h"
 
-class CDevice;
-class CIndexBuffer;
 class CParticleSystemsManager;
-class CSoundBank;
 class CSpriteBatch;
 class CSpriteList;
 class CSpriteShape;
 class CTexture;
-class CVertexBuffer;
 
 struct TreasuryVertex
 {
@@ -52,7 +48,7 @@ struct GlowWorm
     float baseX, riseSpeed, phase;
 };
 
-class CBackgroundTreasury
+class CBackgroundTreasury : public scene::SceneResources
 {
 public:
     enum ChestState
@@ -67,7 +63,6 @@ public:
     CBackgroundTreasury();
     ~CBackgroundTreasury();
 
-    void SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib);
     void SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p, CRefPtr<CSpriteBatch> batch,
                    CRefPtr<CTexture> flare, CRefPtr<CTexture> spark, CRefPtr<CTexture> halo);
     void LoadSettings(const char* path);
@@ -80,7 +75,6 @@ public:
     void SetStage(int32_t stage, int32_t quiet);
     int32_t Render();
 
-    int32_t Stage() const { return ornaments.Stage(); }
     int32_t ChestStateNow() const { return chestState; }
     bool ChestClosed() const { return chest.IsValid(); }
     size_t ChestRays() const { return chestRayShapes.size(); }
@@ -89,9 +83,6 @@ public:
     const std::vector<TreasuryVertex>& Vertices() const { return vertices; }
 
     TreasurySettings settings;
-    CProgressOrnaments ornaments;
-    CRefPtr<CSoundBank> soundBank;
-    CRefPtr<CSpriteList> spriteList;
 
 private:
     void ReadChestSettings(const char* path);
@@ -110,11 +101,6 @@ private:
     void ResetChest();
     void DrawGeometry();
 
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-    CRefPtr<CParticleSystemsManager> particles;
-    CRefPtr<CSpriteBatch> spriteBatch;
     CRefPtr<CTexture> textures[8]; // own: picture, dust, mask, elements, rays; shared: flare, spark, halo
 
     std::vector<TreasuryVertex> vertices;

@@ -1,16 +1,14 @@
-// The valley scene: clouds in perspective, the mask, the painting, the turning rays.
+// The valley scene: clouds in perspective, the mask, the painting, the turning rays,
+// the gems of the valley's levels.
 #include "backgrounds/BackgroundValley.h"
 
 #include <cmath>
 
 #include "audio/SoundBank.h"
 #include "backgrounds/SceneParts.h"
-#include "effects/ParticleSystemsManager.h"
 #include "engine/IniReader.h"
 #include "platform/d3dx8.h"
 #include "render/Device.h"
-#include "render/IndexBuffer.h"
-#include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
 #include "render/Texture.h"
 
@@ -33,6 +31,12 @@ const float kMaskTexHeight = 64.0f;
 const float kNearFactor = 0.9f;
 const float kFarFactor = 1.1f;
 
+// Eight gems, and a ninth flare for the last.
+const OrnamentVariant kValleyOrnaments = {
+    kSection,       CBackgroundValley::kLastStage, 1, -2, false, "500 441 80 64", "2 802 82 866", "310 465 240 60",
+    "2 802 82 866", "255 255 255 255",             "538 475 152", "123 12 255 255",
+};
+
 // Adds a step to an offset and wraps it once: below 0 it gains 1, then at 1 or more
 // it loses 1. A step larger than a whole unit is not wrapped further.
 float WrapOnce(float v)
@@ -46,7 +50,7 @@ float WrapOnce(float v)
 } // namespace
 
 CBackgroundValley::CBackgroundValley()
-    : stage(0), quiet(0), cloudTextureFile("ValleyCloud.jpg"), maskTextureFile("ValleyMask.tga"),
+    : scene::SceneResources(kValleyOrnaments), cloudTextureFile("ValleyCloud.jpg"), maskTextureFile("ValleyMask.tga"),
       flareRaysTextureFile("ValleyFlareRays.tga"), flareCenter{-210.0f, 303.0f}, flareRaysSize{714.0f, 714.0f},
       flareRaysSpin(0.5235988f), fieldOfView(45.0f * scene::kPi / 180.0f), cloudCenter{0.0f, 386.0f, 1861.0f},
       cloudSize{2100.0f, 1250.0f}, cloudTexFactor(0.0001f), cloudTexSpan{0.21f, 0.125f},
@@ -59,23 +63,6 @@ CBackgroundValley::~CBackgroundValley()
 {
     Stop();
     UnloadTextures();
-}
-
-void CBackgroundValley::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib)
-{
-    device = d;
-    vertexBuffer = vb;
-    indexBuffer = ib;
-}
-
-void CBackgroundValley::SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
-                                  CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare, CRefPtr<CTexture> spark)
-{
-    spriteList = list;
-    particles = p;
-    spriteBatch = batch;
-    flareTexture = flare;
-    sparkTexture = spark;
 }
 
 void CBackgroundValley::LoadSettings(const char* path)
@@ -117,6 +104,7 @@ void CBackgroundValley::LoadSettings(const char* path)
     pair[1] = 0.0f;
     ReadIniFloat2(pair, path, kSection, "CloudTSpeed", "0.1");
     cloudTexSpeed = {pair[0], pair[1]};
+    ornaments.LoadSettings(path);
 }
 
 void CBackgroundValley::Init()
@@ -142,11 +130,14 @@ scene::SceneTextures CBackgroundValley::Textures()
 
 bool CBackgroundValley::LoadTextures(std::string folder)
 {
-    return scene::FindOrLoadTextures(device.Get(), folder, Textures());
+    const bool loaded = scene::FindOrLoadTextures(device.Get(), folder, Textures());
+    ornaments.SetPicture(backgroundTexture);
+    return loaded;
 }
 
 bool CBackgroundValley::UnloadTextures()
 {
+    ornaments.SetPicture(CRefPtr<CTexture>());
     return scene::DropTextures(device.Get(), Textures());
 }
 
@@ -176,6 +167,7 @@ void CBackgroundValley::Start()
     if (spriteList.IsValid())
         for (const CRefPtr<CSpriteShape>& shape : {flareRaysShape, backgroundShape, maskShape, cloudShape})
             spriteList->Add(shape);
+    ornaments.Start();
 }
 
 void CBackgroundValley::Stop()
@@ -185,6 +177,7 @@ void CBackgroundValley::Stop()
     scene::RemoveShape(list, flareRaysShape);
     scene::RemoveShape(list, cloudShape);
     scene::RemoveShape(list, maskShape);
+    ornaments.Stop();
 }
 
 void CBackgroundValley::ScrollClouds(float dt)
@@ -201,12 +194,14 @@ void CBackgroundValley::ScrollClouds(float dt)
 void CBackgroundValley::Update(float dt)
 {
     ScrollClouds(dt);
+    // The eighth gem is in: the last flare grows.
+    if (ornaments.Update(dt))
+        PlaySound(&CSoundBank::Flare);
 }
 
 void CBackgroundValley::SetStage(int32_t newStage, int32_t newQuiet)
 {
-    quiet = newQuiet;
-    stage = scene::ClampStage(newStage, kLastStage);
+    SetOrnamentStage(newStage, newQuiet);
 }
 
 int32_t CBackgroundValley::Render()

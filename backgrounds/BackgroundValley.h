@@ -2,8 +2,9 @@
 // A sky of clouds drifts overhead as a horizontal plane seen in perspective (drawn
 // under the scene's own projection, which it puts back afterwards); a mask darkens
 // the clouds towards the far ridges, the painting is screened over them, and a fan
-// of light rays turns slowly from the sun. Owned by the background manager; its
-// tuning is section "Valley" of "Background.cfg".
+// of light rays turns slowly from the sun; eight gems light up as the valley's
+// levels are won, and a last flare with the eighth. Owned by the background manager;
+// its tuning is section "Valley" of "Background.cfg".
 #pragma once
 
 #include <cstdint>
@@ -14,16 +15,9 @@
 #include "platform/d3d8.h"
 #include "render/SpriteShape.h" // CUV
 
-class CDevice;
-class CIndexBuffer;
-class CParticleSystemsManager;
-class CSoundBank;
-class CSpriteBatch;
-class CSpriteList;
 class CTexture;
-class CVertexBuffer;
 
-class CBackgroundValley
+class CBackgroundValley : public scene::SceneResources
 {
 public:
     enum
@@ -34,9 +28,6 @@ public:
     CBackgroundValley();
     ~CBackgroundValley();
 
-    void SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib);
-    void SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p, CRefPtr<CSpriteBatch> batch,
-                   CRefPtr<CTexture> flare, CRefPtr<CTexture> spark);
     void LoadSettings(const char* path);
     // Builds the perspective the cloud plane is seen in.
     void Init();
@@ -48,11 +39,6 @@ public:
     void SetStage(int32_t newStage, int32_t newQuiet);
     // Draws the whole scene, its own sprite-list passes included; always 0.
     int32_t Render();
-
-    CRefPtr<CSoundBank> soundBank;
-    CRefPtr<CSpriteList> spriteList;
-    int32_t stage;
-    int32_t quiet;
 
     // Tuning (built-in values until LoadSettings).
     std::string cloudTextureFile;
@@ -84,15 +70,8 @@ private:
     scene::SceneTextures Textures();
     void ScrollClouds(float dt);
 
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
-    CRefPtr<CParticleSystemsManager> particles;
-    CRefPtr<CSpriteBatch> spriteBatch;
     CRefPtr<CTexture> backgroundTexture;
     CRefPtr<CTexture> cloudTexture;
     CRefPtr<CTexture> maskTexture;
     CRefPtr<CTexture> flareRaysTexture;
-    CRefPtr<CTexture> flareTexture;
-    CRefPtr<CTexture> sparkTexture;
 };

@@ -71,10 +71,12 @@ void CProgressOrnaments::LoadSettings(const char* path)
     ReadIniString(path, sec, "RaysMethod", "Add", method, sizeof method);
     s.raysMethod = std::string(method) == "Screen" ? kBlendScreen : std::string(method) == "Normal" ? kBlendNormal
                                                                                                      : kBlendAdd;
+    // The map, where there is one, is the last ray slot.
+    const int32_t rays = variant.gems + (variant.map ? 1 : 0);
     for (int32_t i = 1; i <= variant.gems + 1; ++i)
     {
         const std::string n = std::to_string(i);
-        if (i <= variant.gems)
+        if (i <= rays)
         {
             ReadRect(s.rayCentre, s.raySize, path, sec, "Ray" + n, variant.rayDefault);
             ReadTexRect(s.rayT, path, sec, "RayT" + n, variant.rayTDefault);
@@ -90,6 +92,13 @@ void CProgressOrnaments::LoadSettings(const char* path)
     s.newGemTime = ReadFloat(path, sec, "NewGemTime", "0.5");
     s.newRayTime = ReadFloat(path, sec, "NewRayTime", "0.4");
     s.flareSpin = ReadFloat(path, sec, "GemFlareW", "0.125") * (variant.flareSpinTimesPi ? kPi : 1.0f);
+    if (variant.map)
+    {
+        s.mapTime = ReadFloat(path, sec, "MapTime", "0.4");
+        s.mapExpandTime = ReadFloat(path, sec, "MapExpandTime", "0.5");
+        s.mapBegin = std::clamp(ReadFloat(path, sec, "MapBegin", "0.4"), 0.0f, 1.0f);
+        s.mapHoldTime = std::max(s.mapTime, s.mapExpandTime);
+    }
     s.rainbowTime = ReadFloat(path, sec, "RainbowTime", "2");
     ReadN(s.rainbowSize, 2, path, sec, "RainbowSize", "256 12");
     s.rainbowW = ReadFloat(path, sec, "RainbowW", "1") * kPi;
@@ -115,7 +124,7 @@ void CProgressOrnaments::Start()
 
 void CProgressOrnaments::Stop()
 {
-    for (auto* shapes : {&gemShapes, &rayShapes, &flareShapes, &rainbowShapes})
+    for (auto* shapes : {&gemShapes, &rayShapes, &flareShapes, &rainbowShapes, &fadingShapes})
     {
         if (spriteList.IsValid())
             for (const CRefPtr<CSpriteShape>& s : *shapes)
@@ -141,6 +150,7 @@ void CProgressOrnaments::FadeAway(const CRefPtr<CSpriteShape>& shape, float life
     shape->FadeTo(0.0f);
     shape->life = lifeTime;
     shape->mortal = 1;
+    fadingShapes.push_back(shape);
 }
 
 // ---------------------------------------------------------------------------------
@@ -206,17 +216,8 @@ void CProgressOrnaments::Rise(int32_t from)
         AddShape(gem);
         gemShapes.push_back(gem);
 
-        const float* rc = &s.rayCentre[k * 3];
-        CRefPtr<CSpriteShape> ray(new CSpriteShape(rc[0] + kOffsetX, rc[1] + kOffsetY, rc[2] + kOffsetZ,
-                                                   s.raySize[k * 2], s.raySize[k * 2 + 1], s.raysColor,
-                                                   pictureTexture, 1));
-        ray->SetFrameUV(0, s.rayT[k * 4], s.rayT[k * 4 + 1], s.rayT[k * 4 + 2], s.rayT[k * 4 + 3]);
-        ray->SetBlendMode(1, s.raysMethod);
-        ray->zOrder = -1;
-        ray->SetAlpha(0.0f);
+        CRefPtr<CSpriteShape> ray = MakeRay(k);
         ray->fadeSpeed = s.newRayTime > 0.0f ? 1.0f / s.newRayTime : 1000.0f;
-        ray->SetRotation(s.angle[k]);
-        AddShape(ray);
         rayShapes.push_back(ray);
 
         CRefPtr<CSpriteShape> flare = MakeFlare(i);
@@ -224,6 +225,24 @@ void CProgressOrnaments::Rise(int32_t from)
         flare->SetScaleTarget(s.flareSize[k], s.flareSize[k]);
         flareShapes.push_back(flare);
     }
+    if (stage == variant.gems)
+        MakeFinale();
+}
+
+CRefPtr<CSpriteShape> CProgressOrnaments::MakeRay(size_t k)
+{
+    const OrnamentSettings& s = settings;
+    const float* rc = &s.rayCentre[k * 3];
+    CRefPtr<CSpriteShape> ray(new CSpriteShape(rc[0] + kOffsetX, rc[1] + kOffsetY, rc[2] + kOffsetZ,
+                                               s.raySize[k * 2], s.raySize[k * 2 + 1], s.raysColor, pictureTexture,
+                                               1));
+    ray->SetFrameUV(0, s.rayT[k * 4], s.rayT[k * 4 + 1], s.rayT[k * 4 + 2], s.rayT[k * 4 + 3]);
+    ray->SetBlendMode(1, s.raysMethod);
+    ray->zOrder = -1;
+    ray->SetAlpha(0.0f);
+    ray->SetRotation(s.angle[k]);
+    AddShape(ray);
+    return ray;
 }
 
 void CProgressOrnaments::Fall()
@@ -248,21 +267,53 @@ void CProgressOrnaments::Fall()
     EndStreaks();
 }
 
-void CProgressOrnaments::MakeFinaleFlare()
+// The finale waits hidden: the map (when the scene has one) showing only its top
+// part, and the flare at a quarter of its size.
+void CProgressOrnaments::MakeFinale()
 {
     const size_t slot = size_t(variant.gems);
     slotTimer[slot] = 0.0f;
     slotState[slot] = kIdle;
+    if (variant.map)
+    {
+        CRefPtr<CSpriteShape> map = MakeRay(slot);
+        map->fadeSpeed = settings.mapTime > 0.0f ? 1.0f / settings.mapTime : 1000.0f;
+        map->SetCorners(-0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f - settings.mapBegin, -0.5f, 0.5f - settings.mapBegin);
+        rayShapes.push_back(map);
+        UnrollMap(settings.mapBegin);
+    }
     flareShapes.push_back(MakeFlare(variant.gems));
 }
 
-void CProgressOrnaments::LightFinaleFlare()
+void CProgressOrnaments::LightFinale()
 {
     const size_t slot = size_t(variant.gems);
     if (flareShapes.size() <= slot || !flareShapes[slot].IsValid())
         return;
     flareShapes[slot]->FadeTo(1.0f);
     flareShapes[slot]->SetScaleTarget(settings.flareSize[slot], settings.flareSize[slot]);
+    if (variant.map)
+    {
+        slotState[slot] = kMapFlareIn;
+        slotTimer[slot] = 0.0f;
+    }
+}
+
+CRefPtr<CSpriteShape> CProgressOrnaments::Map() const
+{
+    const size_t slot = size_t(variant.gems);
+    return variant.map && rayShapes.size() > slot ? rayShapes[slot] : CRefPtr<CSpriteShape>();
+}
+
+void CProgressOrnaments::UnrollMap(float part)
+{
+    const CRefPtr<CSpriteShape> map = Map();
+    if (!map.IsValid() || map->corners.size() < 4 || map->frames.size() < 4)
+        return;
+    const float* t = &settings.rayT[size_t(variant.gems) * 4];
+    const float v = t[1] + (t[3] - t[1]) * part;
+    map->corners[2].v = map->corners[3].v = 0.5f - part;
+    map->frames[2].v = map->frames[3].v = v;
 }
 
 // ---------------------------------------------------------------------------------
@@ -271,10 +322,42 @@ void CProgressOrnaments::LightFinaleFlare()
 bool CProgressOrnaments::Update(float dt)
 {
     bool lastEnded = false;
+    // The list has dropped the faded shapes whose life ran out.
+    fadingShapes.erase(std::remove_if(fadingShapes.begin(), fadingShapes.end(),
+                                      [](const CRefPtr<CSpriteShape>& s) { return s->life <= 0.0f; }),
+                       fadingShapes.end());
     for (size_t i = 0; i < gemShapes.size(); ++i)
         if (gemShapes[i].IsValid())
             StepSlot(i, dt, lastEnded);
+    if (lastEnded)
+        LightFinale();
+    if (variant.map)
+        StepMap(dt);
     return lastEnded;
+}
+
+// The map fades in once its flare has grown, unrolling downward from its top edge.
+void CProgressOrnaments::StepMap(float dt)
+{
+    const size_t slot = size_t(variant.gems);
+    int32_t& state = slotState[slot];
+    float& timer = slotTimer[slot];
+    const CRefPtr<CSpriteShape> map = Map();
+    if (state == kMapIdle || !map.IsValid())
+        return;
+    const OrnamentSettings& s = settings;
+    timer += dt;
+    if (state == kMapFlareIn)
+    {
+        if (timer < s.newFlareTime)
+            return;
+        state = kMapUnrolling;
+        map->FadeTo(1.0f);
+    }
+    const float f = s.mapExpandTime > 0.0f ? std::min(1.0f, (timer - s.newFlareTime) / s.mapExpandTime) : 1.0f;
+    UnrollMap(s.mapBegin + (1.0f - s.mapBegin) * f);
+    if (timer >= s.newFlareTime + s.mapHoldTime)
+        state = kMapIdle;
 }
 
 void CProgressOrnaments::StepSlot(size_t i, float dt, bool& lastEnded)

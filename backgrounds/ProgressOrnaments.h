@@ -1,8 +1,9 @@
 // CProgressOrnaments: the player's progress through a location, painted over a level
 // scene: a gem per level reached that lights up after its flare, a light ray behind
 // it, a spinning flare on it, and a burst of coloured streaks while the newest gem
-// comes in with fanfare. One more flare belongs to the scene's own finale (the door,
-// the chest); the scene asks for it when the last gem's slot ends.
+// comes in with fanfare. One more flare belongs to the location's finale: it waits,
+// hidden, from the last stage on and grows in when the last gem's slot ends (the
+// museum's map unrolls under it; the door opens, the chest bursts).
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,7 @@ struct OrnamentVariant
     const char* raysColorDefault;
     const char* flareDefault;
     const char* flareColorDefault;
+    bool map = false;        // the museum's: the last ray slot is a map that unrolls
 };
 
 struct OrnamentSettings
@@ -39,6 +41,7 @@ struct OrnamentSettings
     std::vector<float> flareCentre, flareSize;    // gems + 1 flares
     std::vector<uint32_t> flareColor;
     uint32_t raysColor = 0xFFFFFFFFu;
+    float mapTime = 0.4f, mapExpandTime = 0.5f, mapBegin = 0.4f, mapHoldTime = 0.5f;
     int32_t raysMethod = 1;
     float newFlareTime = 0.25f, newGemTime = 0.5f, newRayTime = 0.4f, flareSpin = 0.125f;
     float rainbowTime = 2.0f, rainbowSize[2] = {256.0f, 12.0f}, rainbowW = 3.1415927f;
@@ -55,6 +58,13 @@ public:
         kGemIn = 2,
         kRayIn = 3,
     };
+    // The finale's slot, when the scene has a map.
+    enum MapState
+    {
+        kMapIdle = 0,
+        kMapFlareIn = 1,
+        kMapUnrolling = 2,
+    };
 
     explicit CProgressOrnaments(const OrnamentVariant& variant);
 
@@ -66,14 +76,12 @@ public:
     void Stop();
 
     // Shows `stage` gems (clamped). Returns the change: +1 rising, -1 falling, 0 none.
-    // Rising plays "Background" unless quiet.
+    // Rising plays "Background" unless quiet; reaching the last stage makes the
+    // finale's flare (and map), hidden.
     int32_t SetStage(int32_t stage, int32_t quiet);
-    // One step of every slot's timeline; true when the last gem's slot ended in it.
+    // One step of every slot's timeline. True when the last gem's slot ended in it:
+    // the finale's flare then grows in, and the scene plays its finale.
     bool Update(float dt);
-
-    // The finale's flare (slot `gems`): made hidden; Light grows it in.
-    void MakeFinaleFlare();
-    void LightFinaleFlare();
 
     int32_t Stage() const { return stage; }
     int32_t Gems() const { return variant.gems; }
@@ -85,6 +93,8 @@ public:
     const CRefPtr<CSpriteShape>& Gem(size_t i) const { return gemShapes[i]; }
     const CRefPtr<CSpriteShape>& Ray(size_t i) const { return rayShapes[i]; }
     const CRefPtr<CSpriteShape>& Flare(size_t i) const { return flareShapes[i]; }
+    // The map's shape while it is shown (empty otherwise).
+    CRefPtr<CSpriteShape> Map() const;
 
     OrnamentSettings settings;
     CRefPtr<CSoundBank> soundBank;
@@ -93,6 +103,12 @@ private:
     void Rise(int32_t from);
     void Fall();
     CRefPtr<CSpriteShape> MakeFlare(int32_t slot);
+    CRefPtr<CSpriteShape> MakeRay(size_t slot);
+    void MakeFinale();
+    void LightFinale();
+    void StepMap(float dt);
+    // Shows the top `part` (0..1) of the map, its top edge in place.
+    void UnrollMap(float part);
     void AddShape(const CRefPtr<CSpriteShape>& shape);
     void FadeAway(const CRefPtr<CSpriteShape>& shape, float lifeTime);
     void StepSlot(size_t i, float dt, bool& lastEnded);
@@ -103,6 +119,9 @@ private:
     CRefPtr<CSpriteList> spriteList;
     CRefPtr<CTexture> pictureTexture, flareTexture, sparkTexture;
     std::vector<CRefPtr<CSpriteShape>> gemShapes, rayShapes, flareShapes, rainbowShapes;
+    // Shapes fading out on their way out of the list; Stop takes them too, so
+    // nothing of this scene lingers over the next one.
+    std::vector<CRefPtr<CSpriteShape>> fadingShapes;
     std::vector<int32_t> slotState;
     std::vector<float> slotTimer;
     int32_t stage;

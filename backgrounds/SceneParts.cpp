@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/SoundBank.h"
+#include "effects/ParticleSystemsManager.h"
 #include "render/Device.h"
 #include "render/IndexBuffer.h"
 #include "render/SharedBuffers.h"
+#include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 #include "render/Texture.h"
@@ -58,6 +61,36 @@ void SetMaskStages(CDevice& device)
 }
 
 } // namespace
+
+void SceneResources::SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib)
+{
+    device = d;
+    vertexBuffer = vb;
+    indexBuffer = ib;
+}
+
+void SceneResources::SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p,
+                               CRefPtr<CSpriteBatch> batch, CRefPtr<CTexture> flare, CRefPtr<CTexture> spark)
+{
+    spriteList = list;
+    particles = p;
+    spriteBatch = batch;
+    flareTexture = flare;
+    sparkTexture = spark;
+    ornaments.SetShared(list, flare, spark);
+}
+
+int32_t SceneResources::SetOrnamentStage(int32_t stage, int32_t quiet)
+{
+    ornaments.soundBank = soundBank;
+    return ornaments.SetStage(stage, quiet);
+}
+
+void SceneResources::PlaySound(CRefPtr<CSound> CSoundBank::*slot) const
+{
+    if (soundBank.IsValid())
+        soundBank->Play(soundBank.Get()->*slot, 0, 0);
+}
 
 bool FindOrLoadTexture(CDevice* device, const std::string& folder, const char* name, const std::string& file,
                        TextureLoader loader, CRefPtr<CTexture>& out)

@@ -10,11 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "backgrounds/ProgressOrnaments.h"
 #include "engine/RefPtr.h"
 #include "render/VertexBuffer.h"
 
 class CDevice;
 class CIndexBuffer;
+class CParticleSystemsManager;
+class CSound;
+class CSoundBank;
+class CSpriteBatch;
 class CSpriteList;
 class CSpriteShape;
 class CTexture;
@@ -78,6 +83,39 @@ CRefPtr<CSpriteShape> MakeFlareRays(float x, float y, float width, float height,
                                     CRefPtr<CTexture> texture, float spin);
 // Takes every shape out of the list and empties the handle or vector.
 void RemoveShape(CSpriteList* list, CRefPtr<CSpriteShape>& shape);
+
+// What every level scene keeps of the game's objects, and its progress ornaments:
+// the device and the shared dynamic buffers its own quads go through, the
+// background sprite list its shapes live in, the particles and the batch, the
+// "Flare" and "Spark" textures, and the sound bank the manager hands over.
+class SceneResources
+{
+public:
+    explicit SceneResources(const OrnamentVariant& variant) : ornaments(variant) {}
+
+    void SetResources(CRefPtr<CDevice> d, CRefPtr<CVertexBuffer> vb, CRefPtr<CIndexBuffer> ib);
+    void SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> p, CRefPtr<CSpriteBatch> batch,
+                   CRefPtr<CTexture> flare, CRefPtr<CTexture> spark);
+    int32_t Stage() const { return ornaments.Stage(); }
+
+    CProgressOrnaments ornaments;
+    CRefPtr<CSoundBank> soundBank;
+    CRefPtr<CSpriteList> spriteList;
+
+protected:
+    // The ornaments' stage, with the bank they play the stage's sound from.
+    int32_t SetOrnamentStage(int32_t stage, int32_t quiet);
+    // Plays one slot of the bank once, when there is a bank.
+    void PlaySound(CRefPtr<CSound> CSoundBank::*slot) const;
+
+    CRefPtr<CDevice> device;
+    CRefPtr<CVertexBuffer> vertexBuffer;
+    CRefPtr<CIndexBuffer> indexBuffer;
+    CRefPtr<CParticleSystemsManager> particles;
+    CRefPtr<CSpriteBatch> spriteBatch;
+    CRefPtr<CTexture> flareTexture;
+    CRefPtr<CTexture> sparkTexture;
+};
 
 // A progress stage kept to 0..last.
 inline int32_t ClampStage(int32_t stage, int32_t last) { return stage < 0 ? 0 : (stage > last ? last : stage); }

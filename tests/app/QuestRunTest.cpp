@@ -741,7 +741,8 @@ TEST(QuestRun, OwnedTotemsStandBesideTheBoardAndTheirColourCallsAndUnleashesThem
 }
 
 // The museum's, the jungle's and the valley's levels each stand on their own living
-// picture: the scene switches with the location and moves on from frame to frame.
+// picture: the scene switches with the location and moves on from frame to frame, and
+// the gems of the location's levels already won are lit on it.
 TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
 {
     struct Case
@@ -752,6 +753,12 @@ TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
     } cases[] = {{3, CBackgroundManager::kSceneMuseum, "scene_museum"},
                  {8, CBackgroundManager::kSceneJungle, "scene_jungle"},
                  {14, CBackgroundManager::kSceneValley, "scene_valley"}};
+    const auto ornamentsOf = [](CGame& g) -> const CProgressOrnaments& {
+        CBackgroundManager& b = *g.backgrounds;
+        return b.currentScene == CBackgroundManager::kSceneMuseum   ? b.Museum().ornaments
+               : b.currentScene == CBackgroundManager::kSceneJungle ? b.Jungle().ornaments
+                                                                    : b.Valley().ornaments;
+    };
     for (const Case& c : cases)
     {
         GameHarness h;
@@ -761,6 +768,17 @@ TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
         ContinueIntoLevel(script, c.level, c.prefix);
         const int32_t scene = c.scene;
         script.Wait("the scene shown", [scene](CGame& g) { return g.backgrounds->currentScene == scene; });
+        // The third level of each location: the two won before it have their gems, rays
+        // and flares lit.
+        script.Wait("two gems lit", [ornamentsOf](CGame& g) {
+            const CProgressOrnaments& o = ornamentsOf(g);
+            if (o.Stage() != 2 || o.GemShapes() != 2)
+                return false;
+            for (size_t i = 0; i < 2; ++i)
+                if (o.Gem(i)->alpha < 1.0f || o.Ray(i)->alpha < 1.0f || o.Flare(i)->alpha < 1.0f)
+                    return false;
+            return true;
+        }, std::string(c.prefix) + "_lit.png");
         // Two more looks, two and four seconds on: dust, mist, glints, clouds and rays move.
         int frames = 0;
         script.Wait("two seconds on", [&frames](CGame&) { return ++frames > 100; }, std::string(c.prefix) + "_2s.png");

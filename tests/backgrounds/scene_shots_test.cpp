@@ -103,6 +103,39 @@ TEST_F(SceneShotsTest, MainMenuPictureMovesOverAFewSeconds)
     EXPECT_GT(Differing(second, third), 2000);
 }
 
+// The museum's, jungle's and valley's last gem lights in its empty socket with its
+// finale: the museum's map unrolls under the sixth flare, the others' last flare grows.
+TEST_F(SceneShotsTest, LevelScenesLightTheirLastGemAndTheirFinale)
+{
+    const struct
+    {
+        int32_t scene, last;
+        const char* name;
+        float gemX, gemY; // the last gem's centre in the picture
+    } cases[] = {{CBackgroundManager::kSceneMuseum, 5, "scene_museum", 840.0f, 80.0f},
+                 {CBackgroundManager::kSceneJungle, 6, "scene_jungle", 840.0f, 150.0f},
+                 {CBackgroundManager::kSceneValley, 8, "scene_valley", 960.0f, 470.0f}};
+    auto brightness = [](uint32_t c) { return int((c >> 16) & 255) + int((c >> 8) & 255) + int(c & 255); };
+    for (const auto& c : cases)
+    {
+        manager->SetScene(c.scene);
+        manager->SetStage(c.last - 1, 1);
+        Run(1.5f);
+        const OffscreenFrame before = Shot(std::string(c.name) + "_before_last");
+        manager->SetStage(c.last, 0);
+        Run(4.0f); // the newest gem's sparkle, its ray, then the finale's flare (and map)
+        const OffscreenFrame after = Shot(std::string(c.name) + "_all_gems");
+        const float x = c.gemX - 512.0f, y = 384.0f - c.gemY;
+        EXPECT_GT(brightness(after.At(x, y)), brightness(before.At(x, y)) + 100) << c.name;
+        if (c.scene == CBackgroundManager::kSceneMuseum)
+        {
+            const CRefPtr<CSpriteShape> map = manager->Museum().ornaments.Map();
+            ASSERT_TRUE(map.IsValid());
+            EXPECT_NEAR(map->alpha, 1.0f, 1e-4f);
+        }
+    }
+}
+
 TEST_F(SceneShotsTest, DoorOpensAtTheLastStage)
 {
     manager->SetScene(CBackgroundManager::kSceneDoor);

@@ -189,10 +189,11 @@ bool PaintJungle(const std::filesystem::path& gfx)
     const tools::Noise noise(23u, 32);
     const std::vector<Leaf> leaves = MakeLeaves();
     picture.Paint(0, 768, [&](float x, float y, Rgba& c) { c = JunglePixel(x, y, noise, leaves); });
-    PaintOrnaments(picture, OrnamentSheet{802, 80, 64,
+    PaintOrnaments(picture, OrnamentSheet{802, 56, 56,
                                           {C(230, 40, 40), C(250, 170, 30), C(60, 200, 70), C(50, 120, 240),
                                            C(190, 70, 230), C(40, 210, 220)},
-                                          526, 880, 192, 44});
+                                          526, 880, 192, 44,
+                                          {{440, 150}, {520, 135}, {600, 125}, {680, 125}, {760, 135}, {840, 150}}});
     WriteFlareRays(gfx, "JungleFlareRays", 18, 9u, C(230, 255, 200));
     return WriteRgb(gfx / "Jungle.jpg", picture) && PaintFog(gfx) && PaintFogMask(gfx) && PaintFlashMask(gfx);
 }

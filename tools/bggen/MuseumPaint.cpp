@@ -171,7 +171,8 @@ bool PaintMuseum(const std::filesystem::path& gfx)
     PaintOrnaments(picture, OrnamentSheet{802, 56, 56,
                                           {C(230, 40, 40), C(250, 170, 30), C(60, 200, 70), C(50, 120, 240),
                                            C(190, 70, 230)},
-                                          526, 880, 192, 44});
+                                          526, 880, 192, 44,
+                                          {{560, 80}, {630, 72}, {700, 68}, {770, 72}, {840, 80}}});
     PaintMap(picture, 740, 780, 280, 240);
     WriteFlareRays(gfx, "MuseumFlareRays", 22, 5u, C(255, 236, 190));
     return WriteRgb(gfx / "Museum.jpg", picture) && PaintDust(gfx) && PaintDustMask(gfx);

@@ -32,19 +32,54 @@ Rgba GemPixel(float x, float y, const Rgba& colour)
     return Mix(socket, c, Smooth(0.92f, 0.84f, outline));
 }
 
+// How much of the gem covers a point of its cell (x, y in -1..1): its octagon.
+float GemCover(float x, float y)
+{
+    const float ax = std::fabs(x), ay = std::fabs(y);
+    return Smooth(0.92f, 0.84f, std::max(std::max(ax, ay), (ax + ay) * 0.7071f * 1.08f));
+}
+
+// An empty socket in the picture: a dark hollow where the gem will sit, in a bronze
+// rim a little wider than the gem's cell.
+void PaintSocket(Canvas& canvas, int cx, int cy, int width, int height)
+{
+    const float rx = 0.5f * float(width), ry = 0.5f * float(height);
+    for (int y = cy - int(ry) - 6; y < cy + int(ry) + 6; ++y)
+        for (int x = cx - int(rx) - 6; x < cx + int(rx) + 6; ++x)
+        {
+            if (x < 0 || y < 0 || x >= canvas.width || y >= 768)
+                continue;
+            const float dx = (float(x) + 0.5f - float(cx)) / rx, dy = (float(y) + 0.5f - float(cy)) / ry;
+            const float d = std::hypot(dx, dy);
+            const float rim = Clamp01((1.12f - d) * rx);
+            const Rgba bronze = tools::Scale(tools::C(200, 166, 110), 0.7f + 0.3f * Clamp01(-dx - dy + 0.6f));
+            Rgba& c = canvas.At(x, y);
+            c = Mix(c, d < 0.9f ? tools::C(36, 28, 20) : bronze, rim);
+        }
+}
+
 } // namespace
 
 void PaintOrnaments(Canvas& canvas, const OrnamentSheet& sheet)
 {
+    for (const std::array<int, 2>& place : sheet.gemPlaces)
+        PaintSocket(canvas, place[0], place[1], sheet.gemWidth, sheet.gemHeight);
     for (size_t i = 0; i < sheet.gemColours.size(); ++i)
     {
         const int left = 2 + int(i) * (sheet.gemWidth + 2);
+        const bool placed = i < sheet.gemPlaces.size();
         for (int y = 0; y < sheet.gemHeight; ++y)
             for (int x = 0; x < sheet.gemWidth; ++x)
             {
                 const float gx = (float(x) + 0.5f) / float(sheet.gemWidth) * 2.0f - 1.0f;
                 const float gy = (float(y) + 0.5f) / float(sheet.gemHeight) * 2.0f - 1.0f;
-                canvas.At(left + x, sheet.gemTop + y) = GemPixel(gx, gy, sheet.gemColours[i]);
+                Rgba& cell = canvas.At(left + x, sheet.gemTop + y);
+                cell = GemPixel(gx, gy, sheet.gemColours[i]);
+                if (!placed)
+                    continue;
+                const int px = sheet.gemPlaces[i][0] - sheet.gemWidth / 2 + x;
+                const int py = sheet.gemPlaces[i][1] - sheet.gemHeight / 2 + y;
+                cell = Mix(canvas.At(px, py), cell, GemCover(gx, gy));
             }
     }
     // The ray: a beam bright in its middle line, fading to its ends and edges.

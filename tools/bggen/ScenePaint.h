@@ -4,6 +4,7 @@
 // companions. Everything is deterministic: every run writes the same files.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -52,12 +53,16 @@ inline void AddLight(Rgba& c, const Rgba& light, float k)
 
 // The ornament pieces every level picture carries below its 768 rows: gems of the
 // given colours side by side from (2, top), each `size` wide and high with a gap of
-// 2, a soft light ray in (rx, ry, rw, rh), and optionally a rolled-out map.
+// 2, a soft light ray in (rx, ry, rw, rh), and optionally a rolled-out map. With the
+// gems' places in the picture (centres, pixels), an empty socket is painted at each
+// and each gem's picture is the painting there with the gem set in, so a gem fading
+// in covers its socket seamlessly.
 struct OrnamentSheet
 {
     int gemTop, gemWidth, gemHeight;
     std::vector<Rgba> gemColours;
     int rayLeft, rayTop, rayWidth, rayHeight;
+    std::vector<std::array<int, 2>> gemPlaces;
 };
 void PaintOrnaments(Canvas& canvas, const OrnamentSheet& sheet);
 void PaintMap(Canvas& canvas, int left, int top, int width, int height);

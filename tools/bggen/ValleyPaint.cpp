@@ -106,10 +106,12 @@ bool PaintValley(const std::filesystem::path& gfx)
     Canvas picture(1024, 1024, C(20, 26, 20));
     const tools::Noise noise(37u, 32);
     picture.Paint(0, 768, [&](float x, float y, Rgba& c) { c = ValleyPixel(x, y, noise); });
-    PaintOrnaments(picture, OrnamentSheet{802, 80, 64,
+    PaintOrnaments(picture, OrnamentSheet{802, 56, 56,
                                           {C(230, 40, 40), C(250, 170, 30), C(60, 200, 70), C(50, 120, 240),
                                            C(190, 70, 230), C(40, 210, 220), C(250, 110, 160), C(240, 240, 240)},
-                                          526, 880, 192, 44});
+                                          526, 880, 192, 44,
+                                          {{400, 470}, {480, 452}, {560, 440}, {640, 434}, {720, 434}, {800, 440},
+                                           {880, 452}, {960, 470}}});
     WriteFlareRays(gfx, "ValleyFlareRays", 20, 13u, C(255, 240, 200));
     return WriteRgb(gfx / "Valley.jpg", picture) && PaintClouds(gfx) && PaintCloudMask(gfx);
 }
