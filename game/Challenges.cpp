@@ -447,8 +447,8 @@ void CGame::GiveChallengeVerdict()
     const bool timed = levelKind == kLevelKindMemory || levelKind == kLevelKindAccuracy;
     const std::string text = Text(timed ? kStringTimeUpFailed : kStringTooFewFailed);
     CRefPtr<CPopupMessage> note;
-    field.popups.AddLoss(note, text.c_str(), 1.5f, lossEffect ? lossEffect->noteX : 0.0f,
-                         lossEffect ? lossEffect->noteY : 0.0f, field.origin[2] - 10.0f);
+    // Above the middle of the challenge's board.
+    field.popups.AddLoss(note, text.c_str(), 1.5f, 0.0f, 60.0f, field.origin[2] - 10.0f);
     NextPhase(ChallengePhase::Lost);
 }
 

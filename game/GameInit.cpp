@@ -305,10 +305,14 @@ bool CGame::Init(HWND window, HINSTANCE instance)
     // The shop and the HUD effects of the quest.
     MakeShop();
     starEffect = CRefPtr<CStarEffect>(new CStarEffect());
-    starEffect->SetResources(spriteLists[2], board ? &board->popups : nullptr, screenTextures[kTexBigStar],
-                             effectTextures[kTexRing]);
+    starEffect->SetResources(spriteLists[2], particles[2], board ? &board->popups : nullptr, screenTextures[kTexBigStar],
+                             effectTextures[kTexStarParticle], effectTextures[kTexRing]);
     starEffect->LoadSettings((folders.config + "Score.cfg").c_str(), "Star");
     lossEffect = CRefPtr<CLossEffect>(new CLossEffect());
+    lossEffect->SetResources(spriteLists[3], particles[5], board ? &board->popups : nullptr,
+                             board && board->bonusManager ? board->bonusManager->bonus3Texture : CRefPtr<CTexture>(),
+                             effectTextures[kTexSpark]);
+    lossEffect->LoadSettings((folders.config + "Score.cfg").c_str(), "Loss");
     ShowLoading(1.0f);
 
     // The splash form shows the loading picture until the start-up sequence moves on.
@@ -322,6 +326,8 @@ void CGame::MakeShop()
     shop->SetInterface(ui.Get());
     shop->SetResources(spriteLists[3], device ? device->GetTextureByName("ShopCtrls1") : CRefPtr<CTexture>(),
                        device ? device->GetTextureByName("ShopCtrls2") : CRefPtr<CTexture>(), soundBank.Get());
+    shop->SetEffects(particles[4], particles[5], screenTextures[kTexShopPointer], effectTextures[kTexStarParticle],
+                     effectTextures[kTexHalo1]);
     shop->LoadSettings((folders.config + "Skin.cfg").c_str(), "Shop");
     // Without its texts the shop still sells: the descriptions stay empty.
     const std::string texts = folders.texts + "Shop.txt";

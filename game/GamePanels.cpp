@@ -129,7 +129,7 @@ void CGame::LoseLife(bool timeUp, bool final)
         soundBank->Play(soundBank->LifeLost, 0, 0);
     char first[128] = "";
     GetStringById(timeUp ? kStringTimeUp : kStringNoMoves, first, sizeof(first));
-    const float shuffleTime = lossEffect ? lossEffect->phaseTimes[0] + lossEffect->phaseTimes[1] : 2.0f;
+    const float shuffleTime = lossEffect ? lossEffect->ShuffleTime() : 2.0f;
     if (!final)
     {
         if (soundBank)
@@ -138,8 +138,8 @@ void CGame::LoseLife(bool timeUp, bool final)
         GetStringById(kStringLifeLost, second, sizeof(second));
         if (lossEffect)
         {
-            lossEffect->text = std::string(first) + "\n" + second;
-            lossEffect->Start(0, 0.0f, board ? &board->popups : nullptr);
+            lossEffect->note = std::string(first) + "\n" + second;
+            lossEffect->Start(0, 0.0f, 0.0f, 0.0f);
         }
         ShuffleBoard(shuffleTime);
         --lives;
@@ -154,8 +154,8 @@ void CGame::LoseLife(bool timeUp, bool final)
         if (board)
         {
             CRefPtr<CPopupMessage> note;
-            board->popups.AddLoss(note, first, 1.5f, lossEffect ? lossEffect->noteX : 0.0f,
-                                  lossEffect ? lossEffect->noteY : 0.0f, -200.0f);
+            const Vec3 at = lossEffect ? lossEffect->settings.notePos : Vec3{0.0f, 60.0f, -3.0f};
+            board->popups.AddLoss(note, first, 1.5f, at.x, at.y, at.z);
         }
         ShuffleBoard(shuffleTime);
     }
@@ -240,10 +240,12 @@ void CGame::SpendLifeForShuffle(int icon)
     GetStringById(kStringShuffling, text, sizeof(text));
     if (lossEffect)
     {
-        lossEffect->text = text;
-        lossEffect->Start(0, icons[size_t(icon)]->worldPosition.x, &board->popups);
+        // The heart leaves from the life icon spent.
+        const Vec3 at = icons[size_t(icon)]->worldPosition;
+        lossEffect->note = text;
+        lossEffect->Start(1, at.x, at.y, at.z - 10.0f);
     }
-    ShuffleBoard(lossEffect ? lossEffect->phaseTimes[0] + lossEffect->phaseTimes[1] : 2.0f);
+    ShuffleBoard(lossEffect ? lossEffect->ShuffleTime() : 2.0f);
     --lives;
     icons[size_t(icon)]->SetVisible(0);
     board->events.clear();

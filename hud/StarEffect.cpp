@@ -1,5 +1,7 @@
 #include "hud/StarEffect.h"
 
+#include "effects/MultiOriginSystemKeeper.h"
+#include "effects/ParticleSystemsManager.h"
 #include "engine/IniReader.h"
 #include "engine/StringTable.h"
 #include "hud/PopupMessages.h"
@@ -9,6 +11,8 @@
 namespace {
 
 const int kStringStarAwarded = 12;
+const float kPi = 3.1415927f;
+const float kGlowForever = 10000000.0f;
 const float kStarWidth = 51.0f, kStarHeight = 48.0f;
 const float kGrownWidth = 204.0f, kGrownHeight = 192.0f;
 
@@ -31,19 +35,33 @@ CStarEffect::~CStarEffect()
 {
     RemoveShape(star);
     RemoveShape(ring);
+    StopGlows();
 }
 
-void CStarEffect::SetResources(CRefPtr<CSpriteList> list, CPopupMessages* notes, CRefPtr<CTexture> starPicture,
-                               CRefPtr<CTexture> ringPicture)
+void CStarEffect::SetResources(CRefPtr<CSpriteList> list, CRefPtr<CParticleSystemsManager> manager,
+                               CPopupMessages* notes, CRefPtr<CTexture> starPicture,
+                               CRefPtr<CTexture> particlePicture, CRefPtr<CTexture> ringPicture)
 {
     sprites = list;
+    particles = manager;
     popups = notes;
     starTexture = starPicture;
+    particleTexture = particlePicture;
     ringTexture = ringPicture;
+    glows.reserve(2);
 }
 
 void CStarEffect::LoadSettings(const char* file, const char* section)
 {
+    settings.baseLeft = ReadPosition(file, section, "BaseLeft", "364 746 -3");
+    settings.elementLength = ReadIniFloat(file, section, "ElementLength", "32");
+    settings.count = ReadIniInt(file, section, "Count", "19");
+    settings.radialColor = ReadIniColor(file, section, "RadialColor", "255 255 80 255");
+    settings.radialSize = ReadIniFloat(file, section, "RadialSize", "24");
+    settings.radialIntensity = ReadIniFloat(file, section, "RadialIntensity", "40");
+    settings.upColor = ReadIniColor(file, section, "UpColor", "160 80 255 255");
+    settings.upSize = ReadIniFloat(file, section, "UpSize", "32");
+    settings.upIntensity = ReadIniFloat(file, section, "UpIntensity", "40");
     settings.zOrder = ReadIniInt(file, section, "ZOrder", "-20");
     settings.from = ReadPosition(file, section, "From", "649 730 -3");
     settings.to = ReadPosition(file, section, "To", "649 256 -3");
@@ -63,18 +81,67 @@ void CStarEffect::RemoveShape(CRefPtr<CSpriteShape>& shape)
     shape.Reset();
 }
 
+// The rows fade out on their own; the manager drops them when they are done.
+void CStarEffect::StopGlows()
+{
+    for (const CRefPtr<CParticleSystem>& glow : glows)
+        if (glow)
+            glow->StopEmission();
+    glows.clear();
+}
+
 void CStarEffect::Reset()
 {
     timer = 0.0f;
     busy = 0;
     phase = kWaiting;
     RemoveShape(star);
+    StopGlows();
 }
 
 void CStarEffect::Start()
 {
     Reset();
     busy = 1;
+    StartGlows();
+}
+
+// Two rows of glow along the bar: sparks glowing out in every direction, and
+// bigger ones rising.
+void CStarEffect::StartGlows()
+{
+    if (!particles)
+        return;
+    const Settings& s = settings;
+    const Vec3 left{s.baseLeft.x, s.baseLeft.y, 0.0f};
+    const Vec3 right{s.baseLeft.x + s.elementLength * float(s.count), s.baseLeft.y, 0.0f};
+    const struct
+    {
+        Vec3 direction;
+        float intensity, speed, size, particleSpeed[2];
+        uint32_t colour;
+    } rows[2] = {{{0.0f, 0.0f, 0.0f}, s.radialIntensity, 0.0f, s.radialSize, {40.0f, 10.0f}, s.radialColor},
+                 {{0.0f, 1.0f, 0.0f}, s.upIntensity, 80.0f, s.upSize, {10.0f, 2.5f}, s.upColor}};
+    for (const auto& row : rows)
+    {
+        CMultiOriginSystemKeeper::ParticleLook look{{row.particleSpeed[0], row.particleSpeed[1]},
+                                                    {row.size, row.size, 0.2f * row.size, 0.2f * row.size},
+                                                    {kPi, kPi * 0.5f},
+                                                    row.colour,
+                                                    {0.1f, 0.25f, 0.65f},
+                                                    {0.025f, 0.0625f, 0.2125f}};
+        CRefPtr<CMultiOriginSystemKeeper> keeper(new CMultiOriginSystemKeeper);
+        keeper->zVelocityScale = 0.0f;
+        // Exactly `count` origins: a new keeper's own default one goes too.
+        keeper->AddOriginEx(left, right, row.direction, s.count, row.intensity, row.speed, look, 0);
+        CCollection2Parametres block(0.0f, 0.0f, s.baseLeft.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
+                                     CCollection2Parametres::kBlendAdd);
+        block.keeperEmission = 1;
+        block.duration = kGlowForever;
+        CRefPtr<CParticleSystem> glow;
+        particles->AddCollection2System(glow, block, 2 * int32_t(row.intensity), particleTexture);
+        glows.push_back(glow);
+    }
 }
 
 void CStarEffect::ShowStar()
@@ -164,7 +231,10 @@ int CStarEffect::Update(float dt)
         RemoveShape(ring);
     }
     if (phase == kHolding && timer >= held)
+    {
+        StopGlows();
         StartFlyOut();
+    }
     if (phase == kFlyingOut)
     {
         if (timer >= end)

@@ -1,4 +1,5 @@
-// CStarEffect: the Golden Star award over the play screen. A big star appears near
+// CStarEffect: the Golden Star award over the play screen. Rows of glowing particles
+// light up along a bar near the bottom of the screen; a big star appears near
 // the bottom, grows as it flies up to its place, a ring flashes behind it there and
 // the note "You've got the Star!!!" pops up; after a hold the star swells and fades
 // away. The game starts it where it adds the star to the shop and runs it from the
@@ -9,7 +10,10 @@
 #include "engine/RefPtr.h"
 
 #include <cstdint>
+#include <vector>
 
+class CParticleSystem;
+class CParticleSystemsManager;
 class CPopupMessages;
 class CSpriteList;
 class CSpriteShape;
@@ -30,6 +34,16 @@ public:
     // Section "Star" of Score.cfg; positions already in the centred, y-up screen units.
     struct Settings
     {
+        // The row of glow origins: its left end, the spacing and count of its elements.
+        Vec3 baseLeft{-148.5f, -361.5f, -3.0f};
+        float elementLength = 32.0f;
+        int32_t count = 19;
+        uint32_t radialColor = 0xFFFFFF50u;
+        float radialSize = 24.0f;
+        float radialIntensity = 40.0f;
+        uint32_t upColor = 0xFFA050FFu;
+        float upSize = 32.0f;
+        float upIntensity = 40.0f;
         int32_t zOrder = -20;
         Vec3 from{136.5f, -345.5f, -3.0f};
         Vec3 to{136.5f, 128.5f, -3.0f};
@@ -47,8 +61,10 @@ public:
     CStarEffect(const CStarEffect&) = delete;
     CStarEffect& operator=(const CStarEffect&) = delete;
 
-    // Without a sprite list the effect keeps its timing and shows nothing.
-    void SetResources(CRefPtr<CSpriteList> sprites, CPopupMessages* popups, CRefPtr<CTexture> starTexture,
+    // Without a sprite list the effect keeps its timing and shows no star, without a
+    // particle manager no glow.
+    void SetResources(CRefPtr<CSpriteList> sprites, CRefPtr<CParticleSystemsManager> particles,
+                      CPopupMessages* popups, CRefPtr<CTexture> starTexture, CRefPtr<CTexture> particleTexture,
                       CRefPtr<CTexture> ringTexture);
     void LoadSettings(const char* file, const char* section);
 
@@ -62,6 +78,7 @@ public:
     int32_t phase = kWaiting;
     CRefPtr<CSpriteShape> star;
     CRefPtr<CSpriteShape> ring;
+    std::vector<CRefPtr<CParticleSystem>> glows;  // the radial and the rising glow rows
     Settings settings;
 
 private:
@@ -69,9 +86,13 @@ private:
     void Arrive();
     void StartFlyOut();
     void RemoveShape(CRefPtr<CSpriteShape>& shape);
+    void StartGlows();
+    void StopGlows();
 
     CRefPtr<CSpriteList> sprites;
+    CRefPtr<CParticleSystemsManager> particles;
     CPopupMessages* popups = nullptr;
     CRefPtr<CTexture> starTexture;
+    CRefPtr<CTexture> particleTexture;
     CRefPtr<CTexture> ringTexture;
 };

@@ -56,6 +56,18 @@ void CShopSettings::Load(const char* file, const char* section)
     stationToFly[1] = -station[1];
     stubT = ReadIniFloat(file, section, "StubT", "0.4");
     disabledAlpha = ReadIniFloat(file, section, "DisabledAlpha", "0.5");
+    ReadIniFloat2(backgroundTSpeed, file, section, "BackgroundTSpeed", "0.25 -0.1545");
+    ReadIniFloat2(backgroundTSize, file, section, "BackgroundTSize", "1 0.75");
+    sandboxRaysW = -ReadIniFloat(file, section, "SandboxRaysW", "-0.125") * 3.1415927f;
+    starTailSize = ReadIniFloat(file, section, "StarTailSize", "32");
+    starTailColor = ReadIniColor(file, section, "StarTailColor", "255 255 127 255");
+    starTailIntensity = ReadIniFloat(file, section, "StarTailIntensity", "80");
+    stubHaloColor = ReadIniColor(file, section, "StubHaloColor", "255 127 127 255");
+    stubHaloSize = ReadIniFloat(file, section, "StubHaloSize", "80");
+    stubHaloLifeTime = ReadIniFloat(file, section, "StubHaloLifeTime", "0.5");
+    pointersT = ReadIniFloat(file, section, "PointersT", "1");
+    pointersColor = ReadIniColor(file, section, "PointersColor", "255 255 120 255");
+    pointersLifeTime = ReadIniFloat(file, section, "PointersLifeTime", "1");
 }
 
 const float* CShopSettings::StarShift(int places, int k) const
@@ -82,6 +94,7 @@ CShop::~CShop()
     if (sprites)
         for (const CRefPtr<CSpriteShape>& stub : stubs)
             sprites->Remove(stub);
+    DropPulses();
 }
 
 void CShop::SetInterface(CInterface* interfaceObject)
@@ -142,6 +155,7 @@ CRefPtr<CShopStar> CShop::NewStar() const
 {
     CRefPtr<CShopStar> star(new CShopStar());
     star->SetResources(sprites, stubTexture, starTexture);
+    star->SetTail(tailParticles, tailTexture, settings.starTailSize, settings.starTailIntensity, settings.starTailColor);
     return star;
 }
 

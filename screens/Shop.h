@@ -20,6 +20,7 @@
 
 class CInterface;
 class CLevelParams;
+class CParticleSystemsManager;
 class CSoundBank;
 class CSpriteList;
 class CSpriteShape;
@@ -64,6 +65,20 @@ struct CShopSettings
     float stationToFly[2] = {-2.0f, 1.0f};
     float stubT = 0.4f;
     float disabledAlpha = 0.5f;
+    // The screen's motion: the scrolling background, the turning rays, the stars'
+    // tails, the halos of a cracking stub and the pulses on places still to buy.
+    float backgroundTSpeed[2] = {0.25f, -0.1545f};
+    float backgroundTSize[2] = {1.0f, 0.75f};
+    float sandboxRaysW = 0.3926991f;  // radians a second
+    float starTailSize = 32.0f;
+    uint32_t starTailColor = 0xFFFFFF7Fu;
+    float starTailIntensity = 80.0f;
+    uint32_t stubHaloColor = 0xFFFF7F7Fu;
+    float stubHaloSize = 80.0f;
+    float stubHaloLifeTime = 0.5f;
+    float pointersT = 1.0f;
+    uint32_t pointersColor = 0xFFFFFF78u;
+    float pointersLifeTime = 1.0f;
 };
 
 class CShop
@@ -83,6 +98,10 @@ public:
     void SetResources(CRefPtr<CSpriteList> sprites, CRefPtr<CTexture> stubTexture, CRefPtr<CTexture> starTexture,
                       CSoundBank* sounds);
     void LoadSettings(const char* file, const char* section) { settings.Load(file, section); }
+    // The screen's effects: the manager of the stub cracks, that of the stars' tails,
+    // and the pictures of the pointer pulses, the tails and the halos.
+    void SetEffects(CRefPtr<CParticleSystemsManager> cracks, CRefPtr<CParticleSystemsManager> tails,
+                    CRefPtr<CTexture> pointerTexture, CRefPtr<CTexture> tailTexture, CRefPtr<CTexture> haloTexture);
 
     // The model's operations, on the embedded table.
     void UnlockForLevel(int level) { items.UnlockForLevel(level); }
@@ -137,6 +156,10 @@ public:
     int32_t forLevel = 0;
     float stubTimer = 0.0f;
     std::array<int32_t, 3> hover{{-1, -1, -1}};  // item, text index, table of the description
+    float rayAngle = 0.0f;                        // radians, in [0, 2 pi)
+    float backgroundOffset[2] = {0.0f, 0.0f};
+    float pointerTimer = 0.0f;
+    std::vector<CRefPtr<CSpriteShape>> pulses;  // pointer pulses and stub halos on their way out
 
 private:
     CRefPtr<CShopStar> NewStar() const;
@@ -158,6 +181,13 @@ private:
     void UpdateDescription(float x, float y);
     void UpdateFade(float dt, int& opened);
     void CrackStubs(float dt);
+    void CrackStub(const CRefPtr<CSpriteShape>& stub);
+    void AddHalo(const Vec3& at, float spin);
+    void UpdateRays(float dt);
+    void UpdateBackground(float dt);
+    void UpdatePointers(float dt);
+    void AddPulse(const Vec3& at);
+    void DropPulses();
     void SetDescription(const char* text);
     void TintItem(int item, uint32_t colour);
     void PlayUpgrade(float x) const;
@@ -167,4 +197,11 @@ private:
     CRefPtr<CSpriteList> sprites;
     CRefPtr<CTexture> stubTexture;
     CRefPtr<CTexture> starTexture;
+    CRefPtr<CParticleSystemsManager> crackParticles;
+    CRefPtr<CParticleSystemsManager> tailParticles;
+    CRefPtr<CTexture> pointerTexture;
+    CRefPtr<CTexture> tailTexture;
+    CRefPtr<CTexture> haloTexture;
+    // The ray picture's texture square, as the form made it: centre and width.
+    float rayUV[3] = {0.0f, 0.0f, 0.0f};
 };

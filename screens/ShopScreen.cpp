@@ -223,6 +223,7 @@ void CShop::Refresh(int show, float rate, int level)
 {
     forLevel = level;
     fadeRate = rate;
+    pointerTimer = 0.0f;
     if (!show)
     {
         SettlePendingStars();
@@ -344,6 +345,7 @@ void CShop::CrackStubs(float dt)
     {
         CRefPtr<CSpriteShape> stub = crackQueue.front();
         crackQueue.erase(crackQueue.begin());
+        CrackStub(stub);
         if (sounds)
             sounds->PlayPanned(sounds->Explode2, stub->position.x, 0, 0);
         if (sprites)
@@ -374,8 +376,12 @@ int CShop::Update(float dt, float mouseX, float mouseY)
         else
             ArriveAtSource(i);
     }
+    // Stubs queued by this frame's reveal wait a whole period from now.
     CrackStubs(dt);
     int opened = 0;
     UpdateFade(dt, opened);
+    UpdateRays(dt);
+    UpdateBackground(dt);
+    UpdatePointers(dt);
     return opened;
 }

@@ -1,5 +1,6 @@
 #include "screens/ShopStar.h"
 
+#include "effects/ParticleSystemsManager.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 
@@ -30,6 +31,36 @@ CShopStar::~CShopStar()
 {
     if (sprites && shape)
         sprites->Remove(shape);
+    // The tail's sparks fade out on their own once it stops.
+    if (tail)
+        tail->StopEmission();
+}
+
+void CShopStar::SetTail(CRefPtr<CParticleSystemsManager> particles, CRefPtr<CTexture> texture, float size,
+                        float intensity, uint32_t colour)
+{
+    tailParticles = particles;
+    tailTexture = texture;
+    tailSize = size;
+    tailIntensity = intensity;
+    tailColour = colour;
+}
+
+void CShopStar::MakeTail()
+{
+    if (!tailParticles)
+        return;
+    CSpellsSpringParametres block(position, Vec3{0.0f, 0.0f, 0.0f}, 2.0f * tailSize, tailSize, tailSize,
+                                  tailSize * 0.5f, tailColour);
+    block.duration = 10000000.0f;
+    block.fadeRate = 1.25f;
+    block.fadeSpread = 0.25f;
+    block.rate = tailIntensity;
+    block.randomAngle = 1;
+    block.randomSpinSign = 1;
+    block.spin = 512.0f;
+    block.spinSpread = 256.0f;
+    tailParticles->AddSpellsSystem(tail, block, int32_t(tailIntensity * 3.0f / 1.25f), tailTexture);
 }
 
 void CShopStar::SetResources(CRefPtr<CSpriteList> list, CRefPtr<CTexture> stub, CRefPtr<CTexture> star)
@@ -56,6 +87,8 @@ void CShopStar::SetPosition(float x, float y, float z)
     position = {x, y, z};
     if (shape)
         shape->position = position;
+    if (tail)
+        tail->MoveTo(x, y, z);
 }
 
 void CShopStar::PlaceAtSource(float x, float y, float z, int zOrder)
@@ -98,6 +131,7 @@ void CShopStar::Fly(ShopStarState flight, const Vec3& start, const Vec3& target,
     state = flight;
     MakeShape(starTexture, kFlyingSize, zOrder - 1);
     ShowSpinFrame();
+    MakeTail();
 }
 
 void CShopStar::StartDrag(float x, float y, float z, int zOrder)

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+class CParticleSystem;
+class CParticleSystemsManager;
 class CSpriteList;
 class CSpriteShape;
 class CTexture;
@@ -35,6 +37,10 @@ public:
     // The sprite list and the two pictures: the item-place star (stub texture) and
     // the source and spinning star (star texture). Without a list the star is unseen.
     void SetResources(CRefPtr<CSpriteList> sprites, CRefPtr<CTexture> stubTexture, CRefPtr<CTexture> starTexture);
+    // The sparkling tail a flight leaves: its particle manager, picture and look.
+    // Without a manager a flight has no tail.
+    void SetTail(CRefPtr<CParticleSystemsManager> particles, CRefPtr<CTexture> texture, float size, float intensity,
+                 uint32_t colour);
 
     void SetPosition(float x, float y, float z);
     void PlaceAtSource(float x, float y, float z, int zOrder);
@@ -62,14 +68,21 @@ public:
     float duration = 1.0f;
     int32_t item = -1;
     CRefPtr<CSpriteShape> shape;
+    CRefPtr<CParticleSystem> tail;
 
 private:
     void MakeShape(const CRefPtr<CTexture>& texture, float size, int zOrder);
     void ShowSpinFrame();
+    void MakeTail();
 
     CRefPtr<CSpriteList> sprites;
     CRefPtr<CTexture> stubTexture;
     CRefPtr<CTexture> starTexture;
+    CRefPtr<CParticleSystemsManager> tailParticles;
+    CRefPtr<CTexture> tailTexture;
+    float tailSize = 32.0f;
+    float tailIntensity = 80.0f;
+    uint32_t tailColour = 0xFFFFFF80u;
 };
 
 // Pictures of the controls texture: a star resting on an item's place, and a place

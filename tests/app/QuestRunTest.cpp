@@ -43,9 +43,14 @@ bool Playing(CGame& g, int level)
 
 void MakeVeteran(GameHarness& h, const std::string& name);
 
+// Shop levels as a quest played so far holds them: every item its levels have made
+// available at level 0, the others not owned (a bonus not owned shows its lock).
+constexpr int32_t kShopAsPlayed = -2;
+
 // A player folder with a quest saved in the shop after level `level`, as the shop's
-// autosave leaves it, and the options naming that player.
-void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t shopLevel = 0)
+// autosave leaves it, and the options naming that player; `shopLevel` gives every
+// item that level instead.
+void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t shopLevel = kShopAsPlayed)
 {
     const fs::path folder = fs::path(h.GameUserFolder()) / "Players" / name;
     fs::create_directories(folder);
@@ -57,6 +62,13 @@ void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t
     record.gemsToCollect = record.gemsToPlace = 5 * level;
     record.stars = 1;
     record.shopValues.fill(shopLevel);
+    if (shopLevel == kShopAsPlayed)
+    {
+        CShopItemTable items;
+        items.UnlockForLevel(level + 1);
+        for (size_t i = 0; i < record.shopValues.size(); ++i)
+            record.shopValues[i] = items.limits[i] >= 0 ? 0 : -1;
+    }
     // The gem upgrade is left open for the star the continue script spends on it.
     record.shopValues[kShopItemGemCount] = 0;
     for (const char* file : {"Quest.sav", "QuestAS1.sav"})
@@ -100,7 +112,7 @@ void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix
                     const CRefPtr<CKMWindow> gems = h.Game()->ui->List(kFormShop, 8)[kShopItemGemCount];
                     QuestScript::PressGame(h, gems->worldPosition.x, gems->worldPosition.y, false);
                 },
-                prefix + "_shop_drag.png", 0});
+                prefix + "_shop_drag.png", 4});
     script.Add({"star spent",
                 [](CGame& g) {
                     // Placed on the item (a star dropped nowhere goes back to the source).
@@ -255,8 +267,10 @@ TEST(QuestRun, LevelLostOnTimeCostsALifeAndShowsTheLifeLostPanel)
     ContinueIntoLevel(script, 2, "lost");
     int livesBefore = 0, livesAfter = -1;
     LoseLifeOnTime(script, livesBefore, livesAfter, "lost");
-    script.Wait("back in the shop", [](CGame& g) { return g.subState == kSubStateShop && QuestScript::FormShown(g, "Shop"); },
-                "lost_retry_shop.png");
+    // Pulses mark the places a star can still buy.
+    script.Wait("back in the shop", [](CGame& g) {
+        return g.subState == kSubStateShop && QuestScript::FormShown(g, "Shop") && !g.shop->pulses.empty();
+    }, "lost_retry_shop.png");
     script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
     EXPECT_EQ(0, script.Run(3000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
@@ -681,7 +695,8 @@ TEST(QuestRun, FirstBonusLevelOpensAfterLevelFiveAndItsStarsCaughtByClicksWinAGo
                 },
                 [](GameHarness&) {}});
     int starsAfter = 0, wonAfter = 0, caught = 0;
-    script.Add({"verdict", [](CGame& g) { return g.phase == ChallengePhase::Won && g.stateTimer > 0.2f; },
+    // The star award has flown its star up and flashes its ring over the glow rows.
+    script.Add({"verdict", [](CGame& g) { return g.phase == ChallengePhase::Won && g.stateTimer > 1.6f; },
                 [&](GameHarness& g) {
                     starsAfter = g.Game()->shop->items.freeStars;
                     wonAfter = g.Game()->wonChallenges;

@@ -304,6 +304,8 @@ TEST_F(QuestFlow, TimeUpLosesALifeAndTheSequenceEndsInGameOverWithoutAnAutosave)
     Run(1.0f);
     EXPECT_EQ(kSubStateNormalPlay, game->subState);  // the life-lost delay is 2 s
     Run(1.5f);
+    EXPECT_EQ(1, game->lossRunning) << "the heart bursts at 1.9 s and its pieces fall until 2.9 s";
+    Run(0.5f);
     EXPECT_EQ(0, game->lossRunning);
     EXPECT_EQ(kSubStateGameOver, game->subState);
 }
@@ -319,7 +321,7 @@ TEST_F(QuestFlow, TimeUpReloadsTheFirstAutosaveIntoTheLifeLostPanel)
     game->board->inputOpen = 1;
     game->lives = 2;
     game->levelTimer = 0.1f;
-    Run(2.5f);
+    Run(3.2f);
     EXPECT_EQ(kSubStateLifeLost, game->subState);
     EXPECT_EQ(3, game->questSave->level);
     // Lives shown as icons: the record takes the most lives.

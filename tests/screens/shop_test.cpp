@@ -3,11 +3,15 @@
 // star before a save.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "board/LevelParams.h"
+#include "effects/ParticleSystemsManager.h"
+#include "render/SpriteList.h"
+#include "render/SpriteShape.h"
 #include "screens/Shop.h"
 
 namespace fs = std::filesystem;
@@ -421,6 +425,57 @@ TEST_F(ShopInput, OpeningRevealsTheLevelsUnlocksWhenTheFadeEndsAndStubsCrackInTu
     ASSERT_FALSE(shop.crackQueue.empty());
     shop.Update(0.01f, -999.0f, -999.0f);
     EXPECT_TRUE(shop.crackQueue.empty());
+}
+
+// The screen's motion: a cracking stub throws halos and pieces, pulses mark the places
+// still to buy (not while a modal form covers the shop), a flight trails sparks that
+// stop when it lands, and the rays and the background turn and scroll round.
+TEST_F(ShopInput, StubsCrackPulsesMarkPlacesToBuyFlightsTrailSparksAndTheBackdropMoves)
+{
+    CRefPtr<CSpriteList> list(new CSpriteList(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
+    CRefPtr<CParticleSystemsManager> cracks(
+        new CParticleSystemsManager(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
+    CRefPtr<CParticleSystemsManager> tails(
+        new CParticleSystemsManager(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
+    shop.SetResources(list, CRefPtr<CTexture>(), CRefPtr<CTexture>(), nullptr);
+    shop.SetEffects(cracks, tails, CRefPtr<CTexture>(), CRefPtr<CTexture>(), CRefPtr<CTexture>());
+    shop.settings.pointersT = 0.95f;
+    shop.settings.sandboxRaysW = -1.0f;
+    shop.items.UnlockForLevel(1);
+    shop.Refresh(1, 2.0f, 2);
+    shop.Update(0.5f, -999.0f, -999.0f);
+    ASSERT_EQ(2u, shop.crackQueue.size());
+    EXPECT_NEAR(6.2831853f - 0.5f, shop.rayAngle, 1e-4f);
+    EXPECT_NEAR(0.125f, shop.backgroundOffset[0], 1e-5f);
+    EXPECT_NEAR(1.0f - 0.07725f, shop.backgroundOffset[1], 1e-5f);
+
+    shop.Update(0.4f, -999.0f, -999.0f);
+    EXPECT_EQ(2u, shop.pulses.size()) << "two halos";
+    EXPECT_EQ(1u, cracks->systems.size()) << "the stub's pieces";
+
+    // Items 8 and 10 can take a star on their first place.
+    shop.Update(0.2f, -999.0f, -999.0f);
+    ASSERT_EQ(4u, shop.pulses.size());
+    for (int item : {int(kShopItemGemCount), 10})
+        EXPECT_TRUE(std::any_of(shop.pulses.begin(), shop.pulses.end(), [&](const CRefPtr<CSpriteShape>& p) {
+            return p->position.x == shop.PlaceOf(item, 1).x && p->position.y == shop.PlaceOf(item, 1).y;
+        })) << item;
+    shop.crackQueue.clear();
+    shop.layout.open = false;
+    shop.Update(1.0f, -999.0f, -999.0f);
+    EXPECT_EQ(4u, shop.pulses.size());
+    shop.layout.open = true;
+
+    shop.items.freeStars = 1;
+    shop.RebuildSourceStars();
+    shop.OnClick(10, 1);
+    ASSERT_EQ(1, Count(kStarFlyingToItem));
+    ASSERT_EQ(1u, tails->systems.size());
+    const CRefPtr<CParticleSystem> tail = tails->systems[0];
+    EXPECT_GT(tail->duration, tail->elapsed);
+    shop.Update(2.0f, -999.0f, -999.0f);
+    EXPECT_EQ(1, shop.items.levels[10]);
+    EXPECT_LE(tail->duration, tail->elapsed) << "landed: the tail stops";
 }
 
 }  // namespace

@@ -641,6 +641,20 @@ void MakeBonus3(const std::filesystem::path& gfx)
             return c;
         });
     }
+    // The life-lost heart (102, 94)-(154, 146): a red heart, lit from the top left,
+    // with a dark rim so that it reads over any board.
+    FillRect(pic, 102, 94, 154, 146, [&](float u, float v, float& a) {
+        const float x = (u - 0.5f) * 2.8f, y = (0.46f - v) * 2.8f;
+        const float f = std::pow(x * x + y * y - 1.0f, 3.0f) - x * x * y * y * y;  // below 0 inside
+        const float edge = f * 6.0f;
+        a = Clamp01(0.5f - edge);
+        const float light = Clamp01(1.0f - std::hypot(u - 0.33f, v - 0.3f) * 2.2f);
+        Rgb c = Mix(Rgb{0.55f, 0.02f, 0.06f}, Rgb{0.95f, 0.15f, 0.2f}, Clamp01(1.1f - v));
+        c = Mix(c, kWhite, light * light * 0.8f);
+        if (edge > -0.35f)
+            c = Scale(c, 0.5f);
+        return c;
+    });
     Write(gfx / "Bonus3.tga", pic);
 }
 

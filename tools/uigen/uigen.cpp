@@ -1158,7 +1158,7 @@ void ShopItemIcon(Image& img, int item, float cx, float cy)
 void Shop(const std::filesystem::path& gfx)
 {
     // ShopCtrls1: item frames 128 x 128 (normal (0, 0), lit (128, 0)), the large star
-    // at (256, 0), the star source's trough (0, 128)-(264, 176), the dial disc in
+    // at (256, 0), the star source's trough (0, 128)-(264, 176), the rays below it, the dial disc in
     // (303, 380)-(391, 468), a star resting on a place (392, 384) and a locked place
     // (448, 384), 56 x 56 each.
     Image ctrls(512, 512);
@@ -1188,6 +1188,16 @@ void Shop(const std::filesystem::path& gfx)
     Socket(ctrls, 420, 412, 24, false);
     TurnedStar(ctrls, 420, 412, 21, 0.0f, C(255, 196, 50), 0.0f);
     Socket(ctrls, 476, 412, 24, true);
+    // The rays behind the big star (0, 176)-(200, 376), added to the screen: twelve soft
+    // rays round a glowing core, gone before the square that turns inside the picture
+    // reaches its edge (70 of the 200 texels from the centre).
+    ctrls.Shade(0, 176, 200, 200, [&](float x, float y) {
+        const float dx = x - 100, dy = y - 100, r = std::sqrt(dx * dx + dy * dy);
+        const float ray = std::pow(0.5f + 0.5f * std::cos(12.0f * std::atan2(dy, dx)), 3.0f);
+        const float fade = 1.0f - Smooth(20.0f, 68.0f, r);
+        const float light = Clamp01(0.8f * ray * fade + 0.9f * std::exp(-r * r / 500.0f));
+        return WithAlpha(C(255, 230, 150), light);
+    });
     Write(gfx / "ShopCtrls1.png", ctrls, 4);
 
     // ShopCtrls2: the sixteen item pictures of 84 x 84 in (0, 0)-(336, 336), four to a
