@@ -765,7 +765,7 @@ TEST(QuestRun, ChargedGreenRedAndBlueTotemsUnleashOnTheNextMatchOfTheirColour)
     };
     int unleashedAt = 0;
     for (const Colour& c : {Colour{kTotemBlue, "blue", 33}, Colour{kTotemGreen, "green", 22},
-                            Colour{kTotemRed, "red", 16}})
+                            Colour{kTotemRed, "red", 24}})
     {
         const int32_t colour = c.colour;
         const std::string shot = (fs::current_path() / (std::string("totem_") + c.name + ".png")).string();
