@@ -362,7 +362,7 @@ bool CTotem::EndActivePhase()
     {
         m_state = TotemState::Rearmed;
         if (m_colour == kTotemRed)
-            SetArmed(1, 2);
+            SetArmed(1, 3);
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "totems/TotemSettings.h"
 
 #include "engine/IniReader.h"
+#include "totems/Totem.h"
 
 #include <cstdio>
 #include <string>
@@ -85,6 +86,7 @@ void CTotemSettings::Load(const char* file)
 {
     LoadShared(file);
     LoadColours(file);
+    LoadEffects(file);
     LoadShop(file);
 }
 
@@ -171,6 +173,17 @@ void CTotemSettings::LoadColours(const char* file)
         look.shapeSets = CRefPtr<CTotemShapeSets>(new CTotemShapeSets());
         look.shapeSets->LoadTotemSpriteShapes(file, s.name, sizes);
     }
+}
+
+void CTotemSettings::LoadEffects(const char* file)
+{
+    m_red.Read(file);
+    const float* body = m_looks[kTotemGreen].mainTextureSize;
+    m_green.ReadGreenTotemConfig(file, m_centreSize[0], m_centreSize[1], body[0], body[1], m_shadowTextureSize[0],
+                                 m_shadowTextureSize[1]);
+    body = m_looks[kTotemBlue].mainTextureSize;
+    m_blue.ReadBlueTotemConfig(file, m_centreSize[0], m_centreSize[1], body[0], body[1], m_smallSize[0],
+                               m_smallSize[1]);
 }
 
 void CTotemSettings::LoadShop(const char* file)

@@ -8,6 +8,9 @@
 
 #include "engine/MotionPath.h" // Vec3
 #include "engine/RefPtr.h"
+#include "totems/BlueTotemSettings.h"
+#include "totems/GreenTotemSettings.h"
+#include "totems/RedTotemSettings.h"
 #include "totems/TotemShapeSets.h"
 
 #include <cstdint>
@@ -82,6 +85,10 @@ public:
 
     // The colour sections, indexed by token colour.
     TotemColourLook m_looks[kTotemColourCount];
+    // The colours' effect tunings.
+    RedTotemSettings m_red;
+    GreenTotemSettings m_green;
+    BlueTotemSettings m_blue;
 
     // Section Shop.
     float m_shopZ = -10.0f;
@@ -96,6 +103,7 @@ private:
     void LoadShared(const char* file);
     void LoadDarks(const char* file);
     void LoadColours(const char* file);
+    void LoadEffects(const char* file);
     void LoadShop(const char* file);
 };
 

@@ -1,6 +1,8 @@
 #include "totems/TotemsManager.h"
 
 #include "engine/Log.h"
+#include "totems/BlueTotem.h"
+#include "totems/RedTotem.h"
 
 #include <algorithm>
 
@@ -262,7 +264,26 @@ void CTotemsManager::CreateTotem(CRefPtr<CTotem>& out, int32_t colour, TotemMode
         return;
     // The colours' own effects come as subclasses; until a colour has one its
     // totem stands, flies and charges, and its phase ends with no effect.
-    CRefPtr<CTotem> totem(new CTotem(colour));
+    CRefPtr<CTotem> totem;
+    switch (colour)
+    {
+    case kTotemGreen:
+    {
+        CGreenTotem* green = new CGreenTotem();
+        green->m_soundBank = m_soundBank;
+        totem = CRefPtr<CTotem>(green);
+        break;
+    }
+    case kTotemRed:
+        totem = CRefPtr<CTotem>(new CRedTotem());
+        break;
+    case kTotemBlue:
+        totem = CRefPtr<CTotem>(new CBlueTotem());
+        break;
+    default:
+        totem = CRefPtr<CTotem>(new CTotem(colour));
+        break;
+    }
     totem->SetResources(ResourcesOf(colour));
     totem->Configure(m_settings);
     totem->m_level = std::min(std::max(level, 1), kMaxTotemLevel);
@@ -533,6 +554,10 @@ int32_t CTotemsManager::Update(float dt)
         const CRefPtr<CTotem> totem = m_liveTotems[i];
         const bool news = totem->Update(dt);
         totem->CollectRecords(m_cellRecords);
+        // The blue totem waiting for the board at a full charge turns the shield on.
+        if (const CBlueTotem* blue = dynamic_cast<const CBlueTotem*>(totem.Get()))
+            if (blue->CallsShield())
+                SetShieldMode(1);
         if (!news)
         {
             ++i;

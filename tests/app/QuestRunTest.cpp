@@ -755,6 +755,57 @@ TEST(QuestRun, OwnedTotemsStandBesideTheBoardAndTheirColourCallsAndUnleashesThem
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
 }
 
+// Green, red and blue totems of level 2: a player after each colour in turn calls its
+// totem with one match of the colour and unleashes it with the next; each acts on
+// the board (rays to the gem tokens and gems flying to new ones, missiles blasting
+// blocks, bolts breaking the steel) and its phase ends.
+TEST(QuestRun, ChargedGreenRedAndBlueTotemsUnleashOnTheNextMatchOfTheirColour)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Totem", 1, 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "colours", [](CGame& g) {
+        std::fill(std::begin(g.board->totems.m_levels), std::end(g.board->totems.m_levels), 0);
+        for (int32_t c : {kTotemGreen, kTotemRed, kTotemBlue})
+            g.board->totems.m_levels[c] = 2;
+    });
+    script.Add({"a long level", [](CGame& g) { return Playing(g, 2); },
+                [](GameHarness& g) { g.Game()->board->gemsToCollect = 1000; }});
+    struct Colour
+    {
+        int32_t colour;
+        const char* name;
+        int shotTicks; // from the unleashing to the moment its effect is in full flight
+    };
+    int unleashedAt = 0;
+    for (const Colour& c : {Colour{kTotemBlue, "blue", 33}, Colour{kTotemGreen, "green", 22},
+                            Colour{kTotemRed, "red", 24}})
+    {
+        const int32_t colour = c.colour;
+        const std::string shot = (fs::current_path() / (std::string("totem_") + c.name + ".png")).string();
+        script.Add({std::string("after ") + c.name, [](CGame&) { return true; },
+                    [&script, colour](GameHarness&) { script.wantedColour = colour; }});
+        script.Play(std::string(c.name) + " unleashed", [&h, &unleashedAt, colour, shot, c](CGame& g) {
+            const CRefPtr<CTotem>& t = g.board->totems.m_currentTotems[colour];
+            if (!t || (t->m_state != TotemState::Active && t->m_state != TotemState::ActiveFull))
+                return false;
+            unleashedAt = h.Tick();
+            h.SaveFrameAt(h.Tick() + c.shotTicks, shot);
+            return true;
+        });
+        script.Wait(std::string(c.name) + " done", [colour](CGame& g) {
+            const CTotemsManager& m = g.board->totems;
+            const CRefPtr<CTotem>& t = m.m_currentTotems[colour];
+            return m.m_ready && t && t->m_state != TotemState::Active && t->m_state != TotemState::ActiveFull;
+        });
+    }
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(9000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_GT(unleashedAt, 0);
+}
+
 // The museum's, the jungle's and the valley's levels each stand on their own living
 // picture: the scene switches with the location and moves on from frame to frame, and
 // the gems of the location's levels already won are lit on it.

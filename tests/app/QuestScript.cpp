@@ -139,7 +139,8 @@ void QuestScript::Play(std::string name, std::function<bool(CGame&)> until, std:
         if (found.empty())
             return false;
         // A player's eye goes to lines that take a gem, then to the bottom of the board.
-        auto worth = [board](const CSwapMove& m) {
+        const int wanted = wantedColour;
+        auto worth = [board, wanted](const CSwapMove& m) {
             std::vector<std::vector<int32_t>> grid = board->matchGrid.Rows();
             std::swap(grid[size_t(m.row1)][size_t(m.column1)], grid[size_t(m.row2)][size_t(m.column2)]);
             auto value = [&grid](int r, int c) {
@@ -147,6 +148,18 @@ void QuestScript::Play(std::string name, std::function<bool(CGame&)> until, std:
                                                                                           : std::abs(grid[size_t(r)][size_t(c)]);
             };
             int score = std::max(m.row1, m.row2);
+            // The picked token lands in a line of its own colour: that colour's totem is called.
+            const int picked = value(m.row2, m.column2);
+            if (picked == wanted + 1)
+                for (const auto& d : {std::make_pair(1, 0), std::make_pair(0, 1)})
+                {
+                    int run = 1;
+                    for (int sign : {-1, 1})
+                        for (int k = 1; value(m.row2 + sign * k * d.second, m.column2 + sign * k * d.first) == picked; ++k)
+                            ++run;
+                    if (run >= 3)
+                        score += 1000;
+                }
             for (const auto& cell : {std::make_pair(m.column1, m.row1), std::make_pair(m.column2, m.row2)})
             {
                 const int v = value(cell.second, cell.first);

@@ -77,4 +77,6 @@ public:
     bool closeTrophies = true;
     int moveCells[4] = {0, 0, 0, 0};
     int idleTicks = 0;
+    // A token colour the player is after (its matches call that colour's totem), or -1.
+    int wantedColour = -1;
 };

@@ -6,6 +6,8 @@
 
 #include "bonuses/Bonus.h"
 #include "bonuses/BonusManager.h"
+#include "totems/BlueTotem.h"
+#include "totems/RedTotem.h"
 
 #include <algorithm>
 #include <set>
@@ -322,10 +324,13 @@ TEST_F(TotemEffects, GreenSeedSecuresGemsOnItsTargets)
         green.m_unigems.push_back(u);
     }
     const CRefPtr<CUnigem> first = green.m_unigems[0];
+    CRefPtr<CBatchSprite> picture(new CBatchSprite(0.0f, 0.0f, 0.0f, CRefPtr<CTexture>(), 0xFFFFFF));
+    first->m_sprites.push_back(picture);
     Apply({Record(0, 0, 0, 1)});
     EXPECT_TRUE(green.m_unigems.empty());
     EXPECT_EQ(3, field->gemsToPlace);
-    EXPECT_EQ(1, first->finished);
+    EXPECT_TRUE(first->m_sprites.empty()); // its flight is over: the picture fades
+    EXPECT_LE(picture->holdEnd, picture->age);
     for (const CCellPos& p : {CCellPos{3, 3}, CCellPos{0, 7}})
     {
         const CRefPtr<CCap>& cap = field->cells[size_t(p.row)][size_t(p.column)];
@@ -335,6 +340,114 @@ TEST_F(TotemEffects, GreenSeedSecuresGemsOnItsTargets)
         EXPECT_EQ(kBonusPlaced, cap->held->state);
     }
     EXPECT_EQ(2u, bonuses->bonuses.size());
+}
+
+// The real red, blue and green totems unleashed at the centre, and the board
+// carrying out what they send it frame by frame, as the play field's update does.
+class TotemsOnTheBoard : public TotemEffects
+{
+protected:
+    void SetUp() override
+    {
+        TotemEffects::SetUp();
+        field->totems.m_currentTotems[3].Reset();
+        field->totems.m_currentTotems[5].Reset();
+    }
+
+    CTotem& Unleash(int32_t colour, int32_t level, int32_t charge)
+    {
+        CTotemsManager& m = field->totems;
+        m.m_levels[colour] = level;
+        CRefPtr<CTotem> t;
+        m.CreateTotem(t, colour, TotemMode::Centre, level, true);
+        m.m_currentTotems[colour] = t;
+        m.m_selectedColour = colour;
+        t->m_state = TotemState::Idle;
+        t->SetArmed(1);
+        t->Activate(charge);
+        held = t;
+        return *t;
+    }
+
+    // Frames until the totem's phase is over; every record it sent.
+    std::vector<TotemCellRecord> Run(CTotem& t)
+    {
+        std::vector<TotemCellRecord> sent;
+        for (int i = 0; i < 400; ++i)
+        {
+            if (field->totems.Update(board_play::kFrame) > 0)
+                field->ApplyTotemEffects();
+            sent.insert(sent.end(), field->totems.m_cellRecords.begin(), field->totems.m_cellRecords.end());
+            if (t.m_event == TotemEvent::EndedActive || t.m_event == TotemEvent::EndedActiveFull)
+                return sent;
+        }
+        ADD_FAILURE() << "the totem never finished";
+        return sent;
+    }
+
+    CRefPtr<CTotem> held; // the unleashed totem outlives its flight back
+};
+
+TEST_F(TotemsOnTheBoard, RedMissilesBlastTheBlocksTheyWereAimedAt)
+{
+    CTotem& red = Unleash(kTotemRed, 3, 1);
+    std::set<std::pair<int, int>> aimed;
+    int missiles = 0;
+    for (const TotemCellRecord& r : Run(red))
+    {
+        if (r.kind != kTotemRed)
+            continue;
+        ++missiles;
+        const std::vector<std::pair<int, int>> block =
+            r.value == 1 ? std::vector<std::pair<int, int>>{{0, 0}, {1, 0}, {0, 1}, {1, 1}}
+                         : std::vector<std::pair<int, int>>{{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+        for (const auto& d : block)
+            aimed.insert({r.column + d.first, r.row + d.second});
+    }
+    EXPECT_EQ(4, missiles);
+    EXPECT_EQ(aimed, Struck());
+    EXPECT_EQ(TotemState::Rearmed, red.m_state);
+}
+
+TEST_F(TotemsOnTheBoard, BlueBoltsBreakEverySteelTokenAndAtLevelThreeItsNeighbours)
+{
+    struct Case
+    {
+        int32_t level;
+        std::set<std::pair<int, int>> struck;
+    };
+    for (const Case& k : {Case{1, {{3, 3}, {0, 7}}},
+                          Case{2, {{3, 3}, {0, 7}}},
+                          Case{3, {{3, 3}, {2, 3}, {4, 3}, {3, 2}, {3, 4}, {0, 7}, {1, 7}, {0, 6}}}})
+    {
+        SCOPED_TRACE(k.level);
+        SetBoard(kQuiet);
+        field->cells[3][3]->colour = CCap::kSteel;
+        field->cells[7][0]->colour = CCap::kSteel;
+        CTotem& blue = Unleash(kTotemBlue, k.level, 0);
+        Run(blue);
+        EXPECT_EQ(k.struck, Struck());
+        // Spent at level 1, it flies back; from level 2 it stays armed at the centre.
+        EXPECT_EQ(k.level == 1 ? TotemState::Moving : TotemState::Rearmed, blue.m_state);
+    }
+}
+
+TEST_F(TotemsOnTheBoard, GreenRaysBurstTheGemTokensAndItsGemsLandOnNewOnes)
+{
+    field->gemsToPlace = 3;
+    field->cells[1][1]->marked = 1;
+    field->cells[5][5]->marked = 1;
+    CTotem& green = Unleash(kTotemGreen, 2, 1);
+    Run(green);
+    EXPECT_EQ((std::set<std::pair<int, int>>{{1, 1}, {5, 5}}), Struck());
+    int marked = 0;
+    for (const auto& row : field->cells)
+        for (const CRefPtr<CCap>& cap : row)
+            marked += cap && cap->active && cap->marked && cap->held;
+    EXPECT_EQ(3, marked);
+    EXPECT_EQ(0, field->gemsToPlace);
+    EXPECT_TRUE(static_cast<CGreenTotem&>(green).m_unigems.empty());
+    EXPECT_EQ(TotemState::Moving, green.m_state); // spent: on its way back
 }
 
 } // namespace

@@ -225,6 +225,8 @@ void DrawTotem(Picture& pic, int x0, int y0, int size, int colour, int level)
         }
 }
 
+void DrawEffectPieces(Picture& pic, int colour);
+
 void MakeBodies(const fs::path& gfx)
 {
     const char* names[7] = {"Green", "Yellow", "Red", "Blue", "Orange", "White", "Violet"};
@@ -233,6 +235,7 @@ void MakeBodies(const fs::path& gfx)
         Picture pic(512, 256);
         for (int level = 1; level <= 4; ++level)
             DrawTotem(pic, (level - 1) * 128, 0, 128, colour, level);
+        DrawEffectPieces(pic, colour);
         Save(gfx / (std::string(names[colour]) + "Totem.png"), pic);
         Save(gfx / (std::string(names[colour]) + "TotemShop.png"), pic);
     }
@@ -324,6 +327,74 @@ void MakeDigits(const fs::path& gfx)
     Save(gfx / "TimeDigits.png", pic);
 }
 
+// The green totem's chain (56 x 18 at (0, 128)): oval links, flat and edge-on
+// by turns, hanging in a curve across its pillar.
+void DrawChain(Picture& pic)
+{
+    const int w = 56, h = 18, links = 7;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+        {
+            const float u = (float(x) + 0.5f) / float(w), r = 2.0f * u - 1.0f;
+            const float py = float(y) + 0.5f - (4.0f + 8.0f * (1.0f - r * r)); // the hanging curve
+            const float cell = u * float(links);
+            const int link = int(cell);
+            const float lx = (cell - float(link) - 0.5f) * (float(w) / float(links));
+            const bool flat = link % 2 == 0;
+            const float rx = flat ? 4.6f : 4.2f, ry = flat ? 3.6f : 1.4f;
+            const float d = std::fabs(Length(lx / rx, py / ry) - (flat ? 0.7f : 0.5f)) * std::min(rx, ry);
+            const float a = Clamp01(1.2f - d * (flat ? 1.3f : 1.8f));
+            const float k = 0.55f + 0.45f * Clamp01(0.5f - py / 4.0f);
+            pic.Over(x, 128 + y, Rgba{0.78f * k, 0.8f * k, 0.84f * k, a});
+        }
+}
+
+// The blue totem's steel caps (16 x 14 at (0, 128) and (16, 128)), the
+// sockets they leave (at (32, 128) and (48, 128)) and the soft shield glow
+// (96 x 128 at (128, 128)).
+void DrawCapsAndShield(Picture& pic)
+{
+    for (int piece = 0; piece < 4; ++piece)
+        for (int y = 0; y < 14; ++y)
+            for (int x = 0; x < 16; ++x)
+            {
+                const float u = (float(x) + 0.5f) / 8.0f - 1.0f, v = (float(y) + 0.5f) / 7.0f - 1.0f;
+                const float d = Length(u, v * 0.9f) - 0.85f;
+                const float a = Clamp01(0.5f - d * 7.0f);
+                Rgb c;
+                if (piece < 2)
+                {
+                    // A domed steel cap with a rivet.
+                    const float k = 0.55f + 0.4f * Clamp01(0.6f - 0.5f * (u + v)) + 0.15f * (piece == 0 ? u : -u);
+                    c = Rgb{0.72f * k, 0.76f * k, 0.82f * k};
+                    if (Length(u, v) < 0.22f)
+                        c = Rgb{0.95f, 0.95f, 1.0f};
+                }
+                else
+                {
+                    // A dark hollow with a lit lower rim.
+                    const float k = 0.12f + 0.35f * Clamp01(v) * Clamp01(Length(u, v));
+                    c = Rgb{k * 0.8f, k * 0.9f, k * 1.2f};
+                }
+                pic.Over(piece * 16 + x, 128 + y, Rgba{c.r, c.g, c.b, a});
+            }
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 96; ++x)
+        {
+            const float r = Length((float(x) + 0.5f) / 48.0f - 1.0f, (float(y) + 0.5f) / 64.0f - 1.0f);
+            const float a = Clamp01(1.0f - r) * Clamp01(r * 1.6f) * 1.4f;
+            pic.Over(128 + x, 128 + y, Rgba{0.85f, 0.95f, 1.0f, Clamp01(a)});
+        }
+}
+
+void DrawEffectPieces(Picture& pic, int colour)
+{
+    if (colour == 0)
+        DrawChain(pic);
+    else if (colour == 3)
+        DrawCapsAndShield(pic);
+}
+
 void MakeEffectPieces(const fs::path& gfx)
 {
     // Violet glow and its ray: a soft disc and a tapering beam.
@@ -338,15 +409,34 @@ void MakeEffectPieces(const fs::path& gfx)
         }
     Save(gfx / "VioletGlowRays.tga", rays);
 
-    // The green totem's gem: a cut stone, white so that it takes any tint.
-    Picture unigem(64, 64);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x)
+    // The green totem's gem atlas, 256 x 256, white so that it takes any tint:
+    // four layers of a cut stone (64 x 64 each in the top-left quarter), a
+    // soft glow (top-right quarter), and the ray's wave along the bottom half
+    // (one wave across the width, bright in its middle, dark at its edges).
+    Picture unigem(256, 256);
+    const std::vector<V2> stone = {{-0.5f, 0.7f}, {-0.85f, 0.25f}, {0.0f, -0.85f}, {0.85f, 0.25f}, {0.5f, 0.7f}};
+    for (int layer = 0; layer < 4; ++layer)
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+            {
+                V2 p{(float(x) + 0.5f) / 32.0f - 1.0f, 1.0f - (float(y) + 0.5f) / 32.0f};
+                if (layer >= 2) // the outer layers are the stone turned and thinner
+                    p = V2{p.y, -p.x};
+                const float d = ConvexPolygon(p, stone);
+                const float facet = p.y > 0.25f ? 1.0f : (p.x < 0.0f ? 0.75f : 0.9f);
+                const float a = layer % 2 ? Clamp01(0.5f - std::fabs(d + 0.06f) * 24.0f) : Clamp01(0.5f - d * 32.0f);
+                unigem.Over((layer >= 2 ? 64 : 0) + x, (layer % 2 ? 64 : 0) + y,
+                            Rgba{facet, facet, facet, a * (layer >= 2 ? 0.6f : 1.0f)});
+            }
+    Glow(unigem, 128, 0, 128, Rgb{1, 1, 1}, 0.25f);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 256; ++x)
         {
-            const V2 p{(float(x) + 0.5f) / 64.0f * 2.0f - 1.0f, 1.0f - (float(y) + 0.5f) / 64.0f * 2.0f};
-            const float d = ConvexPolygon(p, {{-0.5f, 0.7f}, {-0.85f, 0.25f}, {0.0f, -0.85f}, {0.85f, 0.25f}, {0.5f, 0.7f}});
-            const float facet = p.y > 0.25f ? 1.0f : (p.x < 0.0f ? 0.75f : 0.9f);
-            unigem.Over(x, y, Rgba{facet, facet, facet, Clamp01(0.5f - d * 32.0f)});
+            const float u = (float(x) + 0.5f) / 256.0f, v = (float(y) + 0.5f) / 128.0f;
+            const float centre = 0.5f + 0.22f * std::sin(u * 2.0f * kPi);
+            const float core = std::exp(-((v - centre) / 0.12f) * ((v - centre) / 0.12f));
+            const float haze = 0.35f * std::exp(-((v - 0.5f) / 0.3f) * ((v - 0.5f) / 0.3f));
+            unigem.Over(x, 128 + y, Rgba{1, 1, 1, Clamp01(core + haze)});
         }
     Save(gfx / "Unigem.tga", unigem);
 
