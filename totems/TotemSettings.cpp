@@ -85,6 +85,7 @@ void CTotemSettings::Load(const char* file)
 {
     LoadShared(file);
     LoadColours(file);
+    LoadColourEffects(file);
     LoadShop(file);
 }
 
@@ -171,6 +172,16 @@ void CTotemSettings::LoadColours(const char* file)
         look.shapeSets = CRefPtr<CTotemShapeSets>(new CTotemShapeSets());
         look.shapeSets->LoadTotemSpriteShapes(file, s.name, sizes);
     }
+}
+
+void CTotemSettings::LoadColourEffects(const char* file)
+{
+    const float w = m_centreSize[0], h = m_centreSize[1];
+    const float* yellowTexture = m_looks[1].mainTextureSize;
+    m_orange.Read(file);
+    m_violet.Read(file, w, h);
+    m_yellow.Read(file, w, h, yellowTexture[0], yellowTexture[1]);
+    m_white.Read(file, w, h);
 }
 
 void CTotemSettings::LoadShop(const char* file)

@@ -8,6 +8,7 @@
 
 #include "engine/MotionPath.h" // Vec3
 #include "engine/RefPtr.h"
+#include "totems/TotemColourSettings.h"
 #include "totems/TotemShapeSets.h"
 
 #include <cstdint>
@@ -82,6 +83,10 @@ public:
 
     // The colour sections, indexed by token colour.
     TotemColourLook m_looks[kTotemColourCount];
+    OrangeTotemSettings m_orange;
+    VioletTotemSettings m_violet;
+    YellowTotemSettings m_yellow;
+    WhiteTotemSettings m_white;
 
     // Section Shop.
     float m_shopZ = -10.0f;
@@ -96,6 +101,7 @@ private:
     void LoadShared(const char* file);
     void LoadDarks(const char* file);
     void LoadColours(const char* file);
+    void LoadColourEffects(const char* file);
     void LoadShop(const char* file);
 };
 
