@@ -160,8 +160,9 @@ void COrangeTotem::Arrive()
     }
     else if (m_spriteList)
         m_spriteList->Remove(m_flyShape);
-    ++m_flashes;
-    if (!m_spriteBatch)
+    // Without its picture (the catalogue may lack it) the flash is left out:
+    // a bare quad would cover the clock.
+    if (!m_spriteBatch || !m_arrivalTexture)
         return;
     CRefPtr<CBatchSprite> flash(new CBatchSprite(to.x, to.y, to.z, m_arrivalTexture, 0xFFFFFFu));
     flash->SetTexRect(0.0f, 0.0f, kFlashRect, kFlashRect);

@@ -41,7 +41,6 @@ public:
     Vec3 m_start{0.0f, 0.0f, 0.0f};
     Vec3 m_flight{0.0f, 0.0f, 0.0f};
     int32_t m_arrived = kNotArrived;
-    int32_t m_flashes = 0; // arrival flashes made (for tests)
 
 protected:
     bool UpdateActive(float dt) override;

@@ -778,7 +778,9 @@ TEST(QuestRun, TotemsShowByOwnershipAndTheWhiteYellowOrangeAndVioletOnesUnleash)
         std::function<bool(const CTotem&)> working;
     };
     const Unleashing runs[] = {
-        {kTotemWhite, "white", [](const CTotem& t) { return !static_cast<const CWhiteTotem&>(t).m_activeStreams.empty(); }},
+        {kTotemWhite, "white", [](const CTotem& t) {
+             const auto& streams = static_cast<const CWhiteTotem&>(t).m_activeStreams;
+             return !streams.empty() && streams[0]->m_elapsed > 0.5f * streams[0]->m_duration; }},
         {kTotemYellow, "yellow", [](const CTotem& t) {
              const auto& y = static_cast<const CYellowTotem&>(t);
              return y.m_numberShape && y.m_timer > y.m_settings.numberStartTime + 0.2f; }},
@@ -791,9 +793,14 @@ TEST(QuestRun, TotemsShowByOwnershipAndTheWhiteYellowOrangeAndVioletOnesUnleash)
     for (const Unleashing& run : runs)
     {
         const int32_t c = run.colour;
-        const auto ready = [c](CGame& g) {
+        // Called on a full, settled board.
+        const auto ready = [](CGame& g) {
             const CTotemsManager& m = g.board->totems;
-            return Playing(g, 12) && m.m_ready && m.m_requests.empty() && m.m_selectedColour == -1;
+            size_t live = 0;
+            for (const auto& row : g.board->cells)
+                live += size_t(std::count_if(row.begin(), row.end(), [](const CRefPtr<CCap>& cap) { return cap && cap->active; }));
+            return Playing(g, 12) && g.board->IsIdle(true) && live > 0 && m.m_ready && m.m_requests.empty() &&
+                   m.m_selectedColour == -1;
         };
         script.Add({std::string("call the ") + run.name + " totem", ready,
                     [c](GameHarness& g) { g.Game()->board->totems.RequestTotem(c); }});
@@ -810,7 +817,7 @@ TEST(QuestRun, TotemsShowByOwnershipAndTheWhiteYellowOrangeAndVioletOnesUnleash)
         script.Wait(std::string("the ") + run.name + " totem back", ready);
     }
     script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
-    EXPECT_EQ(0, script.Run(8000));
+    EXPECT_EQ(0, script.Run(3000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
 }
 
