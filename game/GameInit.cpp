@@ -324,6 +324,8 @@ void CGame::MakeShop()
 {
     shop = CRefPtr<CShop>(new CShop());
     shop->SetInterface(ui.Get());
+    if (board)
+        shop->totems = &board->totems;
     shop->SetResources(spriteLists[3], device ? device->GetTextureByName("ShopCtrls1") : CRefPtr<CTexture>(),
                        device ? device->GetTextureByName("ShopCtrls2") : CRefPtr<CTexture>(), soundBank.Get());
     shop->SetEffects(particles[4], particles[5], screenTextures[kTexShopPointer], effectTextures[kTexStarParticle],

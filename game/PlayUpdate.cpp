@@ -378,6 +378,8 @@ void CGame::ShowLevelTitle()
         board->ShowPanels(1, 1, 2.0f);
         // The player's totems stand beside the board.
         board->totems.CreatePanelTotems();
+        board->totems.BuildPanelPictures(0);
+        board->totems.SetPanelPicturesVisible(1, 2.0f);
     }
     ui->questMode = questMode;
     const float allowance = levelParams.timeA > 0.0f ? levelParams.timeA : 1.0f;
@@ -441,7 +443,10 @@ void CGame::LeavePlay()
     if (questMode == 0)
         ui->FadeOutForm(ui->Form("Quest"), 2.0f);
     if (questMode == 0)
+    {
+        board->totems.SetPanelPicturesVisible(0, 2.0f);
         board->totems.FadeOutAll(2.0f);
+    }
 }
 
 void CGame::ClearBoardForMenus()

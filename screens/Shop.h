@@ -25,6 +25,7 @@ class CSoundBank;
 class CSpriteList;
 class CSpriteShape;
 class CTexture;
+class CTotemsManager;
 
 // A widget's rectangle: centre and size, in the centred, y-up screen units.
 struct ShopRect
@@ -145,6 +146,7 @@ public:
     float SourceSlotX(int index, int count) const;
 
     CShopItemTable items;
+    CTotemsManager* totems = nullptr; // shows the totem items; the board's, not owned
     CShopLayout layout;
     CShopSettings settings;
     std::vector<CRefPtr<CShopStar>> stars;

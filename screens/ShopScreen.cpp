@@ -9,6 +9,7 @@
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 #include "screens/Interface.h"
+#include "totems/TotemsManager.h"
 #include "ui/KMForm.h"
 #include "ui/KMStatic.h"
 
@@ -106,7 +107,7 @@ void CShop::TintItem(int item, uint32_t colour)
             w->SetColor(colour);
 }
 
-void CShop::SetItemLevel(int item, int level, int)
+void CShop::SetItemLevel(int item, int level, int quick)
 {
     if (!CShopItemTable::IsItem(item))
         return;
@@ -121,6 +122,8 @@ void CShop::SetItemLevel(int item, int level, int)
     }
     else if (item == kShopItemTime)
         ui->PoseShopGauge(GetTierTime(level) / GetTierTime(items.maxLevels[kShopItemTime]));
+    else if (items.kinds[size_t(item)] == kShopItemTotem && totems)
+        totems->ShowShopTotem(items.subIds[size_t(item)], level, quick ? 0.5f : 5.0f);
     else if (item == kShopItemGemCount)
         for (int g = 0; g <= items.maxLevels[kShopItemGemCount]; ++g)
         {
@@ -235,11 +238,19 @@ void CShop::Refresh(int show, float rate, int level)
         for (const CRefPtr<CSpriteShape>& stub : stubs)
             stub->FadeTo(0.0f);
         crackQueue.clear();
+        if (totems)
+            totems->FadeOutAll(rate);
         return;
     }
     fadeDirection = rate > 0.0f ? 1 : 0;
     display = rate > 0.0f ? 0.0f : 1.0f;
     ReadLayout();
+    if (totems)
+    {
+        ApplyTotemLevels(totems->m_levels);
+        totems->FadeOutAll(rate);
+        totems->ShowShopTotems(rate);
+    }
     SetItemLevel(kShopItemTime, items.levels[kShopItemTime], 1);
     SetItemLevel(kShopItemGemCount, items.levels[kShopItemGemCount], 1);
     for (int i = kFirstBonusItem; i < kItemCount; ++i)

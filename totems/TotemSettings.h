@@ -11,6 +11,7 @@
 #include "totems/BlueTotemSettings.h"
 #include "totems/GreenTotemSettings.h"
 #include "totems/RedTotemSettings.h"
+#include "totems/TotemColourSettings.h"
 #include "totems/TotemShapeSets.h"
 
 #include <cstdint>
@@ -89,6 +90,10 @@ public:
     RedTotemSettings m_red;
     GreenTotemSettings m_green;
     BlueTotemSettings m_blue;
+    OrangeTotemSettings m_orange;
+    VioletTotemSettings m_violet;
+    YellowTotemSettings m_yellow;
+    WhiteTotemSettings m_white;
 
     // Section Shop.
     float m_shopZ = -10.0f;
@@ -104,6 +109,7 @@ private:
     void LoadDarks(const char* file);
     void LoadColours(const char* file);
     void LoadEffects(const char* file);
+    void LoadColourEffects(const char* file);
     void LoadShop(const char* file);
 };
 

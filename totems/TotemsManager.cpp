@@ -3,6 +3,10 @@
 #include "engine/Log.h"
 #include "totems/BlueTotem.h"
 #include "totems/RedTotem.h"
+#include "totems/OrangeTotem.h"
+#include "totems/VioletTotem.h"
+#include "totems/WhiteTotem.h"
+#include "totems/YellowTotem.h"
 
 #include <algorithm>
 
@@ -13,6 +17,10 @@ const CLevelParams* g_gameRules = nullptr;
 
 const size_t kLiveCapacity = 24;
 const size_t kRecordCapacity = 20;
+const size_t kPanelPictureCapacity = 15;
+// The shop's question sign: its size and its place in the shop picture.
+const float kQuestionSize[2] = {36.0f, 56.0f};
+const float kQuestionRect[4] = {0.8828125f, 0.359375f, 0.953125f, 0.46875f};
 const int32_t kMaxTotemLevel = 4;
 const float kQuickFade = 10.0f;
 const int32_t kFirstFlightDepth = 10;  // a first selection flies this far above the panel
@@ -97,10 +105,21 @@ CTotemsManager::CTotemsManager()
 {
     m_liveTotems.reserve(kLiveCapacity);
     m_cellRecords.reserve(kRecordCapacity);
+    m_panelPictures.reserve(kPanelPictureCapacity);
+    for (std::vector<CRefPtr<CSpriteShape>>& pictures : m_shopPictures)
+        pictures.reserve(3);
 }
 
 CTotemsManager::~CTotemsManager()
 {
+    if (m_spriteList)
+    {
+        for (const CRefPtr<CSpriteShape>& picture : m_panelPictures)
+            m_spriteList->Remove(picture);
+        for (const std::vector<CRefPtr<CSpriteShape>>& pictures : m_shopPictures)
+            for (const CRefPtr<CSpriteShape>& picture : pictures)
+                m_spriteList->Remove(picture);
+    }
     // Totems take their shapes out of the list as they go.
     for (CRefPtr<CTotem>& totem : m_currentTotems)
         totem.Reset();
@@ -262,8 +281,7 @@ void CTotemsManager::CreateTotem(CRefPtr<CTotem>& out, int32_t colour, TotemMode
     out.Reset();
     if (!ValidColour(colour))
         return;
-    // The colours' own effects come as subclasses; until a colour has one its
-    // totem stands, flies and charges, and its phase ends with no effect.
+    // Each colour's effect is its own subclass.
     CRefPtr<CTotem> totem;
     switch (colour)
     {
@@ -279,6 +297,18 @@ void CTotemsManager::CreateTotem(CRefPtr<CTotem>& out, int32_t colour, TotemMode
         break;
     case kTotemBlue:
         totem = CRefPtr<CTotem>(new CBlueTotem());
+        break;
+    case kTotemYellow:
+        totem = CRefPtr<CTotem>(new CYellowTotem());
+        break;
+    case kTotemOrange:
+        totem = CRefPtr<CTotem>(new COrangeTotem());
+        break;
+    case kTotemWhite:
+        totem = CRefPtr<CTotem>(new CWhiteTotem());
+        break;
+    case kTotemViolet:
+        totem = CRefPtr<CTotem>(new CVioletTotem());
         break;
     default:
         totem = CRefPtr<CTotem>(new CTotem(colour));
@@ -383,6 +413,175 @@ void CTotemsManager::FadeOutAll(float speed)
         }
         totem->FadeOut(speed);
     }
+    for (int32_t c = 0; c < kTotemColourCount; ++c)
+        FadeOutShopPictures(c, speed);
+}
+
+CRefPtr<CSpriteShape> CTotemsManager::AddPicture(const TotemScreenBox& box, uint32_t colour,
+                                                 const CRefPtr<CTexture>& texture, int32_t blendMode, int32_t zOrder,
+                                                 float alpha, int32_t shown)
+{
+    CRefPtr<CSpriteShape> shape(
+        new CSpriteShape(box.centre.x, box.centre.y, box.centre.z, box.size[0], box.size[1], colour, texture, 1));
+    if (blendMode != kBlendNormal)
+        shape->SetBlendMode(1, blendMode);
+    shape->zOrder = zOrder;
+    shape->SetAlpha(alpha);
+    shape->visible = shown;
+    if (m_spriteList)
+        m_spriteList->Add(shape);
+    return shape;
+}
+
+void CTotemsManager::BuildPanelPictures(int32_t visible)
+{
+    if (m_spriteList)
+        for (const CRefPtr<CSpriteShape>& picture : m_panelPictures)
+            m_spriteList->Remove(picture);
+    m_panelPictures.clear();
+    m_panelPicturesVisible = visible;
+    const CTotemSettings& s = m_settings;
+    const float* r = s.m_baseRect;
+    CRefPtr<CSpriteShape> base = AddPicture(s.m_base, 0xFFFFFFFFu, m_textures[kTotemTexBase], kBlendScreen,
+                                            s.m_bottomZOrder + 3, 1.0f, visible);
+    base->SetFrameUV(0, r[0], r[1], r[2], r[3]);
+    m_panelPictures.push_back(base);
+    // Silhouettes first, then their outlines, so that the list runs from the
+    // plinth (drawn first) to the outlines.
+    for (int32_t c = 0; c < kTotemColourCount; ++c)
+    {
+        if (m_levels[c] >= 1)
+            continue;
+        const TotemDark& dark = s.m_darks[c];
+        const CRefPtr<CTexture>& texture = m_textures[dark.texture == 0 ? kTotemTexBase : kTotemTexDark];
+        CRefPtr<CSpriteShape> shape =
+            AddPicture(dark.box, 0xFFFFFFFFu, texture, kBlendMul, s.m_bottomZOrder + 2, 1.0f, visible);
+        const float* k = dark.corners;
+        shape->SetFrameUV4(0, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]);
+        m_panelPictures.push_back(shape);
+    }
+    for (int32_t c = 0; c < kTotemColourCount; ++c)
+    {
+        if (m_levels[c] >= 1)
+            continue;
+        TotemScreenBox box = s.m_darks[c].box;
+        box.centre = s.m_darks[c].contourCentre;
+        CRefPtr<CSpriteShape> shape = AddPicture(box, s.m_contourColour, m_textures[kTotemTexContour], kBlendNormal,
+                                                 s.m_bottomZOrder + 1, 1.0f, visible);
+        const float* t = s.m_contourRects[c];
+        shape->SetFrameUV(0, t[0], t[1], t[2], t[3]);
+        m_panelPictures.push_back(shape);
+    }
+}
+
+void CTotemsManager::SetPanelPicturesVisible(int32_t show, float speed)
+{
+    m_panelPicturesVisible = show;
+    for (const CRefPtr<CSpriteShape>& picture : m_panelPictures)
+    {
+        if (speed == 0.0f)
+        {
+            if ((picture->visible != 0) != (show != 0) && m_spriteList)
+                m_spriteList->SetVisible(picture, show);
+            picture->visible = show;
+            if (show)
+                picture->SetAlpha(1.0f);
+            continue;
+        }
+        picture->fadeSpeed = speed;
+        if (show && !picture->visible)
+        {
+            if (m_spriteList)
+                m_spriteList->SetVisible(picture, 1);
+            picture->visible = 1;
+            picture->SetAlpha(0.0f);
+        }
+        picture->FadeTo(show ? 1.0f : 0.0f);
+    }
+}
+
+void CTotemsManager::HideFadedPanelPictures()
+{
+    if (m_panelPicturesVisible)
+        return;
+    for (const CRefPtr<CSpriteShape>& picture : m_panelPictures)
+        if (picture->visible && picture->alpha == 0.0f)
+        {
+            if (m_spriteList)
+                m_spriteList->SetVisible(picture, 0);
+            picture->visible = 0;
+        }
+}
+
+void CTotemsManager::FadeOutShopPictures(int32_t colour, float speed)
+{
+    for (const CRefPtr<CSpriteShape>& picture : m_shopPictures[colour])
+    {
+        picture->fadeSpeed = speed;
+        picture->mortal = 1;
+        picture->life = speed > 0.0f ? 1.0f / speed : 0.0f;
+        picture->FadeTo(0.0f);
+    }
+    m_shopPictures[colour].clear();
+}
+
+void CTotemsManager::ShowShopTotem(int32_t colour, int32_t level, float speed)
+{
+    if (!ValidColour(colour))
+        return;
+    if (m_shopTotems[colour])
+    {
+        const CRefPtr<CTotem> old = m_shopTotems[colour];
+        DismissTotem(old, speed);
+        m_shopTotems[colour].Reset();
+    }
+    FadeOutShopPictures(colour, speed);
+    m_levels[colour] = level;
+    const CTotemSettings& s = m_settings;
+    if (size_t(colour) >= s.m_shopPlaces.size())
+        return;
+    const TotemShopPlace& place = s.m_shopPlaces[size_t(colour)];
+    std::vector<CRefPtr<CSpriteShape>>& pictures = m_shopPictures[colour];
+    const auto add = [&](const TotemScreenBox& box, uint32_t tint, TotemGameTexture texture, int32_t blend,
+                         int32_t zOrder, const float* rect) {
+        CRefPtr<CSpriteShape> shape = AddPicture(box, tint, m_gameTextures[texture], blend, zOrder, 0.0f, 1);
+        shape->SetFrameUV(0, rect[0], rect[1], rect[2], rect[3]);
+        shape->fadeSpeed = speed;
+        shape->FadeTo(1.0f);
+        pictures.push_back(shape);
+    };
+    if (level < 0)
+    {
+        // Locked: a dark silhouette, its outline and a question sign.
+        add(place.picture, s.m_shopContourDarkColour, kTotemGameShopMul, kBlendMul, s.m_shopZOrder, place.textureRect);
+        add(place.picture, s.m_shopContourColour, kTotemGameShopBW, kBlendNormal, s.m_shopZOrder - 1,
+            place.textureRect);
+        TotemScreenBox sign;
+        sign.centre = place.questionSign;
+        sign.size[0] = kQuestionSize[0];
+        sign.size[1] = kQuestionSize[1];
+        add(sign, s.m_shopQuestionColour, kTotemGameShopColor, kBlendNormal, s.m_shopZOrder - 2, kQuestionRect);
+        return;
+    }
+    if (level == 0)
+    {
+        add(place.picture, s.m_shopAvailableColour, kTotemGameShopColor, kBlendNormal, s.m_shopZOrder,
+            place.textureRect);
+        return;
+    }
+    CreateTotem(m_shopTotems[colour], colour, TotemMode::Shop, level, true);
+    if (!m_shopTotems[colour])
+        return;
+    // As tall as the colour's picture, so that it stands in its item's place.
+    CTotem& totem = *m_shopTotems[colour];
+    totem.SetPosition(place.totem.x, place.totem.y, place.totem.z);
+    totem.SetSize(place.picture.size[1], place.picture.size[1]);
+}
+
+void CTotemsManager::ShowShopTotems(float speed)
+{
+    for (int32_t c = 0; c < kTotemColourCount; ++c)
+        ShowShopTotem(c, m_levels[c], speed);
 }
 
 void CTotemsManager::RequestTotem(int32_t colour)
@@ -546,6 +745,7 @@ void CTotemsManager::EndActivePhase(const CTotem& totem)
 
 int32_t CTotemsManager::Update(float dt)
 {
+    HideFadedPanelPictures();
     m_cellRecords.clear();
     bool resort = TakeRequest();
     // Totems may join or leave the list during the walk: the size is read anew each pass.

@@ -123,8 +123,16 @@ public:
 
     // A level starts: a small totem for every owned colour, no selection.
     void CreatePanelTotems();
-    // The level is left or the shop rebuilt: every totem fades out.
+    // The level is left or the shop rebuilt: every totem and shop picture fades out.
     void FadeOutAll(float speed);
+    // The panel's plinth and, for every colour not owned, a silhouette and its outline.
+    void BuildPanelPictures(int32_t visible);
+    // Fades the panel pictures in or out at the speed; 0 shows or hides them at once.
+    void SetPanelPicturesVisible(int32_t show, float speed);
+    // The shop's display of a colour at a level: locked (below 0), offered (0)
+    // or a live shop totem (owned); the old display fades out at the same speed.
+    void ShowShopTotem(int32_t colour, int32_t level, float speed);
+    void ShowShopTotems(float speed);
     // One totem leaves the stage, fading at the speed.
     void DismissTotem(const CRefPtr<CTotem>& totem, float speed);
 
@@ -172,6 +180,9 @@ public:
     float m_speedFactor = 1.0f;
     int32_t m_shopImages = 0; // the bodies hold their shop pictures
     CRefPtr<CTotem> m_shopTotems[kTotemColourCount];
+    std::vector<CRefPtr<CSpriteShape>> m_panelPictures;
+    int32_t m_panelPicturesVisible = 0;
+    std::vector<CRefPtr<CSpriteShape>> m_shopPictures[kTotemColourCount];
     CRefPtr<CSoundBank> m_soundBank;
 
 private:
@@ -185,4 +196,9 @@ private:
     // The totem's effects handed over or taken away.
     void Disarm(CTotem& totem);
     void PlayColourSound(int32_t colour);
+    // A picture of the panel or the shop, added to the sprite list.
+    CRefPtr<CSpriteShape> AddPicture(const TotemScreenBox& box, uint32_t colour, const CRefPtr<CTexture>& texture,
+                                     int32_t blendMode, int32_t zOrder, float alpha, int32_t shown);
+    void FadeOutShopPictures(int32_t colour, float speed);
+    void HideFadedPanelPictures();
 };

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "GameHarness.h"
 #include "QuestScript.h"
@@ -27,7 +28,11 @@
 #include "screens/Interface.h"
 #include "screens/Shop.h"
 #include "hud/TokenSelector.h"
+#include "totems/OrangeTotem.h"
 #include "totems/TotemsManager.h"
+#include "totems/VioletTotem.h"
+#include "totems/WhiteTotem.h"
+#include "totems/YellowTotem.h"
 #include "ui/KMStatic.h"
 #include "render/Font.h"
 #include "render/Renderer.h"
@@ -49,8 +54,9 @@ constexpr int32_t kShopAsPlayed = -2;
 
 // A player folder with a quest saved in the shop after level `level`, as the shop's
 // autosave leaves it, and the options naming that player; `shopLevel` gives every
-// item that level instead.
-void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t shopLevel = kShopAsPlayed)
+// item that level instead, and `edit` changes the record before it is written.
+void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t shopLevel = kShopAsPlayed,
+                     std::function<void(CQuestSave&)> edit = nullptr)
 {
     const fs::path folder = fs::path(h.GameUserFolder()) / "Players" / name;
     fs::create_directories(folder);
@@ -71,6 +77,8 @@ void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t
     }
     // The gem upgrade is left open for the star the continue script spends on it.
     record.shopValues[kShopItemGemCount] = 0;
+    if (edit)
+        edit(record);
     for (const char* file : {"Quest.sav", "QuestAS1.sav"})
         ASSERT_TRUE(record.Save((folder / file).string().c_str()));
     MakeVeteran(h, name);
@@ -804,6 +812,79 @@ TEST(QuestRun, ChargedGreenRedAndBlueTotemsUnleashOnTheNextMatchOfTheirColour)
     EXPECT_EQ(0, script.Run(9000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     EXPECT_GT(unleashedAt, 0);
+}
+
+// The shop shows each totem locked, offered or owned; the panel marks the colours not
+// owned with silhouettes; and the white, yellow, orange and violet totems, each called
+// and unleashed in turn, repaint tokens, fly their number and their time, and send bonuses.
+TEST(QuestRun, TotemsShowByOwnershipAndTheWhiteYellowOrangeAndVioletOnesUnleash)
+{
+    GameHarness h;
+    h.SetStep(20);
+    // Items: 0 violet, 1 white, 2 blue, 3 yellow, 4 orange, 5 red, 9 green.
+    SaveQuestInShop(h, "Totem", 11, 0, [](CQuestSave& record) {
+        for (int item : {0, 1, 3, 4})
+            record.shopValues[size_t(item)] = 1;
+        record.shopValues[2] = -1;
+        record.shopValues[5] = 0;
+        record.shopValues[9] = 0;
+    });
+    QuestScript script(h);
+    ContinueIntoLevel(script, 12, "totem_colours");
+    script.Add({"a long level", [](CGame& g) { return Playing(g, 12); },
+                [](GameHarness& g) { g.Game()->board->gemsToCollect = 1000; }});
+    script.Wait("silhouettes on the panel", [](CGame& g) {
+        const CTotemsManager& m = g.board->totems;
+        return Playing(g, 12) && m.m_panelPictures.size() == 7 && m.m_panelPictures.back()->alpha >= 1.0f;
+    }, "totem_colours_panel.png");
+    struct Unleashing
+    {
+        int32_t colour;
+        const char* name;
+        std::function<bool(const CTotem&)> working;
+    };
+    const Unleashing runs[] = {
+        {kTotemWhite, "white", [](const CTotem& t) {
+             const auto& streams = static_cast<const CWhiteTotem&>(t).m_activeStreams;
+             return !streams.empty() && streams[0]->m_elapsed > 0.5f * streams[0]->m_duration; }},
+        {kTotemYellow, "yellow", [](const CTotem& t) {
+             const auto& y = static_cast<const CYellowTotem&>(t);
+             return y.m_numberShape && y.m_timer > y.m_settings.numberStartTime + 0.2f; }},
+        {kTotemOrange, "orange", [](const CTotem& t) {
+             const auto& o = static_cast<const COrangeTotem&>(t);
+             return o.m_flyShape && o.m_flightTimer > 0.15f; }},
+        {kTotemViolet, "violet", [](const CTotem& t) {
+             return static_cast<const CVioletTotem&>(t).m_effectStage == CVioletTotem::kEffectTaken; }},
+    };
+    for (const Unleashing& run : runs)
+    {
+        const int32_t c = run.colour;
+        // Called on a full, settled board.
+        const auto ready = [](CGame& g) {
+            const CTotemsManager& m = g.board->totems;
+            size_t live = 0;
+            for (const auto& row : g.board->cells)
+                live += size_t(std::count_if(row.begin(), row.end(), [](const CRefPtr<CCap>& cap) { return cap && cap->active; }));
+            return Playing(g, 12) && g.board->IsIdle(true) && live > 0 && m.m_ready && m.m_requests.empty() &&
+                   m.m_selectedColour == -1;
+        };
+        script.Add({std::string("call the ") + run.name + " totem", ready,
+                    [c](GameHarness& g) { g.Game()->board->totems.RequestTotem(c); }});
+        script.Add({std::string("unleash the ") + run.name + " totem", [c](CGame& g) {
+            const CTotemsManager& m = g.board->totems;
+            const CRefPtr<CTotem>& t = m.m_currentTotems[c];
+            return m.m_selectedColour == c && m.m_ready && t && t->m_state == TotemState::Idle;
+        }, [c](GameHarness& g) { g.Game()->board->totems.RequestTotem(c); }});
+        const auto working = run.working;
+        script.Wait(std::string("the ") + run.name + " totem at work", [c, working](CGame& g) {
+            const CRefPtr<CTotem>& t = g.board->totems.m_currentTotems[c];
+            return t && t->m_mode == TotemMode::Centre && working(*t);
+        }, std::string("totem_colours_") + run.name + ".png");
+        script.Wait(std::string("the ") + run.name + " totem back", ready);
+    }
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
 }
 
 // The museum's, the jungle's and the valley's levels each stand on their own living

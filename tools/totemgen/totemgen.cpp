@@ -9,7 +9,7 @@
 //   TotemShadows.jpg (+_alpha)        512 x 512: the floor shadow in (0, 0, 128, 128),
 //                                     light where the shadow is deep (drawn multiplied)
 //   TotemLights.png                   256 x 128: three charge lights of 64 x 64
-//   TimeDigits.png                    512 x 64: digits 0..9 of 32 x 64, then "+"
+//   TimeDigits.png                    256 x 256: digits 0..9 and "+" in 64 x 64 cells
 //   VioletGlowRays.tga, Unigem.tga, SteelCapsT.png, PaintStream.png,
 //   PaintDrop.png                     effect pieces of the colours
 //   TotemBase.tga, TotemDark2.tga, TotemContour.png   the panel's plinth, the
@@ -226,6 +226,71 @@ void DrawTotem(Picture& pic, int x0, int y0, int size, int colour, int level)
 }
 
 void DrawEffectPieces(Picture& pic, int colour);
+// Seven-segment strokes of a digit (bits: top, upper right, lower right,
+// bottom, lower left, upper left, middle) and their ends in a unit cell.
+const int kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+const V2 kSegmentEnds[7][2] = {{{0.3f, 0.12f}, {0.7f, 0.12f}}, {{0.75f, 0.17f}, {0.75f, 0.45f}},
+                               {{0.75f, 0.55f}, {0.75f, 0.83f}}, {{0.3f, 0.88f}, {0.7f, 0.88f}},
+                               {{0.25f, 0.55f}, {0.25f, 0.83f}}, {{0.25f, 0.17f}, {0.25f, 0.45f}},
+                               {{0.3f, 0.5f}, {0.7f, 0.5f}}};
+
+// Distance to a stroke from a to b, y counted half, in cell units.
+float Segment(V2 p, V2 a, V2 b, float half)
+{
+    const float bx = b.x - a.x, by = b.y - a.y;
+    const float t = Clamp01(((p.x - a.x) * bx + (p.y - a.y) * by) / (bx * bx + by * by));
+    return Length(p.x - a.x - bx * t, (p.y - a.y - by * t) * 0.5f) - half;
+}
+
+// A glyph of a score picture: a digit 0..9 or 10 for "+", distance in cell units.
+float Glyph(int glyph, V2 p)
+{
+    if (glyph == 10)
+        return std::min(Segment(p, {0.2f, 0.5f}, {0.8f, 0.5f}, 0.08f), Segment(p, {0.5f, 0.3f}, {0.5f, 0.7f}, 0.08f));
+    float d = 1.0f;
+    for (int s = 0; s < 7; ++s)
+        if (kSegments[glyph] >> s & 1)
+            d = std::min(d, Segment(p, kSegmentEnds[s][0], kSegmentEnds[s][1], 0.08f));
+    return d;
+}
+
+// The yellow totem's pieces in the bottom row of its body picture: the five
+// score pictures "+1000" .. "+3000" (96 x 24 each, stacked from y 128), a
+// gold nugget at (448, 128, 32, 32) and a plus sign at (480, 224, 32, 32).
+void DrawYellowPieces(Picture& pic)
+{
+    for (int n = 0; n < 5; ++n)
+    {
+        const int score = 1000 + 500 * n;
+        const int glyphs[5] = {10, score / 1000, score / 100 % 10, 0, 0};
+        const int y0 = 128 + 24 * n;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 96; ++x)
+            {
+                const int cell = std::min(x * 5 / 96, 4);
+                const float cw = 96.0f / 5.0f;
+                const V2 p{(float(x) + 0.5f - float(cell) * cw) / cw, (float(y) + 0.5f) / 24.0f};
+                const float d = Glyph(glyphs[cell], p) * 24.0f;
+                const float a = Clamp01(1.5f - d);
+                const Rgb c = Mix(Rgb{1.0f, 0.97f, 0.7f}, Rgb{1.0f, 0.72f, 0.15f}, p.y);
+                // A dark rim keeps the number readable over the board.
+                pic.Over(x, y0 + y, Rgba{0.25f, 0.12f, 0.0f, Clamp01(3.0f - d) * 0.8f});
+                pic.Over(x, y0 + y, Rgba{c.r, c.g, c.b, a});
+            }
+    }
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+        {
+            const V2 p{(float(x) + 0.5f) / 16.0f - 1.0f, 1.0f - (float(y) + 0.5f) / 16.0f};
+            const float d = ConvexPolygon(p, {{-0.7f, -0.5f}, {0.1f, -0.8f}, {0.8f, -0.2f}, {0.5f, 0.6f}, {-0.3f, 0.75f},
+                                              {-0.85f, 0.2f}}) * 16.0f;
+            const float k = 0.75f + 0.35f * (p.y - p.x) * 0.5f;
+            pic.Over(448 + x, 128 + y, Rgba{Clamp01(1.0f * k), Clamp01(0.82f * k), Clamp01(0.3f * k), Clamp01(0.5f - d)});
+            const V2 q{(float(x) + 0.5f) / 32.0f, (float(y) + 0.5f) / 32.0f};
+            const float dp = Glyph(10, q) * 32.0f;
+            pic.Over(480 + x, 224 + y, Rgba{1.0f, 0.93f, 0.5f, Clamp01(1.0f - dp)});
+        }
+}
 
 void MakeBodies(const fs::path& gfx)
 {
@@ -236,6 +301,8 @@ void MakeBodies(const fs::path& gfx)
         for (int level = 1; level <= 4; ++level)
             DrawTotem(pic, (level - 1) * 128, 0, 128, colour, level);
         DrawEffectPieces(pic, colour);
+        if (colour == 1)
+            DrawYellowPieces(pic);
         Save(gfx / (std::string(names[colour]) + "Totem.png"), pic);
         Save(gfx / (std::string(names[colour]) + "TotemShop.png"), pic);
     }
@@ -292,38 +359,25 @@ void MakeLights(const fs::path& gfx)
     Save(gfx / "TotemLights.png", pic);
 }
 
-// Seven-segment digits with bevelled ends, then a plus sign.
+// The orange totem's whirl of time: a 4 x 4 atlas of 64 x 64 cells whose first
+// three rows hold the digits 0..9 and two plus signs, each glyph 32 x 64 in the
+// middle of its cell.
 void MakeDigits(const fs::path& gfx)
 {
-    Picture pic(512, 64);
-    const int segments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
-    // a b c d e f g: top, upper right, lower right, bottom, lower left, upper left, middle.
-    const V2 ends[7][2] = {{{0.3f, 0.12f}, {0.7f, 0.12f}}, {{0.75f, 0.17f}, {0.75f, 0.45f}}, {{0.75f, 0.55f}, {0.75f, 0.83f}},
-                           {{0.3f, 0.88f}, {0.7f, 0.88f}}, {{0.25f, 0.55f}, {0.25f, 0.83f}}, {{0.25f, 0.17f}, {0.25f, 0.45f}},
-                           {{0.3f, 0.5f}, {0.7f, 0.5f}}};
-    const auto segment = [](V2 p, V2 a, V2 b) {
-        const float bx = b.x - a.x, by = b.y - a.y;
-        const float t = Clamp01(((p.x - a.x) * bx + (p.y - a.y) * by) / (bx * bx + by * by));
-        return Length(p.x - a.x - bx * t, (p.y - a.y - by * t) * 0.5f) - 0.07f;
-    };
-    for (int digit = 0; digit < 11; ++digit)
+    Picture pic(256, 256);
+    for (int glyph = 0; glyph < 12; ++glyph)
+    {
+        const int x0 = (glyph % 4) * 64 + 16, y0 = (glyph / 4) * 64;
         for (int y = 0; y < 64; ++y)
             for (int x = 0; x < 32; ++x)
             {
                 const V2 p{(float(x) + 0.5f) / 32.0f, (float(y) + 0.5f) / 64.0f};
-                float d = 1.0f;
-                if (digit < 10)
-                {
-                    for (int s = 0; s < 7; ++s)
-                        if (segments[digit] >> s & 1)
-                            d = std::min(d, segment(p, ends[s][0], ends[s][1]));
-                }
-                else
-                    d = std::min(segment(p, {0.2f, 0.5f}, {0.8f, 0.5f}), segment(p, {0.5f, 0.3f}, {0.5f, 0.7f}));
-                const float a = Clamp01(0.5f - d * 32.0f);
+                const float d = Glyph(std::min(glyph, 10), p);
+                const float a = Clamp01(0.5f - (d + 0.01f) * 32.0f);
                 const Rgb c = Mix(Rgb{1.0f, 0.95f, 0.7f}, Rgb{1.0f, 0.6f, 0.15f}, p.y);
-                pic.Over(digit * 32 + x, y, Rgba{c.r, c.g, c.b, a});
+                pic.Over(x0 + x, y0 + y, Rgba{c.r, c.g, c.b, a});
             }
+    }
     Save(gfx / "TimeDigits.png", pic);
 }
 
@@ -397,15 +451,21 @@ void DrawEffectPieces(Picture& pic, int colour)
 
 void MakeEffectPieces(const fs::path& gfx)
 {
-    // Violet glow and its ray: a soft disc and a tapering beam.
+    // Violet glow and its ray: a soft round glow in the lower half, a light
+    // streak in the upper part (u 0..0.734, v 0..0.5).
     Picture rays(128, 128);
-    Glow(rays, 0, 0, 64, Rgb{0.8f, 0.55f, 1.0f}, 0.3f);
-    for (int y = 0; y < 128; ++y)
-        for (int x = 64; x < 128; ++x)
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 128; ++x)
         {
-            const float u = (float(x) - 64.0f + 0.5f) / 64.0f - 0.5f, v = (float(y) + 0.5f) / 128.0f;
-            const float a = Clamp01(1.0f - std::fabs(u) / (0.5f * (1.0f - v) + 0.02f)) * Smooth(0.0f, 0.15f, v) * (1.0f - v);
-            rays.Over(x, y, Rgba{0.9f, 0.75f, 1.0f, a});
+            const float u = (float(x) + 0.5f) / 64.0f - 1.0f, v = (float(y) + 0.5f) / 32.0f - 1.0f;
+            const float r = Length(u, v);
+            const float a = Clamp01(1.0f - r) * Clamp01(1.0f - r);
+            rays.Over(x, 64 + y, Rgba{0.85f, 0.6f + 0.3f * Clamp01(1.0f - 2.0f * r), 1.0f, a});
+            if (x >= 94)
+                continue;
+            const float su = (float(x) + 0.5f) / 47.0f - 1.0f;
+            const float streak = Clamp01(1.0f - su * su) * Clamp01(1.0f - std::fabs(v) / (0.08f + 0.3f * (1.0f - su * su)));
+            rays.Over(x, y, Rgba{0.95f, 0.85f, 1.0f, streak});
         }
     Save(gfx / "VioletGlowRays.tga", rays);
 

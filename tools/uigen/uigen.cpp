@@ -1066,20 +1066,10 @@ void Socket(Image& img, float cx, float cy, float r, bool locked)
 // The shop's item pictures, 84 x 84 each: what every upgrade is at a glance.
 void ShopItemIcon(Image& img, int item, float cx, float cy)
 {
-    const Rgba totemHues[7] = {kTokenHues[6], kTokenHues[5], kTokenHues[3], kTokenHues[1],
-                               kTokenHues[4], kTokenHues[2], kTokenHues[0]};
-    const int totemOf[16] = {0, 1, 2, 3, 4, 5, -1, -1, -1, 6, -1, -1, -1, -1, -1, -1};
-    if (totemOf[item] >= 0)
-    {
-        // A carved totem head: an orb of the totem's colour on a gold collar.
-        const Rgba hue = totemHues[totemOf[item]];
-        img.Shade(int(cx - 24), int(cy + 14), 48, 18, [&](float x, float y) {
-            const float d = RoundRect(x - 24, y - 9, 22, 7, 5);
-            return WithAlpha(Mix(kGold, kGoldDark, y / 18), Cover(d));
-        });
-        Orb(img, cx, cy - 6, 24, hue, 0.4f);
+    // The totem items' places stay empty: the totems manager shows them.
+    const bool totem[16] = {true, true, true, true, true, true, false, false, false, true};
+    if (totem[item])
         return;
-    }
     const Rgba ink = C(255, 238, 190);
     switch (item)
     {
@@ -1241,6 +1231,14 @@ void Shop(const std::filesystem::path& gfx)
                 return WithAlpha(col, Cover(d));
             });
         }
+        // The question sign of a locked totem, 36 x 28 at (452, 92).
+        if (variant == 0)
+            totems.Shade(452, 92, 36, 28, [&](float x, float y) {
+                const float hook = std::fabs(std::sqrt((x - 18) * (x - 18) + (y - 8) * (y - 8)) - 6) - 2.2f;
+                const float d = std::min({y < 9 && x < 12 ? 9.0f : hook, std::max(std::fabs(x - 18) - 2.2f, std::fabs(y - 17) - 3),
+                                          std::sqrt((x - 18) * (x - 18) + (y - 25) * (y - 25)) - 2.4f});
+                return WithAlpha(C(255, 255, 255), Cover(d));
+            });
         Write(gfx / (variant == 0 ? "ShopColor.png" : variant == 1 ? "ShopMul.png" : "ShopBW.png"), totems, 4);
     }
     Image frame(512, 512);
