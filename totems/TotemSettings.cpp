@@ -185,10 +185,12 @@ void CTotemSettings::LoadEffects(const char* file)
     body = m_looks[kTotemBlue].mainTextureSize;
     m_blue.ReadBlueTotemConfig(file, m_centreSize[0], m_centreSize[1], body[0], body[1], m_smallSize[0],
                                m_smallSize[1]);
+}
+
 void CTotemSettings::LoadColourEffects(const char* file)
 {
     const float w = m_centreSize[0], h = m_centreSize[1];
-    const float* yellowTexture = m_looks[1].mainTextureSize;
+    const float* yellowTexture = m_looks[kTotemYellow].mainTextureSize;
     m_orange.Read(file);
     m_violet.Read(file, w, h);
     m_yellow.Read(file, w, h, yellowTexture[0], yellowTexture[1]);
