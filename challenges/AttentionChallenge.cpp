@@ -4,6 +4,7 @@
 #include "engine/Random.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -52,6 +53,56 @@ void CAttentionChallenge::SetCapsManager(CRefPtr<CCapsManager> caps)
 CCapSprite* CAttentionChallenge::Plate(int32_t index) const
 {
     return index >= 0 && size_t(index) < plates.size() ? plates[size_t(index)].Get() : nullptr;
+}
+
+void CAttentionChallenge::StartRound(int32_t, int32_t tier)
+{
+    const int32_t n = rightAnswers;
+    timer = 0.0f;
+    subState = 0;
+    swapsDone = 0;
+    swapCount = n + 3;
+    const float quicker = std::pow(0.85f, float(n));
+    swapTime = (0.75f - 0.1f * float(tier - 1)) * quicker;
+    pause = 0.25f * quicker;
+    plates.clear();
+    slotOrder.assign(3, 0);
+    for (int32_t i = 0; i < 3; ++i)
+    {
+        const int32_t look = i == kTokenPlate ? std::min(int32_t(RandomUnit() * 7.0f), 6) : int32_t(kEmptyLook);
+        if (!spriteGroup)
+            continue;
+        CRefPtr<CCapSprite> plate;
+        spriteGroup->Add(plate, look, SlotX(i), TopY(), originZ, lookArgument);
+        // Dropped in open, so that the token shows.
+        plate->turnPosition = 4.0f;
+        plate->SetFrame(4);
+        FlyTo(*plate, SlotX(i), RowY(), originZ, 1);
+        plates.push_back(plate);
+        slotOrder[size_t(i)] = i;
+    }
+    state = kDropIn;
+}
+
+int32_t CAttentionChallenge::OnClick(float x, float y)
+{
+    if (state != kChoose)
+        return kChallengeNothing;
+    for (int32_t i = 0; i < int32_t(plates.size()); ++i)
+    {
+        CCapSprite* plate = plates[size_t(i)].Get();
+        if (!plate || std::fabs(x - plate->x) >= plate->halfSize || std::fabs(y - plate->y) >= plate->halfSize)
+            continue;
+        plate->state = 3;  // opening
+        timer = 0.0f;
+        chosenPlate = i;
+        subState = 0;
+        state = kReveal;
+        if (soundBank)
+            soundBank->PlayPanned(soundBank->BonusClick, x, 0, 0);
+        return kChallengeAccepted;
+    }
+    return kChallengeNothing;
 }
 
 void CAttentionChallenge::FlyOutPlates()
