@@ -171,90 +171,101 @@ int32_t CAttentionChallenge::Update(float dt)
         }
         return kChallengeNothing;
     case kShow:
-        timer += dt;
-        if (subState == 0 && timer >= showTime)
-        {
-            subState = 1;
-            timer = 0.0f;
-            for (const CRefPtr<CCapSprite>& plate : plates)
-                if (plate)
-                {
-                    plate->state = 4;  // closing
-                    if (soundBank)
-                        soundBank->Play(soundBank->BonusClick, 0, 0);
-                }
-        }
-        else if (subState == 1 && AllAtRest() && timer > 0.4f)
-        {
-            state = kShuffle;
-            timer = 0.0f;
-            subState = 0;
-            swapsDone = 0;
-        }
+        UpdateShow(dt);
         return kChallengeNothing;
     case kShuffle:
-        timer += dt;
-        if (timer >= swapTime && subState == 0)
-        {
-            if (soundBank)
-                soundBank->Play(soundBank->Drop, 0, 0);
-            PutPlatesOnSlots();
-            subState = 1;
-        }
-        if (swapsDone == 0 || (timer >= swapTime + pause && subState == 1))
-        {
-            if (!StartSwap())
-            {
-                state = kChoose;
-                return kChallengeAskWhere;
-            }
-        }
-        else if (timer < swapTime)
-            AnimateSwap();
-        return kChallengeNothing;
+        return UpdateShuffle(dt);
     case kReveal:
-        if (subState == 0)
-        {
-            timer += dt;
-            CCapSprite* chosen = Plate(chosenPlate);
-            if (timer > 0.5f && (!chosen || chosen->state == 0))
-            {
-                timer = 0.0f;
-                if (chosenPlate == kTokenPlate)
-                    subState = 1;
-                else
-                {
-                    subState = 2;
-                    float sumX = 0.0f;
-                    int32_t opened = 0;
-                    for (int32_t i = 0; i < int32_t(plates.size()); ++i)
-                        if (i != chosenPlate && plates[size_t(i)])
-                        {
-                            plates[size_t(i)]->state = 3;  // opening
-                            sumX += plates[size_t(i)]->x;
-                            ++opened;
-                        }
-                    if (soundBank)
-                        soundBank->PlayPanned(soundBank->BonusClick, opened ? sumX / float(opened) : 0.0f, 0, 0);
-                }
-                return kChallengeAccepted;
-            }
-            return kChallengeNothing;
-        }
-        if (subState == 1)
-            return spriteGroup && !spriteGroup->sprites.empty() ? kChallengeNothing : kChallengeTriesOver;
-        if (subState == 2)
-        {
-            timer += dt;
-            if (timer > 0.5f && AllAtRest())
-            {
-                FlyOutPlates();
-                timer = 0.0f;
-                subState = 1;
-            }
-        }
-        return kChallengeNothing;
+        return UpdateReveal(dt);
     default:
         return kChallengeNothing;
     }
+}
+
+void CAttentionChallenge::UpdateShow(float dt)
+{
+    timer += dt;
+    if (subState == 0 && timer >= showTime)
+    {
+        subState = 1;
+        timer = 0.0f;
+        for (const CRefPtr<CCapSprite>& plate : plates)
+            if (plate)
+            {
+                plate->state = 4;  // closing
+                if (soundBank)
+                    soundBank->Play(soundBank->BonusClick, 0, 0);
+            }
+    }
+    else if (subState == 1 && AllAtRest() && timer > 0.4f)
+    {
+        state = kShuffle;
+        timer = 0.0f;
+        subState = 0;
+        swapsDone = 0;
+    }
+}
+
+int32_t CAttentionChallenge::UpdateShuffle(float dt)
+{
+    timer += dt;
+    if (timer >= swapTime && subState == 0)
+    {
+        if (soundBank)
+            soundBank->Play(soundBank->Drop, 0, 0);
+        PutPlatesOnSlots();
+        subState = 1;
+    }
+    if (swapsDone == 0 || (timer >= swapTime + pause && subState == 1))
+    {
+        if (!StartSwap())
+        {
+            state = kChoose;
+            return kChallengeAskWhere;
+        }
+    }
+    else if (timer < swapTime)
+        AnimateSwap();
+    return kChallengeNothing;
+}
+
+int32_t CAttentionChallenge::UpdateReveal(float dt)
+{
+    if (subState == 1)
+        return spriteGroup && !spriteGroup->sprites.empty() ? kChallengeNothing : kChallengeTriesOver;
+    timer += dt;
+    if (subState == 2)
+    {
+        // The token has been shown long enough: the plates leave.
+        if (timer > 0.5f && AllAtRest())
+        {
+            FlyOutPlates();
+            timer = 0.0f;
+            subState = 1;
+        }
+        return kChallengeNothing;
+    }
+    CCapSprite* chosen = Plate(chosenPlate);
+    if (subState != 0 || timer <= 0.5f || (chosen && chosen->state != 0))
+        return kChallengeNothing;
+    timer = 0.0f;
+    if (chosenPlate == kTokenPlate)
+    {
+        subState = 1;
+        return kChallengeAccepted;
+    }
+    // A wrong answer: the other two plates open and show where the token was.
+    subState = 2;
+    float sumX = 0.0f;
+    int32_t opened = 0;
+    for (int32_t i = 0; i < int32_t(plates.size()); ++i)
+        if (i != chosenPlate && plates[size_t(i)])
+        {
+            plates[size_t(i)]->state = 3;  // opening
+            sumX += plates[size_t(i)]->x;
+            ++opened;
+        }
+    if (soundBank)
+        soundBank->PlayPanned(soundBank->BonusClick, opened ? sumX / float(opened) : 0.0f, 0, 0);
+    return kChallengeAccepted;
 }

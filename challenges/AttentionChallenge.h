@@ -77,6 +77,9 @@ public:
 
 private:
     CCapSprite* Plate(int32_t index) const;
+    void UpdateShow(float dt);
+    int32_t UpdateShuffle(float dt);
+    int32_t UpdateReveal(float dt);
     bool StartSwap();
     void AnimateSwap();
     void PutPlatesOnSlots();
