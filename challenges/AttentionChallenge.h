@@ -37,6 +37,13 @@ public:
     CAttentionChallenge& operator=(const CAttentionChallenge&) = delete;
 
     void SetCapsManager(CRefPtr<CCapsManager> caps);
+    // Deals a try: three open plates drop onto their slots, the middle one
+    // showing a token; the swaps grow more and quicker with each right answer
+    // so far. The game keeps the try number itself.
+    void StartRound(int32_t tryNumber, int32_t tier);
+    // A click in the choosing state on a plate (the lowest index hit): it
+    // opens and 101; anything else 100.
+    int32_t OnClick(float x, float y);
     // 100, 101 (an answer judged: chosenPlate tells whether it was right),
     // 108 (the try is over and the plates are gone) or 109 (awaiting the click).
     int32_t Update(float dt);
@@ -70,6 +77,9 @@ public:
 
 private:
     CCapSprite* Plate(int32_t index) const;
+    void UpdateShow(float dt);
+    int32_t UpdateShuffle(float dt);
+    int32_t UpdateReveal(float dt);
     bool StartSwap();
     void AnimateSwap();
     void PutPlatesOnSlots();

@@ -31,9 +31,19 @@ public:
     CMemoryChallenge& operator=(const CMemoryChallenge&) = delete;
 
     void SetCapsManager(CRefPtr<CCapsManager> caps);
+    // Deals a round of difficulty 1..6 (tier 1 plays 1, 2, 3; tier 2 plays
+    // 4, 5, 6; other values are taken as the nearest): the plates fly in from
+    // ten cells above their places.
+    void StartRound(int32_t difficulty);
+    // A click on a plate at (x, y): 101 when it turns over, 102 (with the
+    // "Wrong" sound) on a found plate or the open first pick, else 100.
+    int32_t OnClick(float x, float y);
     // Runs the plates, then judges the picks: 100, 103 (the round's plates
     // are gone), 104 (mismatch closed), 105 (a pair) or 106 (the last pair).
     int32_t Update(float dt);
+
+    // Every plate still on the grid flies up off the board.
+    void FlyOutCaps();
 
     // The plate of a grid cell, or null for an empty cell or one outside the grid.
     CCapSprite* PlateAt(int32_t column, int32_t row) const;
@@ -59,6 +69,9 @@ public:
 
 private:
     int32_t Judge();
+    // The centre x of a grid column and y of a grid row.
+    float CellX(int32_t column) const;
+    float CellY(int32_t row) const;
     bool AnyUnfoundPlate() const;
     void ClearPicks();
 };

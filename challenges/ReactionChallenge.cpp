@@ -23,6 +23,44 @@ void CReactionChallenge::SetCapsManager(CRefPtr<CCapsManager> caps)
     MakeSpriteGroup(std::move(caps));
 }
 
+void CReactionChallenge::Start(int32_t tier)
+{
+    timer = 0.0f;
+    subState = 0;
+    currentPlate = -1;
+    emptyRun = 0;
+    showTime = 0.85f - 0.1f * float(tier - 1);
+    pause = 0.25f;
+    afterCatchWait = 1.0f;
+    afterMissWait = 3.0f;
+    // What the miss pop-up announces: "Penalty -5 sec."
+    penalty = 5.0f;
+    int32_t looks[kPlateCount];
+    std::fill(std::begin(looks), std::end(looks), int32_t(kEmptyLook));
+    for (int32_t n = 0; n < kTokenCount; ++n)
+    {
+        int32_t slot = 0;
+        do
+            slot = std::min(int32_t(RandomUnit() * float(kPlateCount)), kPlateCount - 1);
+        while (looks[slot] != kEmptyLook);
+        looks[slot] = std::min(int32_t(RandomUnit() * 7.0f), 6);
+    }
+    // Rows 2 to 4 of the board, columns 1 to 6, each plate from ten cells above.
+    for (int32_t row = 2; row <= 4; ++row)
+        for (int32_t column = 1; column <= 6; ++column)
+        {
+            const float x = originX + cellWidth * (float(column) + 0.5f);
+            const float y = originY - cellHeight * (float(row) + 0.5f);
+            CRefPtr<CCapSprite> plate;
+            if (!spriteGroup)
+                continue;
+            spriteGroup->Add(plate, looks[(row - 2) * 6 + column - 1], x, y + 10.0f * cellHeight, originZ, lookArgument);
+            FlyTo(*plate, x, y, originZ, 1);
+            plates.push_back(plate);
+        }
+    state = kFlyingIn;
+}
+
 int32_t CReactionChallenge::OnStop(float, float)
 {
     if (state == kTurning)

@@ -27,6 +27,8 @@ public:
     enum
     {
         kEmptyLook = 7,  // a plate without a token
+        kPlateCount = 18,
+        kTokenCount = 12,
     };
 
     CReactionChallenge();
@@ -35,6 +37,9 @@ public:
     CReactionChallenge& operator=(const CReactionChallenge&) = delete;
 
     void SetCapsManager(CRefPtr<CCapsManager> caps);
+    // Deals twelve tokens at random under eighteen plates in three rows and
+    // sets the timings of the tier (1 or 2): the plates fly in.
+    void Start(int32_t tier);
     // The "Stop!" command: judged by the next updates. Always 100.
     int32_t OnStop(float x, float y);
     // 100, 101 (a catch), 102 (a miss) or 110 (every plate has flown out).
@@ -58,7 +63,7 @@ public:
     float pause = 0.25f;
     float afterCatchWait = 0.75f;
     float afterMissWait = 4.0f;
-    float penalty = 0.0f;
+    float penalty = 0.0f;   // seconds a miss takes off the challenge clock
     CRefPtr<CSoundBank> soundBank;
 
 private:

@@ -405,7 +405,10 @@ private:
     // The running challenge's frame and the events its result asks for.
     void UpdateChallenge(float dt);
     void PushChallengeScore(int32_t points, float x, float y);
-    // One plate's token breaks up: its sand is poured into the sand glass and
-    // it leaves the challenge's sprite group.
-    void ShatterPlate(const CRefPtr<CCapSprite>& plate, float amount, CCapSpriteGroup* group);
+    // One plate's token breaks up into pieces (a grid of cuts x cuts, at most
+    // maxPieces live), its sand flies off with a dust trail and is poured into
+    // the sand glass, and it leaves the challenge's sprite group.
+    void ShatterPlate(const CRefPtr<CCapSprite>& plate, float amount, CCapSpriteGroup* group, int32_t cuts,
+                      int32_t maxPieces);
+    void CrackPlate(const CCapSprite& plate, int32_t cuts, int32_t maxPieces);
 };

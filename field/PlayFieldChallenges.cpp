@@ -9,7 +9,9 @@
 #include "challenges/AttentionChallenge.h"
 #include "challenges/MemoryChallenge.h"
 #include "challenges/ReactionChallenge.h"
+#include "effects/ParticleSystemsManager.h"
 #include "effects/Sandbox.h"
+#include "effects/SpriteCrackKeeper.h"
 
 #include <algorithm>
 
@@ -23,6 +25,15 @@ constexpr int32_t kPlateOpen = 4;
 // this gravity, as the sand of the board's own tokens does.
 constexpr float kGrainMaxFall = 10000.0f;
 constexpr float kGrainGravity = 1000.0f;
+
+// The sand of the quest's glass.
+constexpr uint32_t kGlassSandColour = 0xFFF7D96Bu;
+// A memory token breaks into 4 x 4 pieces, an attention or reaction token
+// into 6 x 6, with at most that many pieces alive.
+constexpr int32_t kMemoryCuts = 4;
+constexpr int32_t kMemoryPieces = 20;
+constexpr int32_t kPlateCuts = 6;
+constexpr int32_t kPlatePieces = 40;
 
 constexpr int32_t kMemoryPairPoints = 100;
 constexpr int32_t kPlatePoints = 500;
@@ -124,12 +135,37 @@ void CPlayField::UpdateChallenge(float dt)
     }
 }
 
-void CPlayField::ShatterPlate(const CRefPtr<CCapSprite>& plate, float amount, CCapSpriteGroup* group)
+void CPlayField::CrackPlate(const CCapSprite& plate, int32_t cuts, int32_t maxPieces)
 {
-    // The token's pieces, its sand stream and the stream's dust trail are
-    // particle keepers' work; the sand itself reaches the glass here, from
-    // where the stream would start.
+    const CCapFrame* face = plate.backLook.Get();
+    if (!effectsA || !face)
+        return;
+    // The piece of the token texture the face shows now.
+    CCapRect frame{0.0f, 0.0f, 1.0f, 1.0f};
+    if (const CCapsAnimation* animation = capsManager ? capsManager->AnimationFor(face->lookValue) : nullptr)
+        if (const CCapRect* shown = animation->FrameAt(face->trackPosition))
+            frame = *shown;
+    CRefPtr<CSpriteCrackKeeper> keeper(new CSpriteCrackKeeper);
+    keeper->SetParams(2.0f * plate.halfSize, 2.0f * plate.halfSize, frame.left, frame.top, frame.right, frame.bottom,
+                      cuts, cuts, 0.25f);
+    keeper->floor = -400.0f;
+    keeper->gravity = 2500.0f;
+    keeper->speedBase = 300.0f;
+    keeper->speedSpread = 150.0f;
+    keeper->GeneratePieces();
+    CCollection2Parametres block(plate.x, plate.y, plate.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
+                                 CCollection2Parametres::kBlendAlpha);
+    block.keeperEmission = 1;
+    CRefPtr<CParticleSystem> system;
+    effectsA->AddCollection2System(system, block, maxPieces, face->texture);
+}
+
+void CPlayField::ShatterPlate(const CRefPtr<CCapSprite>& plate, float amount, CCapSpriteGroup* group, int32_t cuts,
+                              int32_t maxPieces)
+{
+    CrackPlate(*plate, cuts, maxPieces);
     const float z = (fader ? fader->position[2] : origin[2]) + 1.0f;
+    SpawnSandParticles(plate->x, plate->y, z, kGlassSandColour);
     if (sandbox)
         sandbox->Pour(amount, plate->x, plate->y, z, plate->halfSize * 0.5f, 0.0f, 0.0f, kGrainMaxFall,
                       kGrainGravity);
@@ -154,7 +190,7 @@ void CPlayField::SpawnEventEffects1(float amount)
             if (!cell || m.found[r][c] != 1)
                 continue;
             const CRefPtr<CCapSprite> plate = cell;
-            ShatterPlate(plate, amount, m.spriteGroup.Get());
+            ShatterPlate(plate, amount, m.spriteGroup.Get(), kMemoryCuts, kMemoryPieces);
             shattered = true;
             cell.Reset();
             m.collected += 1;
@@ -176,7 +212,7 @@ void CPlayField::SpawnEventEffects2(float amount)
     const CRefPtr<CCapSprite> plate = a.plates[CAttentionChallenge::kTokenPlate];
     if (!plate || plate->face != kPlateOpen)
         return;
-    ShatterPlate(plate, amount, a.spriteGroup.Get());
+    ShatterPlate(plate, amount, a.spriteGroup.Get(), kPlateCuts, kPlatePieces);
     a.plates.erase(a.plates.begin() + CAttentionChallenge::kTokenPlate);
     if (soundBank)
         soundBank->Play(soundBank->Explode, 0, 0);
@@ -192,7 +228,7 @@ void CPlayField::SpawnEventEffects3(float amount)
     if (open == r.plates.end())
         return;
     const CRefPtr<CCapSprite> plate = *open;
-    ShatterPlate(plate, amount, r.spriteGroup.Get());
+    ShatterPlate(plate, amount, r.spriteGroup.Get(), kPlateCuts, kPlatePieces);
     r.plates.erase(open);
     if (soundBank)
         soundBank->Play(soundBank->Explode, 0, 0);

@@ -52,6 +52,12 @@ const int32_t kCapsSetChallenge = 1;
 const int32_t kAttentionTries = 10;
 const int32_t kMemoryRounds = 3;
 
+// The schedule's kinds of bonus level.
+const int32_t kScheduleMemory = 1;
+const int32_t kScheduleAccuracy = 2;
+const int32_t kScheduleAttention = 3;
+const int32_t kScheduleReaction = 4;
+
 // The Blinker form's three "Stop!" widgets.
 const int kFirstStopWidget = 2;
 const int kLastStopWidget = 4;
@@ -107,12 +113,23 @@ std::string Text(int id)
 int CGame::OpenChallengeOfLevel()
 {
     int32_t number = 0, tier = 0;
-    // Only the stars are dealt so far: the plate challenges' levels go on to
-    // the map as plain levels do.
-    if (GetChallengeForLevel(levelParams.level, number, tier) != 2)
+    switch (GetChallengeForLevel(levelParams.level, number, tier))
+    {
+    case kScheduleMemory:
+        OpenMemoryChallenge(number, tier);
+        return 1;
+    case kScheduleAccuracy:
+        OpenAccuracyChallenge(number, tier);
+        return 1;
+    case kScheduleAttention:
+        OpenAttentionChallenge(number, tier);
+        return 1;
+    case kScheduleReaction:
+        OpenReactionChallenge(number, tier);
+        return 1;
+    default:
         return 0;
-    OpenAccuracyChallenge(number, tier);
-    return 1;
+    }
 }
 
 void CGame::SetChallengeClock(float seconds)
@@ -186,7 +203,9 @@ void CGame::OpenAttentionChallenge(int number, int tier)
     ui->SetChallengeTitle3(number, 1, kAttentionTries);
     CPlayField& field = *board;
     field.mode = kLevelKindAttention;
-    MakePlateChallenge(field.attentionChallenge, field, soundBank, caps);
+    CAttentionChallenge& a = MakePlateChallenge(field.attentionChallenge, field, soundBank, caps);
+    a.tryNumber = 1;
+    a.rightAnswers = 0;
     EnterChallenge(kLevelKindAttention);
 }
 
@@ -277,11 +296,17 @@ void CGame::ShowChallengeRules()
 void CGame::StartChallengePlay()
 {
     CPlayField& field = *board;
-    if (levelKind == kLevelKindAccuracy && field.accuracyChallenge)
+    if (levelKind == kLevelKindMemory && field.memoryChallenge)
+        field.memoryChallenge->StartRound(3 * challengeTier - 2);
+    else if (levelKind == kLevelKindAccuracy && field.accuracyChallenge)
     {
         field.accuracyChallenge->Start(challengeTier);
         ShowChallengeMessage(kStringClickThemAll, kStyleCall);
     }
+    else if (levelKind == kLevelKindAttention && field.attentionChallenge)
+        field.attentionChallenge->StartRound(1, challengeTier);
+    else if (levelKind == kLevelKindReaction && field.reactionChallenge)
+        field.reactionChallenge->Start(challengeTier);
     NextPhase(ChallengePhase::Play);
 }
 
@@ -307,8 +332,11 @@ void CGame::EndChallengeAtTimeUp()
     // Only a challenge at play ends here; one busy judging a pick or a stop
     // finishes that first and is ended on a later frame.
     CPlayField& field = *board;
-    if (levelKind == kLevelKindAccuracy && field.accuracyChallenge &&
-        field.accuracyChallenge->state == CAccuracyChallenge::kRunning)
+    if (levelKind == kLevelKindMemory && field.memoryChallenge &&
+        field.memoryChallenge->state == CMemoryChallenge::kWaiting)
+        CollectMemoryRound();
+    else if (levelKind == kLevelKindAccuracy && field.accuracyChallenge &&
+             field.accuracyChallenge->state == CAccuracyChallenge::kRunning)
     {
         field.accuracyChallenge->state = CAccuracyChallenge::kEnding;
         field.accuracyChallenge->FlyOutStars();
@@ -343,7 +371,7 @@ void CGame::HandleChallengeEvent(const CPlayFieldEvent& event)
 {
     if (event.code == kEventRoundEnded)
         ChallengeSucceeded();
-    else if (event.code == kEventChallengeEnded)
+    else if (event.code == kEventChallengeEnded && !StartNextChallengeRound())
         GiveChallengeVerdict();
     else if (event.code == kEventChallengeMissed)
         ChallengePrompt(event.arg);
@@ -353,7 +381,7 @@ void CGame::ChallengeSucceeded()
 {
     CPlayField& field = *board;
     if (levelKind == kLevelKindMemory)
-        field.SpawnEventEffects1(GetProgressStepFraction(challengeTier));
+        CollectMemoryRound();
     else if (levelKind == kLevelKindAttention && field.attentionChallenge)
     {
         CAttentionChallenge& a = *field.attentionChallenge;
@@ -378,6 +406,42 @@ void CGame::ChallengeSucceeded()
         field.SpawnEventEffects3(GetRateB(challengeTier));
         ShowChallengeMessage(kStringCatch, kStyleAnnounce);
     }
+}
+
+void CGame::CollectMemoryRound()
+{
+    // The round's found tokens shatter into the sand glass; the plates left
+    // fly off.
+    CPlayField& field = *board;
+    field.SpawnEventEffects1(GetProgressStepFraction(challengeTier));
+    if (field.memoryChallenge)
+        field.memoryChallenge->FlyOutCaps();
+}
+
+int CGame::StartNextChallengeRound()
+{
+    CPlayField& field = *board;
+    if (levelKind == kLevelKindMemory && field.memoryChallenge)
+    {
+        CMemoryChallenge& m = *field.memoryChallenge;
+        if (m.round >= kMemoryRounds || levelTimer <= 0.0f)
+            return 0;
+        ui->SetChallengeTitle1(challengeNumber, m.round + 1, kMemoryRounds);
+        m.StartRound(3 * challengeTier + m.round - 2);
+        m.round += 1;
+        return 1;
+    }
+    if (levelKind == kLevelKindAttention && field.attentionChallenge)
+    {
+        CAttentionChallenge& a = *field.attentionChallenge;
+        if (a.tryNumber >= kAttentionTries)
+            return 0;
+        ui->SetChallengeTitle3(challengeNumber, a.tryNumber + 1, kAttentionTries);
+        a.StartRound(a.tryNumber + 1, challengeTier);
+        a.tryNumber += 1;
+        return 1;
+    }
+    return 0;
 }
 
 void CGame::ChallengePrompt(int32_t which)
@@ -464,6 +528,10 @@ void CGame::ChallengeClick(float x, float y, bool taken)
             field.reactionChallenge->OnStop(0.0f, 0.0f);
         return;
     }
+    if (levelKind == kLevelKindMemory && field.memoryChallenge)
+        field.memoryChallenge->OnClick(x, y);
+    else if (levelKind == kLevelKindAttention && field.attentionChallenge)
+        field.attentionChallenge->OnClick(x, y);
     if (levelKind != kLevelKindAccuracy || !field.accuracyChallenge)
         return;
     if (field.accuracyChallenge->OnClick(x, y) != kChallengeAccepted)

@@ -458,6 +458,11 @@ private:
     void ShowChallengeMessage(int text, int style);
     void ChallengeSucceeded();
     void ChallengePrompt(int32_t which);
+    // The memory round's found tokens go to the sand glass and its plates fly off.
+    void CollectMemoryRound();
+    // A round ended: the memory challenge's next round or the attention
+    // challenge's next try; 0 when the verdict is due.
+    int StartNextChallengeRound();
     void GiveChallengeVerdict();
     void ResetRunningChallenge();
     void ReleaseChallenge();

@@ -17,6 +17,9 @@
 #include "board/Terminator.h"
 #include "bonuses/BonusManager.h"
 #include "challenges/AccuracyChallenge.h"
+#include "challenges/AttentionChallenge.h"
+#include "challenges/MemoryChallenge.h"
+#include "challenges/ReactionChallenge.h"
 #include "effects/Sandbox.h"
 #include "field/PlayField.h"
 #include "game/Game.h"
@@ -166,6 +169,41 @@ void LoseLifeOnTime(QuestScript& script, int& livesBefore, int& livesAfter, cons
                 prefix + "_life_lost.png", 20});
     script.Add({"life-lost panel", [](CGame& g) { return g.subState == kSubStateLifeLost && g.phase == 1 && QuestScript::FormShown(g, "MsgBox"); },
                 [](GameHarness& g) { QuestScript::ClickWidget(g, "MsgBox", 200); }, prefix + "_panel.png", 0});
+}
+
+// From a quest saved in the shop before a bonus level's level: that level is
+// won by its first move (no gems are left to collect) and the statistics'
+// Continue opens the challenge on its form.
+void ContinueIntoBonusLevel(QuestScript& script, int level, const std::string& prefix, const char* form,
+                            int& wonBefore, int& starsBefore)
+{
+    ContinueIntoLevel(script, level, prefix);
+    script.Add({"no gems left to collect", [level](CGame& g) { return Playing(g, level); },
+                [](GameHarness& h) { h.Game()->board->gemsToCollect = 0; }, "", 0});
+    script.Play("won by a move", [](CGame& g) { return g.subState == kSubStateLevelComplete; }, "", 0);
+    script.Add({"statistics", [](CGame& g) { return g.subState == kSubStateStatistics && g.phase == 22 && QuestScript::FormShown(g, "Statistics"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "Statistics", 20); }});
+    script.Add({"opener",
+                [form](CGame& g) {
+                    return g.subState == kSubStateChallenge && g.phase == ChallengePhase::Play && QuestScript::FormShown(g, form);
+                },
+                [&wonBefore, &starsBefore](GameHarness& g) {
+                    wonBefore = g.Game()->wonChallenges;
+                    starsBefore = g.Game()->shop->items.freeStars;
+                },
+                prefix + "_opener.png", 35});
+}
+
+// The golden star's award, looked at, then the program closes.
+void VerdictWonThenQuit(QuestScript& script, const std::string& prefix, int& wonAfter, int& starsAfter)
+{
+    script.Add({"verdict", [](CGame& g) { return g.phase == ChallengePhase::Won && g.stateTimer > 0.2f; },
+                [&wonAfter, &starsAfter](GameHarness& g) {
+                    wonAfter = g.Game()->wonChallenges;
+                    starsAfter = g.Game()->shop->items.freeStars;
+                },
+                prefix + "_verdict.png", 0});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }, "", 0});
 }
 
 }  // namespace
@@ -717,6 +755,186 @@ TEST(QuestRun, FirstBonusLevelOpensAfterLevelFiveAndItsStarsCaughtByClicksWinAGo
     EXPECT_EQ(0, script.Run(12000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     EXPECT_EQ(19, caught);
+    EXPECT_EQ(wonBefore + 1, wonAfter);
+    EXPECT_EQ(starsBefore + 1, starsAfter);
+}
+
+// The memory bonus level after level 11: three rounds of plates dealt, every
+// pair found by clicks, and the golden star once all 58 tokens are in.
+TEST(QuestRun, MemoryBonusLevelsPairsFoundByClicksWinAGoldenStar)
+{
+    GameHarness h;
+    h.SetStep(40);  // coarser frames: the bonus level's timings are long beside them
+    SaveQuestInShop(h, "Ada", 10);
+    QuestScript script(h);
+    int wonBefore = 0, starsBefore = 0, wonAfter = 0, starsAfter = 0;
+    ContinueIntoBonusLevel(script, 11, "memory", "Memory", wonBefore, starsBefore);
+    // A player who remembers every plate: a plate not found yet, then its partner.
+    int nextClick = 0;
+    bool runningShot = false;
+    const std::string runningPath = (fs::current_path() / "memory_running.png").string();
+    script.Add({"pairs found", [&h, &nextClick, &runningShot, runningPath](CGame& g) {
+                    CMemoryChallenge* m = g.board->memoryChallenge.Get();
+                    if (g.phase >= ChallengePhase::Lost || !m)
+                        return true;
+                    if (m->state != CMemoryChallenge::kWaiting || h.Tick() < nextClick)
+                        return false;
+                    const CCapSprite* first = m->PlateAt(m->firstPick[0], m->firstPick[1]);
+                    for (int32_t r = 0; r < m->rows; ++r)
+                        for (int32_t c = 0; c < m->columns; ++c)
+                        {
+                            const CCapSprite* plate = m->PlateAt(c, r);
+                            if (!plate || plate == first || m->found[size_t(r)][size_t(c)] ||
+                                (first && plate->cardValue != first->cardValue))
+                                continue;
+                            QuestScript::ClickGame(h, plate->x, plate->y);
+                            nextClick = h.Tick() + 3;
+                            int32_t found = 0;
+                            for (const std::vector<int32_t>& row : m->found)
+                                found += int32_t(std::count(row.begin(), row.end(), 1));
+                            if (m->round == 3 && found >= 12 && !runningShot)
+                            {
+                                runningShot = true;
+                                h.SaveFrameAt(h.Tick() + 10, runningPath);
+                            }
+                            return false;
+                        }
+                    return false;
+                },
+                [](GameHarness&) {}});
+    int collected = 0;
+    script.Add({"all tokens in", [](CGame& g) { return g.phase >= ChallengePhase::Lost; },
+                [&collected](GameHarness& g) { collected = g.Game()->board->memoryChallenge->collected; }, "", 0});
+    VerdictWonThenQuit(script, "memory", wonAfter, starsAfter);
+    EXPECT_EQ(0, script.Run(4000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(58, collected);
+    EXPECT_EQ(wonBefore + 1, wonAfter);
+    EXPECT_EQ(starsBefore + 1, starsAfter);
+}
+
+// The reaction bonus level after level 15: a stop during the pause is a miss
+// that costs the five seconds its pop-up names; stops by Space and by clicks on
+// the board while a token shows catch all twelve.
+TEST(QuestRun, ReactionBonusLevelsTokensCaughtByStopsWinAGoldenStar)
+{
+    GameHarness h;
+    h.SetStep(40);  // coarser frames: the bonus level's timings are long beside them
+    SaveQuestInShop(h, "Ada", 14);
+    QuestScript script(h);
+    int wonBefore = 0, starsBefore = 0, wonAfter = 0, starsAfter = 0;
+    ContinueIntoBonusLevel(script, 15, "reaction", "Blinker", wonBefore, starsBefore);
+    float clockBefore = 0.0f, clockAfter = 0.0f;
+    script.Add({"a stop with every plate closed",
+                [](CGame& g) {
+                    const CReactionChallenge* r = g.board->reactionChallenge.Get();
+                    return r && r->state == CReactionChallenge::kTurning && r->subState == 0;
+                },
+                [&clockBefore](GameHarness& h) {
+                    clockBefore = h.Game()->levelTimer;
+                    h.Key(VK_SPACE);
+                }, "", 0});
+    script.Add({"missed", [](CGame& g) { return g.board->reactionChallenge->subState == 1; },
+                [&clockAfter](GameHarness& h) { clockAfter = h.Game()->levelTimer; }, "reaction_miss.png", 8});
+    int stops = 0, nextStop = 0;
+    bool runningShot = false;
+    const std::string runningPath = (fs::current_path() / "reaction_running.png").string();
+    script.Add({"tokens caught", [&h, &stops, &nextStop, &runningShot, runningPath](CGame& g) {
+                    CReactionChallenge* r = g.board->reactionChallenge.Get();
+                    if (g.phase >= ChallengePhase::Lost || !r)
+                        return true;
+                    if (h.Tick() < nextStop || r->state != CReactionChallenge::kTurning || r->subState != 1 || r->currentPlate < 0 ||
+                        r->plates[size_t(r->currentPlate)]->cardValue >= CReactionChallenge::kEmptyLook ||
+                        r->plates[size_t(r->currentPlate)]->state != 0)
+                        return false;
+                    if (!runningShot)
+                    {
+                        runningShot = true;
+                        h.SaveFrameAt(h.Tick() + 1, runningPath);
+                        return false;
+                    }
+                    // Space, or a click on the board; taken one after the other.
+                    nextStop = h.Tick() + 3;
+                    if (++stops % 2)
+                        h.Key(VK_SPACE);
+                    else
+                        QuestScript::ClickGame(h, 0.0f, 0.0f);
+                    return false;
+                },
+                [](GameHarness&) {}});
+    int catches = 0;
+    script.Add({"all caught", [](CGame& g) { return g.phase >= ChallengePhase::Lost; },
+                [&catches](GameHarness& g) { catches = g.Game()->board->reactionChallenge->catches; }, "", 0});
+    VerdictWonThenQuit(script, "reaction", wonAfter, starsAfter);
+    EXPECT_EQ(0, script.Run(4000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    // Five seconds, and the few frames the stop took to be judged.
+    EXPECT_LE(clockAfter, clockBefore - 5.0f);
+    EXPECT_GE(clockAfter, clockBefore - 5.0f - 0.3f);
+    EXPECT_EQ(12, catches);
+    EXPECT_EQ(wonBefore + 1, wonAfter);
+    EXPECT_EQ(starsBefore + 1, starsAfter);
+}
+
+// The attention bonus level after level 19: ten tries shuffled and answered by
+// clicks on the plate that hides the token, one of them wrong; nine right
+// answers win, and the game goes on to the map.
+TEST(QuestRun, AttentionBonusLevelsTenTriesAnsweredByClicksWinAGoldenStar)
+{
+    GameHarness h;
+    h.SetStep(40);  // coarser frames: the bonus level's timings are long beside them
+    SaveQuestInShop(h, "Ada", 18);
+    QuestScript script(h);
+    int wonBefore = 0, starsBefore = 0, wonAfter = 0, starsAfter = 0;
+    ContinueIntoBonusLevel(script, 19, "attention", "Thimbles", wonBefore, starsBefore);
+    script.Add({"shuffling", [](CGame& g) {
+                    const CAttentionChallenge* a = g.board->attentionChallenge.Get();
+                    return a && a->state == CAttentionChallenge::kShuffle && a->subState == 0 && a->swapsDone == 2 &&
+                           a->timer > 0.3f;
+                },
+                [](GameHarness&) {}, "attention_shuffle.png", 0});
+    int answered = 0, nextClick = 0;
+    bool whereShot = false;
+    const std::string wherePath = (fs::current_path() / "attention_where.png").string();
+    script.Add({"tries answered", [&h, &answered, &nextClick, &whereShot, wherePath](CGame& g) {
+                    CAttentionChallenge* a = g.board->attentionChallenge.Get();
+                    if (g.phase >= ChallengePhase::Lost || !a)
+                        return true;
+                    if (h.Tick() < nextClick || a->state != CAttentionChallenge::kChoose || a->plates.size() < 3)
+                        return false;
+                    if (!whereShot)
+                    {
+                        whereShot = true;
+                        h.SaveFrameAt(h.Tick() + 1, wherePath);
+                        return false;
+                    }
+                    // The fifth answer is wrong: a plate without the token.
+                    const int32_t plate = ++answered == 5 ? 2 : CAttentionChallenge::kTokenPlate;
+                    nextClick = h.Tick() + 3;
+                    QuestScript::ClickGame(h, a->plates[size_t(plate)]->x, a->plates[size_t(plate)]->y);
+                    return false;
+                },
+                [](GameHarness&) {}});
+    int right = 0, tries = 0;
+    script.Add({"judged", [](CGame& g) { return g.phase >= ChallengePhase::Lost; },
+                [&right, &tries](GameHarness& g) {
+                    right = g.Game()->board->attentionChallenge->rightAnswers;
+                    tries = g.Game()->board->attentionChallenge->tryNumber;
+                }, "", 0});
+    script.Add({"verdict", [](CGame& g) { return g.phase == ChallengePhase::Won && g.stateTimer > 0.2f; },
+                [&wonAfter, &starsAfter](GameHarness& g) {
+                    wonAfter = g.Game()->wonChallenges;
+                    starsAfter = g.Game()->shop->items.freeStars;
+                },
+                "attention_verdict.png", 0});
+    script.Wait("map", [](CGame& g) { return g.subState == kSubStateAfterLevel && g.phase == AfterLevelPhase::WaitForPlayer && g.stateTimer > 1.0f; },
+                "attention_map.png");
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(4000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(10, tries);
+    EXPECT_EQ(9, right);
+    EXPECT_EQ(10, answered);
     EXPECT_EQ(wonBefore + 1, wonAfter);
     EXPECT_EQ(starsBefore + 1, starsAfter);
 }

@@ -10,7 +10,10 @@
 #include "challenges/AttentionChallenge.h"
 #include "challenges/MemoryChallenge.h"
 #include "challenges/ReactionChallenge.h"
+#include "effects/CollectionParticleSystem.h"
+#include "effects/ParticleSystemsManager.h"
 #include "effects/Sandbox.h"
+#include "effects/SpriteCrackKeeper.h"
 #include "platform/audio/recording.h"
 #include "tests/support/RecordingSounds.h"
 
@@ -54,6 +57,32 @@ protected:
     }
 
     std::vector<std::string> Heard() const { return sounds.Heard(); }
+
+    // Particle managers for the shatter effects, as the game gives the board.
+    void WithEffects()
+    {
+        field->effectsA = CRefPtr<CParticleSystemsManager>(new CParticleSystemsManager({}, {}, {}));
+        field->effectsB = CRefPtr<CParticleSystemsManager>(new CParticleSystemsManager({}, {}, {}));
+    }
+
+    // The grids the tokens were cracked into (columns of each crack), and the
+    // count of the other systems: sand grains and their dust.
+    std::vector<int32_t> Cracks(size_t& others) const
+    {
+        std::vector<int32_t> grids;
+        others = 0;
+        for (const CRefPtr<CParticleSystemsManager>& manager : {field->effectsA, field->effectsB})
+            for (const CRefPtr<CParticleSystem>& system : manager->systems)
+            {
+                const auto* collection = dynamic_cast<const CCollection2ParticleSystem*>(system.Get());
+                const auto* crack = collection ? dynamic_cast<const CSpriteCrackKeeper*>(collection->keeper.Get()) : nullptr;
+                if (crack)
+                    grids.push_back(crack->columns * 10 + crack->rows);
+                else
+                    ++others;
+            }
+        return grids;
+    }
 
     const std::vector<CSandHeap::Portion>& Poured() const { return field->sandbox->heap->portions; }
     // Where sand poured straight down at x lands among the glass's columns.
@@ -150,8 +179,14 @@ TEST_F(ChallengeBoard, FoundMemoryTokensShatterOnceWithOneExplode)
     m.tokens[1][1].Reset();
     const CRefPtr<CCapSprite> left = m.tokens[0][0], right = m.tokens[0][2];
     const size_t looksBefore = caps->looks.size();
+    WithEffects();
 
     field->SpawnEventEffects1(0.25f);
+
+    // Each token cracks into 4 x 4 pieces and sends its sand and dust off.
+    size_t others = 0;
+    EXPECT_EQ((std::vector<int32_t>{44, 44}), Cracks(others));
+    EXPECT_EQ(4u, others);
 
     ASSERT_EQ(2u, Poured().size());
     EXPECT_FLOAT_EQ(0.25f, Poured()[0].amount);
@@ -239,7 +274,11 @@ TEST_F(ChallengeBoard, ReactionShattersTheFirstOpenPlate)
 
     CReactionChallenge& r2 = Reaction({7, 2, 7, 5, 4}, {3, 1});
     const CRefPtr<CCapSprite> first = r2.plates[1];
+    WithEffects();
     field->SpawnEventEffects3(0.088f);
+    size_t others = 0;
+    EXPECT_EQ((std::vector<int32_t>{66}), Cracks(others));  // 6 x 6 pieces
+    EXPECT_EQ(2u, others);
     ASSERT_EQ(1u, Poured().size());
     EXPECT_FLOAT_EQ(Column(first->x), Poured()[0].position);
     EXPECT_EQ(4u, r2.plates.size());

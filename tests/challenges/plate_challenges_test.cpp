@@ -1,7 +1,7 @@
-// The challenges' frames: the memory challenge judging picks, the reaction
-// challenge turning plates and judging stops, the attention challenge's try
-// from the drop-in to the answer, and the accuracy stars settling in their
-// slots. Plates are real caps sprites on a caps manager without a device;
+// The challenges' deals and frames: the memory rounds by their table, clicks
+// on their cells and the judging of picks; the reaction plates dealt, turned
+// and stops judged; the attention tries dealt, shuffled and answered; and the
+// accuracy stars settling in their slots. Plates are real caps sprites on a caps manager without a device;
 // randomness is seeded and time is a fixed step.
 #include "challenges/AccuracyChallenge.h"
 #include "challenges/AttentionChallenge.h"
@@ -138,6 +138,167 @@ TEST_F(MemoryFrames, RoundClearedOnceEveryPlateHasFlownOut)
     EXPECT_TRUE(m.spriteGroup->sprites.empty());
 }
 
+// A memory round dealt by its table: the grid's place and size, which cells
+// take a plate, and exactly the counts of each look; the plates fly in from
+// ten cells above their places and land after a second.
+TEST(MemoryDeal, EachDifficultyDealsItsTableAndLandsInASecond)
+{
+    struct Case
+    {
+        int32_t difficulty;
+        int32_t columnOffset, rowOffset, columns, rows;
+        std::vector<int32_t> counts;
+        std::vector<const char*> cells;
+    } cases[] = {
+        {1, 2, 3, 4, 3, {4, 4, 4}, {"####", "####", "####"}},
+        {2, 1, 3, 6, 3, {4, 4, 4, 6}, {"######", "######", "######"}},
+        {3, 1, 2, 6, 6, {6, 6, 6, 6, 4}, {".####.", "######", "#.##.#", "######", "##..##", ".####."}},
+        {4, 1, 3, 6, 4, {4, 4, 4, 4}, {".#####", ".#...#", "##.#.#", "##.###"}},
+        {5, 0, 3, 8, 4, {4, 4, 4, 6}, {"...##...", "..####..", ".##..##.", "########"}},
+        {6, 0, 3, 8, 5, {6, 6, 6, 6, 4}, {"...##...", ".#####.#", "#.######", "########", ".####..#"}},
+        // Outside 1..6: the nearest difficulty.
+        {0, 2, 3, 4, 3, {4, 4, 4}, {"####", "####", "####"}},
+        {9, 0, 3, 8, 5, {6, 6, 6, 6, 4}, {"...##...", ".#####.#", "#.######", "########", ".####..#"}},
+    };
+    crt::srand(7);
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(k.difficulty);
+        CMemoryChallenge m;
+        m.SetCapsManager(Caps());
+        m.StartRound(k.difficulty);
+        EXPECT_EQ(CMemoryChallenge::kDealing, m.state);
+        EXPECT_EQ(k.columnOffset, m.columnOffset);
+        EXPECT_EQ(k.rowOffset, m.rowOffset);
+        ASSERT_EQ(k.columns, m.columns);
+        ASSERT_EQ(k.rows, m.rows);
+        std::vector<int32_t> counts(k.counts.size(), 0);
+        size_t plates = 0;
+        for (int32_t r = 0; r < k.rows; ++r)
+            for (int32_t c = 0; c < k.columns; ++c)
+            {
+                CCapSprite* plate = m.PlateAt(c, r);
+                ASSERT_EQ(k.cells[size_t(r)][c] == '#', plate != nullptr) << "cell " << c << ", " << r;
+                if (!plate)
+                    continue;
+                ++plates;
+                ASSERT_LT(size_t(plate->cardValue), counts.size());
+                ++counts[size_t(plate->cardValue)];
+                EXPECT_EQ(1, plate->state);
+                EXPECT_FLOAT_EQ(m.originY - m.cellHeight * (float(k.rowOffset + r) - 10.0f + 0.5f), plate->y);
+                EXPECT_EQ(0, plate->face);
+            }
+        EXPECT_EQ(k.counts, counts);
+        EXPECT_EQ(plates, m.spriteGroup->sprites.size());
+        int frames = 0;
+        while (m.state == CMemoryChallenge::kDealing && frames < 600)
+            m.Update(kFrame), ++frames;
+        EXPECT_NEAR(1.0f, float(frames) * kFrame, 1.5f * kFrame);
+        CCapSprite* corner = nullptr;
+        for (int32_t c = 0; !corner && c < k.columns; ++c)
+            corner = m.PlateAt(c, 0);
+        ASSERT_TRUE(corner);
+        EXPECT_FLOAT_EQ(m.originY - m.cellHeight * (float(k.rowOffset) + 0.5f), corner->y);
+    }
+}
+
+// Clicks land on cells counted from the area origin, truncated toward zero.
+TEST(MemoryClicks, ClicksPickPlatesAndRejectFoundOnesAndTheOpenFirstPick)
+{
+    crt::srand(9);
+    CMemoryChallenge m;
+    m.SetCapsManager(Caps());
+    m.StartRound(5);  // column offset 0: the grid starts at the area's left edge
+    EXPECT_EQ(kChallengeNothing, m.OnClick(m.originX + 40.0f, m.originY - 3.5f * m.cellHeight));  // still dealing
+    for (int i = 0; i < 600 && m.state != CMemoryChallenge::kWaiting; ++i)
+        m.Update(kFrame);
+    const float row3 = m.originY - 3.5f * m.cellHeight;  // grid row 0
+    const float row6 = m.originY - 6.5f * m.cellHeight;  // grid row 3, full
+    struct Case
+    {
+        const char* name;
+        float x, y;
+        int32_t result;
+    } misses[] = {
+        {"a cell without a plate", m.originX + 0.5f * m.cellWidth, row3, kChallengeNothing},
+        {"above the grid", m.originX + 3.5f * m.cellWidth, m.originY - 1.5f * m.cellHeight, kChallengeNothing},
+        {"right of the grid", m.originX + 8.5f * m.cellWidth, row6, kChallengeNothing},
+        {"far off", -1.0e30f, row6, kChallengeNothing},
+    };
+    for (const Case& k : misses)
+        EXPECT_EQ(k.result, m.OnClick(k.x, k.y)) << k.name;
+    EXPECT_EQ(-1, m.firstPick[0]);
+
+    // Less than a cell left of the origin is still column 0.
+    EXPECT_EQ(kChallengeAccepted, m.OnClick(m.originX - 0.5f * m.cellWidth, row6));
+    EXPECT_EQ(0, m.firstPick[0]);
+    EXPECT_EQ(3, m.firstPick[1]);
+    EXPECT_EQ(CMemoryChallenge::kJudging, m.state);
+    EXPECT_EQ(3, m.PlateAt(0, 3)->state);
+    EXPECT_EQ(kChallengeNothing, m.OnClick(m.originX + 1.5f * m.cellWidth, row6));  // judging
+    for (int i = 0; i < 600 && m.state != CMemoryChallenge::kWaiting; ++i)
+        m.Update(kFrame);
+    EXPECT_EQ(kChallengeRejected, m.OnClick(m.originX + 0.5f * m.cellWidth, row6));  // the open first pick
+    m.found[3][1] = 1;
+    EXPECT_EQ(kChallengeRejected, m.OnClick(m.originX + 1.5f * m.cellWidth, row6));
+    EXPECT_EQ(kChallengeAccepted, m.OnClick(m.originX + 2.5f * m.cellWidth, row6));
+    EXPECT_EQ(2, m.secondPick[0]);
+    EXPECT_EQ(3, m.secondPick[1]);
+}
+
+// A round played by clicks: each pair found scores, the last one ends the
+// round, and the plates fly off.
+TEST(MemoryClicks, ARoundPlayedToTheLastPairThenFliesOut)
+{
+    crt::srand(4);
+    CMemoryChallenge m;
+    m.SetCapsManager(Caps());
+    m.StartRound(1);
+    auto settle = [&m](int32_t& result) {
+        for (int i = 0; i < 600; ++i)
+        {
+            result = m.Update(kFrame);
+            if (result != kChallengeNothing || m.state == CMemoryChallenge::kWaiting)
+                return;
+        }
+    };
+    int32_t result = kChallengeNothing;
+    settle(result);
+    auto click = [&m](int32_t c, int32_t r) {
+        return m.OnClick(m.originX + m.cellWidth * (float(m.columnOffset + c) + 0.5f),
+                         m.originY - m.cellHeight * (float(m.rowOffset + r) + 0.5f));
+    };
+    // A mismatch first: a plate of look 0 and one of look 1.
+    std::vector<std::pair<int32_t, int32_t>> byLook[3];
+    for (int32_t r = 0; r < m.rows; ++r)
+        for (int32_t c = 0; c < m.columns; ++c)
+            byLook[m.PlateAt(c, r)->cardValue].push_back({c, r});
+    ASSERT_EQ(kChallengeAccepted, click(byLook[0][0].first, byLook[0][0].second));
+    settle(result);
+    ASSERT_EQ(kChallengeAccepted, click(byLook[1][0].first, byLook[1][0].second));
+    settle(result);
+    EXPECT_EQ(kChallengePairMismatch, result);
+    settle(result);
+    std::vector<int32_t> results;
+    for (auto& cells : byLook)
+        for (size_t i = 0; i + 1 < cells.size(); i += 2)
+        {
+            ASSERT_EQ(kChallengeAccepted, click(cells[i].first, cells[i].second));
+            settle(result);
+            ASSERT_EQ(kChallengeAccepted, click(cells[i + 1].first, cells[i + 1].second));
+            settle(result);
+            results.push_back(result);
+        }
+    EXPECT_EQ(std::vector<int32_t>(5, kChallengePairFound), std::vector<int32_t>(results.begin(), results.end() - 1));
+    EXPECT_EQ(kChallengeAllPairsFound, results.back());
+    m.FlyOutCaps();
+    EXPECT_EQ(CMemoryChallenge::kFlyingOut, m.state);
+    EXPECT_EQ(nullptr, m.PlateAt(0, 0));
+    const int frames = FramesUntilResult(m, result);
+    EXPECT_EQ(kChallengeRoundCleared, result);
+    EXPECT_NEAR(1.0f, float(frames) * kFrame, 1.5f * kFrame);
+}
+
 // ---------------------------------------------------------------------------------
 // Reaction
 // ---------------------------------------------------------------------------------
@@ -247,6 +408,65 @@ TEST_F(ReactionFrames, TheLastCatchSendsThePlatesOff)
     EXPECT_EQ(0, r.plates[0]->state);
 }
 
+// The deal: twelve tokens and six empty plates in rows 2 to 4, columns 1 to
+// 6, flying in for a second; the timings of the tier; a miss costs what its
+// pop-up says.
+TEST(ReactionDeal, TwelveTokensUnderEighteenPlatesAndTheTiersTimings)
+{
+    struct Case
+    {
+        int32_t tier;
+        float showTime;
+        float lastShowTime;  // after eleven catches
+    } cases[] = {{1, 0.85f, 0.4835f}, {2, 0.75f, 0.4266f}};
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(k.tier);
+        crt::srand(unsigned(k.tier));
+        CReactionChallenge r;
+        r.SetCapsManager(Caps());
+        r.Start(k.tier);
+        EXPECT_EQ(CReactionChallenge::kFlyingIn, r.state);
+        EXPECT_FLOAT_EQ(k.showTime, r.showTime);
+        EXPECT_FLOAT_EQ(0.25f, r.pause);
+        EXPECT_FLOAT_EQ(1.0f, r.afterCatchWait);
+        EXPECT_FLOAT_EQ(3.0f, r.afterMissWait);
+        EXPECT_FLOAT_EQ(5.0f, r.penalty);
+        ASSERT_EQ(18u, r.plates.size());
+        int32_t tokens = 0;
+        for (size_t i = 0; i < r.plates.size(); ++i)
+        {
+            const CCapSprite& plate = *r.plates[i];
+            tokens += plate.cardValue < CReactionChallenge::kEmptyLook ? 1 : 0;
+            EXPECT_LE(plate.cardValue, CReactionChallenge::kEmptyLook);
+            EXPECT_FLOAT_EQ(r.originX + r.cellWidth * (float(i % 6) + 1.5f), plate.x);
+            EXPECT_EQ(1, plate.state);
+        }
+        EXPECT_EQ(12, tokens);
+        int32_t result = 0;
+        EXPECT_EQ(-1, FramesUntilResult(r, result, 59));
+        r.Update(2.0f * kFrame);
+        EXPECT_EQ(CReactionChallenge::kTurning, r.state);
+        EXPECT_FLOAT_EQ(r.originY - r.cellHeight * 2.5f, r.plates[0]->y);
+        EXPECT_FLOAT_EQ(r.originY - r.cellHeight * 4.5f, r.plates[17]->y);
+        for (int i = 0; i < 11; ++i)
+            r.SpeedUp();
+        EXPECT_NEAR(k.lastShowTime, r.showTime, 0.001f);
+        EXPECT_NEAR(0.2003f, r.pause, 0.001f);
+    }
+}
+
+TEST(ReactionDeal, NoPlateLeftNoPlateOpens)
+{
+    CReactionChallenge r;
+    r.SetCapsManager(Caps());
+    r.state = CReactionChallenge::kTurning;
+    r.emptyRun = r.maxEmptyRun;
+    for (int i = 0; i < 60; ++i)
+        EXPECT_EQ(kChallengeNothing, r.Update(kFrame));
+    EXPECT_EQ(-1, r.currentPlate);
+}
+
 // ---------------------------------------------------------------------------------
 // Attention
 // ---------------------------------------------------------------------------------
@@ -332,6 +552,70 @@ TEST_F(AttentionFrames, AWrongAnswerShowsTheTokenBeforeThePlatesLeave)
     EXPECT_EQ(kChallengeTriesOver, result);
     EXPECT_NEAR(0.5f + 1.0f, float(frames) * kFrame, 2.5f * kFrame);
     EXPECT_TRUE(a.plates.empty());
+}
+
+// A try's deal: three open plates over their slots, the token under the
+// second; more and quicker swaps for each right answer so far.
+TEST(AttentionDeal, ATryDealsThreeOpenPlatesAndSwapsByTheRightAnswers)
+{
+    struct Case
+    {
+        int32_t tier, rightAnswers, swaps;
+        float swapTime, pause;
+    } cases[] = {{1, 0, 3, 0.75f, 0.25f}, {2, 0, 3, 0.65f, 0.25f}, {2, 4, 7, 0.3393f, 0.1305f}};
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "tier " << k.tier << ", right " << k.rightAnswers);
+        crt::srand(2);
+        CAttentionChallenge a;
+        a.SetCapsManager(Caps());
+        a.rightAnswers = k.rightAnswers;
+        a.StartRound(1, k.tier);
+        EXPECT_EQ(CAttentionChallenge::kDropIn, a.state);
+        EXPECT_EQ(k.swaps, a.swapCount);
+        EXPECT_NEAR(k.swapTime, a.swapTime, 0.001f);
+        EXPECT_NEAR(k.pause, a.pause, 0.001f);
+        ASSERT_EQ(3u, a.plates.size());
+        for (int32_t i = 0; i < 3; ++i)
+        {
+            const CCapSprite& plate = *a.plates[size_t(i)];
+            EXPECT_EQ(i == 1, plate.cardValue < CAttentionChallenge::kEmptyLook) << i;
+            EXPECT_EQ(4, plate.face);
+            EXPECT_FLOAT_EQ(a.SlotX(i), plate.x);
+            EXPECT_FLOAT_EQ(a.TopY(), plate.y);
+            EXPECT_EQ(1, plate.state);
+            EXPECT_EQ(i, a.slotOrder[size_t(i)]);
+        }
+        // Landed after a second, where the shuffle starts from.
+        int32_t result = 0;
+        FramesUntilResult(a, result, 61);
+        EXPECT_EQ(CAttentionChallenge::kShow, a.state);
+        EXPECT_FLOAT_EQ(a.RowY(), a.plates[2]->y);
+    }
+}
+
+TEST_F(AttentionFrames, OnlyAClickOnAPlateWhileChoosingIsTaken)
+{
+    for (int32_t i = 0; i < 3; ++i)
+    {
+        a.plates[size_t(i)]->state = 0;
+        a.plates[size_t(i)]->x = a.SlotX(i);
+        a.plates[size_t(i)]->y = a.RowY();
+    }
+    const float y = a.RowY();
+    EXPECT_EQ(kChallengeNothing, a.OnClick(a.SlotX(1), y));  // still dropping in
+    a.state = CAttentionChallenge::kChoose;
+    EXPECT_EQ(kChallengeNothing, a.OnClick(a.SlotX(1) + 42.0f, y));  // the plate's edge
+    EXPECT_EQ(kChallengeNothing, a.OnClick(a.SlotX(1), y + 50.0f));
+    // Two plates overlapping the click: the lower index wins.
+    a.plates[2]->x = a.SlotX(1) + 20.0f;
+    EXPECT_EQ(kChallengeAccepted, a.OnClick(a.SlotX(1) + 10.0f, y));
+    EXPECT_EQ(1, a.chosenPlate);
+    EXPECT_EQ(CAttentionChallenge::kReveal, a.state);
+    EXPECT_EQ(3, a.plates[1]->state);
+    EXPECT_EQ(0, a.plates[2]->state);
+    EXPECT_EQ(kChallengeNothing, a.OnClick(a.SlotX(0), y));  // a second click in the reveal
+    EXPECT_EQ(1, a.chosenPlate);
 }
 
 // ---------------------------------------------------------------------------------

@@ -5,10 +5,13 @@
 // from the challenge screen.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "board/TerminatorManager.h"
 #include "challenges/AccuracyChallenge.h"
+#include "challenges/AttentionChallenge.h"
+#include "challenges/MemoryChallenge.h"
 #include "challenges/ReactionChallenge.h"
 #include "effects/Sandbox.h"
 #include "field/PlayField.h"
@@ -61,11 +64,54 @@ protected:
     // From the statistics' Continue to the challenge at play.
     CAccuracyChallenge& OpenAndStart()
     {
+        OpenLevelsChallenge(5);
+        return *game->board->accuracyChallenge;
+    }
+
+    void OpenLevelsChallenge(int level)
+    {
+        game->levelParams.Set(0, level);
         game->PlayCommand(20);
         Run(0.2f);
         Run(0.5f);
         EXPECT_EQ(ChallengePhase::Play, game->phase);
-        return *game->board->accuracyChallenge;
+    }
+
+    // Runs until the predicate holds; false when it never did.
+    bool RunUntil(const std::function<bool()>& done, float limit = 30.0f)
+    {
+        for (float t = 0.0f; t < limit; t += kStep)
+        {
+            if (done())
+                return true;
+            game->Update(kStep);
+        }
+        return done();
+    }
+
+    // A click at the centre of a memory grid cell, as the player gives it.
+    void ClickMemoryCell(const CMemoryChallenge& m, int32_t c, int32_t r)
+    {
+        game->ChallengeClick(m.originX + m.cellWidth * (float(m.columnOffset + c) + 0.5f),
+                             m.originY - m.cellHeight * (float(m.rowOffset + r) + 0.5f), false);
+    }
+
+    // Finds every pair of the memory round on the board by clicks.
+    void FindEveryPair(CMemoryChallenge& m)
+    {
+        ASSERT_TRUE(RunUntil([&m] { return m.state == CMemoryChallenge::kWaiting; }));
+        std::vector<std::pair<int32_t, int32_t>> byLook[7];
+        for (int32_t r = 0; r < m.rows; ++r)
+            for (int32_t c = 0; c < m.columns; ++c)
+                if (const CCapSprite* plate = m.PlateAt(c, r))
+                    byLook[plate->cardValue].push_back({c, r});
+        for (const auto& cells : byLook)
+            for (const std::pair<int32_t, int32_t>& cell : cells)
+            {
+                ClickMemoryCell(m, cell.first, cell.second);
+                ASSERT_EQ(CMemoryChallenge::kJudging, m.state) << "cell " << cell.first << ", " << cell.second;
+                ASSERT_TRUE(RunUntil([&m] { return m.state != CMemoryChallenge::kJudging; }));
+            }
     }
 
     CRefPtr<CCapsManager> caps;
@@ -74,19 +120,32 @@ protected:
 
 TEST_F(ChallengeFlow, OnlyTheScheduledLevelsOpenTheirChallengeOnContinue)
 {
-    // Levels 11, 15 and 19 name the plate challenges, which are not dealt yet.
     struct Case
     {
         int level;
         int32_t subState;
-    } cases[] = {{4, kSubStateAfterLevel}, {5, kSubStateChallenge}, {6, kSubStateAfterLevel},
-                 {11, kSubStateAfterLevel}, {24, kSubStateChallenge}};
+        int32_t kind;
+        int32_t number, tier;
+    } cases[] = {{4, kSubStateAfterLevel, kLevelKindPlain, 0, 0},
+                 {5, kSubStateChallenge, kLevelKindAccuracy, 1, 1},
+                 {6, kSubStateAfterLevel, kLevelKindPlain, 0, 0},
+                 {11, kSubStateChallenge, kLevelKindMemory, 2, 1},
+                 {15, kSubStateChallenge, kLevelKindReaction, 3, 1},
+                 {19, kSubStateChallenge, kLevelKindAttention, 4, 1},
+                 {24, kSubStateChallenge, kLevelKindAccuracy, 5, 2},
+                 {37, kSubStateChallenge, kLevelKindAttention, 8, 2}};
     for (const Case& c : cases)
     {
         SetUp();
         game->levelParams.Set(0, c.level);
         game->PlayCommand(20);
         EXPECT_EQ(c.subState, game->subState) << "level " << c.level;
+        if (c.subState != kSubStateChallenge)
+            continue;
+        EXPECT_EQ(c.kind, game->levelKind) << "level " << c.level;
+        EXPECT_EQ(c.kind, game->board->mode) << "level " << c.level;
+        EXPECT_EQ(c.number, game->challengeNumber) << "level " << c.level;
+        EXPECT_EQ(c.tier, game->challengeTier) << "level " << c.level;
     }
 }
 
@@ -194,10 +253,12 @@ TEST_F(ChallengeFlow, EnoughStarsWinAGoldenStarOnceAndTheAwardLeadsToTheMap)
 
 TEST_F(ChallengeFlow, AReactionMissTakesItsPenaltyOffTheClockButNotBelowNothing)
 {
-    game->OpenReactionChallenge(3, 1);
-    EXPECT_FLOAT_EQ(90.0f, game->levelTimer);
+    OpenLevelsChallenge(15);
+    EXPECT_FLOAT_EQ(90.0f, game->challengeTime);
     EXPECT_EQ(12, game->board->reactionChallenge->target);
-    game->board->reactionChallenge->penalty = 5.0f;
+    // What the pop-up says: "Penalty -5 sec."
+    EXPECT_FLOAT_EQ(5.0f, game->board->reactionChallenge->penalty);
+    game->levelTimer = 90.0f;
     CPlayFieldEvent miss;
     miss.code = kEventChallengeMissed;
     miss.arg = 2;
@@ -223,6 +284,109 @@ TEST_F(ChallengeFlow, APlateVerdictWaitsForTheSandOnItsWay)
     game->board->sandbox->heap->portions.clear();
     game->HandleBoardEvent(over);
     EXPECT_EQ(ChallengePhase::Won, game->phase);
+    EXPECT_EQ(1, game->wonChallenges);
+}
+
+// The memory challenge by clicks: three rounds of growing grids, each one's
+// found tokens poured into the sand glass, then the golden star once every
+// token is in and the sand has settled.
+TEST_F(ChallengeFlow, TheMemoryChallengesThreeRoundsFoundByClicksWinAGoldenStar)
+{
+    OpenLevelsChallenge(11);
+    ASSERT_TRUE(game->board->memoryChallenge);
+    CMemoryChallenge& m = *game->board->memoryChallenge;
+    EXPECT_FLOAT_EQ(150.0f, game->challengeTime);
+    const int32_t columns[3] = {4, 6, 6}, rows[3] = {3, 3, 6}, collected[3] = {12, 30, 58};
+    for (int round = 0; round < 3; ++round)
+    {
+        SCOPED_TRACE(round + 1);
+        EXPECT_EQ(round + 1, m.round);
+        EXPECT_EQ(columns[round], m.columns);
+        EXPECT_EQ(rows[round], m.rows);
+        game->levelTimer = 150.0f;  // the clock is not under test
+        ASSERT_NO_FATAL_FAILURE(FindEveryPair(m));
+        ASSERT_TRUE(RunUntil([&m] { return m.state == CMemoryChallenge::kFlyingOut; }));
+        EXPECT_EQ(collected[round], m.collected);
+        if (round < 2)
+        {
+            ASSERT_TRUE(RunUntil([&m] { return m.state == CMemoryChallenge::kDealing; }, 2.0f));
+        }
+    }
+    ASSERT_TRUE(RunUntil([this] { return game->phase == ChallengePhase::Won; }, 20.0f));
+    EXPECT_EQ(1, game->wonChallenges);
+    EXPECT_EQ(3, m.round);
+}
+
+// Time up while a pick is judged: the round's found tokens are collected and
+// the plates fly off once the challenge waits for a click again; the verdict
+// is a loss.
+TEST_F(ChallengeFlow, TheMemoryTimeUpWaitsForTheJudgedPickThenLoses)
+{
+    OpenLevelsChallenge(11);
+    CMemoryChallenge& m = *game->board->memoryChallenge;
+    ASSERT_TRUE(RunUntil([&m] { return m.state == CMemoryChallenge::kWaiting; }));
+    ClickMemoryCell(m, 0, 0);
+    EXPECT_EQ(CMemoryChallenge::kJudging, m.state);
+    game->levelTimer = 0.01f;
+    game->Update(kStep);
+    EXPECT_NE(CMemoryChallenge::kFlyingOut, m.state);
+    ASSERT_TRUE(RunUntil([&m] { return m.state == CMemoryChallenge::kFlyingOut; }, 1.0f));
+    EXPECT_EQ(1, m.round);  // no round after the clock's end
+    ASSERT_TRUE(RunUntil([this] { return game->phase == ChallengePhase::Lost; }, 3.0f));
+    EXPECT_EQ(0, game->wonChallenges);
+}
+
+// The attention challenge has no clock: ten tries, each started after the
+// one before, and eight right answers win.
+TEST_F(ChallengeFlow, TheAttentionChallengesTenTriesAnsweredByClicksWinWithEightRight)
+{
+    OpenLevelsChallenge(19);
+    ASSERT_TRUE(game->board->attentionChallenge);
+    CAttentionChallenge& a = *game->board->attentionChallenge;
+    EXPECT_EQ(1, a.tryNumber);
+    EXPECT_EQ(0, a.rightAnswers);
+    EXPECT_EQ(CAttentionChallenge::kDropIn, a.state);
+    const float clock = game->levelTimer;
+    for (int32_t attempt = 1; attempt <= 10; ++attempt)
+    {
+        SCOPED_TRACE(attempt);
+        EXPECT_EQ(attempt, a.tryNumber);
+        ASSERT_TRUE(RunUntil([&a] { return a.state == CAttentionChallenge::kChoose; }));
+        // Two answers wrong (the first plate that does not hide the token), eight right.
+        const int32_t plate = attempt <= 2 ? 0 : CAttentionChallenge::kTokenPlate;
+        game->ChallengeClick(a.plates[size_t(plate)]->x, a.plates[size_t(plate)]->y, false);
+        EXPECT_EQ(CAttentionChallenge::kReveal, a.state);
+        ASSERT_TRUE(RunUntil([this, &a, attempt] { return a.tryNumber > attempt || game->phase != ChallengePhase::Play; }))
+            << "the try does not end";
+        EXPECT_EQ(attempt < 10 ? ChallengePhase::Play : ChallengePhase::Won, game->phase);
+    }
+    EXPECT_EQ(10, a.tryNumber);
+    EXPECT_EQ(8, a.rightAnswers);
+    EXPECT_FLOAT_EQ(clock, game->levelTimer);
+}
+
+// The reaction challenge dealt at the start; stops while a token shows catch
+// it, and the twelfth catch ends it with the golden star.
+TEST_F(ChallengeFlow, TheReactionChallengesTwelveCatchesWinAGoldenStar)
+{
+    OpenLevelsChallenge(15);
+    ASSERT_TRUE(game->board->reactionChallenge);
+    CReactionChallenge& r = *game->board->reactionChallenge;
+    EXPECT_EQ(18u, r.plates.size());
+    const auto tokenShows = [&r] {
+        return r.state == CReactionChallenge::kTurning && r.subState == 1 && r.currentPlate >= 0 &&
+               r.plates[size_t(r.currentPlate)]->cardValue < CReactionChallenge::kEmptyLook;
+    };
+    for (int32_t n = 1; n <= 12; ++n)
+    {
+        SCOPED_TRACE(n);
+        game->levelTimer = 90.0f;
+        ASSERT_TRUE(RunUntil(tokenShows));
+        EXPECT_EQ(1, game->StopReaction(0.0f, 0.0f));
+        ASSERT_TRUE(RunUntil([&r, n] { return r.catches == n; }, 1.0f));
+        EXPECT_EQ(size_t(18 - n), r.plates.size());  // the caught token shattered
+    }
+    ASSERT_TRUE(RunUntil([this] { return game->phase == ChallengePhase::Won; }, 10.0f));
     EXPECT_EQ(1, game->wonChallenges);
 }
 
