@@ -360,6 +360,9 @@ void StartLog()
 {
     SetLogFile("Objects.log");
     ResetLog();
+    // The platform layer's own notes (message boxes, refused links, another copy asking
+    // for the window) go to the same log.
+    platform::SetLogSink(&LogText);
     LogText("Begin log\n");
     LogText("Ver.1.09");
     LogText("\n");
@@ -503,7 +506,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd)
     CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS)
     {
-        std::fputs("The Orblight of Quillacor is already running: this copy ends.\n", stderr);
+        // Nothing for a second copy to do but point the player at the first one.
+        const bool shown = platform::AskMutexOwnerToShowWindow(kMutexName);
+        std::fputs(shown ? "The Orblight of Quillacor is already running: its window comes to the front and "
+                           "this copy ends.\n"
+                         : "The Orblight of Quillacor is already running: this copy ends.\n",
+                   stderr);
         return 0;
     }
     ResetLoopState();

@@ -329,6 +329,19 @@ void CTerminatorElectro::Finish()
     }
 }
 
+// Hands the pieces laid out by a keeper to the particle manager, at the token as drawn.
+template <class Keeper>
+void CTerminatorElectro::ThrowPieces(const CCap& token, const CRefPtr<Keeper>& keeper, int32_t capacity,
+                                     const CRefPtr<CTexture>& texture)
+{
+    const Vec3 at = TokenCentre(token);
+    CCollection2Parametres block(at.x, at.y, at.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
+                                 CCollection2Parametres::kBlendAlpha);
+    block.keeperEmission = 1;
+    CRefPtr<CParticleSystem> system;
+    particles->AddCollection2System(system, block, capacity, texture);
+}
+
 // The token's picture cut into 6 x 6 pieces that burst out and fall.
 void CTerminatorElectro::Crack(const CCap& token)
 {
@@ -348,12 +361,7 @@ void CTerminatorElectro::Crack(const CCap& token)
     keeper->speedBase = 300.0f;
     keeper->speedSpread = 150.0f;
     keeper->GeneratePieces();
-    const Vec3 at = TokenCentre(token);
-    CCollection2Parametres block(at.x, at.y, at.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
-                                 CCollection2Parametres::kBlendAlpha);
-    block.keeperEmission = 1;
-    CRefPtr<CParticleSystem> system;
-    particles->AddCollection2System(system, block, 40, crackTexture);
+    ThrowPieces(token, keeper, 40, crackTexture);
 }
 
 void CTerminatorElectro::LockBurst(const CCap& token, bool chain)
@@ -382,13 +390,9 @@ void CTerminatorElectro::LockBurst(const CCap& token, bool chain)
                                 Vec3{22.0f * r / 39.0f, -22.0f * r / 39.0f, 0.0f}, 5);
     else
         keeper->GenerateLayout2(r * 30.0f / 39.0f, 19, 0.0f);
-    const Vec3 at = TokenCentre(token);
-    CCollection2Parametres block(at.x, at.y, at.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
-                                 CCollection2Parametres::kBlendAlpha);
-    block.keeperEmission = 1;
-    CRefPtr<CParticleSystem> system;
-    particles->AddCollection2System(system, block, 20, burstTexture);
+    ThrowPieces(token, keeper, 20, burstTexture);
 }
+
 
 // ---------------------------------------------------------------------------------
 // CTerminatorManager

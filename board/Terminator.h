@@ -146,6 +146,9 @@ private:
     // The lock flying off: a ring of pieces, and for a second lock a line of
     // pieces along the chain's diagonal.
     void LockBurst(const CCap& token, bool chain);
+    template <class Keeper>
+    void ThrowPieces(const CCap& token, const CRefPtr<Keeper>& keeper, int32_t capacity,
+                     const CRefPtr<CTexture>& texture);
     Vec3 BoltEnd(const Bolt& bolt, int end) const;
 };
 

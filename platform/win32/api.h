@@ -306,6 +306,10 @@ void SetLogSink(void (*sink)(const char* text));
 // Writes text to the sink, if one is set.
 void LogToSink(const char* text);
 
+// Asks the process holding the named mutex (CreateMutexA found it taken) to bring its
+// window to the front; false when nobody listens.
+bool AskMutexOwnerToShowWindow(LPCSTR mutexName);
+
 // Where Sleep's pause goes: a scripted run that drives its own clock passes a
 // function that does not wait on the wall clock. NULL puts the real sleep back.
 void SetSleepHandler(void (*handler)(DWORD milliseconds));

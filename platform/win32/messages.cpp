@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int kWaitSliceMs = 250;
+
 std::deque<MSG> g_queue;
 bool g_quitPending = false;
 int g_quitCode = 0;
@@ -180,6 +182,8 @@ void PumpEvents()
         while (SDL_PollEvent(&e))
             Translate(e);
     }
+    if (platform::TakeShowRequest())
+        platform::BringWindowToFront();
     platform::ReapShellChildren();
 }
 
@@ -240,10 +244,11 @@ BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax)
             return msg && msg->message == WM_QUIT ? FALSE : TRUE;
         if (!SDL_WasInit(SDL_INIT_EVENTS))
             return -1;  // nothing could ever arrive
+        // Waits in slices, so that requests from outside SDL (another copy asking for the
+        // window) are seen while the game sleeps minimised.
         SDL_Event e;
-        if (!SDL_WaitEvent(&e))
-            return -1;
-        Translate(e);
+        if (SDL_WaitEventTimeout(&e, kWaitSliceMs))
+            Translate(e);
     }
 }
 

@@ -1,5 +1,5 @@
-// Process services: log sink, message box, timer, sleeping, the single-instance lock,
-// GUIDs and file security.
+// Process services: log sink, message box, timer, sleeping, the single-instance lock and
+// its show-window requests, GUIDs and file security.
 #include <SDL.h>
 
 #include <atomic>
@@ -17,7 +17,9 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/random.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "platform/files/cp1251.h"
@@ -28,10 +30,14 @@ namespace {
 
 void (*g_logSink)(const char*) = nullptr;
 
-// A lock file standing in for a named mutex.
+// A lock file standing in for a named mutex. Its holder also listens on a datagram
+// socket beside the lock, where a copy that found the lock taken asks it to show its
+// window.
 struct MutexHandle
 {
     int fd = -1;
+    int showFd = -1;
+    std::string showPath;
 };
 
 std::vector<std::unique_ptr<MutexHandle>>& Mutexes()
@@ -40,7 +46,9 @@ std::vector<std::unique_ptr<MutexHandle>>& Mutexes()
     return mutexes;
 }
 
-std::string LockPath(const char* name)
+// The runtime folder's file for a named object ("<name><suffix>"), else /tmp's
+// ("<name>-<uid><suffix>").
+std::string RuntimePath(const char* name, const char* suffix)
 {
     std::string file = name;
     for (char& c : file)
@@ -49,8 +57,52 @@ std::string LockPath(const char* name)
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     struct stat st;
     if (runtime && *runtime && stat(runtime, &st) == 0 && S_ISDIR(st.st_mode))
-        return std::string(runtime) + "/" + file + ".lock";
-    return "/tmp/" + file + "-" + std::to_string(getuid()) + ".lock";
+        return std::string(runtime) + "/" + file + suffix;
+    return "/tmp/" + file + "-" + std::to_string(getuid()) + suffix;
+}
+
+std::string LockPath(const char* name) { return RuntimePath(name, ".lock"); }
+std::string ShowRequestPath(const char* name) { return RuntimePath(name, ".show"); }
+
+// Fills a socket address; false when the path does not fit.
+bool SocketAddress(const std::string& path, sockaddr_un& address)
+{
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+// The lock holder's listening socket (non-blocking); -1 when it cannot be had, which
+// only costs the show requests. A socket left by a holder that died is replaced: the
+// lock proves nobody else listens there.
+int ListenForShowRequests(const std::string& path)
+{
+    sockaddr_un address;
+    if (!SocketAddress(path, address))
+        return -1;
+    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    unlink(path.c_str());
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
+    {
+        close(fd);
+        return -1;
+    }
+    chmod(path.c_str(), 0600);
+    return fd;
+}
+
+void StopListening(MutexHandle& handle)
+{
+    if (handle.showFd < 0)
+        return;
+    close(handle.showFd);
+    unlink(handle.showPath.c_str());
+    handle.showFd = -1;
 }
 
 bool MessageBoxToStderr()
@@ -166,6 +218,11 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR name)
     }
     auto handle = std::make_unique<MutexHandle>();
     handle->fd = fd;
+    if (held)
+    {
+        handle->showPath = ShowRequestPath(name);
+        handle->showFd = ListenForShowRequests(handle->showPath);
+    }
     HANDLE result = handle.get();
     Mutexes().push_back(std::move(handle));
     SetLastError(held ? ERROR_SUCCESS : ERROR_ALREADY_EXISTS);
@@ -179,6 +236,7 @@ BOOL CloseHandle(HANDLE handle)
     {
         if (it->get() != handle)
             continue;
+        StopListening(**it);
         if ((*it)->fd >= 0)
             close((*it)->fd);
         all.erase(it);
@@ -187,6 +245,39 @@ BOOL CloseHandle(HANDLE handle)
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
 }
+
+namespace platform {
+
+bool AskMutexOwnerToShowWindow(LPCSTR mutexName)
+{
+    sockaddr_un address;
+    if (!mutexName || !*mutexName || !SocketAddress(ShowRequestPath(mutexName), address))
+        return false;
+    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const char request = 'S';
+    const ssize_t sent = sendto(fd, &request, 1, MSG_DONTWAIT | MSG_NOSIGNAL,
+                                reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    close(fd);
+    return sent == 1;
+}
+
+bool TakeShowRequest()
+{
+    bool asked = false;
+    for (auto& handle : Mutexes())
+    {
+        if (handle->showFd < 0)
+            continue;
+        char buffer[16];
+        while (recv(handle->showFd, buffer, sizeof(buffer), 0) >= 0)
+            asked = true;
+    }
+    return asked;
+}
+
+}  // namespace platform
 
 HRESULT CoCreateGuid(GUID* guid)
 {

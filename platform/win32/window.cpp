@@ -425,6 +425,17 @@ SDL_Rect PresentRect(HWND hwnd)
     return SDL_Rect{(dw - rw) / 2, (dh - rh) / 2, rw, rh};
 }
 
+void BringWindowToFront()
+{
+    HWND__* w = WindowForSdlId(0);
+    if (!w || !w->sdl)
+        return;
+    LogToSink("Another copy asked for the window: brought to the front\n");
+    if (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_MINIMIZED)
+        SDL_RestoreWindow(w->sdl);
+    SDL_RaiseWindow(w->sdl);
+}
+
 void DestroyAllWindows()
 {
     ResetMessageQueue();

@@ -45,6 +45,13 @@ void ResetMouseButtons();
 SDL_Surface* GameIconSurface();
 void FreeGameIcon();
 
+// True when another copy asked, since the last call, for the window to come to the front
+// (requests to the holder of a named mutex).
+bool TakeShowRequest();
+// Brings the newest live window to the front (restored first when minimised), where the
+// desktop allows it.
+void BringWindowToFront();
+
 // Reaps finished shell children without blocking.
 void ReapShellChildren();
 // Waits for every shell child (tests).

@@ -456,6 +456,8 @@ TEST(Program, FirstLevelPlaysOnTheBoard)
     EXPECT_NE(0, loaded);
 }
 
+// The second copy says so on standard error and asks the running one, which brings its
+// window to the front.
 TEST(Program, SecondInstanceSaysTheGameRunsAndEndsAtOnceWithZero)
 {
     GameHarness h;
@@ -471,6 +473,8 @@ TEST(Program, SecondInstanceSaysTheGameRunsAndEndsAtOnceWithZero)
     EXPECT_EQ(0, h.Run());
     EXPECT_EQ(0, second);
     EXPECT_NE(std::string::npos, said.find("already running")) << said;
+    EXPECT_NE(std::string::npos, said.find("comes to the front")) << said;
+    EXPECT_NE(std::string::npos, h.Log().find("Another copy asked for the window")) << h.Log();
 }
 
 TEST(Program, KeysAreIgnoredWhileTheSplashShowsAndF5ShowsTheFps)

@@ -7,12 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
 #include "GameHarness.h"
 #include "QuestScript.h"
+#include "audio/Sound.h"
+#include "audio/SoundBank.h"
 #include "backgrounds/BackgroundManager.h"
 #include "board/Terminator.h"
 #include "bonuses/BonusManager.h"
@@ -103,9 +107,9 @@ void MakeVeteran(GameHarness& h, const std::string& name)
     options << "[Game]\nProfile=" << name << "\n";
 }
 
-// Menus, the saved quest's dialog, continue, the shop, the map, and the next level.
-void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix,
-                       std::function<void(CGame&)> beforeLevel = nullptr)
+// Menus, the saved quest's dialog, continue, and the shop, where the free star goes on
+// the gem-count upgrade; then `spent` runs.
+void ContinueAndSpendTheStar(QuestScript& script, const std::string& prefix, std::function<void(GameHarness&)> spent)
 {
     script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
                 [](GameHarness& h) { QuestScript::ClickWidget(h, "MainMenu", 1); }});
@@ -130,7 +134,14 @@ void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix
                     return g.shop->items.levels[kShopItemGemCount] >= 1 && g.shop->items.freeStars == 0 &&
                            g.shop->CountStars() == 0 && QuestScript::FormShown(g, "Shop");
                 },
-                [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 31); }, prefix + "_shop_dropped.png", 0});
+                spent, prefix + "_shop_dropped.png", 0});
+}
+
+// Menus, the saved quest's dialog, continue, the shop, the map, and the next level.
+void ContinueIntoLevel(QuestScript& script, int level, const std::string& prefix,
+                       std::function<void(CGame&)> beforeLevel = nullptr)
+{
+    ContinueAndSpendTheStar(script, prefix, [](GameHarness& h) { QuestScript::ClickWidget(h, "Shop", 31); });
     script.Add({"map", [](CGame& g) { return g.subState == kSubStateMap && g.phase == 1 && QuestScript::FormShown(g, "Map"); },
                 [beforeLevel](GameHarness& h) {
                     if (beforeLevel)
@@ -302,6 +313,26 @@ TEST(QuestRun, NewQuestWinsLevelOneReachesLevelTwoAndContinuesFromItsSave)
     again.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
     EXPECT_EQ(0, again.Run(3000));
     EXPECT_TRUE(again.Finished()) << "stuck at: " << again.Stuck();
+}
+
+// Ctrl-C in the terminal (or the desktop asking programs to end) closes the game the way
+// the close box does: the star just spent in the shop is in the saved quest.
+TEST(QuestRun, InterruptAndTerminateSignalsCloseTheGameAndKeepTheShopsWork)
+{
+    for (int signal : {SIGINT, SIGTERM})
+    {
+        GameHarness h;
+        h.SetStep(20);
+        SaveQuestInShop(h, "Ada", 1);
+        QuestScript script(h);
+        ContinueAndSpendTheStar(script, "signal", [signal](GameHarness&) { std::raise(signal); });
+        EXPECT_EQ(0, script.Run(3000)) << signal;
+        EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+        EXPECT_NE(std::string::npos, h.Log().find("End of log")) << h.Log();
+        CQuestSave saved;
+        ASSERT_TRUE(saved.Load((fs::path(h.GameUserFolder()) / "Players" / "Ada" / "Quest.sav").string().c_str()));
+        EXPECT_EQ(1, saved.shopValues[kShopItemGemCount]) << "signal " << signal << " lost the upgrade";
+    }
 }
 
 TEST(QuestRun, LevelLostOnTimeCostsALifeAndShowsTheLifeLostPanel)
@@ -640,6 +671,50 @@ TEST(QuestRun, HighResolutionChosenInOptionsIsKeptWhenTheWindowIsClosed)
     EXPECT_NE(0, modeAgain & 2) << "high resolution lost: " << text;
 }
 
+// Puts bonuses (kind, column, row, level) on tokens of level 2 once the board rests,
+// breaks those tokens, and waits until every bonus has gone off; the bonuses are let go
+// then, and `allFired` says that they all did. Screenshots: <prefix>_bonuses.png,
+// <prefix>_breaking.png, <prefix>_firing.png.
+void BonusesShowAndFire(QuestScript& script, std::vector<CRefPtr<CBonus>>& placed,
+                        std::vector<std::array<int, 4>> cells, const std::string& prefix, bool& allFired)
+{
+    script.Add({"bonuses on tokens",
+                [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); },
+                [&placed, cells](GameHarness& h) {
+                    CPlayField& board = *h.Game()->board;
+                    for (const auto& c : cells)
+                    {
+                        CRefPtr<CBonus> b;
+                        board.bonusManager->CreateBonus(b, c[0], c[3], 0, 1);
+                        const CRefPtr<CCap>& cap = board.cells[size_t(c[2])][size_t(c[1])];
+                        b->Place(cap->position[0] + board.origin[0], cap->position[1] + board.origin[1],
+                                 board.origin[2], cap->radius, c[1], c[2]);
+                        cap->SetHeld(b);
+                        placed.push_back(b);
+                    }
+                },
+                prefix + "_bonuses.png", 25});
+    script.Add({"tokens break", [](CGame& g) { return g.board->IsIdle(true); },
+                [&placed](GameHarness& h) {
+                    CPlayField& board = *h.Game()->board;
+                    for (const CRefPtr<CBonus>& b : placed)
+                        board.RemoveSingleToken(board.cells[size_t(b->row)][size_t(b->column)], 0,
+                                                CTerminator::kAddNormal, true);
+                },
+                prefix + "_breaking.png", 12});
+    script.Add({"bonuses go off",
+                [&placed](CGame&) {
+                    return std::all_of(placed.begin(), placed.end(),
+                                       [](const CRefPtr<CBonus>& b) { return b->finished != 0; });
+                },
+                [&placed, &allFired](GameHarness&) {
+                    // Let go of them: a bonus leaves the board when its manager drops it.
+                    allFired = true;
+                    placed.clear();
+                },
+                prefix + "_firing.png"});
+}
+
 // The helping bonuses on a level: an adviser, a score bonus and a solidarity
 // bonus rest on their tokens, go off when the tokens break, and the adviser's
 // arrows then bob over a legal move while its counter counts down.
@@ -651,43 +726,9 @@ TEST(QuestRun, AdviserScoreAndSolidarityBonusesShowAndFire)
     QuestScript script(h);
     ContinueIntoLevel(script, 2, "help");
     std::vector<CRefPtr<CBonus>> placed;
-    script.Add({"bonuses on tokens",
-                [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); },
-                [&placed](GameHarness& h) {
-                    CPlayField& board = *h.Game()->board;
-                    const int cells[3][3] = {{kBonusAdviser, 1, 1}, {kBonusScore, 6, 2}, {kBonusSolidarity, 3, 5}};
-                    for (const auto& c : cells)
-                    {
-                        CRefPtr<CBonus> b;
-                        board.bonusManager->CreateBonus(b, c[0], 2, 0, 1);
-                        const CRefPtr<CCap>& cap = board.cells[size_t(c[2])][size_t(c[1])];
-                        b->Place(cap->position[0] + board.origin[0], cap->position[1] + board.origin[1],
-                                 board.origin[2], cap->radius, c[1], c[2]);
-                        cap->SetHeld(b);
-                        placed.push_back(b);
-                    }
-                },
-                "help_bonuses.png", 25});
-    script.Add({"tokens break", [](CGame& g) { return g.board->IsIdle(true); },
-                [&](GameHarness& h) {
-                    CPlayField& board = *h.Game()->board;
-                    for (const CRefPtr<CBonus>& b : placed)
-                        board.RemoveSingleToken(board.cells[size_t(b->row)][size_t(b->column)], 0,
-                                                CTerminator::kAddNormal, true);
-                },
-                "help_breaking.png", 12});
     bool allFired = false;
-    script.Add({"bonuses go off",
-                [&placed](CGame&) {
-                    return std::all_of(placed.begin(), placed.end(),
-                                       [](const CRefPtr<CBonus>& b) { return b->finished != 0; });
-                },
-                [&](GameHarness&) {
-                    // Let go of them: a bonus leaves the board when its manager drops it.
-                    allFired = true;
-                    placed.clear();
-                },
-                "help_firing.png"});
+    BonusesShowAndFire(script, placed, {{kBonusAdviser, 1, 1, 2}, {kBonusScore, 6, 2, 2}, {kBonusSolidarity, 3, 5, 2}},
+                       "help", allFired);
     script.Wait("advice shows", [](CGame& g) { return g.board->adviser.active && !g.board->adviser.groupArrows.empty(); },
                 "help_advice.png");
     script.Add({"counting down", [](CGame& g) { return g.board->adviser.remaining < 24.0f; }, [](GameHarness&) {},
@@ -696,6 +737,41 @@ TEST(QuestRun, AdviserScoreAndSolidarityBonusesShowAndFire)
     EXPECT_EQ(0, script.Run(3000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     EXPECT_TRUE(allFired);
+}
+
+// The blasting bonuses of long lines: TNT boxes, flash charges and clocks of the lowest
+// and the highest levels rest on their tokens, go off when the tokens break, and each
+// kind plays its own sound.
+TEST(QuestRun, TntFlashAndTimeBonusesShowFireAndSoundTheirOwn)
+{
+    GameHarness h;
+    h.SetStep(20);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "blast");
+    std::vector<CRefPtr<CBonus>> placed;
+    bool allFired = false;
+    BonusesShowAndFire(script, placed,
+                       {{kBonusTNT, 1, 1, 0}, {kBonusTNT, 6, 1, 3}, {kBonusFlash, 1, 4, 0}, {kBonusFlash, 6, 4, 3},
+                        {kBonusTime, 3, 5, 0}, {kBonusTime, 4, 2, 3}},
+                       "blast", allFired);
+    auto played = [](const CRefPtr<CSound>& sound) {
+        return sound && std::any_of(sound->channels.begin(), sound->channels.end(), [](HCHANNEL c) { return c != 0; });
+    };
+    bool tnt = false, flash = false, clock = false;
+    script.Add({"quit", [](CGame&) { return true; }, [&](GameHarness& g) {
+                    const CSoundBank& bank = *g.Game()->soundBank;
+                    tnt = played(bank.TNT);
+                    flash = played(bank.Flash);
+                    clock = played(bank.Clock);
+                    g.Post(WM_CLOSE);
+                }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(allFired);
+    EXPECT_TRUE(tnt);
+    EXPECT_TRUE(flash);
+    EXPECT_TRUE(clock);
 }
 
 TEST(QuestRun, FirstBonusLevelOpensAfterLevelFiveAndItsStarsCaughtByClicksWinAGoldenStar)

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "platform/win32/window_internal.h"
 
 namespace fs = std::filesystem;
 
@@ -102,6 +103,61 @@ TEST(Win32Lock, FallsBackToTmpWithoutARuntimeFolder)
     EXPECT_EQ(LastErrorInChild(name.c_str()), 183);
     CloseHandle(h);
     fs::remove(path);
+}
+
+// Asks, from another process, the lock's holder to show its window; the exit code says
+// whether anybody listened (1) or not (0).
+int AskInChild(const char* name)
+{
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(platform::AskMutexOwnerToShowWindow(name) ? 1 : 0);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Win32Lock, ACopyFindingTheLockTakenAsksTheHolderToShowItsWindow)
+{
+    ScopedRuntimeDir runtime;
+    const std::string socket = runtime.Path() + "/" + kLockName + ".show";
+    EXPECT_EQ(AskInChild(kLockName), 0);  // nobody runs
+    EXPECT_FALSE(platform::TakeShowRequest());
+
+    HANDLE first = CreateMutexA(nullptr, TRUE, kLockName);
+    ASSERT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::exists(socket));
+    EXPECT_FALSE(platform::TakeShowRequest());
+    EXPECT_EQ(AskInChild(kLockName), 1);
+    EXPECT_EQ(AskInChild(kLockName), 1);
+    EXPECT_TRUE(platform::TakeShowRequest());   // two requests, one answer
+    EXPECT_FALSE(platform::TakeShowRequest());  // and then nothing more
+
+    // Letting go stops listening before the lock opens to the next holder.
+    EXPECT_TRUE(CloseHandle(first));
+    EXPECT_FALSE(fs::exists(socket));
+    EXPECT_EQ(AskInChild(kLockName), 0);
+}
+
+TEST(Win32Lock, AHolderThatDiedLeavesNoListenerAndTheNextOneListensAgain)
+{
+    ScopedRuntimeDir runtime;
+    const std::string socket = runtime.Path() + "/" + kLockName + ".show";
+    pid_t pid = fork();
+    if (pid == 0)
+    {
+        CreateMutexA(nullptr, TRUE, kLockName);
+        _exit(0);  // dies holding it: the socket file stays behind
+    }
+    waitpid(pid, nullptr, 0);
+    ASSERT_TRUE(fs::exists(socket));
+    EXPECT_FALSE(platform::AskMutexOwnerToShowWindow(kLockName));
+
+    HANDLE next = CreateMutexA(nullptr, TRUE, kLockName);
+    ASSERT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_EQ(AskInChild(kLockName), 1);
+    EXPECT_TRUE(platform::TakeShowRequest());
+    CloseHandle(next);
 }
 
 TEST(Win32Guid, RandomVersionFourIdentifiers)
