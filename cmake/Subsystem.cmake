@@ -22,10 +22,13 @@ function(orb_library name)
   endif()
 endfunction()
 
-# orb_test(<name> DIR <dir> DEPS <targets>...)
-#   One GoogleTest executable from every .cpp of tests/<dir>, registered with CTest.
+# orb_test(<name> DIR <dir> DEPS <targets>... [PER_CASE])
+#   One GoogleTest executable from every .cpp of tests/<dir>, registered with CTest:
+#   one test per suite (a process start costs more than most cases, above all under
+#   the sanitizers), or one per case with PER_CASE (long whole-program runs, started
+#   first so that they spread over the cores).
 function(orb_test name)
-  cmake_parse_arguments(A "" "DIR" "DEPS" ${ARGN})
+  cmake_parse_arguments(A "PER_CASE" "DIR" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${A_DIR}/*.cpp)
   if(NOT srcs)
     return()
@@ -39,8 +42,21 @@ function(orb_test name)
     ORB_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures"
     ORB_DATA_SRC_DIR="${PROJECT_SOURCE_DIR}/data"
     ORB_GAME_DIR="${GAME_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;PLATFORM_MSGBOX=stderr")
+  set(per_case OFF)
+  set(cost 1)
+  if(A_PER_CASE)
+    set(per_case ON)
+    set(cost 1000)
+  endif()
+  set(ctest_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_tests.cmake)
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${name}> -DOUT=${ctest_file}
+      -DPER_CASE=${per_case} -DCOST=${cost} -P ${PROJECT_SOURCE_DIR}/cmake/ListTestSuites.cmake
+    BYPRODUCTS ${ctest_file} VERBATIM)
+  set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_include.cmake)
+  file(WRITE ${include_file} "if(EXISTS [=[${ctest_file}]=])\n  include([=[${ctest_file}]=])\n"
+    "else()\n  add_test(${name}_NOT_BUILT ${name}_NOT_BUILT)\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
 endfunction()
 
 # orb_bench(<name> SOURCES <files>... DEPS <targets>...)
@@ -49,6 +65,7 @@ function(orb_bench name)
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_DEPS} benchmark::benchmark benchmark::benchmark_main)
   target_compile_definitions(${name} PRIVATE ORB_GAME_DIR="${GAME_DIR}")
+  add_dependencies(programs ${name})
 endfunction()
 
 # orb_generator(<tool target> [ARGS ...])
