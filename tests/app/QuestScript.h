@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 
 class CGame;
 class CKMWindow;
+class CPlayField;
+struct CSwapMove;
 template <typename T>
 class CRefPtr;
 
@@ -39,8 +42,16 @@ public:
     void Add(Step step) { steps.push_back(std::move(step)); }
     // Plays the board with legal moves until the predicate holds (the level won, lost...).
     void Play(std::string name, std::function<bool(CGame&)> until, std::string screenshot = "", int shotAfterMoves = 3);
+    // One tick of a player on the board: a token picked, its partner clicked, or a look
+    // at the settled board. True when a move has just been made.
+    bool MoveTick(CGame& game);
+    // Moves are then drawn at random from the legal ones, not the best looking.
+    void MoveAtRandom(std::mt19937& source) { random = &source; }
     // Waits without acting.
     void Wait(std::string name, std::function<bool(CGame&)> until, std::string screenshot = "");
+
+    // Where a screenshot of that name goes: the folder the test was started in.
+    std::string Shot(const std::string& name) const;
 
     // Runs the program; 0 when every step ran.
     int Run(int maxTicks);
@@ -59,7 +70,8 @@ public:
 
 private:
     bool Tick(GameHarness& h);
-    std::string Shot(const std::string& name) const;
+    void PickFirst(CPlayField& board, const CSwapMove& move);
+    static int MoveWorth(CPlayField& board, const CSwapMove& move);
 
     GameHarness& harness;
     std::vector<Step> steps;
@@ -69,6 +81,7 @@ private:
     int moveStage = 0;
     std::string last;
     std::string shotFolder;
+    std::mt19937* random = nullptr;
 
 public:
     // Written the first time a trophy screen is closed during play.
@@ -78,3 +91,9 @@ public:
     int moveCells[4] = {0, 0, 0, 0};
     int idleTicks = 0;
 };
+
+// A player folder with a quest saved in the shop after level `level`, as the shop's
+// autosave leaves it, and the options naming that player.
+void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t shopLevel = 0);
+// A player past the tutorials (no tip stops the clock), and the options naming them.
+void MakeVeteran(GameHarness& h, const std::string& name);
