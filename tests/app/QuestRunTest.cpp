@@ -53,60 +53,6 @@ bool Playing(CGame& g, int level)
     return g.state == kStatePlaying && g.subState == kSubStateNormalPlay && g.board->inputOpen && g.LevelNumber() == level;
 }
 
-void MakeVeteran(GameHarness& h, const std::string& name);
-
-// Shop levels as a quest played so far holds them: every item its levels have made
-// available at level 0, the others not owned (a bonus not owned shows its lock).
-constexpr int32_t kShopAsPlayed = -2;
-
-// A player folder with a quest saved in the shop after level `level`, as the shop's
-// autosave leaves it, and the options naming that player; `shopLevel` gives every
-// item that level instead, and `edit` changes the record before it is written.
-void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t shopLevel = kShopAsPlayed,
-                     std::function<void(CQuestSave&)> edit = nullptr)
-{
-    const fs::path folder = fs::path(h.GameUserFolder()) / "Players" / name;
-    fs::create_directories(folder);
-    CQuestSave record;
-    record.level = level;
-    record.resumePoint = CQuestSave::kResumeShop;
-    record.lives = 2;
-    record.remainingTime = 240.0f;
-    record.gemsToCollect = record.gemsToPlace = 5 * level;
-    record.stars = 1;
-    record.shopValues.fill(shopLevel);
-    if (shopLevel == kShopAsPlayed)
-    {
-        CShopItemTable items;
-        items.UnlockForLevel(level + 1);
-        for (size_t i = 0; i < record.shopValues.size(); ++i)
-            record.shopValues[i] = items.limits[i] >= 0 ? 0 : -1;
-    }
-    // The gem upgrade is left open for the star the continue script spends on it.
-    record.shopValues[kShopItemGemCount] = 0;
-    if (edit)
-        edit(record);
-    for (const char* file : {"Quest.sav", "QuestAS1.sav"})
-        ASSERT_TRUE(record.Save((folder / file).string().c_str()));
-    MakeVeteran(h, name);
-}
-
-// A player past the tutorials (no tip stops the clock), and the options naming them.
-void MakeVeteran(GameHarness& h, const std::string& name)
-{
-    const fs::path folder = fs::path(h.GameUserFolder()) / "Players" / name;
-    fs::create_directories(folder);
-    CPlayerSettings settings(name);
-    settings.veteran = 1;
-    settings.questTutorial = 0;
-    for (int32_t& seen : settings.tipsSeen)
-        seen = 1;
-    settings.Save(folder.string());
-    fs::create_directories(fs::path(h.GameUserFolder()) / "Data" / "Config");
-    std::ofstream options(fs::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
-    options << "[Game]\nProfile=" << name << "\n";
-}
-
 // Menus, the saved quest's dialog, continue, and the shop, where the free star goes on
 // the gem-count upgrade; then `spent` runs.
 void ContinueAndSpendTheStar(QuestScript& script, const std::string& prefix, std::function<void(GameHarness&)> spent)

@@ -5,12 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
 
 #include "field/PlayField.h"
 #include "game/Game.h"
+#include "saves/Profiles.h"
+#include "saves/QuestSave.h"
 #include "saves/Trophies.h"
 #include "screens/Interface.h"
 #include "hud/TokenSelector.h"
+#include "screens/Shop.h"
 
 namespace {
 
@@ -87,120 +93,125 @@ void QuestScript::Play(std::string name, std::function<bool(CGame&)> until, std:
     step.ready = [this, until, screenshot, shotAfterMoves](CGame& game) {
         if (until(game))
             return true;
-        CPlayField* board = game.board.Get();
-        if (!board || game.state != kStatePlaying || game.subState != kSubStateNormalPlay || !board->inputOpen ||
-            board->inputLocked || !board->inputOpen || harness.Tick() < waitUntil)
-            return false;
-        if (moveStage == 1)
-        {
-            const Vec3 at = board->CellToScreen(moveCells[2], moveCells[3], true);
-            ClickGame(harness, at.x, at.y);
-            moveStage = 0;
-            ++moves;
-            if (moves == shotAfterMoves && !screenshot.empty())
-                harness.SaveFrameAt(harness.Tick() + 8, Shot(screenshot));
-            waitUntil = harness.Tick() + 2;
-            return false;
-        }
-        // A tip that points at its swap is followed: (tip, page) -> picked cell, partner.
-        static const int kTipMoves[][6] = {
-            {kTipBase, 0, 4, 4, 3, 4}, {kTipBonus, 0, 2, 5, 1, 5}, {kTipBonus, 4, 6, 4, 5, 4},
-            {kTipTotem, 2, 2, 6, 1, 6}, {kTipTotem, 6, 6, 4, 5, 4},
-        };
-        for (const auto& tip : kTipMoves)
-            if (board->tutorialStep == tip[0] && board->tutorialDetail == tip[1])
-            {
-                if (board->IsIdle(true))
-                {
-                    const Vec3 at = board->CellToScreen(tip[2], tip[3], true);
-                    ClickGame(harness, at.x, at.y);
-                    moveCells[2] = tip[4];
-                    moveCells[3] = tip[5];
-                    moveStage = 1;
-                    waitUntil = harness.Tick() + 2;
-                }
-                return false;
-            }
-        // Other tips close with the next pick, once they have been up a moment.
-        if (CGame::IsDelayedTutorialKind(board->tutorialStep) && board->tutorialTimer < kTutorialBlockTime)
-            return false;
-        if (!board->IsIdle(true))
-        {
-            idleTicks = 0;
-            return false;
-        }
-        // A player looks at a settled board for a moment before moving.
-        if (++idleTicks < kThinkTicks)
-            return false;
-        idleTicks = 0;
-        board->RebuildValueGrid();
-        std::vector<CSwapMove> found;
-        board->matchGrid.CollectMoves(found, 3, false);
-        if (found.empty())
-            return false;
-        // A player's eye goes to lines that take a gem, then to the bottom of the board.
-        const int wanted = wantedColour;
-        auto worth = [board, wanted](const CSwapMove& m) {
-            std::vector<std::vector<int32_t>> grid = board->matchGrid.Rows();
-            std::swap(grid[size_t(m.row1)][size_t(m.column1)], grid[size_t(m.row2)][size_t(m.column2)]);
-            auto value = [&grid](int r, int c) {
-                return r < 0 || c < 0 || r >= int(grid.size()) || c >= int(grid[0].size()) ? 0
-                                                                                          : std::abs(grid[size_t(r)][size_t(c)]);
-            };
-            int score = std::max(m.row1, m.row2);
-            // The picked token lands in a line of its own colour: that colour's totem is called.
-            const int picked = value(m.row2, m.column2);
-            if (picked == wanted + 1)
-                for (const auto& d : {std::make_pair(1, 0), std::make_pair(0, 1)})
-                {
-                    int run = 1;
-                    for (int sign : {-1, 1})
-                        for (int k = 1; value(m.row2 + sign * k * d.second, m.column2 + sign * k * d.first) == picked; ++k)
-                            ++run;
-                    if (run >= 3)
-                        score += 1000;
-                }
-            for (const auto& cell : {std::make_pair(m.column1, m.row1), std::make_pair(m.column2, m.row2)})
-            {
-                const int v = value(cell.second, cell.first);
-                for (const auto& d : {std::make_pair(1, 0), std::make_pair(0, 1)})
-                {
-                    std::vector<std::pair<int, int>> line{cell};
-                    for (int sign : {-1, 1})
-                        for (int k = 1; value(cell.second + sign * k * d.second, cell.first + sign * k * d.first) == v; ++k)
-                            line.emplace_back(cell.first + sign * k * d.first, cell.second + sign * k * d.second);
-                    if (line.size() < 3)
-                        continue;
-                    for (auto at : line)
-                    {
-                        // The two swapped cells hold each other's tokens.
-                        if (at == std::make_pair(m.column1, m.row1))
-                            at = std::make_pair(m.column2, m.row2);
-                        else if (at == std::make_pair(m.column2, m.row2))
-                            at = std::make_pair(m.column1, m.row1);
-                        const CRefPtr<CCap>* token = board->CellAt(at.first, at.second);
-                        if (token && *token && (*token)->marked)
-                            score += 20;
-                    }
-                }
-            }
-            return score;
-        };
-        const CSwapMove best = *std::max_element(found.begin(), found.end(), [&](const CSwapMove& a, const CSwapMove& b) {
-            return worth(a) < worth(b);
-        });
-        moveCells[0] = best.column1;
-        moveCells[1] = best.row1;
-        moveCells[2] = best.column2;
-        moveCells[3] = best.row2;
-        const Vec3 at = board->CellToScreen(best.column1, best.row1, true);
-        ClickGame(harness, at.x, at.y);
-        moveStage = 1;
-        waitUntil = harness.Tick() + 2;
+        if (MoveTick(game) && moves == shotAfterMoves && !screenshot.empty())
+            harness.SaveFrameAt(harness.Tick() + 8, Shot(screenshot));
         return false;
     };
     step.act = [](GameHarness&) {};
     Add(step);
+}
+
+bool QuestScript::MoveTick(CGame& game)
+{
+    CPlayField* board = game.board.Get();
+    if (!board || game.state != kStatePlaying || game.subState != kSubStateNormalPlay || !board->inputOpen ||
+        board->inputLocked || harness.Tick() < waitUntil)
+        return false;
+    if (moveStage == 1)
+    {
+        const Vec3 at = board->CellToScreen(moveCells[2], moveCells[3], true);
+        ClickGame(harness, at.x, at.y);
+        moveStage = 0;
+        ++moves;
+        waitUntil = harness.Tick() + 2;
+        return true;
+    }
+    // A tip that points at its swap is followed: (tip, page) -> picked cell, partner.
+    static const int kTipMoves[][6] = {
+        {kTipBase, 0, 4, 4, 3, 4}, {kTipBonus, 0, 2, 5, 1, 5}, {kTipBonus, 4, 6, 4, 5, 4},
+        {kTipTotem, 2, 2, 6, 1, 6}, {kTipTotem, 6, 6, 4, 5, 4},
+    };
+    for (const auto& tip : kTipMoves)
+        if (board->tutorialStep == tip[0] && board->tutorialDetail == tip[1])
+        {
+            if (board->IsIdle(true))
+                PickFirst(*board, CSwapMove{tip[2], tip[3], tip[4], tip[5]});
+            return false;
+        }
+    // Other tips close with the next pick, once they have been up a moment.
+    if (CGame::IsDelayedTutorialKind(board->tutorialStep) && board->tutorialTimer < kTutorialBlockTime)
+        return false;
+    if (!board->IsIdle(true))
+    {
+        idleTicks = 0;
+        return false;
+    }
+    // A player looks at a settled board for a moment before moving.
+    if (++idleTicks < kThinkTicks)
+        return false;
+    idleTicks = 0;
+    board->RebuildValueGrid();
+    std::vector<CSwapMove> found;
+    board->matchGrid.CollectMoves(found, 3, false);
+    if (found.empty())
+        return false;
+    if (random)
+        PickFirst(*board, found[std::uniform_int_distribution<size_t>(0, found.size() - 1)(*random)]);
+    else
+        PickFirst(*board, *std::max_element(found.begin(), found.end(), [this, board](const CSwapMove& a, const CSwapMove& b) {
+            return MoveWorth(*board, a) < MoveWorth(*board, b);
+        }));
+    return false;
+}
+
+void QuestScript::PickFirst(CPlayField& board, const CSwapMove& move)
+{
+    moveCells[0] = move.column1;
+    moveCells[1] = move.row1;
+    moveCells[2] = move.column2;
+    moveCells[3] = move.row2;
+    const Vec3 at = board.CellToScreen(move.column1, move.row1, true);
+    ClickGame(harness, at.x, at.y);
+    moveStage = 1;
+    waitUntil = harness.Tick() + 2;
+}
+
+// A player's eye goes to lines that take a gem, then to the bottom of the board.
+int QuestScript::MoveWorth(CPlayField& board, const CSwapMove& m) const
+{
+    std::vector<std::vector<int32_t>> grid = board.matchGrid.Rows();
+    std::swap(grid[size_t(m.row1)][size_t(m.column1)], grid[size_t(m.row2)][size_t(m.column2)]);
+    auto value = [&grid](int r, int c) {
+        return r < 0 || c < 0 || r >= int(grid.size()) || c >= int(grid[0].size()) ? 0 : std::abs(grid[size_t(r)][size_t(c)]);
+    };
+    int score = std::max(m.row1, m.row2);
+    // The picked token lands in a line of its own colour: that colour's totem is called.
+    const int picked = value(m.row2, m.column2);
+    if (picked == wantedColour + 1)
+        for (const auto& d : {std::make_pair(1, 0), std::make_pair(0, 1)})
+        {
+            int run = 1;
+            for (int sign : {-1, 1})
+                for (int k = 1; value(m.row2 + sign * k * d.second, m.column2 + sign * k * d.first) == picked; ++k)
+                    ++run;
+            if (run >= 3)
+                score += 1000;
+        }
+    for (const auto& cell : {std::make_pair(m.column1, m.row1), std::make_pair(m.column2, m.row2)})
+    {
+        const int v = value(cell.second, cell.first);
+        for (const auto& d : {std::make_pair(1, 0), std::make_pair(0, 1)})
+        {
+            std::vector<std::pair<int, int>> line{cell};
+            for (int sign : {-1, 1})
+                for (int k = 1; value(cell.second + sign * k * d.second, cell.first + sign * k * d.first) == v; ++k)
+                    line.emplace_back(cell.first + sign * k * d.first, cell.second + sign * k * d.second);
+            if (line.size() < 3)
+                continue;
+            for (auto at : line)
+            {
+                // The two swapped cells hold each other's tokens.
+                if (at == std::make_pair(m.column1, m.row1))
+                    at = std::make_pair(m.column2, m.row2);
+                else if (at == std::make_pair(m.column2, m.row2))
+                    at = std::make_pair(m.column1, m.row1);
+                const CRefPtr<CCap>* token = board.CellAt(at.first, at.second);
+                if (token && *token && (*token)->marked)
+                    score += 20;
+            }
+        }
+    }
+    return score;
 }
 
 std::string QuestScript::Shot(const std::string& name) const
@@ -275,4 +286,48 @@ int QuestScript::Run(int maxTicks)
     const int code = harness.Run(maxTicks);
     harness.ClearCloseWhen();
     return code;
+}
+
+void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t shopLevel,
+                     std::function<void(CQuestSave&)> edit)
+{
+    const std::filesystem::path folder = std::filesystem::path(h.GameUserFolder()) / "Players" / name;
+    std::filesystem::create_directories(folder);
+    CQuestSave record;
+    record.level = level;
+    record.resumePoint = CQuestSave::kResumeShop;
+    record.lives = 2;
+    record.remainingTime = 240.0f;
+    record.gemsToCollect = record.gemsToPlace = 5 * level;
+    record.stars = 1;
+    record.shopValues.fill(shopLevel);
+    if (shopLevel == kShopAsPlayed)
+    {
+        CShopItemTable items;
+        items.UnlockForLevel(level + 1);
+        for (size_t i = 0; i < record.shopValues.size(); ++i)
+            record.shopValues[i] = items.limits[i] >= 0 ? 0 : -1;
+    }
+    // The gem upgrade is left open for the star the continue script spends on it.
+    record.shopValues[kShopItemGemCount] = 0;
+    if (edit)
+        edit(record);
+    for (const char* file : {"Quest.sav", "QuestAS1.sav"})
+        ASSERT_TRUE(record.Save((folder / file).string().c_str()));
+    MakeVeteran(h, name);
+}
+
+void MakeVeteran(GameHarness& h, const std::string& name)
+{
+    const std::filesystem::path folder = std::filesystem::path(h.GameUserFolder()) / "Players" / name;
+    std::filesystem::create_directories(folder);
+    CPlayerSettings settings(name);
+    settings.veteran = 1;
+    settings.questTutorial = 0;
+    for (int32_t& seen : settings.tipsSeen)
+        seen = 1;
+    settings.Save(folder.string());
+    std::filesystem::create_directories(std::filesystem::path(h.GameUserFolder()) / "Data" / "Config");
+    std::ofstream options(std::filesystem::path(h.GameUserFolder()) / "Data" / "Config" / "Options.ini");
+    options << "[Game]\nProfile=" << name << "\n";
 }

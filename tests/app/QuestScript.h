@@ -4,13 +4,17 @@
 #pragma once
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/app/GameHarness.h"
 
 class CGame;
+class CQuestSave;
 class CKMWindow;
+class CPlayField;
+struct CSwapMove;
 template <typename T>
 class CRefPtr;
 
@@ -39,8 +43,16 @@ public:
     void Add(Step step) { steps.push_back(std::move(step)); }
     // Plays the board with legal moves until the predicate holds (the level won, lost...).
     void Play(std::string name, std::function<bool(CGame&)> until, std::string screenshot = "", int shotAfterMoves = 3);
+    // One tick of a player on the board: a token picked, its partner clicked, or a look
+    // at the settled board. True when a move has just been made.
+    bool MoveTick(CGame& game);
+    // Moves are then drawn at random from the legal ones, not the best looking.
+    void MoveAtRandom(std::mt19937& source) { random = &source; }
     // Waits without acting.
     void Wait(std::string name, std::function<bool(CGame&)> until, std::string screenshot = "");
+
+    // Where a screenshot of that name goes: the folder the test was started in.
+    std::string Shot(const std::string& name) const;
 
     // Runs the program; 0 when every step ran.
     int Run(int maxTicks);
@@ -59,7 +71,8 @@ public:
 
 private:
     bool Tick(GameHarness& h);
-    std::string Shot(const std::string& name) const;
+    void PickFirst(CPlayField& board, const CSwapMove& move);
+    int MoveWorth(CPlayField& board, const CSwapMove& move) const;
 
     GameHarness& harness;
     std::vector<Step> steps;
@@ -69,6 +82,7 @@ private:
     int moveStage = 0;
     std::string last;
     std::string shotFolder;
+    std::mt19937* random = nullptr;
 
 public:
     // Written the first time a trophy screen is closed during play.
@@ -80,3 +94,15 @@ public:
     // A token colour the player is after (its matches call that colour's totem), or -1.
     int wantedColour = -1;
 };
+
+// Shop levels as a quest played so far holds them: every item its levels have made
+// available at level 0, the others not owned (a bonus not owned shows its lock).
+constexpr int32_t kShopAsPlayed = -2;
+
+// A player folder with a quest saved in the shop after level `level`, as the shop's
+// autosave leaves it, and the options naming that player; `shopLevel` gives every
+// item that level instead, and `edit` changes the record before it is written.
+void SaveQuestInShop(GameHarness& h, const std::string& name, int level, int32_t shopLevel = kShopAsPlayed,
+                     std::function<void(CQuestSave&)> edit = nullptr);
+// A player past the tutorials (no tip stops the clock), and the options naming them.
+void MakeVeteran(GameHarness& h, const std::string& name);
