@@ -1319,6 +1319,16 @@ void GemProgress(const std::filesystem::path& gfx)
     Write(gfx / "GemProgress.png", img, 4);
 }
 
+// "PanelGlass.png": the flash a bonus or a totem gives where it arrives at the panel,
+// a soft white glow with a glint across it.
+void PanelGlass(const std::filesystem::path& gfx)
+{
+    Image img(128, 128);
+    Glow(img, 64, 64, 63, C(255, 255, 255), 1.0f);
+    Stroke(img, 30, 98, 98, 30, 5, WithAlpha(C(255, 255, 255), 0.45f));
+    Write(gfx / "PanelGlass.png", img, 4);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -1347,6 +1357,7 @@ int main(int argc, char** argv)
     Shop(gfx);
     GemProgress(gfx);
     MenuPanel(gfx);
+    PanelGlass(gfx);
     Image white(8, 8, C(255, 255, 255));
     Write(gfx / "White.png", white, 4);
     return g_ok ? 0 : 1;
