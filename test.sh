@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the game, its data, the tools and the
-# benchmarks in the normal build (as ./run.sh builds them), then every test in a build
-# under AddressSanitizer and UndefinedBehaviorSanitizer, which also fuzzes the readers.
+# Builds everything and runs every test: the game, its data, the tools, the benchmarks and
+# the whole-program runs in the normal build (as ./run.sh builds them), which runs those
+# (label "program"); then every test in a build under AddressSanitizer and
+# UndefinedBehaviorSanitizer, which runs all the others, the whole-game soak and the
+# readers' fuzz targets.
 set -eu
 cd "$(dirname "$0")"
 bash scripts/deps.sh
@@ -10,9 +12,8 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 export PLATFORM_MSGBOX=stderr
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$jobs" --target programs
-# The one test that needs the game as players get it: its memory at the main menu.
-ctest --test-dir build --output-on-failure -R '^game_menu_memory$'
+cmake --build build -j "$jobs" --target programs test_app
+ctest --test-dir build --output-on-failure -j "$jobs" -L program
 
 # clang builds the sanitizer tests when it is there, so the fuzz targets share them.
 compilers=()
@@ -28,5 +29,5 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE program
 echo "All tests passed."

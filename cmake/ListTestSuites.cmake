@@ -3,6 +3,8 @@
 # a row) or, with PER_CASE, one test per case (for long cases that should spread over
 # the cores).
 #   -DEXE=<executable> -DOUT=<ctest file> -DPER_CASE=ON|OFF -DCOST=<n>
+#   [-DLABEL=<label>] [-DSUITE_LABELS=<suite>=<label>,...]: the tests' CTest label, or
+#   other labels for the tests of some suites.
 execute_process(COMMAND "${EXE}" --gtest_list_tests
   OUTPUT_VARIABLE listing RESULT_VARIABLE result ERROR_VARIABLE errors TIMEOUT 120)
 if(NOT result EQUAL 0)
@@ -38,5 +40,17 @@ foreach(name IN LISTS names)
   endif()
   string(APPEND script "add_test([=[${name}]=] [=[${EXE}]=] [=[--gtest_filter=${filter}]=])\n")
   string(APPEND script "set_tests_properties([=[${name}]=] PROPERTIES ENVIRONMENT [=[SDL_AUDIODRIVER=dummy;PLATFORM_MSGBOX=stderr]=] COST ${COST})\n")
+  set(label "${LABEL}")
+  string(REPLACE "," ";" rules "${SUITE_LABELS}")
+  foreach(rule IN LISTS rules)
+    string(REPLACE "=" ";" pair "${rule}")
+    list(GET pair 0 suite)
+    if(name MATCHES "^${suite}(\\.|$)")
+      list(GET pair 1 label)
+    endif()
+  endforeach()
+  if(NOT label STREQUAL "")
+    string(APPEND script "set_tests_properties([=[${name}]=] PROPERTIES LABELS [=[${label}]=])\n")
+  endif()
 endforeach()
 file(WRITE "${OUT}" "${script}")

@@ -22,13 +22,14 @@ function(orb_library name)
   endif()
 endfunction()
 
-# orb_test(<name> DIR <dir> DEPS <targets>... [PER_CASE])
+# orb_test(<name> DIR <dir> DEPS <targets>... [PER_CASE] [LABEL <label>] [SUITE_LABELS <suite>=<label>...])
 #   One GoogleTest executable from every .cpp of tests/<dir>, registered with CTest:
 #   one test per suite (a process start costs more than most cases, above all under
 #   the sanitizers), or one per case with PER_CASE (long whole-program runs, started
-#   first so that they spread over the cores).
+#   first so that they spread over the cores). LABEL gives the tests a CTest label,
+#   SUITE_LABELS the tests of the suites named a label of their own instead.
 function(orb_test name)
-  cmake_parse_arguments(A "PER_CASE" "DIR" "DEPS" ${ARGN})
+  cmake_parse_arguments(A "PER_CASE" "DIR;LABEL" "DEPS;SUITE_LABELS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${A_DIR}/*.cpp)
   if(NOT srcs)
     return()
@@ -48,10 +49,12 @@ function(orb_test name)
     set(per_case ON)
     set(cost 1000)
   endif()
+  string(REPLACE ";" "," suite_labels "${A_SUITE_LABELS}")
   set(ctest_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_tests.cmake)
   add_custom_command(TARGET ${name} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${name}> -DOUT=${ctest_file}
-      -DPER_CASE=${per_case} -DCOST=${cost} -P ${PROJECT_SOURCE_DIR}/cmake/ListTestSuites.cmake
+      -DPER_CASE=${per_case} -DCOST=${cost} -DLABEL=${A_LABEL} "-DSUITE_LABELS=${suite_labels}"
+      -P ${PROJECT_SOURCE_DIR}/cmake/ListTestSuites.cmake
     BYPRODUCTS ${ctest_file} VERBATIM)
   set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_include.cmake)
   file(WRITE ${include_file} "if(EXISTS [=[${ctest_file}]=])\n  include([=[${ctest_file}]=])\n"
