@@ -15,6 +15,9 @@ function(orb_library name)
     add_library(${name} STATIC ${srcs})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${A_DEPS} ${A_LIBS})
+    # The standard headers nearly every file includes, parsed once per library.
+    target_precompile_headers(${name} PRIVATE <algorithm> <cmath> <cstdint> <cstdio> <cstring>
+      <string> <vector>)
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
@@ -39,6 +42,13 @@ function(orb_test name)
   # The test framework's headers are most of every test file's compile time.
   target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <memory>
     <functional> <algorithm>)
+  # The test build compiles the files of a test executable a few at a time in one unit:
+  # the framework's templates are then compiled once for several files.
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ${ORB_UNITY_BUILD})
+  # libFuzzer's coverage is for the code under test, not for the tests themselves.
+  if(ORB_FUZZ_TARGETS)
+    target_compile_options(${name} PRIVATE -fno-sanitize=fuzzer-no-link)
+  endif()
   target_compile_definitions(${name} PRIVATE
     ORB_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures"
     ORB_DATA_SRC_DIR="${PROJECT_SOURCE_DIR}/data"

@@ -5,7 +5,7 @@ pkgs=(build-essential cmake ninja-build pkg-config python3
       libsdl2-dev libsdl2-mixer-dev libstb-dev libvorbis-dev libogg-dev
       libgl1-mesa-dri libgl1-mesa-dev libegl-dev libfreetype-dev fonts-dejavu-core
       xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev
-      clang libclang-rt-14-dev)
+      clang libclang-rt-14-dev lld)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -25,6 +25,10 @@ namespace board_play
 
 constexpr float kFrame = 1.0f / 60.0f;
 
+// A full board of four colours in a pattern with no three in a row.
+inline const std::vector<std::string> kQuiet = {"34563456", "56345634", "34563456", "56345634",
+                                                "34563456", "56345634", "34563456", "56345634"};
+
 inline std::string Fixture(const char* name)
 {
     return std::string(ORB_FIXTURES_DIR) + "/" + name;

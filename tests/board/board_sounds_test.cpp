@@ -18,8 +18,7 @@ namespace
 using board_play::BoardPlay;
 using Slot = test_support::RecordingSounds::Slot;
 
-const std::vector<std::string> kQuiet = {"34563456", "56345634", "34563456", "56345634",
-                                         "34563456", "56345634", "34563456", "56345634"};
+using board_play::kQuiet;
 
 class BoardSounds : public BoardPlay
 {

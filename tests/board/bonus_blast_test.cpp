@@ -18,8 +18,7 @@ using board_play::BoardPlay;
 using board_play::kFrame;
 using Cells = std::vector<std::pair<int, int>>; // (column, row)
 
-const std::vector<std::string> kQuiet = {"34563456", "56345634", "34563456", "56345634",
-                                         "34563456", "56345634", "34563456", "56345634"};
+using board_play::kQuiet;
 
 class BonusBlast : public BoardPlay
 {

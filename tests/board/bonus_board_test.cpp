@@ -16,8 +16,7 @@ namespace
 using board_play::BoardPlay;
 
 // No line anywhere; rows of four colours.
-const std::vector<std::string> kQuiet = {"34563456", "56345634", "34563456", "56345634",
-                                         "34563456", "56345634", "34563456", "56345634"};
+using board_play::kQuiet;
 
 class BonusBoard : public BoardPlay
 {

@@ -22,8 +22,7 @@ namespace
 using board_play::BoardPlay;
 using board_play::kFrame;
 
-const std::vector<std::string> kQuiet = {"34563456", "56345634", "34563456", "56345634",
-                                         "34563456", "56345634", "34563456", "56345634"};
+using board_play::kQuiet;
 
 class BonusHelp : public BoardPlay
 {

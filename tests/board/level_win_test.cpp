@@ -17,7 +17,7 @@ namespace
 
 using board_play::BoardPlay;
 
-constexpr float kStep = 1.0f / 30.0f;
+constexpr float kWinStep = 1.0f / 30.0f;
 
 class LevelWin : public BoardPlay
 {
@@ -28,7 +28,7 @@ protected:
     {
         field->Shuffle(1.0f, 30);
         for (int i = 0; i < 300 && !field->capList.caps.empty(); ++i)
-            Frame(kStep);
+            Frame(kWinStep);
         field->SetInputLock(0);
         ++shuffles;
     }
@@ -53,7 +53,7 @@ protected:
                 if (field->matchGrid.HasMove(3, false))
                     return true;
             }
-            Frame(kStep);
+            Frame(kWinStep);
         }
         return false;
     }

@@ -22,8 +22,7 @@ using board_play::BoardPlay;
 using board_play::kFrame;
 
 // No line anywhere; rows of four colours.
-const std::vector<std::string> kQuiet = {"34563456", "56345634", "34563456", "56345634",
-                                         "34563456", "56345634", "34563456", "56345634"};
+using board_play::kQuiet;
 
 class UpdateTest : public BoardPlay
 {

@@ -10,8 +10,7 @@ namespace
 
 using board_play::BoardPlay;
 
-const std::vector<std::string> kQuiet = {"34563456", "56345634", "34563456", "56345634",
-                                         "34563456", "56345634", "34563456", "56345634"};
+using board_play::kQuiet;
 
 class Tips : public BoardPlay
 {

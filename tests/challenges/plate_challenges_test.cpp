@@ -18,7 +18,7 @@
 namespace
 {
 
-constexpr float kFrame = 1.0f / 60.0f;
+constexpr float kPlateFrame = 1.0f / 60.0f;
 
 CRefPtr<CCapsManager> Caps()
 {
@@ -39,7 +39,7 @@ int FramesUntilResult(Challenge& c, int32_t& result, int limit = 600)
 {
     for (int i = 1; i <= limit; ++i)
     {
-        result = c.Update(kFrame);
+        result = c.Update(kPlateFrame);
         if (result != kChallengeNothing)
             return i;
     }
@@ -78,9 +78,9 @@ TEST_F(MemoryFrames, DealEndsWhenEveryPlateHasLanded)
     CPlateChallenge::FlyTo(*m.tokens[0][1], 100.0f, -50.0f, 0.0f, 1);
     m.state = CMemoryChallenge::kDealing;
     for (int i = 0; i < 59; ++i)
-        ASSERT_EQ(kChallengeNothing, m.Update(kFrame));
+        ASSERT_EQ(kChallengeNothing, m.Update(kPlateFrame));
     EXPECT_EQ(CMemoryChallenge::kDealing, m.state);
-    m.Update(2.0f * kFrame);
+    m.Update(2.0f * kPlateFrame);
     EXPECT_EQ(CMemoryChallenge::kWaiting, m.state);
     EXPECT_FLOAT_EQ(-50.0f, m.tokens[0][1]->y);
 }
@@ -93,7 +93,7 @@ TEST_F(MemoryFrames, MismatchShowsForTheRevealTimeThenCloses)
     const int frames = FramesUntilResult(m, result);
     EXPECT_EQ(kChallengePairMismatch, result);
     // The turn (0.16 s) first, then the half second of looking.
-    EXPECT_NEAR(0.5f + 4.9f / 30.0f, float(frames) * kFrame, 2.5f * kFrame);
+    EXPECT_NEAR(0.5f + 4.9f / 30.0f, float(frames) * kPlateFrame, 2.5f * kPlateFrame);
     EXPECT_EQ(4, m.tokens[0][0]->state);
     EXPECT_EQ(4, m.tokens[0][1]->state);
     EXPECT_EQ(-1, m.firstPick[0]);
@@ -106,7 +106,7 @@ TEST_F(MemoryFrames, MismatchShowsForTheRevealTimeThenCloses)
 TEST_F(MemoryFrames, PairsAreFoundUntilTheLastEndsTheRound)
 {
     Pick(2, 0);
-    EXPECT_EQ(kChallengePairFound, m.Update(kFrame));
+    EXPECT_EQ(kChallengePairFound, m.Update(kPlateFrame));
     EXPECT_EQ((std::vector<int32_t>{1, 0, 1}), m.found[0]);
     EXPECT_FLOAT_EQ(0.0f, m.pairPoints[0]);   // the second pick's point first
     EXPECT_FLOAT_EQ(200.0f, m.pairPoints[2]);
@@ -117,12 +117,12 @@ TEST_F(MemoryFrames, PairsAreFoundUntilTheLastEndsTheRound)
     m.tokens[0][1].Reset();
     m.found[0] = {0, 0, 0};
     Pick(0, 2);
-    EXPECT_EQ(kChallengeAllPairsFound, m.Update(kFrame));
+    EXPECT_EQ(kChallengeAllPairsFound, m.Update(kPlateFrame));
     EXPECT_EQ(CMemoryChallenge::kJudging, m.state);  // until the game flies the plates out
 
     // A pick with no second plate goes back to waiting.
     Pick(0, -1);
-    EXPECT_EQ(kChallengeNothing, m.Update(kFrame));
+    EXPECT_EQ(kChallengeNothing, m.Update(kPlateFrame));
     EXPECT_EQ(CMemoryChallenge::kWaiting, m.state);
 }
 
@@ -134,7 +134,7 @@ TEST_F(MemoryFrames, RoundClearedOnceEveryPlateHasFlownOut)
     int32_t result = 0;
     const int frames = FramesUntilResult(m, result);
     EXPECT_EQ(kChallengeRoundCleared, result);
-    EXPECT_NEAR(1.0f, float(frames) * kFrame, 1.5f * kFrame);  // the one-second flight
+    EXPECT_NEAR(1.0f, float(frames) * kPlateFrame, 1.5f * kPlateFrame);  // the one-second flight
     EXPECT_TRUE(m.spriteGroup->sprites.empty());
 }
 
@@ -192,8 +192,8 @@ TEST(MemoryDeal, EachDifficultyDealsItsTableAndLandsInASecond)
         EXPECT_EQ(plates, m.spriteGroup->sprites.size());
         int frames = 0;
         while (m.state == CMemoryChallenge::kDealing && frames < 600)
-            m.Update(kFrame), ++frames;
-        EXPECT_NEAR(1.0f, float(frames) * kFrame, 1.5f * kFrame);
+            m.Update(kPlateFrame), ++frames;
+        EXPECT_NEAR(1.0f, float(frames) * kPlateFrame, 1.5f * kPlateFrame);
         CCapSprite* corner = nullptr;
         for (int32_t c = 0; !corner && c < k.columns; ++c)
             corner = m.PlateAt(c, 0);
@@ -211,7 +211,7 @@ TEST(MemoryClicks, ClicksPickPlatesAndRejectFoundOnesAndTheOpenFirstPick)
     m.StartRound(5);  // column offset 0: the grid starts at the area's left edge
     EXPECT_EQ(kChallengeNothing, m.OnClick(m.originX + 40.0f, m.originY - 3.5f * m.cellHeight));  // still dealing
     for (int i = 0; i < 600 && m.state != CMemoryChallenge::kWaiting; ++i)
-        m.Update(kFrame);
+        m.Update(kPlateFrame);
     const float row3 = m.originY - 3.5f * m.cellHeight;  // grid row 0
     const float row6 = m.originY - 6.5f * m.cellHeight;  // grid row 3, full
     struct Case
@@ -237,7 +237,7 @@ TEST(MemoryClicks, ClicksPickPlatesAndRejectFoundOnesAndTheOpenFirstPick)
     EXPECT_EQ(3, m.PlateAt(0, 3)->state);
     EXPECT_EQ(kChallengeNothing, m.OnClick(m.originX + 1.5f * m.cellWidth, row6));  // judging
     for (int i = 0; i < 600 && m.state != CMemoryChallenge::kWaiting; ++i)
-        m.Update(kFrame);
+        m.Update(kPlateFrame);
     EXPECT_EQ(kChallengeRejected, m.OnClick(m.originX + 0.5f * m.cellWidth, row6));  // the open first pick
     m.found[3][1] = 1;
     EXPECT_EQ(kChallengeRejected, m.OnClick(m.originX + 1.5f * m.cellWidth, row6));
@@ -257,7 +257,7 @@ TEST(MemoryClicks, ARoundPlayedToTheLastPairThenFliesOut)
     auto settle = [&m](int32_t& result) {
         for (int i = 0; i < 600; ++i)
         {
-            result = m.Update(kFrame);
+            result = m.Update(kPlateFrame);
             if (result != kChallengeNothing || m.state == CMemoryChallenge::kWaiting)
                 return;
         }
@@ -296,7 +296,7 @@ TEST(MemoryClicks, ARoundPlayedToTheLastPairThenFliesOut)
     EXPECT_EQ(nullptr, m.PlateAt(0, 0));
     const int frames = FramesUntilResult(m, result);
     EXPECT_EQ(kChallengeRoundCleared, result);
-    EXPECT_NEAR(1.0f, float(frames) * kFrame, 1.5f * kFrame);
+    EXPECT_NEAR(1.0f, float(frames) * kPlateFrame, 1.5f * kPlateFrame);
 }
 
 // ---------------------------------------------------------------------------------
@@ -325,7 +325,7 @@ TEST_F(ReactionFrames, NeverMoreThanThreeEmptyPlatesInARow)
     int32_t run = 0, longest = 0, tokens = 0, last = -1;
     for (int i = 0; i < 60 * 60; ++i)
     {
-        r.Update(kFrame);
+        r.Update(kPlateFrame);
         if (r.currentPlate >= 0 && r.currentPlate != last)
         {
             const bool empty = r.plates[size_t(r.currentPlate)]->cardValue == CReactionChallenge::kEmptyLook;
@@ -345,7 +345,7 @@ TEST_F(ReactionFrames, EmptyPlatesAloneStillTurn)
     Deal({7, 7});
     r.emptyRun = r.maxEmptyRun;
     r.timer = r.pause;
-    r.Update(kFrame);  // no token anywhere: an empty draw is taken, not drawn forever
+    r.Update(kPlateFrame);  // no token anywhere: an empty draw is taken, not drawn forever
     EXPECT_GE(r.currentPlate, 0);
     EXPECT_EQ(r.maxEmptyRun + 1, r.emptyRun);
 }
@@ -393,7 +393,7 @@ TEST_F(ReactionFrames, TheLastCatchSendsThePlatesOff)
     int32_t result = 0;
     const int frames = FramesUntilResult(r, result);
     EXPECT_EQ(kChallengePlatesGone, result);
-    EXPECT_NEAR(r.afterCatchWait + 1.0f, float(frames) * kFrame, 2.5f * kFrame);
+    EXPECT_NEAR(r.afterCatchWait + 1.0f, float(frames) * kPlateFrame, 2.5f * kPlateFrame);
     EXPECT_TRUE(r.plates.empty());
 
     // A miss: after its wait every opened plate closes and the turning goes on.
@@ -402,7 +402,7 @@ TEST_F(ReactionFrames, TheLastCatchSendsThePlatesOff)
     r.state = CReactionChallenge::kJudging;
     r.subState = 1;
     r.timer = r.afterMissWait;
-    r.Update(kFrame);
+    r.Update(kPlateFrame);
     EXPECT_EQ(CReactionChallenge::kTurning, r.state);
     EXPECT_EQ(4, r.plates[2]->state);
     EXPECT_EQ(0, r.plates[0]->state);
@@ -445,7 +445,7 @@ TEST(ReactionDeal, TwelveTokensUnderEighteenPlatesAndTheTiersTimings)
         EXPECT_EQ(12, tokens);
         int32_t result = 0;
         EXPECT_EQ(-1, FramesUntilResult(r, result, 59));
-        r.Update(2.0f * kFrame);
+        r.Update(2.0f * kPlateFrame);
         EXPECT_EQ(CReactionChallenge::kTurning, r.state);
         EXPECT_FLOAT_EQ(r.originY - r.cellHeight * 2.5f, r.plates[0]->y);
         EXPECT_FLOAT_EQ(r.originY - r.cellHeight * 4.5f, r.plates[17]->y);
@@ -463,7 +463,7 @@ TEST(ReactionDeal, NoPlateLeftNoPlateOpens)
     r.state = CReactionChallenge::kTurning;
     r.emptyRun = r.maxEmptyRun;
     for (int i = 0; i < 60; ++i)
-        EXPECT_EQ(kChallengeNothing, r.Update(kFrame));
+        EXPECT_EQ(kChallengeNothing, r.Update(kPlateFrame));
     EXPECT_EQ(-1, r.currentPlate);
 }
 
@@ -502,7 +502,7 @@ TEST_F(AttentionFrames, ATryShufflesItsSwapsThenAsksWhere)
     int frames = 0;
     for (; frames < 1200; ++frames)
     {
-        result = a.Update(kFrame);
+        result = a.Update(kPlateFrame);
         if (result != kChallengeNothing)
             break;
         // Halfway through a swap the two plates pass on opposite arcs.
@@ -518,7 +518,7 @@ TEST_F(AttentionFrames, ATryShufflesItsSwapsThenAsksWhere)
     EXPECT_TRUE(arcs);
     // Drop-in 1 s, show 1 s, closing past 0.4 s, three swaps with their
     // pauses, and a frame for each step that starts its clock anew.
-    EXPECT_NEAR(1.0f + 1.0f + 0.4f + 3.0f * 1.0f + 6.0f * kFrame, float(frames + 1) * kFrame, 2.0f * kFrame);
+    EXPECT_NEAR(1.0f + 1.0f + 0.4f + 3.0f * 1.0f + 6.0f * kPlateFrame, float(frames + 1) * kPlateFrame, 2.0f * kPlateFrame);
     std::vector<int32_t> order = a.slotOrder;
     std::sort(order.begin(), order.end());
     EXPECT_EQ((std::vector<int32_t>{0, 1, 2}), order);
@@ -543,14 +543,14 @@ TEST_F(AttentionFrames, AWrongAnswerShowsTheTokenBeforeThePlatesLeave)
     a.chosenPlate = 2;
     a.plates[2]->state = 3;
     int32_t result = 0;
-    EXPECT_NEAR(0.5f, float(FramesUntilResult(a, result)) * kFrame, 1.5f * kFrame);
+    EXPECT_NEAR(0.5f, float(FramesUntilResult(a, result)) * kPlateFrame, 1.5f * kPlateFrame);
     EXPECT_EQ(kChallengeAccepted, result);
     EXPECT_EQ(2, a.subState);
     EXPECT_EQ(3, a.plates[1]->state);  // the token's plate opens
     EXPECT_EQ(3, a.plates[0]->state);
     const int frames = FramesUntilResult(a, result);
     EXPECT_EQ(kChallengeTriesOver, result);
-    EXPECT_NEAR(0.5f + 1.0f, float(frames) * kFrame, 2.5f * kFrame);
+    EXPECT_NEAR(0.5f + 1.0f, float(frames) * kPlateFrame, 2.5f * kPlateFrame);
     EXPECT_TRUE(a.plates.empty());
 }
 
@@ -625,7 +625,7 @@ TEST_F(AttentionFrames, OnlyAClickOnAPlateWhileChoosingIsTaken)
 TEST(AccuracyFrames, CaughtStarsSettleAndTheEndWaitsForThem)
 {
     CAccuracyChallenge c;
-    EXPECT_EQ(100, c.Update(kFrame));  // idle
+    EXPECT_EQ(100, c.Update(kPlateFrame));  // idle
     auto star = [](float x, float y) {
         CRefPtr<CAccuracyStar> s(new CAccuracyStar());
         s->shape = CRefPtr<CSpriteShape>(new CSpriteShape(x, y, 0.0f, 64.0f, 64.0f, 0xFFFF80FF, {}, 1));

@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string g_logged;
-void CaptureLog(const char* text) { g_logged += text; }
+std::string g_shellLogged;
+void CaptureShellLog(const char* text) { g_shellLogged += text; }
 
 void WriteFile(const fs::path& path, const std::string& bytes, bool executable = false)
 {
@@ -54,8 +54,8 @@ protected:
                       (dir_ / "opened.txt").string() + "'; done\n",
                   true);
         setenv("PATH", ((dir_ / "bin").string() + ":" + oldPath_).c_str(), 1);
-        g_logged.clear();
-        platform::SetLogSink(CaptureLog);
+        g_shellLogged.clear();
+        platform::SetLogSink(CaptureShellLog);
     }
 
     void TearDown() override
@@ -153,7 +153,7 @@ TEST_F(Win32Shell, ProgramsOtherSchemesAndBadShortcutsAreRefused)
     EXPECT_EQ(Open(nullptr), SE_ERR_FNF);
     EXPECT_FALSE(fs::exists(dir_ / "opened.txt"));
     EXPECT_FALSE(fs::exists(dir_ / "ran"));
-    EXPECT_NE(g_logged.find("refusing to launch fscommand\\wgame.exe"), std::string::npos);
+    EXPECT_NE(g_shellLogged.find("refusing to launch fscommand\\wgame.exe"), std::string::npos);
 }
 
 }  // namespace

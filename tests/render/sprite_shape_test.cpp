@@ -6,15 +6,15 @@
 
 namespace {
 
-struct Quad
+struct WrittenQuad
 {
     CVertex v[4];
     uint16_t i[6];
 };
 
-Quad Write(const CSpriteShape& shape, uint32_t base = 0)
+WrittenQuad WriteQuad(const CSpriteShape& shape, uint32_t base = 0)
 {
-    Quad q{};
+    WrittenQuad q{};
     shape.WriteQuad(q.v, q.i, base);
     return q;
 }
@@ -40,7 +40,7 @@ TEST(SpriteShape, NewShapeDrawsTheWholeTextureAroundItsCentre)
     EXPECT_FLOAT_EQ(1.0f, shape.alpha);
     ASSERT_EQ(1, shape.FrameCount());
 
-    Quad q = Write(shape, 40);
+    WrittenQuad q = WriteQuad(shape, 40);
     ExpectCorner(q.v[0], -40, 45, 0, 0);
     ExpectCorner(q.v[1], 60, 45, 1, 0);
     ExpectCorner(q.v[2], 60, -5, 1, 1);
@@ -103,7 +103,7 @@ TEST(SpriteShape, VertexColourOfEachBlendMode)
         CSpriteShape shape = Shape(c.colour);
         shape.SetBlendMode(1, c.mode);
         shape.SetAlpha(c.alpha);
-        EXPECT_EQ(c.vertex, Write(shape).v[0].colour);
+        EXPECT_EQ(c.vertex, WriteQuad(shape).v[0].colour);
     }
 }
 
@@ -198,12 +198,12 @@ TEST(SpriteShape, AxesOffsetsCornersAndFrames)
     CSpriteShape offset = Shape();
     offset.offsetX = 0.5f;
     offset.offsetY = -0.5f;
-    Quad q = Write(offset);
+    WrittenQuad q = WriteQuad(offset);
     ExpectCorner(q.v[0], -90, 70, 0, 0);
 
     CSpriteShape cornered = Shape();
     cornered.SetCorners(0, 0, 1, 0, 1, -1, 0, -1);
-    q = Write(cornered);
+    q = WriteQuad(cornered);
     ExpectCorner(q.v[0], 10, 20, 0, 0);
     ExpectCorner(q.v[2], 110, -30, 1, 1);
 
@@ -211,11 +211,11 @@ TEST(SpriteShape, AxesOffsetsCornersAndFrames)
     EXPECT_EQ(1, framed.AddFrame(0.5f, 0.5f, 1.0f, 1.0f));
     framed.SetFrameUV4(1, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f);
     framed.currentFrame = 1;
-    q = Write(framed);
+    q = WriteQuad(framed);
     EXPECT_FLOAT_EQ(0.3f, q.v[1].u);
     EXPECT_FLOAT_EQ(0.8f, q.v[3].v);
     framed.currentFrame = 5; // a frame that does not exist draws frame 0
-    q = Write(framed);
+    q = WriteQuad(framed);
     EXPECT_FLOAT_EQ(1.0f, q.v[1].u);
 }
 

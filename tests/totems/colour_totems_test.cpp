@@ -21,7 +21,7 @@
 namespace
 {
 
-const float kFrame = 0.02f;
+const float kTotemFrame = 0.02f;
 
 // Blue bodies have their two caps; green bodies of levels 3 and 4 their chain.
 std::string ConfigText()
@@ -85,7 +85,7 @@ protected:
     }
 
     // Runs the totem until its active phase ends; every record it sends on the way.
-    std::vector<TotemCellRecord> RunPhase(int maxFrames = 500, float dt = kFrame)
+    std::vector<TotemCellRecord> RunPhase(int maxFrames = 500, float dt = kTotemFrame)
     {
         std::vector<TotemCellRecord> records;
         for (int i = 0; i < maxFrames; ++i)
@@ -197,11 +197,11 @@ TEST_F(ColourTotems, RedMissilesWaitBeforeTheyFlyAndLandOnTheirAimInALongFrame)
     EXPECT_FLOAT_EQ(missile->m_to.x, missile->m_position.x);
     EXPECT_EQ(2u, red.m_spentMissiles.size());
     // The phase waits for the board to take the bursts.
-    EXPECT_FALSE(red.Update(kFrame));
+    EXPECT_FALSE(red.Update(kTotemFrame));
     std::vector<TotemCellRecord> records;
     red.CollectRecords(records);
     EXPECT_EQ(2u, records.size());
-    EXPECT_TRUE(red.Update(kFrame));
+    EXPECT_TRUE(red.Update(kTotemFrame));
 }
 
 TEST_F(ColourTotems, BlueStrikesEachSteelTokenAndFromLevelThreeItsNeighbours)
@@ -230,7 +230,7 @@ TEST_F(ColourTotems, BlueStrikesEachSteelTokenAndFromLevelThreeItsNeighbours)
         std::vector<TotemCellRecord> asks;
         for (int i = 0; i < 100 && !blue.m_strikeReady; ++i)
         {
-            blue.Update(kFrame);
+            blue.Update(kTotemFrame);
             blue.CollectRecords(asks);
         }
         ASSERT_EQ(1, blue.m_strikeReady);
@@ -263,7 +263,7 @@ TEST_F(ColourTotems, BlueStrikesEachSteelTokenAndFromLevelThreeItsNeighbours)
         EXPECT_EQ(k.end, blue.m_state);
         EXPECT_EQ(0, blue.m_shapes.back()->currentFrame); // the caps are whole again
         EXPECT_GE(blue.m_phaseTimer, blue.m_settings.preTime + blue.m_settings.strikeTime +
-                                         (k.charge == 2 ? 1.2f : 0.35f) - kFrame);
+                                         (k.charge == 2 ? 1.2f : 0.35f) - kTotemFrame);
     }
 }
 
@@ -283,7 +283,7 @@ TEST_F(ColourTotems, BlueKeepsItsBoltsPairedAfterALongFirstFrameAndWalksTheShort
     other.Activate(0);
     other.Update(1.0f);
     other.OnMatch({Vec3{-300.0f, -200.0f, 0.0f}}, {CCellPos{4, 4}});
-    other.Update(kFrame);
+    other.Update(kTotemFrame);
     EXPECT_TRUE(other.m_flyingBolts.empty());
     EXPECT_EQ(1u, other.m_arrivedBolts.size());
 }
@@ -292,11 +292,11 @@ TEST_F(ColourTotems, BlueShieldPulsesWhileOnAndGoesAtOnceWhenOff)
 {
     CBlueTotem& blue = AtCentre<CBlueTotem>(kTotemBlue, 2);
     blue.SetShieldMode(1);
-    blue.Update(kFrame);
+    blue.Update(kTotemFrame);
     EXPECT_EQ(1u, blue.m_shieldShapes.size()); // the first one at once
     for (int i = 0; i < 150; ++i)
     {
-        blue.Update(kFrame);
+        blue.Update(kTotemFrame);
         EXPECT_LE(blue.m_shieldShapes.size(), 3u);
     }
     EXPECT_GE(blue.m_shieldShapes.size(), 2u);
@@ -313,7 +313,7 @@ TEST_F(ColourTotems, BlueAtFullChargeTurnsTheManagersShieldOn)
     totem->m_state = TotemState::Idle;
     totem->Activate(2);
     for (int i = 0; i < 100 && m.m_shieldMode == 0; ++i)
-        m.Update(kFrame);
+        m.Update(kTotemFrame);
     EXPECT_EQ(1, m.m_shieldMode);
     EXPECT_EQ(1, static_cast<CBlueTotem&>(*totem).m_shieldMode);
 }
@@ -347,7 +347,7 @@ TEST_F(ColourTotems, GreenRaysDelayEachGemTokenByTheTimeTheRayTakesToReachIt)
     EXPECT_EQ(2, green.m_unigems[1]->column);
     // The zero-length ray is over on the first frame.
     green.m_waitingForMatch = 0;
-    green.Update(kFrame);
+    green.Update(kTotemFrame);
     EXPECT_EQ(3u, green.m_rays.size());
 }
 
@@ -373,7 +373,7 @@ TEST_F(ColourTotems, GreenGemsLandAndThePhaseEndsByLevelAndCharge)
         std::vector<TotemCellRecord> seeds;
         for (int i = 0; i < 200 && seeds.empty(); ++i)
         {
-            green.Update(kFrame);
+            green.Update(kTotemFrame);
             green.CollectRecords(seeds);
         }
         ASSERT_EQ(1u, seeds.size());

@@ -17,7 +17,7 @@
 namespace
 {
 
-const float kFrame = 0.02f;
+const float kColourFrame = 0.02f;
 
 // Runs a totem until its phase ends; the records it handed over on the way.
 std::vector<TotemCellRecord> RunPhase(CTotem& totem, int maxFrames = 500)
@@ -25,7 +25,7 @@ std::vector<TotemCellRecord> RunPhase(CTotem& totem, int maxFrames = 500)
     std::vector<TotemCellRecord> records;
     for (int i = 0; i < maxFrames; ++i)
     {
-        const bool news = totem.Update(kFrame);
+        const bool news = totem.Update(kColourFrame);
         totem.CollectRecords(records);
         if (news && (totem.m_event == TotemEvent::EndedActive || totem.m_event == TotemEvent::EndedActiveFull))
             break;
@@ -68,7 +68,7 @@ TEST(WhiteTotem, AsksForTheRepaintCountOfItsLevelAndCharge)
         for (int frame = 0; frame < 3; ++frame)
         {
             std::vector<TotemCellRecord> records;
-            white->Update(kFrame);
+            white->Update(kColourFrame);
             white->CollectRecords(records);
             // Asked again every frame until the board answers.
             ASSERT_EQ(1u, records.size());
@@ -122,7 +122,7 @@ TEST(WhiteTotem, AStreamWithNoDistanceOrNoSpeedLandsAtOnce)
         const Vec3 a{10.0f, 10.0f, 0.0f};
         const Vec3 target = speed == 0.0f ? Vec3{200.0f, -100.0f, 0.0f} : a;
         stream.Start(a, a, target, 40.0f, 40.0f, 2, 3, 4, 0xCCFFD040u, speed, 0);
-        EXPECT_FALSE(stream.Update(kFrame)) << "speed " << speed;
+        EXPECT_FALSE(stream.Update(kColourFrame)) << "speed " << speed;
     }
     // A target above the bend point flies one segment; below it, two.
     CPaintStream up, down;
@@ -158,7 +158,7 @@ TEST(VioletTotem, PicksOrdinaryAndSpecialBonusesByLevelAndCharge)
         CRefPtr<CVioletTotem> violet = Unleashed<CVioletTotem>(c.level, c.charge);
         violet->m_settings.flyTime = 0.4f;
         std::vector<TotemCellRecord> records;
-        violet->Update(kFrame);
+        violet->Update(kColourFrame);
         violet->CollectRecords(records);
         ASSERT_EQ(size_t(c.ordinary + c.special), records.size()) << "level " << c.level << " charge " << c.charge;
         int32_t special = 0;
@@ -178,7 +178,7 @@ TEST(VioletTotem, PicksOrdinaryAndSpecialBonusesByLevelAndCharge)
         }
         // Handed over once; the phase runs its two flight times.
         std::vector<TotemCellRecord> again;
-        violet->Update(kFrame);
+        violet->Update(kColourFrame);
         violet->CollectRecords(again);
         EXPECT_TRUE(again.empty());
     }
@@ -204,7 +204,7 @@ TEST(VioletTotem, ArmingBuildsTheGlowOnceAndDisarmingKeepsTheFadedShapes)
     EXPECT_FLOAT_EQ(0.0f, violet.m_glowShapes[1]->alphaTarget);
     violet.m_settings.raySpeed = 10.0f;
     for (int i = 0; i < 100; ++i)
-        violet.Update(kFrame);
+        violet.Update(kColourFrame);
     EXPECT_LE(violet.m_rayPhases[0], 6.2831853f);
     EXPECT_NEAR(3.1415927f, std::fabs(violet.m_rayPhases[1] - violet.m_rayPhases[0]), 1e-3f);
 }
@@ -232,7 +232,7 @@ TEST(YellowTotem, ThePhaseWaitsForTheManagerAndALongFrameMakesSeveralFlares)
 {
     CRefPtr<CYellowTotem> yellow = Unleashed<CYellowTotem>(2, 2);
     for (int i = 0; i < 200; ++i)
-        EXPECT_FALSE(yellow->Update(kFrame)); // nobody takes the number
+        EXPECT_FALSE(yellow->Update(kColourFrame)); // nobody takes the number
     EXPECT_EQ(CYellowTotem::kNumberArrived, yellow->m_numberState);
     CYellowTotem resting;
     resting.Init(TotemMode::Shop, CRefPtr<CTotemShapeSets>());
@@ -341,8 +341,8 @@ TEST_F(ShownTotems, ThePanelShowsASilhouetteAndOutlineForEveryColourNotOwned)
     EXPECT_EQ(1, m.m_panelPictures[0]->visible);
     for (int i = 0; i < 30; ++i)
     {
-        list->UpdateAll(kFrame, 0);
-        m.Update(kFrame);
+        list->UpdateAll(kColourFrame, 0);
+        m.Update(kColourFrame);
     }
     EXPECT_EQ(0, m.m_panelPictures[0]->visible);
     m.SetPanelPicturesVisible(1, 2.0f);
@@ -375,7 +375,7 @@ TEST_F(ShownTotems, TheShopShowsEachColourLockedOfferedOrOwned)
     EXPECT_TRUE(m.m_shopPictures[kTotemYellow].empty());
     EXPECT_EQ(2u, m.m_liveTotems.size());
     for (int i = 0; i < 30; ++i)
-        m.Update(kFrame);
+        m.Update(kColourFrame);
     EXPECT_TRUE(m.m_liveTotems.empty());
 }
 

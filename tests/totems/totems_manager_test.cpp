@@ -16,7 +16,7 @@
 namespace
 {
 
-const float kFrame = 0.02f;
+const float kManagerFrame = 0.02f;
 
 class TotemsRoad : public ::testing::Test
 {
@@ -47,7 +47,7 @@ protected:
         std::vector<TotemCellRecord> seen;
         for (int i = 0; i < maxFrames; ++i)
         {
-            m.Update(kFrame);
+            m.Update(kManagerFrame);
             seen.insert(seen.end(), m.m_cellRecords.begin(), m.m_cellRecords.end());
             bool busy = !m.IsIdle();
             for (const auto& t : m.m_liveTotems)
@@ -79,7 +79,7 @@ TEST_F(TotemsRoad, TwoCallsBringTheTotemInUnleashItAndSendItBack)
     // Two calls in consecutive frames: the first starts the flight, the second waits for it.
     m.RequestTotem(kTotemRed);
     EXPECT_FALSE(m.IsIdle());
-    EXPECT_EQ(0, m.Update(kFrame));
+    EXPECT_EQ(0, m.Update(kManagerFrame));
     m.RequestTotem(kTotemRed);
     EXPECT_EQ(kTotemRed, m.m_selectedColour);
     const CRefPtr<CTotem> centre = m.m_currentTotems[kTotemRed];
@@ -93,12 +93,12 @@ TEST_F(TotemsRoad, TwoCallsBringTheTotemInUnleashItAndSendItBack)
     int32_t repeatRecords = 0, framesToArrive = 0;
     while (repeatRecords == 0 && framesToArrive < 100)
     {
-        EXPECT_EQ(0, m.Update(kFrame) == 0 ? 0 : int(m.m_cellRecords.size()) - 1);
+        EXPECT_EQ(0, m.Update(kManagerFrame) == 0 ? 0 : int(m.m_cellRecords.size()) - 1);
         ++framesToArrive;
         for (const TotemCellRecord& r : m.m_cellRecords)
             repeatRecords += r.kind == kTotemRecordRepeat;
     }
-    EXPECT_NEAR(0.4f, float(framesToArrive - 1) * kFrame, 0.03f);
+    EXPECT_NEAR(0.4f, float(framesToArrive - 1) * kManagerFrame, 0.03f);
     EXPECT_EQ(1, repeatRecords);
     EXPECT_EQ(2u, centre->m_lightShapes.size());
     EXPECT_EQ(2, centre->m_charge);
@@ -146,7 +146,7 @@ TEST_F(TotemsRoad, AnotherColourSwitchesTotemsAndAnUnownedOneSendsTheSelectedBac
     const CRefPtr<CTotem> green = m.m_currentTotems[kTotemGreen];
 
     m.RequestTotem(kTotemViolet);
-    m.Update(kFrame);
+    m.Update(kManagerFrame);
     EXPECT_EQ(kTotemViolet, m.m_selectedColour);
     EXPECT_EQ(TotemState::Moving, green->m_state);
     EXPECT_EQ(m.m_settings.m_bottomZOrder - 5, green->m_zOrder);
