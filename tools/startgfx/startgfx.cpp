@@ -189,6 +189,8 @@ void MakeCursor(const std::filesystem::path& gfx)
     Write(gfx / "Cursor.tga", img, 4);
 }
 
+void PaintAtlas(Image& img, const std::function<Rgba(float, float, int)>& f);
+
 void MakeEffects(const std::filesystem::path& gfx)
 {
     Noise noise(7, 64);
@@ -223,20 +225,30 @@ void MakeEffects(const std::filesystem::path& gfx)
     });
     Write(gfx / "Ring.jpg", img, 3);
 
+    // A white, fuzzy glow with a bright core: the effects that use it tint it with
+    // their own colours (the red totem's orange balls, blue sparks, red flashes).
     Paint(img, [&](float x, float y) {
-        float n = noise.Fractal(x * 4, y * 4, 3);
-        Rgba g = Glow(x, y, {0.7f, 0.5f, 1.0f, 1}, 1.3f);
-        return Rgba{g.r * n * 1.4f, g.g * n * 1.4f, g.b * n * 1.4f, g.a};
+        const float n = noise.Fractal(x * 4, y * 4, 3);
+        const float d = std::sqrt(x * x + y * y);
+        const float v = Clamp01(std::pow(Clamp01(1 - d), 1.5f) * (0.45f + 0.9f * n) + std::pow(Clamp01(1 - d), 4.0f));
+        return Rgba{v, v, v, v};
     });
     Write(gfx / "SpellFuzzy.bmp", img, 3);
 
-    Image cloud(128, 128);
-    Paint(cloud, [&](float x, float y) {
-        float n = noise.Fractal(x * 2.5f + 11, y * 2.5f, 4);
-        float a = Clamp01((1 - std::sqrt(x * x + y * y)) * 1.5f) * Smooth(0.25f, 0.65f, n);
-        return Rgba{1.0f, 0.45f + 0.4f * n, 0.1f + 0.2f * n, a};
+    // Sixteen puffs of fire in a 4 x 4 atlas (explosions and smokes draw one cell per
+    // particle), each fading out well inside its cell: hot and pale in the middle,
+    // orange at the ragged rim.
+    Image fire(256, 256);
+    PaintAtlas(fire, [&](float x, float y, int cell) {
+        const float n = noise.Fractal(x * 1.6f + float(cell) * 2.3f + 11, y * 1.6f + float(cell) * 1.9f, 4);
+        const float d = std::sqrt(x * x + y * y);
+        const float a = Smooth(0.95f, 0.25f, d) * (0.3f + 0.7f * Smooth(0.2f, 0.6f, n));
+        const float heat = Clamp01(1.2f - d * 1.1f) * (0.6f + 0.4f * n);
+        return Rgba{1.0f, 0.5f + 0.5f * heat, 0.15f + 0.6f * heat * heat, a};
     });
-    WriteWithAlpha(gfx, "FireCloud", cloud);
+    WriteWithAlpha(gfx, "FireCloud", fire);
+
+    Image cloud(128, 128);
 
     Paint(img, [](float x, float y) {
         float d = std::sqrt(x * x + y * y);
