@@ -35,7 +35,10 @@
 #include "screens/Interface.h"
 #include "screens/Shop.h"
 #include "hud/TokenSelector.h"
+#include "totems/BlueTotem.h"
+#include "totems/GreenTotem.h"
 #include "totems/OrangeTotem.h"
+#include "totems/RedTotem.h"
 #include "totems/TotemsManager.h"
 #include "totems/VioletTotem.h"
 #include "totems/WhiteTotem.h"
@@ -1006,45 +1009,108 @@ TEST(QuestRun, OwnedTotemsStandBesideTheBoardAndTheirColourCallsAndUnleashesThem
 // Green, red and blue totems of level 2: a player after each colour in turn calls its
 // totem with one match of the colour and unleashes it with the next; each acts on
 // the board (rays to the gem tokens and gems flying to new ones, missiles blasting
-// blocks, bolts breaking the steel) and its phase ends.
+// blocks, bolts breaking the steel laid on the board for them) and its phase ends.
+// Each picture is taken while its effect is in full flight.
 TEST(QuestRun, ChargedGreenRedAndBlueTotemsUnleashOnTheNextMatchOfTheirColour)
 {
     GameHarness h;
     h.SetStep(20);
-    SaveQuestInShop(h, "Totem", 1, 1);
-    QuestScript script(h);
-    ContinueIntoLevel(script, 2, "colours", [](CGame& g) {
-        std::fill(std::begin(g.board->totems.m_levels), std::end(g.board->totems.m_levels), 0);
-        for (int32_t c : {kTotemGreen, kTotemRed, kTotemBlue})
-            g.board->totems.m_levels[c] = 2;
+    // Only the three totems are owned: a match of another colour sends the called one
+    // back without bringing a totem of its own.
+    SaveQuestInShop(h, "Totem", 1, 1, [](CQuestSave& record) {
+        const CShopItemTable items;
+        for (size_t item = 0; item < record.shopValues.size(); ++item)
+            if (items.kinds[item] == kShopItemTotem)
+            {
+                const int32_t colour = items.subIds[item];
+                const bool owned = colour == kTotemGreen || colour == kTotemRed || colour == kTotemBlue;
+                record.shopValues[item] = owned ? 2 : -1;
+            }
     });
-    script.Add({"a long level", [](CGame& g) { return Playing(g, 2); },
-                [](GameHarness& g) { g.Game()->board->gemsToCollect = 1000; }});
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "colours");
+    std::array<int32_t, kTotemColourCount> levels{};
+    script.Add({"a long level", [](CGame& g) { return Playing(g, 2); }, [&levels](GameHarness& g) {
+                    // Gems to collect and to bring: rays find gem tokens, and new gems fly.
+                    g.Game()->board->gemsToCollect = g.Game()->board->gemsToPlace = 1000;
+                    std::copy_n(g.Game()->board->totems.m_levels, kTotemColourCount, levels.begin());
+                }});
+    // Steel for the blue bolts: four tokens spread over the board, away from the totem.
+    const std::array<std::pair<int32_t, int32_t>, 8> steelCells{
+        {{1, 1}, {6, 0}, {4, 3}, {7, 6}, {2, 1}, {5, 0}, {3, 3}, {7, 5}}};
+    constexpr size_t kSteelTokens = 4;
+    const auto steelLeft = [](CGame& g) {
+        int count = 0;
+        for (int32_t r = 0; r < g.board->rows; ++r)
+            for (int32_t c = 0; c < g.board->columns; ++c)
+            {
+                const CRefPtr<CCap>* cell = g.board->CellAt(c, r);
+                count += cell && *cell && (*cell)->colour >= CCap::kSteel ? 1 : 0;
+            }
+        return count;
+    };
+    const auto laySteel = [&steelCells](CPlayField& board) {
+        size_t laid = 0;
+        for (const auto& at : steelCells)
+        {
+            const CRefPtr<CCap>* cell = board.CellAt(at.first, at.second);
+            if (laid == kSteelTokens || !cell || !*cell || (*cell)->marked || (*cell)->held)
+                continue;
+            board.capList.SetColour(*cell, CCap::kSteel);
+            ++laid;
+        }
+        board.RebuildValueGrid();
+    };
+    int steelBefore = 0, steelAfter = -1;
     struct Colour
     {
         int32_t colour;
         const char* name;
-        int shotTicks; // from the unleashing to the moment its effect is in full flight
+        std::function<bool(CGame&)> showing; // the effect has begun to show
+        int shotDelay;                       // ticks from then to its fullest
+    };
+    const auto totemOf = [](CGame& g, int32_t colour) { return g.board->totems.m_currentTotems[colour].Get(); };
+    const std::vector<Colour> colours{
+        // The first steel token struck: its flash, while the other bolts still fly.
+        {kTotemBlue, "blue", [&](CGame& g) { return steelLeft(g) < steelBefore; }, 3},
+        // Rays on their way to the gem tokens, new gems in flight.
+        {kTotemGreen, "green", [&](CGame& g) {
+             const auto* t = static_cast<const CGreenTotem*>(totemOf(g, kTotemGreen));
+             return t && !t->m_waitingForMatch && t->m_effectTimer >= 0.5f;
+         }, 1},
+        // The first missile burst: the others burst over the next few frames.
+        {kTotemRed, "red", [&](CGame& g) {
+             const auto* t = static_cast<const CRedTotem*>(totemOf(g, kTotemRed));
+             return t && (t->m_state == TotemState::Active || t->m_state == TotemState::ActiveFull) &&
+                    t->m_missiles.size() < 4;
+         }, 5},
     };
     int unleashedAt = 0;
-    for (const Colour& c : {Colour{kTotemBlue, "blue", 33}, Colour{kTotemGreen, "green", 22},
-                            Colour{kTotemRed, "red", 24}})
+    for (const Colour& c : colours)
     {
         const int32_t colour = c.colour;
-        const std::string shot = (fs::current_path() / (std::string("totem_") + c.name + ".png")).string();
         script.Add({std::string("after ") + c.name, [](CGame&) { return true; },
-                    [&script, colour](GameHarness&) { script.wantedColour = colour; }});
-        script.Play(std::string(c.name) + " unleashed", [&h, &unleashedAt, colour, shot, c](CGame& g) {
+                    [&script, colour, &steelBefore, &steelLeft, &laySteel](GameHarness& g) {
+                        script.wantedColour = colour;
+                        if (colour != kTotemBlue)
+                            return;
+                        laySteel(*g.Game()->board);
+                        steelBefore = steelLeft(*g.Game());
+                    }});
+        script.Play(std::string(c.name) + " unleashed", [&h, &unleashedAt, colour](CGame& g) {
             const CRefPtr<CTotem>& t = g.board->totems.m_currentTotems[colour];
             if (!t || (t->m_state != TotemState::Active && t->m_state != TotemState::ActiveFull))
                 return false;
             unleashedAt = h.Tick();
-            h.SaveFrameAt(h.Tick() + c.shotTicks, shot);
             return true;
         });
-        script.Wait(std::string(c.name) + " done", [colour](CGame& g) {
+        script.Add({std::string("the ") + c.name + " totem at work", c.showing, [](GameHarness&) {},
+                    std::string("totem_") + c.name + ".png", c.shotDelay});
+        script.Wait(std::string(c.name) + " done", [colour, &steelLeft, &steelAfter](CGame& g) {
             const CTotemsManager& m = g.board->totems;
             const CRefPtr<CTotem>& t = m.m_currentTotems[colour];
+            if (colour == kTotemBlue)
+                steelAfter = steelLeft(g);
             return m.m_ready && t && t->m_state != TotemState::Active && t->m_state != TotemState::ActiveFull;
         });
     }
@@ -1052,6 +1118,9 @@ TEST(QuestRun, ChargedGreenRedAndBlueTotemsUnleashOnTheNextMatchOfTheirColour)
     EXPECT_EQ(0, script.Run(9000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     EXPECT_GT(unleashedAt, 0);
+    EXPECT_EQ((std::array<int32_t, kTotemColourCount>{2, -1, 2, 2, -1, -1, -1}), levels);
+    EXPECT_EQ(int(kSteelTokens), steelBefore);
+    EXPECT_EQ(0, steelAfter) << "every steel token is struck";
 }
 
 // The shop shows each totem locked, offered or owned; the panel marks the colours not
