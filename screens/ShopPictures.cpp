@@ -106,16 +106,17 @@ void CShop::BuildSandGlass(float rate)
     }
     if (crackParticles)
     {
-        // Golden motes that drift up and aside from all along the glass's floor.
+        // Golden motes that rise slowly from all along the sand and settle before they
+        // reach the glass's ends or its top.
         const float S = s.sandboxDustSize, A = s.sandboxDustAlpha;
         CSmokesSpringParametres dust(Vec3{x, y - h * 0.25f, z - 0.1f + 1.1f}, Vec3{0.0f, 1.0f, 0.0f},
-                                     Vec3{1.0f, 0.0f, 0.0f}, w - 1.5f * S, 0.0f, 3.0f, 0.0f, s.sandboxDustColor, 0);
+                                     Vec3{1.0f, 0.0f, 0.0f}, w - 1.5f * S, 0.0f, 0.5f, 0.0f, s.sandboxDustColor, 0);
         dust.size = S * 0.5f;
         dust.sizeSpread = S * 0.1f;
         dust.growth = S * 0.1f;
         dust.growthSpread = S * 0.025f;
         dust.growthAcceleration = 0.0f;
-        dust.speed = 12.0f;
+        dust.speed = 6.0f;
         dust.speedSpread = 3.0f;
         dust.rise = 0.0f;
         dust.riseSpread = 0.0f;
