@@ -1246,3 +1246,64 @@ TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
         EXPECT_EQ(std::string::npos, h.Log().find("JungleFlashMask.bmp")) << c.prefix;
     }
 }
+
+// The shop late in a quest, every item owned: the sand glass shows its dust and its
+// seconds, and each bonus item shows the bonus as it looks at its level. Stars bought
+// on the sand glass raise its note level by level (a screenshot of each).
+TEST(QuestRun, ShopShowsTheSandGlassAndEveryBonusAtItsLevel)
+{
+    GameHarness h;
+    h.SetStep(20);
+    const std::array<int32_t, CShop::kItemCount> owned{{2, 1, 3, 4, 1, 2, 2, 0, 0, 3, 0, 1, 2, 3, 1, 2}};
+    SaveQuestInShop(h, "Glass", 38, 0, [&owned](CQuestSave& record) {
+        std::copy(owned.begin(), owned.end(), record.shopValues.begin());
+        record.stars = 5;
+    });
+    std::vector<std::string> notes;
+    std::array<int32_t, 6> bonusLevels{};
+    int ticksShown = 0;
+    QuestScript script(h);
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 1); }});
+    script.Add({"continue the saved quest", [](CGame& g) { return QuestScript::FormShown(g, "StartQuest"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "StartQuest", 211); }});
+    // Each level of the sand glass is looked at once its star has landed and the
+    // bonuses have dropped into place, then one more star is bought.
+    for (int level = 0; level <= 4; ++level)
+    {
+        script.Add({"sand glass at " + std::to_string(level),
+                    [level](CGame& g) {
+                        return g.subState == kSubStateShop && g.shop->display >= 1.0f && QuestScript::FormShown(g, "Shop") &&
+                               g.shop->CountStars() == g.shop->items.freeStars && g.shop->sandNote &&
+                               g.shop->items.levels[kShopItemSandGlass] == level;
+                    },
+                    [&, level](GameHarness& g) {
+                        notes.push_back(g.Game()->shop->sandNote->text);
+                        ticksShown = 0;
+                        if (level == 0)
+                            for (size_t k = 0; k < bonusLevels.size(); ++k)
+                            {
+                                const CRefPtr<CBonus>& b = g.Game()->shop->bonusObjects[k];
+                                bonusLevels[k] = b ? b->level : -1;
+                            }
+                    },
+                    "shop_glass_" + std::to_string(level) + ".png", 30});
+        if (level < 4)
+            script.Add({"buy a sand-glass star", [&ticksShown](CGame&) { return ++ticksShown > 32; },
+                        [](GameHarness& g) { QuestScript::ClickWidget(g, "Shop", 40 + kShopItemSandGlass); }});
+    }
+    // The longest description (the violet totem's) ends above the time dial.
+    script.Add({"describe the violet totem", [&ticksShown](CGame&) { return ++ticksShown > 32; },
+                [](GameHarness& g) {
+                    const CRefPtr<CKMWindow> plus = g.Game()->ui->List(kFormShop, 6)[0];
+                    const float scale = 480.0f / 768.0f;
+                    g.MoveMouse(int((plus->worldPosition.x + 512.0f) * scale), int((384.0f - plus->worldPosition.y) * scale));
+                },
+                "shop_description.png", 10});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ((std::vector<std::string>{"10 sec", "15 sec", "20 sec", "25 sec", "30 sec"}), notes);
+    for (size_t k = 0; k < bonusLevels.size(); ++k)
+        EXPECT_EQ(owned[10 + k], bonusLevels[k]) << "bonus item " << 10 + k;
+}
