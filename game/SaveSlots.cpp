@@ -102,7 +102,10 @@ bool CGame::LoadAutosave(int previousLevel)
     }
     hintTimerA = hintTimerB = 0.0f;
     if (ui)
+    {
         ui->SetPanelVisible(questMode, 0);
+        ui->SetIconPanelVisible(0);
+    }
     if (!questSave)
         questSave = CRefPtr<CQuestSave>(new CQuestSave());
     if (!player)

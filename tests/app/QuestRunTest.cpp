@@ -332,6 +332,32 @@ TEST(QuestRun, HintPointsAtAMoveAndAShuffleIsBoughtWithALife)
     EXPECT_EQ(livesBefore - 1, livesAfter);
 }
 
+// A gem left in the bottom rows with none collected for fifty seconds: the panel behind
+// the life icons comes up and points at the life that buys a shuffle, showing the
+// lives the player has.
+TEST(QuestRun, AGemLeftLowForFiftySecondsLightsTheLifeIconsPanel)
+{
+    GameHarness h;
+    h.SetStep(50);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "low_gem");
+    int lives = -1, iconsShown = -2;
+    script.Add({"a gem low", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); },
+                [](GameHarness& g) { g.Game()->board->cells[7][0]->marked = 1; }});
+    script.Wait("icon panel", [](CGame& g) { return g.ui->IsIconPanelShown(); }, "low_gem_icon_panel.png");
+    script.Add({"lives shown", [](CGame&) { return true; }, [&](GameHarness& g) {
+                    lives = g.Game()->lives;
+                    iconsShown = 0;
+                    for (const CRefPtr<CKMWindow>& icon : g.Game()->ui->List(kFormQuest, 5))
+                        iconsShown += icon->visible ? 1 : 0;
+                }});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(lives, iconsShown);
+}
+
 // The sand glass under the board fills as groups break; once full it pours
 // out in a score frenzy (the message, the shake, the flash) and the frenzy
 // ends when it has run empty.
