@@ -128,7 +128,7 @@ bool PresentPacingOn()
 struct GLLink : DeviceLink
 {
     bool glAlive = true;
-    bool textureFreed = false; // since the last present
+    bool picturesFreed = false; // since the last present: see GLDevice::ReturnFreedMemory
     GLuint whiteTexture = 0;
     platform::DeviceStatistics stats;
 };
@@ -161,7 +161,7 @@ public:
     {
         if (m_gl->glAlive && name)
             gl.glDeleteTextures(1, &name);
-        m_gl->textureFreed = true;
+        m_gl->picturesFreed = true;
     }
 
     // A texture drawn before it was ever filled is blank (all zero).
@@ -290,6 +290,7 @@ private:
         if (FAILED(fill(this)))
             LayerLog("A texture's picture file could not be read again; the texture stays blank\n");
         ++m_gl->stats.textureFileFills;
+        m_gl->picturesFreed = true;
         return m_uploaded;
     }
 
@@ -377,14 +378,15 @@ public:
         return D3D_OK;
     }
 
-    // A texture going (the loading picture once the menu is up, a level's pictures) leaves
-    // the driver's storage and the pictures decoded for it free inside the heap; they go
-    // back to the system, once the frame that stopped drawing them is done.
+    // A texture going (the loading picture once the menu is up) leaves the driver's
+    // storage free inside the heap, and a texture filled from its file the picture decoded
+    // for it: the allocator keeps such holes for itself. They go back to the system once
+    // the frame that made them is done.
     void ReturnFreedMemory()
     {
-        if (!m_link->textureFreed)
+        if (!m_link->picturesFreed)
             return;
-        m_link->textureFreed = false;
+        m_link->picturesFreed = false;
         malloc_trim(0);
     }
 
