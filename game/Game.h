@@ -508,6 +508,7 @@ private:
     bool SkipLogoGroup();
     int RunSplash(float elapsed);
     void DrawSplash(const CRefPtr<CTexture>& picture, float level);
+    int EndSplash();
     void UpdateAnimations(float step);
     void HandleInterfaceEvents(float step);
     void UpdateStartup(float step);

@@ -265,7 +265,7 @@ bool CGame::LoadTextureTable()
 bool CGame::Init(HWND window, HINSTANCE instance)
 {
     ReadOptions(window, instance);
-    if (!MakeParticleBuffers() || !ShowLoadingPicture() || !LoadTextureTable())
+    if (!ShowLoadingPicture() || !LoadTextureTable())
         return false;
     MakeEffectManagers();
     ShowLoading(0.2f);
