@@ -201,7 +201,7 @@ void CGame::SaveAndLeaveLevel(int saveOnly)
     }
     // The forms of the level go, whichever screen the player left from.
     if (ui)
-        for (const char* name : {"GameMenu", "Map", "Shop", "Quest", "Statistics", "Background"})
+        for (const char* name : {"GameMenu", "Map", "Shop", "Quest", "Statistics", "Background", "Tutorial"})
             if (CRefPtr<CKMForm> form = ui->Form(name))
                 if (form->visible)
                     ui->FadeOutForm(form, 2.0f);

@@ -490,6 +490,51 @@ TEST(QuestRun, LifeLostOnTheFirstLevelWithLivesLeftPlaysItAgain)
     EXPECT_EQ(0, scoreAgain) << "the level starts again with the score it began with";
 }
 
+// Save & Quit while the first level's tip shows: the tip goes with the board and stays
+// off the main menu.
+TEST(QuestRun, TheFirstLevelsTipGoesWithTheBoardOnSaveAndQuit)
+{
+    GameHarness h;
+    h.SetStep(20);
+    QuestScript script(h);
+    // A new player: the first level's tips are on.
+    script.Add({"new profile", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "NewProfile"); },
+                [](GameHarness& g) {
+                    for (char c : std::string("Tip"))
+                        g.Post(WM_CHAR, static_cast<WPARAM>(c));
+                    g.Key(VK_RETURN);
+                }});
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 1); }});
+    script.Wait("story pages to level 1", [&h](CGame& g) {
+        if (g.state == kStateLevelIntro && g.phase == LevelIntroPhase::IntroPagesShown && QuestScript::FormShown(g, "Intro") &&
+            h.Tick() % 10 == 0)
+            QuestScript::ClickGame(h, 0.0f, 0.0f);
+        return Playing(g, 1);
+    });
+    auto tipShown = [](CGame& g) {
+        CRefPtr<CKMForm> tip = g.ui->Form("Tutorial");
+        return tip && tip->visible && tip->alpha > 0.0f;
+    };
+    bool shownInLevel = false, shownInMenu = true;
+    script.Add({"pause", [&](CGame& g) { return tipShown(g) && g.ui->Form("Tutorial")->alpha >= 1.0f; },
+                [&](GameHarness& g) {
+                    shownInLevel = true;
+                    g.Key(VK_ESCAPE);
+                }, "tip_level.png"});
+    script.Add({"paused", [](CGame& g) { return QuestScript::FormShown(g, "GameMenu"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "GameMenu", 30); }});
+    script.Wait("main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); });
+    int frames = 0;
+    script.Add({"settled", [&frames](CGame&) { return ++frames > 150; },
+                [&](GameHarness& g) { shownInMenu = tipShown(*g.Game()); }, "tip_main_menu.png", 0});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(shownInLevel) << "the first level shows its tip";
+    EXPECT_FALSE(shownInMenu);
+}
+
 // After a game over the play screen's side panel goes with the board: the main menu and
 // the next quest's story pages show without it.
 TEST(QuestRun, GameOverLeavesNoQuestPanelOverTheMenusOrTheNextStory)
