@@ -166,6 +166,40 @@ void MakeSplash(const std::filesystem::path& fsdata)
     Write(fsdata / "splash2.jpg", img, 3);
 }
 
+// A padlock in the cell (u 0.71875..0.828125, v 0..0.21875), 14 x 28 pixels drawn on
+// a square: s, t run 0..1 across the cell, t down. Negative inside.
+float LockShape(float s, float t)
+{
+    const float bx = std::fabs(s - 0.5f) - 0.28f, by = std::fabs(t - 0.69f) - 0.2f;
+    const float body = std::min(std::max(bx, by), 0.0f) + std::hypot(std::max(bx, 0.0f), std::max(by, 0.0f)) - 0.04f;
+    const float shackle = std::fabs(std::hypot(s - 0.5f, t - 0.46f) - 0.2f) - 0.055f;
+    const float keyhole = std::min(std::hypot(s - 0.5f, t - 0.64f) - 0.06f,
+                                   std::max(std::fabs(s - 0.5f) - 0.025f, std::fabs(t - 0.72f) - 0.08f));
+    return std::max(std::min(body, shackle), -keyhole);
+}
+
+// The star every spell, tail and sparkle draws whole, additively, and the lock that a
+// locked token throws off in pieces, alpha blended. The lock is dark iron and
+// everything round it opaque black, so it adds nothing where the star is drawn
+// whole; only its alpha shows it, in the lock burst.
+void MakeStarParticle(const std::filesystem::path& gfx)
+{
+    Image img(128, 128);
+    Paint(img, [](float x, float y) {
+        float v = StarShape(x, y, 4, 40.0f, 0.25f);
+        return Rgba{v, v * 0.95f, v * 0.8f, 1.0f};
+    });
+    for (int y = 0; y < 28; ++y)
+        for (int x = 92; x < 106; ++x)
+        {
+            const float s = (x - 92 + 0.5f) / 14.0f, t = (y + 0.5f) / 28.0f;
+            const float d = LockShape(s, t);
+            const float shine = Clamp01(0.5f - s) * 0.03f;
+            img.at(x, y) = {0.035f + shine, 0.035f + shine, 0.045f + shine, Clamp01(0.5f - d / 0.05f)};
+        }
+    Write(gfx / "StarParticle.bmp", img, 4);
+}
+
 void MakeCursor(const std::filesystem::path& gfx)
 {
     // An arrow with its tip at (0, 0), gold with a dark rim.
@@ -196,11 +230,7 @@ void MakeEffects(const std::filesystem::path& gfx)
     Noise noise(7, 64);
     Image img(64, 64);
 
-    Paint(img, [](float x, float y) {
-        float v = StarShape(x, y, 4, 40.0f, 0.25f);
-        return Rgba{v, v * 0.95f, v * 0.8f, v};
-    });
-    Write(gfx / "StarParticle.bmp", img, 3);
+    MakeStarParticle(gfx);
 
     Image bolt(32, 128);
     Paint(bolt, [](float x, float y) {
