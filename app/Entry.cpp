@@ -267,11 +267,15 @@ void ReadTitle(char* title, size_t size)
 // address. Programs are never started at exit.
 void OpenExitLinks()
 {
-    FILE* f = crt::fopen("play.url", "rb");
-    if (f)
+    // The play link, then the companion program; the shell launches no program and
+    // logs that it refused one.
+    for (const char* file : {"play.url", "fscommand\\wgame.exe"})
     {
+        FILE* f = crt::fopen(file, "rb");
+        if (!f)
+            continue;
         std::fclose(f);
-        ShellExecuteA(GetDesktopWindow(), "open", "play.url", nullptr, nullptr, SW_SHOWNORMAL);
+        ShellExecuteA(GetDesktopWindow(), "open", file, nullptr, nullptr, SW_SHOWNORMAL);
     }
 }
 

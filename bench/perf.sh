@@ -1,7 +1,8 @@
 #!/bin/sh
 # Starts the real game with a private data and runtime folder and prints one table:
 # first visible frame, main menu ready, memory at the menu, CPU and frames a second at
-# the menu over 10 s, what went to textures and the draw calls per frame.
+# the menu over 10 s, what went to textures (a texture read from a file goes to the
+# driver when first drawn) and the draw calls per frame.
 #   bench/perf.sh [build/game] [x11|offscreen]
 # x11 (the default) runs under xvfb-run; offscreen uses the headless video driver.
 set -eu
@@ -54,6 +55,7 @@ last=$(grep "fps" "$work/stderr" | tail -1)
 textures=$(echo "$last" | awk '{ print $10 }')
 uploads=$(echo "$last" | awk '{ print $12 }')
 bytes=$(echo "$last" | awk '{ printf "%.1f", $14 / 1048576 }')
+fills=$(echo "$last" | awk '{ print $19 }')
 
 printf '%-34s %s\n' "route" "$route" \
     "first visible frame (ms)" "${first:-?}" \
@@ -66,4 +68,5 @@ printf '%-34s %s\n' "route" "$route" \
     "draw calls per frame" "${draws:-?}" \
     "textures created" "${textures:-?}" \
     "texture uploads" "${uploads:-?}" \
-    "bytes uploaded to textures (MiB)" "${bytes:-?}"
+    "bytes uploaded to textures (MiB)" "${bytes:-?}" \
+    "textures filled from their file" "${fills:-?}"

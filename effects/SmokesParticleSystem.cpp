@@ -132,14 +132,15 @@ void CSmokesParticleSystem::FillBuffers(CVertex* out, uint16_t* indices, int32_t
         uint32_t argb;
         if (blendMode == 0 || blendMode == 1)
         {
-            argb = (AlphaByte(puff.alpha) << 24) | puff.colour;
+            argb = (AlphaByte(puff.alpha * strength) << 24) | puff.colour;
         }
         else
         {
             // Darkening: the colour itself carries the opacity.
-            uint32_t r = ClampByte(puff.red * puff.alpha);
-            uint32_t g = ClampByte(puff.green * puff.alpha);
-            uint32_t bl = ClampByte(puff.blue * puff.alpha);
+            const float a = puff.alpha * strength;
+            uint32_t r = ClampByte(puff.red * a);
+            uint32_t g = ClampByte(puff.green * a);
+            uint32_t bl = ClampByte(puff.blue * a);
             argb = 0xFF000000u | (r << 16) | (g << 8) | bl;
         }
         float s, c, u, v;

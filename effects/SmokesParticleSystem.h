@@ -36,6 +36,7 @@ public:
     float growthAcceleration;
     float fadeRate, fadeSpread;
     float fadeInRate;
+    float strength = 1.0f; // multiplies every puff's opacity (dims a whole cloud at once)
 
 private:
     void SpawnPuff(CSmoke& puff, const Vec3& position, const Vec3& velocity);

@@ -446,6 +446,17 @@ bool CPlayField::IsGemGoalReached() const
     return tutorialStep == 0 && playKind == 0 && gemsToCollect < 1;
 }
 
+bool CPlayField::HasMarkedCapInBottomRows(int32_t n) const
+{
+    // From the bottom row up, each row from the left; empty cells hold nothing.
+    const int32_t last = int32_t(cells.size()) - 1;
+    for (int32_t row = last; row >= 0 && row > last - n; --row)
+        for (const CRefPtr<CCap>& cell : cells[size_t(row)])
+            if (cell && cell->marked != 0)
+                return true;
+    return false;
+}
+
 void CPlayField::SetSoundBank(CRefPtr<CSoundBank> bank)
 {
     soundBank = bank;

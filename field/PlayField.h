@@ -156,6 +156,8 @@ public:
     bool IsSwappable(int32_t column, int32_t row) const;
     bool IsIdle(bool checkCells) const;
     bool IsGemGoalReached() const;
+    // A token carrying a gem in one of the last n rows (a gem stuck low on the board).
+    bool HasMarkedCapInBottomRows(int32_t n) const;
     const CRefPtr<CCap>* CellAt(int32_t column, int32_t row) const;
 
     // The board's sound bank, shared with its token list (landing and

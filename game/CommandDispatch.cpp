@@ -137,7 +137,7 @@ int CGame::MenuCommand(int id)
             if (hiscoreMade)
             {
                 GetStringById(kStringNewHighScore, text, sizeof(text));
-                ui->SetMessageBox("", text, kLayoutNone, kMessageHighScore);
+                ui->SetMessageBox(text, "", kLayoutNone, kMessageHighScore);
                 ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
             }
             else

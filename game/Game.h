@@ -128,6 +128,7 @@ constexpr float kHintDelay = 15.0f;
 constexpr float kHintShowTime = 3.0f;
 constexpr float kLifeLostDelay = 2.0f;
 constexpr float kSecondHintDelay = 50.0f;
+constexpr int32_t kLowGemRows = 3;  // a gem this low waits on the second hint
 constexpr float kAutosaveInterval = 3.0f;
 
 // The fourteen shared effect pictures and the ten screen pictures, in member order.
@@ -427,6 +428,13 @@ public:
     int32_t countingSound = 0;
 
 private:
+    // Steps of resuming a quest from its record (LevelStart.cpp); a retry goes back
+    // through the shop before the level.
+    void ResumeFromRecord(bool retry);
+    void ResumeScene(int level, bool inShop, bool retry);
+    void ResumeBoardFill(bool inShop);
+    void ResumeLevelContent(const CQuestSave& record, bool inShop);
+
     // Steps of the play update (PlayUpdate.cpp).
     void UpdateSubState(float dt, bool tutorialBlocks);
     void SwapHeldTokenUnderPointer();
@@ -437,6 +445,8 @@ private:
     void UpdateNormalPlay(float dt, bool tutorialBlocks);
     void RunPlayClock(float dt);
     void UpdateHintPanel(float dt);
+    void UpdateIconPanel(float dt);
+    float TimePanelX() const;
     void UpdateLevelComplete(float dt);
     void UpdateAfterLevel(float dt);
     void UpdateNextLevelIntro(float dt);
@@ -498,6 +508,7 @@ private:
     bool SkipLogoGroup();
     int RunSplash(float elapsed);
     void DrawSplash(const CRefPtr<CTexture>& picture, float level);
+    int EndSplash();
     void UpdateAnimations(float step);
     void HandleInterfaceEvents(float step);
     void UpdateStartup(float step);

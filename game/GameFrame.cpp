@@ -146,10 +146,7 @@ int CGame::RunSplash(float elapsed)
         if (splashTimer >= kSplashFade)
         {
             if (!secondImagePresent)
-            {
-                splashRunning = 0;
-                return kFrameRunInit;
-            }
+                return EndSplash();
             splashPhase = SplashPhase::SecondFadeIn;
             splashTimer = 0.0f;
             DrawSplash(secondSplash, 0.0f);
@@ -179,14 +176,23 @@ int CGame::RunSplash(float elapsed)
         if (splashTimer >= kSplashFade)
         {
             DrawSplash(secondSplash, 0.0f);
-            splashRunning = 0;
-            return kFrameRunInit;
+            return EndSplash();
         }
         DrawSplash(secondSplash, 1.0f - splashTimer);
         return kFrameGoOn;
     default:
         return kFrameGoOn;
     }
+}
+
+// The splash pictures are shown once: their handles stay, their video memory goes.
+int CGame::EndSplash()
+{
+    splashRunning = 0;
+    for (CRefPtr<CTexture>* picture : {&firstSplash, &secondSplash})
+        if (*picture)
+            (*picture)->ReleaseTexture();
+    return kFrameRunInit;
 }
 
 void CGame::DrawSplash(const CRefPtr<CTexture>& picture, float level)
@@ -464,13 +470,13 @@ void CGame::LeaveQuestEnd()
     if (board && board->hardMode == 0)
     {
         GetStringById(kStringHardUnlocked, text, sizeof(text));
-        ui->SetMessageBox("", text, kMessageNoButtons, kMessageHardUnlocked);
+        ui->SetMessageBox(text, "", kMessageNoButtons, kMessageHardUnlocked);
         ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
     }
     else if (hiscoreMade)
     {
         GetStringById(kStringNewHighScore, text, sizeof(text));
-        ui->SetMessageBox("", text, kMessageNoButtons, kMessageHighScore);
+        ui->SetMessageBox(text, "", kMessageNoButtons, kMessageHighScore);
         ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
     }
     else

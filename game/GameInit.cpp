@@ -265,7 +265,7 @@ bool CGame::LoadTextureTable()
 bool CGame::Init(HWND window, HINSTANCE instance)
 {
     ReadOptions(window, instance);
-    if (!MakeParticleBuffers() || !ShowLoadingPicture() || !LoadTextureTable())
+    if (!ShowLoadingPicture() || !LoadTextureTable())
         return false;
     MakeEffectManagers();
     ShowLoading(0.2f);
@@ -325,11 +325,15 @@ void CGame::MakeShop()
     shop = CRefPtr<CShop>(new CShop());
     shop->SetInterface(ui.Get());
     if (board)
+    {
         shop->totems = &board->totems;
+        shop->bonusMaker = board->bonusManager.Get();
+    }
     shop->SetResources(spriteLists[3], device ? device->GetTextureByName("ShopCtrls1") : CRefPtr<CTexture>(),
                        device ? device->GetTextureByName("ShopCtrls2") : CRefPtr<CTexture>(), soundBank.Get());
     shop->SetEffects(particles[4], particles[5], screenTextures[kTexShopPointer], effectTextures[kTexStarParticle],
                      effectTextures[kTexHalo1]);
+    shop->SetSandGlass(effectTextures[kTexCloud], textSet, mainFont);
     shop->LoadSettings((folders.config + "Skin.cfg").c_str(), "Shop");
     // Without its texts the shop still sells: the descriptions stay empty.
     const std::string texts = folders.texts + "Shop.txt";

@@ -151,6 +151,8 @@ void CGame::LoseLife(bool timeUp, bool final)
     }
     else
     {
+        // No heart breaks: the sequence waits only for its delay.
+        lossEffectDone = 1;
         if (board)
         {
             CRefPtr<CPopupMessage> note;

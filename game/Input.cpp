@@ -92,7 +92,9 @@ int CGame::OnLButtonDown(int, int, WPARAM)
 
     if (state == kStatePlaying && subState == kSubStateShop && shop)
         shop->OnMouseDown(x, y);
-    if (state == kStatePlaying && subState == kSubStateStatistics && phase < StatisticsPhase::Done)
+    // A click shows the statistics' end at once, but only before the best results come
+    // up: their pops and the new-best fanfare play once.
+    if (state == kStatePlaying && subState == kSubStateStatistics && phase < StatisticsPhase::RevealBestScore)
         FinishLevelStatistics();
     if (state == kStateQuestEnd && phase == QuestEndPhase::WinShown)
         ShowTrophies(1);

@@ -197,6 +197,11 @@ void CGame::StartLevel(int level)
 
 void CGame::ContinueQuest()
 {
+    ResumeFromRecord(false);
+}
+
+void CGame::ResumeFromRecord(bool retry)
+{
     if (!questSave || !board)
         return;
     const CQuestSave& record = *questSave;
@@ -227,15 +232,40 @@ void CGame::ContinueQuest()
     board->hardMode = record.hardMode;
     board->SetupLevelRules(level);
     if (questMode == 0)
-    {
-        SwitchSceneForLevel(-1, level);
-        int32_t stage = 1, index = 1;
-        SplitLevelIndex(level, stage, index);
-        if (backgrounds)
-            backgrounds->SetStage(inShop ? index : index - 1, 1);
-        if (ui)
-            ui->RecreateMapDiffTextures(index == GetStageLength(stage) ? stage + 1 : stage);
-    }
+        ResumeScene(level, inShop, retry);
+    ResumeBoardFill(inShop);
+    // Running, paused and finished: the level begins at its intro's end.
+    board->inputOpen = board->inputLocked = board->selectionCancelled = 0;
+    boardSecondRun = 0;
+    board->gameWord = record.extra7;
+    completedRun = record.extra1;
+    noHintRun = record.extra5;
+    wonChallenges = record.extra13;
+    board->counters.CopyCounters(record.counters);
+    if (questMode == 0)
+        ResumeLevelContent(record, inShop);
+    autosaveTimer = 0.0f;
+    board->timeSinceMatch = board->timeSinceGem = 0.0f;
+    hintTimerA = hintTimerB = 0.0f;
+    shopAutosave = 0;
+}
+
+void CGame::ResumeScene(int level, bool inShop, bool retry)
+{
+    // The background stands at the level's place in its stage, one step back while the
+    // level is still to come: a quest continued inside the level, or a retry through
+    // the shop before it.
+    SwitchSceneForLevel(-1, level);
+    int32_t stage = 1, index = 1;
+    SplitLevelIndex(level, stage, index);
+    if (backgrounds)
+        backgrounds->SetStage(inShop != retry ? index : index - 1, 1);
+    if (ui && !retry)
+        ui->RecreateMapDiffTextures(index == GetStageLength(stage) ? stage + 1 : stage);
+}
+
+void CGame::ResumeBoardFill(bool inShop)
+{
     // Resumed in the shop, the next level is laid out from its file. Resumed in
     // a level, the board's tokens fall away quietly, with any totem shield and
     // queued sand, and the next update fills it from the record's grids.
@@ -253,51 +283,41 @@ void CGame::ContinueQuest()
         board->fillCounter = 1;
         board->DropAllTokensQuietly();
     }
-    // Running, paused and finished: the level begins at its intro's end.
-    board->inputOpen = board->inputLocked = board->selectionCancelled = 0;
-    boardSecondRun = 0;
-    board->gameWord = record.extra7;
-    completedRun = record.extra1;
-    noHintRun = record.extra5;
-    wonChallenges = record.extra13;
-    board->counters.CopyCounters(record.counters);
-    if (questMode == 0)
+}
+
+void CGame::ResumeLevelContent(const CQuestSave& record, bool inShop)
+{
+    const int level = record.level;
+    if (shop)
     {
-        if (shop)
-        {
-            shop->items.freeStars = record.stars;
-            shop->UnlockForLevel(inShop ? level + 1 : level);
-            // A damaged save may hold any number: each item keeps to its own range.
-            for (int i = 0; i < CShop::kItemCount; ++i)
-                shop->items.levels[size_t(i)] = shop->items.ClampLevel(i, record.shopValues[size_t(i)]);
-            shop->ApplyToLevel(levelParams);
-            shop->ApplyTotemLevels(board->totems.m_levels);
-        }
-        board->gemsToPlace = board->gemsToCollect = GetTotemLevelGoal(level);
-        board->LoadLevel(LevelFile(level));
-        board->gemsToCollect = record.gemsToCollect;
-        board->gemsToPlace = record.gemsToPlace;
-        if (board->gemsBuffer)
-        {
-            const int goal = GetTotemLevelGoal(level);
-            board->gemsBuffer->SetTotalCells(goal);
-            board->gemsBuffer->ResetForLevel();
-            board->gemsBuffer->Refresh();
-            for (int i = 0; i < goal - record.gemsToCollect; ++i)
-                board->gemsBuffer->AddGem(static_cast<int32_t>(std::floor(RandomUnit() * 7.0f)));
-        }
-        levelTimer = record.remainingTime;
-        nextWarning = record.nextWarning;
-        if (board->sandbox)
-            board->sandbox->SetFlowing(false, 0.0);
-        RestoreSand(record);
-        starCount = record.starCount;
-        sandDecay = static_cast<float>(GetLevelDecay(starCount) * (record.hardMode ? 0.5 : 1.0));
+        shop->items.freeStars = record.stars;
+        shop->UnlockForLevel(inShop ? level + 1 : level);
+        // A damaged save may hold any number: each item keeps to its own range.
+        for (int i = 0; i < CShop::kItemCount; ++i)
+            shop->items.levels[size_t(i)] = shop->items.ClampLevel(i, record.shopValues[size_t(i)]);
+        shop->ApplyToLevel(levelParams);
+        shop->ApplyTotemLevels(board->totems.m_levels);
     }
-    autosaveTimer = 0.0f;
-    board->timeSinceMatch = board->timeSinceGem = 0.0f;
-    hintTimerA = hintTimerB = 0.0f;
-    shopAutosave = 0;
+    board->gemsToPlace = board->gemsToCollect = GetTotemLevelGoal(level);
+    board->LoadLevel(LevelFile(level));
+    board->gemsToCollect = record.gemsToCollect;
+    board->gemsToPlace = record.gemsToPlace;
+    if (board->gemsBuffer)
+    {
+        const int goal = GetTotemLevelGoal(level);
+        board->gemsBuffer->SetTotalCells(goal);
+        board->gemsBuffer->ResetForLevel();
+        board->gemsBuffer->Refresh();
+        for (int i = 0; i < goal - record.gemsToCollect; ++i)
+            board->gemsBuffer->AddGem(static_cast<int32_t>(std::floor(RandomUnit() * 7.0f)));
+    }
+    levelTimer = record.remainingTime;
+    nextWarning = record.nextWarning;
+    if (board->sandbox)
+        board->sandbox->SetFlowing(false, 0.0);
+    RestoreSand(record);
+    starCount = record.starCount;
+    sandDecay = static_cast<float>(GetLevelDecay(starCount) * (record.hardMode ? 0.5 : 1.0));
 }
 
 void CGame::RestartLevelFromSave()
@@ -316,7 +336,7 @@ void CGame::RestartLevelFromSave()
     }
     const int savedState = state, savedSubState = subState;
     const float savedTimer = stateTimer;
-    ContinueQuest();
+    ResumeFromRecord(true);
     state = savedState;
     subState = savedSubState;
     stateTimer = savedTimer;
@@ -404,36 +424,6 @@ void CGame::UpdateQuestRecord(int withShop)
     }
 }
 
-namespace {
-
-// The board's own close of a tip where it has one; otherwise the same by hand: the tip
-// counts as seen (when asked) and the player's settings are kept.
-template <typename Board>
-auto CloseTip(Board& board, int seen, int) -> decltype(board.CloseTutorialStep(seen), void())
-{
-    board.CloseTutorialStep(seen);
-}
-
-template <typename Board>
-void CloseTip(Board& board, int seen, long)
-{
-    const int tip = board.tutorialStep;
-    if (seen && board.playerSettings && tip >= 1 && tip <= CPlayerSettings::kTipCount && board.folders)
-    {
-        board.playerSettings->tipsSeen[tip - 1] = 1;
-        const std::string folder = board.folders->players + board.playerSettings->name;
-        CheckSaved(board.playerSettings->Save(folder), folder + "\\Settings.ini");
-    }
-    board.tutorialStep = 0;
-    board.tutorialDetail = 0;
-    board.tutorialTimer = 0.0f;
-    board.SetInputLock(0);
-    if (board.tokenSelector)
-        board.tokenSelector->Clear();
-}
-
-}  // namespace
-
 void CGame::EndTutorial(int showMessage)
 {
     if (!board)
@@ -452,7 +442,7 @@ void CGame::EndTutorial(int showMessage)
                                      questLayout.frenzyMessagePos[1], questLayout.frenzyMessagePos[2]);
         }
     }
-    CloseTip(*board, showMessage, 0);
+    board->CloseTutorialStep(showMessage);
     if (ui)
         ui->FadeOutForm(ui->Form("Tutorial"), 8.0f);
 }

@@ -30,7 +30,9 @@
 
 namespace {
 
-// The level parameters keep the bonuses by type - 2: the solidarity bonus (type 7).
+// The level parameters keep the bonuses by type - 2: the score bonus (type 6) and
+// the solidarity bonus (type 7).
+const size_t kScoreBonusEntry = 4;
 const size_t kSolidarityEntry = 5;
 
 // Texts of the string table.
@@ -63,6 +65,15 @@ float WarningFor(float time)
 }
 
 }  // namespace
+
+float CGame::TimePanelX() const
+{
+    // Sounds of the clock come from where the clock is drawn.
+    if (!ui)
+        return 0.0f;
+    const WidgetList& panel = ui->List(kFormQuest, 0);
+    return panel.empty() || !panel[0] ? 0.0f : panel[0]->worldPosition.x;
+}
 
 void CGame::SetRemainingTime(float seconds)
 {
@@ -214,8 +225,16 @@ void CGame::UpdateNormalPlay(float dt, bool tutorialBlocks)
     if (!clockRuns)
         return;
     RunPlayClock(dt);
-    if (levelTimer > 0.0f && !field.adviser.active)
-        UpdateHintPanel(dt);
+    if (levelTimer > 0.0f)
+    {
+        // With lives shown as icons the two hints take turns: the first waits while
+        // the life icons' panel is up.
+        const bool icons = levelParams.flagA != 0;
+        if (!field.adviser.active && !(icons && ui->IsIconPanelShown()))
+            UpdateHintPanel(dt);
+        if (icons)
+            UpdateIconPanel(dt);
+    }
     if (!questJustLoaded)
     {
         autosaveTimer += dt;
@@ -243,8 +262,9 @@ void CGame::RunPlayClock(float dt)
         else if (nextWarning <= 10.0f)
             nextWarning -= 1.0f;
     }
+    // With the score bonus owned but not upgraded, running out of time costs no life.
     if (levelTimer <= 0.0f && field.IsIdle(true) && !lossRunning)
-        LoseLife(true, false);
+        LoseLife(true, levelParams.kindLevels.size() > kScoreBonusEntry && levelParams.kindLevels[kScoreBonusEntry] == 0);
 }
 
 void CGame::UpdateHintPanel(float dt)
@@ -269,6 +289,38 @@ void CGame::UpdateHintPanel(float dt)
     {
         ui->SetPanelVisible(questMode, 0);
         hintTimerA = 0.0f;
+    }
+}
+
+void CGame::UpdateIconPanel(float dt)
+{
+    // A gem that has sat in the bottom rows for long, with none collected: the life
+    // icons' panel points at the life that buys a shuffle, and blinks for a moment.
+    CPlayField& field = *board;
+    const bool shown = ui->IsIconPanelShown();
+    if (!shown)
+        field.timeSinceGem += dt;
+    if (field.timeSinceGem < kSecondHintDelay)
+    {
+        if (shown || hintTimerB > 0.0f)
+            ui->SetIconPanelVisible(0);
+        hintTimerB = 0.0f;
+        return;
+    }
+    if (!field.HasMarkedCapInBottomRows(kLowGemRows))
+    {
+        field.timeSinceGem = 0.0f;
+        return;
+    }
+    if (hintTimerB == 0.0f)
+        ui->SetIconPanelVisible(1);
+    hintTimerB += dt;
+    BlinkQuestIndicator2(dt);
+    if (hintTimerB >= kHintShowTime)
+    {
+        ui->SetIconPanelVisible(0);
+        field.timeSinceGem = 0.0f;
+        hintTimerB = 0.0f;
     }
 }
 
@@ -686,7 +738,7 @@ void CGame::HandleBoardEvent(const CPlayFieldEvent& event)
         nextWarning = WarningFor(levelTimer);
         SetRemainingTime(levelTimer);
         if (soundBank)
-            soundBank->PlayPanned(soundBank->TimeAdd, 0.0f, 0, 0);
+            soundBank->PlayPanned(soundBank->TimeAdd, TimePanelX(), 0, 0);
         break;
     case kEventLevelWon:
         CompleteLevel();
@@ -713,7 +765,7 @@ void CGame::HandleBoardEvent(const CPlayFieldEvent& event)
         field.counters.AddToBoth(event.arg, kCounterScore);
         ui->SetCounter(field.counters.second.GetInt(kCounterScore), 1);
         CRefPtr<CPopupMessage> popup;
-        field.popups.AddScore(popup, event.arg, 0, event.x, event.y, field.origin[2] - 10.0f);
+        field.popups.AddScore(popup, event.arg, 0, event.x, event.y, CPopupMessages::Settings().z);
         CheckExtraLife();
         break;
     }

@@ -102,7 +102,10 @@ bool CGame::LoadAutosave(int previousLevel)
     }
     hintTimerA = hintTimerB = 0.0f;
     if (ui)
+    {
         ui->SetPanelVisible(questMode, 0);
+        ui->SetIconPanelVisible(0);
+    }
     if (!questSave)
         questSave = CRefPtr<CQuestSave>(new CQuestSave());
     if (!player)
@@ -198,7 +201,7 @@ void CGame::SaveAndLeaveLevel(int saveOnly)
     }
     // The forms of the level go, whichever screen the player left from.
     if (ui)
-        for (const char* name : {"GameMenu", "Map", "Shop", "Quest", "Statistics", "Background"})
+        for (const char* name : {"GameMenu", "Map", "Shop", "Quest", "Statistics", "Background", "Tutorial"})
             if (CRefPtr<CKMForm> form = ui->Form(name))
                 if (form->visible)
                     ui->FadeOutForm(form, 2.0f);

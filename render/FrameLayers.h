@@ -64,29 +64,12 @@ HRESULT CRenderer::RenderFrameWith(Layers& layers)
     return D3D_OK;
 }
 
-namespace frame_detail {
-
-template <class Glass>
-auto DrawSandGlass(Glass& glass, CRenderer& r, int)
-    -> decltype(glass.DrawPass1(r.device, r.vertexBuffer, r.indexBuffer), void())
-{
-    glass.DrawPass1(r.device, r.vertexBuffer, r.indexBuffer);
-    glass.DrawPass2(r.device, r.vertexBuffer, r.indexBuffer);
-}
-
-template <class Glass>
-void DrawSandGlass(Glass&, CRenderer&, long)
-{
-}
-
-} // namespace frame_detail
-
 // The sand glass draws in two passes, each given the device and the shared buffers.
-// A sand glass without its passes yet shows nothing.
 template <class Glass>
 void DrawSandGlassPasses(Glass& glass, CRenderer& r)
 {
-    frame_detail::DrawSandGlass(glass, r, 0);
+    glass.DrawPass1(r.device, r.vertexBuffer, r.indexBuffer);
+    glass.DrawPass2(r.device, r.vertexBuffer, r.indexBuffer);
 }
 
 // The engine's layers: each drawn only when the renderer holds it (and, for sprite

@@ -236,7 +236,10 @@ public:
     void ShowGroup(int group);
     // The play screen's side panel and icon panel (the lives), each with its frame.
     void SetPanelVisible(int skip, int show);
+    // The life-icon panel: its frame and the marker on the highest life icon shown.
+    // The life icons themselves are ShowFirstIcons' (and a shuffle's) to change.
     void SetIconPanelVisible(int show);
+    bool IsIconPanelShown() const;
     void ShowFirstIcons(int n);
     // Pages: the newspaper's picture and text group of a page (0..3), the final page,
     // the help page (1 or 2) and the selected intro item.

@@ -156,11 +156,11 @@ void CInterface::SetPanelVisible(int skip, int show)
 
 void CInterface::SetIconPanelVisible(int show)
 {
-    const WidgetList& icons = List(kFormQuest, 5);
-    for (const CRefPtr<CKMWindow>& w : icons)
-        w->SetVisible(show ? 1 : 0);
+    // The panel is the frame behind the life icons and the marker that points at the
+    // life to spend; the icons themselves show the lives the player has and stay.
     if (CRefPtr<CKMWindow> frame = Widget(kFormQuest, 105))
         frame->SetVisible(show ? 1 : 0);
+    const WidgetList& icons = List(kFormQuest, 5);
     const WidgetList& markers = List(kFormQuest, 6);
     int lit = -1;
     if (show)
@@ -169,6 +169,12 @@ void CInterface::SetIconPanelVisible(int show)
                 lit = i;
     for (size_t i = 0; i < markers.size(); ++i)
         markers[i]->SetVisible(int(i) == lit ? 1 : 0);
+}
+
+bool CInterface::IsIconPanelShown() const
+{
+    const CRefPtr<CKMWindow> frame = Widget(kFormQuest, 105);
+    return frame && frame->visible;
 }
 
 void CInterface::ShowFirstIcons(int n)

@@ -2,10 +2,14 @@
 #include "screens/Shop.h"
 
 #include "audio/SoundBank.h"
+#include "bonuses/Bonus.h"
+#include "effects/ParticleSystem.h"
 #include "engine/IniReader.h"
+#include "render/Font.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -68,6 +72,43 @@ void CShopSettings::Load(const char* file, const char* section)
     pointersT = ReadIniFloat(file, section, "PointersT", "1");
     pointersColor = ReadIniColor(file, section, "PointersColor", "255 255 120 255");
     pointersLifeTime = ReadIniFloat(file, section, "PointersLifeTime", "1");
+    LoadSandGlass(file, section);
+}
+
+void CShopSettings::LoadSandGlass(const char* file, const char* section)
+{
+    const float texel = 0.001953125f;
+    bonusZShift = ReadIniFloat(file, section, "BonusZShift", "-20");
+    sandboxFrontZOrderShift = ReadIniInt(file, section, "SandboxFrontZOrderShift", "-10");
+    // The position is the picture's top-left corner on the screen; kept as its centre.
+    float pos[3] = {425.0f, 304.0f, -20.0f};
+    ReadIniFloat3(pos, file, section, "SandboxFrontPos", "425 304 -20");
+    sandboxFrontSize[0] = 178.0f;
+    sandboxFrontSize[1] = 60.0f;
+    ReadIniFloat2(sandboxFrontSize, file, section, "SandboxFrontSize", "178 60");
+    sandboxFrontPos[0] = pos[0] - 512.5f + sandboxFrontSize[0] * 0.5f;
+    sandboxFrontPos[1] = 384.5f - pos[1] - sandboxFrontSize[1] * 0.5f;
+    sandboxFrontPos[2] = pos[2];
+    const float front[4] = {162.0f, 440.0f, 340.0f, 500.0f}, glass[4] = {0.0f, 380.0f, 178.0f, 440.0f};
+    float t[4] = {front[0], front[1], front[2], front[3]};
+    ReadIniFloat4(t, file, section, "SandboxFrontT", "162 440 340 500");
+    for (int k = 0; k < 4; ++k)
+        sandboxFrontT[k] = t[k] * texel;
+    std::copy(glass, glass + 4, t);
+    ReadIniFloat4(t, file, section, "SandboxGlassT", "0 380 178 440");
+    for (int k = 0; k < 4; ++k)
+        sandboxGlassT[k] = t[k] * texel;
+    sandboxGlassColor = ReadIniColor(file, section, "SandboxGlassColor", "108 200 247 255");
+    sandboxDustSize = ReadIniFloat(file, section, "SandboxDustSize", "10");
+    sandboxDustColor = ReadIniColor(file, section, "SandboxDustColor", "247 217 107 127");
+    sandboxDustAlpha = float(sandboxDustColor >> 24) / 255.0f;
+    float note[3] = {514.0f, 334.0f, -21.0f};
+    ReadIniFloat3(note, file, section, "SandboxNote", "514 334 -21");
+    sandboxNote[0] = note[0] - 512.5f;
+    sandboxNote[1] = 384.5f - note[1];
+    sandboxNote[2] = note[2];
+    sandboxNoteColor = ReadIniColor(file, section, "SandboxNoteColor", "255 255 72 255");
+    sandboxNoteAlpha = float(sandboxNoteColor >> 24) / 255.0f;
 }
 
 const float* CShopSettings::StarShift(int places, int k) const
@@ -95,6 +136,8 @@ CShop::~CShop()
         for (const CRefPtr<CSpriteShape>& stub : stubs)
             sprites->Remove(stub);
     DropPulses();
+    DropSandGlass(0.0f);
+    DropBonusPictures(0.0f);
 }
 
 void CShop::SetInterface(CInterface* interfaceObject)

@@ -16,9 +16,16 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+class CBonus;
+class CBonusManager;
+class CFont;
 class CInterface;
+class CParticleSystem;
+class CText;
+class CTextSet;
 class CLevelParams;
 class CParticleSystemsManager;
 class CSoundBank;
@@ -53,6 +60,7 @@ struct CShopSettings
 {
     CShopSettings();
     void Load(const char* file, const char* section);
+    void LoadSandGlass(const char* file, const char* section);
     // Offset of place k (1 based) of an item with `places` places (3 or 4).
     const float* StarShift(int places, int k) const;
     const float* StubShift(int places, int k) const;
@@ -80,6 +88,21 @@ struct CShopSettings
     float pointersT = 1.0f;
     uint32_t pointersColor = 0xFFFFFF78u;
     float pointersLifeTime = 1.0f;
+    // The sand glass of the sand-glass upgrade: its front (the frame) and glass
+    // pictures, the dust inside and the seconds note, already in screen units.
+    float bonusZShift = -20.0f;
+    int32_t sandboxFrontZOrderShift = -10;
+    float sandboxFrontPos[3] = {1.5f, 50.5f, -20.0f};  // centre x, y, depth from the form
+    float sandboxFrontSize[2] = {178.0f, 60.0f};
+    float sandboxFrontT[4] = {162.0f / 512, 440.0f / 512, 340.0f / 512, 500.0f / 512};
+    float sandboxGlassT[4] = {0.0f, 380.0f / 512, 178.0f / 512, 440.0f / 512};
+    uint32_t sandboxGlassColor = 0xFF6CC8F7u;
+    float sandboxDustSize = 10.0f;
+    uint32_t sandboxDustColor = 0x7FF7D96Bu;
+    float sandboxDustAlpha = 127.0f / 255.0f;
+    float sandboxNote[3] = {1.5f, 50.5f, -21.0f};
+    uint32_t sandboxNoteColor = 0xFFFFFF48u;
+    float sandboxNoteAlpha = 1.0f;
 };
 
 class CShop
@@ -98,7 +121,11 @@ public:
     void SetInterface(CInterface* ui);
     void SetResources(CRefPtr<CSpriteList> sprites, CRefPtr<CTexture> stubTexture, CRefPtr<CTexture> starTexture,
                       CSoundBank* sounds);
-    void LoadSettings(const char* file, const char* section) { settings.Load(file, section); }
+    // The [Shop] keys of Skin.cfg, and the seconds note's text (string 11).
+    void LoadSettings(const char* file, const char* section);
+    // What the sand-glass upgrade draws with: the dust's picture, and the text set
+    // and font of its seconds note.
+    void SetSandGlass(CRefPtr<CTexture> dust, CRefPtr<CTextSet> texts, CRefPtr<CFont> font);
     // The screen's effects: the manager of the stub cracks, that of the stars' tails,
     // and the pictures of the pointer pulses, the tails and the halos.
     void SetEffects(CRefPtr<CParticleSystemsManager> cracks, CRefPtr<CParticleSystemsManager> tails,
@@ -147,6 +174,7 @@ public:
 
     CShopItemTable items;
     CTotemsManager* totems = nullptr; // shows the totem items; the board's, not owned
+    CBonusManager* bonusMaker = nullptr; // makes the bonus items' pictures; the board's, not owned
     CShopLayout layout;
     CShopSettings settings;
     std::vector<CRefPtr<CShopStar>> stars;
@@ -162,6 +190,18 @@ public:
     float backgroundOffset[2] = {0.0f, 0.0f};
     float pointerTimer = 0.0f;
     std::vector<CRefPtr<CSpriteShape>> pulses;  // pointer pulses and stub halos on their way out
+    // The sand glass of the sand-glass upgrade: front and glass pictures, the dust
+    // inside and the note of its seconds.
+    std::vector<CRefPtr<CSpriteShape>> sandShapes;
+    CRefPtr<CParticleSystem> sandDust;
+    CRefPtr<CText> sandNote;
+    std::string secondsFormat = "%d sec";
+    // The bonus items' pictures (items 10 to 15), and old ones on their way out.
+    std::array<CRefPtr<CBonus>, 6> bonusObjects;
+    std::vector<CRefPtr<CBonus>> leavingBonuses;
+
+    // The seconds note of the sand-glass upgrade at `level`.
+    std::string SecondsNote(int level) const;
 
 private:
     CRefPtr<CShopStar> NewStar() const;
@@ -193,6 +233,18 @@ private:
     void SetDescription(const char* text);
     void TintItem(int item, uint32_t colour);
     void PlayUpgrade(float x) const;
+    // The sand glass: made on opening, faded out on closing, dimmed while the item
+    // cannot be bought yet; the note follows the screen's fade.
+    void BuildSandGlass(float rate);
+    void DropSandGlass(float rate);
+    void DimSandGlass(bool dim);
+    void ShowSecondsNote(int level);
+    void UpdateSandGlass();
+    // A bonus item's picture at its level, dropped onto the item over `time`.
+    void ShowBonusPicture(int item, int level, float time);
+    void ShowBonusLock(int item, int level);
+    void DropBonusPictures(float rate);
+    void UpdateBonusPictures(float dt);
 
     CInterface* ui = nullptr;
     CSoundBank* sounds = nullptr;
@@ -204,6 +256,9 @@ private:
     CRefPtr<CTexture> pointerTexture;
     CRefPtr<CTexture> tailTexture;
     CRefPtr<CTexture> haloTexture;
+    CRefPtr<CTexture> dustTexture;
+    CRefPtr<CTextSet> textSet;
+    CRefPtr<CFont> noteFont;
     // The ray picture's texture square, as the form made it: centre and width.
     float rayUV[3] = {0.0f, 0.0f, 0.0f};
 };

@@ -107,19 +107,34 @@ void CShop::TintItem(int item, uint32_t colour)
             w->SetColor(colour);
 }
 
+// An owned bonus stands on its item as it looks on the board at its level; the
+// item's own picture and its lock show while it is not owned.
+void CShop::ShowBonusLock(int item, int level)
+{
+    if (!ui)
+        return;
+    for (const CRefPtr<CKMWindow>& lock : ui->Group(kFormShop, kGroupBonusLocks + item - kFirstBonusItem).widgets)
+        if (lock)
+            lock->SetVisible(level < 0 ? 1 : 0);
+    if (CKMWindow* picture = ItemWidget(ui, kListPictures, item))
+        picture->SetVisible(level >= 0 && bonusMaker ? 0 : 1);
+}
+
 void CShop::SetItemLevel(int item, int level, int quick)
 {
     if (!CShopItemTable::IsItem(item))
         return;
     items.levels[size_t(item)] = level;
-    if (!ui)
-        return;
     if (items.kinds[size_t(item)] == kShopItemBonus && item >= kFirstBonusItem)
     {
-        for (const CRefPtr<CKMWindow>& lock : ui->Group(kFormShop, kGroupBonusLocks + item - kFirstBonusItem).widgets)
-            if (lock)
-                lock->SetVisible(level < 0 ? 1 : 0);
+        ShowBonusLock(item, level);
+        if (display > 0.0f || fadeDirection > 0)
+            ShowBonusPicture(item, level, quick ? 2.0f : 0.05f);
     }
+    else if (item == kShopItemSandGlass)
+        ShowSecondsNote(level);
+    else if (!ui)
+        return;
     else if (item == kShopItemTime)
         ui->PoseShopGauge(GetTierTime(level) / GetTierTime(items.maxLevels[kShopItemTime]));
     else if (items.kinds[size_t(item)] == kShopItemTotem && totems)
@@ -211,6 +226,8 @@ void CShop::RevealUnlocks(int level)
                 SetItemLevel(i, 0, 1);
             if (old[n] < 1)
                 TintItem(i, kShown);
+            if (old[n] < 1 && i == kShopItemSandGlass)
+                DimSandGlass(false);
             for (int k = 0; k < after - before && first + size_t(k) < stubs.size(); ++k)
                 crackQueue.push_back(stubs[first + size_t(k)]);
             if (old[n] < 1)
@@ -240,6 +257,8 @@ void CShop::Refresh(int show, float rate, int level)
         crackQueue.clear();
         if (totems)
             totems->FadeOutAll(rate);
+        DropSandGlass(rate);
+        DropBonusPictures(rate);
         return;
     }
     fadeDirection = rate > 0.0f ? 1 : 0;
@@ -253,8 +272,14 @@ void CShop::Refresh(int show, float rate, int level)
     }
     SetItemLevel(kShopItemTime, items.levels[kShopItemTime], 1);
     SetItemLevel(kShopItemGemCount, items.levels[kShopItemGemCount], 1);
+    BuildSandGlass(rate);
+    // The bonus pictures drop into place as the screen fades in.
+    DropBonusPictures(0.0f);
     for (int i = kFirstBonusItem; i < kItemCount; ++i)
-        SetItemLevel(i, items.levels[size_t(i)], 1);
+    {
+        ShowBonusLock(i, items.levels[size_t(i)]);
+        ShowBonusPicture(i, items.levels[size_t(i)], rate > 0.0f ? 1.0f / rate : 0.0f);
+    }
     BuildStars(rate);
     BuildStubs();
     UpdateButtons();
@@ -391,6 +416,8 @@ int CShop::Update(float dt, float mouseX, float mouseY)
     CrackStubs(dt);
     int opened = 0;
     UpdateFade(dt, opened);
+    UpdateSandGlass();
+    UpdateBonusPictures(dt);
     UpdateRays(dt);
     UpdateBackground(dt);
     UpdatePointers(dt);

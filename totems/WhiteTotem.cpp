@@ -179,13 +179,15 @@ void CPaintStream::Land()
     }
     if (!m_particles)
         return;
-    // Coloured drops, and white ones flying exactly alike on top of them.
+    // Coloured drops (the atlas's lower left), and their white glints (lower right)
+    // flying exactly alike on top of them.
     CRefPtr<CDropsSprayKeeper> first;
     for (int k = 0; k < 2; ++k)
     {
+        const float left = k == 0 ? 0.0f : 0.5f;
         CRefPtr<CDropsSprayKeeper> keeper(new CDropsSprayKeeper());
-        keeper->SetParams(m_sprayParticles, Vec3{2.0f * m_halfCellW, 2.0f * m_halfCellH, 0.0f}, 0.0f, 0.0f, 0.5f,
-                          0.5f);
+        keeper->SetParams(m_sprayParticles, Vec3{2.0f * m_halfCellW, 2.0f * m_halfCellH, 0.0f}, left, 0.5f,
+                          left + 0.5f, 1.0f);
         keeper->dropSize = m_sprayParticleSize;
         keeper->floor = -400.0f;
         keeper->speedBase = 300.0f;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
 
 #include "platform/audio/device.h"
 #include "platform/crt.h"
@@ -58,6 +59,26 @@ void ShrinkToSamples(Mix_Chunk* chunk)
         chunk->abuf = static_cast<Uint8*>(fitted);
 }
 
+// A sound file decoded into the mixer's output format. The samples are made when the
+// sound is first played: most of the game's sounds are never heard on a given screen,
+// and decoded they take twice the file's size (mono files play as stereo).
+struct LoadedSample
+{
+    std::string path;
+    Mix_Chunk* chunk = nullptr;
+};
+
+Mix_Chunk* DecodeSample(const std::string& path)
+{
+    SDL_RWops* rw = OpenFile(path.c_str());
+    if (!rw)
+        return nullptr;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
+    if (chunk)
+        ShrinkToSamples(chunk);
+    return chunk;
+}
+
 class MixerDevice : public Device
 {
 public:
@@ -103,29 +124,39 @@ public:
     int MixingChannels() const override { return kMixingChannels; }
     uint64_t FramesMixed() override { return g_framesMixed.load(); }
 
+    // The file is decoded once here, for its length and to refuse a bad one, and again
+    // when the sound is first played.
     void* LoadSample(const char* path, uint32_t* frames, uint32_t* bytes, uint32_t* rate) override
     {
-        SDL_RWops* rw = OpenFile(path);
-        if (!rw)
-            return nullptr;
-        Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
+        Mix_Chunk* chunk = DecodeSample(path);
         if (!chunk)
             return nullptr;
-        ShrinkToSamples(chunk);
         *bytes = chunk->alen;
         *frames = chunk->alen / uint32_t(g_bytesPerFrame.load());
         *rate = 44100;
-        return chunk;
+        Mix_FreeChunk(chunk);
+        return new LoadedSample{path, nullptr};
     }
 
-    void FreeSample(void* sample) override { Mix_FreeChunk(static_cast<Mix_Chunk*>(sample)); }
+    void FreeSample(void* sample) override
+    {
+        auto* s = static_cast<LoadedSample*>(sample);
+        if (s->chunk)
+            Mix_FreeChunk(s->chunk);
+        delete s;
+    }
 
     bool StartChannel(int ch, void* sample, bool loop, int volume, int pan) override
     {
+        auto* s = static_cast<LoadedSample*>(sample);
+        if (!s->chunk)
+            s->chunk = DecodeSample(s->path);
+        if (!s->chunk)
+            return false;
         // Volume and panning go on before the start so that no buffer plays unpanned.
         Mix_Volume(ch, ToMixVolume(volume));
         ApplyPan(ch, pan);
-        if (Mix_PlayChannel(ch, static_cast<Mix_Chunk*>(sample), loop ? -1 : 0) < 0)
+        if (Mix_PlayChannel(ch, s->chunk, loop ? -1 : 0) < 0)
         {
             Mix_UnregisterAllEffects(ch);
             return false;

@@ -88,6 +88,7 @@ struct DeviceStatistics
     uint64_t textureUploads = 0;
     uint64_t textureBytesUploaded = 0; // as RGBA8, level 0
     uint64_t textureReadBacks = 0;
+    uint64_t textureFileFills = 0; // textures filled from their file at first use
     uint64_t drawCalls = 0;
     uint64_t presents = 0;
 };

@@ -425,4 +425,10 @@ bool TextureMakesOwnMips(IDirect3DTexture8* texture)
     return mem && mem->MakesOwnMips();
 }
 
+bool DeferTextureFill(IDirect3DTexture8* texture, std::function<HRESULT(IDirect3DTexture8*)> fill)
+{
+    auto* mem = dynamic_cast<MemTexture*>(texture);
+    return mem && mem->DefersFill(std::move(fill));
+}
+
 } // namespace d3d8impl

@@ -106,6 +106,10 @@ public:
     // True when the driver makes the levels past 0 from level 0 and ignores what is
     // written into them: a loader then fills level 0 only.
     virtual bool MakesOwnMips() const { return false; }
+    // A texture whose pixels a loader can make again at any time (from the picture file
+    // it read): a backend that takes `fill` leaves the texture empty until it is first
+    // drawn or locked and calls `fill` then; false when the loader must fill it now.
+    virtual bool DefersFill(std::function<HRESULT(IDirect3DTexture8*)> /*fill*/) { return false; }
 
 protected:
     // Called after a successful UnlockRect (the GL backend uploads level 0).
@@ -202,5 +206,7 @@ HRESULT ValidateDraw(const StateTables& s, D3DPRIMITIVETYPE type, UINT startInde
 
 // Whether the texture's levels past 0 are made by the driver (see MemTexture).
 bool TextureMakesOwnMips(IDirect3DTexture8* texture);
+// Hands the texture a way to fill itself later (see MemTexture::DefersFill).
+bool DeferTextureFill(IDirect3DTexture8* texture, std::function<HRESULT(IDirect3DTexture8*)> fill);
 
 } // namespace d3d8impl

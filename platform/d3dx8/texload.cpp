@@ -152,6 +152,19 @@ int DeviceMaxSide(IDirect3DDevice8* device)
     return static_cast<int>(std::min<DWORD>({caps.MaxTextureWidth, caps.MaxTextureHeight, DWORD(kMaxImageSide)}));
 }
 
+// Where the device fills textures only when they are first used, the texture reads its
+// file again then; the picture decoded now has shown that the file is good.
+bool DeferFillFromFile(IDirect3DTexture8* texture, const char* file, D3DCOLOR colourKey, int maxSide)
+{
+    std::string path = file;
+    return d3d8impl::DeferTextureFill(texture, [path, colourKey, maxSide](IDirect3DTexture8* t) -> HRESULT {
+        DecodedImage image;
+        if (!DecodeKeyedImageFile(path.c_str(), colourKey, image, maxSide))
+            return D3DXERR_INVALIDDATA;
+        return FillTexture(t, image.argb, image.width, image.height);
+    });
+}
+
 void FillInfo(const DecodedImage& image, D3DXIMAGE_INFO* info)
 {
     if (!info)
@@ -192,7 +205,8 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* file,
     HRESULT hr = device->CreateTexture(width, height, levels, usage, format, pool, &made);
     if (FAILED(hr))
         return hr;
-    hr = FillTexture(made, image.argb, image.width, image.height);
+    if (!DeferFillFromFile(made, file, colourKey, DeviceMaxSide(device)))
+        hr = FillTexture(made, image.argb, image.width, image.height);
     if (FAILED(hr))
     {
         made->Release();

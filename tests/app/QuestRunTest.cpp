@@ -35,7 +35,10 @@
 #include "screens/Interface.h"
 #include "screens/Shop.h"
 #include "hud/TokenSelector.h"
+#include "totems/BlueTotem.h"
+#include "totems/GreenTotem.h"
 #include "totems/OrangeTotem.h"
+#include "totems/RedTotem.h"
 #include "totems/TotemsManager.h"
 #include "totems/VioletTotem.h"
 #include "totems/WhiteTotem.h"
@@ -329,6 +332,32 @@ TEST(QuestRun, HintPointsAtAMoveAndAShuffleIsBoughtWithALife)
     EXPECT_EQ(livesBefore - 1, livesAfter);
 }
 
+// A gem left in the bottom rows with none collected for fifty seconds: the panel behind
+// the life icons comes up and points at the life that buys a shuffle, showing the
+// lives the player has.
+TEST(QuestRun, AGemLeftLowForFiftySecondsLightsTheLifeIconsPanel)
+{
+    GameHarness h;
+    h.SetStep(50);
+    SaveQuestInShop(h, "Ada", 1);
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "low_gem");
+    int lives = -1, iconsShown = -2;
+    script.Add({"a gem low", [](CGame& g) { return Playing(g, 2) && g.board->IsIdle(true); },
+                [](GameHarness& g) { g.Game()->board->cells[7][0]->marked = 1; }});
+    script.Wait("icon panel", [](CGame& g) { return g.ui->IsIconPanelShown(); }, "low_gem_icon_panel.png");
+    script.Add({"lives shown", [](CGame&) { return true; }, [&](GameHarness& g) {
+                    lives = g.Game()->lives;
+                    iconsShown = 0;
+                    for (const CRefPtr<CKMWindow>& icon : g.Game()->ui->List(kFormQuest, 5))
+                        iconsShown += icon->visible ? 1 : 0;
+                }});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(lives, iconsShown);
+}
+
 // The sand glass under the board fills as groups break; once full it pours
 // out in a score frenzy (the message, the shake, the flash) and the frenzy
 // ends when it has run empty.
@@ -459,6 +488,51 @@ TEST(QuestRun, LifeLostOnTheFirstLevelWithLivesLeftPlaysItAgain)
     EXPECT_EQ(livesBefore - 1, livesAfter);
     EXPECT_EQ(livesExpected, livesAgain);
     EXPECT_EQ(0, scoreAgain) << "the level starts again with the score it began with";
+}
+
+// Save & Quit while the first level's tip shows: the tip goes with the board and stays
+// off the main menu.
+TEST(QuestRun, TheFirstLevelsTipGoesWithTheBoardOnSaveAndQuit)
+{
+    GameHarness h;
+    h.SetStep(20);
+    QuestScript script(h);
+    // A new player: the first level's tips are on.
+    script.Add({"new profile", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "NewProfile"); },
+                [](GameHarness& g) {
+                    for (char c : std::string("Tip"))
+                        g.Post(WM_CHAR, static_cast<WPARAM>(c));
+                    g.Key(VK_RETURN);
+                }});
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 1); }});
+    script.Wait("story pages to level 1", [&h](CGame& g) {
+        if (g.state == kStateLevelIntro && g.phase == LevelIntroPhase::IntroPagesShown && QuestScript::FormShown(g, "Intro") &&
+            h.Tick() % 10 == 0)
+            QuestScript::ClickGame(h, 0.0f, 0.0f);
+        return Playing(g, 1);
+    });
+    auto tipShown = [](CGame& g) {
+        CRefPtr<CKMForm> tip = g.ui->Form("Tutorial");
+        return tip && tip->visible && tip->alpha > 0.0f;
+    };
+    bool shownInLevel = false, shownInMenu = true;
+    script.Add({"pause", [&](CGame& g) { return tipShown(g) && g.ui->Form("Tutorial")->alpha >= 1.0f; },
+                [&](GameHarness& g) {
+                    shownInLevel = true;
+                    g.Key(VK_ESCAPE);
+                }, "tip_level.png"});
+    script.Add({"paused", [](CGame& g) { return QuestScript::FormShown(g, "GameMenu"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "GameMenu", 30); }});
+    script.Wait("main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); });
+    int frames = 0;
+    script.Add({"settled", [&frames](CGame&) { return ++frames > 150; },
+                [&](GameHarness& g) { shownInMenu = tipShown(*g.Game()); }, "tip_main_menu.png", 0});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(shownInLevel) << "the first level shows its tip";
+    EXPECT_FALSE(shownInMenu);
 }
 
 // After a game over the play screen's side panel goes with the board: the main menu and
@@ -727,6 +801,10 @@ TEST(QuestRun, FirstBonusLevelOpensAfterLevelFiveAndItsStarsCaughtByClicksWinAGo
     SaveQuestInShop(h, "Ada", 4);
     QuestScript script(h);
     ContinueIntoLevel(script, 5, "bonus");
+    // A short level 5: the run is about what follows it, not about how the tokens
+    // happen to fall (the shop's effects draw from the same random numbers).
+    script.Add({"a short level", [](CGame& g) { return Playing(g, 5); },
+                [](GameHarness& g) { g.Game()->board->gemsToCollect = std::min(g.Game()->board->gemsToCollect, 5); }});
     script.Play("play level 5", [](CGame& g) { return g.subState == kSubStateLevelComplete; }, "", 0);
     script.Add({"statistics", [](CGame& g) { return g.subState == kSubStateStatistics && g.phase == 22 && QuestScript::FormShown(g, "Statistics"); },
                 [](GameHarness& g) { QuestScript::ClickWidget(g, "Statistics", 20); }});
@@ -1006,45 +1084,108 @@ TEST(QuestRun, OwnedTotemsStandBesideTheBoardAndTheirColourCallsAndUnleashesThem
 // Green, red and blue totems of level 2: a player after each colour in turn calls its
 // totem with one match of the colour and unleashes it with the next; each acts on
 // the board (rays to the gem tokens and gems flying to new ones, missiles blasting
-// blocks, bolts breaking the steel) and its phase ends.
+// blocks, bolts breaking the steel laid on the board for them) and its phase ends.
+// Each picture is taken while its effect is in full flight.
 TEST(QuestRun, ChargedGreenRedAndBlueTotemsUnleashOnTheNextMatchOfTheirColour)
 {
     GameHarness h;
     h.SetStep(20);
-    SaveQuestInShop(h, "Totem", 1, 1);
-    QuestScript script(h);
-    ContinueIntoLevel(script, 2, "colours", [](CGame& g) {
-        std::fill(std::begin(g.board->totems.m_levels), std::end(g.board->totems.m_levels), 0);
-        for (int32_t c : {kTotemGreen, kTotemRed, kTotemBlue})
-            g.board->totems.m_levels[c] = 2;
+    // Only the three totems are owned: a match of another colour sends the called one
+    // back without bringing a totem of its own.
+    SaveQuestInShop(h, "Totem", 1, 1, [](CQuestSave& record) {
+        const CShopItemTable items;
+        for (size_t item = 0; item < record.shopValues.size(); ++item)
+            if (items.kinds[item] == kShopItemTotem)
+            {
+                const int32_t colour = items.subIds[item];
+                const bool owned = colour == kTotemGreen || colour == kTotemRed || colour == kTotemBlue;
+                record.shopValues[item] = owned ? 2 : -1;
+            }
     });
-    script.Add({"a long level", [](CGame& g) { return Playing(g, 2); },
-                [](GameHarness& g) { g.Game()->board->gemsToCollect = 1000; }});
+    QuestScript script(h);
+    ContinueIntoLevel(script, 2, "colours");
+    std::array<int32_t, kTotemColourCount> levels{};
+    script.Add({"a long level", [](CGame& g) { return Playing(g, 2); }, [&levels](GameHarness& g) {
+                    // Gems to collect and to bring: rays find gem tokens, and new gems fly.
+                    g.Game()->board->gemsToCollect = g.Game()->board->gemsToPlace = 1000;
+                    std::copy_n(g.Game()->board->totems.m_levels, kTotemColourCount, levels.begin());
+                }});
+    // Steel for the blue bolts: four tokens spread over the board, away from the totem.
+    const std::array<std::pair<int32_t, int32_t>, 8> steelCells{
+        {{1, 1}, {6, 0}, {4, 3}, {7, 6}, {2, 1}, {5, 0}, {3, 3}, {7, 5}}};
+    constexpr size_t kSteelTokens = 4;
+    const auto steelLeft = [](CGame& g) {
+        int count = 0;
+        for (int32_t r = 0; r < g.board->rows; ++r)
+            for (int32_t c = 0; c < g.board->columns; ++c)
+            {
+                const CRefPtr<CCap>* cell = g.board->CellAt(c, r);
+                count += cell && *cell && (*cell)->colour >= CCap::kSteel ? 1 : 0;
+            }
+        return count;
+    };
+    const auto laySteel = [&steelCells](CPlayField& board) {
+        size_t laid = 0;
+        for (const auto& at : steelCells)
+        {
+            const CRefPtr<CCap>* cell = board.CellAt(at.first, at.second);
+            if (laid == kSteelTokens || !cell || !*cell || (*cell)->marked || (*cell)->held)
+                continue;
+            board.capList.SetColour(*cell, CCap::kSteel);
+            ++laid;
+        }
+        board.RebuildValueGrid();
+    };
+    int steelBefore = 0, steelAfter = -1;
     struct Colour
     {
         int32_t colour;
         const char* name;
-        int shotTicks; // from the unleashing to the moment its effect is in full flight
+        std::function<bool(CGame&)> showing; // the effect has begun to show
+        int shotDelay;                       // ticks from then to its fullest
+    };
+    const auto totemOf = [](CGame& g, int32_t colour) { return g.board->totems.m_currentTotems[colour].Get(); };
+    const std::vector<Colour> colours{
+        // The first steel token struck: its flash, while the other bolts still fly.
+        {kTotemBlue, "blue", [&](CGame& g) { return steelLeft(g) < steelBefore; }, 3},
+        // Rays on their way to the gem tokens, new gems in flight.
+        {kTotemGreen, "green", [&](CGame& g) {
+             const auto* t = static_cast<const CGreenTotem*>(totemOf(g, kTotemGreen));
+             return t && !t->m_waitingForMatch && t->m_effectTimer >= 0.5f;
+         }, 1},
+        // The first missile burst: the others burst over the next few frames.
+        {kTotemRed, "red", [&](CGame& g) {
+             const auto* t = static_cast<const CRedTotem*>(totemOf(g, kTotemRed));
+             return t && (t->m_state == TotemState::Active || t->m_state == TotemState::ActiveFull) &&
+                    t->m_missiles.size() < 4;
+         }, 5},
     };
     int unleashedAt = 0;
-    for (const Colour& c : {Colour{kTotemBlue, "blue", 33}, Colour{kTotemGreen, "green", 22},
-                            Colour{kTotemRed, "red", 24}})
+    for (const Colour& c : colours)
     {
         const int32_t colour = c.colour;
-        const std::string shot = (fs::current_path() / (std::string("totem_") + c.name + ".png")).string();
         script.Add({std::string("after ") + c.name, [](CGame&) { return true; },
-                    [&script, colour](GameHarness&) { script.wantedColour = colour; }});
-        script.Play(std::string(c.name) + " unleashed", [&h, &unleashedAt, colour, shot, c](CGame& g) {
+                    [&script, colour, &steelBefore, &steelLeft, &laySteel](GameHarness& g) {
+                        script.wantedColour = colour;
+                        if (colour != kTotemBlue)
+                            return;
+                        laySteel(*g.Game()->board);
+                        steelBefore = steelLeft(*g.Game());
+                    }});
+        script.Play(std::string(c.name) + " unleashed", [&h, &unleashedAt, colour](CGame& g) {
             const CRefPtr<CTotem>& t = g.board->totems.m_currentTotems[colour];
             if (!t || (t->m_state != TotemState::Active && t->m_state != TotemState::ActiveFull))
                 return false;
             unleashedAt = h.Tick();
-            h.SaveFrameAt(h.Tick() + c.shotTicks, shot);
             return true;
         });
-        script.Wait(std::string(c.name) + " done", [colour](CGame& g) {
+        script.Add({std::string("the ") + c.name + " totem at work", c.showing, [](GameHarness&) {},
+                    std::string("totem_") + c.name + ".png", c.shotDelay});
+        script.Wait(std::string(c.name) + " done", [colour, &steelLeft, &steelAfter](CGame& g) {
             const CTotemsManager& m = g.board->totems;
             const CRefPtr<CTotem>& t = m.m_currentTotems[colour];
+            if (colour == kTotemBlue)
+                steelAfter = steelLeft(g);
             return m.m_ready && t && t->m_state != TotemState::Active && t->m_state != TotemState::ActiveFull;
         });
     }
@@ -1052,6 +1193,9 @@ TEST(QuestRun, ChargedGreenRedAndBlueTotemsUnleashOnTheNextMatchOfTheirColour)
     EXPECT_EQ(0, script.Run(9000));
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
     EXPECT_GT(unleashedAt, 0);
+    EXPECT_EQ((std::array<int32_t, kTotemColourCount>{2, -1, 2, 2, -1, -1, -1}), levels);
+    EXPECT_EQ(int(kSteelTokens), steelBefore);
+    EXPECT_EQ(0, steelAfter) << "every steel token is struck";
 }
 
 // The shop shows each totem locked, offered or owned; the panel marks the colours not
@@ -1176,4 +1320,65 @@ TEST(QuestRun, LevelsOfEachLocationStandOnTheirScene)
         EXPECT_EQ(std::string::npos, h.Log().find("Error loading background textures")) << c.prefix;
         EXPECT_EQ(std::string::npos, h.Log().find("JungleFlashMask.bmp")) << c.prefix;
     }
+}
+
+// The shop late in a quest, every item owned: the sand glass shows its dust and its
+// seconds, and each bonus item shows the bonus as it looks at its level. Stars bought
+// on the sand glass raise its note level by level (a screenshot of each).
+TEST(QuestRun, ShopShowsTheSandGlassAndEveryBonusAtItsLevel)
+{
+    GameHarness h;
+    h.SetStep(20);
+    const std::array<int32_t, CShop::kItemCount> owned{{2, 1, 3, 4, 1, 2, 2, 0, 0, 3, 0, 1, 2, 3, 1, 2}};
+    SaveQuestInShop(h, "Glass", 38, 0, [&owned](CQuestSave& record) {
+        std::copy(owned.begin(), owned.end(), record.shopValues.begin());
+        record.stars = 5;
+    });
+    std::vector<std::string> notes;
+    std::array<int32_t, 6> bonusLevels{};
+    int ticksShown = 0;
+    QuestScript script(h);
+    script.Add({"main menu", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 1); }});
+    script.Add({"continue the saved quest", [](CGame& g) { return QuestScript::FormShown(g, "StartQuest"); },
+                [](GameHarness& g) { QuestScript::ClickWidget(g, "StartQuest", 211); }});
+    // Each level of the sand glass is looked at once its star has landed and the
+    // bonuses have dropped into place, then one more star is bought.
+    for (int level = 0; level <= 4; ++level)
+    {
+        script.Add({"sand glass at " + std::to_string(level),
+                    [level](CGame& g) {
+                        return g.subState == kSubStateShop && g.shop->display >= 1.0f && QuestScript::FormShown(g, "Shop") &&
+                               g.shop->CountStars() == g.shop->items.freeStars && g.shop->sandNote &&
+                               g.shop->items.levels[kShopItemSandGlass] == level;
+                    },
+                    [&, level](GameHarness& g) {
+                        notes.push_back(g.Game()->shop->sandNote->text);
+                        ticksShown = 0;
+                        if (level == 0)
+                            for (size_t k = 0; k < bonusLevels.size(); ++k)
+                            {
+                                const CRefPtr<CBonus>& b = g.Game()->shop->bonusObjects[k];
+                                bonusLevels[k] = b ? b->level : -1;
+                            }
+                    },
+                    "shop_glass_" + std::to_string(level) + ".png", 30});
+        if (level < 4)
+            script.Add({"buy a sand-glass star", [&ticksShown](CGame&) { return ++ticksShown > 32; },
+                        [](GameHarness& g) { QuestScript::ClickWidget(g, "Shop", 40 + kShopItemSandGlass); }});
+    }
+    // The longest description (the violet totem's) ends above the time dial.
+    script.Add({"describe the violet totem", [&ticksShown](CGame&) { return ++ticksShown > 32; },
+                [](GameHarness& g) {
+                    const CRefPtr<CKMWindow> plus = g.Game()->ui->List(kFormShop, 6)[0];
+                    const float scale = 480.0f / 768.0f;
+                    g.MoveMouse(int((plus->worldPosition.x + 512.0f) * scale), int((384.0f - plus->worldPosition.y) * scale));
+                },
+                "shop_description.png", 10});
+    script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+    EXPECT_EQ(0, script.Run(3000));
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ((std::vector<std::string>{"10 sec", "15 sec", "20 sec", "25 sec", "30 sec"}), notes);
+    for (size_t k = 0; k < bonusLevels.size(); ++k)
+        EXPECT_EQ(owned[10 + k], bonusLevels[k]) << "bonus item " << 10 + k;
 }

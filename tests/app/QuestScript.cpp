@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "field/PlayField.h"
+#include "totems/TotemsManager.h"
 #include "game/Game.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
@@ -26,6 +27,46 @@ const float kClientHeight = 480.0f;
 const float kUnitsToPixels = 0.625f;
 // Frames a settled board is looked at before the next move.
 const int kThinkTicks = 8;
+
+using Cell = std::pair<int, int>;  // column, row
+using ValueGrid = std::vector<std::vector<int32_t>>;
+
+int ValueAt(const ValueGrid& grid, int column, int row)
+{
+    return row < 0 || column < 0 || row >= int(grid.size()) || column >= int(grid[0].size())
+               ? 0
+               : std::abs(grid[size_t(row)][size_t(column)]);
+}
+
+// The cells of the lines the picked token (the first of the move) makes in its own
+// colour where it lands, the swapped cells among them; empty when it makes none.
+std::vector<Cell> PickedLines(ValueGrid grid, const CSwapMove& m)
+{
+    std::swap(grid[size_t(m.row1)][size_t(m.column1)], grid[size_t(m.row2)][size_t(m.column2)]);
+    const int picked = ValueAt(grid, m.column2, m.row2);
+    std::vector<Cell> cells{{m.column1, m.row1}};
+    for (const Cell& d : {Cell{1, 0}, Cell{0, 1}})
+    {
+        std::vector<Cell> line{{m.column2, m.row2}};
+        for (int sign : {-1, 1})
+            for (int k = 1; ValueAt(grid, m.column2 + sign * k * d.first, m.row2 + sign * k * d.second) == picked; ++k)
+                line.emplace_back(m.column2 + sign * k * d.first, m.row2 + sign * k * d.second);
+        if (line.size() >= 3)
+            cells.insert(cells.end(), line.begin(), line.end());
+    }
+    return cells.size() > 1 ? cells : std::vector<Cell>();
+}
+
+// Whether a line stays to be made after another has been: clearing cells only lets
+// the tokens above them fall.
+bool Untouched(const std::vector<Cell>& cleared, const std::vector<Cell>& later)
+{
+    for (const Cell& q : later)
+        for (const Cell& p : cleared)
+            if (q.first == p.first && q.second <= p.second)
+                return false;
+    return true;
+}
 
 }  // namespace
 
@@ -145,6 +186,8 @@ bool QuestScript::MoveTick(CGame& game)
     board->matchGrid.CollectMoves(found, 3, false);
     if (found.empty())
         return false;
+    if (wantedColour >= 0 && !random)
+        AimAtTheWantedColour(*board, found);
     if (random)
         PickFirst(*board, found[std::uniform_int_distribution<size_t>(0, found.size() - 1)(*random)]);
     else
@@ -166,6 +209,33 @@ void QuestScript::PickFirst(CPlayField& board, const CSwapMove& move)
     waitUntil = harness.Tick() + 2;
 }
 
+// A player after a colour may pick either token of a swap: the one picked is the one
+// whose colour the totems hear. A totem called with no second line of its colour in
+// sight flies back at the next move, so the call that leaves a second line alone is
+// the better one.
+void QuestScript::AimAtTheWantedColour(CPlayField& board, std::vector<CSwapMove>& found)
+{
+    for (size_t i = 0, n = found.size(); i < n; ++i)
+        found.push_back(CSwapMove{found[i].column2, found[i].row2, found[i].column1, found[i].row1});
+    const ValueGrid grid = board.matchGrid.Rows();
+    std::vector<std::pair<CSwapMove, std::vector<Cell>>> calls;
+    for (const CSwapMove& m : found)
+        if (ValueAt(grid, m.column1, m.row1) == wantedColour + 1)
+        {
+            std::vector<Cell> line = PickedLines(grid, m);
+            if (!line.empty())
+                calls.emplace_back(m, std::move(line));
+        }
+    followedCalls.clear();
+    for (const auto& first : calls)
+        for (const auto& second : calls)
+            if (Untouched(first.second, second.second))
+            {
+                followedCalls.push_back(first.first);
+                break;
+            }
+}
+
 // A player's eye goes to lines that take a gem, then to the bottom of the board.
 int QuestScript::MoveWorth(CPlayField& board, const CSwapMove& m) const
 {
@@ -176,17 +246,16 @@ int QuestScript::MoveWorth(CPlayField& board, const CSwapMove& m) const
     };
     int score = std::max(m.row1, m.row2);
     // The picked token lands in a line of its own colour: that colour's totem is called.
-    const int picked = value(m.row2, m.column2);
-    if (picked == wantedColour + 1)
-        for (const auto& d : {std::make_pair(1, 0), std::make_pair(0, 1)})
-        {
-            int run = 1;
-            for (int sign : {-1, 1})
-                for (int k = 1; value(m.row2 + sign * k * d.second, m.column2 + sign * k * d.first) == picked; ++k)
-                    ++run;
-            if (run >= 3)
-                score += 1000;
-        }
+    if (wantedColour >= 0 && !random)
+    {
+        const int picked = value(m.row2, m.column2);
+        const bool calls = !PickedLines(board.matchGrid.Rows(), m).empty();
+        if (calls && picked == wantedColour + 1)
+            score += std::find(followedCalls.begin(), followedCalls.end(), m) != followedCalls.end() ? 1200 : 1000;
+        // Nor is another totem called on the way.
+        else if (calls && picked >= 1 && picked <= kTotemColourCount && board.totems.m_levels[picked - 1] > 0)
+            score -= 100;
+    }
     for (const auto& cell : {std::make_pair(m.column1, m.row1), std::make_pair(m.column2, m.row2)})
     {
         const int v = value(cell.second, cell.first);

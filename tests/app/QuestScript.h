@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "board/MatchGrid.h"
 #include "tests/app/GameHarness.h"
 
 class CGame;
 class CQuestSave;
 class CKMWindow;
 class CPlayField;
-struct CSwapMove;
 template <typename T>
 class CRefPtr;
 
@@ -73,6 +73,7 @@ private:
     bool Tick(GameHarness& h);
     void PickFirst(CPlayField& board, const CSwapMove& move);
     int MoveWorth(CPlayField& board, const CSwapMove& move) const;
+    void AimAtTheWantedColour(CPlayField& board, std::vector<CSwapMove>& found);
 
     GameHarness& harness;
     std::vector<Step> steps;
@@ -83,6 +84,8 @@ private:
     std::string last;
     std::string shotFolder;
     std::mt19937* random = nullptr;
+    // Moves that call the wanted colour's totem and leave a second line of it to be made.
+    std::vector<CSwapMove> followedCalls;
 
 public:
     // Written the first time a trophy screen is closed during play.

@@ -185,4 +185,36 @@ TEST_F(Tips, HintsPointOnceAtEveryTokenOfAMove)
     EXPECT_TRUE(field->adviser.groupArrowPlaces.empty());
 }
 
+// The second hint asks whether a gem lies low on the board: only the last n rows
+// count, and a hole in them is no token.
+TEST_F(Tips, AGemCountsAsLowOnlyInTheLastRowsAsked)
+{
+    struct Case
+    {
+        int32_t column, row, n;
+        bool low;
+    };
+    const Case cases[] = {
+        {0, 7, 1, true},  {7, 7, 1, true},   {4, 6, 1, false}, {4, 6, 2, true},  {2, 5, 3, true},
+        {2, 4, 3, false}, {2, 0, 8, true},   {2, 0, 9, true},  {5, 7, 0, false}, {5, 7, -1, false},
+    };
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << k.column << "," << k.row << " in the last " << k.n);
+        SetBoard(kQuiet);
+        EXPECT_FALSE(field->HasMarkedCapInBottomRows(8)) << "a board without gems";
+        field->cells[size_t(k.row)][size_t(k.column)]->marked = 1;
+        EXPECT_EQ(k.low, field->HasMarkedCapInBottomRows(k.n));
+    }
+
+    // Empty cells in the bottom rows are passed over, not mistaken for tokens.
+    std::vector<std::string> holes = kQuiet;
+    holes[7] = "........";
+    holes[6] = "3456....";
+    SetBoard(holes);
+    EXPECT_FALSE(field->HasMarkedCapInBottomRows(3));
+    field->cells[5][7]->marked = 1;
+    EXPECT_TRUE(field->HasMarkedCapInBottomRows(3));
+}
+
 } // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "backgrounds/BackgroundManager.h"
 #include "field/PlayField.h"
 #include "board/TerminatorManager.h"
 #include "bonuses/Bonus.h"
@@ -295,6 +296,7 @@ TEST_F(QuestFlow, TimeUpLosesALifeAndTheSequenceEndsInGameOverWithoutAnAutosave)
     FillBoard();
     CPlayField& board = *game->board;
     board.inputOpen = 1;
+    game->levelParams.kindLevels[4] = -1;  // no score bonus: a time-up costs a life
     game->lives = 2;
     game->levelTimer = 0.1f;
     Run(0.2f);
@@ -319,6 +321,7 @@ TEST_F(QuestFlow, TimeUpReloadsTheFirstAutosaveIntoTheLifeLostPanel)
     ASSERT_TRUE(saved.Save(file("QuestAS1.sav").c_str()));
     FillBoard();
     game->board->inputOpen = 1;
+    game->levelParams.kindLevels[4] = -1;  // no score bonus: a time-up costs a life
     game->lives = 2;
     game->levelTimer = 0.1f;
     Run(3.2f);
@@ -397,6 +400,53 @@ TEST_F(QuestFlow, TheStatisticsSkipTheCountingWithoutATimeBonusAndAClickShowsThe
     EXPECT_EQ(22, game->phase);
 }
 
+// A click shows the statistics' end only until the best results start to come up:
+// from then on their pops and fanfare are under way and play once.
+TEST_F(QuestFlow, AClickSkipsTheStatisticsOnlyBeforeTheBestResults)
+{
+    const std::pair<int32_t, int32_t> cases[] = {{0, 22}, {8, 22}, {9, 9}, {13, 13}, {21, 21}, {22, 22}};
+    for (const auto& [before, after] : cases)
+    {
+        game->state = kStatePlaying;
+        game->subState = kSubStateStatistics;
+        game->phase = before;
+        game->OnLButtonDown(0, 0, 0);
+        EXPECT_EQ(after, game->phase) << "a click in phase " << before;
+    }
+}
+
+// The background shows how far into its stage the quest is: a level still to come
+// stands one step back, whether the quest goes on inside it or a retry goes through the
+// shop before it.
+TEST_F(QuestFlow, TheBackgroundStageCountsTheShopBeforeTheLevel)
+{
+    game->backgrounds = CRefPtr<CBackgroundManager>(new CBackgroundManager());
+    game->folders.levels = ORB_DATA_SRC_DIR "/Data/Lvl/";
+    const struct
+    {
+        int32_t resumePoint;
+        bool retry;
+        int32_t stage;
+    } cases[] = {
+        {CQuestSave::kResumeShop, false, 3},
+        {CQuestSave::kResumeInLevel, false, 2},
+        {CQuestSave::kResumeShop, true, 2},
+    };
+    for (const auto& c : cases)
+    {
+        game->questSave = CRefPtr<CQuestSave>(new CQuestSave());
+        game->questSave->level = 3;  // the third level of the first stage
+        game->questSave->lives = 3;
+        game->questSave->resumePoint = c.resumePoint;
+        if (c.retry)
+            game->RestartLevelFromSave();
+        else
+            game->ContinueQuest();
+        EXPECT_EQ(c.stage, game->backgrounds->currentStage)
+            << (c.retry ? "retry" : "continue") << " from resume point " << c.resumePoint;
+    }
+}
+
 TEST_F(QuestFlow, BackFromATutorialPlaysOnAfterOneAndAHalfSeconds)
 {
     game->subState = kSubStateBackFromTutorial;
@@ -454,6 +504,185 @@ TEST_F(QuestFlow, AShuffleBoughtWithALifeNeedsAnIconOfTheForm)
     game->SpendLifeForShuffle(-1);
     EXPECT_EQ(2, game->lives);
     EXPECT_EQ(0, game->lossRunning);
+}
+
+// The play screen's own form under the game: the life icons, the icon panel's frame
+// and its markers as the game shows them. The board is level 1's, settled, with its
+// gems taken off so that each case puts its own.
+class QuestFlowOnTheForms : public QuestFlow
+{
+protected:
+    void SetUp() override
+    {
+        QuestFlow::SetUp();
+        if (!fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png") || !fs::exists(ORB_GAME_DIR "/Data/Forms/Textures.lst"))
+            GTEST_SKIP() << "the game's pictures are not generated in this build";
+        uiFolders.graphics = ORB_GAME_DIR "/Data/Gfx/";
+        uiFolders.forms = ORB_GAME_DIR "/Data/Forms/";
+        uiFolders.texts = ORB_GAME_DIR "/Data/Txt/";
+        uiFolders.players = game->folders.players;
+        layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
+        game->ui = CRefPtr<CInterface>(new CInterface(
+            nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer,
+            CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer, rec.indexBuffer)),
+            {screens_test::BoxFont(32), screens_test::BoxFont(20), screens_test::BoxFont(48)}));
+        ASSERT_EQ(1, game->ui->Load(uiFolders, layout, game->levelParams));
+        PlayFromASettledBoard();
+    }
+
+    void PlayFromASettledBoard()
+    {
+        FillBoard();
+        for (const CRefPtr<CCap>& cap : game->board->capList.caps)
+            cap->marked = 0;
+        game->board->inputOpen = 1;
+        game->board->timeSinceMatch = game->board->timeSinceGem = 0.0f;
+        game->hintTimerA = game->hintTimerB = 0.0f;
+        game->levelTimer = game->levelParams.timeA;
+        game->questJustLoaded = 1;  // no in-play autosaves
+        game->lives = 3;
+        game->ui->ShowFirstIcons(game->lives);
+        game->ui->SetIconPanelVisible(0);
+        game->ui->SetPanelVisible(0, 0);
+    }
+
+    int IconsShown() const
+    {
+        int n = 0;
+        for (const CRefPtr<CKMWindow>& icon : game->ui->List(kFormQuest, 5))
+            n += icon->visible ? 1 : 0;
+        return n;
+    }
+
+    // The marker lit on the life icons, -1 for none; more than one lit is a fault.
+    int LitMarker() const
+    {
+        int lit = -1, count = 0;
+        const WidgetList& markers = game->ui->List(kFormQuest, 6);
+        for (size_t i = 0; i < markers.size(); ++i)
+            if (markers[i]->visible)
+                lit = int(i), ++count;
+        return count > 1 ? -2 : lit;
+    }
+
+    bool IconPanel() const { return game->ui->IsIconPanelShown(); }
+    bool HintPanel() const { return game->ui->Widget(kFormQuest, 203)->visible != 0; }
+    void Gem(int column, int row) { game->board->cells[size_t(row)][size_t(column)]->marked = 1; }
+
+    screens_test::RecordingDevice rec{"quest_flow_forms.log"};
+    CDataFolders uiFolders;
+    CQuestLayout layout;
+};
+
+// Showing or hiding the panel never changes which lives show: only its frame and the
+// marker of the highest life icon still shown come and go.
+TEST_F(QuestFlowOnTheForms, TheIconPanelShowsTheLivesThePlayerHas)
+{
+    ASSERT_EQ(2u, game->ui->List(kFormQuest, 6).size());
+    const struct
+    {
+        int lives, marker;
+    } cases[] = {{0, -1}, {1, 0}, {2, 1}, {3, 1}, {5, 1}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << c.lives << " lives");
+        game->ui->ShowFirstIcons(c.lives);
+        game->ui->SetIconPanelVisible(1);
+        EXPECT_TRUE(IconPanel());
+        EXPECT_EQ(c.lives, IconsShown());
+        EXPECT_EQ(c.marker, LitMarker());
+        game->ui->SetIconPanelVisible(0);
+        EXPECT_FALSE(IconPanel());
+        EXPECT_EQ(c.lives, IconsShown());
+        EXPECT_EQ(-1, LitMarker());
+    }
+}
+
+// A life spent on a shuffle takes its own icon away and leaves the others.
+TEST_F(QuestFlowOnTheForms, AShuffleBoughtWithALifeHidesOnlyItsIcon)
+{
+    game->SpendLifeForShuffle(1);
+    EXPECT_EQ(2, game->lives);
+    EXPECT_EQ(1, game->lossRunning);
+    const WidgetList& icons = game->ui->List(kFormQuest, 5);
+    EXPECT_TRUE(icons[0]->visible);
+    EXPECT_FALSE(icons[1]->visible);
+    EXPECT_TRUE(icons[2]->visible);
+    Run(3.5f);
+    EXPECT_EQ(0, game->lossRunning);
+    EXPECT_EQ(2, IconsShown());
+    game->ui->SetIconPanelVisible(1);
+    EXPECT_EQ(2, IconsShown());
+    EXPECT_EQ(0, LitMarker()) << "the spent icon's marker stays dark";
+}
+
+// Fifty seconds without a gem collected, with a gem in the bottom three rows: the panel
+// shows for three seconds, then the wait starts again.
+TEST_F(QuestFlowOnTheForms, AGemLowOnTheBoardBringsTheIconPanelAfterFiftySeconds)
+{
+    Gem(3, 7);
+    Run(49.9f);
+    EXPECT_FALSE(IconPanel());
+    Run(0.2f);
+    ASSERT_TRUE(IconPanel());
+    EXPECT_EQ(3, IconsShown());
+    EXPECT_EQ(1, LitMarker());
+    // The first hint waits while the icon panel is up.
+    const float idle = game->board->timeSinceMatch;
+    Run(2.5f);
+    EXPECT_TRUE(IconPanel());
+    EXPECT_FLOAT_EQ(idle, game->board->timeSinceMatch);
+    EXPECT_FALSE(HintPanel());
+    Run(0.5f);
+    EXPECT_FALSE(IconPanel());
+    EXPECT_EQ(0.0f, game->hintTimerB);
+    EXPECT_LT(game->board->timeSinceGem, 0.2f);
+    EXPECT_EQ(3, IconsShown());
+    Run(49.5f);
+    EXPECT_FALSE(IconPanel());
+}
+
+TEST_F(QuestFlowOnTheForms, TheIconPanelWaitsForAGemLowAndForLivesShownAsIcons)
+{
+    const struct
+    {
+        const char* what;
+        int gemRow, icons;
+        float wait;  // the gem wait left after 60 s
+    } cases[] = {
+        {"no gem on the board", -1, 1, 10.0f},
+        {"a gem in the fourth row from the bottom", 4, 1, 10.0f},
+        {"lives counted, not shown as icons", 7, 0, 0.0f},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        PlayFromASettledBoard();
+        if (c.gemRow >= 0)
+            Gem(0, c.gemRow);
+        game->levelParams.flagA = c.icons;
+        bool shown = false;
+        for (int frame = 0; frame < 1200; ++frame)
+        {
+            game->Update(kStep);
+            shown = shown || IconPanel();
+        }
+        EXPECT_FALSE(shown);
+        EXPECT_NEAR(c.wait, game->board->timeSinceGem, 0.1f);
+    }
+}
+
+// A gem collected while the panel shows (the board starts the wait again) hides it at once.
+TEST_F(QuestFlowOnTheForms, AGemCollectedHidesTheIconPanel)
+{
+    Gem(7, 6);
+    Run(50.1f);
+    ASSERT_TRUE(IconPanel());
+    game->board->timeSinceGem = 0.0f;
+    game->Update(kStep);
+    EXPECT_FALSE(IconPanel());
+    EXPECT_EQ(0.0f, game->hintTimerB);
+    EXPECT_EQ(3, IconsShown());
 }
 
 // ---------------------------------------------------------------------------------
@@ -937,6 +1166,37 @@ TEST_F(QuestFlow, NoMovesCostsNoLifeWhileTheSolidarityBonusIsOwnedAtLevelZero)
         Event(kEventNoMoves);
         game->Update(kStep);
         EXPECT_EQ(livesLeft, game->lives) << "solidarity level " << solidarity;
+        // With the heart or without it, play goes on after the sequence.
+        Run(3.5f);
+        EXPECT_EQ(0, game->lossRunning) << "solidarity level " << solidarity;
+        EXPECT_EQ(kSubStateNormalPlay, game->subState);
+    }
+}
+
+// Owned at its first level, the score bonus spares the life a time-up would cost: the
+// note shows alone and the level is played again all the same.
+TEST_F(QuestFlow, TimeUpCostsNoLifeWhileTheScoreBonusIsOwnedAtLevelZero)
+{
+    const std::pair<int32_t, int> cases[] = {{-1, 1}, {0, 2}, {1, 1}};
+    for (const auto& [scoreBonus, livesLeft] : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << "score bonus level " << scoreBonus);
+        SetUp();  // a game of its own
+        FillBoard();
+        game->board->inputOpen = 1;
+        game->lives = 2;
+        game->levelTimer = 0.1f;
+        game->levelParams.kindLevels[4] = scoreBonus;
+        game->levelParams.kindLevels[5] = -1;
+        Run(0.2f);
+        ASSERT_EQ(1, game->lossRunning);
+        EXPECT_EQ(1, game->lossTimeUp);
+        EXPECT_EQ(livesLeft == 2 ? 1 : 0, game->lossFinal);
+        EXPECT_EQ(livesLeft, game->lives);
+        // Either way the sequence ends: without an autosave the game is over.
+        Run(3.5f);
+        EXPECT_EQ(0, game->lossRunning);
+        EXPECT_EQ(kSubStateGameOver, game->subState);
     }
 }
 

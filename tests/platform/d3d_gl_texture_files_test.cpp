@@ -63,3 +63,58 @@ TEST_F(GLDeviceTest, AMipChainDrawsItsSmallerLevels)
     device->SetTexture(0, nullptr);
     t->Release();
 }
+
+// A texture read from a picture file reaches the driver only when it is first drawn or
+// locked, with the file's pixels; one never used costs no upload. A file gone by then
+// leaves the texture blank rather than failing the draw.
+TEST_F(GLDeviceTest, APictureFileReachesTheDriverOnlyWhenFirstDrawnOrLocked)
+{
+    std::string dir = ::testing::TempDir();
+    std::vector<uint32_t> pixels(8 * 8);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = 0xFF000000u | static_cast<uint32_t>(i * 0x030507u);
+    const std::string files[3] = {dir + "drawn.png", dir + "locked.png", dir + "gone.png"};
+    IDirect3DTexture8* t[3] = {};
+    platform::DeviceStatistics before, loaded, after;
+    ASSERT_TRUE(platform::GetDeviceStatistics(device, before));
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_TRUE(WriteImage(files[i], 8, 8, pixels, 4));
+        ASSERT_EQ(D3D_OK, D3DXCreateTextureFromFileExA(device, files[i].c_str(), D3DX_DEFAULT, D3DX_DEFAULT,
+                                                       D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                                                       D3DX_FILTER_TRIANGLE, D3DX_DEFAULT, 0, nullptr, nullptr, &t[i]));
+    }
+    std::remove(files[2].c_str());
+    ASSERT_TRUE(platform::GetDeviceStatistics(device, loaded));
+    EXPECT_EQ(3u, loaded.texturesCreated - before.texturesCreated);
+    EXPECT_EQ(0u, loaded.textureUploads - before.textureUploads);
+
+    // Drawn: texel (5, 2) lands on pixel (5, 2) of an 8 x 8 quad.
+    device->SetTexture(0, t[0]);
+    ClearAll(0xFF000000);
+    ASSERT_EQ(D3D_OK, Quad(0, 0, 8, 8, 0, 0xFFFFFFFF));
+    EXPECT_EQ(pixels[2 * 8 + 5] & 0xFFFFFF, Pixel(5, 2) & 0xFFFFFF);
+
+    // Locked: every pixel of the file, as A8R8G8B8.
+    D3DLOCKED_RECT r;
+    ASSERT_EQ(D3D_OK, t[1]->LockRect(0, &r, nullptr, 0));
+    for (int y = 0; y < 8; ++y)
+        EXPECT_EQ(0, std::memcmp(static_cast<BYTE*>(r.pBits) + y * r.Pitch, &pixels[y * 8], 8 * 4)) << y;
+    ASSERT_EQ(D3D_OK, t[1]->UnlockRect(0));
+
+    // The file went before the texture was first drawn: it draws blank (black when
+    // modulated) and the device goes on.
+    device->SetTexture(0, t[2]);
+    ClearAll(0xFF0000FF);
+    ASSERT_EQ(D3D_OK, Quad(0, 0, 8, 8, 0, 0xFFFFFFFF));
+    EXPECT_EQ(0u, Pixel(3, 3) & 0xFFFFFF);
+
+    ASSERT_TRUE(platform::GetDeviceStatistics(device, after));
+    EXPECT_EQ(3u, after.textureFileFills - before.textureFileFills);
+    // One upload for the drawn texture, two (the fill and the unlock) for the locked one,
+    // one blank for the texture whose file went.
+    EXPECT_EQ(4u, after.textureUploads - before.textureUploads);
+    device->SetTexture(0, nullptr);
+    for (IDirect3DTexture8* texture : t)
+        texture->Release();
+}

@@ -11,6 +11,7 @@
 #include "platform/win32.h"
 #include "platform/win32/sdl_window.h"
 #include "render/Device.h"
+#include "tests/render/texture_test_files.h"
 #include "tests/support/TestWindow.h"
 
 namespace {
@@ -135,6 +136,39 @@ TEST_F(GLWrapperTest, AResetRecreatesTheDefaultPoolAndDrawingGoesOn)
     EXPECT_EQ(0x405060u, Pixel(80, 60));
     device->device->EndScene();
     EXPECT_EQ(D3D_OK, device->device->Present(nullptr, nullptr, window, nullptr));
+}
+
+// The driver alone holds a texture's pixels: a default-pool texture released for a reset
+// and made again comes back from its file, and a lock reads those pixels back from the
+// driver; a managed one keeps its pixels through the reset.
+TEST_F(GLWrapperTest, TexturesReleasedAndMadeAgainReadBackTheirFilesPixels)
+{
+    const std::string file = ::testing::TempDir() + "reset_pixels.tga";
+    std::vector<uint32_t> pixels(4 * 4);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint32_t>(0x102030u + i * 0x0B0703u);
+    ASSERT_TRUE(WriteTga(file, 4, 4, pixels));
+    CRefPtr<CTexture> pools[2] = {device->MakeTexture(file, "Default", 1, 0, D3DPOOL_DEFAULT, D3DFMT_UNKNOWN),
+                                  device->MakeTexture(file, "Managed", 1, 0, D3DPOOL_MANAGED, D3DFMT_UNKNOWN)};
+    ASSERT_TRUE(pools[0].IsValid() && pools[1].IsValid());
+    device->ReleaseDefaultPoolResources();
+    EXPECT_EQ(nullptr, pools[0]->texture);
+    ASSERT_EQ(D3D_OK, device->Reset());
+    ASSERT_NE(nullptr, pools[0]->texture);
+    for (const CRefPtr<CTexture>& t : pools)
+    {
+        SCOPED_TRACE(t->name);
+        D3DLOCKED_RECT r;
+        ASSERT_EQ(D3D_OK, t->texture->LockRect(0, &r, nullptr, 0));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+            {
+                DWORD texel;
+                std::memcpy(&texel, static_cast<BYTE*>(r.pBits) + y * r.Pitch + x * 4, 4);
+                EXPECT_EQ(pixels[y * 4 + x], texel & 0xFFFFFF) << x << "," << y;
+            }
+        ASSERT_EQ(D3D_OK, t->texture->UnlockRect(0));
+    }
 }
 
 TEST_F(GLWrapperTest, GammaRampAndCursorImage)

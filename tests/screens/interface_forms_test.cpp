@@ -9,6 +9,7 @@
 #include "board/LevelParams.h"
 #include "engine/StringTable.h"
 #include "screens/Interface.h"
+#include "screens/Shop.h"
 #include "hud/QuestLayout.h"
 #include "tools/uigen/MapPath.h"
 #include "screens_test_util.h"
@@ -155,6 +156,47 @@ TEST_F(FormSetTest, MapSpotsLieOnTheRoadOfThePicture)
             ++spot;
         }
     EXPECT_EQ(kMapSpotCount, spot);
+}
+
+// The shop's left panel: the description runs down from its widget's middle (a
+// text's first line stands there) for at most six lines, and neither it nor Done meets
+// the time dial; the sand glass and its note sit inside the sand-glass item's frame.
+TEST_F(FormSetTest, TheShopsDescriptionDialAndDoneKeepApartAndTheSandGlassSitsInItsItem)
+{
+    ASSERT_EQ(1, ui->Load(folders, layout, params));
+    struct Box
+    {
+        float left, right, bottom, top;  // y up
+        bool Meets(const Box& o) const { return left < o.right && o.left < right && bottom < o.top && o.bottom < top; }
+    };
+    const auto box = [](const CKMWindow& w) {
+        return Box{w.worldPosition.x - w.size.w * 0.5f, w.worldPosition.x + w.size.w * 0.5f,
+                   w.worldPosition.y - w.size.h * 0.5f, w.worldPosition.y + w.size.h * 0.5f};
+    };
+    const CRefPtr<CKMWindow> description = ui->Widget(kFormShop, 1);
+    const CRefPtr<CKMWindow> done = ui->FormAt(kFormShop)->FindChild(31);
+    ASSERT_TRUE(description && done);
+    const float lineHeight = 26.0f;  // the description's font at its size, on the screen
+    Box text = box(*description);
+    text.top = description->worldPosition.y + lineHeight;
+    text.bottom = description->worldPosition.y - 6.0f * lineHeight;
+    for (int list : {0, 1})
+        for (const CRefPtr<CKMWindow>& dial : ui->List(kFormShop, list))
+        {
+            EXPECT_FALSE(box(*dial).Meets(text)) << "dial list " << list;
+            EXPECT_FALSE(box(*dial).Meets(box(*done))) << "dial list " << list;
+        }
+
+    CShopSettings shop;
+    shop.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg", "Shop");
+    const Box frame = box(*ui->List(kFormShop, 7).at(kShopItemSandGlass));
+    const float* c = shop.sandboxFrontPos;
+    const float* size = shop.sandboxFrontSize;
+    const Box glass{c[0] - size[0] * 0.5f, c[0] + size[0] * 0.5f, c[1] - size[1] * 0.5f, c[1] + size[1] * 0.5f};
+    EXPECT_TRUE(frame.left <= glass.left && glass.right <= frame.right && frame.bottom <= glass.bottom && glass.top <= frame.top);
+    EXPECT_LT(shop.sandboxNote[1], glass.bottom) << "the note under the glass";
+    EXPECT_GT(shop.sandboxNote[1] - lineHeight, frame.bottom) << "and above the frame's foot";
+    EXPECT_NEAR(c[0], shop.sandboxNote[0], 1.0f) << "centred under it";
 }
 
 // Forms are drawn in the manager's order, back to front: dialogs come after the

@@ -1,6 +1,6 @@
 // The upgrade shop: its unlock table and level rules, the texts file, the stars'
-// flights, dragging and dropping, the plus and minus controls, and settling every
-// star before a save.
+// flights, dragging and dropping, the plus and minus controls, settling every star
+// before a save, the sand glass and the bonus items' pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,10 +9,14 @@
 #include <string>
 
 #include "board/LevelParams.h"
+#include "bonuses/BonusManager.h"
 #include "effects/ParticleSystemsManager.h"
+#include "effects/SmokesParticleSystem.h"
+#include "render/Font.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 #include "screens/Shop.h"
+#include "screens_test_util.h"
 
 namespace fs = std::filesystem;
 
@@ -443,6 +447,7 @@ TEST_F(ShopInput, StubsCrackPulsesMarkPlacesToBuyFlightsTrailSparksAndTheBackdro
     shop.settings.sandboxRaysW = -1.0f;
     shop.items.UnlockForLevel(1);
     shop.Refresh(1, 2.0f, 2);
+    const size_t dust = cracks->systems.size();  // the sand glass's
     shop.Update(0.5f, -999.0f, -999.0f);
     ASSERT_EQ(2u, shop.crackQueue.size());
     EXPECT_NEAR(6.2831853f - 0.5f, shop.rayAngle, 1e-4f);
@@ -451,7 +456,7 @@ TEST_F(ShopInput, StubsCrackPulsesMarkPlacesToBuyFlightsTrailSparksAndTheBackdro
 
     shop.Update(0.4f, -999.0f, -999.0f);
     EXPECT_EQ(2u, shop.pulses.size()) << "two halos";
-    EXPECT_EQ(1u, cracks->systems.size()) << "the stub's pieces";
+    EXPECT_EQ(dust + 1, cracks->systems.size()) << "the stub's pieces";
 
     // Items 8 and 10 can take a star on their first place.
     shop.Update(0.2f, -999.0f, -999.0f);
@@ -476,6 +481,168 @@ TEST_F(ShopInput, StubsCrackPulsesMarkPlacesToBuyFlightsTrailSparksAndTheBackdro
     shop.Update(2.0f, -999.0f, -999.0f);
     EXPECT_EQ(1, shop.items.levels[10]);
     EXPECT_LE(tail->duration, tail->elapsed) << "landed: the tail stops";
+}
+
+
+// ---------------------------------------------------------------------------------
+// The sand glass and the bonus pictures
+
+std::string SkinWith(const std::string& name, const std::string& section)
+{
+    const fs::path path = fs::temp_directory_path() / ("shop_skin_" + name + ".cfg");
+    std::ofstream(path, std::ios::binary) << "[Shop]\n" << section;
+    return path.string();
+}
+
+TEST(ShopSettings, SandGlassKeysComeInScreenUnitsAndMissingOnesTakeTheirDefaults)
+{
+    struct Case
+    {
+        const char* section;
+        float front[3], size[2], frontT0, glassT2, note[2];
+        uint32_t glass;
+        float dustAlpha;
+    };
+    const Case cases[] = {
+        {"", {1.5f, 50.5f, -20.0f}, {178.0f, 60.0f}, 162.0f / 512, 178.0f / 512, {1.5f, 50.5f}, 0xFF6CC8F7u, 127.0f / 255},
+        {"SandboxFrontPos=869 232 -5\nSandboxFrontSize=112 38\nSandboxFrontT=0 0 10 10\nSandboxGlassT=0 0 256 10\n"
+         "SandboxGlassColor=10 20 30 128\nSandboxDustColor=1 2 3 51\nSandboxNote=925 282 -21\n",
+         {412.5f, 133.5f, -5.0f}, {112.0f, 38.0f}, 0.0f, 0.5f, {412.5f, 102.5f}, 0x800A141Eu, 0.2f},
+    };
+    int n = 0;
+    for (const Case& c : cases)
+    {
+        CShopSettings s;
+        s.Load(SkinWith(std::to_string(n++), c.section).c_str(), "Shop");
+        for (int k = 0; k < 3; ++k)
+            EXPECT_FLOAT_EQ(c.front[k], s.sandboxFrontPos[k]) << c.section << k;
+        EXPECT_FLOAT_EQ(c.size[0], s.sandboxFrontSize[0]);
+        EXPECT_FLOAT_EQ(c.size[1], s.sandboxFrontSize[1]);
+        EXPECT_FLOAT_EQ(c.frontT0, s.sandboxFrontT[0]);
+        EXPECT_FLOAT_EQ(c.glassT2, s.sandboxGlassT[2]);
+        EXPECT_FLOAT_EQ(c.note[0], s.sandboxNote[0]);
+        EXPECT_FLOAT_EQ(c.note[1], s.sandboxNote[1]);
+        EXPECT_EQ(c.glass, s.sandboxGlassColor);
+        EXPECT_FLOAT_EQ(c.dustAlpha, s.sandboxDustAlpha);
+        EXPECT_FLOAT_EQ(-20.0f, s.bonusZShift);
+    }
+}
+
+// The shop screen with pictures: sprites, the dust's particles, the note's texts and
+// the board's bonus maker.
+class ShopPictures : public ShopInput
+{
+protected:
+    void SetUp() override
+    {
+        ShopInput::SetUp();
+        shop.SetResources(list, CRefPtr<CTexture>(), CRefPtr<CTexture>(), nullptr);
+        shop.SetEffects(particles, particles, CRefPtr<CTexture>(), CRefPtr<CTexture>(), CRefPtr<CTexture>());
+        shop.SetSandGlass(CRefPtr<CTexture>(), texts, screens_test::BoxFont());
+        bonuses.SetRenderers(list, CRefPtr<CSpriteBatch>(), particles, list, particles, CRefPtr<CSpriteBatch>(), list);
+        shop.bonusMaker = &bonuses;
+    }
+    const CSmokesParticleSystem& Dust() const { return dynamic_cast<const CSmokesParticleSystem&>(*shop.sandDust); }
+    uint32_t GlassAlpha() const { return shop.sandShapes.at(1)->colour >> 24; }
+
+    CRefPtr<CSpriteList> list{new CSpriteList(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>())};
+    CRefPtr<CParticleSystemsManager> particles{
+        new CParticleSystemsManager(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>())};
+    CRefPtr<CTextSet> texts{new CTextSet(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>())};
+    CBonusManager bonuses;
+};
+
+// The note is a text of the string table, filled by the checked formatter: only "%d"
+// takes the seconds, so a translator's stray directive shows as written.
+TEST_F(ShopPictures, TheNoteShowsTheSecondsOfEachLevelAndAStrayDirectiveAsWritten)
+{
+    shop.Refresh(1, 0.0f, 20);
+    ASSERT_TRUE(shop.sandNote);
+    const char* const expected[] = {"10 sec", "15 sec", "20 sec", "25 sec", "30 sec"};
+    for (int level = 0; level <= 4; ++level)
+    {
+        shop.SetItemLevel(kShopItemSandGlass, level, 0);
+        EXPECT_EQ(expected[level], shop.sandNote->text);
+    }
+    shop.secondsFormat = "%s%n %d%% of %x";
+    shop.SetItemLevel(kShopItemSandGlass, 1, 0);
+    EXPECT_EQ("%s%n 15% of %x", shop.sandNote->text);
+    EXPECT_EQ("15", CShop().SecondsNote(1).substr(0, 2)) << "without its string the note keeps its own words";
+}
+
+// Level 2: the sand glass cannot be bought yet, so glass, dust and note show dimmed
+// until the reveal at the end of the fade-in of level 5 makes it available.
+TEST_F(ShopPictures, TheSandGlassShowsDimmedUntilItCanBeBoughtAndFadesOutWithTheShop)
+{
+    shop.items.UnlockForLevel(2);
+    shop.settings.disabledAlpha = 0.5f;
+    shop.Refresh(1, 2.0f, 5);
+    ASSERT_EQ(2u, shop.sandShapes.size());
+    EXPECT_EQ(0.0f, shop.sandShapes[0]->alpha) << "fading in";
+    EXPECT_EQ(128u, GlassAlpha());
+    EXPECT_FLOAT_EQ(shop.settings.sandboxDustAlpha * 0.5f, Dust().strength);
+    EXPECT_EQ(128u, shop.sandNote->colour >> 24);
+    EXPECT_FLOAT_EQ(0.5f, shop.sandDust->elapsed) << "dust in the glass from the start";
+    EXPECT_EQ("10 sec", shop.sandNote->text);
+
+    shop.Update(0.25f, -999.0f, -999.0f);
+    EXPECT_FLOAT_EQ(0.5f, shop.sandNote->alphaFactor) << "the note follows the fade";
+    shop.Update(0.25f, -999.0f, -999.0f);
+    EXPECT_EQ(1, shop.items.limits[kShopItemSandGlass]);
+    EXPECT_EQ(255u, GlassAlpha());
+    EXPECT_FLOAT_EQ(shop.settings.sandboxDustAlpha, Dust().strength);
+    EXPECT_EQ(255u, shop.sandNote->colour >> 24);
+
+    const CRefPtr<CParticleSystem> dust = shop.sandDust;
+    const CRefPtr<CSpriteShape> glass = shop.sandShapes[1];
+    shop.Refresh(0, 2.0f, 5);
+    EXPECT_TRUE(shop.sandShapes.empty());
+    EXPECT_TRUE(glass->mortal) << "leaves the list once faded";
+    EXPECT_FALSE(shop.sandDust);
+    EXPECT_LE(dust->duration, dust->elapsed) << "the dust settles";
+    shop.Update(0.3f, -999.0f, -999.0f);
+    ASSERT_TRUE(shop.sandNote);
+    shop.Update(0.3f, -999.0f, -999.0f);
+    EXPECT_FALSE(shop.sandNote);
+    EXPECT_TRUE(texts->texts.empty());
+}
+
+// Owned bonus items show the bonus of their kind and level, standing on the item's
+// picture; a new level replaces the picture, and closing the shop sends them all off.
+TEST_F(ShopPictures, OwnedBonusesStandOnTheirItemsAtTheirLevelAndLeaveWithTheShop)
+{
+    const int32_t owned[6] = {-1, 2, 0, 3, 1, -1};
+    for (int k = 0; k < 6; ++k)
+        Item(10 + k, owned[k], 3);
+    shop.Refresh(1, 2.0f, 40);
+    for (int k = 0; k < 6; ++k)
+    {
+        const CRefPtr<CBonus>& b = shop.bonusObjects[size_t(k)];
+        ASSERT_EQ(owned[k] >= 0, bool(b)) << 10 + k;
+        if (!b)
+            continue;
+        EXPECT_EQ(shop.items.subIds[size_t(10 + k)], b->kind);
+        EXPECT_EQ(owned[k], b->level);
+        EXPECT_EQ(0, b->active) << "for show only";
+        EXPECT_FLOAT_EQ(shop.layout.pictures[size_t(10 + k)].x, b->target[0]);
+        EXPECT_FLOAT_EQ(shop.layout.pictures[size_t(10 + k)].y, b->target[1]);
+    }
+    shop.Update(0.6f, -999.0f, -999.0f);
+    EXPECT_EQ(kBonusPlaced, shop.bonusObjects[1]->state);
+    EXPECT_TRUE(bonuses.bonuses.empty()) << "never on the board";
+
+    const CRefPtr<CBonus> old = shop.bonusObjects[1];
+    shop.SetItemLevel(11, 3, 0);
+    EXPECT_EQ(3, shop.bonusObjects[1]->level);
+    EXPECT_EQ(kBonusLeaving, old->state);
+    shop.Update(0.1f, -999.0f, -999.0f);
+    EXPECT_TRUE(shop.leavingBonuses.empty());
+
+    shop.Refresh(0, 2.0f, 40);
+    EXPECT_TRUE(std::none_of(shop.bonusObjects.begin(), shop.bonusObjects.end(), [](const CRefPtr<CBonus>& b) { return bool(b); }));
+    EXPECT_EQ(4u, shop.leavingBonuses.size());
+    shop.Update(0.6f, -999.0f, -999.0f);
+    EXPECT_TRUE(shop.leavingBonuses.empty());
 }
 
 }  // namespace

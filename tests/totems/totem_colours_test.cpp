@@ -2,6 +2,10 @@
 // level and charge (repaint counts, bonus picks, score and time), how their
 // phases end, the paint streams, and the panel and shop pictures of the manager.
 #include "board/LevelParams.h"
+#include "effects/CollectionParticleSystem.h"
+#include "effects/DropsSprayKeeper.h"
+#include "effects/ParticleSystemsManager.h"
+#include "render/SpriteList.h"
 #include "tests/platform/files_testdir.h"
 #include "totems/OrangeTotem.h"
 #include "totems/TotemsManager.h"
@@ -132,6 +136,45 @@ TEST(WhiteTotem, AStreamWithNoDistanceOrNoSpeedLandsAtOnce)
     EXPECT_FLOAT_EQ(1.5f, up.m_duration);
     EXPECT_EQ(2u, down.m_path.segments.size());
     EXPECT_FLOAT_EQ(0.5f + 2.0f, down.m_duration);
+}
+
+// A landing stream sprays the paint atlas's drop (lower left) in the paint's colour,
+// and the drop's glint (lower right) in white, both flying the same pattern.
+TEST(WhiteTotem, ALandingStreamSpraysColouredDropsAndWhiteGlintsAlike)
+{
+    CRefPtr<CParticleSystemsManager> particles(
+        new CParticleSystemsManager(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
+    CRefPtr<CSpriteList> list(new CSpriteList(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
+    CPaintStream stream;
+    stream.SetResources(particles, list, CRefPtr<CTexture>());
+    stream.Start({0, 0, 0}, {0, 50, 0}, {100, -100, 0}, 40, 40, 0, 0, 2, 0xCCFF4040u, 2000.0f, 0);
+    int frames = 0;
+    while (stream.Update(kFrame) && ++frames < 500)
+    {
+    }
+    ASSERT_EQ(2u, particles->systems.size());
+    const float corners[2][8] = {{0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 1.0f, 0.0f, 1.0f},
+                                 {0.5f, 0.5f, 1.0f, 0.5f, 1.0f, 1.0f, 0.5f, 1.0f}};
+    const CDropsSprayKeeper* sprays[2] = {};
+    for (size_t k = 0; k < 2; ++k)
+    {
+        auto* system = dynamic_cast<CCollection2ParticleSystem*>(particles->systems[k].Get());
+        ASSERT_NE(nullptr, system);
+        sprays[k] = dynamic_cast<const CDropsSprayKeeper*>(system->keeper.Get());
+        ASSERT_NE(nullptr, sprays[k]);
+    }
+    // The systems are kept farthest first; both stand at one depth, so find the
+    // coloured one by its colour.
+    if (sprays[0]->colour == 0xFFFFFFu)
+        std::swap(sprays[0], sprays[1]);
+    EXPECT_EQ(0xFF4040u, sprays[0]->colour);
+    EXPECT_EQ(0xFFFFFFu, sprays[1]->colour);
+    for (size_t k = 0; k < 2; ++k)
+        for (int i = 0; i < 8; ++i)
+            EXPECT_FLOAT_EQ(corners[k][i], sprays[k]->uv[i]) << "spray " << k << " value " << i;
+    ASSERT_EQ(sprays[0]->velocities.size(), sprays[1]->velocities.size());
+    for (size_t i = 0; i < sprays[0]->velocities.size(); ++i)
+        EXPECT_EQ(sprays[0]->velocities[i].x, sprays[1]->velocities[i].x) << i;
 }
 
 TEST(WhiteTotem, PaintColoursCoverTheSevenTokensAndTheFogStartsOnce)

@@ -9,7 +9,9 @@
 //                                      across (the cover: full, mid)
 //   CursorAdd.bmp                      the round light mask
 //   Chain.png                          single chain at (0, 0)-(92, 92), double at
-//                                      (92, 0)-(184, 92)
+//                                      (92, 0)-(184, 92); a loose link at
+//                                      (184, 0)-(212, 28) and a soft light at
+//                                      (188, 32)-(252, 96)
 // The frame rectangles are those of data/Data/CapsAnimation.dat.
 //
 // Every colour has its own shape, so the board reads without colour: green
@@ -386,6 +388,51 @@ Picture LightMask()
     return pic;
 }
 
+struct LinkShape
+{
+    float a, b;   // half axes of the oval
+    float thick;  // of the steel
+    float slope;  // of the shading from lit top left to dark bottom right, per pixel
+};
+
+// One oval ring of steel turned by `angle`, seen flat or, when edge-on, from its
+// side. Pass 0 draws its dark outline, pass 1 the steel.
+void DrawLink(Picture& pic, float cx, float cy, float angle, const LinkShape& link, bool edgeOn, int pass)
+{
+    const float a = link.a, b = link.b, thick = link.thick;
+    const float ca = std::cos(angle), sa = std::sin(angle);
+    const float grow = pass == 0 ? 1.3f : 0.0f;
+    const int reach = int(a + thick + 3.0f);
+    for (int y = int(cy) - reach; y <= int(cy) + reach; ++y)
+        for (int x = int(cx) - reach; x <= int(cx) + reach; ++x)
+        {
+            const float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
+            const float u = dx * ca + dy * sa, v = -dx * sa + dy * ca;
+            float d;
+            if (edgeOn)
+            {
+                // A capsule: the link seen from its side.
+                const float qu = std::max(std::fabs(u) - (a - 1.8f), 0.0f);
+                d = std::sqrt(qu * qu + v * v) - 1.8f;
+            }
+            else
+            {
+                const float e = std::sqrt((u / a) * (u / a) + (v / b) * (v / b));
+                d = std::fabs(e - 1.0f) * b - thick * 0.5f;
+            }
+            if (d - grow > 0.0f)
+                continue;
+            if (pass == 0)
+            {
+                pic.Blend(x, y, Rgb{0.08f, 0.08f, 0.1f}, 1.0f);
+                continue;
+            }
+            const float shade = Clamp01(0.8f - (dx + dy) * link.slope - d * 0.25f);
+            const Rgb c = Mix(Rgb{0.35f, 0.37f, 0.42f}, Rgb{0.95f, 0.96f, 1.0f}, shade);
+            pic.Blend(x, y, c, 1.0f);
+        }
+}
+
 // Chain links along a path: alternating flat and edge-on oval rings of steel,
 // each with a dark outline so that the chain reads over any token.
 void DrawLinks(Picture& pic, int ox, int oy, const std::vector<std::pair<float, float>>& centres,
@@ -393,40 +440,23 @@ void DrawLinks(Picture& pic, int ox, int oy, const std::vector<std::pair<float, 
 {
     for (int pass = 0; pass < 2; ++pass)
         for (size_t i = 0; i < centres.size(); ++i)
+            DrawLink(pic, ox + centres[i].first, oy + centres[i].second, angles[i], {8.0f, 5.0f, 2.8f, 0.06f}, i % 2,
+                     pass);
+}
+
+// Beside the lock rings, the pieces the green totem's chain flies apart in: one link
+// across the 28 x 28 cell at (184, 0); and the soft round light, tinted when drawn,
+// that runs along the chain: 64 x 64 at (188, 32).
+void DrawChainPieceAndLight(Picture& pic)
+{
+    for (int pass = 0; pass < 2; ++pass)
+        DrawLink(pic, 198.0f, 14.0f, -kPi / 4.0f, {10.5f, 6.5f, 3.4f, 0.045f}, false, pass);
+    for (int y = 32; y < 96; ++y)
+        for (int x = 188; x < 252; ++x)
         {
-            const float cx = ox + centres[i].first, cy = oy + centres[i].second;
-            const float ca = std::cos(angles[i]), sa = std::sin(angles[i]);
-            const bool edgeOn = i % 2;
-            const float grow = pass == 0 ? 1.3f : 0.0f;
-            const float a = 8.0f, b = 5.0f, thick = 2.8f;
-            for (int y = int(cy - 12); y <= int(cy + 12); ++y)
-                for (int x = int(cx - 12); x <= int(cx + 12); ++x)
-                {
-                    const float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
-                    const float u = dx * ca + dy * sa, v = -dx * sa + dy * ca;
-                    float d;
-                    if (edgeOn)
-                    {
-                        // A capsule: the link seen from its side.
-                        const float qu = std::max(std::fabs(u) - (a - 1.8f), 0.0f);
-                        d = std::sqrt(qu * qu + v * v) - 1.8f;
-                    }
-                    else
-                    {
-                        const float e = std::sqrt((u / a) * (u / a) + (v / b) * (v / b));
-                        d = std::fabs(e - 1.0f) * b - thick * 0.5f;
-                    }
-                    if (d - grow > 0.0f)
-                        continue;
-                    if (pass == 0)
-                    {
-                        pic.Blend(x, y, Rgb{0.08f, 0.08f, 0.1f}, 1.0f);
-                        continue;
-                    }
-                    const float shade = Clamp01(0.8f - (dx + dy) * 0.06f - d * 0.25f);
-                    const Rgb c = Mix(Rgb{0.35f, 0.37f, 0.42f}, Rgb{0.95f, 0.96f, 1.0f}, shade);
-                    pic.Blend(x, y, c, 1.0f);
-                }
+            const float r = std::sqrt((x + 0.5f - 220.0f) * (x + 0.5f - 220.0f) + (y + 0.5f - 64.0f) * (y + 0.5f - 64.0f));
+            const float fall = Clamp01(1.0f - r / 31.0f);
+            pic.Blend(x, y, Rgb{1.0f, 1.0f, 1.0f}, Clamp01(fall * fall * (1.0f + 2.0f * fall * fall)));
         }
 }
 
@@ -469,6 +499,7 @@ Picture Chains()
                                : Rgb{0.8f, 0.82f, 0.86f};
             pic.Blend(x, y, c, 1.0f);
         }
+    DrawChainPieceAndLight(pic);
     return pic;
 }
 

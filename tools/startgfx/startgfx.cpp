@@ -166,6 +166,40 @@ void MakeSplash(const std::filesystem::path& fsdata)
     Write(fsdata / "splash2.jpg", img, 3);
 }
 
+// A padlock in the cell (u 0.71875..0.828125, v 0..0.21875), 14 x 28 pixels drawn on
+// a square: s, t run 0..1 across the cell, t down. Negative inside.
+float LockShape(float s, float t)
+{
+    const float bx = std::fabs(s - 0.5f) - 0.28f, by = std::fabs(t - 0.69f) - 0.2f;
+    const float body = std::min(std::max(bx, by), 0.0f) + std::hypot(std::max(bx, 0.0f), std::max(by, 0.0f)) - 0.04f;
+    const float shackle = std::fabs(std::hypot(s - 0.5f, t - 0.46f) - 0.2f) - 0.055f;
+    const float keyhole = std::min(std::hypot(s - 0.5f, t - 0.64f) - 0.06f,
+                                   std::max(std::fabs(s - 0.5f) - 0.025f, std::fabs(t - 0.72f) - 0.08f));
+    return std::max(std::min(body, shackle), -keyhole);
+}
+
+// The star every spell, tail and sparkle draws whole, additively, and the lock that a
+// locked token throws off in pieces, alpha blended. The lock is dark iron and
+// everything round it opaque black, so it adds nothing where the star is drawn
+// whole; only its alpha shows it, in the lock burst.
+void MakeStarParticle(const std::filesystem::path& gfx)
+{
+    Image img(128, 128);
+    Paint(img, [](float x, float y) {
+        float v = StarShape(x, y, 4, 40.0f, 0.25f);
+        return Rgba{v, v * 0.95f, v * 0.8f, 1.0f};
+    });
+    for (int y = 0; y < 28; ++y)
+        for (int x = 92; x < 106; ++x)
+        {
+            const float s = (x - 92 + 0.5f) / 14.0f, t = (y + 0.5f) / 28.0f;
+            const float d = LockShape(s, t);
+            const float shine = Clamp01(0.5f - s) * 0.03f;
+            img.at(x, y) = {0.035f + shine, 0.035f + shine, 0.045f + shine, Clamp01(0.5f - d / 0.05f)};
+        }
+    Write(gfx / "StarParticle.bmp", img, 4);
+}
+
 void MakeCursor(const std::filesystem::path& gfx)
 {
     // An arrow with its tip at (0, 0), gold with a dark rim.
@@ -189,16 +223,14 @@ void MakeCursor(const std::filesystem::path& gfx)
     Write(gfx / "Cursor.tga", img, 4);
 }
 
+void PaintAtlas(Image& img, const std::function<Rgba(float, float, int)>& f);
+
 void MakeEffects(const std::filesystem::path& gfx)
 {
     Noise noise(7, 64);
     Image img(64, 64);
 
-    Paint(img, [](float x, float y) {
-        float v = StarShape(x, y, 4, 40.0f, 0.25f);
-        return Rgba{v, v * 0.95f, v * 0.8f, v};
-    });
-    Write(gfx / "StarParticle.bmp", img, 3);
+    MakeStarParticle(gfx);
 
     Image bolt(32, 128);
     Paint(bolt, [](float x, float y) {
@@ -223,20 +255,30 @@ void MakeEffects(const std::filesystem::path& gfx)
     });
     Write(gfx / "Ring.jpg", img, 3);
 
+    // A white, fuzzy glow with a bright core: the effects that use it tint it with
+    // their own colours (the red totem's orange balls, blue sparks, red flashes).
     Paint(img, [&](float x, float y) {
-        float n = noise.Fractal(x * 4, y * 4, 3);
-        Rgba g = Glow(x, y, {0.7f, 0.5f, 1.0f, 1}, 1.3f);
-        return Rgba{g.r * n * 1.4f, g.g * n * 1.4f, g.b * n * 1.4f, g.a};
+        const float n = noise.Fractal(x * 4, y * 4, 3);
+        const float d = std::sqrt(x * x + y * y);
+        const float v = Clamp01(std::pow(Clamp01(1 - d), 1.5f) * (0.45f + 0.9f * n) + std::pow(Clamp01(1 - d), 4.0f));
+        return Rgba{v, v, v, v};
     });
     Write(gfx / "SpellFuzzy.bmp", img, 3);
 
-    Image cloud(128, 128);
-    Paint(cloud, [&](float x, float y) {
-        float n = noise.Fractal(x * 2.5f + 11, y * 2.5f, 4);
-        float a = Clamp01((1 - std::sqrt(x * x + y * y)) * 1.5f) * Smooth(0.25f, 0.65f, n);
-        return Rgba{1.0f, 0.45f + 0.4f * n, 0.1f + 0.2f * n, a};
+    // Sixteen puffs of fire in a 4 x 4 atlas (explosions and smokes draw one cell per
+    // particle), each fading out well inside its cell: hot and pale in the middle,
+    // orange at the ragged rim.
+    Image fire(256, 256);
+    PaintAtlas(fire, [&](float x, float y, int cell) {
+        const float n = noise.Fractal(x * 1.6f + float(cell) * 2.3f + 11, y * 1.6f + float(cell) * 1.9f, 4);
+        const float d = std::sqrt(x * x + y * y);
+        const float a = Smooth(0.95f, 0.25f, d) * (0.3f + 0.7f * Smooth(0.2f, 0.6f, n));
+        const float heat = Clamp01(1.2f - d * 1.1f) * (0.6f + 0.4f * n);
+        return Rgba{1.0f, 0.5f + 0.5f * heat, 0.15f + 0.6f * heat * heat, a};
     });
-    WriteWithAlpha(gfx, "FireCloud", cloud);
+    WriteWithAlpha(gfx, "FireCloud", fire);
+
+    Image cloud(128, 128);
 
     Paint(img, [](float x, float y) {
         float d = std::sqrt(x * x + y * y);

@@ -449,6 +449,49 @@ void DrawEffectPieces(Picture& pic, int colour)
         DrawCapsAndShield(pic);
 }
 
+// The white totem's paint, white so that any colour tints it: a 2 x 2 atlas of
+// 64 x 64 cells. Upper left, a round blob of paint about (0.25, 0.25); upper right,
+// its glint about (0.75, 0.25). A flying blob turns a 0.25-wide square about either
+// centre, so both stay inside radius 0.11 and clear beyond it. Lower left, a drop
+// of the landing spray (round end down, as it falls); lower right, the drop's glint.
+Picture PaintDrops()
+{
+    Picture atlas(128, 128);
+    const auto cell = [&atlas](int column, int row, const std::function<Rgba(V2)>& paint) {
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+            {
+                // p in texture units from the cell's centre, y up.
+                const V2 p{(float(x) + 0.5f) / 128.0f - 0.25f, 0.25f - (float(y) + 0.5f) / 128.0f};
+                atlas.Over(column * 64 + x, row * 64 + y, paint(p));
+            }
+    };
+    const auto edge = [](float d) { return Clamp01(0.5f - d * 128.0f); }; // d < 0 inside, in texture units
+    cell(0, 0, [&](V2 p) {
+        const float shade = 0.9f + 0.1f * Clamp01(0.5f + (p.y - p.x) * 6.0f);
+        return Rgba{shade, shade, shade, edge(Length(p.x, p.y) - 0.1f)};
+    });
+    cell(1, 0, [&](V2 p) {
+        const float glint = Clamp01(1.0f - Length((p.x + 0.03f) / 1.4f, p.y - 0.035f) / 0.045f);
+        const float rim = 0.35f * Clamp01(1.0f - std::fabs(Length(p.x, p.y) - 0.08f) / 0.012f) * Clamp01(p.y * 20.0f);
+        return Rgba{1, 1, 1, std::max(Clamp01(glint * 1.6f), rim) * edge(Length(p.x, p.y) - 0.1f)};
+    });
+    // The drop: a round end of radius 0.1 below the centre, drawn out to a tip above it.
+    const auto drop = [](V2 p) {
+        return SmoothMin(Length(p.x, p.y + 0.09f) - 0.1f,
+                         ConvexPolygon(p, {{-0.07f, -0.12f}, {0.07f, -0.12f}, {0.0f, 0.2f}}), 0.04f);
+    };
+    cell(0, 1, [&](V2 p) {
+        const float shade = 0.88f + 0.12f * Clamp01(0.5f - (p.x + p.y) * 5.0f);
+        return Rgba{shade, shade, shade, edge(drop(p))};
+    });
+    cell(1, 1, [&](V2 p) {
+        const float glint = Clamp01(1.0f - Length((p.x + 0.035f) / 0.8f, p.y + 0.06f) / 0.035f);
+        return Rgba{1, 1, 1, Clamp01(glint * 1.6f) * edge(drop(p))};
+    });
+    return atlas;
+}
+
 void MakeEffectPieces(const fs::path& gfx)
 {
     // Violet glow and its ray: a soft round glow in the lower half, a light
@@ -512,7 +555,7 @@ void MakeEffectPieces(const fs::path& gfx)
         }
     Save(gfx / "SteelCapsT.png", steel);
 
-    // White paint: a soft vertical stream and a drop.
+    // White paint: a soft vertical stream, and the blobs and drops.
     Picture stream(64, 256);
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 64; ++x)
@@ -522,17 +565,7 @@ void MakeEffectPieces(const fs::path& gfx)
             stream.Over(x, y, Rgba{1, 1, 1, a});
         }
     Save(gfx / "PaintStream.png", stream);
-    Picture drop(32, 64);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 32; ++x)
-        {
-            const V2 p{(float(x) + 0.5f) / 16.0f - 1.0f, 1.0f - (float(y) + 0.5f) / 32.0f};
-            const float d = SmoothMin(Length(p.x, p.y + 0.95f) - 0.8f,
-                                      ConvexPolygon(p, {{-0.55f, -0.6f}, {0.55f, -0.6f}, {0.0f, 0.95f}}), 0.2f);
-            const float hi = Clamp01(1.0f - Length(p.x + 0.3f, p.y + 0.9f) / 0.35f);
-            drop.Over(x, y, Rgba{0.85f + 0.15f * hi, 0.85f + 0.15f * hi, 0.9f + 0.1f * hi, Clamp01(0.5f - d * 16.0f)});
-        }
-    Save(gfx / "PaintDrop.png", drop);
+    Save(gfx / "PaintDrop.png", PaintDrops());
 }
 
 // The panel's stone plinth, a totem's silhouette and its outline.

@@ -1066,9 +1066,10 @@ void Socket(Image& img, float cx, float cy, float r, bool locked)
 // The shop's item pictures, 84 x 84 each: what every upgrade is at a glance.
 void ShopItemIcon(Image& img, int item, float cx, float cy)
 {
-    // The totem items' places stay empty: the totems manager shows them.
-    const bool totem[16] = {true, true, true, true, true, true, false, false, false, true};
-    if (totem[item])
+    // The totem items' places stay empty: the totems manager shows them; so does the
+    // sand-glass upgrade's, whose glass the shop builds from its own two pictures.
+    const bool drawnByShop[16] = {true, true, true, true, true, true, false, true, false, true};
+    if (drawnByShop[item])
         return;
     const Rgba ink = C(255, 238, 190);
     switch (item)
@@ -1077,18 +1078,6 @@ void ShopItemIcon(Image& img, int item, float cx, float cy)
         RoundFace(img, cx, cy, 30, C(250, 244, 226), C(200, 186, 150), 1.0f);
         Stroke(img, cx, cy, cx, cy - 20, 4, C(60, 40, 20));
         Stroke(img, cx, cy, cx + 14, cy + 6, 4, C(60, 40, 20));
-        break;
-    case 7:  // sand glass
-        img.Shade(int(cx - 26), int(cy - 34), 52, 68, [&](float x, float y) {
-            const float dx = std::fabs(x - 26), dy = y - 34;
-            const float waist = 4 + 18 * std::fabs(dy) / 30;
-            if (std::fabs(dy) > 30)
-                return WithAlpha(Mix(kGold, kGoldDark, 0.3f), Cover(std::max(dx - 24, std::fabs(dy) - 34)));
-            const float d = dx - waist;
-            const bool sand = (dy > 12 && dy < 30) || (dy < -14 && dy > -24) || (dx < 2 && dy > -4 && dy < 14);
-            Rgba c = sand ? C(247, 217, 107) : C(150, 210, 250, 0.55f);
-            return WithAlpha(c, c.a * Cover(d));
-        });
         break;
     case 8:  // gem count: a cut gem
         img.Shade(int(cx - 30), int(cy - 28), 60, 56, [&](float x, float y) {
@@ -1144,6 +1133,43 @@ void ShopItemIcon(Image& img, int item, float cx, float cy)
     }
 }
 
+// The shop's sand glass, two pictures of 178 x 60 that the shop lays one over the
+// other: the front (a gold-rimmed tube with end caps and a low heap of sand in it)
+// at (162, 440) and the glass (a pale pane with a shine, tinted by the shop) at
+// (0, 380).
+void ShopSandGlass(Image& img)
+{
+    const float hw = 89.0f, hh = 30.0f, radius = 24.0f, rim = 4.0f;
+    img.Shade(162, 440, 178, 60, [&](float x, float y) {
+        const float dx = x - hw, dy = y - hh;
+        const float d = RoundRect(dx, dy, hw - 1.0f, hh - 1.0f, radius);
+        if (d > 0)
+            return Rgba{0, 0, 0, 0};
+        // End caps: gold plates across each end of the tube.
+        const float cap = std::fabs(dx) - (hw - 12.0f);
+        if (-d < rim || cap > 0)
+            return WithAlpha(GoldRim(std::min(-d, cap > 0 ? hw - 1.0f - std::fabs(dx) : -d), rim + 4.0f), Cover(d));
+        // The sand: a low wavy heap along the floor.
+        const float surface = hh - 14.0f + 3.0f * std::sin(dx * 0.11f) + 2.0f * std::sin(dx * 0.31f + 1.0f);
+        if (dy > surface)
+        {
+            const float depth = Clamp01((dy - surface) / 12.0f);
+            const float grain = 0.08f * std::sin(x * 1.7f + y * 2.3f) * std::sin(x * 0.9f - y * 1.3f);
+            return WithAlpha(Mix(C(250, 224, 120), C(170, 120, 40), depth + grain), Cover(surface - dy));
+        }
+        return Rgba{0, 0, 0, 0};
+    });
+    img.Shade(0, 380, 178, 60, [&](float x, float y) {
+        const float dx = x - hw, dy = y - hh;
+        const float d = RoundRect(dx, dy, hw - rim, hh - rim, radius - rim);
+        if (d > 0)
+            return Rgba{0, 0, 0, 0};
+        const float shine = std::exp(-std::pow((dy + hh * 0.45f) / 3.5f, 2.0f)) * (1.0f - Smooth(hw - 26.0f, hw - 8.0f, std::fabs(dx)));
+        const float edge = 1.0f - Smooth(0.0f, 6.0f, -d);
+        return WithAlpha(C(255, 255, 255), Cover(d) * Clamp01(0.22f + 0.7f * shine + 0.35f * edge));
+    });
+}
+
 // The shop: controls atlases and the totem pictures (512 x 512 each).
 void Shop(const std::filesystem::path& gfx)
 {
@@ -1192,13 +1218,15 @@ void Shop(const std::filesystem::path& gfx)
 
     // ShopCtrls2: the sixteen item pictures of 84 x 84 in (0, 0)-(336, 336), four to a
     // row; the spinning star's eight frames of 84 x 84 in two columns from (336, 0),
-    // each turned a further ninth of a point; the source's star (336, 336)-(432, 432).
+    // each turned a further ninth of a point; the source's star (336, 336)-(432, 432);
+    // the sand glass's glass (0, 380)-(178, 440) and front (162, 440)-(340, 500).
     Image items(512, 512);
     for (int i = 0; i < 16; ++i)
         ShopItemIcon(items, i, (i % 4) * 84 + 42.0f, (i / 4) * 84 + 42.0f);
     for (int f = 0; f < 8; ++f)
         TurnedStar(items, 336 + 84 * (f / 4) + 42.0f, 84 * (f % 4) + 42.0f, 34, f * (2 * kPi / 5) / 8, C(255, 200, 60), 0.2f);
     TurnedStar(items, 384, 384, 40, 0.0f, C(255, 206, 70), 0.18f);
+    ShopSandGlass(items);
     Write(gfx / "ShopCtrls2.png", items, 4);
 
     const Rgba hues[7] = {C(80, 230, 80), C(250, 240, 80), C(250, 70, 60), C(80, 110, 250), C(255, 160, 50),

@@ -129,8 +129,8 @@ int main(int argc, char** argv)
             shown = {ui->Form("Quest")};
             ui->SetCounters(12450, 3, 0.62f);
             SetText(*ui, kFormQuest, 1, "Level 2-3");
-            ui->SetIconPanelVisible(1);
             ui->ShowFirstIcons(3);
+            ui->SetIconPanelVisible(1);
             // The board's frame and a board of tokens, as the play field builds them.
             CRefPtr<CFader> fader(new CFader());
             fader->textures = {device.GetTextureByName("Frame"), device.GetTextureByName("FrameBack")};

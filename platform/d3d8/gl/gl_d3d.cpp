@@ -1,6 +1,8 @@
 // The OpenGL backend: the Direct3D 8 subset drawn with the fixed-function compatibility
 // pipeline in the game window's SDL GL context. State is kept in the device's tables
 // and applied when a draw is made.
+#include <malloc.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -126,6 +128,7 @@ bool PresentPacingOn()
 struct GLLink : DeviceLink
 {
     bool glAlive = true;
+    bool picturesFreed = false; // since the last present: see GLDevice::ReturnFreedMemory
     GLuint whiteTexture = 0;
     platform::DeviceStatistics stats;
 };
@@ -141,7 +144,9 @@ bool RoundTripsThroughRgba8(D3DFORMAT format)
 // when it is unlocked, GL makes the other levels, and a texture never filled goes up
 // blank when it is first drawn. The CPU copy is dropped after each upload and read back
 // from GL when the texture is locked again, until the game has done that often enough
-// to show it keeps writing the texture.
+// to show it keeps writing the texture. A texture read from a picture file goes to the
+// driver only when it is first drawn or locked: many are loaded at start-up for screens
+// the player may never open, and the file is read again then.
 class GLTexture : public MemTexture
 {
 public:
@@ -156,12 +161,13 @@ public:
     {
         if (m_gl->glAlive && name)
             gl.glDeleteTextures(1, &name);
+        m_gl->picturesFreed = true;
     }
 
     // A texture drawn before it was ever filled is blank (all zero).
     void EnsureUploaded()
     {
-        if (m_uploaded)
+        if (m_uploaded || FillFromSource())
             return;
         const Level& l = m_levels[0];
         std::vector<uint32_t> zero(static_cast<size_t>(l.width) * l.height, 0);
@@ -219,6 +225,22 @@ public:
 
     bool MakesOwnMips() const override { return RoundTripsThroughRgba8(m_format); }
 
+    bool DefersFill(std::function<HRESULT(IDirect3DTexture8*)> fill) override
+    {
+        if (m_uploaded || !RoundTripsThroughRgba8(m_format) || !m_gl->glAlive)
+            return false;
+        m_fill = std::move(fill);
+        return true;
+    }
+
+    // A lock of a texture still waiting for its file sees the file's pixels.
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override
+    {
+        if (level < m_levels.size() && locked && !m_levels[level].locked)
+            FillFromSource();
+        return MemTexture::LockRect(level, locked, rect, flags);
+    }
+
     GLuint name = 0;
     Params params;
 
@@ -257,7 +279,23 @@ protected:
     }
 
 private:
+    // Fills a texture whose filling was put off; true once it is in the driver. A file
+    // that can no longer be read leaves the texture blank.
+    bool FillFromSource()
+    {
+        if (!m_fill)
+            return false;
+        auto fill = std::move(m_fill);
+        m_fill = nullptr;
+        if (FAILED(fill(this)))
+            LayerLog("A texture's picture file could not be read again; the texture stays blank\n");
+        ++m_gl->stats.textureFileFills;
+        m_gl->picturesFreed = true;
+        return m_uploaded;
+    }
+
     std::shared_ptr<GLLink> m_gl;
+    std::function<HRESULT(IDirect3DTexture8*)> m_fill; // set while the filling is put off
     bool m_uploaded = false;
     bool m_keepCopy = false;
     // A texture filled once more after loading (a colour and alpha merge) drops its copy
@@ -333,10 +371,23 @@ public:
         gl.glFinish();
         SDL_GL_SwapWindow(m_sdlWindow);
         ++m_link->stats.presents;
+        ReturnFreedMemory();
         if (m_params.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE && PresentPacingOn())
             m_pacer.Wait(RefreshRate());
         LogStatistics();
         return D3D_OK;
+    }
+
+    // A texture going (the loading picture once the menu is up) leaves the driver's
+    // storage free inside the heap, and a texture filled from its file the picture decoded
+    // for it: the allocator keeps such holes for itself. They go back to the system once
+    // the frame that made them is done.
+    void ReturnFreedMemory()
+    {
+        if (!m_link->picturesFreed)
+            return;
+        m_link->picturesFreed = false;
+        malloc_trim(0);
     }
 
     // The display's refresh rate; 60 when it reports none.
@@ -371,13 +422,14 @@ public:
         char line[256];
         std::snprintf(line, sizeof line,
                       "Device statistics: %u ms %.1f fps %.1f draws/frame textures %llu uploads %llu "
-                      "uploaded %llu bytes read-backs %llu\n",
+                      "uploaded %llu bytes read-backs %llu file-fills %llu\n",
                       now, frames * 1000.0 / (now - m_statsFrom),
                       frames ? static_cast<double>(st.drawCalls - m_statsMark.drawCalls) / frames : 0.0,
                       static_cast<unsigned long long>(st.texturesCreated),
                       static_cast<unsigned long long>(st.textureUploads),
                       static_cast<unsigned long long>(st.textureBytesUploaded),
-                      static_cast<unsigned long long>(st.textureReadBacks));
+                      static_cast<unsigned long long>(st.textureReadBacks),
+                      static_cast<unsigned long long>(st.textureFileFills));
         std::fputs(line, stderr);
         m_statsFrom = now;
         m_statsMark = st;
