@@ -149,7 +149,7 @@ TEST(WhiteTotem, ALandingStreamSpraysColouredDropsAndWhiteGlintsAlike)
     stream.SetResources(particles, list, CRefPtr<CTexture>());
     stream.Start({0, 0, 0}, {0, 50, 0}, {100, -100, 0}, 40, 40, 0, 0, 2, 0xCCFF4040u, 2000.0f, 0);
     int frames = 0;
-    while (stream.Update(kFrame) && ++frames < 500)
+    while (stream.Update(kColourFrame) && ++frames < 500)
     {
     }
     ASSERT_EQ(2u, particles->systems.size());
