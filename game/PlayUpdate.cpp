@@ -196,7 +196,10 @@ void CGame::UpdateLifeLostDelay(float dt)
     if (!lossRunning)
         return;
     lossTimer += dt;
-    if (lossTimer < kLifeLostDelay || (!lossEffectDone && lossEffect))
+    // Only an effect that runs holds the sequence past its delay: a shuffle that costs
+    // no life shows none, and waiting for it to end would lock the board for good.
+    const bool effectRunning = lossEffect && lossEffect->busy && !lossEffectDone;
+    if (lossTimer < kLifeLostDelay || effectRunning)
         return;
     CPlayField& field = *board;
     lossRunning = 0;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -31,9 +32,10 @@ namespace {
 // which a board that never rests is a fault.
 const int kSettledTicks = 4;
 const int kMostBusyTicks = 1500;
-// Gems a level asks for in the soak: enough for a few cascades, few enough that random
-// swaps end it in a bounded time.
-const int kSoakGems = 3;
+// Gems a level asks for in the soak (it still places its real count): the real goals,
+// 20 to 25 on these levels, take random swaps some ten thousand frames a level, too
+// long for the sanitizer build.
+const int kSoakGems = 6;
 // Swaps made on a level before the clock is run down on purpose, or the program closed.
 const int kMovesBeforeLoss = 2;
 const int kMovesBeforeQuit = 1;
@@ -119,10 +121,12 @@ private:
         const bool resting = board && g.state == kStatePlaying && g.subState == kSubStateNormalPlay && board->inputOpen &&
                              !board->inputLocked && !g.lossRunning && board->IsIdle(false);
         restingTicks = resting ? restingTicks + 1 : 0;
-        const bool playing = board && g.state == kStatePlaying && g.subState == kSubStateNormalPlay && board->inputOpen;
+        // A board locked for a shuffle or a lost life counts too: it must come back.
+        const bool playing = board && g.state == kStatePlaying && g.subState == kSubStateNormalPlay;
         busyTicks = playing && !board->IsIdle(true) ? busyTicks + 1 : 0;
         if (busyTicks == kMostBusyTicks)
-            Fault(g, "the board has not come to rest for " + std::to_string(kMostBusyTicks) + " frames: " + BusyParts(*board));
+            Fault(g, "the board has not come to rest for " + std::to_string(kMostBusyTicks) + " frames: " +
+                         BusyParts(g, *board));
         if (restingTicks != kSettledTicks)
             return;
         ++settledBoards;
@@ -138,16 +142,56 @@ private:
             }
     }
 
-    static std::string BusyParts(CPlayField& board)
+    // What keeps a board from resting, as the failure message.
+    static std::string BusyParts(const CGame& g, const CPlayField& board)
     {
         int empty = 0;
         for (const auto& row : board.cells)
             empty += int(std::count(row.begin(), row.end(), CRefPtr<CCap>()));
-        return std::string("bonuses placed ") + (board.bonusManager && !board.bonusManager->AllPlaced() ? "no" : "yes") +
-               ", totems " + (board.totems.IsIdle() ? "idle" : "busy") + ", tokens " +
-               (board.capList.IsIdle() ? "idle" : "busy") + ", terminators " +
-               (board.terminatorManager && !board.terminatorManager->IsEmpty() ? "busy" : "idle") + ", swaps " +
-               std::to_string(board.pendingSwaps.size() + board.swapBacks.size()) + ", empty cells " + std::to_string(empty);
+        std::string text = std::string("bonuses placed ") +
+                           (board.bonusManager && !board.bonusManager->AllPlaced() ? "no" : "yes") + ", totems " +
+                           (board.totems.IsIdle() ? "idle" : "busy") + ", tokens " +
+                           (board.capList.IsIdle() ? "idle" : "busy") + ", terminators " +
+                           (board.terminatorManager && !board.terminatorManager->IsEmpty() ? "busy" : "idle") +
+                           ", swaps " + std::to_string(board.pendingSwaps.size() + board.swapBacks.size()) +
+                           ", empty cells " + std::to_string(empty) + ", fill " + std::to_string(board.fillPending) +
+                           ", input " + (board.inputOpen ? "open" : "closed") + (board.inputLocked ? " locked" : "") +
+                           ", loss " + (g.lossRunning ? "running" : "none") + ", gems " +
+                           std::to_string(board.gemsToCollect) + " to collect, " + std::to_string(board.gemsToPlace) +
+                           " to place";
+        return text + BusyTokens(board) + UnplacedBonuses(board);
+    }
+
+    // The first few tokens on the board that are not resting and active.
+    static std::string BusyTokens(const CPlayField& board)
+    {
+        std::string text;
+        int shown = 0;
+        for (const CRefPtr<CCap>& cap : board.capList.caps)
+        {
+            if (cap->placement != CCap::kPlaced || (cap->state == CCap::kResting && cap->active))
+                continue;
+            if (++shown > 8)
+                return text + "; ...";
+            text += "; token " + std::to_string(cap->column) + "," + std::to_string(cap->row) + " state " +
+                    std::to_string(cap->state) + (cap->active ? " active" : " inactive") + " arrival " +
+                    std::to_string(cap->arrival) + " locks " + std::to_string(cap->lockCount) + " path " +
+                    std::to_string(cap->pathTime) + "/" + std::to_string(cap->pathDuration) +
+                    (cap->held ? " with bonus " + std::to_string(cap->held->kind) : std::string());
+        }
+        return text;
+    }
+
+    static std::string UnplacedBonuses(const CPlayField& board)
+    {
+        std::string text;
+        if (board.bonusManager)
+            for (const CRefPtr<CBonus>& bonus : board.bonusManager->bonuses)
+                if (bonus && bonus->state != kBonusPlaced)
+                    text += "; bonus " + std::to_string(bonus->kind) + " state " + std::to_string(bonus->state) +
+                            " at " + std::to_string(bonus->column) + "," + std::to_string(bonus->row) +
+                            (bonus->visible ? "" : " hidden");
+        return text;
     }
 
     bool Play(CGame& g)
@@ -341,7 +385,9 @@ TEST(QuestSoak, RandomPlayOverSeveralLevelsWithLostLivesAndARestartKeepsTheQuest
     GameHarness h;
     h.SetStep(20);
     SaveQuestInShop(h, "Soak", 3);
-    std::mt19937 random(20261211);
+    // ORB_SOAK_SEED plays another game, to look for faults this one does not meet.
+    const char* seed = std::getenv("ORB_SOAK_SEED");
+    std::mt19937 random(seed ? unsigned(std::strtoul(seed, nullptr, 10)) : 20261211u);
     QuestScript script(h);
     SoakPlayer soak(h, script, random, "Soak");
     soak.lossLevel = 5;

@@ -1200,6 +1200,30 @@ TEST_F(QuestFlow, TimeUpCostsNoLifeWhileTheScoreBonusIsOwnedAtLevelZero)
     }
 }
 
+// A shuffle that costs no life shows no life-lost effect: the sequence still ends after
+// its delay, and the shuffled board is filled again and played on.
+TEST_F(QuestFlow, AShuffleThatCostsNoLifeEndsAndPlayGoesOnOnTheRefilledBoard)
+{
+    FillBoard();
+    CPlayField& board = *game->board;
+    board.inputOpen = 1;
+    game->lives = 2;
+    game->levelTimer = 100.0f;
+    game->levelParams.kindLevels[5] = 0;
+    Event(kEventNoMoves);
+    game->Update(kStep);
+    ASSERT_EQ(1, game->lossRunning);
+    EXPECT_EQ(0, game->lossEffect->busy);
+    Run(2.5f);
+    EXPECT_EQ(0, game->lossRunning);
+    EXPECT_EQ(0, board.inputLocked);
+    EXPECT_EQ(2, game->lives);
+    for (int i = 0; i < 200 && !board.IsIdle(true); ++i)
+        game->Update(kStep);
+    EXPECT_TRUE(board.IsIdle(true)) << "the board stays empty after the shuffle";
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);
+}
+
 TEST_F(QuestFlow, BuyingWithoutStarsSaysSoAndSellingGivesTheStarBack)
 {
     CShop& shop = *game->shop;
