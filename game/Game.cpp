@@ -23,6 +23,7 @@
 #include "screens/Interface.h"
 
 void (*CGame::beforePresent)(CGame& game) = nullptr;
+bool (*CGame::skipDrawing)(CGame& game) = nullptr;
 
 CGame::CGame(CRefPtr<CRenderer> renderer)
     : fullScreen(0), displayWord(0), window(nullptr), instance(nullptr), fpsShown(0), fps(0.0f), state(kStateNone),

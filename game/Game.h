@@ -311,6 +311,8 @@ public:
 
     // Test seam: called with the game just before each present, when set.
     static void (*beforePresent)(CGame& game);
+    // Test seam: a frame whose picture nobody looks at is not drawn when this says so.
+    static bool (*skipDrawing)(CGame& game);
 
     std::vector<std::string> errors;
     CRefPtr<CDevice> device;

@@ -497,6 +497,8 @@ void CGame::LeaveQuestEnd()
 
 void CGame::RenderAndPresent()
 {
+    if (skipDrawing && skipDrawing(*this))
+        return;
     if (renderer->RenderFrame() >= 0)
         Present();
 }

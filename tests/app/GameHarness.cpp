@@ -177,6 +177,15 @@ void GameHarness::BeforePresent(CGame& game)
     }
 }
 
+// A software renderer draws most of a scripted run's time away: only every fourth
+// frame is drawn (so every draw path keeps running) and every frame that may be saved.
+bool GameHarness::SkipDrawing(CGame&)
+{
+    const GameHarness& h = *g_current;
+    const bool saved = h.captures.count(h.tick + 1) > 0 || !h.conditionalCaptures.empty();
+    return !saved && h.tick % 4 != 0;
+}
+
 int GameHarness::Run(int limit)
 {
     maxTicks = limit;
@@ -209,10 +218,12 @@ int GameHarness::Run(int limit)
     platform::SetPresentPacing(false);
     entry::GetHooks().afterTick = &GameHarness::AfterTick;
     CGame::beforePresent = &GameHarness::BeforePresent;
+    CGame::skipDrawing = &GameHarness::SkipDrawing;
     platform::SetSleepHandler(&GameHarness::Pause);
     char commandLine[] = "";
     const int code = WinMain(reinterpret_cast<HINSTANCE>(&g_instanceTag), nullptr, commandLine, SW_SHOWNORMAL);
     CGame::beforePresent = nullptr;
+    CGame::skipDrawing = nullptr;
     platform::SetSleepHandler(nullptr);
     entry::GetHooks() = entry::Hooks{};
     g_current = nullptr;

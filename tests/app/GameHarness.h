@@ -73,6 +73,7 @@ private:
     static void Pause(DWORD milliseconds);
     static void AfterTick(int tick);
     static void BeforePresent(CGame& game);
+    static bool SkipDrawing(CGame& game);
     void Capture(CGame& game, const std::string& path);
 
     std::string gameFolder;
