@@ -353,15 +353,8 @@ void CTerminatorElectro::Crack(const CCap& token)
     if (caps && animation >= 0 && size_t(animation) < caps->animations.size() &&
         !caps->animations[size_t(animation)].frames.empty())
         frame = caps->animations[size_t(animation)].frames[0];
-    const float r = token.radius;
-    CRefPtr<CSpriteCrackKeeper> keeper(new CSpriteCrackKeeper);
-    keeper->SetParams(2.0f * r, 2.0f * r, frame.left, frame.top, frame.right, frame.bottom, 6, 6, 0.25f);
-    keeper->floor = -400.0f;
-    keeper->gravity = 2500.0f;
-    keeper->speedBase = 300.0f;
-    keeper->speedSpread = 150.0f;
-    keeper->GeneratePieces();
-    ThrowPieces(token, keeper, 40, crackTexture);
+    const float rect[4] = {frame.left, frame.top, frame.right, frame.bottom};
+    particles->AddCrackPieces(TokenCentre(token), 2.0f * token.radius, 2.0f * token.radius, rect, 6, 40, crackTexture);
 }
 
 void CTerminatorElectro::LockBurst(const CCap& token, bool chain)

@@ -1,5 +1,6 @@
 #include "effects/ParticleSystemsManager.h"
 
+#include "effects/SpriteCrackKeeper.h"
 #include "engine/Log.h"
 
 using namespace pmath;
@@ -90,6 +91,23 @@ CRefPtr<CParticleSystem> CParticleSystemsManager::AddCollection2System(
     CRefPtr<CTexture> texture)
 {
     return Add<CCollection2ParticleSystem>(out, block, block.origin, capacity, texture);
+}
+
+void CParticleSystemsManager::AddCrackPieces(const Vec3& at, float width, float height, const float (&rect)[4],
+                                             int32_t cuts, int32_t capacity, CRefPtr<CTexture> texture)
+{
+    CRefPtr<CSpriteCrackKeeper> keeper(new CSpriteCrackKeeper);
+    keeper->SetParams(width, height, rect[0], rect[1], rect[2], rect[3], cuts, cuts, 0.25f);
+    keeper->floor = -400.0f;
+    keeper->gravity = 2500.0f;
+    keeper->speedBase = 300.0f;
+    keeper->speedSpread = 150.0f;
+    keeper->GeneratePieces();
+    CCollection2Parametres block(at.x, at.y, at.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
+                                 CCollection2Parametres::kBlendAlpha);
+    block.keeperEmission = 1;
+    CRefPtr<CParticleSystem> system;
+    AddCollection2System(system, block, capacity, texture);
 }
 
 void CParticleSystemsManager::Prune(std::vector<CRefPtr<CParticleSystem>>& list, float dt)

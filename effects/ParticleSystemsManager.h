@@ -15,6 +15,7 @@
 #include "effects/SparksParticleSystem.h"
 #include "effects/SpellsParticleSystem.h"
 #include "effects/ThunderboltParticleSystem.h"
+#include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
 
 #include <vector>
@@ -57,6 +58,11 @@ public:
     CRefPtr<CParticleSystem> AddCollection2System(CRefPtr<CParticleSystem>& out,
                                                   const CCollection2Parametres& block,
                                                   int32_t capacity, CRefPtr<CTexture> texture);
+
+    // A picture's rectangle (texture coordinates left, top, right, bottom) cut into
+    // cuts x cuts pieces that burst out from its centre at `at`, spin and fall away.
+    void AddCrackPieces(const Vec3& at, float width, float height, const float (&rect)[4], int32_t cuts,
+                        int32_t capacity, CRefPtr<CTexture> texture);
 
     // Advances every system; drops those that ended or were killed.
     void Update(float dt);

@@ -145,19 +145,9 @@ void CPlayField::CrackPlate(const CCapSprite& plate, int32_t cuts, int32_t maxPi
     if (const CCapsAnimation* animation = capsManager ? capsManager->AnimationFor(face->lookValue) : nullptr)
         if (const CCapRect* shown = animation->FrameAt(face->trackPosition))
             frame = *shown;
-    CRefPtr<CSpriteCrackKeeper> keeper(new CSpriteCrackKeeper);
-    keeper->SetParams(2.0f * plate.halfSize, 2.0f * plate.halfSize, frame.left, frame.top, frame.right, frame.bottom,
-                      cuts, cuts, 0.25f);
-    keeper->floor = -400.0f;
-    keeper->gravity = 2500.0f;
-    keeper->speedBase = 300.0f;
-    keeper->speedSpread = 150.0f;
-    keeper->GeneratePieces();
-    CCollection2Parametres block(plate.x, plate.y, plate.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
-                                 CCollection2Parametres::kBlendAlpha);
-    block.keeperEmission = 1;
-    CRefPtr<CParticleSystem> system;
-    effectsA->AddCollection2System(system, block, maxPieces, face->texture);
+    const float rect[4] = {frame.left, frame.top, frame.right, frame.bottom};
+    effectsA->AddCrackPieces({plate.x, plate.y, plate.z}, 2.0f * plate.halfSize, 2.0f * plate.halfSize, rect, cuts,
+                             maxPieces, face->texture);
 }
 
 void CPlayField::ShatterPlate(const CRefPtr<CCapSprite>& plate, float amount, CCapSpriteGroup* group, int32_t cuts,

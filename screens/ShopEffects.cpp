@@ -103,19 +103,7 @@ void CShop::CrackStub(const CRefPtr<CSpriteShape>& stub)
     }
     if (crackParticles)
     {
-        CRefPtr<CSpriteCrackKeeper> keeper(new CSpriteCrackKeeper);
-        keeper->SetParams(kStubSize, kStubSize, kLockedPlaceUV[0], kLockedPlaceUV[1], kLockedPlaceUV[2],
-                          kLockedPlaceUV[3], kStubPieces, kStubPieces, 0.25f);
-        keeper->floor = -400.0f;
-        keeper->gravity = 2500.0f;
-        keeper->speedBase = 300.0f;
-        keeper->speedSpread = 150.0f;
-        keeper->GeneratePieces();
-        CCollection2Parametres block(at.x, at.y, at.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
-                                     CCollection2Parametres::kBlendAlpha);
-        block.keeperEmission = 1;
-        CRefPtr<CParticleSystem> pieces;
-        crackParticles->AddCollection2System(pieces, block, 40, stubTexture);
+        crackParticles->AddCrackPieces(at, kStubSize, kStubSize, kLockedPlaceUV, kStubPieces, 40, stubTexture);
     }
 }
 

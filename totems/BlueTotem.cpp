@@ -334,18 +334,8 @@ void CBlueTotem::BreakCaps()
     const float capsW = m_settings.caps.size[0] * m_size[0], capsH = m_settings.caps.size[1] * m_size[1];
     if (m_particles)
     {
-        CRefPtr<CSpriteCrackKeeper> keeper(new CSpriteCrackKeeper);
-        keeper->SetParams(capsW, capsH, 0.0f, 0.0f, 0.65625f, 1.0f, 6, 6, 0.25f);
-        keeper->floor = -400.0f;
-        keeper->speedBase = 300.0f;
-        keeper->speedSpread = 150.0f;
-        keeper->gravity = 2500.0f;
-        keeper->GeneratePieces();
-        CCollection2Parametres block(caps.x, caps.y, caps.z, nullptr, CRefPtr<CCollection2Keeper>(keeper),
-                                     CCollection2Parametres::kBlendAlpha);
-        block.keeperEmission = 1;
-        CRefPtr<CParticleSystem> system;
-        m_particles->AddCollection2System(system, block, kCapsPieceCapacity, m_steelTexture);
+        const float rect[4] = {0.0f, 0.0f, 0.65625f, 1.0f};
+        m_particles->AddCrackPieces(caps, capsW, capsH, rect, 6, kCapsPieceCapacity, m_steelTexture);
     }
     const Vec3 flash{caps.x, caps.y, caps.z - kCapsFlashDepth};
     AddSprite(m_spriteBatch.Get(), flash, m_sparkTexture, m_settings.boltColour, 1.5f * capsW, 1.5f * capsH,
