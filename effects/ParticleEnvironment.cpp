@@ -23,6 +23,6 @@ CParticleEnvironment::CParticleEnvironment() : view(new CParticleView)
 void SetGameEnvironment(CParticleEnvironment& environment)
 {
     environment.boxMin = Vec3{-1000.0f, -1000.0f, -1000.0f};
-    environment.boxMax = Vec3{1000.0f, 1000.0f, 1000.0f};
-    environment.view->eye.z = 10000.0f;
+    environment.boxMax = Vec3{1000.0f, 1000.0f, 10000.0f};
+    environment.view->eye.z = -1000.0f;
 }

@@ -470,7 +470,7 @@ void CGame::LeaveQuestEnd()
     if (board && board->hardMode == 0)
     {
         GetStringById(kStringHardUnlocked, text, sizeof(text));
-        ui->SetMessageBox(text, "", kMessageNoButtons, kMessageHardUnlocked);
+        ui->SetMessageBox("", text, kMessageNoButtons, kMessageHardUnlocked);
         ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
     }
     else if (hiscoreMade)

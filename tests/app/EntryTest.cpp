@@ -24,6 +24,8 @@
 #include "bonuses/BonusManager.h"
 #include "hud/GemsBuffer.h"
 #include "saves/Profiles.h"
+#include "screens/Interface.h"
+#include "ui/KMStatic.h"
 #include "render/Device.h"
 #include "render/Font.h"
 #include "screens/Interface.h"
@@ -260,6 +262,7 @@ TEST(Program, QuestEndShowsTheWinScreenThenAnnouncesHardAfterNormal)
     int clickTick = 0;
     bool winShown = false, boxShown = false, menuShown = true;
     int endState = 0, endSubState = 0;
+    std::string boxTexts[2];
     h.CloseWhen([&](GameHarness& g) {
         CGame& game = *g.Game();
         switch (stage)
@@ -286,6 +289,13 @@ TEST(Program, QuestEndShowsTheWinScreenThenAnnouncesHardAfterNormal)
             endSubState = game.subState;
             boxShown = FormShown(g, "MsgBox");
             menuShown = FormShown(g, "MainMenu");
+            for (int number : {1, 2})
+            {
+                CRefPtr<CKMWindow> w = game.ui->Widget(kFormMsgBox, number);
+                auto* label = w ? dynamic_cast<CKMStatic*>(w.Get()) : nullptr;
+                CRefPtr<CText> text = label ? label->MainText() : CRefPtr<CText>();
+                boxTexts[number - 1] = text ? text->text : std::string("?");
+            }
             return true;
         }
     });
@@ -295,6 +305,8 @@ TEST(Program, QuestEndShowsTheWinScreenThenAnnouncesHardAfterNormal)
     EXPECT_EQ(kSubStateNormalPlay, endSubState);
     EXPECT_TRUE(boxShown); // Normal was played: Hard is announced before the menu
     EXPECT_FALSE(menuShown);
+    EXPECT_EQ(std::string::npos, boxTexts[0].find("Hard")) << "the announcement is the text, not the caption";
+    EXPECT_NE(std::string::npos, boxTexts[1].find("Hard")) << boxTexts[1];
 }
 
 TEST(Program, LevelIntroStepsThroughItsTimedPhasesIntoPlay)

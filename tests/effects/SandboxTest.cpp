@@ -268,15 +268,17 @@ TEST(DuneKeepers, APuffBrakesOnRisingGroundAndStops)
     EXPECT_FLOAT_EQ(dust.fastFadeRate, puff.workA);
 }
 
-// Every effect the game makes lies between the projection's near and far
-// planes; under the game's environment all of them live, and they are drawn
+// Every effect the game makes, also those spawned deeper than the projection
+// reaches, lives under the game's environment, and they are drawn
 // farthest first.
 TEST(GameEnvironment, EffectsAtEveryDepthTheGameUsesLiveAndSortFarthestFirst)
 {
     CParticleEnvironment env;
     SetGameEnvironment(env);
-    for (float z : {-1000.0f, -20.0f, 0.0f, 1.0f, 50.0f, 1000.0f})
+    for (float z : {-1000.0f, -20.0f, 0.0f, 1.0f, 50.0f, 1000.0f, 5000.0f, 10000.0f})
         EXPECT_TRUE(env.IsInsideBox(Vec3{0.0f, 0.0f, z})) << z;
+    EXPECT_FALSE(env.IsInsideBox(Vec3{0.0f, 0.0f, 10001.0f}));
+    EXPECT_FALSE(env.IsInsideBox(Vec3{0.0f, 0.0f, -1001.0f}));
     CRefPtr<CParticleSystemsManager> m = Manager();
     CRefPtr<CParticleSystem> out;
     for (float z : {1.0f, 5.0f, 3.0f})
