@@ -399,7 +399,6 @@ public:
     float nextWarning = 30.0f;
     int32_t lossRunning = 0;
     float lossTimer = 0.0f;
-    int32_t lossEffectDone = 0;
     int32_t lossTimeUp = 0;
     int32_t lossFinal = 0;
     float hintTimerA = 0.0f;

@@ -511,7 +511,12 @@ bool CGame::MakeBoard()
         return false;
     MakeBoardEffects();
     MakeSandGlass();
-    return MakeBonuses() && MakeTotems();
+    if (!MakeBonuses() || !MakeTotems())
+        return false;
+    // The map's first stage halo glows with the game's halo picture; the first
+    // trophy's empty place keeps the buttons picture the play screen draws from.
+    ui->SetMapTextures(effectTextures[kTexHalo1], device->GetTextureByName("Buttons"));
+    return true;
 }
 
 bool CGame::MakeGemBar()

@@ -124,7 +124,6 @@ void CGame::LoseLife(bool timeUp, bool final)
     lossTimeUp = timeUp ? 1 : 0;
     lossRunning = 1;
     lossFinal = final ? 1 : 0;
-    lossEffectDone = 0;
     if (soundBank)
         soundBank->Play(soundBank->LifeLost, 0, 0);
     char first[128] = "";
@@ -152,7 +151,6 @@ void CGame::LoseLife(bool timeUp, bool final)
     else
     {
         // No heart breaks: the sequence waits only for its delay.
-        lossEffectDone = 1;
         if (board)
         {
             CRefPtr<CPopupMessage> note;
@@ -235,7 +233,6 @@ void CGame::SpendLifeForShuffle(int icon)
     lossTimeUp = 0;
     lossRunning = 1;
     lossFinal = 0;
-    lossEffectDone = 0;
     if (soundBank)
         soundBank->Play(soundBank->LifeLost, 0, 0);
     char text[128] = "";

@@ -191,14 +191,14 @@ void CGame::UpdateStarAward(float dt)
 
 void CGame::UpdateLifeLostDelay(float dt)
 {
-    if (lossEffect && lossEffect->busy && !lossEffect->Update(dt))
-        lossEffectDone = 1;
+    if (lossEffect)
+        lossEffect->Update(dt);
     if (!lossRunning)
         return;
     lossTimer += dt;
     // Only an effect that runs holds the sequence past its delay: a shuffle that costs
     // no life shows none, and waiting for it to end would lock the board for good.
-    const bool effectRunning = lossEffect && lossEffect->busy && !lossEffectDone;
+    const bool effectRunning = lossEffect && lossEffect->busy;
     if (lossTimer < kLifeLostDelay || effectRunning)
         return;
     CPlayField& field = *board;

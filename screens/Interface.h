@@ -135,6 +135,8 @@ struct CFormBlock
     std::vector<WidgetList> lists;
     std::vector<CWidgetGroup> groups;
     std::vector<std::vector<uint32_t>> colours;
+    // Per colour list and widget, the colours its texts were made with.
+    std::vector<std::vector<std::vector<uint32_t>>> textColours;
     std::vector<std::vector<float>> points;
 };
 
@@ -216,6 +218,9 @@ public:
     void PoseTimeGauge(float t, int setTarget);
     // The shop's dial for t (0..1), drawn from its controls picture; nothing is kept.
     void PoseShopGauge(float t);
+    // Every widget of a tinted list of the shop (0..2) at its own colours with their
+    // alpha times `factor`; 1 gives the colours back as the form made them.
+    void TintShopList(int tinted, float factor);
     // The map's page for a 1-based level: caption, story, stage pictures, passed spots
     // and the flag (as it stood one level earlier when fromPrevious is set).
     void SetLevelPairLabel(int level, int fromPrevious);

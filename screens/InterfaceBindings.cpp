@@ -191,6 +191,9 @@ void CInterface::Bind(int index, int number, const CRefPtr<CKMWindow>& widget)
         case kTinted:
             block.lists[size_t(r.target)].push_back(widget);
             block.colours[size_t(r.room)].push_back(widget->colour);
+            block.textColours[size_t(r.room)].emplace_back();
+            for (const CRefPtr<CText>& text : widget->texts)
+                block.textColours[size_t(r.room)].back().push_back(text ? text->colour : 0u);
             break;
         default:
             break;

@@ -309,6 +309,34 @@ void CInterface::SetWarningPulse(int on)
         soundBank->Play(soundBank->Warning, 0, 0);
 }
 
+void CInterface::TintShopList(int tinted, float factor)
+{
+    const CFormBlock& block = blocks[kFormShop];
+    if (tinted < 0 || size_t(tinted) >= block.colours.size() || size_t(tinted) + 2 >= block.lists.size())
+        return;
+    // Tinted lists A, B and C are the form's lists 2, 3 and 4.
+    const WidgetList& widgets = block.lists[size_t(tinted) + 2];
+    const std::vector<uint32_t>& colours = block.colours[size_t(tinted)];
+    const std::vector<std::vector<uint32_t>>& textColours = block.textColours[size_t(tinted)];
+    const auto scaled = [factor](uint32_t colour) {
+        const float a = std::floor(float(colour >> 24) * std::max(0.0f, std::min(1.0f, factor)) + 0.5f);
+        return uint32_t(a) << 24 | (colour & 0xFFFFFFu);
+    };
+    for (size_t i = 0; i < widgets.size() && i < colours.size(); ++i)
+    {
+        CKMWindow* w = widgets[i].Get();
+        if (!w)
+            continue;
+        w->SetColor(scaled(colours[i]));
+        for (size_t k = 0; i < textColours.size() && k < textColours[i].size() && k < w->texts.size(); ++k)
+            if (CText* text = w->texts[k].Get())
+            {
+                text->colour = scaled(textColours[i][k]);
+                text->PlaceCharacters();
+            }
+    }
+}
+
 void CInterface::PoseShopGauge(float t)
 {
     t = std::max(0.0f, std::min(1.0f, t));

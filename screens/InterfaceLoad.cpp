@@ -211,6 +211,7 @@ int CInterface::BuildForm(int index)
     block.lists.resize(size_t(row.lists));
     block.groups.resize(size_t(row.groups));
     block.colours.resize(size_t(row.colourLists));
+    block.textColours.resize(size_t(row.colourLists));
     block.points.resize(size_t(row.pointLists));
     for (const Rule& r : row.rules)
     {

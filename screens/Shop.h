@@ -232,6 +232,8 @@ private:
     void DropPulses();
     void SetDescription(const char* text);
     void TintItem(int item, uint32_t colour);
+    // The time dial and the gem-count digits show faint until their item can be bought.
+    void DimRuleWidgets(int item, bool dim);
     void PlayUpgrade(float x) const;
     // The sand glass: made on opening, faded out on closing, dimmed while the item
     // cannot be bought yet; the note follows the screen's fade.

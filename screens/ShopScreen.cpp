@@ -107,6 +107,15 @@ void CShop::TintItem(int item, uint32_t colour)
             w->SetColor(colour);
 }
 
+void CShop::DimRuleWidgets(int item, bool dim)
+{
+    // Tinted list A holds the time upgrade's dial, list C the gem count's digits; the
+    // sand glass's rays and dial (list B) stay as they are.
+    const int tinted = item == kShopItemTime ? 0 : item == kShopItemGemCount ? 2 : -1;
+    if (ui && tinted >= 0)
+        ui->TintShopList(tinted, dim ? settings.disabledAlpha : 1.0f);
+}
+
 // An owned bonus stands on its item as it looks on the board at its level; the
 // item's own picture and its lock show while it is not owned.
 void CShop::ShowBonusLock(int item, int level)
@@ -228,6 +237,8 @@ void CShop::RevealUnlocks(int level)
                 TintItem(i, kShown);
             if (old[n] < 1 && i == kShopItemSandGlass)
                 DimSandGlass(false);
+            if (old[n] < 1)
+                DimRuleWidgets(i, false);
             for (int k = 0; k < after - before && first + size_t(k) < stubs.size(); ++k)
                 crackQueue.push_back(stubs[first + size_t(k)]);
             if (old[n] < 1)
@@ -272,6 +283,8 @@ void CShop::Refresh(int show, float rate, int level)
     }
     SetItemLevel(kShopItemTime, items.levels[kShopItemTime], 1);
     SetItemLevel(kShopItemGemCount, items.levels[kShopItemGemCount], 1);
+    for (int item : {kShopItemTime, kShopItemGemCount})
+        DimRuleWidgets(item, items.limits[size_t(item)] < 1);
     BuildSandGlass(rate);
     // The bonus pictures drop into place as the screen fades in.
     DropBonusPictures(0.0f);

@@ -148,9 +148,11 @@ void GameHarness::Capture(CGame& game, const std::string& path)
     const int width = static_cast<int>(game.renderer->screenWidth);
     const int height = static_cast<int>(game.renderer->screenHeight);
     std::vector<uint32_t> pixels;
-    if (platform::ReadBackBuffer(game.device->device, 0, 0, width, height, pixels) &&
-        tools::WriteArgbPng(path, pixels, width, height))
+    if (!platform::ReadBackBuffer(game.device->device, 0, 0, width, height, pixels))
+        return;
+    if (tools::WriteArgbPng(path, pixels, width, height))
         saved.push_back(path);
+    frames[path] = Frame{width, height, std::move(pixels)};
 }
 
 void GameHarness::BeforePresent(CGame& game)

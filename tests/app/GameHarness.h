@@ -67,6 +67,14 @@ public:
     int firstStartupTick = 0;
     // PNG files written and the frames' size.
     std::vector<std::string> saved;
+    // The pixels (ARGB, rows top down) of every frame saved, by its file's path.
+    struct Frame
+    {
+        int width = 0;
+        int height = 0;
+        std::vector<uint32_t> pixels;
+    };
+    std::map<std::string, Frame> frames;
 
 private:
     static DWORD Clock();

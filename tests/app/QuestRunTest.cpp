@@ -1271,6 +1271,95 @@ TEST(QuestRun, TotemsShowByOwnershipAndTheWhiteYellowOrangeAndVioletOnesUnleash)
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
 }
 
+// How many pixels of a ring round a point of the board changed between two saved
+// frames: the pieces a lock throws off darken what lies round the token.
+int ChangedAround(const GameHarness::Frame& before, const GameHarness::Frame& after, float x, float y, float inner,
+                  float outer)
+{
+    if (before.width != after.width || before.height != after.height || before.width < 1)
+        return -1;
+    // Board units: 1024 x 768, centred and y up.
+    const float sx = float(after.width) / 1024.0f, sy = float(after.height) / 768.0f;
+    const float cx = (x + 512.0f) * sx, cy = (384.0f - y) * sy;
+    int changed = 0;
+    for (int py = std::max(0, int(cy - outer * sy)); py < std::min(after.height, int(cy + outer * sy) + 1); ++py)
+        for (int px = std::max(0, int(cx - outer * sx)); px < std::min(after.width, int(cx + outer * sx) + 1); ++px)
+        {
+            const float d = std::hypot((float(px) - cx) / sx, (float(py) - cy) / sy);
+            if (d < inner || d > outer)
+                continue;
+            const uint32_t a = before.pixels[size_t(py * after.width + px)], b = after.pixels[size_t(py * after.width + px)];
+            int most = 0;
+            for (int shift : {0, 8, 16})
+                most = std::max(most, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+            changed += most > 48 ? 1 : 0;
+        }
+    return changed;
+}
+
+// A locked token whose lock breaks throws the lock's pieces round it, on an early
+// level and on a later one with totems standing beside the board.
+TEST(QuestRun, ABrokenLockThrowsItsPiecesOnEveryLevel)
+{
+    struct Case
+    {
+        int savedAfter;
+        const char* name;
+        std::vector<int> totemItems;  // items 1 white, 9 green
+    };
+    const Case cases[] = {{1, "lock_level2", {}}, {11, "lock_level12", {1, 9}}};
+    for (const Case& c : cases)
+    {
+        GameHarness h;
+        h.SetStep(20);
+        SaveQuestInShop(h, "Lock", c.savedAfter, kShopAsPlayed, [&c](CQuestSave& record) {
+            for (int item : c.totemItems)
+                record.shopValues[size_t(item)] = 1;
+        });
+        QuestScript script(h);
+        const int level = c.savedAfter + 1;
+        const std::string name = c.name;
+        ContinueIntoLevel(script, level, name);
+        CRefPtr<CCap> token;
+        Vec3 centre{0.0f, 0.0f, 0.0f};
+        float radius = 0.0f;
+        int lockedAt = 0, burstAt = 0;
+        const std::string before = script.Shot(name + "_before.png"), after = script.Shot(name + "_burst.png");
+        script.Add({"a long level", [level](CGame& g) { return Playing(g, level); },
+                    [](GameHarness& g) { g.Game()->board->gemsToCollect = 1000; }});
+        // A token in the board's middle gets a lock while the board rests.
+        script.Add({"a locked token", [level](CGame& g) { return Playing(g, level) && g.board->IsIdle(true) && g.board->totems.m_ready; },
+                    [&](GameHarness& g) {
+                        const CRefPtr<CCap>* cell = g.Game()->board->CellAt(3, 4);
+                        ASSERT_TRUE(cell && *cell);
+                        token = *cell;
+                        token->SetLockCount(1);
+                        lockedAt = g.Tick();
+                    }});
+        script.Add({"the lock shown", [&](CGame&) { return h.Tick() >= lockedAt + 4; },
+                    [&](GameHarness& g) {
+                        g.SaveFrameWhen([](CGame&) { return true; }, before);
+                    }});
+        script.Add({"the lock breaks", [&](CGame&) { return h.frames.count(before) > 0; },
+                    [&](GameHarness& g) {
+                        centre = TokenCentre(*token);
+                        radius = token->radius;
+                        g.Game()->board->RemoveSingleToken(token, 0, CTerminator::kAddNormal, true);
+                        g.SaveFrameWhen([&](CGame&) {
+                            if (token->lockCount == 0 && burstAt == 0)
+                                burstAt = h.Tick();
+                            return burstAt > 0 && h.Tick() >= burstAt + 3;
+                        }, after);
+                    }});
+        script.Wait("its pieces fly", [&](CGame&) { return h.frames.count(after) > 0; });
+        script.Add({"quit", [](CGame&) { return true; }, [](GameHarness& g) { g.Post(WM_CLOSE); }});
+        EXPECT_EQ(0, script.Run(3000)) << c.name;
+        ASSERT_TRUE(script.Finished()) << c.name << " stuck at: " << script.Stuck();
+        const int changed = ChangedAround(h.frames[before], h.frames[after], centre.x, centre.y, radius * 1.1f, radius * 2.2f);
+        EXPECT_GE(changed, 200) << c.name << ": the pieces round the token";
+    }
+}
+
 // The museum's, the jungle's and the valley's levels each stand on their own living
 // picture: the scene switches with the location and moves on from frame to frame, and
 // the gems of the location's levels already won are lit on it.

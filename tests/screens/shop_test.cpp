@@ -15,7 +15,11 @@
 #include "render/Font.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
+#include "engine/StringTable.h"
+#include "hud/QuestLayout.h"
+#include "screens/Interface.h"
 #include "screens/Shop.h"
+#include "ui/KMWindow.h"
 #include "screens_test_util.h"
 
 namespace fs = std::filesystem;
@@ -643,6 +647,102 @@ TEST_F(ShopPictures, OwnedBonusesStandOnTheirItemsAtTheirLevelAndLeaveWithTheSho
     EXPECT_EQ(4u, shop.leavingBonuses.size());
     shop.Update(0.6f, -999.0f, -999.0f);
     EXPECT_TRUE(shop.leavingBonuses.empty());
+}
+
+// ---------------------------------------------------------------------------------
+// The shop screen on the real Shop form
+
+class ShopScreen : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png"))
+            GTEST_SKIP() << "the game's pictures are not generated in this build";
+        LoadStringTable(ORB_GAME_DIR "/Data/Txt/Strings.txt", ORB_GAME_DIR "/Data/TextID.dat");
+        folders.graphics = ORB_GAME_DIR "/Data/Gfx/";
+        folders.forms = ORB_GAME_DIR "/Data/Forms/";
+        folders.texts = ORB_GAME_DIR "/Data/Txt/";
+        folders.players = screens_test::TempFolder("ShopScreen") + "Players/";
+        layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
+        ui = CRefPtr<CInterface>(new CInterface(
+            nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer,
+            CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer, rec.indexBuffer)),
+            {screens_test::BoxFont(32), screens_test::BoxFont(20), screens_test::BoxFont(48)}));
+        ASSERT_EQ(1, ui->Load(folders, layout, params));
+        shop.SetInterface(ui.Get());
+        shop.settings.disabledAlpha = 0.5f;
+        shop.items.ResetItems();
+    }
+
+    // The alpha of each sprite and text colour of a tinted list (0..2), in order.
+    std::vector<uint32_t> Alphas(int tinted) const
+    {
+        std::vector<uint32_t> alphas;
+        for (const CRefPtr<CKMWindow>& w : ui->List(kFormShop, 2 + tinted))
+        {
+            for (const CRefPtr<CSpriteShape>& sprite : w->sprites)
+                alphas.push_back(sprite->colour >> 24);
+            for (const CRefPtr<CText>& text : w->texts)
+                alphas.push_back(text->colour >> 24);
+        }
+        return alphas;
+    }
+    // The alphas the form made the list with, each times `factor`.
+    std::vector<uint32_t> Made(int tinted, float factor) const
+    {
+        std::vector<uint32_t> alphas;
+        const CFormBlock& block = ui->Block(kFormShop);
+        const WidgetList& widgets = ui->List(kFormShop, 2 + tinted);
+        for (size_t i = 0; i < widgets.size(); ++i)
+        {
+            for (size_t k = 0; k < widgets[i]->sprites.size(); ++k)
+                alphas.push_back(uint32_t(float(block.colours[size_t(tinted)][i] >> 24) * factor + 0.5f));
+            for (uint32_t colour : block.textColours[size_t(tinted)][i])
+                alphas.push_back(uint32_t(float(colour >> 24) * factor + 0.5f));
+        }
+        return alphas;
+    }
+
+    screens_test::RecordingDevice rec;
+    CDataFolders folders;
+    CQuestLayout layout;
+    CLevelParams params;
+    CRefPtr<CInterface> ui;
+    CShop shop;
+};
+
+// The time dial (item 6) and the gem count's digits (item 8) show at half strength
+// while their item cannot be bought; the reveal at the end of the fade-in gives the
+// gem count its colours back when its level opens it. The sand glass's rays and dial
+// keep theirs throughout.
+TEST_F(ShopScreen, TheTimeAndGemCountWidgetsShowDimmedUntilTheirItemOpens)
+{
+    ASSERT_FALSE(Alphas(0).empty());
+    ASSERT_FALSE(Alphas(2).empty());
+    const std::vector<uint32_t> rays = Made(1, 1.0f);
+    EXPECT_NE(Made(2, 1.0f), Made(2, 0.5f)) << "the digits have something to dim";
+    shop.items.UnlockForLevel(1);
+    ASSERT_LT(shop.items.limits[kShopItemTime], 1);
+    ASSERT_LT(shop.items.limits[kShopItemGemCount], 1);
+    shop.Refresh(1, 2.0f, 2);
+    EXPECT_EQ(Made(0, 0.5f), Alphas(0)) << "time dial";
+    EXPECT_EQ(Made(2, 0.5f), Alphas(2)) << "gem-count digits";
+    EXPECT_EQ(rays, Alphas(1)) << "rays and dial";
+
+    // Level 2 opens the gem count, not the time.
+    shop.Update(0.6f, -999.0f, -999.0f);
+    ASSERT_GE(shop.items.limits[kShopItemGemCount], 1);
+    ASSERT_LT(shop.items.limits[kShopItemTime], 1);
+    EXPECT_EQ(Made(2, 1.0f), Alphas(2));
+    EXPECT_EQ(Made(0, 0.5f), Alphas(0));
+
+    shop.Refresh(0, 0.0f, 2);
+    shop.items.UnlockForLevel(3);
+    shop.Refresh(1, 0.0f, 3);
+    EXPECT_EQ(Made(0, 1.0f), Alphas(0)) << "an open item shows as the form made it";
+    EXPECT_EQ(Made(2, 1.0f), Alphas(2));
+    EXPECT_EQ(rays, Alphas(1));
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ int main(int argc, char** argv)
             return 1;
         }
         renderer->ui = ui;
-        ui->SetMapTextures(device.GetTextureByName("MapIcons"), device.GetTextureByName("White"));
+        ui->SetMapTextures(device.GetTextureByName("MapHalo"), device.GetTextureByName("Buttons"));
 
         // The menus stand on the main menu's living picture, shown a few seconds in.
         CRefPtr<CSpriteList> list(new CSpriteList(renderer->device, vb, ib));
