@@ -64,6 +64,36 @@ TEST_F(GLDeviceTest, AMipChainDrawsItsSmallerLevels)
     t->Release();
 }
 
+// Each smaller level is the rounded average of the texels above it, a side already down
+// to 1 averaging pairs; the levels read back exactly.
+TEST_F(GLDeviceTest, SmallerLevelsAverageTheLevelAbove)
+{
+    IDirect3DTexture8* t = nullptr;
+    ASSERT_EQ(D3D_OK, device->CreateTexture(4, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t));
+    ASSERT_EQ(3u, t->GetLevelCount());
+    const DWORD texels[8] = {0x80000000, 0x80000001, 0xFF102030, 0x00000000,
+                             0x80000001, 0x80000001, 0xFF102030, 0x00000000};
+    D3DLOCKED_RECT r;
+    ASSERT_EQ(D3D_OK, t->LockRect(0, &r, nullptr, 0));
+    for (int y = 0; y < 2; ++y)
+        std::memcpy(static_cast<BYTE*>(r.pBits) + y * r.Pitch, texels + y * 4, 16);
+    ASSERT_EQ(D3D_OK, t->UnlockRect(0));
+    const struct
+    {
+        UINT level;
+        std::vector<DWORD> expected;
+    } levels[] = {{1, {0x80000001, 0x80081018}}, {2, {0x8004080D}}};
+    for (const auto& l : levels)
+    {
+        ASSERT_EQ(D3D_OK, t->LockRect(l.level, &r, nullptr, 0));
+        std::vector<DWORD> got(l.expected.size());
+        std::memcpy(got.data(), r.pBits, got.size() * 4);
+        t->UnlockRect(l.level);
+        EXPECT_EQ(l.expected, got) << "level " << l.level;
+    }
+    t->Release();
+}
+
 // A texture read from a picture file reaches the driver only when it is first drawn or
 // locked, with the file's pixels; one never used costs no upload. A file gone by then
 // leaves the texture blank rather than failing the draw.

@@ -3,6 +3,7 @@
 // and applied when a draw is made.
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +134,31 @@ struct GLLink : DeviceLink
     platform::DeviceStatistics stats;
 };
 
+// The level below a picture of width x height: each texel the rounded average of the
+// 2 x 2 texels above it (of 2 once a side is down to 1).
+void HalveArgb(const std::vector<uint32_t>& above, UINT width, UINT height, std::vector<uint32_t>& out)
+{
+    const UINT w = std::max(width / 2, 1u), h = std::max(height / 2, 1u);
+    const UINT across = width > 1 ? 2 : 1, down = height > 1 ? 2 : 1, count = across * down;
+    out.resize(static_cast<size_t>(w) * h);
+    for (UINT y = 0; y < h; ++y)
+        for (UINT x = 0; x < w; ++x)
+        {
+            uint32_t sums[4] = {};
+            for (UINT j = 0; j < down; ++j)
+                for (UINT i = 0; i < across; ++i)
+                {
+                    uint32_t texel = above[static_cast<size_t>(y * down + j) * width + x * across + i];
+                    for (int c = 0; c < 4; ++c)
+                        sums[c] += (texel >> (8 * c)) & 0xff;
+                }
+            uint32_t result = 0;
+            for (int c = 0; c < 4; ++c)
+                result |= ((sums[c] + count / 2) / count) << (8 * c);
+            out[static_cast<size_t>(y) * w + x] = result;
+        }
+}
+
 // The driver holds level 0 as RGBA8; every declared format but the 10-bit one comes back
 // from it bit for bit, so its CPU copy can go once it is uploaded.
 bool RoundTripsThroughRgba8(D3DFORMAT format)
@@ -174,21 +200,39 @@ public:
         Upload(zero.data());
     }
 
+    // The level range goes first, so the driver sizes the storage once (a texture still
+    // at GL's default range gets a whole mip chain). The smaller levels are averaged
+    // here: the driver's own generation draws them, and the frames it renders for that
+    // keep the texture's storage alive long after the texture is gone.
     void Upload(const uint32_t* argb)
     {
         const Level& l = m_levels[0];
         gl.glActiveTexture(GL_TEXTURE0);
         gl.glBindTexture(GL_TEXTURE_2D, name);
         gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(m_levels.size() - 1));
         gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(l.width), static_cast<GLsizei>(l.height), 0,
                         GL_BGRA, GL_UNSIGNED_BYTE, argb);
         if (m_levels.size() > 1)
-            gl.glGenerateMipmap(GL_TEXTURE_2D);
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(m_levels.size() - 1));
+            UploadSmallerLevels(argb, l.width, l.height);
         params = Params{};
         m_uploaded = true;
         m_gl->stats.textureBytesUploaded += static_cast<uint64_t>(l.width) * l.height * 4;
         ++m_gl->stats.textureUploads;
+    }
+
+    void UploadSmallerLevels(const uint32_t* argb, UINT width, UINT height)
+    {
+        std::vector<uint32_t> above(argb, argb + static_cast<size_t>(width) * height), level;
+        for (GLint i = 1; i < static_cast<GLint>(m_levels.size()); ++i)
+        {
+            HalveArgb(above, width, height, level);
+            width = std::max(width / 2, 1u);
+            height = std::max(height / 2, 1u);
+            gl.glTexImage2D(GL_TEXTURE_2D, i, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+                            GL_BGRA, GL_UNSIGNED_BYTE, level.data());
+            above.swap(level);
+        }
     }
 
     // The sampling state GL keeps with the texture: set only when it changes.
