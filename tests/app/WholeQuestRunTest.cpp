@@ -51,7 +51,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+// Named: the test build may compile this file in one unit with the other runs.
+namespace whole_quest {
 
 bool Playing(CGame& g, int level)
 {
@@ -669,7 +670,10 @@ void WholeQuest::LastLevelAndQuestEnd()
     script.Wait("main menu at last", MainMenuShown, Shot("main_menu_after"));
 }
 
-}  // namespace
+}  // namespace whole_quest
+
+using whole_quest::Seen;
+using whole_quest::WholeQuest;
 
 TEST(WholeQuest, OnePlayersQuestFromTheFirstProfileToTheHighScores)
 {
