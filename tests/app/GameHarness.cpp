@@ -185,7 +185,7 @@ bool GameHarness::SkipDrawing(CGame&)
 {
     const GameHarness& h = *g_current;
     const bool saved = h.captures.count(h.tick + 1) > 0 || !h.conditionalCaptures.empty();
-    return !saved && h.tick % 4 != 0;
+    return !saved && h.tick % h.drawEvery != 0;
 }
 
 int GameHarness::Run(int limit)

@@ -29,6 +29,9 @@ public:
 
     // Milliseconds each frame tick advances the clock (default 20).
     void SetStep(DWORD milliseconds) { step = milliseconds; }
+    // One frame in `frames` is drawn (default 4), and every frame that may be saved: a
+    // long run draws fewer of the frames nobody looks at.
+    void DrawEvery(int frames) { drawEvery = frames > 0 ? frames : 1; }
     // Runs the action after the given tick (1 = after the first frame).
     void At(int tick, std::function<void(GameHarness&)> action);
     void SaveFrameAt(int tick, std::string pngPath);
@@ -88,6 +91,7 @@ private:
     std::string userFolder;
     std::string savedDirectory;
     DWORD step = 20;
+    int drawEvery = 4;
     DWORD now = 1000;
     int tick = 0;
     int maxTicks = 0;

@@ -343,6 +343,8 @@ bool QuestScript::Tick(GameHarness& h)
     if (!step.screenshot.empty() && step.name.find("play") == std::string::npos)
         h.SaveFrameAt(h.Tick() + std::max(step.shotDelay, 1), Shot(step.screenshot));
     done.push_back(step.name);
+    if (std::getenv("ORB_SCRIPT_TRACE"))
+        std::fprintf(stderr, "[%6d] %s\n", h.Tick(), step.name.c_str());
     ++next;
     // The next step waits for this one's picture to be taken.
     waitUntil = h.Tick() + (step.screenshot.empty() ? 2 : std::max(step.shotDelay, 1) + 2);
