@@ -374,17 +374,29 @@ void CMatchGrid::ForEachPlainSwap3(bool gridHasLine, Visit&& visit) {
     }
 }
 
-// Lines of 3 on a grid of at most 8 by 8 without locked inert cells, on the
-// bit boards. For each value, the cells where it would complete a line: with
+// The exchanges that make a line of 3, by their first cell, on a grid of at
+// most 8 by 8 without locked inert cells, on the bit boards. For each value, the cells where it would complete a line: with
 // two of its cells to the left, to the right, on both sides, above, below, or
 // above and below. An exchange makes a new line when the value that moves
 // completes one in its new cell without the cell it left; that cell now holds
 // the other value, which never equals it. On a board with lines, an exchange
 // also counts when it keeps one of them, or when both cells hold the same value.
-template <typename Visit>
-void CMatchGrid::ForEachBitSwap3(bool gridHasLine, Visit&& visit) const {
+void CMatchGrid::BitSwaps3(bool gridHasLine, uint64_t& across, uint64_t& down) const {
     const CBitBoards& boards = Boards();
-    uint64_t across = 0, down = 0;  // by the exchange's first cell
+    NewLineSwaps(across, down);
+    if (gridHasLine) {
+        uint64_t breaksAcross = 0, breaksDown = 0;
+        BreakingSwaps(breaksAcross, breaksDown);
+        across |= ~breaksAcross | boards.sameAcross;
+        down |= ~breaksDown | boards.sameDown;
+    }
+    across &= boards.swappable & (boards.swappable >> 1) & kNotColumn7;
+    down &= boards.swappable & (boards.swappable >> kBitSide);
+}
+
+void CMatchGrid::NewLineSwaps(uint64_t& across, uint64_t& down) const {
+    const CBitBoards& boards = Boards();
+    across = down = 0;
     for (int k = 0; k < boards.valueCount; ++k) {
         const uint64_t b = boards.values[static_cast<size_t>(k)];
         const uint64_t left1 = (b << 1) & kNotColumn0, left2 = (b << 2) & kNotColumns01;
@@ -398,23 +410,25 @@ void CMatchGrid::ForEachBitSwap3(bool gridHasLine, Visit&& visit) const {
         across |= (right1 & (fromLeft | vertical)) | (b & ((fromRight | vertical) >> 1) & kNotColumn7);
         down |= (down1 & (fromAbove | horizontal)) | (b & ((fromBelow | horizontal) >> kBitSide));
     }
-    if (gridHasLine) {
-        uint64_t breaksAcross = 0, breaksDown = 0;
-        BreakingSwaps(breaksAcross, breaksDown);
-        across |= ~breaksAcross | boards.sameAcross;
-        down |= ~breaksDown | boards.sameDown;
-    }
-    across &= boards.swappable & (boards.swappable >> 1) & kNotColumn7;
-    down &= boards.swappable & (boards.swappable >> kBitSide);
-    // Board order: rows from the top, each row from the left, across first.
+}
+
+// Board order: rows from the top, each row from the left, across first. Both
+// moves of a cell are written and the end moved past those that count, so the
+// mix of across and down costs no branches; one spare place takes the last
+// write.
+void CMatchGrid::WriteBitSwaps(std::vector<CSwapMove>& out, uint64_t across, uint64_t down) {
+    const size_t count = static_cast<size_t>(__builtin_popcountll(across) + __builtin_popcountll(down));
+    out.resize(count + 1);
+    CSwapMove* end = out.data();
     for (uint64_t left = across | down; left != 0; left &= left - 1) {
         const int bit = __builtin_ctzll(left);
         const int r = bit / kBitSide, c = bit % kBitSide;
-        if (((across >> bit) & 1) != 0 && !visit(CSwapMove{c, r, c + 1, r}))
-            return;
-        if (((down >> bit) & 1) != 0 && !visit(CSwapMove{c, r, c, r + 1}))
-            return;
+        *end = CSwapMove{c, r, c + 1, r};
+        end += (across >> bit) & 1;
+        *end = CSwapMove{c, r, c, r + 1};
+        end += (down >> bit) & 1;
     }
+    out.resize(count);
 }
 
 // The exchanges of two different values that leave none of the board's lines
@@ -452,10 +466,7 @@ template <typename Visit>
 void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
     const bool gridHasLine = FlatHasLine(n, diagonal);
     if (n == 3 && !diagonal && NoLockedInert()) {
-        if (m_bitBoards)
-            ForEachBitSwap3(gridHasLine, visit);
-        else
-            ForEachPlainSwap3(gridHasLine, visit);
+        ForEachPlainSwap3(gridHasLine, visit);
         return;
     }
     if (gridHasLine && !diagonal) {
@@ -487,7 +498,16 @@ void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
     }
 }
 
+bool CMatchGrid::BitAnswers(int n, bool diagonal) const {
+    return m_bitBoards && n == 3 && !diagonal && NoLockedInert();
+}
+
 bool CMatchGrid::HasMove(int n, bool diagonal) {
+    if (BitAnswers(n, diagonal)) {
+        uint64_t across = 0, down = 0;
+        BitSwaps3(PlainHasLine3(), across, down);
+        return (across | down) != 0;
+    }
     bool found = false;
     ForEachSwap(n, diagonal, [&found](const CSwapMove&) {
         found = true;
@@ -497,6 +517,12 @@ bool CMatchGrid::HasMove(int n, bool diagonal) {
 }
 
 int CMatchGrid::CollectMoves(std::vector<CSwapMove>& out, int n, bool diagonal) {
+    if (BitAnswers(n, diagonal)) {
+        uint64_t across = 0, down = 0;
+        BitSwaps3(PlainHasLine3(), across, down);
+        WriteBitSwaps(out, across, down);
+        return static_cast<int>(out.size());
+    }
     out.clear();
     ForEachSwap(n, diagonal, [&out](const CSwapMove& move) {
         out.push_back(move);
@@ -538,10 +564,12 @@ int CMatchGrid::FindMatches(int n, bool diagonal) {
         m_spareGroups.push_back(std::move(group));
     groups.clear();
 
+    if (BitAnswers(n, diagonal)) {
+        FindBitLines3();
+        return static_cast<int>(groups.size());
+    }
     if (n == 3 && !diagonal && NoLockedInert()) {
-        if (m_bitBoards)
-            FindBitLines3();
-        else if (PlainHasLine3())
+        if (PlainHasLine3())
             FindFlatLines(3, false);
         return static_cast<int>(groups.size());
     }

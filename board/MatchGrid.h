@@ -100,8 +100,10 @@ private:
     void SwapCells(int index1, int index2);
     template <typename Visit>
     void ForEachPlainSwap3(bool gridHasLine, Visit&& visit);
-    template <typename Visit>
-    void ForEachBitSwap3(bool gridHasLine, Visit&& visit) const;
+    bool BitAnswers(int n, bool diagonal) const;
+    void BitSwaps3(bool gridHasLine, uint64_t& across, uint64_t& down) const;
+    void NewLineSwaps(uint64_t& across, uint64_t& down) const;
+    static void WriteBitSwaps(std::vector<CSwapMove>& out, uint64_t across, uint64_t down);
     void BreakingSwaps(uint64_t& across, uint64_t& down) const;
     void FindBitLines3();
     void FindFlatLines(int n, bool diagonal);
