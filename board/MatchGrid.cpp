@@ -151,14 +151,28 @@ void CMatchGrid::ReadBoards() const {
     b.lockedInert = lockedInert != 0;
     b.valueCount = 0;
     b.sameAcross = b.sameDown = 0;
-    for (uint64_t left = ~(slots.Equal(0) | lockedInert); left != 0;) {
-        const uint64_t cells = slots.Equal(slots.At(__builtin_ctzll(left)));
+    uint64_t left = ~(slots.Equal(0) | lockedInert);
+    // The board's colours come first, asked for one after the other without
+    // waiting on each answer; any other value is then looked up in a cell.
+    for (uint8_t value = 1; value <= kColourValues && left != 0; ++value) {
+        const uint64_t cells = slots.Equal(value);
+        if (cells != 0)
+            AddValueBoard(cells);
         left &= ~cells;
-        b.values[static_cast<size_t>(b.valueCount++)] = cells;
-        b.sameAcross |= cells & (cells >> 1) & kNotColumn7;
-        b.sameDown |= cells & (cells >> kBitSide);
+    }
+    while (left != 0) {
+        const uint64_t cells = slots.Equal(slots.At(__builtin_ctzll(left)));
+        AddValueBoard(cells);
+        left &= ~cells;
     }
     m_boardsFresh = true;
+}
+
+void CMatchGrid::AddValueBoard(uint64_t cells) const {
+    CBitBoards& b = m_boards;
+    b.values[static_cast<size_t>(b.valueCount++)] = cells;
+    b.sameAcross |= cells & (cells >> 1) & kNotColumn7;
+    b.sameDown |= cells & (cells >> kBitSide);
 }
 
 bool CMatchGrid::NoLockedInert() const {

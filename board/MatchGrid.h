@@ -148,6 +148,8 @@ private:
     };
     const CBitBoards& Boards() const;
     void ReadBoards() const;
+    void AddValueBoard(uint64_t cells) const;
+    static constexpr uint8_t kColourValues = 8;
     bool m_bitBoards = false;
     alignas(16) std::array<uint8_t, kBitSide * kBitSide> m_codes{};
     mutable bool m_boardsFresh = false;
