@@ -433,13 +433,21 @@ void CMatchGrid::NewLineSwaps(uint64_t& across, uint64_t& down) const {
 void CMatchGrid::WriteBitSwaps(std::vector<CSwapMove>& out, uint64_t across, uint64_t down) {
     const size_t count = static_cast<size_t>(__builtin_popcountll(across) + __builtin_popcountll(down));
     out.resize(count + 1);
+    static const std::array<std::array<CSwapMove, 2>, kBitSide * kBitSide> kMoves = [] {
+        std::array<std::array<CSwapMove, 2>, kBitSide * kBitSide> moves{};
+        for (int bit = 0; bit < kBitSide * kBitSide; ++bit) {
+            const int r = bit / kBitSide, c = bit % kBitSide;
+            moves[static_cast<size_t>(bit)] = {CSwapMove{c, r, c + 1, r}, CSwapMove{c, r, c, r + 1}};
+        }
+        return moves;
+    }();
     CSwapMove* end = out.data();
     for (uint64_t left = across | down; left != 0; left &= left - 1) {
         const int bit = __builtin_ctzll(left);
-        const int r = bit / kBitSide, c = bit % kBitSide;
-        *end = CSwapMove{c, r, c + 1, r};
+        const std::array<CSwapMove, 2>& moves = kMoves[static_cast<size_t>(bit)];
+        *end = moves[0];
         end += (across >> bit) & 1;
-        *end = CSwapMove{c, r, c, r + 1};
+        *end = moves[1];
         end += (down >> bit) & 1;
     }
     out.resize(count);
