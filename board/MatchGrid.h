@@ -149,6 +149,8 @@ private:
     const CBitBoards& Boards() const;
     void ReadBoards() const;
     void AddValueBoard(uint64_t cells) const;
+    // Values looked for directly when the boards are read: the colours a
+    // board deals (colour + 1); rarer values are found through their cells.
     static constexpr uint8_t kColourValues = 8;
     bool m_bitBoards = false;
     alignas(16) std::array<uint8_t, kBitSide * kBitSide> m_codes{};
