@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/Random.h"
 
@@ -22,14 +25,63 @@ constexpr uint64_t kNotColumns01 = ~(kColumn0 | kColumn0 << 1);
 constexpr uint64_t kNotColumn7 = ~(kColumn0 << 7);
 constexpr uint64_t kNotColumns67 = ~(kColumn0 << 6 | kColumn0 << 7);
 
-// Calls visit(cells) for every value from 1 to 99 that has been set since the
-// last resize (slot 0 gathers the cells of the other values).
-template <typename Visit>
-inline void ForEachValue(const std::array<uint64_t, 2>& present, const std::array<uint64_t, 100>& cells,
-                         Visit&& visit) {
-    for (size_t word = 0; word < present.size(); ++word)
-        for (uint64_t left = word == 0 ? present[0] & ~uint64_t{1} : present[word]; left != 0; left &= left - 1)
-            visit(cells[word * 64 + static_cast<size_t>(__builtin_ctzll(left))]);
+// The 64 code bytes of a bit-board grid, with a bit board of the cells whose
+// masked byte equals a key.
+class CCodeBytes {
+public:
+    CCodeBytes(const uint8_t* codes, uint8_t keep) : m_codes(codes), m_keep(keep) {
+#if defined(__SSE2__)
+        const __m128i keepMask = _mm_set1_epi8(static_cast<char>(keep));
+        for (int q = 0; q < 4; ++q)
+            m_quarters[q] = _mm_and_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(codes) + q), keepMask);
+#endif
+    }
+    uint8_t At(int bit) const { return static_cast<uint8_t>(m_codes[bit] & m_keep); }
+    uint64_t Equal(uint8_t key) const {
+#if defined(__SSE2__)
+        const __m128i k = _mm_set1_epi8(static_cast<char>(key));
+        uint64_t cells = 0;
+        for (int q = 0; q < 4; ++q)
+            cells |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(m_quarters[q], k)))} << (16 * q);
+        return cells;
+#else
+        uint64_t cells = 0;
+        for (int bit = 0; bit < 64; ++bit)
+            cells |= uint64_t{At(bit) == key} << bit;
+        return cells;
+#endif
+    }
+
+private:
+    const uint8_t* m_codes;
+    uint8_t m_keep;
+#if defined(__SSE2__)
+    __m128i m_quarters[4];
+#endif
+};
+
+// The cells whose code byte has its top bit set.
+uint64_t TopBits(const uint8_t* codes) {
+    uint64_t cells = 0;
+#if defined(__SSE2__)
+    for (int q = 0; q < 4; ++q)
+        cells |= uint64_t{static_cast<uint16_t>(
+                     _mm_movemask_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(codes) + q)))}
+                 << (16 * q);
+#else
+    for (int bit = 0; bit < 64; ++bit)
+        cells |= uint64_t{static_cast<uint8_t>(codes[bit] >> 7)} << bit;
+#endif
+    return cells;
+}
+
+// The length of a run down from a cell, given the cells whose lower neighbour
+// holds the same value.
+int RunDown(uint64_t sameDown, int bit) {
+    int length = 1;
+    for (uint64_t s = sameDown >> bit; (s & 1) != 0; s >>= 8)
+        ++length;
+    return length;
 }
 
 }  // namespace
@@ -53,10 +105,10 @@ void CMatchGrid::Resize(int32_t newWidth, int32_t newHeight) {
     m_flat.assign(size, kEmpty);
     m_mag.assign(size, 0u);
     m_inertLockedCells = 0;
+    m_plainLine3 = -1;
     m_bitBoards = width <= kBitSide && height <= kBitSide;
-    m_valueBits.fill(0);
-    m_presentValues.fill(0);
-    m_swappable = 0;
+    m_codes.fill(0);
+    m_boardsFresh = false;
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c) {
             const bool old = static_cast<size_t>(r) < kept.size() && static_cast<size_t>(c) < kept[static_cast<size_t>(r)].size();
@@ -81,24 +133,59 @@ int CMatchGrid::FlatRun(int index, int step) const {
     return count;
 }
 
-// Lines of 3 on a grid without locked inert cells: every run of three equal
-// absolute values from 1 to 99 is a line, and no other run is. Counted without
-// branches, since a settled board has none.
-bool CMatchGrid::BitsHaveLine3() const {
-    uint64_t found = 0;
-    ForEachValue(m_presentValues, m_valueBits, [&found](uint64_t b) {
-        found |= (b & (b << 1) & (b << 2) & kNotColumns01) | (b & (b << kBitSide) & (b << 2 * kBitSide));
-    });
-    return found != 0;
+const CMatchGrid::CBitBoards& CMatchGrid::Boards() const {
+    if (!m_boardsFresh)
+        ReadBoards();
+    return m_boards;
+}
+
+// One pass over the code bytes: the cells of each value from 1 to 99, and the
+// cells whose right or lower neighbour holds the same one. Every run of three
+// equal absolute values from 1 to 99 is then a line (without locked inert
+// cells), and no other run is.
+void CMatchGrid::ReadBoards() const {
+    CBitBoards& b = m_boards;
+    const CCodeBytes slots(m_codes.data(), kSlotBits);
+    b.swappable = TopBits(m_codes.data());
+    const uint64_t lockedInert = slots.Equal(kLockedInertCode);
+    b.lockedInert = lockedInert != 0;
+    b.valueCount = 0;
+    b.sameAcross = b.sameDown = 0;
+    uint64_t left = ~(slots.Equal(0) | lockedInert);
+    // The board's colours come first, asked for one after the other without
+    // waiting on each answer; any other value is then looked up in a cell.
+    for (uint8_t value = 1; value <= kColourValues && left != 0; ++value) {
+        const uint64_t cells = slots.Equal(value);
+        if (cells != 0)
+            AddValueBoard(cells);
+        left &= ~cells;
+    }
+    while (left != 0) {
+        const uint64_t cells = slots.Equal(slots.At(__builtin_ctzll(left)));
+        AddValueBoard(cells);
+        left &= ~cells;
+    }
+    m_boardsFresh = true;
+}
+
+void CMatchGrid::AddValueBoard(uint64_t cells) const {
+    CBitBoards& b = m_boards;
+    b.values[static_cast<size_t>(b.valueCount++)] = cells;
+    b.sameAcross |= cells & (cells >> 1) & kNotColumn7;
+    b.sameDown |= cells & (cells >> kBitSide);
+}
+
+bool CMatchGrid::NoLockedInert() const {
+    return m_bitBoards ? !Boards().lockedInert : m_inertLockedCells == 0;
 }
 
 bool CMatchGrid::PlainHasLine3() const {
+    if (m_bitBoards) {
+        const CBitBoards& b = Boards();
+        return ((b.sameAcross & (b.sameAcross >> 1)) | (b.sameDown & (b.sameDown >> kBitSide))) != 0;
+    }
     if (m_plainLine3 >= 0)
         return m_plainLine3 != 0;
-    if (m_bitBoards) {
-        m_plainLine3 = BitsHaveLine3();
-        return m_plainLine3 != 0;
-    }
     const uint32_t* m = m_mag.data();
     const int s = m_stride;
     unsigned found = 0;
@@ -117,7 +204,7 @@ bool CMatchGrid::PlainHasLine3() const {
 bool CMatchGrid::FlatHasLine(int n, bool diagonal) const {
     if (height < 1)
         return false;
-    if (n == 3 && !diagonal && m_inertLockedCells == 0)
+    if (n == 3 && !diagonal && NoLockedInert())
         return PlainHasLine3();
     const int need = std::max(n, 1);
     for (int r = 0; r < height; ++r) {
@@ -207,7 +294,7 @@ inline bool CMatchGrid::SwapMakesLine(int r1, int c1, int r2, int c2, int n, boo
             return true;
     }
     SwapCells(i1, i2);
-    if (gridHasLine || m_inertLockedCells > 0) {
+    if (gridHasLine || !NoLockedInert()) {
         // Exact: count the runs of the touched rows and columns again.
         if (horizontal)
             found = CountRowRuns(r1, need) > 0 || CountColumnRuns(c1, need) > 0 || CountColumnRuns(c2, need) > 0;
@@ -301,16 +388,31 @@ void CMatchGrid::ForEachPlainSwap3(bool gridHasLine, Visit&& visit) {
     }
 }
 
-// Lines of 3 on a settled grid of at most 8 by 8 (no line, no locked inert
-// cell), on the bit boards. For each value, the cells where it would complete
-// a line: with two of its cells to the left, to the right, on both sides, above,
-// below, or above and below. An exchange makes a line when the value that
-// moves completes one in its new cell without the cell it left; that cell
-// now holds the other value, which never equals it.
-template <typename Visit>
-void CMatchGrid::ForEachSettledSwap3(Visit&& visit) const {
-    uint64_t across = 0, down = 0;  // by the exchange's first cell
-    ForEachValue(m_presentValues, m_valueBits, [&across, &down](uint64_t b) {
+// The exchanges that make a line of 3, by their first cell, on a grid of at
+// most 8 by 8 without locked inert cells, on the bit boards. For each value, the cells where it would complete a line: with
+// two of its cells to the left, to the right, on both sides, above, below, or
+// above and below. An exchange makes a new line when the value that moves
+// completes one in its new cell without the cell it left; that cell now holds
+// the other value, which never equals it. On a board with lines, an exchange
+// also counts when it keeps one of them, or when both cells hold the same value.
+void CMatchGrid::BitSwaps3(bool gridHasLine, uint64_t& across, uint64_t& down) const {
+    const CBitBoards& boards = Boards();
+    NewLineSwaps(across, down);
+    if (gridHasLine) {
+        uint64_t breaksAcross = 0, breaksDown = 0;
+        BreakingSwaps(breaksAcross, breaksDown);
+        across |= ~breaksAcross | boards.sameAcross;
+        down |= ~breaksDown | boards.sameDown;
+    }
+    across &= boards.swappable & (boards.swappable >> 1) & kNotColumn7;
+    down &= boards.swappable & (boards.swappable >> kBitSide);
+}
+
+void CMatchGrid::NewLineSwaps(uint64_t& across, uint64_t& down) const {
+    const CBitBoards& boards = Boards();
+    across = down = 0;
+    for (int k = 0; k < boards.valueCount; ++k) {
+        const uint64_t b = boards.values[static_cast<size_t>(k)];
         const uint64_t left1 = (b << 1) & kNotColumn0, left2 = (b << 2) & kNotColumns01;
         const uint64_t right1 = (b >> 1) & kNotColumn7, right2 = (b >> 2) & kNotColumns67;
         const uint64_t up1 = b << kBitSide, up2 = b << 2 * kBitSide;
@@ -321,28 +423,72 @@ void CMatchGrid::ForEachSettledSwap3(Visit&& visit) const {
         const uint64_t horizontal = fromLeft | fromRight | between;
         across |= (right1 & (fromLeft | vertical)) | (b & ((fromRight | vertical) >> 1) & kNotColumn7);
         down |= (down1 & (fromAbove | horizontal)) | (b & ((fromBelow | horizontal) >> kBitSide));
-    });
-    across &= m_swappable & (m_swappable >> 1) & kNotColumn7;
-    down &= m_swappable & (m_swappable >> kBitSide);
-    // Board order: rows from the top, each row from the left, across first.
+    }
+}
+
+// Board order: rows from the top, each row from the left, across first. Both
+// moves of a cell are written and the end moved past those that count, so the
+// mix of across and down costs no branches; one spare place takes the last
+// write.
+void CMatchGrid::WriteBitSwaps(std::vector<CSwapMove>& out, uint64_t across, uint64_t down) {
+    const size_t count = static_cast<size_t>(__builtin_popcountll(across) + __builtin_popcountll(down));
+    out.resize(count + 1);
+    static const std::array<std::array<CSwapMove, 2>, kBitSide * kBitSide> kMoves = [] {
+        std::array<std::array<CSwapMove, 2>, kBitSide * kBitSide> moves{};
+        for (int bit = 0; bit < kBitSide * kBitSide; ++bit) {
+            const int r = bit / kBitSide, c = bit % kBitSide;
+            moves[static_cast<size_t>(bit)] = {CSwapMove{c, r, c + 1, r}, CSwapMove{c, r, c, r + 1}};
+        }
+        return moves;
+    }();
+    CSwapMove* end = out.data();
     for (uint64_t left = across | down; left != 0; left &= left - 1) {
         const int bit = __builtin_ctzll(left);
-        const int r = bit / kBitSide, c = bit % kBitSide;
-        if (((across >> bit) & 1) != 0 && !visit(CSwapMove{c, r, c + 1, r}))
-            return;
-        if (((down >> bit) & 1) != 0 && !visit(CSwapMove{c, r, c, r + 1}))
-            return;
+        const std::array<CSwapMove, 2>& moves = kMoves[static_cast<size_t>(bit)];
+        *end = moves[0];
+        end += (across >> bit) & 1;
+        *end = moves[1];
+        end += (down >> bit) & 1;
+    }
+    out.resize(count);
+}
+
+// The exchanges of two different values that leave none of the board's lines
+// standing, by their first cell: every three in a row holds one of the two
+// cells. Three in a row of one value never holds both, so an exchange breaks
+// them all when the two cells' counts of threes add up to the board's count.
+// A cell lies in at most six threes: with more than twelve, none breaks all.
+void CMatchGrid::BreakingSwaps(uint64_t& across, uint64_t& down) const {
+    const CBitBoards& b = Boards();
+    const uint64_t threesAcross = b.sameAcross & (b.sameAcross >> 1);
+    const uint64_t threesDown = b.sameDown & (b.sameDown >> kBitSide);
+    const int threes = __builtin_popcountll(threesAcross) + __builtin_popcountll(threesDown);
+    across = down = 0;
+    if (threes > 12)
+        return;
+    std::array<uint8_t, kBitSide * kBitSide + kBitSide> held{};  // threes holding each cell
+    for (uint64_t left = threesAcross; left != 0; left &= left - 1)
+        for (int k = 0, bit = __builtin_ctzll(left); k < 3; ++k)
+            ++held[static_cast<size_t>(bit + k)];
+    for (uint64_t left = threesDown; left != 0; left &= left - 1)
+        for (int k = 0, bit = __builtin_ctzll(left); k < 3; ++k)
+            ++held[static_cast<size_t>(bit + k * kBitSide)];
+    const uint64_t inThrees = (threesAcross | threesAcross << 1 | threesAcross << 2) |
+                              (threesDown | threesDown << kBitSide | threesDown << 2 * kBitSide);
+    for (uint64_t left = inThrees | (inThrees >> 1) | (inThrees >> kBitSide); left != 0; left &= left - 1) {
+        const size_t bit = static_cast<size_t>(__builtin_ctzll(left));
+        if (bit % kBitSide != kBitSide - 1 && held[bit] + held[bit + 1] == threes)
+            across |= uint64_t{1} << bit;
+        if (held[bit] + held[bit + kBitSide] == threes)
+            down |= uint64_t{1} << bit;
     }
 }
 
 template <typename Visit>
 void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
     const bool gridHasLine = FlatHasLine(n, diagonal);
-    if (n == 3 && !diagonal && m_inertLockedCells == 0) {
-        if (!gridHasLine && m_bitBoards)
-            ForEachSettledSwap3(visit);
-        else
-            ForEachPlainSwap3(gridHasLine, visit);
+    if (n == 3 && !diagonal && NoLockedInert()) {
+        ForEachPlainSwap3(gridHasLine, visit);
         return;
     }
     if (gridHasLine && !diagonal) {
@@ -374,7 +520,16 @@ void CMatchGrid::ForEachSwap(int n, bool diagonal, Visit&& visit) {
     }
 }
 
+bool CMatchGrid::BitAnswers(int n, bool diagonal) const {
+    return m_bitBoards && n == 3 && !diagonal && NoLockedInert();
+}
+
 bool CMatchGrid::HasMove(int n, bool diagonal) {
+    if (BitAnswers(n, diagonal)) {
+        uint64_t across = 0, down = 0;
+        BitSwaps3(PlainHasLine3(), across, down);
+        return (across | down) != 0;
+    }
     bool found = false;
     ForEachSwap(n, diagonal, [&found](const CSwapMove&) {
         found = true;
@@ -384,6 +539,12 @@ bool CMatchGrid::HasMove(int n, bool diagonal) {
 }
 
 int CMatchGrid::CollectMoves(std::vector<CSwapMove>& out, int n, bool diagonal) {
+    if (BitAnswers(n, diagonal)) {
+        uint64_t across = 0, down = 0;
+        BitSwaps3(PlainHasLine3(), across, down);
+        WriteBitSwaps(out, across, down);
+        return static_cast<int>(out.size());
+    }
     out.clear();
     ForEachSwap(n, diagonal, [&out](const CSwapMove& move) {
         out.push_back(move);
@@ -425,8 +586,39 @@ int CMatchGrid::FindMatches(int n, bool diagonal) {
         m_spareGroups.push_back(std::move(group));
     groups.clear();
 
-    if (n == 3 && !diagonal && m_inertLockedCells == 0 && !PlainHasLine3())
-        return 0;  // the settled board's common answer, found quickly
+    if (BitAnswers(n, diagonal)) {
+        FindBitLines3();
+        return static_cast<int>(groups.size());
+    }
+    if (n == 3 && !diagonal && NoLockedInert()) {
+        if (PlainHasLine3())
+            FindFlatLines(3, false);
+        return static_cast<int>(groups.size());
+    }
+    FindFlatLines(n, diagonal);
+    return static_cast<int>(groups.size());
+}
+
+// Lines of 3 on the bit boards, in the order of the search cell by cell: by
+// their first cell, across before down. Only the first cell of a run
+// makes its group: a line of 5 is one group.
+void CMatchGrid::FindBitLines3() {
+    const CBitBoards& b = Boards();
+    const uint64_t startsAcross = b.sameAcross & (b.sameAcross >> 1) & ~(b.sameAcross << 1);
+    const uint64_t startsDown = b.sameDown & (b.sameDown >> kBitSide) & ~(b.sameDown << kBitSide);
+    for (uint64_t left = startsAcross | startsDown; left != 0; left &= left - 1) {
+        const int bit = __builtin_ctzll(left);
+        const int r = bit / kBitSide, c = bit % kBitSide;
+        if (((startsAcross >> bit) & 1) != 0)
+            AppendLineGroup(c, r, 1, 0, 1 + __builtin_ctzll(~(b.sameAcross >> bit)));
+        if (((startsDown >> bit) & 1) != 0)
+            AppendLineGroup(c, r, 0, 1, RunDown(b.sameDown, bit));
+    }
+    if (!groups.empty())
+        MergeGroups();
+}
+
+void CMatchGrid::FindFlatLines(int n, bool diagonal) {
     const int need = std::max(n, 1);
     for (int r = 0; r < height; ++r) {
         for (int c = 0; c < width; ++c) {
@@ -456,7 +648,6 @@ int CMatchGrid::FindMatches(int n, bool diagonal) {
     }
     if (!groups.empty())
         MergeGroups();
-    return static_cast<int>(groups.size());
 }
 
 void CMatchGrid::MergeGroups() {

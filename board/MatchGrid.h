@@ -89,7 +89,7 @@ private:
     int FlatRun(int index, int step) const;
     bool FlatHasLine(int n, bool diagonal) const;
     bool PlainHasLine3() const;
-    bool BitsHaveLine3() const;
+    bool NoLockedInert() const;
     int CountRuns(int first, int step, int count, int n) const;
     int CountRowRuns(int row, int n) const { return CountRuns(Index(row, 0), 1, width, n); }
     int CountColumnRuns(int column, int n) const { return CountRuns(Index(0, column), m_stride, height, n); }
@@ -100,9 +100,13 @@ private:
     void SwapCells(int index1, int index2);
     template <typename Visit>
     void ForEachPlainSwap3(bool gridHasLine, Visit&& visit);
-    template <typename Visit>
-    void ForEachSettledSwap3(Visit&& visit) const;
-    static size_t BitSlot(uint32_t magnitude) { return magnitude - 1u < 99u ? magnitude : 0u; }
+    bool BitAnswers(int n, bool diagonal) const;
+    void BitSwaps3(bool gridHasLine, uint64_t& across, uint64_t& down) const;
+    void NewLineSwaps(uint64_t& across, uint64_t& down) const;
+    static void WriteBitSwaps(std::vector<CSwapMove>& out, uint64_t across, uint64_t down);
+    void BreakingSwaps(uint64_t& across, uint64_t& down) const;
+    void FindBitLines3();
+    void FindFlatLines(int n, bool diagonal);
     template <typename Visit>
     void ForEachSwap(int n, bool diagonal, Visit&& visit);
     void AppendLineGroup(int column, int row, int dColumn, int dRow, int length);
@@ -110,24 +114,48 @@ private:
     std::vector<int32_t> m_flat;
     std::vector<uint32_t> m_mag;
     int m_stride = 0;
-    // Locked cells with a value of 100 or more: runs may then start in the
-    // middle of a run of equal absolute values, and the quick
-    // three-in-a-row tests do not hold.
+    // Locked cells with a value of 100 or more (counted on grids larger than
+    // the bit boards): runs may then start in the middle of a run of equal
+    // absolute values, and the quick three-in-a-row tests do not hold.
     int m_inertLockedCells = 0;
     // Whether the plain search found a line of 3 in the values as they are
-    // (-1: not asked since the last change). Asked by the group and the move
-    // search alike.
+    // (-1: not asked since the last change), on grids larger than the bit
+    // boards. Asked by the group and the move search alike.
     mutable int m_plainLine3 = -1;
-    // On grids of at most 8 by 8 (the board's), bit boards with bit
-    // row * 8 + column: the cells of each value from 1 to 99, locked or not
-    // (m_presentValues marks the values set since the last resize; slot 0
-    // takes the other values), and the cells that may be exchanged. A settled
-    // board's lines and moves are then a few shifts per colour.
+    // On grids of at most 8 by 8 (the board's), one code byte per cell at
+    // row * 8 + column: the value's slot (the value itself for absolute values
+    // from 1 to 99, 0 for the others, kLockedInertCode for a locked value of
+    // 100 or more), with kSwappableCode added when the cell may be exchanged.
+    // Set only writes the byte; the first question after a change reads the
+    // 64 bytes into bit boards, and a board's lines and moves are then a few
+    // shifts per colour.
     static constexpr int kBitSide = 8;
+    static constexpr uint8_t kSlotBits = 0x7f;
+    static constexpr uint8_t kLockedInertCode = 0x7f;
+    static constexpr uint8_t kSwappableCode = 0x80;
+    static uint8_t CellCode(int32_t v) {
+        const uint32_t m = Magnitude(v);
+        const uint8_t slot = LockedInert(v) ? kLockedInertCode : m - 1u < 99u ? static_cast<uint8_t>(m) : 0;
+        return static_cast<uint8_t>(slot | (v >= 1 ? kSwappableCode : 0));
+    }
+    struct CBitBoards {
+        std::array<uint64_t, kFirstInert> values;  // the cells of each value present, in no order
+        int valueCount = 0;
+        uint64_t swappable = 0;
+        uint64_t sameAcross = 0;  // the next cell across holds the same value (1 to 99)
+        uint64_t sameDown = 0;    // the same for the cell below
+        bool lockedInert = false;
+    };
+    const CBitBoards& Boards() const;
+    void ReadBoards() const;
+    void AddValueBoard(uint64_t cells) const;
+    // Values looked for directly when the boards are read: the colours a
+    // board deals (colour + 1); rarer values are found through their cells.
+    static constexpr uint8_t kColourValues = 8;
     bool m_bitBoards = false;
-    std::array<uint64_t, kFirstInert> m_valueBits{};
-    std::array<uint64_t, 2> m_presentValues{};
-    uint64_t m_swappable = 0;
+    alignas(16) std::array<uint8_t, kBitSide * kBitSide> m_codes{};
+    mutable bool m_boardsFresh = false;
+    mutable CBitBoards m_boards;
     std::vector<uint32_t> m_cellMap;
     // Line runs per row and per column of the current snapshot (used while a line exists).
     std::vector<int> m_rowRuns;
@@ -142,17 +170,13 @@ private:
 
 inline void CMatchGrid::Set(int row, int column, int32_t value) {
     const size_t i = static_cast<size_t>(Index(row, column));
-    m_inertLockedCells += static_cast<int>(LockedInert(value)) - static_cast<int>(LockedInert(m_flat[i]));
-    const uint32_t oldMagnitude = m_mag[i];
+    if (m_bitBoards) {
+        m_codes[static_cast<size_t>(row * kBitSide + column)] = CellCode(value);
+        m_boardsFresh = false;
+    } else {
+        m_inertLockedCells += static_cast<int>(LockedInert(value)) - static_cast<int>(LockedInert(m_flat[i]));
+        m_plainLine3 = -1;
+    }
     m_flat[i] = value;
     m_mag[i] = Magnitude(value);
-    m_plainLine3 = -1;
-    if (m_bitBoards) {
-        const uint64_t bit = uint64_t{1} << (row * kBitSide + column);
-        const size_t slot = BitSlot(m_mag[i]);
-        m_valueBits[BitSlot(oldMagnitude)] &= ~bit;
-        m_valueBits[slot] |= bit;
-        m_presentValues[slot >> 6] |= uint64_t{1} << (slot & 63);
-        m_swappable = (m_swappable & ~bit) | (value >= 1 ? bit : 0);
-    }
 }

@@ -242,6 +242,65 @@ TEST(MatchGridMoves, OneRewrittenGridAgreesWithThePlainSearch) {
     EXPECT_GT(withLine, 300);
 }
 
+std::string DescribeGroups(const std::vector<CMatchGroup>& groups) {
+    std::ostringstream out;
+    for (const CMatchGroup& g : groups) {
+        out << "[" << g.lineCount << ":";
+        for (const CCellPos& p : g.cells)
+            out << " " << p.column << "," << p.row;
+        out << " |";
+        for (const auto& link : g.links)
+            out << " " << link.first << "-" << link.second;
+        out << "]";
+    }
+    return out.str();
+}
+
+// Grids of at most 8 by 8 answer from bit boards, larger ones cell by cell.
+// The same values in a 9 by 9 grid with an empty last row and column must
+// give the same groups in the same order (cells and links alike, as the
+// terminators see them) and the same swaps, also after a grid is resized
+// back and forth and rewritten in place.
+TEST(MatchGridMoves, BitBoardsAnswerAsTheCellByCellSearch) {
+    std::mt19937 gen(1211);
+    const int32_t rare[] = {0, -1, -2, 99, 100, 101, -101};
+    CMatchGrid small, large, resized;
+    large.Resize(9, 9);
+    for (int k = 0; k < 9; ++k) {
+        large.Set(8, k, 0);
+        large.Set(k, 8, 0);
+    }
+    for (int trial = 0; trial < 2000; ++trial) {
+        const int colours = 3 + static_cast<int>(gen() % 5);
+        const int rareShare = static_cast<int>(gen() % 12);
+        resized.Resize(9, 9);
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 8; ++c) {
+                int32_t x = 1 + static_cast<int32_t>(gen() % colours);
+                if (static_cast<int>(gen() % 100) < rareShare)
+                    x = rare[gen() % (sizeof rare / sizeof rare[0])];
+                small.Set(r, c, x);
+                large.Set(r, c, x);
+                resized.Set(r, c, x);
+            }
+        resized.Resize(8, 8);
+        SCOPED_TRACE(::testing::Message() << "trial " << trial);
+        ASSERT_EQ(small.HasLine(3, false), large.HasLine(3, false));
+        ASSERT_EQ(small.HasMove(3, false), large.HasMove(3, false));
+        std::vector<CSwapMove> expected, actual;
+        large.CollectMoves(expected, 3, false);
+        for (CMatchGrid* grid : {&small, &resized}) {
+            grid->CollectMoves(actual, 3, false);
+            ASSERT_EQ(Describe(actual), Describe(expected));
+        }
+        large.FindMatches(3, false);
+        for (CMatchGrid* grid : {&small, &resized}) {
+            grid->FindMatches(3, false);
+            ASSERT_EQ(DescribeGroups(grid->groups), DescribeGroups(large.groups));
+        }
+    }
+}
+
 // A seed whose first draw is 32767, so RandomUnit gives exactly 1.0.
 unsigned SeedForTopDraw() {
     for (unsigned seed = 0;; ++seed) {
