@@ -2,7 +2,8 @@
 # Starts the real game with a private data and runtime folder and prints one table:
 # first visible frame, main menu ready, memory at the menu, CPU and frames a second at
 # the menu over 10 s, what went to textures (a texture read from a file goes to the
-# driver when first drawn) and the draw calls per frame.
+# driver when first drawn) and the draw calls per frame; on x11, the same in a level
+# reached by synthetic clicks (xdotool).
 #   bench/perf.sh [build/game] [x11|offscreen]
 # x11 (the default) runs under xvfb-run; offscreen uses the headless video driver.
 set -eu
@@ -43,6 +44,24 @@ t0=$(cpu_ticks); w0=$(now_ms)
 frames0=$(grep -c "fps" "$work/stderr" || true)
 sleep 10
 t1=$(cpu_ticks); w1=$(now_ms)
+
+# In a level (x11 only: synthetic clicks through the name box, the main menu's Quest
+# and the story's Next), measured the same way over 10 s.
+level_rss="?"; level_anon="?"; level_cpu="?"; level_fps="?"
+if [ "$route" = x11 ] && command -v xdotool >/dev/null; then
+    win=$(xdotool search --pid "$pid" 2>/dev/null | tail -1)
+    click() { xdotool mousemove --window "$win" "$1" "$2" sleep 0.2 click 1; sleep "$3"; }
+    if [ -n "$win" ]; then
+        click 320 311 3; click 320 182 4; click 320 452 8
+        level_rss=$(field VmRSS); level_anon=$(field RssAnon)
+        l0=$(cpu_ticks); lw0=$(now_ms); lf0=$(grep -c "fps" "$work/stderr" || true)
+        sleep 10
+        l1=$(cpu_ticks); lw1=$(now_ms)
+        level_cpu=$(( (l1 - l0) * 1000 * 100 / hz / (lw1 - lw0) ))
+        level_fps=$(grep "fps" "$work/stderr" | tail -n +"$((lf0 + 1))" | head -10 |
+            awk '{ s += $5; n++ } END { if (n) printf "%.1f", s / n }')
+    fi
+fi
 kill "$pid"; wait "$pid" 2>/dev/null || true
 
 cpu=$(( (t1 - t0) * 1000 * 100 / hz / (w1 - w0) ))
@@ -69,4 +88,8 @@ printf '%-34s %s\n' "route" "$route" \
     "textures created" "${textures:-?}" \
     "texture uploads" "${uploads:-?}" \
     "bytes uploaded to textures (MiB)" "${bytes:-?}" \
-    "textures filled from their file" "${fills:-?}"
+    "textures filled from their file" "${fills:-?}" \
+    "VmRSS in a level (MiB)" "$level_rss" \
+    "anonymous in a level (MiB)" "$level_anon" \
+    "CPU in a level (% of a core)" "$level_cpu" \
+    "frames a second in a level" "${level_fps:-?}"

@@ -564,54 +564,85 @@ bool CTextSet::DrawText(const CText& text, DWORD fogEnabled, DWORD fogColour)
     return true;
 }
 
+void CTextSet::BeginFrame()
+{
+    m_byPass.clear();
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (texts[i]->visible)
+            m_byPass.emplace_back(texts[i]->layer, i);
+    std::stable_sort(m_byPass.begin(), m_byPass.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    m_framed = true;
+}
+
+void CTextSet::CollectPass(int pass, std::vector<size_t>& out) const
+{
+    out.clear();
+    if (!m_framed)
+    {
+        for (size_t i = 0; i < texts.size(); ++i)
+            if (texts[i]->visible && texts[i]->layer == pass)
+                out.push_back(i);
+        return;
+    }
+    auto first = std::lower_bound(m_byPass.begin(), m_byPass.end(), pass,
+                                  [](const auto& entry, int p) { return entry.first < p; });
+    for (auto it = first; it != m_byPass.end() && it->first == pass; ++it)
+        if (it->second < texts.size() && texts[it->second]->visible && texts[it->second]->layer == pass)
+            out.push_back(it->second);
+}
+
 void CTextSet::Draw(int pass)
 {
     if (texts.empty() || !device.IsValid() || !vertexBuffer.IsValid() || !indexBuffer.IsValid())
         return;
+    CollectPass(pass, m_pass);
     CDevice& dev = *device;
-    drawn.assign(texts.size(), 0);
+    drawn.assign(m_pass.size(), 0);
     const DWORD fogEnabled = CurrentRenderState(dev, D3DRS_FOGENABLE);
     const DWORD fogColour = CurrentRenderState(dev, D3DRS_FOGCOLOR);
     dev.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
     dev.SetRenderState(D3DRS_ALPHAREF, 0);
     dev.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
 
-    // One walk per font: the texts of the walk's font are drawn, the first text
-    // of another font starts the next walk.
+    // One walk per font: the texts of the walk's font are drawn, the first text of
+    // another font starts the next walk. The first walk takes the font of the set's
+    // first text.
+    CRefPtr<CFont> walkFont = texts[0]->font;
     size_t start = 0;
     for (;;)
     {
-        const CRefPtr<CFont> walkFont = texts[start]->font;
         if (walkFont.IsValid())
             dev.SetTexture(0, walkFont->texture);
         else
             dev.SetTexture(0, CRefPtr<CTexture>());
-        size_t pending = texts.size();
-        for (size_t i = start; i < texts.size(); ++i)
+        size_t pending = m_pass.size();
+        for (size_t k = start; k < m_pass.size(); ++k)
         {
-            const CText& text = *texts[i];
-            if (!text.visible || text.layer != pass || drawn[i])
+            const CText& text = *texts[m_pass[k]];
+            if (drawn[k])
                 continue;
             const bool sameFont =
                 text.font.SameAs(walkFont) || (!text.font.IsValid() && !walkFont.IsValid());
             if (!sameFont)
             {
-                if (pending == texts.size())
-                    pending = i;
+                if (pending == m_pass.size())
+                    pending = k;
                 continue;
             }
-            drawn[i] = 1;
+            drawn[k] = 1;
             if (!text.font.IsValid() || text.characters.empty())
                 continue;
             if (!DrawText(text, fogEnabled, fogColour))
             {
-                pending = texts.size(); // a failed lock ends the draw
+                pending = m_pass.size(); // a failed lock ends the draw
                 break;
             }
         }
-        if (pending == texts.size())
+        if (pending == m_pass.size())
             break;
         start = pending;
+        walkFont = texts[m_pass[start]]->font;
     }
     if (fogEnabled)
         dev.SetRenderState(D3DRS_FOGCOLOR, fogColour);

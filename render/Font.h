@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One glyph of a ".kfd" file: twelve floats, sizes in units of the font's size.
@@ -167,6 +168,10 @@ public:
     void Update(float dt);
     // Draws the visible texts whose layer is `pass`.
     void Draw(int pass);
+    // Between these two the set sorts its visible texts by pass once, and each Draw
+    // walks only its own pass's texts (the renderer's frame calls them).
+    void BeginFrame();
+    void EndFrame() { m_framed = false; }
 
     CRefPtr<CDevice> device;
     CRefPtr<CVertexBuffer> vertexBuffer;
@@ -176,4 +181,11 @@ public:
 
 private:
     bool DrawText(const CText& text, DWORD fogEnabled, DWORD fogColour);
+    // The visible texts of `pass`, in the set's order.
+    void CollectPass(int pass, std::vector<size_t>& out) const;
+
+    // While a frame is drawn: (pass, index) of every visible text, sorted by pass.
+    std::vector<std::pair<int32_t, size_t>> m_byPass;
+    std::vector<size_t> m_pass;
+    bool m_framed = false;
 };

@@ -7,6 +7,7 @@
 
 #include "engine/Log.h"
 #include "platform/win32.h"
+#include "render/Font.h"
 #include "render/SharedBuffers.h"
 
 const std::pair<UINT, UINT> CRenderer::kWindowSizes[3] = {{640, 480}, {800, 600}, {1024, 768}};
@@ -617,6 +618,8 @@ bool CRenderer::BeginFrame(bool blackBackground, HRESULT* result)
     d.SetStreamSource(vertexBuffer);
     d.SetVertexShader(kVertexFormat);
     d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    if (texts.IsValid())
+        texts->BeginFrame();
     return true;
 }
 
@@ -627,6 +630,8 @@ void CRenderer::ZWriteOff()
 
 void CRenderer::EndFrame()
 {
+    if (texts.IsValid())
+        texts->EndFrame();
     device->device->EndScene();
 }
 

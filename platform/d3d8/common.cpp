@@ -1,6 +1,7 @@
 // Memory-held resources and state tables shared by both Direct3D backends.
 #include "platform/d3d8/common.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace d3d8impl {
@@ -382,7 +383,7 @@ HRESULT MemIndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc)
 
 // ---------------------------------------------------------------------------------
 HRESULT ValidateDraw(const StateTables& s, D3DPRIMITIVETYPE type, UINT startIndex, UINT primitiveCount,
-                     UINT* indexCount)
+                     UINT* indexCount, IndexRange* range)
 {
     auto* vb = dynamic_cast<MemVertexBuffer*>(s.stream);
     auto* ib = dynamic_cast<MemIndexBuffer*>(s.indices);
@@ -401,6 +402,7 @@ HRESULT ValidateDraw(const StateTables& s, D3DPRIMITIVETYPE type, UINT startInde
         return D3DERR_INVALIDCALL;
     size_t vertices = vb->Bytes().size() / s.streamStride;
     const BYTE* p = ib->Bytes().data() + static_cast<size_t>(startIndex) * indexSize;
+    IndexRange named{~0u, 0};
     for (UINT i = 0; i < count; ++i)
     {
         DWORD index;
@@ -414,8 +416,12 @@ HRESULT ValidateDraw(const StateTables& s, D3DPRIMITIVETYPE type, UINT startInde
         }
         if (static_cast<size_t>(index) + s.baseVertexIndex >= vertices)
             return D3DERR_INVALIDCALL;
+        named.lowest = std::min<UINT>(named.lowest, index);
+        named.highest = std::max<UINT>(named.highest, index);
     }
     *indexCount = count;
+    if (range)
+        *range = named;
     return D3D_OK;
 }
 

@@ -199,10 +199,18 @@ private:
     D3DPOOL m_pool;
 };
 
+// The lowest and highest vertex a draw's indices name (base vertex index not added).
+struct IndexRange
+{
+    UINT lowest = 0;
+    UINT highest = 0;
+};
+
 // Checks the arguments of DrawIndexedPrimitive against the bound buffers: every index
-// read must exist and name a vertex inside the stream.
+// read must exist and name a vertex inside the stream. `range`, when given, receives
+// the vertices the indices name.
 HRESULT ValidateDraw(const StateTables& s, D3DPRIMITIVETYPE type, UINT startIndex, UINT primitiveCount,
-                     UINT* indexCount);
+                     UINT* indexCount, IndexRange* range = nullptr);
 
 // Whether the texture's levels past 0 are made by the driver (see MemTexture).
 bool TextureMakesOwnMips(IDirect3DTexture8* texture);

@@ -142,6 +142,63 @@ TEST_F(GLDeviceTest, DepthTestIsOnByDefaultWithLessOrEqual)
     EXPECT_TRUE(NearRgb(0x0000FF, Pixel(64, 64), 0));
 }
 
+// The device leaves off tests and blends that cannot change a pixel; the ones that can
+// must still act: a far quad behind depth written earlier (in this frame or left by a
+// partial clear), transparent texels of a texture under an alpha test, and a blend whose
+// alpha comes from the vertices.
+TEST_F(GLDeviceTest, TestsAndBlendsThatCanChangeAPixelStillAct)
+{
+    device->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+    ClearAll(0xFF000000);
+    ASSERT_EQ(D3D_OK, Quad(0, 0, 64, kSize, -500, 0xFFFF0000)); // writes depth 0.25 on the left
+    device->SetRenderState(D3DRS_ZWRITEENABLE, 0);
+    ASSERT_EQ(D3D_OK, Quad(0, 0, kSize, kSize, 0, 0xFF0000FF)); // depth 0.5: only the right shows
+    EXPECT_TRUE(NearRgb(0xFF0000, Pixel(10, 64), 0));
+    EXPECT_TRUE(NearRgb(0x0000FF, Pixel(100, 64), 0));
+
+    // A clear of part of the depth buffer to 0 keeps the quad out of that part.
+    ClearAll(0xFF000000);
+    D3DVIEWPORT8 left{0, 0, 64, kSize, 0.0f, 1.0f};
+    device->SetViewport(&left);
+    device->BeginScene();
+    device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.0f, 0);
+    device->EndScene();
+    D3DVIEWPORT8 all{0, 0, kSize, kSize, 0.0f, 1.0f};
+    device->SetViewport(&all);
+    ASSERT_EQ(D3D_OK, Quad(0, 0, kSize, kSize, 0, 0xFF00FF00));
+    EXPECT_TRUE(NearRgb(0x000000, Pixel(10, 64), 0));
+    EXPECT_TRUE(NearRgb(0x00FF00, Pixel(100, 64), 0));
+
+    // Alpha test and blend over an opaque texture with one transparent half.
+    std::vector<DWORD> texels(4 * 4, 0xFFFFFFFF);
+    for (int y = 0; y < 4; ++y)
+        texels[y * 4] = texels[y * 4 + 1] = 0x00FFFFFF;
+    IDirect3DTexture8* holes = MakeTexture(4, 4, texels);
+    device->SetTexture(0, holes);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+    device->SetRenderState(D3DRS_ALPHAREF, 0x80);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    ClearAll(0xFF000000);
+    ASSERT_EQ(D3D_OK, Quad(0, 0, kSize, kSize, 0, 0xFFFF0000));
+    EXPECT_TRUE(NearRgb(0x000000, Pixel(10, 64), 0));
+    EXPECT_TRUE(NearRgb(0xFF0000, Pixel(100, 64), 0));
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+
+    IDirect3DTexture8* solid = MakeTexture(4, 4, std::vector<DWORD>(16, 0xFFFFFFFF));
+    device->SetTexture(0, solid);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    ClearAll(0xFF000000);
+    ASSERT_EQ(D3D_OK, Quad(0, 0, kSize, kSize, 0, 0x80FF0000)); // half-transparent vertices
+    EXPECT_TRUE(NearRgb(0x800000, Pixel(64, 64), 2));
+    ASSERT_EQ(D3D_OK, Quad(0, 0, kSize, kSize, 0, 0xFF0000FF)); // opaque: replaces
+    EXPECT_TRUE(NearRgb(0x0000FF, Pixel(64, 64), 0));
+    device->SetTexture(0, nullptr);
+    holes->Release();
+    solid->Release();
+}
+
 TEST_F(GLDeviceTest, ClearStaysInsideTheViewportAndIgnoresWriteMasks)
 {
     ClearAll(0xFF000000);

@@ -376,6 +376,37 @@ TEST_F(TextSetTest, DrawsEachFontOnceAndOnlyTheTextsOfThePass)
     EXPECT_EQ(16u, rec.Draws()[0].vertexCount);
 }
 
+// Inside a frame each pass draws from the texts sorted once by pass: the same draws in
+// the same order as a walk over every text, the first walk taking the font of the set's
+// first text even when that text is in another pass.
+TEST_F(TextSetTest, AFrameDrawsEachPassAsTheWalkOverEveryTextDoes)
+{
+    CRefPtr<CFont> f1 = BoxFont(rec.Texture("F1"));
+    CRefPtr<CFont> f2 = BoxFont(rec.Texture("F2"));
+    CTextSet set(rec.device, rec.vertexBuffer, rec.indexBuffer);
+    set.Add(Text(f1, "A", 3));
+    set.Add(Text(f2, "BB", 7));
+    set.Add(Text(f1, "CCC", 7));
+    set.Add(Text(f2, "DDDD", 7));
+    set.Add(Text(f1, "EEEEE", 7))->visible = 0;
+    set.Add(Text(f1, "FFFFFF", 3));
+    auto counts = [&](bool framed, int pass) {
+        rec.ClearCalls();
+        if (framed)
+            set.BeginFrame();
+        set.Draw(pass);
+        set.EndFrame();
+        std::vector<UINT> out;
+        for (const RecordedDraw& d : rec.Draws())
+            out.push_back(d.vertexCount);
+        return out;
+    };
+    for (int pass : {3, 7, 9})
+        EXPECT_EQ(counts(false, pass), counts(true, pass)) << "pass " << pass;
+    EXPECT_EQ((std::vector<UINT>{12, 8, 16}), counts(true, 7));
+    EXPECT_EQ((std::vector<UINT>{4, 24}), counts(true, 3));
+}
+
 // With fog on, texts that add to the picture draw with a black fog colour.
 TEST_F(TextSetTest, AdditiveTextsDrawWithoutFogColour)
 {

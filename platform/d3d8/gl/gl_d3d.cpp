@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -159,6 +160,39 @@ void HalveArgb(const std::vector<uint32_t>& above, UINT width, UINT height, std:
         }
 }
 
+bool EveryTexelOpaque(const uint32_t* argb, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if ((argb[i] >> 24) != 0xff)
+            return false;
+    return true;
+}
+
+// A combined transform: Direct3D's row vectors go through a, then b.
+D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b)
+{
+    D3DMATRIX r{};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < 4; ++k)
+                r.m[i][j] += a.m[i][k] * b.m[k][j];
+    return r;
+}
+
+// What a draw's vertices and textures prove about its fragments: whether each comes out
+// with alpha exactly 1, and the window depths they lie between.
+struct DrawFacts
+{
+    bool opaque = false;
+    bool depthKnown = false;
+    float nearest = 0.0f;
+    float farthest = 0.0f;
+};
+
+// Room left between a computed depth and one the depth buffer holds, well above the
+// rounding of a 16-bit depth buffer.
+constexpr float kDepthMargin = 1.0f / 4096.0f;
+
 // The driver holds level 0 as RGBA8; every declared format but the 10-bit one comes back
 // from it bit for bit, so its CPU copy can go once it is uploaded.
 bool RoundTripsThroughRgba8(D3DFORMAT format)
@@ -216,6 +250,7 @@ public:
         if (m_levels.size() > 1)
             UploadSmallerLevels(argb, l.width, l.height);
         params = Params{};
+        opaque = EveryTexelOpaque(argb, static_cast<size_t>(l.width) * l.height);
         m_uploaded = true;
         m_gl->stats.textureBytesUploaded += static_cast<uint64_t>(l.width) * l.height * 4;
         ++m_gl->stats.textureUploads;
@@ -287,6 +322,8 @@ public:
 
     GLuint name = 0;
     Params params;
+    // Every texel of what went up has alpha 255 (the levels GL makes from it too).
+    bool opaque = false;
 
 protected:
     // Levels past 0 are GL's own (generated from level 0): their copies are not needed.
@@ -402,6 +439,7 @@ public:
                                     static_cast<int>(p->BackBufferHeight), !p->Windowed);
         m_params = *p;
         m_states.SetDefaults(p->BackBufferWidth, p->BackBufferHeight);
+        m_depthFloor = -1.0f;
         ApplySwapInterval();
         return D3D_OK;
     }
@@ -415,6 +453,7 @@ public:
         gl.glFinish();
         SDL_GL_SwapWindow(m_sdlWindow);
         ++m_link->stats.presents;
+        m_depthFloor = -1.0f; // a swap need not keep the depth buffer
         ReturnFreedMemory();
         if (m_params.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE && PresentPacingOn())
             m_pacer.Wait(RefreshRate());
@@ -560,7 +599,22 @@ public:
         for (DWORD i = 0; i < count; ++i)
             clearRect(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
         gl.glDisable(GL_SCISSOR_TEST);
+        if (flags & D3DCLEAR_ZBUFFER)
+            NoteDepthClear(count == 0 && v.X == 0 && v.Y == 0 && v.Width == m_params.BackBufferWidth &&
+                               v.Height == m_params.BackBufferHeight,
+                           z);
         return D3D_OK;
+    }
+
+    // A clear of the whole depth buffer sets what it holds; one of a part of it may
+    // only lower the floor.
+    void NoteDepthClear(bool whole, float z)
+    {
+        const float held = std::clamp(z, 0.0f, 1.0f);
+        if (whole)
+            m_depthFloor = held;
+        else if (m_depthFloor >= 0.0f)
+            m_depthFloor = std::min(m_depthFloor, held);
     }
 
     HRESULT SetViewport(const D3DVIEWPORT8* v) override
@@ -638,10 +692,23 @@ public:
         return D3D_OK;
     }
 
-    void ApplyStates()
+    // The state a draw runs with. A depth test, an alpha test or a blend that the draw's
+    // facts show cannot change a pixel is left off: the software rasteriser then takes
+    // its opaque path for a picture that covers the screen.
+    void ApplyStates(const DrawFacts& facts)
     {
-        const DWORD* rs = m_states.render;
-        // Viewport and transforms.
+        ApplyViewport();
+        ApplyDepth(facts);
+        ApplyAlphaTest(facts);
+        ApplyBlend(facts);
+        ApplyCulling();
+        DWORD cw = m_states.render[D3DRS_COLORWRITEENABLE];
+        gl.glColorMask(cw & 1, (cw >> 1) & 1, (cw >> 2) & 1, (cw >> 3) & 1);
+        ApplyStages();
+    }
+
+    void ApplyViewport()
+    {
         const D3DVIEWPORT8& v = m_states.viewport;
         SDL_Rect r = ToWindow(static_cast<int>(v.X), static_cast<int>(v.Y), static_cast<int>(v.Width),
                               static_cast<int>(v.Height));
@@ -655,62 +722,114 @@ public:
         gl.glMatrixMode(GL_MODELVIEW);
         gl.glLoadMatrixf(&m_states.view.m[0][0]);
         gl.glMultMatrixf(&m_states.world.m[0][0]);
+    }
 
-        // Depth.
-        if (rs[D3DRS_ZENABLE])
+    void ApplyDepth(const DrawFacts& facts)
+    {
+        const DWORD* rs = m_states.render;
+        const bool write = rs[D3DRS_ZENABLE] && rs[D3DRS_ZWRITEENABLE];
+        if (rs[D3DRS_ZENABLE] && (write || !DepthTestCannotFail(facts)))
             gl.glEnable(GL_DEPTH_TEST);
         else
             gl.glDisable(GL_DEPTH_TEST);
         gl.glDepthFunc(CompareFunc(rs[D3DRS_ZFUNC]));
         gl.glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+        // Only the fragments drawn write, and none of them lies nearer than the draw's
+        // nearest vertex.
+        if (write)
+            m_depthFloor = facts.depthKnown ? std::min(m_depthFloor, facts.nearest - kDepthMargin) : -1.0f;
+    }
 
-        // Alpha test: a reference a quarter step above N gives "alpha > N" whether the
-        // rasteriser rounds the reference to 8 bits or compares floats.
-        if (rs[D3DRS_ALPHATESTENABLE])
+    // A test of "nearer than what the buffer holds" passes for every fragment when even
+    // the draw's farthest point is nearer than anything the buffer may hold.
+    bool DepthTestCannotFail(const DrawFacts& facts) const
+    {
+        switch (m_states.render[D3DRS_ZFUNC])
         {
-            gl.glEnable(GL_ALPHA_TEST);
-            DWORD func = rs[D3DRS_ALPHAFUNC];
-            float ref = (rs[D3DRS_ALPHAREF] & 0xff) / 255.0f;
-            if (func == D3DCMP_GREATER)
-                ref = ((rs[D3DRS_ALPHAREF] & 0xff) + 0.25f) / 255.0f;
-            else if (func == D3DCMP_LESS)
-                ref = ((rs[D3DRS_ALPHAREF] & 0xff) - 0.25f) / 255.0f;
-            gl.glAlphaFunc(CompareFunc(func), ref);
+        case D3DCMP_ALWAYS:
+            return true;
+        case D3DCMP_LESS:
+        case D3DCMP_LESSEQUAL:
+            return facts.depthKnown && m_depthFloor >= 0.0f && facts.farthest + kDepthMargin <= m_depthFloor;
+        default:
+            return false;
         }
-        else
-            gl.glDisable(GL_ALPHA_TEST);
+    }
 
-        // Blending.
-        if (rs[D3DRS_ALPHABLENDENABLE])
+    // Alpha test: a reference a quarter step above N gives "alpha > N" whether the
+    // rasteriser rounds the reference to 8 bits or compares floats.
+    void ApplyAlphaTest(const DrawFacts& facts)
+    {
+        const DWORD* rs = m_states.render;
+        if (!rs[D3DRS_ALPHATESTENABLE] || AlphaTestCannotFail(facts))
+        {
+            gl.glDisable(GL_ALPHA_TEST);
+            return;
+        }
+        gl.glEnable(GL_ALPHA_TEST);
+        DWORD func = rs[D3DRS_ALPHAFUNC];
+        float ref = (rs[D3DRS_ALPHAREF] & 0xff) / 255.0f;
+        if (func == D3DCMP_GREATER)
+            ref = ((rs[D3DRS_ALPHAREF] & 0xff) + 0.25f) / 255.0f;
+        else if (func == D3DCMP_LESS)
+            ref = ((rs[D3DRS_ALPHAREF] & 0xff) - 0.25f) / 255.0f;
+        gl.glAlphaFunc(CompareFunc(func), ref);
+    }
+
+    bool AlphaTestCannotFail(const DrawFacts& facts) const
+    {
+        const DWORD ref = m_states.render[D3DRS_ALPHAREF] & 0xff;
+        switch (m_states.render[D3DRS_ALPHAFUNC])
+        {
+        case D3DCMP_ALWAYS:
+            return true;
+        case D3DCMP_GREATER:
+        case D3DCMP_NOTEQUAL:
+            return facts.opaque && ref < 0xff;
+        case D3DCMP_GREATEREQUAL:
+            return facts.opaque;
+        default:
+            return false;
+        }
+    }
+
+    void ApplyBlend(const DrawFacts& facts)
+    {
+        const DWORD* rs = m_states.render;
+        const DWORD src = rs[D3DRS_SRCBLEND], dest = rs[D3DRS_DESTBLEND];
+        // "Source times its alpha over the rest" of an opaque source is the source.
+        const bool keepsSource = (src == D3DBLEND_ONE && dest == D3DBLEND_ZERO) ||
+                                 (facts.opaque && src == D3DBLEND_SRCALPHA && dest == D3DBLEND_INVSRCALPHA);
+        if (rs[D3DRS_ALPHABLENDENABLE] && !keepsSource)
         {
             gl.glEnable(GL_BLEND);
-            gl.glBlendFunc(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]));
+            gl.glBlendFunc(BlendFactor(src), BlendFactor(dest));
         }
         else
             gl.glDisable(GL_BLEND);
+    }
 
-        // Culling: Direct3D culls the faces that wind the named way on screen.
-        if (rs[D3DRS_CULLMODE] == D3DCULL_CW)
+    // Culling: Direct3D culls the faces that wind the named way on screen.
+    void ApplyCulling()
+    {
+        const DWORD cull = m_states.render[D3DRS_CULLMODE];
+        if (cull == D3DCULL_CW)
         {
             gl.glEnable(GL_CULL_FACE);
             gl.glCullFace(GL_BACK);
         }
-        else if (rs[D3DRS_CULLMODE] == D3DCULL_CCW)
+        else if (cull == D3DCULL_CCW)
         {
             gl.glEnable(GL_CULL_FACE);
             gl.glCullFace(GL_FRONT);
         }
         else
             gl.glDisable(GL_CULL_FACE);
+    }
 
-        DWORD cw = rs[D3DRS_COLORWRITEENABLE];
-        gl.glColorMask(cw & 1, (cw >> 1) & 1, (cw >> 2) & 1, (cw >> 3) & 1);
-
-        // Texture stages 0 and 1 on GL units 0 and 1; a texture never filled goes up
-        // blank first (the upload binds on unit 0).
-        for (DWORD s = 0; s < 2; ++s)
-            if (auto* t = dynamic_cast<GLTexture*>(m_states.textures[s]))
-                t->EnsureUploaded();
+    // Texture stages 0 and 1 on GL units 0 and 1 (the textures are uploaded by then).
+    void ApplyStages()
+    {
         bool enabled = true;
         for (DWORD s = 0; s < 2; ++s)
         {
@@ -745,6 +864,79 @@ public:
         gl.glActiveTexture(GL_TEXTURE0);
     }
 
+    // The facts of a draw over vertices `range` of the stream from `base`: the vertices'
+    // smallest alpha and, with the depth test on, their window depths.
+    DrawFacts MeasureDraw(const BYTE* base, size_t stride, const IndexRange& range) const
+    {
+        DrawFacts facts;
+        const DWORD* rs = m_states.render;
+        const bool wantDepth = rs[D3DRS_ZENABLE] != 0;
+        const D3DMATRIX m = Multiply(Multiply(m_states.world, m_states.view), m_states.projection);
+        const D3DVIEWPORT8& v = m_states.viewport;
+        uint32_t alphaMin = 0xff;
+        facts.depthKnown = wantDepth;
+        facts.nearest = 1e30f;
+        facts.farthest = -1e30f;
+        for (UINT i = range.lowest; i <= range.highest; ++i)
+        {
+            const BYTE* vertex = base + static_cast<size_t>(i) * stride;
+            uint32_t colour;
+            std::memcpy(&colour, vertex + 12, 4);
+            alphaMin = std::min(alphaMin, colour >> 24);
+            if (!facts.depthKnown)
+                continue;
+            float p[3];
+            std::memcpy(p, vertex, sizeof p);
+            const float z = p[0] * m.m[0][2] + p[1] * m.m[1][2] + p[2] * m.m[2][2] + m.m[3][2];
+            const float w = p[0] * m.m[0][3] + p[1] * m.m[1][3] + p[2] * m.m[2][3] + m.m[3][3];
+            if (!(w > 0.0f))
+            {
+                facts.depthKnown = false;
+                continue;
+            }
+            const float depth = v.MinZ + z / w * (v.MaxZ - v.MinZ);
+            facts.nearest = std::min(facts.nearest, depth);
+            facts.farthest = std::max(facts.farthest, depth);
+        }
+        facts.depthKnown = facts.depthKnown && std::isfinite(facts.nearest) && std::isfinite(facts.farthest);
+        facts.opaque = StagesGiveAlphaOne(alphaMin == 0xff);
+        return facts;
+    }
+
+    // Whether the stages as ApplyStages sets them up end in alpha exactly 1, given
+    // whether every vertex's alpha is 255: texture alpha, vertex alpha or their product.
+    bool StagesGiveAlphaOne(bool vertexOne) const
+    {
+        bool current = vertexOne;
+        for (DWORD s = 0; s < 2; ++s)
+        {
+            const DWORD* st = m_states.stage[s];
+            if (st[D3DTSS_COLOROP] == D3DTOP_DISABLE)
+                break;
+            const auto* t = dynamic_cast<const GLTexture*>(m_states.textures[s]);
+            const bool textureOne = !t || t->opaque;
+            auto one = [&](DWORD arg) {
+                switch (arg & 0xf)
+                {
+                case D3DTA_TEXTURE:
+                    return textureOne;
+                case D3DTA_CURRENT:
+                    return current;
+                default:
+                    return vertexOne;
+                }
+            };
+            const DWORD op = st[D3DTSS_ALPHAOP];
+            if (op == D3DTOP_SELECTARG1)
+                current = one(st[D3DTSS_ALPHAARG1]);
+            else if (op == D3DTOP_SELECTARG2)
+                current = one(st[D3DTSS_ALPHAARG2]);
+            else if (op != D3DTOP_DISABLE)
+                current = one(st[D3DTSS_ALPHAARG1]) && one(st[D3DTSS_ALPHAARG2]);
+        }
+        return current;
+    }
+
     static void SetCombine(DWORD op, DWORD arg1, DWORD arg2, GLenum combine, GLenum source0, GLenum source1)
     {
         switch (op)
@@ -765,21 +957,26 @@ public:
         }
     }
 
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT startIndex,
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT /*minIndex*/, UINT /*vertexCount*/, UINT startIndex,
                                  UINT primitiveCount) override
     {
         if (!m_inScene)
             return D3DERR_INVALIDCALL;
         UINT indexCount = 0;
-        HRESULT hr = ValidateDraw(m_states, type, startIndex, primitiveCount, &indexCount);
+        IndexRange range;
+        HRESULT hr = ValidateDraw(m_states, type, startIndex, primitiveCount, &indexCount, &range);
         if (FAILED(hr))
             return hr;
-        ApplyStates();
-        ++m_link->stats.drawCalls;
+        // A texture never filled goes up blank first (the upload binds on unit 0).
+        for (DWORD s = 0; s < 2; ++s)
+            if (auto* t = dynamic_cast<GLTexture*>(m_states.textures[s]))
+                t->EnsureUploaded();
         auto* vb = static_cast<MemVertexBuffer*>(m_states.stream);
         auto* ib = static_cast<MemIndexBuffer*>(m_states.indices);
         GLsizei stride = static_cast<GLsizei>(m_states.streamStride);
         const BYTE* base = vb->Bytes().data() + static_cast<size_t>(m_states.baseVertexIndex) * stride;
+        ApplyStates(MeasureDraw(base, static_cast<size_t>(stride), range));
+        ++m_link->stats.drawCalls;
         gl.glEnableClientState(GL_VERTEX_ARRAY);
         gl.glVertexPointer(3, GL_FLOAT, stride, base);
         gl.glEnableClientState(GL_COLOR_ARRAY);
@@ -793,8 +990,9 @@ public:
         gl.glClientActiveTexture(GL_TEXTURE0);
         bool wide = ib->Format() == D3DFMT_INDEX32;
         const BYTE* indices = ib->Bytes().data() + static_cast<size_t>(startIndex) * (wide ? 4 : 2);
-        UINT last = vertexCount ? minIndex + vertexCount - 1 : minIndex;
-        gl.glDrawRangeElements(type == D3DPT_TRIANGLESTRIP ? GL_TRIANGLE_STRIP : GL_TRIANGLES, minIndex, last,
+        // The range the indices name, which the caller's minimum and count only promise.
+        gl.glDrawRangeElements(type == D3DPT_TRIANGLESTRIP ? GL_TRIANGLE_STRIP : GL_TRIANGLES, range.lowest,
+                               range.highest,
                                static_cast<GLsizei>(indexCount), wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, indices);
         return D3D_OK;
     }
@@ -925,6 +1123,9 @@ private:
     BOOL m_cursorShown = FALSE;
     SDL_Cursor* m_cursor = nullptr;
     FramePacer m_pacer;
+    // The lowest depth any pixel of the depth buffer may hold: set by a clear of the
+    // whole buffer, lowered by the draws that write depth; -1 while not known.
+    float m_depthFloor = -1.0f;
     Uint32 m_statsFrom = 0;
     platform::DeviceStatistics m_statsMark;
 };
