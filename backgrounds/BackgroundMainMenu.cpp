@@ -1,6 +1,7 @@
 // The main-menu scene: settings, textures, and the shapes it lays over the painting.
 #include "backgrounds/BackgroundMainMenu.h"
 #include "backgrounds/SceneSettings.h"
+#include "engine/MathConstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +22,6 @@
 namespace
 {
 const char kSection[] = "MainMenu";
-const float kPi = 3.1415927f;
 // Every shape of the scene sits half a pixel up-left (texel centres) and far back.
 const float kOffsetX = -0.5f;
 const float kOffsetY = 0.5f;

@@ -1,5 +1,6 @@
 // The treasury scene: its settings, pictures, fixed shapes, drifting dust and sun rays.
 #include "backgrounds/BackgroundTreasury.h"
+#include "engine/MathConstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +23,6 @@
 namespace
 {
 const char kSection[] = "Treasury";
-const float kPi = 3.1415927f;
 const float kOffsetX = -0.5f, kOffsetY = 0.5f, kOffsetZ = 999.0f;
 const int32_t kMaxDustLayers = 64;
 const char* const kOwnNames[] = {"BackgroundTreasury", "TreasuryDust", "TreasuryMask", "TreasuryElements",

@@ -52,7 +52,7 @@ float WrapOnce(float v)
 CBackgroundValley::CBackgroundValley()
     : scene::SceneResources(kValleyOrnaments), cloudTextureFile("ValleyCloud.jpg"), maskTextureFile("ValleyMask.tga"),
       flareRaysTextureFile("ValleyFlareRays.tga"), flareCenter{-210.0f, 303.0f}, flareRaysSize{714.0f, 714.0f},
-      flareRaysSpin(0.5235988f), fieldOfView(45.0f * scene::kPi / 180.0f), cloudCenter{0.0f, 386.0f, 1861.0f},
+      flareRaysSpin(0.5235988f), fieldOfView(45.0f * kPi / 180.0f), cloudCenter{0.0f, 386.0f, 1861.0f},
       cloudSize{2100.0f, 1250.0f}, cloudTexFactor(0.0001f), cloudTexSpan{0.21f, 0.125f},
       maskCenter{0.0f, 260.0f, 0.0f}, maskSize{1024.0f, 248.0f}, maskTexRect{0.0f, 0.0f, 1.0f, 62.0f / 64.0f},
       cloudTexSpeed{0.1f, 0.0f}, cloudTexOffset{0.0f, 0.0f}, projection{}
@@ -76,7 +76,7 @@ void CBackgroundValley::LoadSettings(const char* path)
     flareCenter[1] = scene::CentredY(pair[1]);
     ReadIniFloat2(flareRaysSize, path, kSection, "FlareRaysSize", "714 714");
     flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kSection, "FlareRaysRotT", "-61"));
-    fieldOfView = ReadIniFloat(path, kSection, "FOV", "45") * scene::kPi / 180.0f;
+    fieldOfView = ReadIniFloat(path, kSection, "FOV", "45") * kPi / 180.0f;
     pair[0] = 386.0f;
     pair[1] = 1236.0f;
     ReadIniFloat2(pair, path, kSection, "CloudPos", "386 1236");

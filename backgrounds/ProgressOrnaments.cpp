@@ -1,6 +1,7 @@
 // The progress ornaments of a level scene: gems, rays, flares and the rainbow streaks.
 #include "backgrounds/ProgressOrnaments.h"
 #include "backgrounds/SceneSettings.h"
+#include "engine/MathConstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,6 @@
 
 namespace
 {
-const float kPi = 3.1415927f;
 const float kOffsetX = -0.5f, kOffsetY = 0.5f, kOffsetZ = 999.0f;
 
 void ReadN(float* out, int count, const char* path, const char* section, const std::string& key, const char* def)

@@ -8,6 +8,7 @@
 #include "effects/ParticleParametres.h"
 #include "effects/ParticleSystem.h"
 #include "effects/ParticleSystemsManager.h"
+#include "engine/MathConstants.h"
 #include "engine/Random.h"
 #include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
@@ -15,7 +16,6 @@
 
 namespace
 {
-const float kPi = 3.1415927f;
 const float kOffsetX = -0.5f, kOffsetY = 0.5f, kOffsetZ = 999.0f;
 
 // A fresh factor in [0.75, 1.25].

@@ -1,4 +1,5 @@
 #include "bonuses/BonusScore.h"
+#include "engine/MathConstants.h"
 
 #include "bonuses/BonusConfig.h"
 #include "bonuses/BonusShapes.h"
@@ -13,7 +14,6 @@
 namespace
 {
 
-const float kTwoPi = 6.2831854820251465f;
 const float kQuarterTurn = 1.5707964f;
 const float kShapeLife = 0.05f;
 const float kCoinFrames = 8.0f;

@@ -1,4 +1,5 @@
 #include "bonuses/BonusSolidarity.h"
+#include "engine/MathConstants.h"
 
 #include "bonuses/BonusConfig.h"
 #include "bonuses/BonusShapes.h"
@@ -12,7 +13,6 @@
 namespace
 {
 
-const float kTwoPi = 6.2831855f;
 const float kShapeLife = 0.05f;
 const float kPathDepth = 10.0f; // the bolt runs this far in front of the tokens
 const float kFlashSize = 64.0f, kBigFlashSize = 160.0f;

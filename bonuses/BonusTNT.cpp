@@ -1,4 +1,5 @@
 #include "bonuses/BonusTNT.h"
+#include "engine/MathConstants.h"
 
 #include "board/BoardGeometry.h"
 #include "board/LevelParams.h"
@@ -14,7 +15,6 @@
 namespace
 {
 
-const float kTwoPi = 6.2831855f;
 const float kCellU = 0.3359375f, kCellV = 0.359375f; // a box cell of the picture
 const float kSparkRowTop = 0.734375f, kSparkFrame = 0.125f;
 const float kRingSide = 96.0f;

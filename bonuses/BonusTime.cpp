@@ -1,4 +1,5 @@
 #include "bonuses/BonusTime.h"
+#include "engine/MathConstants.h"
 
 #include "board/BoardGeometry.h"
 #include "bonuses/BonusConfig.h"
@@ -13,7 +14,6 @@
 namespace
 {
 
-const float kPi = 3.1415927f;
 const float kShapeLife = 0.05f;
 const float kWarmUpStep = 0.05f;
 const int kWarmUpSteps = 6;

@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "hud/QuestLayout.h"
 
 #include "engine/Log.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 
 // Reads up to n blank-separated numbers of a key into out; numbers the text lacks
 // leave their fields as they were. Returns how many were read.

@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "hud/StarEffect.h"
 
 #include "effects/MultiOriginSystemKeeper.h"
@@ -11,7 +12,6 @@
 namespace {
 
 const int kStringStarAwarded = 12;
-const float kPi = 3.1415927f;
 const float kGlowForever = 10000000.0f;
 const float kStarWidth = 51.0f, kStarHeight = 48.0f;
 const float kGrownWidth = 204.0f, kGrownHeight = 192.0f;

@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "render/SpriteShape.h"
 
 #include "render/SharedBuffers.h"
@@ -7,7 +8,6 @@
 
 namespace {
 
-const float kTwoPi = 6.2831855f;
 
 // Brings an axis to unit length; a zero or broken axis becomes (0, 1, 0).
 void Normalise(Vec3& axis)

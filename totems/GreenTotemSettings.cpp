@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "totems/GreenTotemSettings.h"
 
 #include "engine/IniReader.h"
@@ -10,7 +11,6 @@ namespace
 {
 
 const char kSection[] = "Green";
-const float kPi = 3.1415927f;
 const float kRayDepth = -100.0f;
 const float kFlareDepth = -5.0f;
 

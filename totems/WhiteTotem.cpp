@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "totems/WhiteTotem.h"
 
 #include "effects/CollectionParticleSystem.h"
@@ -14,7 +15,6 @@
 namespace
 {
 
-const float kTwoPi = 6.2831853f;
 const float kEndless = 10000000.0f;
 const int32_t kSmokeParticles = 40;
 const size_t kStreamCapacity = 20;

@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "totems/YellowTotem.h"
 
 #include "effects/CollectionParticleSystem.h"
@@ -12,7 +13,6 @@
 namespace
 {
 
-const float kPi = 3.1415927f;
 const int32_t kNumberPictures = 5;
 const float kEndless = 10000000.0f;
 const int32_t kPlusParticles = 120;
