@@ -13,7 +13,7 @@ namespace
 
 
 // Three draws about 0, normalised; a second try, then +x, when they cancel out.
-Vec3 RandomDirection()
+Vec3 RandomSpriteDirection()
 {
     for (int attempt = 0; attempt < 2; ++attempt)
     {
@@ -120,7 +120,7 @@ void CSimpleSpriteSystemKeeper::GenerateLayout3(const Vec3& first, const Vec3& l
     for (Sprite& s : sprites)
     {
         s.offset = offset;
-        const Vec3 direction = RandomDirection();
+        const Vec3 direction = RandomSpriteDirection();
         s.velocity = Mul(direction, DrawSpeed());
         FinishSprite(s, angle);
         offset = Add(offset, step);
