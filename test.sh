@@ -9,11 +9,13 @@ cd "$(dirname "$0")"
 
 # Each step of the log starts with the clock, the seconds since the start and the CPU
 # seconds (user, system) the steps so far have used.
+# (`times` reports this shell's finished children, so it runs here and not in a subshell.)
 started=$SECONDS
+cpu_file=$(mktemp)
+trap 'rm -f "$cpu_file"' EXIT
 phase() {
-  local cpu
-  cpu=$(times | tail -n 1)
-  echo "== $(date -u +%H:%M:%S) +$((SECONDS - started))s cpu ${cpu}: $*"
+  times >"$cpu_file"
+  echo "== $(date -u +%H:%M:%S) +$((SECONDS - started))s cpu $(tail -n 1 "$cpu_file"): $*"
 }
 
 phase "packages"
