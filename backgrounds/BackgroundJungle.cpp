@@ -12,7 +12,7 @@
 
 namespace
 {
-const char kSection[] = "Jungle";
+const char kJungleSection[] = "Jungle";
 const char kBackgroundName[] = "BackgroundJungle";
 const std::string kBackgroundFile("Jungle.jpg");
 const char kFogName[] = "JungleFog";
@@ -23,7 +23,7 @@ const float kFogZ = scene::kOffsetZ - 1.0f;
 
 // Six gems under the mist (layer 0), and a seventh flare for the last.
 const OrnamentVariant kJungleOrnaments = {
-    kSection,       CBackgroundJungle::kLastStage, 0, -2, false, "500 441 80 64", "2 802 82 866", "310 465 240 60",
+    kJungleSection,       CBackgroundJungle::kLastStage, 0, -2, false, "500 441 80 64", "2 802 82 866", "310 465 240 60",
     "2 802 82 866", "255 255 255 255",             "538 475 152", "123 12 255 255",
 };
 
@@ -62,30 +62,30 @@ void CBackgroundJungle::SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticleSy
 
 void CBackgroundJungle::LoadSettings(const char* path)
 {
-    ReadIniStdString(fogTextureFile, path, kSection, "FogTexture", "JungleFog.jpg");
-    ReadIniStdString(maskTextureFile, path, kSection, "MaskTexture", "JungleMask.tga");
-    ReadIniStdString(flareRaysTextureFile, path, kSection, "FlareRaysTexture", "JungleFlareRays.tga");
+    ReadIniStdString(fogTextureFile, path, kJungleSection, "FogTexture", "JungleFog.jpg");
+    ReadIniStdString(maskTextureFile, path, kJungleSection, "MaskTexture", "JungleMask.tga");
+    ReadIniStdString(flareRaysTextureFile, path, kJungleSection, "FlareRaysTexture", "JungleFlareRays.tga");
     float fog[4] = {192.0f, 242.0f, 740.0f, 332.0f};
-    ReadIniFloat4(fog, path, kSection, "Fog", "192 242 740 332");
+    ReadIniFloat4(fog, path, kJungleSection, "Fog", "192 242 740 332");
     fogLeft = scene::CentredX(fog[0]);
     fogTop = scene::CentredY(fog[1]);
     fogWidth = fog[2];
     fogHeight = fog[3];
     float pair[2] = {2.890625f, 1.0f};
-    ReadIniFloat2(pair, path, kSection, "FogTSize", "2.890625 1");
+    ReadIniFloat2(pair, path, kJungleSection, "FogTSize", "2.890625 1");
     fogTexSize = {pair[0], pair[1]};
     pair[0] = 0.01f;
     pair[1] = 0.0f;
-    ReadIniFloat2(pair, path, kSection, "FogTVector", "0.01 0");
+    ReadIniFloat2(pair, path, kJungleSection, "FogTVector", "0.01 0");
     fogTexVelocity = {pair[0], pair[1]};
     pair[0] = 302.0f;
     pair[1] = 81.0f;
-    ReadIniFloat2(pair, path, kSection, "FlareCenter", "302 81");
+    ReadIniFloat2(pair, path, kJungleSection, "FlareCenter", "302 81");
     flareCenter[0] = scene::CentredX(pair[0]);
     flareCenter[1] = scene::CentredY(pair[1]);
-    ReadIniFloat2(flareRaysSize, path, kSection, "FlareRaysSize", "714 714");
-    flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kSection, "FlareRaysRotT", "-61"));
-    flashes.LoadSettings(path, kSection);
+    ReadIniFloat2(flareRaysSize, path, kJungleSection, "FlareRaysSize", "714 714");
+    flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kJungleSection, "FlareRaysRotT", "-61"));
+    flashes.LoadSettings(path, kJungleSection);
     ornaments.LoadSettings(path);
 }
 

@@ -1,6 +1,7 @@
 // The main-menu scene: settings, textures, and the shapes it lays over the painting.
 #include "backgrounds/BackgroundMainMenu.h"
 #include "backgrounds/SceneSettings.h"
+#include "engine/MathConstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,12 +21,11 @@
 
 namespace
 {
-const char kSection[] = "MainMenu";
-const float kPi = 3.1415927f;
+const char kMainMenuSection[] = "MainMenu";
 // Every shape of the scene sits half a pixel up-left (texel centres) and far back.
-const float kOffsetX = -0.5f;
-const float kOffsetY = 0.5f;
-const float kOffsetZ = 999.0f;
+const float kMenuOffsetX = -0.5f;
+const float kMenuOffsetY = 0.5f;
+const float kMenuOffsetZ = 999.0f;
 const int32_t kBackZOrder = 100;
 const int32_t kCellZOrder = 90;
 const float kCellZ = 997.0f;
@@ -48,7 +48,7 @@ const TextureFile kTextures[] = {
 
 void ReadFloats(float* out, int count, const char* path, const char* key, const char* def)
 {
-    ReadSceneFloats(out, count, path, kSection, key, def);
+    ReadSceneFloats(out, count, path, kMainMenuSection, key, def);
 }
 
 std::string Numbered(const char* key, int i)
@@ -144,7 +144,7 @@ void CBackgroundMainMenu::ReadSpriteSettings(const char* path)
         s.spritePos[i][1] = 384.0f - pos[1] - s.spriteSize[i][1] / 2;
         s.spritePos[i][2] = pos[2];
         ReadFloats(s.spriteT[i], 4, path, Numbered("SpriteT", i).c_str(), "168 844 424 948");
-        s.spriteZOrder[i] = ReadIniInt(path, kSection, Numbered("SpriteZOrder", i).c_str(), "99");
+        s.spriteZOrder[i] = ReadIniInt(path, kMainMenuSection, Numbered("SpriteZOrder", i).c_str(), "99");
     }
     ReadFloats(s.eyeT, 4, path, "EyeT", "127 957 199 987");
     ReadFloats(s.lipsT1, 4, path, "LipsT1", "201 957 252 985");
@@ -189,7 +189,7 @@ void CBackgroundMainMenu::ReadLeafSettings(const char* path)
     ReadFloats(&s.leafRotW, 1, path, "LeafRotW", "1");
     ReadFloats(s.leafArcSize, 2, path, "LeafArcSize", "64 32");
     ReadFloats(&s.leafArcW, 1, path, "LeafArcW", "1");
-    s.maxLeaves = std::clamp(ReadIniInt(path, kSection, "MaxLeafs", "8"), 0, kMaxLeaves);
+    s.maxLeaves = std::clamp(ReadIniInt(path, kMainMenuSection, "MaxLeafs", "8"), 0, kMaxLeaves);
     ReadFloats(&s.leafBirthT, 1, path, "LeafBirthT", "0.5");
 }
 
@@ -225,7 +225,7 @@ void CBackgroundMainMenu::ReadFrontSettings(const char* path)
     s.frontPos[0] = pos[0] - 512.0f + s.frontSize[0] / 2;
     s.frontPos[1] = 384.0f - pos[1] - s.frontSize[1] / 2;
     s.frontPos[2] = pos[2];
-    s.frontZOrder = ReadIniInt(path, kSection, "FrontFoliageZOrder", "-100");
+    s.frontZOrder = ReadIniInt(path, kMainMenuSection, "FrontFoliageZOrder", "-100");
     ReadFloats(s.frontMove, 2, path, "FrontFoliageMove", "8 8");
     ReadFloats(s.frontMoveW, 2, path, "FrontFoliageMoveW", "1.17 0.95");
     ReadFloats(s.frontSkew, 2, path, "FrontFoliageSqew", "8 2");
@@ -277,7 +277,7 @@ void CBackgroundMainMenu::Init()
 void CBackgroundMainMenu::BuildSkyQuad()
 {
     const MainMenuSettings& s = settings;
-    const float x0 = s.skyPos[0] + kOffsetX, y0 = s.skyPos[1] + kOffsetY, z = s.skyPos[2] + kOffsetZ;
+    const float x0 = s.skyPos[0] + kMenuOffsetX, y0 = s.skyPos[1] + kMenuOffsetY, z = s.skyPos[2] + kMenuOffsetZ;
     const float w = s.skySize[0], h = s.skySize[1];
     const float v = s.skyV, sv = s.skyTSize[1], mu = 1.0f - s.skyMaskTSize[0], mv = s.skyMaskTSize[1];
     const MainMenuVertex quad[4] = {
@@ -362,8 +362,8 @@ void CBackgroundMainMenu::StartDecorations()
     for (int i = 0; i < kSprites; ++i)
     {
         const float* t = s.spriteT[i];
-        CRefPtr<CSpriteShape> shape = FixedShape(s.spritePos[i][0] + kOffsetX, s.spritePos[i][1] + kOffsetY,
-                                                 s.spritePos[i][2] + kOffsetZ, s.spriteSize[i][0],
+        CRefPtr<CSpriteShape> shape = FixedShape(s.spritePos[i][0] + kMenuOffsetX, s.spritePos[i][1] + kMenuOffsetY,
+                                                 s.spritePos[i][2] + kMenuOffsetZ, s.spriteSize[i][0],
                                                  s.spriteSize[i][1], elements);
         shape->SetFrameUV(0, t[0], t[1], t[2], t[3]);
         if (i == kSpriteEye)
@@ -412,8 +412,8 @@ void CBackgroundMainMenu::StartFoliage()
     for (int32_t j = 0; j < rows; ++j)
         for (int32_t i = 0; i < columns; ++i)
         {
-            CRefPtr<CSpriteShape> cell = FixedShape(s.foliageForm[0] + kOffsetX + (float(i) + 0.5f) * cw,
-                                                    s.foliageForm[1] + kOffsetY - (float(j) + 0.5f) * ch, kCellZ,
+            CRefPtr<CSpriteShape> cell = FixedShape(s.foliageForm[0] + kMenuOffsetX + (float(i) + 0.5f) * cw,
+                                                    s.foliageForm[1] + kMenuOffsetY - (float(j) + 0.5f) * ch, kCellZ,
                                                     cw, ch, elements);
             cell->zOrder = kCellZOrder;
             cells.push_back(cell);
@@ -427,7 +427,7 @@ void CBackgroundMainMenu::StartFoliage()
 void CBackgroundMainMenu::StartBackground()
 {
     background = CRefPtr<CSpriteShape>(
-        new CSpriteShape(kOffsetX, kOffsetY, kOffsetZ, 1024.0f, 768.0f, 0xFFFFFFFFu, backTexture, 0));
+        new CSpriteShape(kMenuOffsetX, kMenuOffsetY, kMenuOffsetZ, 1024.0f, 768.0f, 0xFFFFFFFFu, backTexture, 0));
     background->SetBlendMode(0, kBlendNormal);
     background->SetFrameUV(0, 0.0f, 0.0f, 1.0f, 0.75f);
     background->depthTest = 0;
@@ -445,7 +445,7 @@ void CBackgroundMainMenu::StartFront()
     shiftRequested = 0;
     for (float& p : frontPhase)
         p = TwoPiRandom();
-    front = CRefPtr<CSpriteShape>(new CSpriteShape(s.frontPos[0] + kOffsetX, s.frontPos[1] + kOffsetY,
+    front = CRefPtr<CSpriteShape>(new CSpriteShape(s.frontPos[0] + kMenuOffsetX, s.frontPos[1] + kMenuOffsetY,
                                                    s.frontPos[2], s.frontSize[0], s.frontSize[1], 0xFFFFFFFFu,
                                                    foliageTexture, 1));
     front->SetFrameUV(0, 0.0f, 0.0f, s.frontSize[0] / 512.0f, s.frontSize[1] / 256.0f);

@@ -6,6 +6,7 @@
 
 #include "backgrounds/BackgroundMainMenu.h"
 #include "backgrounds/MaskedDraw.h"
+#include "engine/MathConstants.h"
 #include "engine/Random.h"
 #include "render/Device.h"
 #include "render/IndexBuffer.h"
@@ -16,8 +17,6 @@
 
 namespace
 {
-const float kPi = 3.1415927f;
-const float kTwoPi = 2.0f * kPi;
 const float kBottom = -384.0f;
 const float kLeafZ = 997.0f;
 

@@ -14,12 +14,12 @@
 
 namespace
 {
-const char kSection[] = "Museum";
-const char kBackgroundName[] = "BackgroundMuseum";
-const std::string kBackgroundFile("Museum.jpg");
+const char kMuseumSection[] = "Museum";
+const char kMuseumBackgroundName[] = "BackgroundMuseum";
+const std::string kMuseumBackgroundFile("Museum.jpg");
 const char kDustName[] = "MuseumDust";
 const char kDustMaskName[] = "MuseumDustMask";
-const char kFlareRaysName[] = "MuseumFlareRays";
+const char kMuseumFlareRaysName[] = "MuseumFlareRays";
 // The dust lies just in front of the painting.
 const float kDustZ = scene::kOffsetZ - 1.0f;
 // The mask's screen covers the top three quarters of its square texture.
@@ -27,7 +27,7 @@ const float kMaskBottom = 0.75f;
 
 // Five gems, and the map as the sixth ray under the sixth flare.
 const OrnamentVariant kMuseumOrnaments = {
-    kSection,          CBackgroundMuseum::kLastStage, 1, -1, true, "280 474 56 56", "2 802 58 858", "306 488 192 44",
+    kMuseumSection,          CBackgroundMuseum::kLastStage, 1, -1, true, "280 474 56 56", "2 802 58 858", "306 488 192 44",
     "526 880 718 924", "255 255 255 240",             "313 496 174", "255 125 16 255", true,
 };
 
@@ -84,28 +84,28 @@ CBackgroundMuseum::~CBackgroundMuseum()
 
 void CBackgroundMuseum::LoadSettings(const char* path)
 {
-    ReadIniStdString(dustTextureFile, path, kSection, "DustTexture", "MuseumDust.tga");
-    ReadIniStdString(dustMaskTextureFile, path, kSection, "DustMaskTexture", "MuseumDustMask.tga");
-    ReadIniStdString(flareRaysTextureFile, path, kSection, "FlareRaysTexture", "MuseumFlareRays.tga");
-    const int32_t layers = ReadIniInt(path, kSection, "DustLayersCount", "4");
+    ReadIniStdString(dustTextureFile, path, kMuseumSection, "DustTexture", "MuseumDust.tga");
+    ReadIniStdString(dustMaskTextureFile, path, kMuseumSection, "DustMaskTexture", "MuseumDustMask.tga");
+    ReadIniStdString(flareRaysTextureFile, path, kMuseumSection, "FlareRaysTexture", "MuseumFlareRays.tga");
+    const int32_t layers = ReadIniInt(path, kMuseumSection, "DustLayersCount", "4");
     dustLayersCount = layers < 0 ? 0 : (layers > kMaxDustLayers ? int32_t(kMaxDustLayers) : layers);
-    dustSizeFactor = ReadIniFloat(path, kSection, "DustSizeFactor", "4");
+    dustSizeFactor = ReadIniFloat(path, kMuseumSection, "DustSizeFactor", "4");
     dustVelocities.assign(size_t(dustLayersCount), CUV{0.0f, 0.0f});
     for (int32_t k = 0; k < dustLayersCount; ++k)
     {
         char key[32];
         std::snprintf(key, sizeof key, "DustVec_%d", int(k));
         float v[2] = {0.001f, -0.002f};
-        ReadIniFloat2(v, path, kSection, key, "0.001 -0.002");
+        ReadIniFloat2(v, path, kMuseumSection, key, "0.001 -0.002");
         dustVelocities[size_t(k)] = TurnedVelocity(k, v[0], v[1]);
     }
     float centre[2] = {291.0f, 213.0f};
-    ReadIniFloat2(centre, path, kSection, "FlareCenter", "291 213");
+    ReadIniFloat2(centre, path, kMuseumSection, "FlareCenter", "291 213");
     flareCenter[0] = scene::CentredX(centre[0]);
     flareCenter[1] = scene::CentredY(centre[1]);
-    ReadIniFloat2(flareRaysSize, path, kSection, "FlareRaysSize", "714 714");
-    flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kSection, "FlareRaysRotT", "12"));
-    flareRaysColor = ReadIniColor(path, kSection, "FlareRaysColor", "255 255 255 200");
+    ReadIniFloat2(flareRaysSize, path, kMuseumSection, "FlareRaysSize", "714 714");
+    flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kMuseumSection, "FlareRaysRotT", "12"));
+    flareRaysColor = ReadIniColor(path, kMuseumSection, "FlareRaysColor", "255 255 255 200");
     ornaments.LoadSettings(path);
 }
 
@@ -149,10 +149,10 @@ void CBackgroundMuseum::Init()
 scene::SceneTextures CBackgroundMuseum::Textures()
 {
     using scene::TextureLoader;
-    return {{{kBackgroundName, kBackgroundFile, TextureLoader::Plain, backgroundTexture},
+    return {{{kMuseumBackgroundName, kMuseumBackgroundFile, TextureLoader::Plain, backgroundTexture},
             {kDustName, dustTextureFile, TextureLoader::WithAlphaLight, dustTexture},
             {kDustMaskName, dustMaskTextureFile, TextureLoader::MaskFormat, dustMaskTexture},
-            {kFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha, flareRaysTexture}}};
+            {kMuseumFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha, flareRaysTexture}}};
 }
 
 bool CBackgroundMuseum::LoadTextures(std::string folder)

@@ -1,5 +1,6 @@
 // The treasury scene: its settings, pictures, fixed shapes, drifting dust and sun rays.
 #include "backgrounds/BackgroundTreasury.h"
+#include "engine/MathConstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,27 +22,26 @@
 
 namespace
 {
-const char kSection[] = "Treasury";
-const float kPi = 3.1415927f;
-const float kOffsetX = -0.5f, kOffsetY = 0.5f, kOffsetZ = 999.0f;
+const char kTreasurySection[] = "Treasury";
+const float kTreasuryOffsetX = -0.5f, kTreasuryOffsetY = 0.5f, kTreasuryOffsetZ = 999.0f;
 const int32_t kMaxDustLayers = 64;
 const char* const kOwnNames[] = {"BackgroundTreasury", "TreasuryDust", "TreasuryMask", "TreasuryElements",
                                  "TreasuryRays"};
 
 const OrnamentVariant kTreasuryOrnaments = {
-    kSection,          CBackgroundTreasury::kGems, 0, -1, true, "280 474 56 56", "2 802 58 858", "306 488 192 44",
+    kTreasurySection,          CBackgroundTreasury::kGems, 0, -1, true, "280 474 56 56", "2 802 58 858", "306 488 192 44",
     "526 880 718 924", "255 255 255 240",          "313 496 174", "255 125 16 255",
 };
 
-void Read(float* out, int count, const char* path, const char* key, const char* def)
+void ReadTreasury(float* out, int count, const char* path, const char* key, const char* def)
 {
-    ReadSceneFloats(out, count, path, kSection, key, def);
+    ReadSceneFloats(out, count, path, kTreasurySection, key, def);
 }
 
 float ReadOne(const char* path, const char* key, const char* def)
 {
     float v = 0.0f;
-    Read(&v, 1, path, key, def);
+    ReadTreasury(&v, 1, path, key, def);
     return v;
 }
 } // namespace
@@ -78,18 +78,18 @@ void CBackgroundTreasury::SetShared(CRefPtr<CSpriteList> list, CRefPtr<CParticle
 void CBackgroundTreasury::LoadSettings(const char* path)
 {
     TreasurySettings& s = settings;
-    ReadIniStdString(s.dustFile, path, kSection, "DustTexture", "TreasuryDust.tga");
-    ReadIniStdString(s.maskFile, path, kSection, "MaskTexture", "TreasuryMask.tga");
-    ReadIniStdString(s.elementsFile, path, kSection, "ElementsTexture", "TreasuryElements.tga");
-    s.dustLayers = std::clamp(ReadIniInt(path, kSection, "DustLayersCount", "4"), 0, kMaxDustLayers);
+    ReadIniStdString(s.dustFile, path, kTreasurySection, "DustTexture", "TreasuryDust.tga");
+    ReadIniStdString(s.maskFile, path, kTreasurySection, "MaskTexture", "TreasuryMask.tga");
+    ReadIniStdString(s.elementsFile, path, kTreasurySection, "ElementsTexture", "TreasuryElements.tga");
+    s.dustLayers = std::clamp(ReadIniInt(path, kTreasurySection, "DustLayersCount", "4"), 0, kMaxDustLayers);
     s.dustSizeFactor = ReadOne(path, "DustSizeFactor", "4");
-    s.dustAdd = ReadIniInt(path, kSection, "DustAdd", "1") == 1 ? 1 : 0;
-    s.whiteDust = ReadIniInt(path, kSection, "WhiteDust", "1") == 1 ? 1 : 0;
+    s.dustAdd = ReadIniInt(path, kTreasurySection, "DustAdd", "1") == 1 ? 1 : 0;
+    s.whiteDust = ReadIniInt(path, kTreasurySection, "WhiteDust", "1") == 1 ? 1 : 0;
     const char* uvDefaults[4] = {"-0.25 0.1", "1 0.1", "1.25 1.1", "0 1.1"};
     for (int k = 0; k < 4; ++k)
-        Read(s.sunRayUV[k], 2, path, ("SunRaysTForm" + std::to_string(k)).c_str(), uvDefaults[k]);
-    Read(s.sunRaySwing1, 2, path, "SunRaysTVec1", "0.25 0");
-    Read(s.sunRaySwing2, 2, path, "SunRaysTVec2", "0 0");
+        ReadTreasury(s.sunRayUV[k], 2, path, ("SunRaysTForm" + std::to_string(k)).c_str(), uvDefaults[k]);
+    ReadTreasury(s.sunRaySwing1, 2, path, "SunRaysTVec1", "0.25 0");
+    ReadTreasury(s.sunRaySwing2, 2, path, "SunRaysTVec2", "0 0");
     s.sunRaySpeed = ReadOne(path, "SunRaysW", "0.5");
     // Each layer's drift is the file's (a, b) turned a quarter turn further than the
     // layer before, so four layers drift four ways.
@@ -97,7 +97,7 @@ void CBackgroundTreasury::LoadSettings(const char* path)
     for (int32_t i = 0; i < s.dustLayers; ++i)
     {
         float ab[2];
-        Read(ab, 2, path, ("DustVec_" + std::to_string(i)).c_str(), "0.001 -0.002");
+        ReadTreasury(ab, 2, path, ("DustVec_" + std::to_string(i)).c_str(), "0.001 -0.002");
         const float a = ab[0], b = ab[1];
         const float turned[4][2] = {{-a, -b}, {b, -a}, {a, b}, {-b, a}};
         s.dustVelocity[size_t(i) * 2] = turned[i % 4][0];
@@ -110,30 +110,30 @@ void CBackgroundTreasury::LoadSettings(const char* path)
 void CBackgroundTreasury::ReadChestSettings(const char* path)
 {
     TreasurySettings& s = settings;
-    s.chestRaysColor = ReadIniColor(path, kSection, "ChestRaysColor", "255 255 80 255");
-    Read(s.chestRaysCenter, 2, path, "ChestRaysCenter", "480 434");
+    s.chestRaysColor = ReadIniColor(path, kTreasurySection, "ChestRaysColor", "255 255 80 255");
+    ReadTreasury(s.chestRaysCenter, 2, path, "ChestRaysCenter", "480 434");
     s.chestRaysCenter[0] -= 512.0f;
     s.chestRaysCenter[1] = 384.0f - s.chestRaysCenter[1];
     s.chestRaysRadius = ReadOne(path, "ChestRaysR", "120");
-    Read(s.chestRaysSize, 2, path, "ChestRaysSize", "256 16");
+    ReadTreasury(s.chestRaysSize, 2, path, "ChestRaysSize", "256 16");
     s.chestRaysTime = ReadOne(path, "ChestRaysTime", "2");
     s.chestRaysPeriod = ReadOne(path, "ChestRaysT", "0.2");
     s.chestFadeTime = ReadOne(path, "ChestFadeTime", "0.1");
-    Read(s.chestForm, 4, path, "ChestForm", "329 302 302 264");
+    ReadTreasury(s.chestForm, 4, path, "ChestForm", "329 302 302 264");
     s.chestForm[0] -= 512.0f;
     s.chestForm[1] = 384.0f - s.chestForm[1];
-    Read(s.chestUV, 4, path, "ChestTForm", "0 232 302 496");
+    ReadTreasury(s.chestUV, 4, path, "ChestTForm", "0 232 302 496");
     for (float& v : s.chestUV)
         v /= 512.0f;
     float crack[2];
-    Read(crack, 2, path, "ChestCrack", "8 8");
+    ReadTreasury(crack, 2, path, "ChestCrack", "8 8");
     // At least one column and one row: a single row takes the top row's lift.
     s.crackColumns = std::clamp(int32_t(crack[0]), 1, 64);
     s.crackRows = std::clamp(int32_t(crack[1]), 1, 64);
     s.chestRotAccel = ReadOne(path, "ChestRotAccel", "0.1") * kPi;
-    Read(s.chestAccel, 2, path, "ChestAccelArea", "100 20");
-    s.chestFlashColor = ReadIniColor(path, kSection, "ChestFlashColor", "255 255 160 255");
-    s.glowWormColor = ReadIniColor(path, kSection, "ChestGlowWormsColor", "0 0 0 0");
+    ReadTreasury(s.chestAccel, 2, path, "ChestAccelArea", "100 20");
+    s.chestFlashColor = ReadIniColor(path, kTreasurySection, "ChestFlashColor", "255 255 160 255");
+    s.glowWormColor = ReadIniColor(path, kTreasurySection, "ChestGlowWormsColor", "0 0 0 0");
     s.glowWormSize = ReadOne(path, "ChestGlowWormsSize", "32");
     s.glowWormSpeed = ReadOne(path, "ChestGlowWormsSpeed", "300");
     s.glowWormWobble = ReadOne(path, "ChestGlowWormsW", "3");
@@ -155,7 +155,7 @@ void CBackgroundTreasury::Init()
     for (size_t q = 0; q < n + 2; ++q)
     {
         for (size_t c = 0; c < 4; ++c)
-            vertices[4 * q + c] = TreasuryVertex{cx[c], cy[c], kOffsetZ - 10.0f, 0xFFFFFFFFu, 0.0f, 0.0f, mu[c], mv[c]};
+            vertices[4 * q + c] = TreasuryVertex{cx[c], cy[c], kTreasuryOffsetZ - 10.0f, 0xFFFFFFFFu, 0.0f, 0.0f, mu[c], mv[c]};
         const uint16_t b = uint16_t(4 * q);
         const uint16_t quad[6] = {b, uint16_t(b + 1), uint16_t(b + 2), b, uint16_t(b + 2), uint16_t(b + 3)};
         std::copy(quad, quad + 6, indices.begin() + ptrdiff_t(6 * q));
@@ -274,7 +274,7 @@ void CBackgroundTreasury::Start()
 {
     Stop();
     background = CRefPtr<CSpriteShape>(
-        new CSpriteShape(kOffsetX, kOffsetY, kOffsetZ, 1024.0f, 768.0f, 0xFFFFFFFFu, textures[0], 0));
+        new CSpriteShape(kTreasuryOffsetX, kTreasuryOffsetY, kTreasuryOffsetZ, 1024.0f, 768.0f, 0xFFFFFFFFu, textures[0], 0));
     background->SetFrameUV(0, 0.0f, 0.0f, 1.0f, 0.75f);
     background->zOrder = 100;
     background->layer = 0;

@@ -14,12 +14,12 @@
 
 namespace
 {
-const char kSection[] = "Valley";
-const char kBackgroundName[] = "BackgroundValley";
-const std::string kBackgroundFile("Valley.jpg");
+const char kValleySection[] = "Valley";
+const char kValleyBackgroundName[] = "BackgroundValley";
+const std::string kValleyBackgroundFile("Valley.jpg");
 const char kCloudName[] = "ValleyCloud";
-const char kMaskName[] = "ValleyMask";
-const char kFlareRaysName[] = "ValleyFlareRays";
+const char kValleyMaskName[] = "ValleyMask";
+const char kValleyFlareRaysName[] = "ValleyFlareRays";
 // Above the picture in the blended pass: the mask darkens the clouds before the
 // painting is screened over them.
 const int32_t kMaskZOrder = 101;
@@ -33,7 +33,7 @@ const float kFarFactor = 1.1f;
 
 // Eight gems, and a ninth flare for the last.
 const OrnamentVariant kValleyOrnaments = {
-    kSection,       CBackgroundValley::kLastStage, 1, -2, false, "500 441 80 64", "2 802 82 866", "310 465 240 60",
+    kValleySection,       CBackgroundValley::kLastStage, 1, -2, false, "500 441 80 64", "2 802 82 866", "310 465 240 60",
     "2 802 82 866", "255 255 255 255",             "538 475 152", "123 12 255 255",
 };
 
@@ -52,7 +52,7 @@ float WrapOnce(float v)
 CBackgroundValley::CBackgroundValley()
     : scene::SceneResources(kValleyOrnaments), cloudTextureFile("ValleyCloud.jpg"), maskTextureFile("ValleyMask.tga"),
       flareRaysTextureFile("ValleyFlareRays.tga"), flareCenter{-210.0f, 303.0f}, flareRaysSize{714.0f, 714.0f},
-      flareRaysSpin(0.5235988f), fieldOfView(45.0f * scene::kPi / 180.0f), cloudCenter{0.0f, 386.0f, 1861.0f},
+      flareRaysSpin(0.5235988f), fieldOfView(45.0f * kPi / 180.0f), cloudCenter{0.0f, 386.0f, 1861.0f},
       cloudSize{2100.0f, 1250.0f}, cloudTexFactor(0.0001f), cloudTexSpan{0.21f, 0.125f},
       maskCenter{0.0f, 260.0f, 0.0f}, maskSize{1024.0f, 248.0f}, maskTexRect{0.0f, 0.0f, 1.0f, 62.0f / 64.0f},
       cloudTexSpeed{0.1f, 0.0f}, cloudTexOffset{0.0f, 0.0f}, projection{}
@@ -67,34 +67,34 @@ CBackgroundValley::~CBackgroundValley()
 
 void CBackgroundValley::LoadSettings(const char* path)
 {
-    ReadIniStdString(cloudTextureFile, path, kSection, "CloudTexture", "ValleyCloud.jpg");
-    ReadIniStdString(maskTextureFile, path, kSection, "MaskTexture", "ValleyMask.tga");
-    ReadIniStdString(flareRaysTextureFile, path, kSection, "FlareRaysTexture", "ValleyFlareRays.tga");
+    ReadIniStdString(cloudTextureFile, path, kValleySection, "CloudTexture", "ValleyCloud.jpg");
+    ReadIniStdString(maskTextureFile, path, kValleySection, "MaskTexture", "ValleyMask.tga");
+    ReadIniStdString(flareRaysTextureFile, path, kValleySection, "FlareRaysTexture", "ValleyFlareRays.tga");
     float pair[2] = {302.0f, 81.0f};
-    ReadIniFloat2(pair, path, kSection, "FlareCenter", "302 81");
+    ReadIniFloat2(pair, path, kValleySection, "FlareCenter", "302 81");
     flareCenter[0] = scene::CentredX(pair[0]);
     flareCenter[1] = scene::CentredY(pair[1]);
-    ReadIniFloat2(flareRaysSize, path, kSection, "FlareRaysSize", "714 714");
-    flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kSection, "FlareRaysRotT", "-61"));
-    fieldOfView = ReadIniFloat(path, kSection, "FOV", "45") * scene::kPi / 180.0f;
+    ReadIniFloat2(flareRaysSize, path, kValleySection, "FlareRaysSize", "714 714");
+    flareRaysSpin = scene::SpinOfTurnTime(ReadIniFloat(path, kValleySection, "FlareRaysRotT", "-61"));
+    fieldOfView = ReadIniFloat(path, kValleySection, "FOV", "45") * kPi / 180.0f;
     pair[0] = 386.0f;
     pair[1] = 1236.0f;
-    ReadIniFloat2(pair, path, kSection, "CloudPos", "386 1236");
-    ReadIniFloat2(cloudSize, path, kSection, "CloudSize", "2100 1250");
+    ReadIniFloat2(pair, path, kValleySection, "CloudPos", "386 1236");
+    ReadIniFloat2(cloudSize, path, kValleySection, "CloudSize", "2100 1250");
     cloudCenter[0] = 0.0f;
     cloudCenter[1] = pair[0];
     cloudCenter[2] = pair[1] + cloudSize[1] / 2.0f;
-    cloudTexFactor = ReadIniFloat(path, kSection, "CloudTFactor", "0.0001");
+    cloudTexFactor = ReadIniFloat(path, kValleySection, "CloudTFactor", "0.0001");
     cloudTexSpan = {cloudSize[0] * cloudTexFactor, cloudTexFactor * cloudSize[1]};
     float rect[4] = {0.0f, 0.0f, 1024.0f, 248.0f};
-    ReadIniFloat4(rect, path, kSection, "Mask", "0 0 1024 248");
+    ReadIniFloat4(rect, path, kValleySection, "Mask", "0 0 1024 248");
     maskCenter[0] = scene::CentredX(rect[0]) + rect[2] / 2.0f;
     maskCenter[1] = scene::CentredY(rect[1]) - rect[3] / 2.0f;
     maskCenter[2] = 0.0f;
     maskSize[0] = rect[2];
     maskSize[1] = rect[3];
     float texels[4] = {0.0f, 0.0f, 256.0f, 62.0f};
-    ReadIniFloat4(texels, path, kSection, "MaskT", "0 0 256 62");
+    ReadIniFloat4(texels, path, kValleySection, "MaskT", "0 0 256 62");
     maskTexRect[0] = texels[0] / kMaskTexWidth;
     maskTexRect[1] = texels[1] / kMaskTexHeight;
     maskTexRect[2] = texels[2] / kMaskTexWidth;
@@ -102,7 +102,7 @@ void CBackgroundValley::LoadSettings(const char* path)
     // The clouds drift across and, when the setting names it, in depth too.
     pair[0] = 0.1f;
     pair[1] = 0.0f;
-    ReadIniFloat2(pair, path, kSection, "CloudTSpeed", "0.1");
+    ReadIniFloat2(pair, path, kValleySection, "CloudTSpeed", "0.1");
     cloudTexSpeed = {pair[0], pair[1]};
     ornaments.LoadSettings(path);
 }
@@ -122,10 +122,10 @@ void CBackgroundValley::Init()
 scene::SceneTextures CBackgroundValley::Textures()
 {
     using scene::TextureLoader;
-    return {{{kBackgroundName, kBackgroundFile, TextureLoader::Plain, backgroundTexture},
+    return {{{kValleyBackgroundName, kValleyBackgroundFile, TextureLoader::Plain, backgroundTexture},
             {kCloudName, cloudTextureFile, TextureLoader::Plain, cloudTexture},
-            {kMaskName, maskTextureFile, TextureLoader::Plain, maskTexture},
-            {kFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha, flareRaysTexture}}};
+            {kValleyMaskName, maskTextureFile, TextureLoader::Plain, maskTexture},
+            {kValleyFlareRaysName, flareRaysTextureFile, TextureLoader::WithAlpha, flareRaysTexture}}};
 }
 
 bool CBackgroundValley::LoadTextures(std::string folder)

@@ -200,7 +200,7 @@ bool CJungleFlashes::Spawn(CSpriteBatch* batch, CRefPtr<CTexture> texture)
         const float distance = (minSpeed + (maxSpeed - minSpeed) * RandomUnit()) * life;
         for (int end = 0; end < kEndTries; ++end)
         {
-            const float angle = RandomUnit() * 2.0f * scene::kPi;
+            const float angle = RandomUnit() * 2.0f * kPi;
             const float ex = x + std::cos(angle) * distance, ey = y + std::sin(angle) * distance;
             if (MaskAt(ex, ey) <= kEndThreshold)
                 continue;

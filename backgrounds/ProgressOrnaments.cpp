@@ -1,6 +1,7 @@
 // The progress ornaments of a level scene: gems, rays, flares and the rainbow streaks.
 #include "backgrounds/ProgressOrnaments.h"
 #include "backgrounds/SceneSettings.h"
+#include "engine/MathConstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,8 +17,7 @@
 
 namespace
 {
-const float kPi = 3.1415927f;
-const float kOffsetX = -0.5f, kOffsetY = 0.5f, kOffsetZ = 999.0f;
+const float kOrnamentOffsetX = -0.5f, kOrnamentOffsetY = 0.5f, kOrnamentOffsetZ = 999.0f;
 
 void ReadN(float* out, int count, const char* path, const char* section, const std::string& key, const char* def)
 {
@@ -182,7 +182,7 @@ CRefPtr<CSpriteShape> CProgressOrnaments::MakeFlare(int32_t i)
     const OrnamentSettings& s = settings;
     const float size = s.flareSize[size_t(i)];
     const float* c = &s.flareCentre[size_t(i) * 3];
-    CRefPtr<CSpriteShape> flare(new CSpriteShape(c[0] + kOffsetX, c[1] + kOffsetY, c[2] + kOffsetZ, 0.25f * size,
+    CRefPtr<CSpriteShape> flare(new CSpriteShape(c[0] + kOrnamentOffsetX, c[1] + kOrnamentOffsetY, c[2] + kOrnamentOffsetZ, 0.25f * size,
                                                  0.25f * size, s.flareColor[size_t(i)], flareTexture, 1));
     flare->SetBlendMode(1, kBlendAdd);
     flare->zOrder = variant.flareZOrder;
@@ -205,7 +205,7 @@ void CProgressOrnaments::Rise(int32_t from)
         slotTimer[k] = 0.0f;
         slotState[k] = kFlareIn;
         const float* gc = &s.gemCentre[k * 3];
-        CRefPtr<CSpriteShape> gem(new CSpriteShape(gc[0] + kOffsetX, gc[1] + kOffsetY, gc[2] + kOffsetZ,
+        CRefPtr<CSpriteShape> gem(new CSpriteShape(gc[0] + kOrnamentOffsetX, gc[1] + kOrnamentOffsetY, gc[2] + kOrnamentOffsetZ,
                                                    s.gemSize[k * 2], s.gemSize[k * 2 + 1], 0xFFFFFFFFu,
                                                    pictureTexture, 1));
         gem->SetFrameUV(0, s.gemT[k * 4], s.gemT[k * 4 + 1], s.gemT[k * 4 + 2], s.gemT[k * 4 + 3]);
@@ -233,7 +233,7 @@ CRefPtr<CSpriteShape> CProgressOrnaments::MakeRay(size_t k)
 {
     const OrnamentSettings& s = settings;
     const float* rc = &s.rayCentre[k * 3];
-    CRefPtr<CSpriteShape> ray(new CSpriteShape(rc[0] + kOffsetX, rc[1] + kOffsetY, rc[2] + kOffsetZ,
+    CRefPtr<CSpriteShape> ray(new CSpriteShape(rc[0] + kOrnamentOffsetX, rc[1] + kOrnamentOffsetY, rc[2] + kOrnamentOffsetZ,
                                                s.raySize[k * 2], s.raySize[k * 2 + 1], s.raysColor, pictureTexture,
                                                1));
     ray->SetFrameUV(0, s.rayT[k * 4], s.rayT[k * 4 + 1], s.rayT[k * 4 + 2], s.rayT[k * 4 + 3]);
@@ -402,7 +402,7 @@ void CProgressOrnaments::SpawnStreak(size_t slot, float dt)
         rainbowClock -= s.rainbowT;
         const float* c = &s.flareCentre[slot * 3];
         const float r1 = RandomUnit(), r2 = RandomUnit();
-        CRefPtr<CSpriteShape> streak(new CSpriteShape(c[0] + kOffsetX, c[1] + kOffsetY, c[2] + kOffsetZ,
+        CRefPtr<CSpriteShape> streak(new CSpriteShape(c[0] + kOrnamentOffsetX, c[1] + kOrnamentOffsetY, c[2] + kOrnamentOffsetZ,
                                                       (0.75f - 0.5f * r1) * s.rainbowSize[0],
                                                       (0.75f - 0.5f * r2) * s.rainbowSize[1],
                                                       RandomColor(0, 1, 0, 0), sparkTexture, 1));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backgrounds/ProgressOrnaments.h"
+#include "engine/MathConstants.h"
 #include "engine/RefPtr.h"
 #include "render/VertexBuffer.h"
 
@@ -32,7 +33,6 @@ constexpr float kOffsetY = 0.5f;
 constexpr float kOffsetZ = 999.0f;
 constexpr float kHalfWidth = 512.0f;
 constexpr float kHalfHeight = 384.0f;
-constexpr float kPi = 3.14159265f;
 // The picture stays at the back of the opaque pass, the flare rays on top of layer 1.
 constexpr int32_t kPictureZOrder = 100;
 constexpr int32_t kFlareRaysZOrder = -10;

@@ -8,6 +8,7 @@
 #include "effects/ParticleParametres.h"
 #include "effects/ParticleSystem.h"
 #include "effects/ParticleSystemsManager.h"
+#include "engine/MathConstants.h"
 #include "engine/Random.h"
 #include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
@@ -15,8 +16,7 @@
 
 namespace
 {
-const float kPi = 3.1415927f;
-const float kOffsetX = -0.5f, kOffsetY = 0.5f, kOffsetZ = 999.0f;
+const float kChestOffsetX = -0.5f, kChestOffsetY = 0.5f, kChestOffsetZ = 999.0f;
 
 // A fresh factor in [0.75, 1.25].
 float Jitter()
@@ -92,10 +92,10 @@ void CBackgroundTreasury::SpawnChestRay()
     const float a = 2.0f * kPi * RandomUnit();
     const float f = 0.8f * RandomUnit() + 0.2f;
     const float d = f * s.chestRaysRadius;
-    const float x = kOffsetX + s.chestRaysCenter[0] + d * std::cos(a);
-    const float y = kOffsetY + s.chestRaysCenter[1] + d * std::sin(a);
+    const float x = kChestOffsetX + s.chestRaysCenter[0] + d * std::cos(a);
+    const float y = kChestOffsetY + s.chestRaysCenter[1] + d * std::sin(a);
     const float w = Jitter() * f * s.chestRaysSize[0], h = Jitter() * s.chestRaysSize[1];
-    CRefPtr<CSpriteShape> ray(new CSpriteShape(x, y, kOffsetZ - 12.0f, w, h, s.chestRaysColor, textures[6], 1));
+    CRefPtr<CSpriteShape> ray(new CSpriteShape(x, y, kChestOffsetZ - 12.0f, w, h, s.chestRaysColor, textures[6], 1));
     ray->SetFrameUV(0, 0.5f, 0.0f, 1.0f, 1.0f);
     ray->SetBlendMode(1, kBlendAdd);
     ray->zOrder = -12;
@@ -107,7 +107,7 @@ void CBackgroundTreasury::SpawnChestRay()
     chestRayShapes.push_back(ray);
     if (!particles.IsValid())
         return;
-    CSparksSpringParametres block(Vec3{x, y, kOffsetZ - 12.0f},
+    CSparksSpringParametres block(Vec3{x, y, kChestOffsetZ - 12.0f},
                                   Vec3{200.0f * std::cos(a), 200.0f * std::sin(a), 0.0f}, Vec3{1.0f, 0.0f, 0.0f},
                                   200.0f, 100.0f, s.chestRaysColor);
     block.sparkWidth = 5.0f;
@@ -133,8 +133,8 @@ void CBackgroundTreasury::Burst()
     chestShadow.Reset();
     if (spriteBatch.IsValid())
     {
-        CRefPtr<CBatchSprite> flash(new CBatchSprite(s.chestForm[0] + kOffsetX + s.chestForm[2] / 2,
-                                                     kOffsetY + s.chestForm[1] - s.chestForm[3] / 2, kOffsetZ - 13.0f,
+        CRefPtr<CBatchSprite> flash(new CBatchSprite(s.chestForm[0] + kChestOffsetX + s.chestForm[2] / 2,
+                                                     kChestOffsetY + s.chestForm[1] - s.chestForm[3] / 2, kChestOffsetZ - 13.0f,
                                                      textures[6], s.chestFlashColor & 0xFFFFFFu));
         flash->SetScale(s.chestForm[2], s.chestForm[3]);
         flash->flickerAmplitude = 0.0f;
@@ -175,9 +175,9 @@ void CBackgroundTreasury::CrackLayer()
     for (int32_t j = 0; j < R; ++j)
         for (int32_t i = 0; i < C; ++i)
         {
-            CRefPtr<CSpriteShape> piece(new CSpriteShape(s.chestForm[0] + kOffsetX + pw / 2 + float(i) * pw,
-                                                         kOffsetY + s.chestForm[1] - ph / 2 - float(j) * ph,
-                                                         kOffsetZ - 1.5f, pw, ph, 0xFFFFFFFFu, textures[3], 1));
+            CRefPtr<CSpriteShape> piece(new CSpriteShape(s.chestForm[0] + kChestOffsetX + pw / 2 + float(i) * pw,
+                                                         kChestOffsetY + s.chestForm[1] - ph / 2 - float(j) * ph,
+                                                         kChestOffsetZ - 1.5f, pw, ph, 0xFFFFFFFFu, textures[3], 1));
             const int32_t nodes[4][2] = {{j, i}, {j, i + 1}, {j + 1, i + 1}, {j + 1, i}};
             float corner[8], uv[8];
             for (int k = 0; k < 4; ++k)
@@ -242,11 +242,11 @@ void CBackgroundTreasury::SpawnGlowWorm(float dt)
     if (s.glowWormPeriod <= 0.0f || glowWormClock < s.glowWormPeriod) // a zero period makes none
         return;
     glowWormClock -= s.glowWormPeriod;
-    const float x = s.chestRaysCenter[0] + kOffsetX + (RandomUnit() - 0.5f) * 1.5f * s.chestRaysRadius;
-    const float y = s.chestRaysCenter[1] + kOffsetY - (0.5f + 0.5f * RandomUnit()) * s.chestRaysRadius;
+    const float x = s.chestRaysCenter[0] + kChestOffsetX + (RandomUnit() - 0.5f) * 1.5f * s.chestRaysRadius;
+    const float y = s.chestRaysCenter[1] + kChestOffsetY - (0.5f + 0.5f * RandomUnit()) * s.chestRaysRadius;
     const float size = Jitter() * s.glowWormSize;
     const uint32_t colour = s.glowWormColor != 0 ? s.glowWormColor : RandomColor(0, 1, 0, 0);
-    CRefPtr<CSpriteShape> worm(new CSpriteShape(x, y, kOffsetZ - 1.5f, size, size, colour, textures[7], 1));
+    CRefPtr<CSpriteShape> worm(new CSpriteShape(x, y, kChestOffsetZ - 1.5f, size, size, colour, textures[7], 1));
     worm->SetBlendMode(1, kBlendAdd);
     worm->zOrder = -13;
     worm->fadeSpeed = 4.0f;

@@ -1,4 +1,5 @@
 #include "board/Cap.h"
+#include "engine/MathConstants.h"
 
 #include "audio/SoundBank.h"
 #include "board/CapsManager.h"
@@ -9,7 +10,6 @@
 namespace
 {
 
-constexpr float kPi = 3.14159265358979f;
 constexpr float kMaxWobble = 3.0f;
 constexpr float kLandingSoundGap = 0.05f;
 

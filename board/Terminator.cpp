@@ -1,4 +1,5 @@
 #include "board/Terminator.h"
+#include "engine/MathConstants.h"
 
 #include "audio/SoundBank.h"
 #include "board/Cap.h"
@@ -17,7 +18,6 @@
 namespace
 {
 
-constexpr float kTwoPi = 6.28318530717958f;
 
 // Index floor(RandomUnit() * count), kept below count.
 size_t RandomIndex(size_t count)

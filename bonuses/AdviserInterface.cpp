@@ -1,4 +1,5 @@
 #include "bonuses/AdviserInterface.h"
+#include "engine/MathConstants.h"
 
 #include "bonuses/BonusConfig.h"
 #include "bonuses/BonusShapes.h"
@@ -12,7 +13,6 @@
 namespace
 {
 
-const float kTwoPi = 6.2831855f;
 const float kArrowLife = 0.05f;
 const float kArrowFadeSpeed = 20.0f;
 const float kArrowWidth = 64.0f, kArrowHeight = 32.0f;

@@ -1,4 +1,5 @@
 #include "bonuses/BonusConfig.h"
+#include "engine/MathConstants.h"
 
 #include "engine/IniReader.h"
 #include "engine/Random.h"
@@ -9,7 +10,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
 
 GemSettings g_gemSettings;
 BonusSettings g_bonusSettings;

@@ -1,4 +1,5 @@
 #include "bonuses/BonusFlash.h"
+#include "engine/MathConstants.h"
 
 #include "board/BoardGeometry.h"
 #include "bonuses/BonusConfig.h"
@@ -15,7 +16,6 @@
 namespace
 {
 
-const float kTwoPi = 6.2831855f;
 const float kCellU = 0.34375f, kCellV = 0.359375f;
 const float kBoltRowTop = 0.734375f, kBoltRowBottom = 0.984375f, kBoltFrame = 0.125f;
 const float kBoltLength = 1.1228f;

@@ -1,4 +1,5 @@
 #include "bonuses/BonusGem.h"
+#include "engine/MathConstants.h"
 
 #include "bonuses/BonusConfig.h"
 #include "effects/ParticleSystemsManager.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
-const float kTwoPi = 6.2831855f;
 const uint32_t kSparkleColour = 0xFFC0C0FF;
 
 void PlaceShape(const CRefPtr<CSpriteShape>& shape, float x, float y, float z)

@@ -1,4 +1,5 @@
 #include "bonuses/BonusScore.h"
+#include "engine/MathConstants.h"
 
 #include "bonuses/BonusConfig.h"
 #include "bonuses/BonusShapes.h"
@@ -13,9 +14,8 @@
 namespace
 {
 
-const float kTwoPi = 6.2831854820251465f;
 const float kQuarterTurn = 1.5707964f;
-const float kShapeLife = 0.05f;
+const float kScoreShapeLife = 0.05f;
 const float kCoinFrames = 8.0f;
 const float kAtlas = 256.0f;
 const float kNoteWidth = 50.0f, kNoteHeight = 36.0f, kCoinSize = 24.0f;
@@ -276,7 +276,7 @@ void CBonusScore::Activate()
     state = kBonusEffect;
     ThrowCoins();
     for (const CRefPtr<CSpriteShape>& shape : shapes)
-        bonus_shapes::Expire(shape, kShapeLife);
+        bonus_shapes::Expire(shape, kScoreShapeLife);
     shapes.clear();
     StopTails();
     AddEvent(BonusEvent(kBonusEventScoreFired, level));

@@ -1,4 +1,5 @@
 #include "bonuses/BonusSolidarity.h"
+#include "engine/MathConstants.h"
 
 #include "bonuses/BonusConfig.h"
 #include "bonuses/BonusShapes.h"
@@ -12,8 +13,7 @@
 namespace
 {
 
-const float kTwoPi = 6.2831855f;
-const float kShapeLife = 0.05f;
+const float kSolidarityShapeLife = 0.05f;
 const float kPathDepth = 10.0f; // the bolt runs this far in front of the tokens
 const float kFlashSize = 64.0f, kBigFlashSize = 160.0f;
 const float kTwirlSpin = 12.566371f;
@@ -272,7 +272,7 @@ void CBonusSolidarity::Activate()
     finished = 1;
     state = kBonusEffect;
     for (const CRefPtr<CSpriteShape>& shape : LayerShapes())
-        bonus_shapes::Expire(shape, kShapeLife);
+        bonus_shapes::Expire(shape, kSolidarityShapeLife);
     body.clear();
     rings.clear();
     ringAges.clear();

@@ -1,4 +1,5 @@
 #include "bonuses/BonusTNT.h"
+#include "engine/MathConstants.h"
 
 #include "board/BoardGeometry.h"
 #include "board/LevelParams.h"
@@ -14,12 +15,11 @@
 namespace
 {
 
-const float kTwoPi = 6.2831855f;
-const float kCellU = 0.3359375f, kCellV = 0.359375f; // a box cell of the picture
+const float kTntCellU = 0.3359375f, kTntCellV = 0.359375f; // a box cell of the picture
 const float kSparkRowTop = 0.734375f, kSparkFrame = 0.125f;
 const float kRingSide = 96.0f;
-const float kEffectDepth = 2.0f;
-const float kShapeLife = 0.05f;
+const float kTntEffectDepth = 2.0f;
+const float kTntShapeLife = 0.05f;
 const float kFlickerRate = 20.0f; // spark frames a second
 
 // The ring and halos reach their size after expandTime, then fade for the rest of their life.
@@ -82,11 +82,11 @@ void CBonusTNT::Init()
     const int L = TableLevel();
 
     body = CRefPtr<CSpriteShape>(new CSpriteShape(x, y, z - 0.5f, 86.0f * s, 92.0f * s, 0xFFFFFFFF, boxTexture, 1));
-    const float u = float(L & 1) * kCellU, v = float(L >> 1) * kCellV;
-    body->SetFrameUV(0, u, v, u + kCellU, v + kCellV);
+    const float u = float(L & 1) * kTntCellU, v = float(L >> 1) * kTntCellV;
+    body->SetFrameUV(0, u, v, u + kTntCellU, v + kTntCellV);
     body->zOrder = zOrder - 1;
     lid = CRefPtr<CSpriteShape>(new CSpriteShape(x, y, z + 0.5f, 84.0f * s, 92.0f * s, 0xFFFFFFFF, boxTexture, 1));
-    lid->SetFrameUV(0, 0.671875f, 0.0f, 1.0f, kCellV);
+    lid->SetFrameUV(0, 0.671875f, 0.0f, 1.0f, kTntCellV);
     lid->zOrder = zOrder;
     if (layer.spriteList)
     {
@@ -239,7 +239,7 @@ void CBonusTNT::MakeRing()
 {
     const TntSettings& t = GetBonusSettings().tnt;
     const float s = scale, size = t.ringSize[TableLevel()];
-    CRefPtr<CSpriteShape> ring(new CSpriteShape(position[0], position[1], position[2] - kEffectDepth,
+    CRefPtr<CSpriteShape> ring(new CSpriteShape(position[0], position[1], position[2] - kTntEffectDepth,
                                                 kRingSide * s, kRingSide * s, t.ringColor, ringTexture, 1));
     ring->SetBlendMode(1, kBlendAdd);
     ring->zWrite = 0;
@@ -257,7 +257,7 @@ void CBonusTNT::MakeHalo(float spin)
 {
     const TntSettings& t = GetBonusSettings().tnt;
     const float s = scale, size = t.ringSize[TableLevel()], h = t.haloSizeFactor;
-    CRefPtr<CSpriteShape> halo(new CSpriteShape(position[0], position[1], position[2] - kEffectDepth,
+    CRefPtr<CSpriteShape> halo(new CSpriteShape(position[0], position[1], position[2] - kTntEffectDepth,
                                                 kRingSide * s * h, kRingSide * s * h, t.haloColor, haloTexture, 1));
     halo->zWrite = 0;
     halo->SetBlendMode(1, kBlendScreen);
@@ -281,7 +281,7 @@ void CBonusTNT::MakeSparkBurst()
         return;
     const TntSettings& t = GetBonusSettings().tnt;
     const float S = t.expSparkSpeed;
-    CSparksSpringParametres block(Vec3{position[0], position[1], position[2] - kEffectDepth}, Vec3{0.0f, 0.25f * S, 0.0f},
+    CSparksSpringParametres block(Vec3{position[0], position[1], position[2] - kTntEffectDepth}, Vec3{0.0f, 0.25f * S, 0.0f},
                                   Vec3{1.0f, 0.0f, 0.0f}, S, 0.5f * S, t.expSparkColor);
     block.radial = 1;
     block.duration = 0.1f;
@@ -307,8 +307,8 @@ void CBonusTNT::Activate()
     const TntSettings& t = GetBonusSettings().tnt;
     finished = 1;
     state = kBonusEffect;
-    bonus_shapes::Expire(body, kShapeLife);
-    bonus_shapes::Expire(lid, kShapeLife);
+    bonus_shapes::Expire(body, kTntShapeLife);
+    bonus_shapes::Expire(lid, kTntShapeLife);
     body.Reset();
     lid.Reset();
     for (CRefPtr<CSpriteShape>& spark : orbiters)

@@ -1,4 +1,5 @@
 #include "bonuses/BonusTime.h"
+#include "engine/MathConstants.h"
 
 #include "board/BoardGeometry.h"
 #include "bonuses/BonusConfig.h"
@@ -13,8 +14,7 @@
 namespace
 {
 
-const float kPi = 3.1415927f;
-const float kShapeLife = 0.05f;
+const float kTimeShapeLife = 0.05f;
 const float kWarmUpStep = 0.05f;
 const int kWarmUpSteps = 6;
 
@@ -198,7 +198,7 @@ void CBonusTime::Activate()
     finished = 1;
     state = kBonusEffect;
     for (const CRefPtr<CSpriteShape>& shape : shapes)
-        bonus_shapes::Expire(shape, kShapeLife);
+        bonus_shapes::Expire(shape, kTimeShapeLife);
     shapes.clear();
     effectTime = 0.0f;
     flyStart[0] = position[0];

@@ -1,4 +1,5 @@
 #include "challenges/AccuracyChallenge.h"
+#include "engine/MathConstants.h"
 
 #include "audio/SoundBank.h"
 #include "effects/ParticleSystem.h"
@@ -15,7 +16,6 @@ namespace
 {
 
 constexpr uint32_t kStarColour = 0xFFFF80FF;
-constexpr float kPi = 3.14159265358979f;
 constexpr float kCatchFlightTime = 0.5f;
 constexpr float kFlyOutTime = 0.1f;
 constexpr float kCaughtSpinFactor = 7.0f;

@@ -18,6 +18,9 @@ function(orb_library name)
     # The standard headers nearly every file includes, parsed once per library.
     target_precompile_headers(${name} PRIVATE <algorithm> <cmath> <cstdint> <cstdio> <cstring>
       <string> <vector>)
+    # The test command's builds compile a library's files eight at a time in one unit
+    # (file-local names must then differ between the files of a library).
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ${ORB_UNITY_BUILD})
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})

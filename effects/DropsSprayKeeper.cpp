@@ -1,4 +1,5 @@
 #include "effects/DropsSprayKeeper.h"
+#include "engine/MathConstants.h"
 
 #include "effects/ParticleMath.h"
 #include "engine/Random.h"
@@ -11,8 +12,6 @@ using namespace pmath;
 namespace
 {
 
-constexpr float kTwoPi = 6.2831855f;
-constexpr float kPi = 3.1415927f;
 constexpr float kAnglePerRadian = 162.97466f; // 1024 / 2 pi
 
 // The direction of a drop that starts at the origin: random, or +x when even

@@ -7,7 +7,7 @@ using namespace pmath;
 namespace
 {
 
-Vec3 RandomDirection()
+Vec3 RandomExplosionDirection()
 {
     float x = 2.0f * RandomUnit() - 1.0f;
     float y = 2.0f * RandomUnit() - 1.0f;
@@ -50,7 +50,7 @@ void CExplosionParticleSystem::Burst()
         n = 0;
     for (int32_t i = 0; i < n; ++i)
     {
-        Vec3 w = RandomDirection();
+        Vec3 w = RandomExplosionDirection();
         Vec3 position = Add(centre, Mul(w, RandomUnit() * radius));
         Vec3 direction;
         if (mode == CExplosionParametres::kModeRing)
@@ -63,7 +63,7 @@ void CExplosionParticleSystem::Burst()
         }
         else
         {
-            direction = RandomDirection();
+            direction = RandomExplosionDirection();
         }
         Vec3 velocity = Add(baseVelocity, Mul(direction, Spread(speed, speedSpread, RandomUnit())));
         float fade = Spread(fadeRate, fadeSpread, RandomUnit());

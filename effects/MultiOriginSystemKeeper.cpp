@@ -1,4 +1,5 @@
 #include "effects/MultiOriginSystemKeeper.h"
+#include "engine/MathConstants.h"
 
 #include "effects/ParticleMath.h"
 #include "engine/Random.h"
@@ -10,8 +11,6 @@ using namespace pmath;
 namespace
 {
 
-const float kTwoPi = 6.2831855f;
-const float kPi = 3.1415927f;
 
 bool Inside(const Vec3& p, const Vec3& lo, const Vec3& hi)
 {

@@ -1,4 +1,5 @@
 #include "effects/SandKeepers.h"
+#include "engine/MathConstants.h"
 
 #include "effects/ParticleMath.h"
 #include "engine/Random.h"
@@ -10,7 +11,6 @@ using namespace pmath;
 namespace
 {
 
-constexpr float kTwoPi = 6.2831854820251465f;
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "effects/SimpleSpriteSystemKeeper.h"
+#include "engine/MathConstants.h"
 
 #include "effects/ParticleMath.h"
 #include "engine/Random.h"
@@ -10,11 +11,9 @@ using namespace pmath;
 namespace
 {
 
-const float kTwoPi = 6.2831855f;
-const float kPi = 3.1415927f;
 
 // Three draws about 0, normalised; a second try, then +x, when they cancel out.
-Vec3 RandomDirection()
+Vec3 RandomSpriteDirection()
 {
     for (int attempt = 0; attempt < 2; ++attempt)
     {
@@ -121,7 +120,7 @@ void CSimpleSpriteSystemKeeper::GenerateLayout3(const Vec3& first, const Vec3& l
     for (Sprite& s : sprites)
     {
         s.offset = offset;
-        const Vec3 direction = RandomDirection();
+        const Vec3 direction = RandomSpriteDirection();
         s.velocity = Mul(direction, DrawSpeed());
         FinishSprite(s, angle);
         offset = Add(offset, step);

@@ -1,4 +1,5 @@
 #include "effects/VortexKeeper.h"
+#include "engine/MathConstants.h"
 
 #include "effects/ParticleMath.h"
 #include "engine/Random.h"
@@ -10,7 +11,6 @@ using namespace pmath;
 namespace
 {
 
-const float kTwoPi = 6.2831855f;
 
 // Moves value towards target by rate * (target - value) * dt, never past it.
 float Approach(float value, float target, float rate, float dt)

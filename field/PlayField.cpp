@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "field/PlayField.h"
 
 #include "board/Level.h"
@@ -17,8 +18,6 @@
 namespace
 {
 
-constexpr float kTwoPi = 6.28318530717958f;
-constexpr float kPi = 3.14159265358979f;
 constexpr float kFrenzyKick = 8.0f;
 
 } // namespace

@@ -15,11 +15,11 @@ namespace
 
 // How the grains of a poured portion move: no push of their own, falling at
 // most this fast under this gravity.
-constexpr float kGrainMaxFall = 10000.0f;
-constexpr float kGrainGravity = 1000.0f;
+constexpr float kSandGrainMaxFall = 10000.0f;
+constexpr float kSandGrainGravity = 1000.0f;
 // The sand of the quest's glass, and the ground the grains sink into when
 // they do not fall into it.
-constexpr uint32_t kGlassSandColour = 0xFFF7D96Bu;
+constexpr uint32_t kSandGlassColour = 0xFFF7D96Bu;
 constexpr float kGroundBelowBoard = -440.0f;
 constexpr float kSandBurstTime = 0.1f;
 
@@ -54,9 +54,9 @@ void CPlayField::SpawnSandFlight(int32_t index, float amount)
             halfSize = token->look->halfSize;
         }
         const float z = (fader ? fader->position[2] : origin[2]) + 1.0f;
-        SpawnSandParticles(x, y, z, sandbox && sandbox->visible ? kGlassSandColour : t->GetFlashColor());
+        SpawnSandParticles(x, y, z, sandbox && sandbox->visible ? kSandGlassColour : t->GetFlashColor());
         if (pourIntoSandGlass && sandbox)
-            sandbox->Pour(share, x, y, z, halfSize, 0.0f, 0.0f, kGrainMaxFall, kGrainGravity);
+            sandbox->Pour(share, x, y, z, halfSize, 0.0f, 0.0f, kSandGrainMaxFall, kSandGrainGravity);
     }
 }
 

@@ -19,7 +19,7 @@
 namespace
 {
 
-constexpr float kDefaultGravity = 2000.0f;
+constexpr float kShuffleGravity = 2000.0f;
 constexpr int32_t kRowsBelow = 10;     // tokens fall this far below their cells
 constexpr float kTrembleShare = 0.3f;  // of the token's radius, each way
 
@@ -34,7 +34,7 @@ float FallTime(float height, float g)
 void CPlayField::SendOffBoard(const CRefPtr<CCap>& cap, int32_t column, int32_t row)
 {
     // Straight down, ten rows below its own cell, a free fall from rest.
-    const float g = folders ? folders->Gravity() : kDefaultGravity;
+    const float g = folders ? folders->Gravity() : kShuffleGravity;
     const Vec3 target = CellToScreen(column, row + kRowsBelow, false);
     const float t = FallTime(cap->drawnPosition[1] - target.y, g);
     cap->path.Reset(Vec3{cap->drawnPosition[0], cap->drawnPosition[1], cap->drawnPosition[2]},
@@ -54,7 +54,7 @@ void CPlayField::Shuffle(float time, int32_t points)
     // One tremble point at least, and no step of a single point's length.
     points = std::max(points, 1);
     const float step = points > 1 ? time / float(points - 1) : time;
-    const float g = folders ? folders->Gravity() : kDefaultGravity;
+    const float g = folders ? folders->Gravity() : kShuffleGravity;
     SetInputLock(1);
     savedCells.clear();
     if (playKind == 0)

@@ -23,7 +23,7 @@ const int32_t kTotemCounter = kTotemRecordRepeat;
 
 constexpr int32_t kStrongCharge = 3;      // the green totem charged in full
 constexpr int32_t kBlueStopsSteel = 3;    // the blue survey that also ends steel
-constexpr int32_t kSpecialColours = 99;   // steel and the other tokens that never match
+constexpr int32_t kTotemSpecialColours = 99;   // steel and the other tokens that never match
 constexpr float kCornerRadius = 0.75f;    // red blast on the corner of four cells
 constexpr float kCellRadius = 1.1f;       // red blast on a cell: it and its side neighbours
 constexpr float kRedKick = 1.25f;
@@ -39,7 +39,7 @@ void Play(const CRefPtr<CSoundBank>& bank, CRefPtr<CSound> CSoundBank::*slot)
         bank->Play((*bank).*slot, 0, 0);
 }
 
-void PlayPanned(const CRefPtr<CSoundBank>& bank, CRefPtr<CSound> CSoundBank::*slot, float x)
+void PlayTotemPanned(const CRefPtr<CSoundBank>& bank, CRefPtr<CSound> CSoundBank::*slot, float x)
 {
     if (bank)
         bank->PlayPanned((*bank).*slot, x, 0, 0);
@@ -140,7 +140,7 @@ void CPlayField::ApplyGreenFire(int32_t level, int32_t charge)
     std::vector<Vec3> removed;
     std::vector<CRefPtr<CTerminator>> bursts;
     for (const CRefPtr<CCap>& cap :
-         CollectTokens([](const CCap& c) { return c.colour < kSpecialColours && c.active && c.marked; }))
+         CollectTokens([](const CCap& c) { return c.colour < kTotemSpecialColours && c.active && c.marked; }))
     {
         removed.push_back(CellToScreen(cap->column, cap->row, true));
         HandOffBonus(cap);
@@ -173,7 +173,7 @@ void CPlayField::ApplyGreenFire(int32_t level, int32_t charge)
 
     // New gems for plain tokens, no more than the level still has to place.
     const std::vector<CRefPtr<CCap>> candidates = CollectTokens(
-        [](const CCap& c) { return c.colour < kSpecialColours && c.active && !c.marked && !c.held; });
+        [](const CCap& c) { return c.colour < kTotemSpecialColours && c.active && !c.marked && !c.held; });
     int32_t k = GetKindLimit(level, charge);
     k = std::min(k, int32_t(candidates.size()));
     k = std::min(k, gemsToPlace);
@@ -244,9 +244,9 @@ void CPlayField::ApplyTotemEffects()
     }
     // One sound for all the tokens a frame's blue or white strikes hit, panned to their middle.
     if (blueCount > 0)
-        PlayPanned(soundBank, &CSoundBank::TotemBlue2, blueX / float(blueCount));
+        PlayTotemPanned(soundBank, &CSoundBank::TotemBlue2, blueX / float(blueCount));
     if (whiteCount > 0)
-        PlayPanned(soundBank, &CSoundBank::TotemWhite2, whiteX / float(whiteCount));
+        PlayTotemPanned(soundBank, &CSoundBank::TotemWhite2, whiteX / float(whiteCount));
 }
 
 // The green totem fires (value 0), or its flying gems land on the tokens it chose.
@@ -266,7 +266,7 @@ void CPlayField::ApplyGreenTotem(const TotemCellRecord& e)
         if (!unigem)
             continue;
         const CRefPtr<CCap> cap = LiveTokenAt(unigem->column, unigem->row);
-        if (!cap || cap->colour >= kSpecialColours || cap->marked || cap->held || !bonusManager)
+        if (!cap || cap->colour >= kTotemSpecialColours || cap->marked || cap->held || !bonusManager)
             continue;
         capList.SetMarked(cap, 1);
         CRefPtr<CBonus> gem;
@@ -326,7 +326,7 @@ void CPlayField::ApplyRedTotem(const TotemCellRecord& e)
                 RemoveSingleToken(cap, altSounds, CTerminator::kAddNormal, true);
         }
     shake.Kick(kRedKick + kRedKickPerStage * float(e.value - 1));
-    PlayPanned(soundBank, &CSoundBank::TotemRed2, CellToScreen(e.column, e.row, true).x);
+    PlayTotemPanned(soundBank, &CSoundBank::TotemRed2, CellToScreen(e.column, e.row, true).x);
 }
 
 // A blue strike on one cell (value 0), true with the struck token's x; or the
@@ -347,7 +347,7 @@ bool CPlayField::ApplyBlueTotem(const TotemCellRecord& e, float& struckX)
     }
     std::vector<Vec3> points;
     std::vector<CCellPos> where;
-    PointsAndCells(CollectTokens([](const CCap& cap) { return cap.colour >= kSpecialColours && cap.active; }), points,
+    PointsAndCells(CollectTokens([](const CCap& cap) { return cap.colour >= kTotemSpecialColours && cap.active; }), points,
                    where);
     totems.OnMatchBlue(points, where);
     if (e.value == kBlueStopsSteel)

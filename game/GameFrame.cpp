@@ -40,7 +40,7 @@ const float kSplashHold = 2.0f;
 const int kSplashPictureList = 0;
 
 // The quest end's message box: texts of the string table and the codes the box answers with.
-const int kStringNewHighScore = 61;
+const int kFrameStringNewHighScore = 61;
 const int kStringHardUnlocked = 62;
 const int kMessageNoButtons = 0;
 
@@ -475,7 +475,7 @@ void CGame::LeaveQuestEnd()
     }
     else if (hiscoreMade)
     {
-        GetStringById(kStringNewHighScore, text, sizeof(text));
+        GetStringById(kFrameStringNewHighScore, text, sizeof(text));
         ui->SetMessageBox(text, "", kMessageNoButtons, kMessageHighScore);
         ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
     }

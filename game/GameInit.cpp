@@ -148,7 +148,7 @@ GemsBarLayout GemsLayoutOf(const CQuestLayout& q)
 }
 
 // The background scene of the menus.
-const int32_t kSceneMainMenu = 6;
+const int32_t kInitSceneMainMenu = 6;
 
 std::string NameOf(const char* file)
 {
@@ -651,7 +651,7 @@ void CGame::MakeBackgrounds()
     backgrounds->LoadSettings((folders.config + "Background.cfg").c_str());
     backgrounds->Init(folders.graphics);
     backgrounds->enabled = 1;
-    backgrounds->SetScene(kSceneMainMenu);
+    backgrounds->SetScene(kInitSceneMainMenu);
 }
 
 void CGame::LoadSounds()

@@ -37,20 +37,20 @@ const size_t kSolidarityEntry = 5;
 
 // Texts of the string table.
 const int kStringFrenzy = 7;
-const int kStringTimeUp = 54;
-const int kStringNoMoves = 13;
+const int kPlayStringTimeUp = 54;
+const int kPlayStringNoMoves = 13;
 const int kStringNoLivesLeft = 56;
 const int kStringRestartLevel = 57;
 const int kStringRetry = 55;
 const int kStringGameOver = 58;
-const int kStringNewHighScore = 61;
+const int kPlayStringNewHighScore = 61;
 
 // Message-box button layouts: 0 an OK button, 1 a Continue button.
 const int kLayoutOk = 0;
 const int kLayoutLifeLost = 1;
 const int kLayoutGameOver = kLayoutOk;
 
-const int32_t kSceneMainMenu = 6;
+const int32_t kPlaySceneMainMenu = 6;
 
 // The next warning after time was added: the highest threshold below the time.
 float WarningFor(float time)
@@ -510,7 +510,7 @@ void CGame::ClearBoardForMenus()
     if (music)
         music->RequestTrack(CMusic::kTrackMainMenu);
     if (backgrounds)
-        backgrounds->SetScene(kSceneMainMenu);
+        backgrounds->SetScene(kPlaySceneMainMenu);
 }
 
 void CGame::ReturnToMenus()
@@ -519,7 +519,7 @@ void CGame::ReturnToMenus()
     if (hiscoreMade)
     {
         char text[256] = "";
-        GetStringById(kStringNewHighScore, text, sizeof(text));
+        GetStringById(kPlayStringNewHighScore, text, sizeof(text));
         ui->SetMessageBox(text, "", kLayoutOk, kMessageHighScore);
         ui->FadeInForm(ui->Form("MsgBox"), 2.0f);
     }
@@ -585,7 +585,7 @@ void CGame::ShowLifeLostMessage()
     }
     else
     {
-        GetStringById(kStringTimeUp, first, sizeof(first));
+        GetStringById(kPlayStringTimeUp, first, sizeof(first));
         GetStringById(kStringRetry, second, sizeof(second));
     }
     std::snprintf(text, sizeof(text), "%s\n%s", first, second);
@@ -595,7 +595,7 @@ void CGame::ShowLifeLostMessage()
 void CGame::ShowGameOverMessage()
 {
     char text[512] = "", first[256] = "", second[256] = "";
-    GetStringById(lossTimeUp ? kStringTimeUp : kStringNoMoves, first, sizeof(first));
+    GetStringById(lossTimeUp ? kPlayStringTimeUp : kPlayStringNoMoves, first, sizeof(first));
     GetStringById(kStringGameOver, second, sizeof(second));
     std::snprintf(text, sizeof(text), "%s\n%s", first, second);
     ui->SetMessageBox(text, "", kLayoutGameOver, kMessageGameOver);

@@ -2,6 +2,7 @@
 // under the mouse, the scrolling background, the black backdrop over the board and the
 // award animation, in which a copy of the trophy's icon spirals onto it with a spell
 // trail, lands with a flash and a spinning sparkle, and only then counts as earned.
+#include "engine/MathConstants.h"
 #include "saves/Trophies.h"
 
 #include "game/GamePanels.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 
 // Groups of the Trophies form: per trophy its icon and empty slot; the icons come
 // first in a group and the empty slot is its last widget.

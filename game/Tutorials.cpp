@@ -59,7 +59,7 @@ const int kStringTipShop = 44;
 const int kStringColourFirst = 64;
 const int kStringColourSecond = 74;
 
-const int kSteelColour = 98;
+const int kTutorialSteelColour = 98;
 
 }  // namespace
 
@@ -189,7 +189,7 @@ void CGame::ShowTutorialStep(int kind, int step)
     {
         bool (*test)(const CCap&) = kind == kTipGem    ? [](const CCap& t) { return t.marked != 0; }
                                     : kind == kTipLock ? [](const CCap& t) { return t.lockCount > 0; }
-                                                       : [](const CCap& t) { return t.colour >= kSteelColour; };
+                                                       : [](const CCap& t) { return t.colour >= kTutorialSteelColour; };
         const CRefPtr<CCap> token = FirstToken(field, test);
         if (!token)
         {

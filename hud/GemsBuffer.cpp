@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "hud/GemsBuffer.h"
 
 #include "engine/Log.h"
@@ -17,8 +18,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
-const float kTwoPi = 6.2831855f;
 // The two halves of the strip in the 256-wide texture: strip columns 0..207
 // in texture rows 0..39 from column 0, strip columns 199..406 in rows 40..79
 // from column 48.

@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "hud/PopupMessages.h"
 
 #include "engine/IniReader.h"
@@ -12,8 +13,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
-const float kTwoPi = 6.2831855f;
 const uint32_t kDefaultMessageColour = 0xFFA0A0FF; // "160 160 255 255"
 
 PopupSettings g_settings;

@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "hud/QuestLayout.h"
 
 #include "engine/Log.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 
 // Reads up to n blank-separated numbers of a key into out; numbers the text lacks
 // leave their fields as they were. Returns how many were read.
@@ -39,7 +39,7 @@ void ReadPoint(float* out, const char* file, const char* section, const char* ke
     out[1] = 384.0f - p[1];
 }
 
-void ReadShift(float* out, const char* file, const char* section, const char* key, const char* def)
+void ReadLayoutShift(float* out, const char* file, const char* section, const char* key, const char* def)
 {
     float p[2] = {out[0], -out[1]};
     ReadFloats(p, 2, file, section, key, def);
@@ -209,7 +209,7 @@ void CQuestLayout::LoadSandbox(const char* path)
     ReadFloats(size, 2, path, s, "SandboxSize", "640 32");
     sandboxWidth = size[0];
     sandboxHeight = size[1];
-    ReadShift(sandboxFrontShift, path, s, "SandboxFrontShift", "-9 -4");
+    ReadLayoutShift(sandboxFrontShift, path, s, "SandboxFrontShift", "-9 -4");
     sandboxGlassColour = ReadRoundedColour(path, s, "SandboxGlassColor", "108 200 247 255");
     sandboxSegments = ReadIniInt(path, s, "SandboxSegments", "40");
     if (sandboxSegments < 2)
@@ -234,7 +234,7 @@ void CQuestLayout::LoadSandbox(const char* path)
     const uint32_t bar = ReadIniColor(path, s, "SandboxFrenzyBarColor", "1 221 255 255");
     frenzyBarColour = bar & 0x00FFFFFFu;
     frenzyBarAlpha = float(bar >> 24) / 255.0f;
-    ReadShift(frenzyBarShift, path, s, "SandboxFrenzyBarShift", "14 2");
+    ReadLayoutShift(frenzyBarShift, path, s, "SandboxFrenzyBarShift", "14 2");
     ReadFloats(frenzyBarElementSize, 2, path, s, "SandboxFrenzyBarElementSize", "32 32");
     frenzyBarCount = ReadIniInt(path, s, "SandboxFrenzyBarCount", "19");
     frenzyBarPostTime = ReadIniFloat(path, s, "SandboxFrenzyBarPostTime", "0.25");
@@ -266,11 +266,11 @@ void CQuestLayout::LoadSandPath(const char* path)
 void CQuestLayout::LoadGemsBar(const char* path)
 {
     const char* const s = "FieldQuest";
-    ReadShift(gemsOverlayShift, path, s, "GemsOverlayShift", "128 -40");
-    ReadShift(gemsFillingShift, path, s, "GemsFillingShift", "129 -34");
-    ReadShift(gemsGemsShift, path, s, "GemsGemsShift", "129 -38");
-    ReadShift(gemsLabelShift, path, s, "GemsLabelShift", "72 -36");
-    ReadShift(gemsCountShift, path, s, "GemsCountShift", "594 -36");
+    ReadLayoutShift(gemsOverlayShift, path, s, "GemsOverlayShift", "128 -40");
+    ReadLayoutShift(gemsFillingShift, path, s, "GemsFillingShift", "129 -34");
+    ReadLayoutShift(gemsGemsShift, path, s, "GemsGemsShift", "129 -38");
+    ReadLayoutShift(gemsLabelShift, path, s, "GemsLabelShift", "72 -36");
+    ReadLayoutShift(gemsCountShift, path, s, "GemsCountShift", "594 -36");
     gemsTextColour = ReadIniColor(path, s, "GemsTextColor", "255 255 255 255");
     gemsTextShadowColour = ReadIniColor(path, s, "GemsTextShadowColor", "0 0 0 128");
     gemsTextCharSize = ReadIniFloat(path, s, "GemsTextCharSize", "1");
@@ -328,12 +328,12 @@ void CQuestLayout::LoadTutorial(const char* path)
     const char* const s = "Tutorial";
     arrowWinPrefX = ReadIniFloat(path, s, "ArrowWinPrefX", "394") - 512.0f;
     ReadFloats(arrowWinSize, 2, path, s, "ArrowWinSize", "512 160");
-    ReadShift(arrowUpShift, path, s, "ArrowUpShift", "7 -45");
-    ReadShift(arrowDownShift, path, s, "ArrowDownShift", "7 -19");
-    ReadShift(clickHerePoint, path, s, "ClickHerePoint", "160 106");
+    ReadLayoutShift(arrowUpShift, path, s, "ArrowUpShift", "7 -45");
+    ReadLayoutShift(arrowDownShift, path, s, "ArrowDownShift", "7 -19");
+    ReadLayoutShift(clickHerePoint, path, s, "ClickHerePoint", "160 106");
     clickHereA = ReadIniFloat(path, s, "ClickHereA", "16");
     clickHereW = ReadIniFloat(path, s, "ClickHereW", "6");
-    ReadShift(swapThesePoint, path, s, "SwapThesePoint", "160 106");
+    ReadLayoutShift(swapThesePoint, path, s, "SwapThesePoint", "160 106");
 }
 
 void CQuestLayout::LoadMiscAndMap(const char* path)
@@ -344,9 +344,9 @@ void CQuestLayout::LoadMiscAndMap(const char* path)
     splashFadeSpeed = ReadIniFloat(path, s, "SplashFadeSpeed", "2");
 
     s = "Map";
-    ReadShift(flagShift, path, s, "FlagShift", "11 -10");
-    ReadShift(shadowShift, path, s, "ShadowShift", "9 32");
-    ReadShift(shadowVec, path, s, "ShadowVec", "0.5 1");
+    ReadLayoutShift(flagShift, path, s, "FlagShift", "11 -10");
+    ReadLayoutShift(shadowShift, path, s, "ShadowShift", "9 32");
+    ReadLayoutShift(shadowVec, path, s, "ShadowVec", "0.5 1");
     flagMoveTime = ReadIniFloat(path, s, "FlagMoveTime", "1");
     flagJumpHeight = ReadIniFloat(path, s, "FlagJumpHeight", "24");
 }

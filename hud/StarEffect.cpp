@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "hud/StarEffect.h"
 
 #include "effects/MultiOriginSystemKeeper.h"
@@ -11,12 +12,11 @@
 namespace {
 
 const int kStringStarAwarded = 12;
-const float kPi = 3.1415927f;
 const float kGlowForever = 10000000.0f;
 const float kStarWidth = 51.0f, kStarHeight = 48.0f;
 const float kGrownWidth = 204.0f, kGrownHeight = 192.0f;
 
-Vec3 ReadPosition(const char* file, const char* section, const char* key, const char* def)
+Vec3 ReadStarPosition(const char* file, const char* section, const char* key, const char* def)
 {
     float v[3] = {0.0f, 0.0f, 0.0f};
     ReadIniFloat3(v, file, section, key, def);
@@ -24,7 +24,7 @@ Vec3 ReadPosition(const char* file, const char* section, const char* key, const 
 }
 
 // A duration of nothing or less passes at once.
-float Rate(float amount, float seconds)
+float StarRate(float amount, float seconds)
 {
     return seconds > 0.0f ? amount / seconds : 1.0e6f;
 }
@@ -53,7 +53,7 @@ void CStarEffect::SetResources(CRefPtr<CSpriteList> list, CRefPtr<CParticleSyste
 
 void CStarEffect::LoadSettings(const char* file, const char* section)
 {
-    settings.baseLeft = ReadPosition(file, section, "BaseLeft", "364 746 -3");
+    settings.baseLeft = ReadStarPosition(file, section, "BaseLeft", "364 746 -3");
     settings.elementLength = ReadIniFloat(file, section, "ElementLength", "32");
     settings.count = ReadIniInt(file, section, "Count", "19");
     settings.radialColor = ReadIniColor(file, section, "RadialColor", "255 255 80 255");
@@ -63,14 +63,14 @@ void CStarEffect::LoadSettings(const char* file, const char* section)
     settings.upSize = ReadIniFloat(file, section, "UpSize", "32");
     settings.upIntensity = ReadIniFloat(file, section, "UpIntensity", "40");
     settings.zOrder = ReadIniInt(file, section, "ZOrder", "-20");
-    settings.from = ReadPosition(file, section, "From", "649 730 -3");
-    settings.to = ReadPosition(file, section, "To", "649 256 -3");
+    settings.from = ReadStarPosition(file, section, "From", "649 730 -3");
+    settings.to = ReadStarPosition(file, section, "To", "649 256 -3");
     settings.preTime = ReadIniFloat(file, section, "PreTime", "0.5");
     settings.flyTime = ReadIniFloat(file, section, "FlyTime", "1");
     settings.ringTime = ReadIniFloat(file, section, "RingTime", "0.5");
     settings.postTime = ReadIniFloat(file, section, "PostTime", "1.5");
     settings.flyOutTime = ReadIniFloat(file, section, "FlyOutTime", "0.5");
-    settings.notePos = ReadPosition(file, section, "NotePos", "649 400 -3");
+    settings.notePos = ReadStarPosition(file, section, "NotePos", "649 400 -3");
     settings.ringColor = ReadIniColor(file, section, "RingColor", "255 255 128 255");
 }
 
@@ -154,10 +154,10 @@ void CStarEffect::ShowStar()
     star->SetFrameUV(0, 0.0f, 0.0f, 0.796875f, 0.75f);
     star->zOrder = settings.zOrder;
     star->SetAlpha(0.0f);
-    star->fadeSpeed = Rate(4.0f, settings.flyTime);
+    star->fadeSpeed = StarRate(4.0f, settings.flyTime);
     star->FadeTo(1.0f);
-    star->scaleSpeedX = Rate(kGrownWidth - kStarWidth, settings.flyTime);
-    star->scaleSpeedY = Rate(kGrownHeight - kStarHeight, settings.flyTime);
+    star->scaleSpeedX = StarRate(kGrownWidth - kStarWidth, settings.flyTime);
+    star->scaleSpeedY = StarRate(kGrownHeight - kStarHeight, settings.flyTime);
     star->SetScaleTarget(kGrownWidth, kGrownHeight);
     sprites->Add(star);
 }
@@ -175,10 +175,10 @@ void CStarEffect::Arrive()
                                                       kGrownHeight, settings.ringColor, ringTexture, 1));
         ring->SetBlendMode(1, 1);
         ring->zOrder = settings.zOrder - 1;
-        ring->fadeSpeed = Rate(1.0f, settings.ringTime);
+        ring->fadeSpeed = StarRate(1.0f, settings.ringTime);
         ring->FadeTo(0.0f);
-        ring->scaleSpeedX = Rate(4.0f * kGrownWidth * 2.0f, settings.ringTime);
-        ring->scaleSpeedY = Rate(4.0f * kGrownHeight * 2.0f, settings.ringTime);
+        ring->scaleSpeedX = StarRate(4.0f * kGrownWidth * 2.0f, settings.ringTime);
+        ring->scaleSpeedY = StarRate(4.0f * kGrownHeight * 2.0f, settings.ringTime);
         ring->SetScaleTarget(kGrownWidth * 4.0f, kGrownHeight * 4.0f);
         sprites->Add(ring);
     }
@@ -196,10 +196,10 @@ void CStarEffect::StartFlyOut()
     phase = kFlyingOut;
     if (!star)
         return;
-    star->scaleSpeedX = Rate(2.0f * star->scaleX, settings.flyOutTime);
-    star->scaleSpeedY = Rate(2.0f * star->scaleY, settings.flyOutTime);
+    star->scaleSpeedX = StarRate(2.0f * star->scaleX, settings.flyOutTime);
+    star->scaleSpeedY = StarRate(2.0f * star->scaleY, settings.flyOutTime);
     star->SetScaleTarget(star->scaleX * 3.0f, star->scaleY * 3.0f);
-    star->fadeSpeed = Rate(2.0f, settings.flyOutTime);
+    star->fadeSpeed = StarRate(2.0f, settings.flyOutTime);
 }
 
 int CStarEffect::Update(float dt)

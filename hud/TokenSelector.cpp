@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "hud/TokenSelector.h"
 
 #include "effects/ParticleSystemsManager.h"
@@ -9,8 +10,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
-const float kTwoPi = 6.2831855f;
 const float kMarkDepth = 16.0f; // the mark lies this far below the token
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "render/Font.h"
 
 #include "engine/Log.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-const float kTwoPi = 6.2831855f;
 
 uint32_t ReadU32(const uint8_t* p)
 {

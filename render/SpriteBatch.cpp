@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "render/SpriteBatch.h"
 
 #include "engine/Random.h"
@@ -9,7 +10,6 @@
 
 namespace {
 
-const float kTwoPi = 6.2831855f;
 
 Vec3 UnitOrUp(float x, float y, float z)
 {

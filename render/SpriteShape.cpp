@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "render/SpriteShape.h"
 
 #include "render/SharedBuffers.h"
@@ -7,7 +8,6 @@
 
 namespace {
 
-const float kTwoPi = 6.2831855f;
 
 // Brings an axis to unit length; a zero or broken axis becomes (0, 1, 0).
 void Normalise(Vec3& axis)
@@ -35,7 +35,7 @@ float Approach(float value, float target, float step)
     return value <= target ? target : value;
 }
 
-uint32_t ClampByte(float value)
+uint32_t ClampShapeByte(float value)
 {
     if (!(value > 0.0f))
         return 0;
@@ -256,11 +256,11 @@ void CSpriteShape::WriteQuad(CVertex* vertices, uint16_t* indices, uint32_t base
         // Modes that multiply by the inverse source colour want the colour
         // premultiplied by its alpha.
         const float k = a < 0.0f ? 0.0f : a > 255.0f ? 255.0f : a;
-        rgb = ClampByte(std::floor(red * k / 255.0f)) << 16 |
-              ClampByte(std::floor(green * k / 255.0f)) << 8 |
-              ClampByte(std::floor(blue * k / 255.0f));
+        rgb = ClampShapeByte(std::floor(red * k / 255.0f)) << 16 |
+              ClampShapeByte(std::floor(green * k / 255.0f)) << 8 |
+              ClampShapeByte(std::floor(blue * k / 255.0f));
     }
-    const uint32_t argb = ClampByte(std::floor(a)) << 24 | rgb;
+    const uint32_t argb = ClampShapeByte(std::floor(a)) << 24 | rgb;
 
     Vec3 p[4];
     if (corners.size() >= 4)

@@ -1,6 +1,7 @@
 // The shop screen's motion: the scrolling background and the turning rays behind the
 // big star, a lock stub cracking (halos and flying pieces) as a place opens, and the
 // pointer pulses on the places that can still be bought.
+#include "engine/MathConstants.h"
 #include "screens/Shop.h"
 
 #include "effects/ParticleSystemsManager.h"
@@ -16,8 +17,6 @@
 
 namespace {
 
-const float kPi = 3.1415927f;
-const float kTwoPi = 2.0f * kPi;
 // Half the side of the turning square of the ray picture, in parts of its width.
 const float kRayHalfSide = 0.3515625f;
 const float kStubSize = 28.0f;

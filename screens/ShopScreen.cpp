@@ -25,12 +25,12 @@ enum ShopBinding
     kListAnchors = 5,
     kListPlus = 6,
     kListFrames = 7,
-    kListPictures = 8,
+    kListItemPictures = 8,
     kGroupGemCountLevels = 0,  // groups 0..4: item 8 at levels 0..4
     kGroupBonusLocks = 5,      // groups 5..10: the lock of bonus items 10..15 not owned yet
 };
 
-const int kFirstBonusItem = 10;
+const int kShopFirstBonusItem = 10;
 
 enum ShopWidget
 {
@@ -76,7 +76,7 @@ void CShop::ReadLayout()
     layout.zOrder = form->zOrder;
     layout.open = form->enabled && form->active;
     layout.source = RectOf(ui->Widget(kFormShop, kWidgetSource));
-    ReadRects(ui->List(kFormShop, kListPictures), layout.pictures);
+    ReadRects(ui->List(kFormShop, kListItemPictures), layout.pictures);
     ReadRects(ui->List(kFormShop, kListFrames), layout.frames);
     ReadRects(ui->List(kFormShop, kListAnchors), layout.anchors);
     ReadRects(ui->List(kFormShop, kListPlus), layout.plus);
@@ -122,10 +122,10 @@ void CShop::ShowBonusLock(int item, int level)
 {
     if (!ui)
         return;
-    for (const CRefPtr<CKMWindow>& lock : ui->Group(kFormShop, kGroupBonusLocks + item - kFirstBonusItem).widgets)
+    for (const CRefPtr<CKMWindow>& lock : ui->Group(kFormShop, kGroupBonusLocks + item - kShopFirstBonusItem).widgets)
         if (lock)
             lock->SetVisible(level < 0 ? 1 : 0);
-    if (CKMWindow* picture = ItemWidget(ui, kListPictures, item))
+    if (CKMWindow* picture = ItemWidget(ui, kListItemPictures, item))
         picture->SetVisible(level >= 0 && bonusMaker ? 0 : 1);
 }
 
@@ -134,7 +134,7 @@ void CShop::SetItemLevel(int item, int level, int quick)
     if (!CShopItemTable::IsItem(item))
         return;
     items.levels[size_t(item)] = level;
-    if (items.kinds[size_t(item)] == kShopItemBonus && item >= kFirstBonusItem)
+    if (items.kinds[size_t(item)] == kShopItemBonus && item >= kShopFirstBonusItem)
     {
         ShowBonusLock(item, level);
         if (display > 0.0f || fadeDirection > 0)
@@ -288,7 +288,7 @@ void CShop::Refresh(int show, float rate, int level)
     BuildSandGlass(rate);
     // The bonus pictures drop into place as the screen fades in.
     DropBonusPictures(0.0f);
-    for (int i = kFirstBonusItem; i < kItemCount; ++i)
+    for (int i = kShopFirstBonusItem; i < kItemCount; ++i)
     {
         ShowBonusLock(i, items.levels[size_t(i)]);
         ShowBonusPicture(i, items.levels[size_t(i)], rate > 0.0f ? 1.0f / rate : 0.0f);

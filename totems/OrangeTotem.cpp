@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "totems/OrangeTotem.h"
 
 #include "effects/CollectionParticleSystem.h"
@@ -10,7 +11,6 @@
 namespace
 {
 
-const float kPi = 3.1415927f;
 const float kEndless = 10000000.0f;
 const int32_t kVortexParticles = 120;
 const float kDigitsRate = 40.0f;

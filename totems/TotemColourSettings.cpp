@@ -14,7 +14,7 @@ namespace
 const float kPiValue = 3.1415927f;
 const int32_t kMostStripLines = 64;
 
-std::string Key(const char* pattern, int index)
+std::string ColourKey(const char* pattern, int index)
 {
     char key[64];
     std::snprintf(key, sizeof key, pattern, index);
@@ -36,7 +36,7 @@ void Read4(float out[4], const char* file, const char* section, const std::strin
 }
 
 // A point of the totem picture (pixels, y down) as a fraction of the picture from its centre.
-Vec3 PicturePoint(float x, float y, float z, float w, float h)
+Vec3 ColourPicturePoint(float x, float y, float z, float w, float h)
 {
     return Vec3{x / w - 0.5f, 0.5f - y / h, z};
 }
@@ -56,7 +56,7 @@ Vec3 FramePoint(float x, float y, float z)
 // A rectangle of the picture (top-left corner and size): its centre and size as fractions.
 void PictureBox(const float v[4], float w, float h, Vec3& centre, float size[2], float z)
 {
-    centre = PicturePoint(v[0] + v[2] * 0.5f, v[1] + v[3] * 0.5f, z, w, h);
+    centre = ColourPicturePoint(v[0] + v[2] * 0.5f, v[1] + v[3] * 0.5f, z, w, h);
     size[0] = v[2] / w;
     size[1] = v[3] / h;
 }
@@ -69,7 +69,7 @@ void OrangeTotemSettings::Read(const char* file)
     float v[4];
     for (int i = 0; i < 5; ++i)
     {
-        Read4(v, file, s, Key("Point%d", i), "146 158");
+        Read4(v, file, s, ColourKey("Point%d", i), "146 158");
         points[i] = i == 0 ? ScreenPoint(v[0], v[1], -100.0f) : FramePoint(v[0], v[1], -100.0f);
     }
     flyTime = ReadIniFloat(file, s, "FlyTime", "0.4");
@@ -93,28 +93,28 @@ void VioletTotemSettings::Read(const char* file, float w, float h)
     float v[4];
     for (int i = 0; i < kTotemLevels; ++i)
     {
-        Read4(v, file, s, Key("Glow%d", i + 1), "0 0 1 1");
+        Read4(v, file, s, ColourKey("Glow%d", i + 1), "0 0 1 1");
         PictureBox(v, w, h, glowCentres[i], glowSizes[i], -0.4f);
     }
     glowColour = ReadIniColor(file, s, "GlowColor", "255 255 255 255");
     rayColour = ReadIniColor(file, s, "RayColor", "255 255 255 127");
     for (int i = 0; i < kTotemLevels; ++i)
     {
-        Read4(v, file, s, Key("Ray%d", i + 1), "0 0 1 1");
+        Read4(v, file, s, ColourKey("Ray%d", i + 1), "0 0 1 1");
         PictureBox(v, w, h, rayCentres[i], raySizes[i], -0.4f);
     }
     const float heightFactor = ReadIniFloat(file, s, "RayHFactor", "0.2");
     for (int i = 0; i < kTotemLevels; ++i)
     {
-        const float r = ReadIniFloat(file, s, Key("RayR%d", i + 1).c_str(), "8");
+        const float r = ReadIniFloat(file, s, ColourKey("RayR%d", i + 1).c_str(), "8");
         rayRadii[i][0] = r / w;
         rayRadii[i][1] = r / w * heightFactor;
     }
     raySpeed = ReadIniFloat(file, s, "RayW", "0.5");
     for (int i = 0; i < kTotemLevels; ++i)
     {
-        Read4(v, file, s, Key("Area%d", i + 1), "0 0 1 1");
-        const Vec3 corner = PicturePoint(v[0], v[1], 0.0f, w, h);
+        Read4(v, file, s, ColourKey("Area%d", i + 1), "0 0 1 1");
+        const Vec3 corner = ColourPicturePoint(v[0], v[1], 0.0f, w, h);
         areas[i][0] = corner.x;
         areas[i][1] = corner.y;
         areas[i][2] = v[2] / w;
@@ -130,11 +130,11 @@ void YellowTotemSettings::Read(const char* file, float w, float h, float texture
     nuggetFadeTime = ReadIniFloat(file, s, "NuggetFadeTime", "0.25");
     for (int i = 0; i < kTotemLevels; ++i)
     {
-        Read4(v, file, s, Key("SmokeCenter%d", i + 1), "150 188");
-        smokeCentres[i] = PicturePoint(v[0], v[1], -100.0f, w, h);
+        Read4(v, file, s, ColourKey("SmokeCenter%d", i + 1), "150 188");
+        smokeCentres[i] = ColourPicturePoint(v[0], v[1], -100.0f, w, h);
     }
     for (int i = 0; i < kTotemLevels; ++i)
-        smokePlatformSizes[i] = ReadIniFloat(file, s, Key("SmokePlatformSize%d", i + 1).c_str(), "38") / w;
+        smokePlatformSizes[i] = ReadIniFloat(file, s, ColourKey("SmokePlatformSize%d", i + 1).c_str(), "38") / w;
     smokeColour = ReadIniColor(file, s, "SmokeColor", "80 80 255 255");
     smokeSize = ReadIniFloat(file, s, "SmokeSize", "16") / w;
     smokeExpand = ReadIniFloat(file, s, "SmokeExpand", "8") / w;
@@ -147,13 +147,13 @@ void YellowTotemSettings::Read(const char* file, float w, float h, float texture
     numberTarget = ScreenPoint(v[0], v[1], -100.0f);
     for (int i = 0; i < 5; ++i)
     {
-        Read4(v, file, s, Key("NumberT%d", i), "344 104 428 144");
+        Read4(v, file, s, ColourKey("NumberT%d", i), "344 104 428 144");
         for (int k = 0; k < 4; ++k)
             numberRects[i][k] = v[k] / (k % 2 == 0 ? textureW : textureH);
     }
     for (int i = 0; i < 5; ++i)
     {
-        Read4(v, file, s, Key("NumberSize%d", i), "84 40");
+        Read4(v, file, s, ColourKey("NumberSize%d", i), "84 40");
         numberSizes[i][0] = v[0] / w;
         numberSizes[i][1] = v[1] / h;
     }
@@ -164,7 +164,7 @@ void YellowTotemSettings::Read(const char* file, float w, float h, float texture
     flareColour = ReadIniColor(file, s, "FlareColor", "128 128 255 128");
     for (int i = 0; i < kTotemLevels; ++i)
     {
-        Read4(v, file, s, Key("Flare%d", i + 1), "132 165 38 30");
+        Read4(v, file, s, ColourKey("Flare%d", i + 1), "132 165 38 30");
         Vec3 centre;
         PictureBox(v, w, h, centre, &flares[i][2], 0.0f);
         flares[i][0] = centre.x;
@@ -184,14 +184,14 @@ void WhiteTotemSettings::Read(const char* file, float w, float h)
     for (int strip = 0; strip < kTotemLevels; ++strip)
     {
         // At least one line: a strip needs its first edge.
-        const int32_t count = std::min(std::max(ReadIniInt(file, s, Key("Strip%dCount", strip + 1).c_str(), "8"), 1),
+        const int32_t count = std::min(std::max(ReadIniInt(file, s, ColourKey("Strip%dCount", strip + 1).c_str(), "8"), 1),
                                        kMostStripLines);
         std::vector<float>& lines = stripLines[strip];
         lines.clear();
         for (int k = 0; k < count; ++k)
         {
             Read4(v, file, s, Key2("Strip%dLine%d", strip + 1, k), "131 164 139 154");
-            const Vec3 a = PicturePoint(v[0], v[1], 0.0f, w, h), b = PicturePoint(v[2], v[3], 0.0f, w, h);
+            const Vec3 a = ColourPicturePoint(v[0], v[1], 0.0f, w, h), b = ColourPicturePoint(v[2], v[3], 0.0f, w, h);
             lines.insert(lines.end(), {a.x, a.y, b.x, b.y});
         }
         std::vector<float>& lengths = stripLengths[strip];
@@ -206,8 +206,8 @@ void WhiteTotemSettings::Read(const char* file, float w, float h)
     streamTSpeed = ReadIniFloat(file, s, "StreamTSpeed", "0.25");
     for (int i = 0; i < kTotemLevels; ++i)
     {
-        Read4(v, file, s, Key("Fog%d", i + 1), "160 215 44");
-        spouts[i] = PicturePoint(v[0], v[1], -1.0f, w, h);
+        Read4(v, file, s, ColourKey("Fog%d", i + 1), "160 215 44");
+        spouts[i] = ColourPicturePoint(v[0], v[1], -1.0f, w, h);
         spoutRadii[i] = v[2] / w;
     }
     paintDropSpeed = ReadIniFloat(file, s, "PaintDropSpeed", "800");

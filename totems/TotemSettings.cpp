@@ -24,7 +24,7 @@ void ReadFloats(float* out, int count, const char* file, const char* section, co
         out[i] = v[i];
 }
 
-std::string Key(const char* pattern, int index)
+std::string SettingKey(const char* pattern, int index)
 {
     char key[64];
     std::snprintf(key, sizeof key, pattern, index);
@@ -99,14 +99,14 @@ void CTotemSettings::LoadShared(const char* file)
     ReadFloats(m_centreSize, 2, file, kShared, "MainSize", "128 128");
     for (int i = 0; i < kTotemColourCount; ++i)
     {
-        ReadFloats(v, 3, file, kShared, Key("Pos%d", i), "20 512 -40");
+        ReadFloats(v, 3, file, kShared, SettingKey("Pos%d", i), "20 512 -40");
         m_flightPositions[i] = ScreenPoint(v);
     }
     ReadFloats(m_smallSize, 2, file, kShared, "SmallSize", "48 48");
     ReadFloats(m_pixSmallSize, 2, file, kShared, "PixSmallSize", "80 80");
     for (int i = 0; i < kTotemColourCount; ++i)
     {
-        ReadFloats(v, 3, file, kShared, Key("SmallPos%d", i), "20 512 -40");
+        ReadFloats(v, 3, file, kShared, SettingKey("SmallPos%d", i), "20 512 -40");
         m_panelPositions[i] = ScreenPoint(v);
     }
     m_bottomZOrder = ReadIniInt(file, kShared, "BottomZOrder", "40");
@@ -135,16 +135,16 @@ void CTotemSettings::LoadDarks(const char* file)
     for (int i = 0; i < kTotemColourCount; ++i)
     {
         TotemDark& dark = m_darks[i];
-        ReadFloats(v, 5, file, kShared, Key("Dark%d", i), "217 560 -38 60 76");
+        ReadFloats(v, 5, file, kShared, SettingKey("Dark%d", i), "217 560 -38 60 76");
         dark.box = ScreenBox(v);
         dark.contourCentre = Vec3{dark.box.centre.x, dark.box.centre.y, dark.box.centre.z - 1.0f};
-        dark.texture = ReadIniInt(file, kShared, Key("DarkTexture%d", i).c_str(), "0");
+        dark.texture = ReadIniInt(file, kShared, SettingKey("DarkTexture%d", i).c_str(), "0");
         // The dark picture is half the base picture's size.
         const float divisor = dark.texture == 0 ? 256.0f : 128.0f;
-        ReadFloats(v, 8, file, kShared, Key("DarkT%d", i), "194 0 254 0 254 76 194 76");
+        ReadFloats(v, 8, file, kShared, SettingKey("DarkT%d", i), "194 0 254 0 254 76 194 76");
         for (int k = 0; k < 8; ++k)
             dark.corners[k] = v[k] / divisor;
-        ReadFloats(v, 4, file, kShared, Key("ContourT%d", i), "120 0 180 76");
+        ReadFloats(v, 4, file, kShared, SettingKey("ContourT%d", i), "120 0 180 76");
         for (int k = 0; k < 4; ++k)
             m_contourRects[i][k] = v[k] / 256.0f;
     }
@@ -206,24 +206,24 @@ void CTotemSettings::LoadShop(const char* file)
     for (int i = 0; i < kTotemColourCount; ++i)
     {
         TotemShopPlace& place = m_shopPlaces[size_t(i)];
-        ReadFloats(v, 4, file, kShop, Key("Pic%d", i), "834 251 140 176");
+        ReadFloats(v, 4, file, kShop, SettingKey("Pic%d", i), "834 251 140 176");
         place.picture.centre = Vec3{v[0] - 511.5f + v[2] * 0.5f, 384.5f - v[1] - v[3] * 0.5f, m_shopZ};
         place.picture.size[0] = v[2];
         place.picture.size[1] = v[3];
-        ReadFloats(v, 4, file, kShop, Key("PicT%d", i), "180 184 320 360");
+        ReadFloats(v, 4, file, kShop, SettingKey("PicT%d", i), "180 184 320 360");
         for (int k = 0; k < 4; ++k)
             place.textureRect[k] = v[k] / m_shopTexturesSize[k % 2];
     }
     for (int i = 0; i < kTotemColourCount; ++i)
     {
         TotemShopPlace& place = m_shopPlaces[size_t(i)];
-        ReadFloats(v, 2, file, kShop, Key("QShift%d", i), "0 0");
+        ReadFloats(v, 2, file, kShop, SettingKey("QShift%d", i), "0 0");
         place.questionSign = Vec3{place.picture.centre.x + v[0], place.picture.centre.y - v[1], m_shopZ - 2.0f};
     }
     for (int i = 0; i < kTotemColourCount; ++i)
     {
         TotemShopPlace& place = m_shopPlaces[size_t(i)];
-        ReadFloats(v, 2, file, kShop, Key("TotemShift%d", i), "0 0");
+        ReadFloats(v, 2, file, kShop, SettingKey("TotemShift%d", i), "0 0");
         place.totem = Vec3{place.picture.centre.x + v[0], place.picture.centre.y - v[1], m_shopZ - 5.0f};
     }
     m_shopContourColour = ReadIniColor(file, kShop, "ContourColor", "255 255 72 255");

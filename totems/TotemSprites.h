@@ -3,6 +3,7 @@
 #pragma once
 
 #include "effects/ParticleSystemsManager.h"
+#include "engine/MathConstants.h"
 #include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
 #include "render/SpriteBatch.h"
@@ -12,7 +13,6 @@
 namespace totemfx
 {
 
-const float kPi = 3.1415927f;
 const float kForever = 10000000.0f;
 
 // How long a batch sprite fades in, until when it holds, how long it fades out.

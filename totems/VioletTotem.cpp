@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "totems/VioletTotem.h"
 
 #include "board/LevelParams.h"
@@ -9,7 +10,6 @@
 namespace
 {
 
-const float kTwoPi = 6.2831853f;
 const float kGlowFade = 10.0f;
 const float kRayRight = 0.734375f;
 const int32_t kGlowShapes = 3;

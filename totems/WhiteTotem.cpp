@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "totems/WhiteTotem.h"
 
 #include "effects/CollectionParticleSystem.h"
@@ -14,8 +15,7 @@
 namespace
 {
 
-const float kTwoPi = 6.2831853f;
-const float kEndless = 10000000.0f;
+const float kWhiteEndless = 10000000.0f;
 const int32_t kSmokeParticles = 40;
 const size_t kStreamCapacity = 20;
 const float kLandingFade = 10.0f;
@@ -371,7 +371,7 @@ void CWhiteTotem::StartSmoke(const Vec3& at, float spread, uint32_t colour, bool
     b.growthSpread = (fog ? 0.0075f : 0.0325f) * w;
     b.fadeRate = fog ? 0.6f : 1.0f;
     b.fadeSpread = fog ? 0.15f : 0.25f;
-    b.duration = fog ? kEndless : 0.5f;
+    b.duration = fog ? kWhiteEndless : 0.5f;
     b.rate = (fog ? 4.0f : 24.0f) * m_speedFactor;
     CRefPtr<CParticleSystem> system;
     m_particles->AddSmokesSystem(system, b, kSmokeParticles, m_sprayTexture);

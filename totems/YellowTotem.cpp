@@ -1,3 +1,4 @@
+#include "engine/MathConstants.h"
 #include "totems/YellowTotem.h"
 
 #include "effects/CollectionParticleSystem.h"
@@ -12,9 +13,8 @@
 namespace
 {
 
-const float kPi = 3.1415927f;
 const int32_t kNumberPictures = 5;
-const float kEndless = 10000000.0f;
+const float kYellowEndless = 10000000.0f;
 const int32_t kPlusParticles = 120;
 const float kPlusRate = 32.0f;
 const float kSmokeRate = 80.0f;
@@ -22,7 +22,7 @@ const float kNumberDepthOrder = 10;
 // The plus sign's tile in the body picture.
 const float kPlusTile[4] = {0.9375f, 0.875f, 1.0f, 1.0f};
 
-float Alpha(uint32_t argb)
+float YellowAlpha(uint32_t argb)
 {
     return float(argb >> 24) / 255.0f;
 }
@@ -155,7 +155,7 @@ void CYellowTotem::StartNumber()
     keeper.emissionRate = m_speedFactor * kPlusRate;
     keeper.SetParams(keeper.innerRadius, keeper.outerRadius, -keeper.innerSpeed, -keeper.outerSpeed, keeper.spawnRadius);
     CCollection2Parametres block(at.x, at.y, at.z, nullptr, m_plusKeeper, CCollection2Parametres::kBlendAlpha);
-    block.duration = kEndless;
+    block.duration = kYellowEndless;
     block.keeperEmission = 1;
     m_particles->AddCollection2System(m_plusSystem, block, kPlusParticles, m_bodyTexture);
     // Smoke from the platform while the number flies.
@@ -267,7 +267,7 @@ void CYellowTotem::MakeFlares(int32_t count)
                                                      m_flareTexture, 0xFFFFFFu));
         flare->SetTexRect(k * 0.25f, 0.625f, (k + 1.0f) * 0.25f, 0.875f);
         flare->SetScale(s.flareSize * w, s.flareSize * w);
-        flare->alphaFactor = Alpha(s.flareColour);
+        flare->alphaFactor = YellowAlpha(s.flareColour);
         flare->flickerAmplitude = 0.0f;
         flare->holdEnd = s.flareLifeTime;
         flare->fadeInTime = flare->fadeOutTime = s.flareLifeTime * 0.5f;

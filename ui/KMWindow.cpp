@@ -4,12 +4,12 @@
 
 namespace {
 
-Vec3 Add(const Vec3& a, const Vec3& b)
+Vec3 AddVec(const Vec3& a, const Vec3& b)
 {
     return {a.x + b.x, a.y + b.y, a.z + b.z};
 }
 
-Vec3 Mul(const Vec3& a, float k)
+Vec3 MulVec(const Vec3& a, float k)
 {
     return {a.x * k, a.y * k, a.z * k};
 }
@@ -81,8 +81,8 @@ void CKMWindow::SetBaseSize(float w, float h)
 
 Vec3 CKMWindow::Place(const Vec3& o) const
 {
-    return Add(Add(Add(worldPosition, Mul(basis[0], o.x * scale.x)), Mul(basis[1], o.y * scale.y)),
-               Mul(basis[2], o.z));
+    return AddVec(AddVec(AddVec(worldPosition, MulVec(basis[0], o.x * scale.x)), MulVec(basis[1], o.y * scale.y)),
+               MulVec(basis[2], o.z));
 }
 
 void CKMWindow::PlaceSprite(size_t i)
@@ -100,8 +100,8 @@ void CKMWindow::PlaceText(size_t i)
 void CKMWindow::SetPosition(float x, float y, float z, float originX, float originY, float originZ)
 {
     localPosition = {x, y, z};
-    worldPosition = Add(Add(Add(Vec3{originX, originY, originZ}, Mul(basis[0], x)), Mul(basis[1], y)),
-                        Mul(basis[2], z));
+    worldPosition = AddVec(AddVec(AddVec(Vec3{originX, originY, originZ}, MulVec(basis[0], x)), MulVec(basis[1], y)),
+                        MulVec(basis[2], z));
     for (size_t i = 0; i < sprites.size(); ++i)
         PlaceSprite(i);
     for (size_t i = 0; i < texts.size(); ++i)
@@ -150,8 +150,8 @@ void CKMWindow::SetRect(float x, float y, float z, float w, float h, float origi
     size = {w, h};
     scale = {ScaleOf(w, baseSize.w), ScaleOf(h, baseSize.h)};
     localPosition = {x, y, z};
-    worldPosition = Add(Add(Add(Vec3{originX, originY, originZ}, Mul(basis[0], x)), Mul(basis[1], y)),
-                        Mul(basis[2], z));
+    worldPosition = AddVec(AddVec(AddVec(Vec3{originX, originY, originZ}, MulVec(basis[0], x)), MulVec(basis[1], y)),
+                        MulVec(basis[2], z));
     ApplyScale();
 }
 

@@ -33,7 +33,10 @@ typedef uint16_t ATOM;
 
 #define WINAPI
 #define CALLBACK
+// The GL headers define it too (empty, like ours): whichever comes first stands.
+#ifndef APIENTRY
 #define APIENTRY
+#endif
 
 // Opaque handles: each is a pointer to a distinct incomplete type.
 struct HWND__;
