@@ -572,7 +572,9 @@ void CGame::UpdateQuestLeft(float dt)
 void CGame::ShowLifeLostMessage()
 {
     char text[512] = "", first[256] = "", second[256] = "";
-    if (lossFinal || lives <= 0)
+    // A loss that spared the life (lossFinal) still leaves lives: the box says the
+    // time is up and asks for a retry, never that no lives are left.
+    if (lives <= 0)
     {
         GetStringById(kStringNoLivesLeft, first, sizeof(first));
         char format[256] = "";

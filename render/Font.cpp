@@ -480,7 +480,6 @@ CTextSet::CTextSet(CRefPtr<CDevice> device_, CRefPtr<CVertexBuffer> vertexBuffer
 CRefPtr<CText> CTextSet::Add(CRefPtr<CText> text)
 {
     texts.push_back(text);
-    drawn.push_back(0);
     return text;
 }
 
@@ -490,7 +489,6 @@ void CTextSet::Remove(CRefPtr<CText> text)
         if (texts[i].Get() == text.Get())
         {
             texts.erase(texts.begin() + ptrdiff_t(i));
-            drawn.pop_back();
             return;
         }
 }
@@ -503,7 +501,6 @@ void CTextSet::Update(float dt)
         if (text.visible && (text.flying || text.pulsing) && text.Animate(dt) == 0)
         {
             texts.erase(texts.begin() + ptrdiff_t(i));
-            drawn.pop_back();
             continue;
         }
         ++i;

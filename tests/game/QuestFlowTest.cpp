@@ -350,6 +350,7 @@ TEST_F(QuestFlow, AStrayDirectiveInTheRestartNoteIsOnlyText)
     game->questSave->level = 14;
     game->subState = kSubStateLifeLost;
     game->lossFinal = 1;
+    game->lives = 0;
     game->phase = 0;
     Run(1.0f);
     EXPECT_EQ(1, game->phase);
