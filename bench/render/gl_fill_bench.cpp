@@ -5,7 +5,6 @@
 //   SDL_VIDEODRIVER=offscreen build/bench/bench_render --benchmark_filter=Fill
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -14,6 +13,8 @@
 #include "platform/d3dx8.h"
 #include "platform/win32.h"
 #include "platform/win32/sdl_window.h"
+#include "tests/support/GLTestDevice.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
 
@@ -32,20 +33,11 @@ class FillDevice
 public:
     FillDevice()
     {
-        if (!std::getenv("SDL_VIDEODRIVER"))
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        platform::UseGLBackend();
-        HMODULE library = LoadLibraryA("D3D8.DLL");
+        HMODULE library = test_support::LoadOffscreenGraphics();
         if (!library)
             return;
-        WNDCLASS wc{};
-        wc.lpfnWndProc = DefWindowProc;
-        wc.lpszClassName = "OrbFillBench";
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, "OrbFillBench", "Fill", 0x10CA0000, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                nullptr, nullptr);
-        auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
-        d3d = create ? create(D3D_SDK_VERSION) : nullptr;
+        window = test_support::CreateTestWindow(kWidth, kHeight);
+        d3d = test_support::CreateDirect3D(library);
         if (!window || !d3d || !MakeDevice())
             return;
         MakeBuffers();
@@ -117,18 +109,7 @@ public:
 private:
     bool MakeDevice()
     {
-        D3DPRESENT_PARAMETERS p{};
-        p.BackBufferWidth = kWidth;
-        p.BackBufferHeight = kHeight;
-        p.BackBufferFormat = D3DFMT_X8R8G8B8;
-        p.BackBufferCount = 1;
-        p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        p.hDeviceWindow = window;
-        p.Windowed = TRUE;
-        p.EnableAutoDepthStencil = TRUE;
-        p.AutoDepthStencilFormat = D3DFMT_D16;
-        p.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device)))
+        if (FAILED(test_support::CreateWindowedDevice(d3d, window, kWidth, kHeight, &device)))
             return false;
         D3DXMATRIX ortho;
         D3DXMatrixOrthoLH(&ortho, 1024.0f, 768.0f, -1000.0f, 1000.0f);

@@ -14,6 +14,7 @@
 #include "platform/d3dx8.h"
 #include "platform/win32.h"
 #include "platform/win32/sdl_window.h"
+#include "tests/support/GLTestDevice.h"
 #include "tests/support/TestWindow.h"
 
 struct GLTestVertex
@@ -35,23 +36,9 @@ protected:
             GTEST_SKIP() << "no OpenGL video driver";
         window = test_support::CreateTestWindow(640, 480);
         ASSERT_NE(nullptr, window);
-        auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
-        ASSERT_NE(nullptr, create);
-        d3d = create(D3D_SDK_VERSION);
+        d3d = test_support::CreateDirect3D(library);
         ASSERT_NE(nullptr, d3d);
-        D3DPRESENT_PARAMETERS p{};
-        p.BackBufferWidth = kSize;
-        p.BackBufferHeight = kSize;
-        p.BackBufferFormat = D3DFMT_X8R8G8B8;
-        p.BackBufferCount = 1;
-        p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        p.hDeviceWindow = window;
-        p.Windowed = TRUE;
-        p.EnableAutoDepthStencil = TRUE;
-        p.AutoDepthStencilFormat = D3DFMT_D16;
-        p.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(D3D_OK, d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
-                                            &device));
+        ASSERT_EQ(D3D_OK, test_support::CreateWindowedDevice(d3d, window, kSize, kSize, &device));
         D3DXMATRIX ortho;
         D3DXMatrixOrthoLH(&ortho, kSize, kSize, -1000, 1000);
         device->SetTransform(D3DTS_PROJECTION, &ortho);

@@ -287,14 +287,7 @@ TEST_F(GLDeviceTest, BadDrawsAreRefused)
 TEST_F(GLDeviceTest, ResetKeepsManagedResourcesAndRestoresDefaults)
 {
     device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
-    D3DPRESENT_PARAMETERS p{};
-    p.BackBufferWidth = kSize;
-    p.BackBufferHeight = kSize;
-    p.BackBufferFormat = D3DFMT_X8R8G8B8;
-    p.Windowed = TRUE;
-    p.EnableAutoDepthStencil = TRUE;
-    p.AutoDepthStencilFormat = D3DFMT_D16;
-    p.hDeviceWindow = window;
+    D3DPRESENT_PARAMETERS p = test_support::WindowedPresentation(window, kSize, kSize);
     ASSERT_EQ(D3D_OK, device->Reset(&p));
     DWORD zfunc = 0;
     device->GetRenderState(D3DRS_ZFUNC, &zfunc);

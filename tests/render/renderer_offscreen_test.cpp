@@ -10,6 +10,7 @@
 #include "platform/d3d8/backend.h"
 #include "platform/win32.h"
 #include "render/Renderer.h"
+#include "tests/support/GLTestDevice.h"
 #include "tests/support/OffscreenDevice.h"
 #include "tests/support/TestWindow.h"
 
@@ -25,9 +26,7 @@ protected:
             GTEST_SKIP() << "no OpenGL video driver";
         window = test_support::CreateTestWindow(640, 480);
         ASSERT_NE(nullptr, window);
-        auto create = reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(library, "Direct3DCreate8"));
-        ASSERT_NE(nullptr, create);
-        d3d = create(D3D_SDK_VERSION);
+        d3d = test_support::CreateDirect3D(library);
         ASSERT_NE(nullptr, d3d);
         renderer = CRefPtr<CRenderer>(new CRenderer());
         VideoSettings s{};
