@@ -595,7 +595,7 @@ void CTextSet::Draw(int pass)
         return;
     CollectPass(pass, m_pass);
     CDevice& dev = *device;
-    drawn.assign(m_pass.size(), 0);
+    m_drawn.assign(m_pass.size(), 0);
     const DWORD fogEnabled = CurrentRenderState(dev, D3DRS_FOGENABLE);
     const DWORD fogColour = CurrentRenderState(dev, D3DRS_FOGCOLOR);
     dev.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
@@ -617,7 +617,7 @@ void CTextSet::Draw(int pass)
         for (size_t k = start; k < m_pass.size(); ++k)
         {
             const CText& text = *texts[m_pass[k]];
-            if (drawn[k])
+            if (m_drawn[k])
                 continue;
             const bool sameFont =
                 text.font.SameAs(walkFont) || (!text.font.IsValid() && !walkFont.IsValid());
@@ -627,7 +627,7 @@ void CTextSet::Draw(int pass)
                     pending = k;
                 continue;
             }
-            drawn[k] = 1;
+            m_drawn[k] = 1;
             if (!text.font.IsValid() || text.characters.empty())
                 continue;
             if (!DrawText(text, fogEnabled, fogColour))

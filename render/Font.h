@@ -177,7 +177,6 @@ public:
     CRefPtr<CVertexBuffer> vertexBuffer;
     CRefPtr<CIndexBuffer> indexBuffer;
     std::vector<CRefPtr<CText>> texts;
-    std::vector<uint8_t> drawn;
 
 private:
     bool DrawText(const CText& text, DWORD fogEnabled, DWORD fogColour);
@@ -187,5 +186,7 @@ private:
     // While a frame is drawn: (pass, index) of every visible text, sorted by pass.
     std::vector<std::pair<int32_t, size_t>> m_byPass;
     std::vector<size_t> m_pass;
+    // Draw's marks of the pass's texts a font walk has taken, one per entry of m_pass.
+    std::vector<uint8_t> m_drawn;
     bool m_framed = false;
 };
