@@ -816,30 +816,7 @@ TEST(QuestRun, FirstBonusLevelOpensAfterLevelFiveAndItsStarsCaughtByClicksWinAGo
                 },
                 "bonus_opener.png", 0});
     // A player clicks every star that has come well onto the screen.
-    int nextClick = 0;
-    bool runningShot = false;
-    const std::string runningPath = (fs::current_path() / "bonus_running.png").string();
-    script.Add({"stars caught", [&h, &nextClick, &runningShot, runningPath](CGame& g) {
-                    if (g.phase >= ChallengePhase::Lost)
-                        return true;
-                    CAccuracyChallenge* a = g.board->accuracyChallenge.Get();
-                    if (!a || h.Tick() < nextClick)
-                        return false;
-                    for (const CRefPtr<CAccuracyStar>& star : a->stars)
-                        if (star->state == CAccuracyStar::kFlying && star->shape->position.x < 420.0f)
-                        {
-                            QuestScript::ClickGame(h, star->shape->position.x, star->shape->position.y);
-                            nextClick = h.Tick() + 3;
-                            if (a->caughtCount >= 8 && !runningShot)
-                            {
-                                runningShot = true;
-                                h.SaveFrameAt(h.Tick() + 2, runningPath);
-                            }
-                            break;
-                        }
-                    return false;
-                },
-                [](GameHarness&) {}});
+    script.Add({"stars caught", QuestScript::CatchStars(h, script.Shot("bonus_running.png")), [](GameHarness&) {}});
     int starsAfter = 0, wonAfter = 0, caught = 0;
     // The star award has flown its star up and flashes its ring over the glow rows.
     script.Add({"verdict", [](CGame& g) { return g.phase == ChallengePhase::Won && g.stateTimer > 1.6f; },

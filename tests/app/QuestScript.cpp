@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include <gtest/gtest.h>
 
+#include "challenges/AccuracyChallenge.h"
 #include "field/PlayField.h"
 #include "totems/TotemsManager.h"
 #include "game/Game.h"
@@ -17,6 +19,7 @@
 #include "saves/Trophies.h"
 #include "screens/Interface.h"
 #include "hud/TokenSelector.h"
+#include "render/SpriteShape.h"
 #include "screens/Shop.h"
 
 namespace {
@@ -281,6 +284,42 @@ int QuestScript::MoveWorth(CPlayField& board, const CSwapMove& m) const
         }
     }
     return score;
+}
+
+CAccuracyStar* QuestScript::StarInReach(CAccuracyChallenge& challenge)
+{
+    for (const CRefPtr<CAccuracyStar>& star : challenge.stars)
+        if (star->state == CAccuracyStar::kFlying && star->shape->position.x < 420.0f)
+            return star.Get();
+    return nullptr;
+}
+
+std::function<bool(CGame&)> QuestScript::CatchStars(GameHarness& h, std::string runningShot)
+{
+    struct Player
+    {
+        int nextClick = 0;
+        bool shotTaken = false;
+    };
+    auto player = std::make_shared<Player>();
+    return [&h, player, runningShot](CGame& g) {
+        if (g.phase >= ChallengePhase::Lost)
+            return true;
+        CAccuracyChallenge* challenge = g.board->accuracyChallenge.Get();
+        if (!challenge || h.Tick() < player->nextClick)
+            return false;
+        if (CAccuracyStar* star = StarInReach(*challenge))
+        {
+            ClickGame(h, star->shape->position.x, star->shape->position.y);
+            player->nextClick = h.Tick() + 3;
+            if (challenge->caughtCount >= 8 && !player->shotTaken)
+            {
+                player->shotTaken = true;
+                h.SaveFrameAt(h.Tick() + 2, runningShot);
+            }
+        }
+        return false;
+    };
 }
 
 std::string QuestScript::Shot(const std::string& name) const

@@ -11,6 +11,8 @@
 #include "board/MatchGrid.h"
 #include "tests/app/GameHarness.h"
 
+class CAccuracyChallenge;
+class CAccuracyStar;
 class CGame;
 class CQuestSave;
 class CKMWindow;
@@ -68,6 +70,15 @@ public:
     static void PressGame(GameHarness& h, float x, float y, bool down);
     static CRefPtr<CKMWindow> FindWidget(CGame& game, const char* form, int id);
     static bool FormShown(CGame& game, const char* form);
+
+    // The star a player clicks next at the accuracy challenge: the first one flying
+    // well onto the screen; null when none is.
+    static CAccuracyStar* StarInReach(CAccuracyChallenge& challenge);
+    // A step's wait that plays the accuracy challenge: the star in reach is clicked and
+    // the next click comes three ticks on; it holds once the challenge is decided. The
+    // frame two ticks after a click made with eight stars caught goes to `runningShot`
+    // (a path), once.
+    static std::function<bool(CGame&)> CatchStars(GameHarness& h, std::string runningShot);
 
 private:
     bool Tick(GameHarness& h);

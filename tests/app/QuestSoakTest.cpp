@@ -302,14 +302,12 @@ private:
         if (!challenge || g.phase >= ChallengePhase::Lost)
             return;
         Shot("challenge", 40);
-        for (const CRefPtr<CAccuracyStar>& star : challenge->stars)
-            if (star->state == CAccuracyStar::kFlying && star->shape->position.x < 420.0f)
-            {
-                if (random() % 2)
-                    QuestScript::ClickGame(h, star->shape->position.x, star->shape->position.y);
-                waitUntil = h.Tick() + 3;
-                return;
-            }
+        if (CAccuracyStar* star = QuestScript::StarInReach(*challenge))
+        {
+            if (random() % 2)
+                QuestScript::ClickGame(h, star->shape->position.x, star->shape->position.y);
+            waitUntil = h.Tick() + 3;
+        }
     }
 
     // The shop's autosave has run: the quest's files read back as the quest stands.

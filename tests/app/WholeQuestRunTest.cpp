@@ -483,24 +483,7 @@ void WholeQuest::Challenge(int level, const char* form, const std::string& name,
 
 void WholeQuest::AccuracyChallenge()
 {
-    const std::string running = Shot("accuracy");
-    Challenge(5, "Arcade", "accuracy", [this, running](CGame& g) {
-        if (g.phase >= ChallengePhase::Lost)
-            return true;
-        CAccuracyChallenge* a = g.board->accuracyChallenge.Get();
-        if (!a || h.Tick() < nextClick)
-            return false;
-        for (const CRefPtr<CAccuracyStar>& star : a->stars)
-            if (star->state == CAccuracyStar::kFlying && star->shape->position.x < 420.0f)
-            {
-                QuestScript::ClickGame(h, star->shape->position.x, star->shape->position.y);
-                nextClick = h.Tick() + 3;
-                if (a->caughtCount >= 8 && shotTaken.insert("accuracy").second)
-                    h.SaveFrameAt(h.Tick() + 2, script.Shot(running));
-                break;
-            }
-        return false;
-    });
+    Challenge(5, "Arcade", "accuracy", QuestScript::CatchStars(h, script.Shot(Shot("accuracy"))));
 }
 
 // A player who remembers every plate: a plate not found yet, then its partner.
