@@ -856,26 +856,19 @@ TEST(QuestRun, MemoryBonusLevelsPairsFoundByClicksWinAGoldenStar)
                         return true;
                     if (m->state != CMemoryChallenge::kWaiting || h.Tick() < nextClick)
                         return false;
-                    const CCapSprite* first = m->PlateAt(m->firstPick[0], m->firstPick[1]);
-                    for (int32_t r = 0; r < m->rows; ++r)
-                        for (int32_t c = 0; c < m->columns; ++c)
-                        {
-                            const CCapSprite* plate = m->PlateAt(c, r);
-                            if (!plate || plate == first || m->found[size_t(r)][size_t(c)] ||
-                                (first && plate->cardValue != first->cardValue))
-                                continue;
-                            QuestScript::ClickGame(h, plate->x, plate->y);
-                            nextClick = h.Tick() + 3;
-                            int32_t found = 0;
-                            for (const std::vector<int32_t>& row : m->found)
-                                found += int32_t(std::count(row.begin(), row.end(), 1));
-                            if (m->round == 3 && found >= 12 && !runningShot)
-                            {
-                                runningShot = true;
-                                h.SaveFrameAt(h.Tick() + 10, runningPath);
-                            }
-                            return false;
-                        }
+                    const CCapSprite* plate = QuestScript::PlateToPick(*m);
+                    if (!plate)
+                        return false;
+                    QuestScript::ClickGame(h, plate->x, plate->y);
+                    nextClick = h.Tick() + 3;
+                    int32_t found = 0;
+                    for (const std::vector<int32_t>& row : m->found)
+                        found += int32_t(std::count(row.begin(), row.end(), 1));
+                    if (m->round == 3 && found >= 12 && !runningShot)
+                    {
+                        runningShot = true;
+                        h.SaveFrameAt(h.Tick() + 10, runningPath);
+                    }
                     return false;
                 },
                 [](GameHarness&) {}});
@@ -920,9 +913,7 @@ TEST(QuestRun, ReactionBonusLevelsTokensCaughtByStopsWinAGoldenStar)
                     CReactionChallenge* r = g.board->reactionChallenge.Get();
                     if (g.phase >= ChallengePhase::Lost || !r)
                         return true;
-                    if (h.Tick() < nextStop || r->state != CReactionChallenge::kTurning || r->subState != 1 || r->currentPlate < 0 ||
-                        r->plates[size_t(r->currentPlate)]->cardValue >= CReactionChallenge::kEmptyLook ||
-                        r->plates[size_t(r->currentPlate)]->state != 0)
+                    if (h.Tick() < nextStop || !QuestScript::TokenShows(*r))
                         return false;
                     if (!runningShot)
                     {

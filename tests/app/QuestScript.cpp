@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "challenges/AccuracyChallenge.h"
+#include "challenges/MemoryChallenge.h"
+#include "challenges/ReactionChallenge.h"
 #include "field/PlayField.h"
 #include "totems/TotemsManager.h"
 #include "game/Game.h"
@@ -320,6 +322,28 @@ std::function<bool(CGame&)> QuestScript::CatchStars(GameHarness& h, std::string 
         }
         return false;
     };
+}
+
+const CCapSprite* QuestScript::PlateToPick(const CMemoryChallenge& m)
+{
+    const CCapSprite* first = m.PlateAt(m.firstPick[0], m.firstPick[1]);
+    for (int32_t r = 0; r < m.rows; ++r)
+        for (int32_t c = 0; c < m.columns; ++c)
+        {
+            const CCapSprite* plate = m.PlateAt(c, r);
+            if (plate && plate != first && !m.found[size_t(r)][size_t(c)] &&
+                (!first || plate->cardValue == first->cardValue))
+                return plate;
+        }
+    return nullptr;
+}
+
+bool QuestScript::TokenShows(const CReactionChallenge& r)
+{
+    if (r.state != CReactionChallenge::kTurning || r.subState != 1 || r.currentPlate < 0)
+        return false;
+    const CCapSprite& plate = *r.plates[size_t(r.currentPlate)];
+    return plate.cardValue < CReactionChallenge::kEmptyLook && plate.state == 0;
 }
 
 std::string QuestScript::Shot(const std::string& name) const

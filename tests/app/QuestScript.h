@@ -13,6 +13,9 @@
 
 class CAccuracyChallenge;
 class CAccuracyStar;
+class CCapSprite;
+class CMemoryChallenge;
+class CReactionChallenge;
 class CGame;
 class CQuestSave;
 class CKMWindow;
@@ -79,6 +82,12 @@ public:
     // frame two ticks after a click made with eight stars caught goes to `runningShot`
     // (a path), once.
     static std::function<bool(CGame&)> CatchStars(GameHarness& h, std::string runningShot);
+    // The plate a player who remembers every plate clicks next at the memory challenge:
+    // one not found yet, then its partner; null when none is left to pick.
+    static const CCapSprite* PlateToPick(const CMemoryChallenge& challenge);
+    // A token shows at the reaction challenge: the plates turn and the one opened last
+    // shows a token, face up. A stop now catches it.
+    static bool TokenShows(const CReactionChallenge& challenge);
 
 private:
     bool Tick(GameHarness& h);

@@ -496,22 +496,18 @@ void WholeQuest::MemoryChallenge()
             return true;
         if (m->state != CMemoryChallenge::kWaiting || h.Tick() < nextClick)
             return false;
-        const CCapSprite* first = m->PlateAt(m->firstPick[0], m->firstPick[1]);
-        for (int32_t r = 0; r < m->rows; ++r)
-            for (int32_t c = 0; c < m->columns; ++c)
-            {
-                const CCapSprite* plate = m->PlateAt(c, r);
-                if (!plate || plate == first || m->found[size_t(r)][size_t(c)] || (first && plate->cardValue != first->cardValue))
-                    continue;
-                QuestScript::ClickGame(h, plate->x, plate->y);
-                nextClick = h.Tick() + 3;
-                if (m->round == 3 && first && !shotTaken.count("memory"))
-                {
-                    shotTaken.insert("memory");
-                    h.SaveFrameAt(h.Tick() + 6, script.Shot(running));
-                }
-                return false;
-            }
+        const CCapSprite* plate = QuestScript::PlateToPick(*m);
+        if (!plate)
+            return false;
+        // The second plate of a pair: the first stands open beside it in the picture.
+        const bool secondPick = m->PlateAt(m->firstPick[0], m->firstPick[1]) != nullptr;
+        QuestScript::ClickGame(h, plate->x, plate->y);
+        nextClick = h.Tick() + 3;
+        if (m->round == 3 && secondPick && !shotTaken.count("memory"))
+        {
+            shotTaken.insert("memory");
+            h.SaveFrameAt(h.Tick() + 6, script.Shot(running));
+        }
         return false;
     }, 40);
 }
@@ -524,9 +520,7 @@ void WholeQuest::ReactionChallenge()
         CReactionChallenge* r = g.board->reactionChallenge.Get();
         if (g.phase >= ChallengePhase::Lost || !r)
             return true;
-        if (h.Tick() < nextClick || r->state != CReactionChallenge::kTurning || r->subState != 1 || r->currentPlate < 0 ||
-            r->plates[size_t(r->currentPlate)]->cardValue >= CReactionChallenge::kEmptyLook ||
-            r->plates[size_t(r->currentPlate)]->state != 0)
+        if (h.Tick() < nextClick || !QuestScript::TokenShows(*r))
             return false;
         if (!shotTaken.count("reaction"))
         {
