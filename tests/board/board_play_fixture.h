@@ -9,6 +9,7 @@
 #include "board/LevelParams.h"
 #include "field/PlayField.h"
 #include "board/TerminatorManager.h"
+#include "bonuses/BonusManager.h"
 #include "platform/crt.h"
 #include "hud/QuestLayout.h"
 #include "render/SpriteList.h"
@@ -170,6 +171,18 @@ protected:
     }
 
     int32_t Score() const { return field->counters.second.GetInt(kCounterScore); }
+
+    // A bonus made by the manager's factory, resting on the token in (column, row).
+    CRefPtr<CBonus> PlaceBonus(CBonusManager& bonuses, int32_t kind, int32_t level, int column, int row)
+    {
+        CRefPtr<CBonus> b;
+        bonuses.CreateBonus(b, kind, level, 0, 1);
+        const CRefPtr<CCap>& cap = field->cells[size_t(row)][size_t(column)];
+        b->Place(cap->position[0] + field->origin[0], cap->position[1] + field->origin[1], field->origin[2],
+                 cap->radius, column, row);
+        cap->SetHeld(b);
+        return b;
+    }
 
     CQuestLayout layout;
     float fillRate = 0.0f;

@@ -42,13 +42,7 @@ protected:
     // A bonus made by the factory, resting on the token in (column, row).
     CRefPtr<CBonus> Make(int32_t kind, int32_t level, int column, int row)
     {
-        CRefPtr<CBonus> b;
-        bonuses->CreateBonus(b, kind, level, 0, 1);
-        const CRefPtr<CCap>& cap = field->cells[size_t(row)][size_t(column)];
-        b->Place(cap->position[0] + field->origin[0], cap->position[1] + field->origin[1], field->origin[2],
-                 cap->radius, column, row);
-        cap->SetHeld(b);
-        return b;
+        return PlaceBonus(*bonuses, kind, level, column, row);
     }
 
     // The cells of this frame's cell-hit events, after checking the kind's own event leads.

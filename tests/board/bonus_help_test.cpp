@@ -38,13 +38,7 @@ protected:
 
     CRefPtr<CBonus> Make(int32_t kind, int32_t level, int column, int row)
     {
-        CRefPtr<CBonus> b;
-        bonuses->CreateBonus(b, kind, level, 0, 1);
-        const CRefPtr<CCap>& cap = field->cells[size_t(row)][size_t(column)];
-        b->Place(cap->position[0] + field->origin[0], cap->position[1] + field->origin[1], field->origin[2],
-                 cap->radius, column, row);
-        cap->SetHeld(b);
-        return b;
+        return PlaceBonus(*bonuses, kind, level, column, row);
     }
 
     // Runs the bonuses and the board's event handling until the bonus has
