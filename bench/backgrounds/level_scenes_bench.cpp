@@ -4,6 +4,7 @@
 #include "backgrounds/BackgroundManager.h"
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
+#include "tests/support/RecordingScreen.h"
 #include "render/SpriteBatch.h"
 #include "render/SpriteList.h"
 
@@ -13,19 +14,10 @@
 
 namespace {
 
-struct Game
+struct Game : test_support::RecordingScreen
 {
-    Game()
+    Game() : RecordingScreen(1024, 768)
     {
-        recorder = platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        device->Create(1024, 768, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1, D3DMULTISAMPLE_NONE,
-                       D3DSWAPEFFECT_DISCARD, 0);
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
         const std::string gfx = std::string(ORB_GAME_DIR) + "/Data/Gfx/";
         flash = device->LoadTextureWithAlpha(gfx + "JungleFlash.tga", "JungleFlash", true, 0, D3DPOOL_MANAGED);
         list = CRefPtr<CSpriteList>(new CSpriteList(device, vertexBuffer, indexBuffer));
@@ -43,17 +35,8 @@ struct Game
         batch.Reset();
         list.Reset();
         flash.Reset();
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        d3d->Release();
     }
 
-    std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
     CRefPtr<CTexture> flash;
     CRefPtr<CSpriteList> list;
     CRefPtr<CSpriteBatch> batch;

@@ -6,6 +6,7 @@
 #include "backgrounds/BackgroundManager.h"
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
+#include "tests/support/RecordingScreen.h"
 #include "render/SpriteList.h"
 
 #include <benchmark/benchmark.h>
@@ -16,19 +17,10 @@ namespace {
 
 const std::string kGame = std::string(ORB_GAME_DIR) + "/";
 
-struct Scenes
+struct Scenes : test_support::RecordingScreen
 {
-    Scenes()
+    Scenes() : RecordingScreen(1024, 768)
     {
-        recorder = platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        device->Create(1024, 768, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1, D3DMULTISAMPLE_NONE,
-                       D3DSWAPEFFECT_DISCARD, 0);
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
         list = CRefPtr<CSpriteList>(new CSpriteList(device, vertexBuffer, indexBuffer));
         front = CRefPtr<CSpriteList>(new CSpriteList(device, vertexBuffer, indexBuffer));
         const std::string gfx = kGame + "Data/Gfx/";
@@ -47,10 +39,6 @@ struct Scenes
         manager.Reset();
         list.Reset();
         front.Reset();
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        d3d->Release();
         platform::UseGLBackend();
     }
     void Frame(float dt)
@@ -59,11 +47,6 @@ struct Scenes
         manager->Render();
     }
 
-    std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
     CRefPtr<CSpriteList> list, front;
     CRefPtr<CBackgroundManager> manager;
 };

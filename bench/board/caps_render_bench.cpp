@@ -4,24 +4,18 @@
 #include "board/CapsManager.h"
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
+#include "tests/support/RecordingScreen.h"
 
 #include <benchmark/benchmark.h>
 
 namespace
 {
 
-struct Scene
+struct Scene : test_support::RecordingScreen
 {
-    Scene(int looks)
+    Scene(int looks) : RecordingScreen(640, 480)
     {
-        platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1, D3DMULTISAMPLE_NONE,
-                       D3DSWAPEFFECT_DISCARD, 0);
-        vb = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat, D3DPOOL_DEFAULT);
-        ib = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT);
-        manager = CRefPtr<CCapsManager>(new CCapsManager(device, vb, ib));
+        manager = CRefPtr<CCapsManager>(new CCapsManager(device, vertexBuffer, indexBuffer));
         for (int i = 0; i < 3; ++i)
             manager->textures.push_back(CRefPtr<CTexture>(new CTexture()));
         for (int i = 0; i < CCapsAnimation::kCount; ++i)
@@ -42,17 +36,9 @@ struct Scene
     ~Scene()
     {
         manager.Reset();
-        ib.Reset();
-        vb.Reset();
-        device.Reset();
-        d3d->Release();
         platform::UseGLBackend();
     }
 
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vb;
-    CRefPtr<CIndexBuffer> ib;
     CRefPtr<CCapsManager> manager;
 };
 

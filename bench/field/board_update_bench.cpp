@@ -11,6 +11,7 @@
 #include "platform/crt.h"
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
+#include "tests/support/RecordingScreen.h"
 #include "render/SpriteBatch.h"
 #include "hud/QuestLayout.h"
 
@@ -26,21 +27,14 @@ namespace
 const std::vector<std::string> kOpening = {"34563456", "56345224", "34563452", "56345634",
                                            "3416s456", "5604s634", "3406s456", "11205634"};
 
-struct Scene
+struct Scene : test_support::RecordingScreen
 {
-    Scene()
+    Scene() : RecordingScreen(640, 480)
     {
         crt::srand(17);
-        platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1, D3DMULTISAMPLE_NONE,
-                       D3DSWAPEFFECT_DISCARD, 0);
-        vb = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat, D3DPOOL_DEFAULT);
-        ib = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT);
-        caps = CRefPtr<CCapsManager>(new CCapsManager(device, vb, ib));
-        particles = CRefPtr<CParticleSystemsManager>(new CParticleSystemsManager(device, vb, ib));
-        batch = CRefPtr<CSpriteBatch>(new CSpriteBatch(device, vb, ib));
+        caps = CRefPtr<CCapsManager>(new CCapsManager(device, vertexBuffer, indexBuffer));
+        particles = CRefPtr<CParticleSystemsManager>(new CParticleSystemsManager(device, vertexBuffer, indexBuffer));
+        batch = CRefPtr<CSpriteBatch>(new CSpriteBatch(device, vertexBuffer, indexBuffer));
         rules.Set(0, 1);
         field.reset(new CPlayField(caps, &layout, nullptr, &rules, &fillRate));
         terminators = CRefPtr<CTerminatorManager>(new CTerminatorManager(0.0f, &field->capList, particles, batch));
@@ -55,10 +49,6 @@ struct Scene
         batch.Reset();
         particles.Reset();
         caps.Reset();
-        ib.Reset();
-        vb.Reset();
-        device.Reset();
-        d3d->Release();
         platform::UseGLBackend();
     }
 
@@ -91,10 +81,6 @@ struct Scene
         batch->Update(dt);
     }
 
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vb;
-    CRefPtr<CIndexBuffer> ib;
     CRefPtr<CCapsManager> caps;
     CRefPtr<CParticleSystemsManager> particles;
     CRefPtr<CSpriteBatch> batch;

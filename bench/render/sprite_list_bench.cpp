@@ -2,6 +2,7 @@
 // backend: building the sorted list, and updating and submitting both passes.
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
+#include "tests/support/RecordingScreen.h"
 #include "render/SpriteList.h"
 
 #include <benchmark/benchmark.h>
@@ -12,19 +13,10 @@ namespace {
 
 const int kSprites = 2000;
 
-struct Scene
+struct Scene : test_support::RecordingScreen
 {
-    Scene()
+    Scene() : RecordingScreen(1024, 768)
     {
-        recorder = platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        device->Create(1024, 768, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1, D3DMULTISAMPLE_NONE,
-                       D3DSWAPEFFECT_DISCARD, 0);
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
         const char* names[8] = {"T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7"};
         for (const char* name : names)
             textures.push_back(device->CreateTexture(name, 64, 64, 1, 0, D3DPOOL_MANAGED, D3DFMT_A8R8G8B8));
@@ -52,17 +44,8 @@ struct Scene
     {
         shapes.clear();
         textures.clear();
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        d3d->Release();
     }
 
-    std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
     std::vector<CRefPtr<CTexture>> textures;
     std::vector<CRefPtr<CSpriteShape>> shapes;
 };

@@ -1,11 +1,12 @@
-// A device wrapper on the recording backend with the game's shared vertex and index
-// buffers, and a reader of the indexed draws the passes issued since the last
-// ClearCalls: their arguments, the vertices and indices they read and the render
-// states in force for each.
+// The recording screen (a device wrapper on the recording backend with the game's
+// shared buffers) checked as it is made, and a reader of the indexed draws the
+// passes issued since the last ClearCalls: their arguments, the vertices and indices
+// they read and the render states in force for each.
 #pragma once
 
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
+#include "tests/support/RecordingScreen.h"
 
 #include <gtest/gtest.h>
 
@@ -35,36 +36,17 @@ struct RecordedDraw
     uint32_t Colour() const { return vertices.empty() ? 0 : vertices[0].colour; }
 };
 
-class RecordingDevice
+class RecordingDevice : public RecordingScreen
 {
 public:
     explicit RecordingDevice(DWORD vertexCount = 65536, DWORD indexCount = 65536)
+        : RecordingScreen(640, 480, vertexCount, indexCount)
     {
-        recorder = platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        EXPECT_EQ(D3D_OK, device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1,
-                                         D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0));
-        vertexBuffer = device->CreateVertexBuffer(vertexCount, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(indexCount, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
+        EXPECT_EQ(D3D_OK, created);
         EXPECT_TRUE(vertexBuffer.IsValid());
         EXPECT_TRUE(indexBuffer.IsValid());
         ClearCalls();
     }
-
-    ~RecordingDevice()
-    {
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        if (d3d)
-            d3d->Release(); // the device wrapper does not own it
-    }
-
-    RecordingDevice(const RecordingDevice&) = delete;
-    RecordingDevice& operator=(const RecordingDevice&) = delete;
 
     // Forgets the calls so far; the states in force now are where Draws starts.
     void ClearCalls()
@@ -138,12 +120,7 @@ public:
         return out;
     }
 
-    std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d = nullptr;
     std::vector<long> startStates;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
 };
 
 } // namespace test_support
