@@ -47,7 +47,7 @@ t1=$(cpu_ticks); w1=$(now_ms)
 
 # In a level (x11 only: synthetic clicks through the name box, the main menu's Quest
 # and the story's Next), measured the same way over 10 s.
-level_rss="?"; level_anon="?"; level_cpu="?"; level_fps="?"
+level_rss="?"; level_anon="?"; level_cpu="?"; level_fps="?"; level_pixels="?"
 if [ "$route" = x11 ] && command -v xdotool >/dev/null; then
     win=$(xdotool search --pid "$pid" 2>/dev/null | tail -1)
     click() { xdotool mousemove --window "$win" "$1" "$2" sleep 0.2 click 1; sleep "$3"; }
@@ -58,8 +58,9 @@ if [ "$route" = x11 ] && command -v xdotool >/dev/null; then
         sleep 10
         l1=$(cpu_ticks); lw1=$(now_ms)
         level_cpu=$(( (l1 - l0) * 1000 * 100 / hz / (lw1 - lw0) ))
-        level_fps=$(grep "fps" "$work/stderr" | tail -n +"$((lf0 + 1))" | head -10 |
-            awk '{ s += $5; n++ } END { if (n) printf "%.1f", s / n }')
+        level_window=$(grep "fps" "$work/stderr" | tail -n +"$((lf0 + 1))" | head -10)
+        level_fps=$(echo "$level_window" | awk '{ s += $5; n++ } END { if (n) printf "%.1f", s / n }')
+        level_pixels=$(echo "$level_window" | awk '{ s += $21; n++ } END { if (n) printf "%.2f", s / n }')
     fi
 fi
 kill "$pid"; wait "$pid" 2>/dev/null || true
@@ -70,6 +71,7 @@ first=$(sed -n 's/.*first frame at \([0-9]*\) ms.*/\1/p' "$work/stderr" | head -
 window=$(grep "fps" "$work/stderr" | tail -n +"$((frames0 + 1))" | head -10)
 fps=$(echo "$window" | awk '{ s += $5; n++ } END { if (n) printf "%.1f", s / n }')
 draws=$(echo "$window" | awk '{ s += $7; n++ } END { if (n) printf "%.1f", s / n }')
+pixels=$(echo "$window" | awk '{ s += $21; n++ } END { if (n) printf "%.2f", s / n }')
 last=$(grep "fps" "$work/stderr" | tail -1)
 textures=$(echo "$last" | awk '{ print $10 }')
 uploads=$(echo "$last" | awk '{ print $12 }')
@@ -85,6 +87,7 @@ printf '%-34s %s\n' "route" "$route" \
     "CPU at the menu (% of a core)" "$cpu" \
     "frames a second at the menu" "${fps:-?}" \
     "draw calls per frame" "${draws:-?}" \
+    "pixels drawn per frame (screens)" "${pixels:-?}" \
     "textures created" "${textures:-?}" \
     "texture uploads" "${uploads:-?}" \
     "bytes uploaded to textures (MiB)" "${bytes:-?}" \
@@ -92,4 +95,5 @@ printf '%-34s %s\n' "route" "$route" \
     "VmRSS in a level (MiB)" "$level_rss" \
     "anonymous in a level (MiB)" "$level_anon" \
     "CPU in a level (% of a core)" "$level_cpu" \
-    "frames a second in a level" "${level_fps:-?}"
+    "frames a second in a level" "${level_fps:-?}" \
+    "pixels drawn per frame in a level" "$level_pixels"

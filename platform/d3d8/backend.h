@@ -91,6 +91,7 @@ struct DeviceStatistics
     uint64_t textureFileFills = 0; // textures filled from their file at first use
     uint64_t drawCalls = 0;
     uint64_t presents = 0;
+    uint64_t pixelsDrawn = 0; // covered by the draws' triangles; counted only with PLATFORM_STATS set
 };
 
 // GL backend only: the device's counts; false on another backend.

@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -177,6 +178,45 @@ D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b)
             for (int k = 0; k < 4; ++k)
                 r.m[i][j] += a.m[i][k] * b.m[k][j];
     return r;
+}
+
+// The area of a triangle (window pixels) inside the rectangle [x0, x1] x [y0, y1]: the
+// triangle clipped against each side in turn, then the shoelace formula.
+double ClippedTriangleArea(const float (&triangle)[3][2], float x0, float y0, float x1, float y1)
+{
+    std::vector<std::array<float, 2>> poly = {{triangle[0][0], triangle[0][1]},
+                                              {triangle[1][0], triangle[1][1]},
+                                              {triangle[2][0], triangle[2][1]}};
+    auto clip = [&poly](int axis, float limit, bool keepBelow) {
+        std::vector<std::array<float, 2>> out;
+        for (size_t i = 0; i < poly.size(); ++i)
+        {
+            const auto& a = poly[i];
+            const auto& b = poly[(i + 1) % poly.size()];
+            const bool aIn = keepBelow ? a[axis] <= limit : a[axis] >= limit;
+            const bool bIn = keepBelow ? b[axis] <= limit : b[axis] >= limit;
+            if (aIn)
+                out.push_back(a);
+            if (aIn != bIn)
+            {
+                const float t = (limit - a[axis]) / (b[axis] - a[axis]);
+                out.push_back({a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1])});
+            }
+        }
+        poly.swap(out);
+    };
+    clip(0, x0, false);
+    clip(0, x1, true);
+    clip(1, y0, false);
+    clip(1, y1, true);
+    double twice = 0.0;
+    for (size_t i = 0; i < poly.size(); ++i)
+    {
+        const auto& a = poly[i];
+        const auto& b = poly[(i + 1) % poly.size()];
+        twice += static_cast<double>(a[0]) * b[1] - static_cast<double>(b[0]) * a[1];
+    }
+    return std::fabs(twice) / 2.0;
 }
 
 // What a draw's vertices and textures prove about its fragments: whether each comes out
@@ -485,10 +525,15 @@ public:
 
     // With PLATFORM_STATS set, a line on standard error at the first frame and then one
     // a second: frames, draw calls per frame and what went to textures so far.
-    void LogStatistics()
+    static bool StatisticsLogged()
     {
         static const bool wanted = std::getenv("PLATFORM_STATS") != nullptr;
-        if (!wanted)
+        return wanted;
+    }
+
+    void LogStatistics()
+    {
+        if (!StatisticsLogged())
             return;
         const platform::DeviceStatistics& st = m_link->stats;
         Uint32 now = SDL_GetTicks();
@@ -505,14 +550,17 @@ public:
         char line[256];
         std::snprintf(line, sizeof line,
                       "Device statistics: %u ms %.1f fps %.1f draws/frame textures %llu uploads %llu "
-                      "uploaded %llu bytes read-backs %llu file-fills %llu\n",
+                      "uploaded %llu bytes read-backs %llu file-fills %llu pixels %.2f screens/frame\n",
                       now, frames * 1000.0 / (now - m_statsFrom),
                       frames ? static_cast<double>(st.drawCalls - m_statsMark.drawCalls) / frames : 0.0,
                       static_cast<unsigned long long>(st.texturesCreated),
                       static_cast<unsigned long long>(st.textureUploads),
                       static_cast<unsigned long long>(st.textureBytesUploaded),
                       static_cast<unsigned long long>(st.textureReadBacks),
-                      static_cast<unsigned long long>(st.textureFileFills));
+                      static_cast<unsigned long long>(st.textureFileFills),
+                      frames ? static_cast<double>(st.pixelsDrawn - m_statsMark.pixelsDrawn) /
+                                   (static_cast<double>(frames) * m_params.BackBufferWidth * m_params.BackBufferHeight)
+                             : 0.0);
         std::fputs(line, stderr);
         m_statsFrom = now;
         m_statsMark = st;
@@ -903,6 +951,37 @@ public:
         return facts;
     }
 
+    // The pixels a draw's triangles cover inside the viewport, for the statistics (a
+    // measure of the rasteriser's work; only counted when they are logged).
+    double CoveredPixels(D3DPRIMITIVETYPE type, const BYTE* base, size_t stride, const BYTE* indices, bool wide,
+                         UINT indexCount) const
+    {
+        const D3DMATRIX m = Multiply(Multiply(m_states.world, m_states.view), m_states.projection);
+        const D3DVIEWPORT8& v = m_states.viewport;
+        auto corner = [&](UINT n, float (&out)[2]) {
+            uint32_t index = 0;
+            std::memcpy(&index, indices + static_cast<size_t>(n) * (wide ? 4 : 2), wide ? 4 : 2);
+            float p[3];
+            std::memcpy(p, base + static_cast<size_t>(index) * stride, sizeof p);
+            const float x = p[0] * m.m[0][0] + p[1] * m.m[1][0] + p[2] * m.m[2][0] + m.m[3][0];
+            const float y = p[0] * m.m[0][1] + p[1] * m.m[1][1] + p[2] * m.m[2][1] + m.m[3][1];
+            const float w = p[0] * m.m[0][3] + p[1] * m.m[1][3] + p[2] * m.m[2][3] + m.m[3][3];
+            out[0] = v.X + (x / w * 0.5f + 0.5f) * v.Width;
+            out[1] = v.Y + (0.5f - y / w * 0.5f) * v.Height;
+            return w > 0.0f && std::isfinite(out[0]) && std::isfinite(out[1]);
+        };
+        const UINT step = type == D3DPT_TRIANGLESTRIP ? 1 : 3;
+        double area = 0.0;
+        for (UINT first = 0; first + 2 < indexCount; first += step)
+        {
+            float triangle[3][2];
+            if (corner(first, triangle[0]) && corner(first + 1, triangle[1]) && corner(first + 2, triangle[2]))
+                area += ClippedTriangleArea(triangle, static_cast<float>(v.X), static_cast<float>(v.Y),
+                                            static_cast<float>(v.X + v.Width), static_cast<float>(v.Y + v.Height));
+        }
+        return area;
+    }
+
     // Whether the stages as ApplyStages sets them up end in alpha exactly 1, given
     // whether every vertex's alpha is 255: texture alpha, vertex alpha or their product.
     bool StagesGiveAlphaOne(bool vertexOne) const
@@ -977,6 +1056,11 @@ public:
         const BYTE* base = vb->Bytes().data() + static_cast<size_t>(m_states.baseVertexIndex) * stride;
         ApplyStates(MeasureDraw(base, static_cast<size_t>(stride), range));
         ++m_link->stats.drawCalls;
+        if (StatisticsLogged())
+            m_link->stats.pixelsDrawn += static_cast<uint64_t>(
+                CoveredPixels(type, base, static_cast<size_t>(stride),
+                              ib->Bytes().data() + static_cast<size_t>(startIndex) * (ib->Format() == D3DFMT_INDEX32 ? 4 : 2),
+                              ib->Format() == D3DFMT_INDEX32, indexCount));
         gl.glEnableClientState(GL_VERTEX_ARRAY);
         gl.glVertexPointer(3, GL_FLOAT, stride, base);
         gl.glEnableClientState(GL_COLOR_ARRAY);
