@@ -771,11 +771,12 @@ void CGame::StartSounds()
                                                          folders.sharedSounds.c_str());
 }
 
-// The first run's conversion, a sound per call; false once it has ended (or when the
-// sound bank has not started, and nothing is converted).
+// The first run's conversion, two sounds a call (a few milliseconds each, so the
+// splash frames keep their pace); false once it has ended, or when the sound bank has
+// not started and nothing is converted.
 bool CGame::ConvertNextSound()
 {
-    return soundConversion && soundConversion->Step();
+    return soundConversion && soundConversion->Step() && soundConversion->Step();
 }
 
 void CGame::LoadSounds()
