@@ -436,6 +436,8 @@ bool StartGame(CRefPtr<CRenderer>& renderer)
             g_game->splashRunning = 1;
             g_game->splashPhase = g_game->firstImagePresent ? SplashPhase::FirstFadeIn : SplashPhase::SecondFadeIn;
             g_game->splashTimer = 0.0f;
+            // Init's loading runs while the splash pictures stand still.
+            g_game->loadDuringSplash = 1;
         }
         else
         {

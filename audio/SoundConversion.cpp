@@ -126,33 +126,70 @@ int32_t ConvertOggToWav(const char* source, const char* target)
 
 int32_t ConvertSoundsFirstRun(const char* optionsFile, const char* soundFolder, const char* convertedFolder)
 {
-    std::string sounds = soundFolder ? soundFolder : "";
-    std::string converted = convertedFolder ? convertedFolder : "";
-    bool separate = IsWin2000OrLater() && sounds != converted;
+    CSoundConversion conversion(optionsFile, soundFolder, convertedFolder);
+    while (conversion.Step())
+    {
+    }
+    return conversion.Result();
+}
 
+CSoundConversion::CSoundConversion(const char* optionsFile, const char* soundFolder, const char* convertedFolder)
+    : options(optionsFile ? optionsFile : ""),
+      sounds(soundFolder ? soundFolder : ""),
+      converted(convertedFolder ? convertedFolder : "")
+{
+    separate = IsWin2000OrLater() && sounds != converted;
+}
+
+CSoundConversion::~CSoundConversion()
+{
+    if (list)
+        std::fclose(list);
+}
+
+bool CSoundConversion::Step()
+{
+    if (!begun)
+    {
+        begun = true;
+        return Begin();
+    }
+    return list && ConvertNext();
+}
+
+// Finds the mark of an earlier run, else opens the list; true when there are sounds to convert.
+bool CSoundConversion::Begin()
+{
     if (separate)
     {
         if (FILE* mark = crt::fopen((converted + "Vol.cfg").c_str(), "r"))
         {
             std::fclose(mark);
-            return 1;
+            return false;
         }
     }
     else
     {
         char value[256] = {};
-        GetPrivateProfileStringA("Sound", "Converted", "0", value, 255, optionsFile);
+        GetPrivateProfileStringA("Sound", "Converted", "0", value, 255, options.c_str());
         if (std::atoi(value) == 1)
-            return 1;
+            return false;
     }
 
     LogText("Firs time sound convertion...\n");
-    FILE* list = crt::fopen((sounds + "Ogg.lst").c_str(), "r");
+    list = crt::fopen((sounds + "Ogg.lst").c_str(), "r");
     if (!list)
     {
         LogText("Unable to open file Ogg.lst");
-        return 0;
+        result = 0;
+        return false;
     }
+    return true;
+}
+
+// Converts the next listed sound; at the list's end leaves the mark and returns false.
+bool CSoundConversion::ConvertNext()
+{
     char line[512];
     while (std::fgets(line, sizeof(line), list))
     {
@@ -163,13 +200,15 @@ int32_t ConvertSoundsFirstRun(const char* optionsFile, const char* soundFolder, 
         std::string target = converted + line + ".wav";
         if (!ConvertOggToWav(source.c_str(), target.c_str()))
             LogText("Fist time sound convertion error!\n");
+        return true;
     }
     std::fclose(list);
+    list = nullptr;
     LogText("Done\n");
 
     if (separate)
         CopyFileA((sounds + "Vol.cfg").c_str(), (converted + "Vol.cfg").c_str(), FALSE);
     else
-        WritePrivateProfileStringA("Sound", "Converted", "1", optionsFile);
-    return 1;
+        WritePrivateProfileStringA("Sound", "Converted", "1", options.c_str());
+    return false;
 }

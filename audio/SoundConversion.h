@@ -7,10 +7,41 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 // 1 when the conversion was already done or has run; 0 when "Ogg.lst" cannot
 // be opened (no mark is written, so the next run tries again).
 int32_t ConvertSoundsFirstRun(const char* optionsFile, const char* soundFolder, const char* convertedFolder);
+
+// The same conversion a sound at a time, so that start-up can spread it over
+// frames: each Step converts the next listed sound; the mark is written by the
+// step that finds the list's end, so a run cut short converts again next time.
+class CSoundConversion
+{
+public:
+    CSoundConversion(const char* optionsFile, const char* soundFolder, const char* convertedFolder);
+    ~CSoundConversion();
+    CSoundConversion(const CSoundConversion&) = delete;
+    CSoundConversion& operator=(const CSoundConversion&) = delete;
+
+    // True while there is more to do.
+    bool Step();
+    // ConvertSoundsFirstRun's result once Step has returned false.
+    int32_t Result() const { return result; }
+
+private:
+    bool Begin();
+    bool ConvertNext();
+
+    std::string options;
+    std::string sounds;
+    std::string converted;
+    bool separate = false;
+    bool begun = false;
+    std::FILE* list = nullptr;
+    int32_t result = 1;
+};
 
 // Decodes one file into a wave file; 1 when it was written, 0 on failure (a
 // file that fails part-way is deleted again).

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "audio/Music.h"
+#include "audio/SoundConversion.h"
 #include "audio/SoundBank.h"
 #include "engine/Log.h"
 #include "saves/BestResults.h"

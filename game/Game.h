@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ class CQuestSave;
 class CRenderer;
 class CShop;
 class CSoundBank;
+class CSoundConversion;
 class CSpriteBatch;
 class CSpriteList;
 class CStarEffect;
@@ -386,6 +388,14 @@ public:
     float splashTimer;
     int32_t splashRunning;
     CRefPtr<CTexture> loadingImage;
+    // Init's loading, a step at a time. The program entry lets it run in the splash's
+    // holds, where the picture stands still; what is left runs when the splash ends.
+    int32_t loadDuringSplash = 0;
+    int32_t loadingStep = 0;
+    int32_t loadingFailed = 0;
+    // The last progress the loading reached; below 0 before the first.
+    float loadingProgress = -1.0f;
+    std::unique_ptr<CSoundConversion> soundConversion;
     // The board's sand-glass setting, read at every reset of normal play: the glass runs.
     float sandFillRate;
     // The mouse of the last frame, in game units.
@@ -523,8 +533,14 @@ private:
     void Present();
     void ShowLoading(float progress);
     bool MakeParticleBuffers();
+    // Init's loading steps (GameInit.cpp): runs the next one; false once all are done
+    // or one has failed (loadingFailed).
+    bool RunLoadingStep();
+    bool LoadingDone() const;
+    bool LoadDuringSplash();
+    bool FinishInit();
     // Steps of Init (GameInit.cpp), in their order; the bool ones stop the start on failure.
-    void ReadOptions(HWND window, HINSTANCE instance);
+    void ReadOptions();
     bool ShowLoadingPicture();
     void MakeEffectManagers();
     bool LoadFonts();
@@ -543,6 +559,8 @@ private:
     bool MakeTotems();
     void MakePopups();
     void MakeBackgrounds();
+    void StartSounds();
+    bool ConvertNextSound();
     void LoadSounds();
     void StartMusic();
     void MakeFpsText();

@@ -140,6 +140,8 @@ int CGame::RunSplash(float elapsed)
             splashPhase = SplashPhase::FirstFadeOut;
             splashTimer = 0.0f;
         }
+        else if (!LoadDuringSplash())
+            return EndSplash(); // Init reports the failure
         DrawSplash(firstSplash, 1.0f);
         return kFrameGoOn;
     case SplashPhase::FirstFadeOut:
@@ -170,6 +172,8 @@ int CGame::RunSplash(float elapsed)
             splashPhase = SplashPhase::SecondFadeOut;
             splashTimer = 0.0f;
         }
+        else if (!LoadDuringSplash())
+            return EndSplash(); // Init reports the failure
         DrawSplash(secondSplash, 1.0f);
         return kFrameGoOn;
     case SplashPhase::SecondFadeOut:

@@ -209,7 +209,11 @@ bool CGame::PreInit(HWND window, HINSTANCE instance)
 
 void CGame::ShowLoading(float progress)
 {
-    if (renderer->DrawLoadingScreen(loadingImage, progress) >= 0)
+    loadingProgress = progress;
+    // Under the splash the loading screen is drawn but not shown: the splash frame
+    // draws over it, and the loading picture has reached the driver by the time the
+    // loading screen comes up.
+    if (renderer->DrawLoadingScreen(loadingImage, progress) >= 0 && !splashRunning)
         Present();
 }
 
@@ -262,34 +266,139 @@ bool CGame::LoadTextureTable()
     return true;
 }
 
+namespace {
+
+// Init's loading steps, in their order: everything up to the sounds, none of which
+// shows, plays or changes the display.
+enum class LoadingStep : int32_t
+{
+    Options,
+    LoadingPicture,
+    QuestLayout,
+    Textures,
+    EffectManagers,
+    Fonts,
+    Tables,
+    Interface,
+    Caps,
+    Board,
+    Popups,
+    Backgrounds,
+    SoundBank,
+    SoundConversion,
+    Sounds,
+    Done,
+};
+
+// The loading screen's progress once each step is done; below 0: none (the loading
+// picture and the texture table show their own).
+const float kProgressAfter[] = {-1.0f, -1.0f, 0.025f, -1.0f, 0.2f, 0.25f, 0.3f, 0.5f,
+                                0.55f, 0.65f, 0.8f, 0.85f, -1.0f, -1.0f, -1.0f};
+static_assert(sizeof(kProgressAfter) / sizeof(kProgressAfter[0]) == static_cast<size_t>(LoadingStep::Done),
+              "a progress for every loading step");
+
+}  // namespace
+
+bool CGame::LoadingDone() const
+{
+    return loadingFailed || loadingStep >= static_cast<int32_t>(LoadingStep::Done);
+}
+
+bool CGame::RunLoadingStep()
+{
+    if (LoadingDone())
+        return false;
+    const LoadingStep step = static_cast<LoadingStep>(loadingStep);
+    bool ok = true;
+    bool again = false;
+    switch (step)
+    {
+    case LoadingStep::Options:
+        ReadOptions();
+        break;
+    case LoadingStep::LoadingPicture:
+        ok = ShowLoadingPicture();
+        break;
+    case LoadingStep::QuestLayout:
+        questLayout.Load((folders.config + "Skin.cfg").c_str());
+        break;
+    case LoadingStep::Textures:
+        ok = LoadTextureTable();
+        break;
+    case LoadingStep::EffectManagers:
+        MakeEffectManagers();
+        break;
+    case LoadingStep::Fonts:
+        ok = LoadFonts();
+        break;
+    case LoadingStep::Tables:
+        MakeTextSet();
+        LoadResultTables();
+        break;
+    case LoadingStep::Interface:
+        ok = MakeInterface();
+        break;
+    case LoadingStep::Caps:
+        ok = MakeCaps();
+        break;
+    case LoadingStep::Board:
+        ok = MakeBoard();
+        break;
+    case LoadingStep::Popups:
+        MakePopups();
+        ShowLoading(0.75f);
+        break;
+    case LoadingStep::Backgrounds:
+        MakeBackgrounds();
+        break;
+    case LoadingStep::SoundBank:
+        StartSounds();
+        break;
+    case LoadingStep::SoundConversion:
+        again = ConvertNextSound();
+        break;
+    case LoadingStep::Sounds:
+        LoadSounds();
+        break;
+    case LoadingStep::Done:
+        break;
+    }
+    if (!ok)
+        loadingFailed = 1;
+    else if (!again)
+    {
+        const float progress = kProgressAfter[loadingStep];
+        if (progress >= 0.0f)
+            ShowLoading(progress);
+        ++loadingStep;
+    }
+    return !LoadingDone();
+}
+
+bool CGame::LoadDuringSplash()
+{
+    if (loadDuringSplash)
+        RunLoadingStep();
+    return !loadingFailed;
+}
+
 bool CGame::Init(HWND window, HINSTANCE instance)
 {
-    ReadOptions(window, instance);
-    if (!ShowLoadingPicture() || !LoadTextureTable())
-        return false;
-    MakeEffectManagers();
-    ShowLoading(0.2f);
-    if (!LoadFonts())
-        return false;
-    ShowLoading(0.25f);
-    MakeTextSet();
-    LoadResultTables();
-    ShowLoading(0.3f);
-    if (!MakeInterface())
-        return false;
-    ShowLoading(0.5f);
-    if (!MakeCaps())
-        return false;
-    ShowLoading(0.55f);
-    if (!MakeBoard())
-        return false;
-    ShowLoading(0.65f);
-    MakePopups();
-    ShowLoading(0.75f);
-    ShowLoading(0.8f);
-    MakeBackgrounds();
-    ShowLoading(0.85f);
-    LoadSounds();
+    this->window = window;
+    this->instance = instance;
+    // Whatever the splash's holds have loaded is on the loading screen at once.
+    if (loadingProgress >= 0.0f && !loadingFailed)
+        ShowLoading(loadingProgress);
+    while (RunLoadingStep())
+    {
+    }
+    return !loadingFailed && FinishInit();
+}
+
+// The rest of Init waits for the end of the splash: the menu music, the gamma and the
+// cursor are heard and seen.
+bool CGame::FinishInit()
+{
     StartMusic();
     ShowLoading(0.95f);
     MakeFpsText();
@@ -344,11 +453,9 @@ void CGame::MakeShop()
         LogText((texts + " ends early: the shop's later item texts are empty\n").c_str());
 }
 
-void CGame::ReadOptions(HWND window, HINSTANCE instance)
+void CGame::ReadOptions()
 {
     LoadStringTable((folders.texts + "Strings.txt").c_str(), (folders.data + "TextID.dat").c_str());
-    this->window = window;
-    this->instance = instance;
     // What saves cut short by a crash or a kill left behind; the player folders are
     // swept as the profile list reads them.
     for (const std::string* folder : {&folders.userConfig, &folders.sharedGameData, &folders.players})
@@ -361,7 +468,7 @@ void CGame::ReadOptions(HWND window, HINSTANCE instance)
 
 bool CGame::ShowLoadingPicture()
 {
-    // The loading picture, then the quest layout that the rest of the start reads.
+    // The loading picture, on screen before anything else loads.
     loadingImage = device->MakeTexture(folders.graphics + "Loading.jpg", "Loading", 0, 0, D3DPOOL_MANAGED,
                                        D3DFMT_UNKNOWN);
     if (!loadingImage)
@@ -371,10 +478,6 @@ bool CGame::ShowLoadingPicture()
         return false;
     }
     ShowLoading(0.0f);
-
-    questLayout.Load((folders.config + "Skin.cfg").c_str());
-    ShowLoading(0.025f);
-
     return true;
 }
 
@@ -654,18 +757,34 @@ void CGame::MakeBackgrounds()
     backgrounds->SetScene(kInitSceneMainMenu);
 }
 
-void CGame::LoadSounds()
+void CGame::StartSounds()
 {
-    const std::string userOptions = folders.userConfig + "Options.ini";
     soundBank = CRefPtr<CSoundBank>(new CSoundBank());
     if (soundBank->Init(window))
     {
         LogText("Error loading Sfx!\n");
+        return;
     }
-    else
+    soundBank->panDivisor = 520.0f / soundOptions.panFactor;
+    const std::string userOptions = folders.userConfig + "Options.ini";
+    soundConversion = std::make_unique<CSoundConversion>(userOptions.c_str(), folders.sounds.c_str(),
+                                                         folders.sharedSounds.c_str());
+}
+
+// The first run's conversion, two sounds a call (a few milliseconds each, so the
+// splash frames keep their pace); false once it has ended, or when the sound bank has
+// not started and nothing is converted.
+bool CGame::ConvertNextSound()
+{
+    return soundConversion && soundConversion->Step() && soundConversion->Step();
+}
+
+void CGame::LoadSounds()
+{
+    // Only a bank that has started loads its sounds.
+    if (soundConversion)
     {
-        soundBank->panDivisor = 520.0f / soundOptions.panFactor;
-        ConvertSoundsFirstRun(userOptions.c_str(), folders.sounds.c_str(), folders.sharedSounds.c_str());
+        soundConversion.reset();
         soundBank->LoadVolumeConfig((folders.sharedSounds + "Vol.cfg").c_str());
         if (soundBank->LoadSounds(folders.sharedSounds.c_str()) != 0)
         {

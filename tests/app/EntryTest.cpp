@@ -122,6 +122,42 @@ TEST(Program, StartsThroughSplashAndLoadingToTheMenusAndShutsDownInOrder)
     EXPECT_EQ(std::string::npos, h.Log().find("Unable"));
 }
 
+// Init's loading runs while the splash picture stands still: the held picture looks the
+// same before and after most of the loading, no loading screen shows through, and the
+// menu music and the gamma wait for the splash's end.
+TEST(Program, InitLoadsUnderTheHeldSplashPictureWithoutShowingIt)
+{
+    GameHarness h;
+    h.SetStep(20);
+    int stepsUnderSplash = 0;
+    bool musicUnderSplash = false;
+    bool gammaUnderSplash = false;
+    // Looks at every frame presented and saves none.
+    h.SaveFrameWhen([&](CGame& g) {
+        if (g.splashRunning)
+        {
+            stepsUnderSplash = g.loadingStep;
+            musicUnderSplash = musicUnderSplash || g.music;
+            gammaUnderSplash = gammaUnderSplash || g.gammaSaved;
+        }
+        return false;
+    }, "never.png");
+    const auto held = [](CGame& g) { return g.splashRunning && g.splashPhase == 1; };
+    const std::string before = fs::absolute(fs::path(::testing::TempDir()) / "held_before_loading.png").string();
+    const std::string after = fs::absolute(fs::path(::testing::TempDir()) / "held_after_loading.png").string();
+    h.SaveFrameWhen([&](CGame& g) { return held(g) && g.loadingStep == 0; }, before);
+    h.SaveFrameWhen([&](CGame& g) { return held(g) && g.ui && g.board; }, after);
+    h.CloseWhen([](GameHarness& g) { return g.Game()->state == kStateMenus; });
+    EXPECT_EQ(0, h.Run(1000));
+    EXPECT_GE(stepsUnderSplash, 10); // the board and more
+    EXPECT_FALSE(musicUnderSplash);
+    EXPECT_FALSE(gammaUnderSplash);
+    ASSERT_EQ(1u, h.frames.count(before));
+    ASSERT_EQ(1u, h.frames.count(after));
+    EXPECT_TRUE(h.frames[before].pixels == h.frames[after].pixels);
+    EXPECT_EQ(std::string::npos, h.Log().find("Unable"));
+}
+
 bool FormShown(GameHarness& h, const char* name)
 {
     CRefPtr<CKMForm> form = h.Game()->ui->Form(name);

@@ -235,6 +235,35 @@ TEST_F(SoundConversion, FirstRunConvertsOnceSeparateFolderForm)
     EXPECT_TRUE(rec_->calls.empty());
 }
 
+// Start-up spreads the conversion over frames: one sound per step, and the mark
+// only once the list has ended, so a run closed part-way converts again next time.
+TEST_F(SoundConversion, StepsConvertOneSoundEachAndMarkOnlyAtTheEnd)
+{
+    ASSERT_EQ(CheckWindowsVersion(), 1);
+    for (const char* name : {"Alpha.ogg", "Beta.ogg"})
+        Script(name, 44100, 2, 1000);
+    src_.Write("Ogg.lst", "Alpha\n\nBeta\n");
+    src_.Write("Vol.cfg", "");
+    std::string options = dst_.File("Options.ini");
+    {
+        CSoundConversion cut(options.c_str(), src_.Folder().c_str(), dst_.Folder().c_str());
+        ASSERT_TRUE(cut.Step()); // finds no mark and opens the list
+        ASSERT_TRUE(cut.Step());
+        EXPECT_TRUE(dst_.Exists("Alpha.wav"));
+        EXPECT_FALSE(dst_.Exists("Beta.wav"));
+    }
+    EXPECT_FALSE(dst_.Exists("Vol.cfg"));
+
+    CSoundConversion whole(options.c_str(), src_.Folder().c_str(), dst_.Folder().c_str());
+    int steps = 0;
+    while (whole.Step())
+        ++steps;
+    EXPECT_EQ(3, steps); // the start, then one per listed sound
+    EXPECT_EQ(1, whole.Result());
+    EXPECT_TRUE(dst_.Exists("Beta.wav"));
+    EXPECT_TRUE(dst_.Exists("Vol.cfg"));
+}
+
 TEST_F(SoundConversion, MissingListLeavesNoMark)
 {
     ASSERT_EQ(CheckWindowsVersion(), 1);
