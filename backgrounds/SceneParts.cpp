@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "audio/SoundBank.h"
+#include "backgrounds/MaskedDraw.h"
 #include "effects/ParticleSystemsManager.h"
 #include "render/Device.h"
 #include "render/IndexBuffer.h"
@@ -40,24 +41,14 @@ CRefPtr<CTexture> LoadTexture(CDevice& device, const std::string& path, const ch
     return CRefPtr<CTexture>();
 }
 
-// Stage 0 passes the picture, stage 1 multiplies the mask in, colour and alpha alike.
+// The masked stages with a picture that repeats and a mask read through the second
+// coordinate set.
 void SetMaskStages(CDevice& device)
 {
-    device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    device.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    device.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    SetMaskedStages(device);
     device.SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
     device.SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_WRAP);
     device.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
-    device.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device.SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
-    device.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device.SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    device.SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
-    device.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
 }
 
 } // namespace
