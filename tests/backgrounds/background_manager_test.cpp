@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "engine/Log.h"
 #include "render/Device.h"
 #include "render/SpriteList.h"
+#include "tests/support/LogFile.h"
 #include "tests/support/RecordingDevice.h"
 #include "tools/common/ImageWrite.h"
 
@@ -58,13 +58,7 @@ protected:
         manager->LoadSettings((folder + "Background.cfg").c_str());
         manager->Init(folder);
     }
-    std::string Log() const
-    {
-        std::ifstream in(logPath, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string Log() { return test_support::ReadLogFile(); }
     size_t Shapes() const { return list->visibleList.size() + list->hiddenList.size(); }
 
     RecordingDevice rec;

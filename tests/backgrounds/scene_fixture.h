@@ -7,12 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/Log.h"
 #include "render/SpriteList.h"
+#include "tests/support/LogFile.h"
 #include "tests/support/RecordingDevice.h"
 #include "tools/common/ImageWrite.h"
 
@@ -47,13 +47,7 @@ protected:
         for (const char* name : names)
             ASSERT_TRUE(tools::WritePng(folder + name, 8, 8, 4, std::vector<uint8_t>(8 * 8 * 4, 255)));
     }
-    std::string Log() const
-    {
-        std::ifstream in(logPath, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string Log() { return test_support::ReadLogFile(); }
     size_t Shapes() const { return list->visibleList.size() + list->hiddenList.size(); }
 
     test_support::RecordingDevice rec;

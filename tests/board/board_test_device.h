@@ -18,6 +18,7 @@
 #include "engine/Log.h"
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
+#include "tests/support/LogFile.h"
 #include "tests/support/RecordingDevice.h"
 #include "tools/common/ImageWrite.h"
 
@@ -87,7 +88,7 @@ protected:
         SetLogFile("");
     }
 
-    std::string Log() const { return ReadFile(logPath); }
+    static std::string Log() { return test_support::ReadLogFile(); }
 
     void WriteCapsPictures()
     {

@@ -12,6 +12,7 @@
 #include "engine/Log.h"
 #include "engine/Random.h"
 #include "platform/crt.h"
+#include "tests/support/LogFile.h"
 
 namespace {
 
@@ -68,17 +69,7 @@ protected:
         ResetLog();
     }
     void TearDown() override { SetLogFile(""); }
-    static std::string Log() {
-        std::string text;
-        if (FILE* f = crt::fopen(GetLogPath().c_str(), "rb")) {
-            char buffer[4096];
-            size_t n;
-            while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-                text.append(buffer, n);
-            std::fclose(f);
-        }
-        return text;
-    }
+    static std::string Log() { return test_support::ReadLogFile(); }
 };
 
 TEST_P(ShippedLevel, LoadsQuietlyAndFitsItsLevelNumber) {

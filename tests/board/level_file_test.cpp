@@ -8,7 +8,7 @@
 
 #include "board/Level.h"
 #include "engine/Log.h"
-#include "platform/crt.h"
+#include "tests/support/LogFile.h"
 
 namespace {
 
@@ -33,17 +33,7 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    static std::string Log() {
-        std::string text;
-        if (FILE* f = crt::fopen(GetLogPath().c_str(), "rb")) {
-            char buffer[4096];
-            size_t n;
-            while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-                text.append(buffer, n);
-            std::fclose(f);
-        }
-        return text;
-    }
+    static std::string Log() { return test_support::ReadLogFile(); }
 
     std::string m_dir;
 };

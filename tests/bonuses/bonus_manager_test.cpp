@@ -9,6 +9,7 @@
 #include "render/Device.h"
 #include "tests/platform/files_testdir.h"
 #include "tests/screens/bitmap_writer.h"
+#include "tests/support/RecordingScreenTest.h"
 
 #include <gtest/gtest.h>
 
@@ -147,27 +148,10 @@ TEST(BonusManagerTest, PendingEventsKeepTheBoardBusy)
     EXPECT_TRUE(m.AllPlaced());
 }
 
-class BonusTexturesTest : public ::testing::Test
+class BonusTexturesTest : public test_support::RecordingScreenTest
 {
 protected:
-    void SetUp() override
-    {
-        SetLogFile((dir / "Objects.log").c_str());
-        ResetLog();
-        platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        ASSERT_EQ(D3D_OK, device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1,
-                                         D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0));
-    }
-    void TearDown() override
-    {
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        platform::UseGLBackend();
-        SetLogFile("");
-    }
+    void SetUp() override { StartScreen(dir / "Objects.log"); }
     // Small bitmaps under the names the manager asks for (the decoder reads
     // the content, not the extension).
     void Write(std::initializer_list<const char*> names)
@@ -178,8 +162,6 @@ protected:
     std::string Folder() const { return dir.Path() + "/"; }
 
     TestDir dir;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
 };
 
 TEST_F(BonusTexturesTest, AllEightLoad)
@@ -205,7 +187,7 @@ TEST_F(BonusTexturesTest, FirstMissingPictureEndsTheLoad)
     EXPECT_FALSE(m.gemFlaresTexture); // not attempted
     EXPECT_EQ(device->FindTexture("GemFlares"), -1);
     EXPECT_EQ(device->FindTexture("Bonus1"), -1);
-    std::string log = TestDir::ReadAbs(dir / "Objects.log");
+    std::string log = Log();
     EXPECT_NE(log.find("Unable to load AllGems Texture!\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("GemFlares"), std::string::npos);
 }

@@ -1,6 +1,7 @@
 #include "engine/StringTable.h"
 
 #include "engine/Log.h"
+#include "tests/support/LogFile.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -26,7 +26,6 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         SetLogFile((dir / "Objects.log").string().c_str());
-        logPath = GetLogPath();
         ResetLog();
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -43,13 +42,7 @@ protected:
         LoadStringTable(Write("Strings.txt", strings).c_str(), Write("TextID.dat", ids).c_str());
     }
 
-    std::string Log() const
-    {
-        std::ifstream in(logPath, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string Log() { return test_support::ReadLogFile(); }
 
     static std::string ById(int id)
     {
@@ -66,7 +59,6 @@ protected:
     }
 
     fs::path dir;
-    std::string logPath;
 };
 
 TEST_F(StringTableTest, IdEntriesAreFoundByIdAndNameEntriesByName)

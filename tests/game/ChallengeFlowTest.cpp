@@ -23,6 +23,7 @@
 #include "saves/Profiles.h"
 #include "screens/Interface.h"
 #include "screens/Shop.h"
+#include "tests/game/GameWithBoard.h"
 #include "tests/screens/screens_test_util.h"
 
 namespace {
@@ -41,16 +42,7 @@ protected:
         game->player = CRefPtr<CPlayerSettings>(new CPlayerSettings("Ada"));
         game->player->questTutorial = 0;
         game->levelParams.Set(0, 5);
-        caps = CRefPtr<CCapsManager>(new CCapsManager(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
-        game->board = CRefPtr<CPlayField>(
-            new CPlayField(caps, &game->questLayout, &game->folders, &game->levelParams, &game->sandFillRate));
-        game->board->terminatorManager = CRefPtr<CTerminatorManager>(new CTerminatorManager(0.0f, &game->board->capList));
-        game->ui = CRefPtr<CInterface>(new CInterface(nullptr, CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(),
-                                                      CRefPtr<CIndexBuffer>(), CRefPtr<CTextSet>(), {}));
-        game->shop = CRefPtr<CShop>(new CShop());
-        game->starEffect = CRefPtr<CStarEffect>(new CStarEffect());
-        game->lossEffect = CRefPtr<CLossEffect>(new CLossEffect());
-        game->state = kStatePlaying;
+        caps = FitOutForPlay(*game);
         game->subState = kSubStateStatistics;
         game->phase = 22;
     }

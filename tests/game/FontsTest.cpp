@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
 #include "render/Font.h"
+#include "tests/support/RecordingScreenTest.h"
 
 namespace fs = std::filesystem;
 
@@ -43,7 +43,7 @@ TEST(FontFormats, AreTriedInTheGamesOrder)
               TextureFormatCandidates());
 }
 
-class FontListTest : public ::testing::Test
+class FontListTest : public test_support::RecordingScreenTest
 {
 protected:
     void SetUp() override
@@ -52,24 +52,13 @@ protected:
                  (std::string("fonts_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
-        logPath = (folder / "fonts.log").string();
-        SetLogFile(logPath.c_str());
-        ResetLog();
-        recorder = platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        ASSERT_EQ(D3D_OK, device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1,
-                                         D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0));
+        StartScreen((folder / "fonts.log").string());
     }
 
     void TearDown() override
     {
         fonts.clear();
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        platform::UseGLBackend();
-        SetLogFile("");
+        RecordingScreenTest::TearDown();
         fs::remove_all(folder);
     }
 
@@ -102,19 +91,7 @@ protected:
         return LoadFontList(*device, folder.string() + "/", fonts, errors);
     }
 
-    std::string Log() const
-    {
-        std::ifstream in(logPath);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
     fs::path folder;
-    std::string logPath;
-    std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
     std::vector<CRefPtr<CFont>> fonts;
     std::vector<std::string> errors;
 };

@@ -16,6 +16,7 @@
 #include "render/Renderer.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
+#include "tests/support/LogFile.h"
 
 namespace {
 
@@ -194,14 +195,6 @@ TEST_F(FrameTest, CursorMapsIntoTheCentredFourByThreeArea)
     }
 }
 
-std::string ReadLog()
-{
-    std::ifstream in(GetLogPath());
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST_F(FrameTest, ShopTexturesAreFreedWhileTheShopIsOpenAndComeBackAfter)
 {
     CDevice& device = *game->device;
@@ -237,7 +230,7 @@ TEST_F(FrameTest, MissingPanelTextureIsLoggedAndTheSwapGoesOn)
     EXPECT_EQ(1, game->SwapPanelTextures(1, 0));
     EXPECT_NE(nullptr, shopFrame->texture);
     game->SwapPanelTextures(0, 0);
-    const std::string log = ReadLog();
+    const std::string log = test_support::ReadLogFile();
     EXPECT_NE(std::string::npos, log.find("Unable to find texture PanelQuest (Release)\n"));
     EXPECT_NE(std::string::npos, log.find("Unable to find texture PanelQuest (Recreate)\n"));
     EXPECT_NE(std::string::npos, log.find("Unable to find texture BigStar (Recreate)\n"));
@@ -250,7 +243,7 @@ TEST_F(FrameTest, GameGoesBeforeItsRendererAndTheDeviceGoesLast)
             new CParticleSystemsManager(game->device, game->particleVertexBuffer, game->particleIndexBuffer));
     ResetLog();
     game.Reset();
-    const std::string log = ReadLog();
+    const std::string log = test_support::ReadLogFile();
     const size_t lastManager = log.rfind("Particle Systems manager destruction.");
     const size_t device = log.find("Device destruction.");
     ASSERT_NE(std::string::npos, lastManager);

@@ -28,7 +28,9 @@
 #include "screens/Shop.h"
 #include "hud/StarEffect.h"
 #include "hud/TokenSelector.h"
-#include "tests/screens/screens_test_util.h"
+#include "tests/game/GameWithBoard.h"
+#include "tests/screens/interface_fixture.h"
+#include "tests/support/LogFile.h"
 
 namespace fs = std::filesystem;
 
@@ -42,12 +44,6 @@ size_t CountOf(const std::string& text, const std::string& what)
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
         ++count;
     return count;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A game object with a board, an interface without forms, the shop and the effects,
@@ -64,16 +60,7 @@ protected:
         fs::create_directories(folder());
         game->player = CRefPtr<CPlayerSettings>(new CPlayerSettings("Ada"));
         game->levelParams.Set(0, 1);
-        caps = CRefPtr<CCapsManager>(new CCapsManager(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
-        game->board = CRefPtr<CPlayField>(
-            new CPlayField(caps, &game->questLayout, &game->folders, &game->levelParams, &game->sandFillRate));
-        game->board->terminatorManager = CRefPtr<CTerminatorManager>(new CTerminatorManager(0.0f, &game->board->capList));
-        game->ui = CRefPtr<CInterface>(new CInterface(nullptr, CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(),
-                                                      CRefPtr<CIndexBuffer>(), CRefPtr<CTextSet>(), {}));
-        game->shop = CRefPtr<CShop>(new CShop());
-        game->starEffect = CRefPtr<CStarEffect>(new CStarEffect());
-        game->lossEffect = CRefPtr<CLossEffect>(new CLossEffect());
-        game->state = kStatePlaying;
+        caps = FitOutForPlay(*game);
         game->subState = kSubStateNormalPlay;
     }
 
@@ -516,17 +503,11 @@ protected:
     void SetUp() override
     {
         QuestFlow::SetUp();
-        if (!fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png") || !fs::exists(ORB_GAME_DIR "/Data/Forms/Textures.lst"))
+        if (!screens_test::GamePicturesMade())
             GTEST_SKIP() << "the game's pictures are not generated in this build";
-        uiFolders.graphics = ORB_GAME_DIR "/Data/Gfx/";
-        uiFolders.forms = ORB_GAME_DIR "/Data/Forms/";
-        uiFolders.texts = ORB_GAME_DIR "/Data/Txt/";
-        uiFolders.players = game->folders.players;
+        screens_test::UseShippedFolders(uiFolders, game->folders.players);
         layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
-        game->ui = CRefPtr<CInterface>(new CInterface(
-            nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer,
-            CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer, rec.indexBuffer)),
-            {screens_test::BoxFont(32), screens_test::BoxFont(20), screens_test::BoxFont(48)}));
+        game->ui = screens_test::MakeInterface(rec);
         ASSERT_EQ(1, game->ui->Load(uiFolders, layout, game->levelParams));
         PlayFromASettledBoard();
     }
@@ -818,8 +799,7 @@ TEST_F(QuestFlow, CopyReplacesTheFirstAutosaveWholeNeverWritingIntoIt)
 TEST_F(QuestFlow, AFailedSaveIsLoggedAndShownOnceAndTheRecordStays)
 {
     ResetSaveFailures();
-    SetLogFile((root + "Objects.log").c_str());
-    ResetLog();
+    const test_support::LogToFile log(root + "Objects.log");
     fs::create_directory(path("Quest.sav"));  // a folder in the file's place: every write fails
     game->questSave->status = CQuestSave::kStatusUnsaved;
     game->questSave->level = 7;
@@ -833,7 +813,7 @@ TEST_F(QuestFlow, AFailedSaveIsLoggedAndShownOnceAndTheRecordStays)
     EXPECT_EQ(2, SaveFailureCount());
     EXPECT_EQ(1u, CountOf(boxes, "Your progress could not be saved")) << boxes;
     EXPECT_NE(std::string::npos, boxes.find("Quest.sav"));
-    EXPECT_EQ(2u, CountOf(ReadText(root + "Objects.log"), "The file was not saved"));
+    EXPECT_EQ(2u, CountOf(log.Log(), "The file was not saved"));
     EXPECT_EQ(7, game->questSave->level);
     EXPECT_EQ(CQuestSave::kStatusUnsaved, game->questSave->status);
 

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Log.h"
+#include "tests/support/LogFile.h"
 
 class SaveFolderTest : public ::testing::Test
 {
@@ -34,7 +35,7 @@ protected:
 
     std::string Path(const std::string& name) const { return m_dir + "/" + name; }
 
-    std::string LogContents() const { return ReadText(Path("test.log")); }
+    static std::string LogContents() { return test_support::ReadLogFile(); }
 
 public:
     static std::string ReadText(const std::string& path)

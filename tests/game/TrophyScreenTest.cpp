@@ -14,31 +14,21 @@
 #include "render/SpriteShape.h"
 #include "screens/Interface.h"
 #include "hud/QuestLayout.h"
-#include "tests/screens/screens_test_util.h"
+#include "tests/screens/interface_fixture.h"
 
 namespace {
 
 using namespace screens_test;
 namespace fs = std::filesystem;
 
-class TrophyScreen : public ::testing::Test
+class TrophyScreen : public ShippedInterfaceTest
 {
 protected:
     void SetUp() override
     {
-        if (!fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png") || !fs::exists(ORB_GAME_DIR "/Data/Forms/Textures.lst"))
-            GTEST_SKIP() << "the game's pictures are not generated in this build";
-        root = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        LoadStringTable(ORB_GAME_DIR "/Data/Txt/Strings.txt", ORB_GAME_DIR "/Data/TextID.dat");
-        folders.graphics = ORB_GAME_DIR "/Data/Gfx/";
-        folders.forms = ORB_GAME_DIR "/Data/Forms/";
-        folders.texts = ORB_GAME_DIR "/Data/Txt/";
-        folders.players = root + "Players/";
-        fs::create_directories(folders.players);
-        layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
-        texts = CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer, rec.indexBuffer));
-        ui = CRefPtr<CInterface>(new CInterface(nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer, texts,
-                                                {BoxFont(32), BoxFont(20), BoxFont(48)}));
+        MakeShippedInterface(TestName());
+        if (IsSkipped())
+            return;
         ASSERT_EQ(1, ui->Load(folders, layout, params));
         trophies.ui = ui;
         trophies.awardList = CRefPtr<CSpriteList>(new CSpriteList(rec.device, rec.vertexBuffer, rec.indexBuffer));
@@ -59,13 +49,6 @@ protected:
         return t;
     }
 
-    RecordingDevice rec;
-    std::string root;
-    CDataFolders folders;
-    CQuestLayout layout;
-    CLevelParams params;
-    CRefPtr<CTextSet> texts;
-    CRefPtr<CInterface> ui;
     CRefPtr<CKMForm> form;
     CTrophies trophies;
 };

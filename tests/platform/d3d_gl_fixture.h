@@ -15,7 +15,7 @@
 #include "platform/win32.h"
 #include "platform/win32/sdl_window.h"
 #include "tests/support/GLTestDevice.h"
-#include "tests/support/TestWindow.h"
+#include "tests/support/GLTestStart.h"
 
 struct GLTestVertex
 {
@@ -31,13 +31,9 @@ protected:
 
     void SetUp() override
     {
-        library = test_support::LoadOffscreenGraphics();
-        if (!library)
-            GTEST_SKIP() << "no OpenGL video driver";
-        window = test_support::CreateTestWindow(640, 480);
-        ASSERT_NE(nullptr, window);
-        d3d = test_support::CreateDirect3D(library);
-        ASSERT_NE(nullptr, d3d);
+        test_support::StartGLDirect3D(640, 480, library, window, d3d);
+        if (IsSkipped() || HasFatalFailure())
+            return;
         ASSERT_EQ(D3D_OK, test_support::CreateWindowedDevice(d3d, window, kSize, kSize, &device));
         D3DXMATRIX ortho;
         D3DXMatrixOrthoLH(&ortho, kSize, kSize, -1000, 1000);

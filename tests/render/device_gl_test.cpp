@@ -12,7 +12,7 @@
 #include "platform/win32/sdl_window.h"
 #include "render/Device.h"
 #include "tests/render/texture_test_files.h"
-#include "tests/support/TestWindow.h"
+#include "tests/support/GLTestStart.h"
 
 namespace {
 
@@ -24,13 +24,11 @@ protected:
 
     void SetUp() override
     {
-        // Kept loaded for the process (see LoadOffscreenGraphics).
-        if (!test_support::LoadOffscreenGraphics())
-            GTEST_SKIP() << "no OpenGL video driver";
-        window = test_support::CreateTestWindow(640, 480);
-        ASSERT_NE(nullptr, window);
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(nullptr, d3d);
+        // The library stays loaded for the process (see LoadOffscreenGraphics).
+        HMODULE library = nullptr;
+        test_support::StartGLDirect3D(640, 480, library, window, d3d);
+        if (IsSkipped() || HasFatalFailure())
+            return;
         device = CRefPtr<CDevice>(new CDevice(d3d, 0));
         D3DFORMAT desktop = D3DFMT_X8R8G8B8;
         ASSERT_EQ(D3D_OK, device->GetDesktopFormat(&desktop));

@@ -10,9 +10,8 @@
 #include "platform/d3d8/backend.h"
 #include "platform/win32.h"
 #include "render/Renderer.h"
-#include "tests/support/GLTestDevice.h"
+#include "tests/support/GLTestStart.h"
 #include "tests/support/OffscreenDevice.h"
-#include "tests/support/TestWindow.h"
 
 namespace {
 
@@ -21,13 +20,9 @@ class RendererOffscreenTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        library = test_support::LoadOffscreenGraphics();
-        if (!library)
-            GTEST_SKIP() << "no OpenGL video driver";
-        window = test_support::CreateTestWindow(640, 480);
-        ASSERT_NE(nullptr, window);
-        d3d = test_support::CreateDirect3D(library);
-        ASSERT_NE(nullptr, d3d);
+        test_support::StartGLDirect3D(640, 480, library, window, d3d);
+        if (IsSkipped() || HasFatalFailure())
+            return;
         renderer = CRefPtr<CRenderer>(new CRenderer());
         VideoSettings s{};
         s.colorMode = -1;

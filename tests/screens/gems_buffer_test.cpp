@@ -13,6 +13,7 @@
 #include "render/SpriteShape.h"
 #include "tests/platform/files_testdir.h"
 #include "tests/screens/bitmap_writer.h"
+#include "tests/support/RecordingScreenTest.h"
 
 #include <gtest/gtest.h>
 
@@ -39,18 +40,14 @@ std::vector<uint32_t> BarGemsPixels(const int (&widths)[7], uint32_t alpha = 255
     return px;
 }
 
-class GemsBufferTest : public ::testing::Test
+class GemsBufferTest : public test_support::RecordingScreenTest
 {
 protected:
     void SetUp() override
     {
-        SetLogFile((dir / "Objects.log").c_str());
-        ResetLog();
-        recorder = platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        ASSERT_EQ(D3D_OK, device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1,
-                                         D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0));
+        StartScreen(dir / "Objects.log");
+        if (HasFatalFailure())
+            return;
         list = CRefPtr<CSpriteList>(new CSpriteList({}, {}, {}));
         texts = CRefPtr<CTextSet>(new CTextSet({}, {}, {}));
         batch = CRefPtr<CSpriteBatch>(new CSpriteBatch({}, {}, {}));
@@ -62,11 +59,7 @@ protected:
     {
         bar.Reset();
         overlay.Reset();
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        platform::UseGLBackend();
-        SetLogFile("");
+        RecordingScreenTest::TearDown();
     }
 
     // A bar with its pictures and visuals, shown, origin at (0, 0, 0).
@@ -84,12 +77,7 @@ protected:
         return *bar;
     }
 
-    std::string Log() const { return TestDir::ReadAbs(dir / "Objects.log"); }
-
     TestDir dir;
-    std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
     CRefPtr<CSpriteList> list;
     CRefPtr<CTextSet> texts;
     CRefPtr<CSpriteBatch> batch;

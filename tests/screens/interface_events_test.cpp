@@ -16,7 +16,7 @@
 #include "saves/HighScores.h"
 #include "screens/Interface.h"
 #include "hud/QuestLayout.h"
-#include "screens_test_util.h"
+#include "tests/screens/interface_fixture.h"
 #include "ui/KMCheckbox.h"
 #include "ui/KMScroller.h"
 
@@ -25,26 +25,16 @@ namespace {
 using namespace screens_test;
 namespace fs = std::filesystem;
 
-class InterfaceEventsTest : public ::testing::Test
+class InterfaceEventsTest : public ShippedInterfaceTest
 {
 protected:
     void SetUp() override
     {
-        if (!fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png"))
-            GTEST_SKIP() << "the game's pictures are not generated in this build";
-        const std::string root = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        LoadStringTable(ORB_GAME_DIR "/Data/Txt/Strings.txt", ORB_GAME_DIR "/Data/TextID.dat");
-        folders.graphics = ORB_GAME_DIR "/Data/Gfx/";
-        folders.forms = ORB_GAME_DIR "/Data/Forms/";
-        folders.texts = ORB_GAME_DIR "/Data/Txt/";
-        folders.players = root + "Players/";
+        MakeShippedInterface(TestName());
+        if (IsSkipped())
+            return;
         for (const char* name : {"Ann", "Bob", "Cid", "Dee", "Eve", "Fay", "Gus"})
             fs::create_directories(folders.players + name);
-        layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
-        ui = CRefPtr<CInterface>(new CInterface(nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer,
-                                                CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer,
-                                                                               rec.indexBuffer)),
-                                                {BoxFont(32), BoxFont(20), BoxFont(48)}));
         ASSERT_EQ(1, ui->Load(folders, layout, params));
     }
 
@@ -83,12 +73,6 @@ protected:
         }
         return all;
     }
-
-    RecordingDevice rec;
-    CDataFolders folders;
-    CQuestLayout layout;
-    CLevelParams params;
-    CRefPtr<CInterface> ui;
 };
 
 TEST_F(InterfaceEventsTest, GameCommandsComeBackByWidgetId)

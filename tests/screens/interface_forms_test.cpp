@@ -12,7 +12,7 @@
 #include "screens/Shop.h"
 #include "hud/QuestLayout.h"
 #include "tools/uigen/MapPath.h"
-#include "screens_test_util.h"
+#include "tests/screens/interface_fixture.h"
 #include "ui/KMStatic.h"
 
 namespace {
@@ -20,30 +20,10 @@ namespace {
 using namespace screens_test;
 namespace fs = std::filesystem;
 
-bool GamePicturesMade()
-{
-    return fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png") && fs::exists(ORB_GAME_DIR "/Data/Forms/Textures.lst");
-}
-
-class FormSetTest : public ::testing::Test
+class FormSetTest : public ShippedInterfaceTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!GamePicturesMade())
-            GTEST_SKIP() << "the game's pictures are not generated in this build";
-        root = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        LoadStringTable(ORB_GAME_DIR "/Data/Txt/Strings.txt", ORB_GAME_DIR "/Data/TextID.dat");
-        folders.graphics = ORB_GAME_DIR "/Data/Gfx/";
-        folders.forms = ORB_GAME_DIR "/Data/Forms/";
-        folders.texts = ORB_GAME_DIR "/Data/Txt/";
-        folders.players = root + "Players/";
-        fs::create_directories(folders.players);
-        layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
-        texts = CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer, rec.indexBuffer));
-        ui = CRefPtr<CInterface>(new CInterface(nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer, texts,
-                                                {BoxFont(32), BoxFont(20), BoxFont(48)}));
-    }
+    void SetUp() override { MakeShippedInterface(TestName()); }
 
     // The shipped forms in a folder of the test, with one file replaced.
     void UseForms(const std::string& name, const std::string& text)
@@ -55,14 +35,6 @@ protected:
         WriteText(forms + name + ".kmf", text);
         folders.forms = forms;
     }
-
-    RecordingDevice rec;
-    std::string root;
-    CDataFolders folders;
-    CQuestLayout layout;
-    CLevelParams params;
-    CRefPtr<CTextSet> texts;
-    CRefPtr<CInterface> ui;
 };
 
 TEST_F(FormSetTest, ShippedFormsBuildWithEveryBinding)

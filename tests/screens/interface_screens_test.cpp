@@ -16,7 +16,7 @@
 #include "render/Texture.h"
 #include "screens/Interface.h"
 #include "hud/QuestLayout.h"
-#include "screens_test_util.h"
+#include "tests/screens/interface_fixture.h"
 #include "ui/KMCheckbox.h"
 #include "ui/KMStatic.h"
 
@@ -25,25 +25,16 @@ namespace {
 using namespace screens_test;
 namespace fs = std::filesystem;
 
-class InterfaceScreensTest : public ::testing::Test
+class InterfaceScreensTest : public ShippedInterfaceTest
 {
 protected:
+    InterfaceScreensTest() : ShippedInterfaceTest("interface_screens_test.log") {}
+
     void SetUp() override
     {
-        if (!fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png"))
-            GTEST_SKIP() << "the game's pictures are not generated in this build";
-        root = TempFolder(std::string("ui_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        LoadStringTable(ORB_GAME_DIR "/Data/Txt/Strings.txt", ORB_GAME_DIR "/Data/TextID.dat");
-        folders.graphics = ORB_GAME_DIR "/Data/Gfx/";
-        folders.forms = ORB_GAME_DIR "/Data/Forms/";
-        folders.texts = ORB_GAME_DIR "/Data/Txt/";
-        folders.players = root + "Players/";
-        fs::create_directories(folders.players);
-        layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
-        ui = CRefPtr<CInterface>(new CInterface(nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer,
-                                                CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer,
-                                                                               rec.indexBuffer)),
-                                                {BoxFont(32), BoxFont(20), BoxFont(48)}));
+        MakeShippedInterface("ui_" + TestName());
+        if (IsSkipped())
+            return;
         ASSERT_EQ(1, ui->Load(folders, layout, params));
     }
 
@@ -94,13 +85,6 @@ protected:
         GetStringById(id, text, sizeof(text));
         return text;
     }
-
-    std::string root;
-    RecordingDevice rec{"interface_screens_test.log"};
-    CDataFolders folders;
-    CQuestLayout layout;
-    CLevelParams params;
-    CRefPtr<CInterface> ui;
 };
 
 // The drawn alpha of a text's first character, 0..255.

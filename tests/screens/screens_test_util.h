@@ -8,15 +8,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "engine/Log.h"
 #include "platform/d3d8/backend.h"
 #include "render/Device.h"
 #include "render/Font.h"
+#include "tests/support/LogFile.h"
+#include "tests/support/RecordingScreen.h"
 
 namespace screens_test {
 
@@ -82,46 +82,18 @@ inline CRefPtr<CFont> BoxFont(int baseSize = 32)
     return font;
 }
 
-// A device on the recording backend with the shared buffers, and the log in a file
-// of the test.
-class RecordingDevice
+// A recording screen with the log in a file of the test. Later tests of the binary
+// get the OpenGL backend unless they choose.
+class RecordingDevice : public test_support::LogToFile, public test_support::RecordingScreen
 {
 public:
     explicit RecordingDevice(const std::string& logName = "screens_test.log")
+        : LogToFile(::testing::TempDir() + logName)
     {
-        logPath = ::testing::TempDir() + logName;
-        SetLogFile(logPath.c_str());
-        ResetLog();
-        recorder = platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        EXPECT_EQ(D3D_OK, device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1,
-                                         D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0));
-        vertexBuffer = device->CreateVertexBuffer(65536, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kVertexFormat,
-                                                  D3DPOOL_DEFAULT);
-        indexBuffer = device->CreateIndexBuffer(65536, D3DFMT_INDEX16, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                D3DPOOL_DEFAULT);
+        EXPECT_EQ(D3D_OK, created);
     }
 
-    ~RecordingDevice()
-    {
-        indexBuffer.Reset();
-        vertexBuffer.Reset();
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        platform::UseGLBackend();
-        SetLogFile("");
-    }
-
-    std::string Log() const { return ReadText(logPath); }
-
-    std::string logPath;
-    std::shared_ptr<platform::D3DRecorder> recorder;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
-    CRefPtr<CVertexBuffer> vertexBuffer;
-    CRefPtr<CIndexBuffer> indexBuffer;
+    ~RecordingDevice() { platform::UseGLBackend(); }
 };
 
 } // namespace screens_test

@@ -20,7 +20,7 @@
 #include "screens/Interface.h"
 #include "screens/Shop.h"
 #include "ui/KMWindow.h"
-#include "screens_test_util.h"
+#include "tests/screens/interface_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -657,18 +657,12 @@ class ShopScreen : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!fs::exists(ORB_GAME_DIR "/Data/Gfx/Buttons.png"))
+        if (!screens_test::GamePicturesMade())
             GTEST_SKIP() << "the game's pictures are not generated in this build";
         LoadStringTable(ORB_GAME_DIR "/Data/Txt/Strings.txt", ORB_GAME_DIR "/Data/TextID.dat");
-        folders.graphics = ORB_GAME_DIR "/Data/Gfx/";
-        folders.forms = ORB_GAME_DIR "/Data/Forms/";
-        folders.texts = ORB_GAME_DIR "/Data/Txt/";
-        folders.players = screens_test::TempFolder("ShopScreen") + "Players/";
+        screens_test::UseShippedFolders(folders, screens_test::TempFolder("ShopScreen") + "Players/");
         layout.Load(ORB_GAME_DIR "/Data/Config/Skin.cfg");
-        ui = CRefPtr<CInterface>(new CInterface(
-            nullptr, rec.device, rec.vertexBuffer, rec.indexBuffer,
-            CRefPtr<CTextSet>(new CTextSet(rec.device, rec.vertexBuffer, rec.indexBuffer)),
-            {screens_test::BoxFont(32), screens_test::BoxFont(20), screens_test::BoxFont(48)}));
+        ui = screens_test::MakeInterface(rec);
         ASSERT_EQ(1, ui->Load(folders, layout, params));
         shop.SetInterface(ui.Get());
         shop.settings.disabledAlpha = 0.5f;

@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "engine/Log.h"
 #include "platform/d3d8/backend.h"
+#include "tests/support/LogFile.h"
 
 namespace test_support {
 
@@ -37,13 +36,7 @@ protected:
         SetLogFile("");
     }
 
-    std::string Log() const
-    {
-        std::ifstream in(logPath);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string Log() { return ReadLogFile(); }
 
     std::string logPath;
     std::shared_ptr<platform::D3DRecorder> recorder;

@@ -7,6 +7,7 @@
 #include "engine/Log.h"
 #include "platform/d3d8/backend.h"
 #include "tests/platform/files_testdir.h"
+#include "tests/support/RecordingScreenTest.h"
 
 #include <gtest/gtest.h>
 
@@ -225,8 +226,7 @@ TEST_F(TotemsRoad, FadeOutAllEmptiesTheSlotsWhileTheTotemsFadeAway)
 TEST(TotemSettingsTest, DefaultsWithoutTheFileAndValuesFromIt)
 {
     TestDir dir;
-    SetLogFile((dir / "Objects.log").c_str());
-    ResetLog();
+    const test_support::LogToFile log(dir / "Objects.log");
     CTotemSettings s;
     s.Load((dir / "missing.cfg").c_str());
     EXPECT_EQ(40, s.m_bottomZOrder);
@@ -246,7 +246,7 @@ TEST(TotemSettingsTest, DefaultsWithoutTheFileAndValuesFromIt)
         ASSERT_EQ(4u, look.shapeSets->m_main.size());
         EXPECT_EQ(0u, look.shapeSets->m_main[2]->Count());
     }
-    EXPECT_NE(std::string::npos, TestDir::ReadAbs(dir / "Objects.log").find("Warning! Some Totem SpriteShape can not be loaded!Main3\n"));
+    EXPECT_NE(std::string::npos, log.Log().find("Warning! Some Totem SpriteShape can not be loaded!Main3\n"));
 
     dir.Write("Totems.cfg", "[Shared]\nSwitchInTime=0.3\nBottomZOrder=\nDarkTexture3=1\nDarkT3=128 0 128 64 0 64 0 0\n"
                             "[Red]\nMain2SpritesCount=2\nMain2Sprite1=64 0 -1 64 128\n");
@@ -262,35 +262,20 @@ TEST(TotemSettingsTest, DefaultsWithoutTheFileAndValuesFromIt)
     ASSERT_EQ(2u, main2.Count());
     EXPECT_FLOAT_EQ(0.25f, main2.positions[1].x);
     EXPECT_FLOAT_EQ(0.5f, main2.sizes[2]);
-    SetLogFile("");
 }
 
-class TotemTexturesTest : public ::testing::Test
+class TotemTexturesTest : public test_support::RecordingScreenTest
 {
 protected:
     void SetUp() override
     {
-        SetLogFile((dir / "Objects.log").c_str());
-        ResetLog();
-        platform::UseRecordingBackend();
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        device = CRefPtr<CDevice>(new CDevice(d3d, 0));
-        ASSERT_EQ(D3D_OK, device->Create(640, 480, D3DFMT_X8R8G8B8, false, false, nullptr, D3DFMT_D16, 1,
-                                         D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, 0));
+        StartScreen(dir / "Objects.log");
+        if (HasFatalFailure())
+            return;
         m.SetRenderObjects(device, CRefPtr<CSpriteList>(), CRefPtr<CParticleSystemsManager>(), CRefPtr<CSpriteBatch>(),
                            nullptr);
     }
-    void TearDown() override
-    {
-        device.Reset();
-        if (d3d)
-            d3d->Release();
-        platform::UseGLBackend();
-        SetLogFile("");
-    }
     TestDir dir;
-    IDirect3D8* d3d = nullptr;
-    CRefPtr<CDevice> device;
     CTotemsManager m;
 };
 
@@ -312,7 +297,7 @@ TEST_F(TotemTexturesTest, GeneratedPicturesLoadAndTheFirstMissingOneStopsTheLoad
     EXPECT_TRUE(other.m_textures[kTotemTexLights]);
     EXPECT_FALSE(other.m_textures[kTotemTexDigits]);
     EXPECT_FALSE(other.m_textures[kTotemTexRedBody]);
-    EXPECT_NE(std::string::npos, TestDir::ReadAbs(dir / "Objects.log").find("Unable to load TimeDigits.png Texture!\n"));
+    EXPECT_NE(std::string::npos, Log().find("Unable to load TimeDigits.png Texture!\n"));
 
     // Switching to the shop pictures works, and a picture that cannot be made again is reported.
     EXPECT_TRUE(m.RecreateTextures(1, gfx));
@@ -320,7 +305,7 @@ TEST_F(TotemTexturesTest, GeneratedPicturesLoadAndTheFirstMissingOneStopsTheLoad
     EXPECT_EQ(gfx + "RedTotemShop.png", m.m_textures[kTotemTexRedBody]->fileName);
     EXPECT_FALSE(m.RecreateTextures(0, dir.Path() + "/nowhere/"));
     EXPECT_EQ(0, m.m_shopImages);
-    EXPECT_NE(std::string::npos, TestDir::ReadAbs(dir / "Objects.log").find("Error! GreenTotem Texture Recreate\n"));
+    EXPECT_NE(std::string::npos, Log().find("Error! GreenTotem Texture Recreate\n"));
 }
 
 } // namespace
