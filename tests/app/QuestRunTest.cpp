@@ -854,13 +854,8 @@ TEST(QuestRun, MemoryBonusLevelsPairsFoundByClicksWinAGoldenStar)
                     CMemoryChallenge* m = g.board->memoryChallenge.Get();
                     if (g.phase >= ChallengePhase::Lost || !m)
                         return true;
-                    if (m->state != CMemoryChallenge::kWaiting || h.Tick() < nextClick)
+                    if (!QuestScript::ClickNextPlate(h, *m, nextClick))
                         return false;
-                    const CCapSprite* plate = QuestScript::PlateToPick(*m);
-                    if (!plate)
-                        return false;
-                    QuestScript::ClickGame(h, plate->x, plate->y);
-                    nextClick = h.Tick() + 3;
                     int32_t found = 0;
                     for (const std::vector<int32_t>& row : m->found)
                         found += int32_t(std::count(row.begin(), row.end(), 1));

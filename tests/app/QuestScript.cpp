@@ -338,6 +338,18 @@ const CCapSprite* QuestScript::PlateToPick(const CMemoryChallenge& m)
     return nullptr;
 }
 
+const CCapSprite* QuestScript::ClickNextPlate(GameHarness& h, const CMemoryChallenge& m, int& nextClick)
+{
+    if (m.state != CMemoryChallenge::kWaiting || h.Tick() < nextClick)
+        return nullptr;
+    const CCapSprite* plate = PlateToPick(m);
+    if (!plate)
+        return nullptr;
+    ClickGame(h, plate->x, plate->y);
+    nextClick = h.Tick() + 3;
+    return plate;
+}
+
 bool QuestScript::TokenShows(const CReactionChallenge& r)
 {
     if (r.state != CReactionChallenge::kTurning || r.subState != 1 || r.currentPlate < 0)

@@ -85,6 +85,9 @@ public:
     // The plate a player who remembers every plate clicks next at the memory challenge:
     // one not found yet, then its partner; null when none is left to pick.
     static const CCapSprite* PlateToPick(const CMemoryChallenge& challenge);
+    // That player's click: once the challenge waits and `nextClick` has come, the plate to
+    // pick is clicked and the next click set three ticks on. The plate clicked, or null.
+    static const CCapSprite* ClickNextPlate(GameHarness& h, const CMemoryChallenge& challenge, int& nextClick);
     // A token shows at the reaction challenge: the plates turn and the one opened last
     // shows a token, face up. A stop now catches it.
     static bool TokenShows(const CReactionChallenge& challenge);

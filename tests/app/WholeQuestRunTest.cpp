@@ -210,6 +210,15 @@ private:
     // Leaves the quest for the main menu: from the map, or from a level by the pause menu.
     bool LeaveQuest(CGame& g);
 
+    // The frame `delay` ticks on goes to `path` the first time `key` asks; true then.
+    bool ShotOnce(const std::string& key, const std::string& path, int delay)
+    {
+        if (!shotTaken.insert(key).second)
+            return false;
+        h.SaveFrameAt(h.Tick() + delay, script.Shot(path));
+        return true;
+    }
+
     GameHarness& h;
     QuestScript& script;
     Guide guide;
@@ -494,20 +503,10 @@ void WholeQuest::MemoryChallenge()
         CMemoryChallenge* m = g.board->memoryChallenge.Get();
         if (g.phase >= ChallengePhase::Lost || !m)
             return true;
-        if (m->state != CMemoryChallenge::kWaiting || h.Tick() < nextClick)
-            return false;
-        const CCapSprite* plate = QuestScript::PlateToPick(*m);
-        if (!plate)
-            return false;
         // The second plate of a pair: the first stands open beside it in the picture.
         const bool secondPick = m->PlateAt(m->firstPick[0], m->firstPick[1]) != nullptr;
-        QuestScript::ClickGame(h, plate->x, plate->y);
-        nextClick = h.Tick() + 3;
-        if (m->round == 3 && secondPick && !shotTaken.count("memory"))
-        {
-            shotTaken.insert("memory");
-            h.SaveFrameAt(h.Tick() + 6, script.Shot(running));
-        }
+        if (QuestScript::ClickNextPlate(h, *m, nextClick) && m->round == 3 && secondPick)
+            ShotOnce("memory", running, 6);
         return false;
     }, 40);
 }
@@ -522,12 +521,8 @@ void WholeQuest::ReactionChallenge()
             return true;
         if (h.Tick() < nextClick || !QuestScript::TokenShows(*r))
             return false;
-        if (!shotTaken.count("reaction"))
-        {
-            shotTaken.insert("reaction");
-            h.SaveFrameAt(h.Tick() + 1, script.Shot(running));
+        if (ShotOnce("reaction", running, 1))
             return false;
-        }
         nextClick = h.Tick() + 3;
         h.Key(VK_SPACE);
         return false;
@@ -544,12 +539,8 @@ void WholeQuest::AttentionChallenge()
             return true;
         if (h.Tick() < nextClick || a->state != CAttentionChallenge::kChoose || a->plates.size() < 3)
             return false;
-        if (!shotTaken.count("attention"))
-        {
-            shotTaken.insert("attention");
-            h.SaveFrameAt(h.Tick() + 1, script.Shot(running));
+        if (ShotOnce("attention", running, 1))
             return false;
-        }
         nextClick = h.Tick() + 3;
         const auto& plate = a->plates[size_t(CAttentionChallenge::kTokenPlate)];
         QuestScript::ClickGame(h, plate->x, plate->y);
