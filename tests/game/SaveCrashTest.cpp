@@ -74,12 +74,11 @@ TEST(SaveCrash, EveryFileIsAWholeVersionAfterEachKill)
     std::mt19937 random(20261210u);
     std::uniform_int_distribution<int> delay(0, kLongestDelayMicroseconds);
     uint32_t last = 1;
-    int advanced = 0, damaged = 0, leftovers = 0, kills = 0;
+    int advanced = 0, damaged = 0, leftovers = 0, kill = 0;
     // On a loaded machine the writer may not get a core before its kill: the run goes
     // on (up to twice as long) until enough kills have landed inside a write.
-    for (int kill = 0; kill < kKills || (leftovers <= kMidWriteKills && kill < 2 * kKills); ++kill)
+    for (; kill < kKills || (leftovers <= kMidWriteKills && kill < 2 * kKills); ++kill)
     {
-        ++kills;
         ASSERT_TRUE(RunAndKill(root, delay(random))) << "kill " << kill;
         uint32_t generation = 0;
         const std::string problems = save_crash::CheckFiles(root, &generation);
@@ -98,7 +97,7 @@ TEST(SaveCrash, EveryFileIsAWholeVersionAfterEachKill)
     }
     std::printf("%d kills, %d files checked after each, %d damaged or lost, %d rounds saved, "
                 "%d temporary files swept\n",
-                kills, 5, damaged, int(last), leftovers);
+                kill, 5, damaged, int(last), leftovers);
     // The kills came in the middle of writes (each left a temporary file behind),
     // and rounds were completed between them.
     EXPECT_GT(leftovers, kMidWriteKills);
