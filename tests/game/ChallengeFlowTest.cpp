@@ -395,6 +395,22 @@ TEST_F(ChallengeFlow, TheStopReachesTheReactionChallengeOnlyWhileTheBoardRuns)
     EXPECT_EQ(CReactionChallenge::kJudging, r.state);
 }
 
+TEST_F(ChallengeFlow, SpaceInTheReactionChallengesLevelReturnsToItsScreen)
+{
+    OpenLevelsChallenge(15);
+    ASSERT_EQ(kLevelKindReaction, game->levelKind);
+    game->subState = kSubStateNormalPlay;
+    game->OnKeyDown(VK_SPACE);
+    EXPECT_EQ(kSubStateChallenge, game->subState);
+    // Other keys and other level kinds leave the sub-state alone.
+    game->subState = kSubStateNormalPlay;
+    game->OnKeyDown(VK_ESCAPE);
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);
+    game->levelKind = kLevelKindAccuracy;
+    game->OnKeyDown(VK_SPACE);
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);
+}
+
 TEST_F(ChallengeFlow, LeavingTheLevelFromTheChallengePutsItToRest)
 {
     CAccuracyChallenge& a = OpenAndStart();
