@@ -488,6 +488,8 @@ private:
     // Moves to the next phase of the current sequence with its timer at 0.
     void NextPhase(int32_t next);
     void HidePlayPanels();
+    // The totems beside the board and their plinth go with the play screen.
+    void FadeOutTotems();
     void ShowLevelTitle();
     void StartLevelPlay();
     void LeavePlay();

@@ -495,12 +495,16 @@ void CGame::LeavePlay()
     // a life lost or the game over; the board stays until cleared.
     HidePlayPanels();
     if (questMode == 0)
-        ui->FadeOutForm(ui->Form("Quest"), 2.0f);
-    if (questMode == 0)
     {
-        board->totems.SetPanelPicturesVisible(0, 2.0f);
-        board->totems.FadeOutAll(2.0f);
+        ui->FadeOutForm(ui->Form("Quest"), 2.0f);
+        FadeOutTotems();
     }
+}
+
+void CGame::FadeOutTotems()
+{
+    board->totems.SetPanelPicturesVisible(0, 2.0f);
+    board->totems.FadeOutAll(2.0f);
 }
 
 void CGame::ClearBoardForMenus()

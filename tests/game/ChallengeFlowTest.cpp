@@ -243,6 +243,22 @@ TEST_F(ChallengeFlow, EnoughStarsWinAGoldenStarOnceAndTheAwardLeadsToTheMap)
     EXPECT_EQ(kSubStateAfterLevel, game->subState);
 }
 
+// The level's totems and their plinth go when the bonus level opens, and whatever of
+// them stands when it ends goes with its screen.
+TEST_F(ChallengeFlow, TheTotemsFadeOutWhenTheBonusLevelOpensAndWhenItEnds)
+{
+    CTotemsManager& totems = game->board->totems;
+    totems.SetPanelPicturesVisible(1, 0.0f);
+    CAccuracyChallenge& a = OpenAndStart();
+    EXPECT_EQ(0, totems.m_panelPicturesVisible);
+    totems.SetPanelPicturesVisible(1, 0.0f);
+    a.caughtCount = a.targetCount;
+    a.state = CAccuracyChallenge::kEnding;
+    Run(5.0f);
+    ASSERT_EQ(kSubStateAfterLevel, game->subState);
+    EXPECT_EQ(0, totems.m_panelPicturesVisible);
+}
+
 TEST_F(ChallengeFlow, AReactionMissTakesItsPenaltyOffTheClockButNotBelowNothing)
 {
     OpenLevelsChallenge(15);
