@@ -213,6 +213,8 @@ public:
     static int IsDelayedTutorialKind(int kind);
     int CanPause() const;
     int IsPlayQuiet() const;
+    // Sand on its way into the glass: poured by a match and not landed yet.
+    bool IsSandFalling() const;
     int IsTutorialSwapAllowed(int col, int row) const;
     void EnterLevelIntroWait();
     int SwitchSceneForLevel(int oldLevel, int newLevel);
@@ -472,7 +474,8 @@ private:
     void RunChallengeClock(float dt);
     void EndChallengeAtTimeUp();
     void ShowStopButtons(int show);
-    void ShowChallengeMessage(int text, int style);
+    void ShowChallengeMessage(int text, int style, float displayTime);
+    void ShowChallengeMessage(const std::string& text, int style, float displayTime);
     void ChallengeSucceeded();
     void ChallengePrompt(int32_t which);
     // The memory round's found tokens go to the sand glass and its plates fly off.

@@ -907,6 +907,40 @@ TEST_F(QuestFlow, ThePreviousLevelsAutosaveRaisesLivesAndBecomesTheFirst)
     EXPECT_EQ(ReadBytes("QuestAS2.sav"), ReadBytes("QuestAS1.sav"));
 }
 
+TEST_F(QuestFlow, TheStarAwardsEndStopsTheSandsFallAndGivesTheBoardBack)
+{
+    FillBoard();
+    CSandHeap& heap = *game->board->sandbox->heap;
+    heap.drainRate = 0.05;
+    game->board->inputOpen = 1;
+    game->levelTimer = 100.0f;
+    Event(kEventSandGlassEnd);
+    game->Update(kStep);
+    ASSERT_TRUE(game->starEffect->busy);
+    EXPECT_EQ(1, game->board->inputLocked);
+    for (int i = 0; i < 400 && game->starEffect->busy; ++i)
+        game->Update(kStep);
+    ASSERT_FALSE(game->starEffect->busy);
+    EXPECT_EQ(0.0, heap.drainRate);
+    EXPECT_EQ(0, game->board->inputLocked);
+}
+
+// A trophy earned in play is offered only once the board rests, its poured sand
+// included.
+TEST_F(QuestFlow, ATrophyEarnedInPlayWaitsForThePouredSandToLand)
+{
+    FillBoard();
+    game->trophies = CRefPtr<CTrophies>(new CTrophies());
+    game->board->inputOpen = 1;
+    game->levelTimer = 100.0f;
+    game->board->counters.AddToBoth(10000000, kCounterScore);
+    game->board->sandbox->heap->portions.push_back({0.3f, 0.0f, 0.01f});
+    game->Update(kStep);
+    EXPECT_TRUE(game->trophies->pending.empty());
+    Run(0.5f);
+    EXPECT_FALSE(game->trophies->pending.empty());
+}
+
 // The autosaves follow the quest through the game: the shops after two won levels,
 // a time-up that retries the level through its shop, and then the last life lost.
 TEST_F(QuestFlow, ARetrysShopKeepsTheLevelBeforeForTheLastLife)
