@@ -559,6 +559,7 @@ private:
     bool MakeBonuses();
     bool MakeTotems();
     void MakePopups();
+    void MakeHudEffects();
     void MakeBackgrounds();
     void StartSounds();
     bool ConvertNextSound();
