@@ -514,6 +514,10 @@ private:
     void ShopCommand(int id);
     // Steps of the level statistics (GamePanels.cpp).
     void RevealStatisticsRow(int row, int32_t next);
+    // A row's pop (with its sound), and the new best's burst (with its sound).
+    void PopStatisticsRow(int row);
+    void PopStatistics(float x, float y, float z, float width, float height);
+    void BurstNewBest(int row);
     void CountTimeBonus(float t);
     void RevealStatisticsColumnLine();
 

@@ -20,6 +20,7 @@
 #include "engine/SaveErrors.h"
 #include "engine/StringTable.h"
 #include "game/Game.h"
+#include "render/SpriteBatch.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
 #include "saves/Trophies.h"
@@ -555,6 +556,31 @@ protected:
     CDataFolders uiFolders;
     CQuestLayout layout;
 };
+
+// Every row of the statistics pops in as it shows, and so does each line of the quest's
+// table: ten pops, none before the first row.
+TEST_F(QuestFlowOnTheForms, EveryStatisticsRowPopsInAsItShows)
+{
+    game->spriteBatches[0] = CRefPtr<CSpriteBatch>(new CSpriteBatch({}, {}, {}));
+    auto pops = [this] {
+        int count = 0;
+        for (const CRefPtr<CBatchSprite>& sprite : game->spriteBatches[0]->sprites)
+            count += (sprite->colour & 0xFFFFFFu) == 0xC0C0FFu ? 1 : 0;
+        return count;
+    };
+    game->subState = kSubStateStatistics;
+    game->phase = StatisticsPhase::RevealHeader;
+    game->timeBonus = 0;
+    game->newBestScore = 1;
+    game->newBestTime = 0;
+    Run(0.45f);
+    EXPECT_EQ(0, pops());
+    Run(0.1f);
+    EXPECT_EQ(1, pops());
+    Run(8.0f);
+    ASSERT_EQ(StatisticsPhase::Done, game->phase);
+    EXPECT_EQ(10, pops());
+}
 
 // Showing or hiding the panel never changes which lives show: only its frame and the
 // marker of the highest life icon still shown come and go.
