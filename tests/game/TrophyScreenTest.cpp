@@ -9,7 +9,7 @@
 
 #include "board/LevelParams.h"
 #include "engine/StringTable.h"
-#include "saves/Trophies.h"
+#include "game/TrophyScreen.h"
 #include "render/SpriteList.h"
 #include "render/SpriteShape.h"
 #include "screens/Interface.h"
@@ -30,13 +30,14 @@ protected:
         if (IsSkipped())
             return;
         ASSERT_EQ(1, ui->Load(folders, layout, params));
-        trophies.ui = ui;
-        trophies.awardList = CRefPtr<CSpriteList>(new CSpriteList(rec.device, rec.vertexBuffer, rec.indexBuffer));
+        screen.record = record;
+        screen.ui = ui;
+        screen.awardList = CRefPtr<CSpriteList>(new CSpriteList(rec.device, rec.vertexBuffer, rec.indexBuffer));
         trophies.pompaTime = 1.0f;
         trophies.postTime = 0.5f;
         form = ui->Form("Trophies");
         form->SetVisible(1);
-        trophies.RefreshIcons();  // as opening the screen does
+        screen.RefreshIcons();  // as opening the screen does
     }
 
     // Frames of dt until Update has returned 1 `count` times or `seconds` ran out;
@@ -45,41 +46,43 @@ protected:
     {
         float t = 0.0f;
         for (; t < seconds && count > 0; t += dt)
-            count -= trophies.Update(dt, -999.0f, -999.0f);
+            count -= screen.Update(dt, -999.0f, -999.0f);
         return t;
     }
 
     CRefPtr<CKMForm> form;
-    CTrophies trophies;
+    CRefPtr<CTrophies> record{new CTrophies()};
+    CTrophies& trophies = *record;
+    CTrophyScreen screen;
 };
 
 TEST_F(TrophyScreen, AnAwardSpiralsOntoItsIconAndCountsWhenItLands)
 {
     trophies.QueueAward(2, 1);
-    const CRefPtr<CKMWindow> icon = trophies.LevelIcon(2, 1);
+    const CRefPtr<CKMWindow> icon = screen.LevelIcon(2, 1);
     ASSERT_TRUE(icon);
     const float w = icon->baseSize.w, h = icon->baseSize.h;
 
-    EXPECT_EQ(0, trophies.Update(0.0f, -999.0f, -999.0f));
-    ASSERT_TRUE(trophies.awardShape);
-    EXPECT_FLOAT_EQ(icon->worldPosition.x + w, trophies.awardShape->position.x);
-    EXPECT_FLOAT_EQ(icon->worldPosition.y, trophies.awardShape->position.y);
-    EXPECT_FLOAT_EQ(4.0f * w, trophies.awardShape->scaleX);
-    EXPECT_FLOAT_EQ(4.0f * h, trophies.awardShape->scaleY);
+    EXPECT_EQ(0, screen.Update(0.0f, -999.0f, -999.0f));
+    ASSERT_TRUE(screen.awardShape);
+    EXPECT_FLOAT_EQ(icon->worldPosition.x + w, screen.awardShape->position.x);
+    EXPECT_FLOAT_EQ(icon->worldPosition.y, screen.awardShape->position.y);
+    EXPECT_FLOAT_EQ(4.0f * w, screen.awardShape->scaleX);
+    EXPECT_FLOAT_EQ(4.0f * h, screen.awardShape->scaleY);
     EXPECT_EQ(0, trophies.levels[2]) << "not earned while it flies";
     EXPECT_FALSE(icon->visible);
 
     float t = 0.0f;
     while (t < 1.0f - 1e-4f)
     {
-        EXPECT_EQ(0, trophies.Update(0.1f, -999.0f, -999.0f));
+        EXPECT_EQ(0, screen.Update(0.1f, -999.0f, -999.0f));
         t += 0.1f;
     }
     EXPECT_EQ(1, trophies.levels[2]);
     EXPECT_EQ(1, trophies.displayedLevels[2]);
     EXPECT_TRUE(icon->visible);
-    EXPECT_FALSE(trophies.awardShape);
-    EXPECT_EQ(1, trophies.phase);
+    EXPECT_FALSE(screen.awardShape);
+    EXPECT_EQ(TrophyAwardPhase::Landed, screen.phase);
     ASSERT_EQ(1u, trophies.pending.size()) << "leaves only after the afterglow";
     EXPECT_LT(RunUntilAwarded(1, 2.0f, 0.1f), 0.65f);
     EXPECT_TRUE(trophies.pending.empty());
@@ -101,12 +104,14 @@ TEST_F(TrophyScreen, ApplyingDuringTheAfterglowEndsItAndALaterAwardPlaysWhole)
     trophies.QueueAward(1, 1);
     trophies.QueueAward(3, 2);
     for (int i = 0; i < 12; ++i)
-        trophies.Update(0.1f, -999.0f, -999.0f);
-    ASSERT_EQ(1, trophies.phase);
-    trophies.ApplyPending();
+        screen.Update(0.1f, -999.0f, -999.0f);
+    ASSERT_EQ(TrophyAwardPhase::Landed, screen.phase);
+    screen.ApplyPending();
+    EXPECT_EQ(TrophyAwardPhase::Flying, screen.phase);
+    EXPECT_EQ(0.0f, screen.timer);
     EXPECT_TRUE(trophies.pending.empty());
     EXPECT_EQ(2, trophies.levels[3]);
-    EXPECT_FALSE(trophies.awardShape);
+    EXPECT_FALSE(screen.awardShape);
     trophies.QueueAward(5, 1);
     EXPECT_NEAR(1.5f, RunUntilAwarded(1, 5.0f), 0.11f);
 }
@@ -116,7 +121,7 @@ TEST_F(TrophyScreen, NothingMovesWhileTheFormDoesNotTakeInput)
     trophies.QueueAward(1, 1);
     form->enabled = 0;
     EXPECT_EQ(0, RunUntilAwarded(1, 3.0f) < 3.0f);
-    EXPECT_FALSE(trophies.awardShape);
+    EXPECT_FALSE(screen.awardShape);
     EXPECT_EQ(0, trophies.levels[1]);
 }
 
@@ -129,7 +134,7 @@ TEST_F(TrophyScreen, TheBackgroundDriftsAndWrapsOnce)
     trophies.backgroundSpeed[0] = 0.0625f;
     trophies.backgroundSpeed[1] = 0.0f;
     shape.SetFrameUV4(0, 0.99f, 0.5f, 1.99f, 0.5f, 1.99f, 1.25f, 0.99f, 1.25f);
-    trophies.Update(0.5f, -999.0f, -999.0f);
+    screen.Update(0.5f, -999.0f, -999.0f);
     EXPECT_NEAR(0.02125f, shape.frames[0].u, 1e-5f);
     EXPECT_NEAR(0.02125f + trophies.backgroundSize[0], shape.frames[1].u, 1e-5f);
 }
@@ -137,21 +142,21 @@ TEST_F(TrophyScreen, TheBackgroundDriftsAndWrapsOnce)
 TEST_F(TrophyScreen, IconsFollowTheShownLevelsAndTheDescriptionOnlyEarnedOnes)
 {
     trophies.levels[0] = trophies.displayedLevels[0] = 1;
-    trophies.RefreshIcons();
-    const CRefPtr<CKMWindow> earned = trophies.LevelIcon(0, 1);
+    screen.RefreshIcons();
+    const CRefPtr<CKMWindow> earned = screen.LevelIcon(0, 1);
     ASSERT_TRUE(earned);
     EXPECT_TRUE(earned->visible);
-    EXPECT_FALSE(trophies.LevelIcon(0, 0));
-    EXPECT_FALSE(trophies.LevelIcon(9, 1)) << "no tenth trophy on the form";
-    const CRefPtr<CKMWindow> unearned = trophies.LevelIcon(1, 1);
+    EXPECT_FALSE(screen.LevelIcon(0, 0));
+    EXPECT_FALSE(screen.LevelIcon(9, 1)) << "no tenth trophy on the form";
+    const CRefPtr<CKMWindow> unearned = screen.LevelIcon(1, 1);
     ASSERT_TRUE(unearned);
     EXPECT_FALSE(unearned->visible);
 
     const WidgetList& rows = ui->List(kFormTrophies, 0);
     ASSERT_FALSE(rows.empty());
-    trophies.Update(0.0f, earned->worldPosition.x, earned->worldPosition.y);
+    screen.Update(0.0f, earned->worldPosition.x, earned->worldPosition.y);
     EXPECT_TRUE(rows[0]->visible);
-    trophies.Update(0.0f, unearned->worldPosition.x, unearned->worldPosition.y);
+    screen.Update(0.0f, unearned->worldPosition.x, unearned->worldPosition.y);
     EXPECT_FALSE(rows[0]->visible);
 }
 
