@@ -1,10 +1,13 @@
 #include "engine/IniReader.h"
 
+#include "engine/Log.h"
 #include "platform/win32.h"
+
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -105,4 +108,75 @@ std::string& ReadIniStdString(std::string& out, const char* file, const char* se
     GetPrivateProfileStringA(section, key, def, buf.data(), DWORD(buf.size()), file);
     out = buf.data();
     return out;
+}
+
+namespace {
+
+const char* BaseName(const char* file)
+{
+    const char* base = file ? file : "";
+    for (const char* p = base; *p; ++p)
+        if (*p == '\\' || *p == '/')
+            base = p + 1;
+    return base;
+}
+
+void LogClamped(const char* file, const char* key, const char* read, const char* used)
+{
+    char line[512];
+    std::snprintf(line, sizeof line, "Tuning value out of range: %s %s=%s, using %s\n", BaseName(file),
+                  key ? key : "", read, used);
+    LogText(line);
+}
+
+// atoi's reading of the text, widened so that an overflow stays visible.
+int64_t ParseWideInt(const char* text)
+{
+    return int64_t(std::strtoll(text, nullptr, 10));
+}
+
+} // namespace
+
+int32_t ClampTuningInt(int64_t value, int32_t lo, int32_t hi, const char* file, const char* key)
+{
+    if (value >= lo && value <= hi)
+        return int32_t(value);
+    const int32_t used = value < lo ? lo : hi;
+    LogClamped(file, key, std::to_string(value).c_str(), std::to_string(used).c_str());
+    return used;
+}
+
+float ClampTuningFloat(float value, float fallback, float lo, float hi, const char* file, const char* key)
+{
+    if (value >= lo && value <= hi)
+        return value;
+    float used = value < lo ? lo : hi;
+    if (value != value)
+        used = fallback >= lo && fallback <= hi ? fallback : (fallback < lo ? lo : hi);
+    char read[64], shown[64];
+    std::snprintf(read, sizeof read, "%g", double(value));
+    std::snprintf(shown, sizeof shown, "%g", double(used));
+    LogClamped(file, key, read, shown);
+    return used;
+}
+
+int32_t ReadIniIntInRange(const char* file, const char* section, const char* key, const char* def, int32_t lo,
+                          int32_t hi)
+{
+    IniText t(file, section, key, def);
+    return ClampTuningInt(ParseWideInt(t.text), lo, hi, file, key);
+}
+
+float ReadIniFloatInRange(const char* file, const char* section, const char* key, const char* def, float lo,
+                          float hi)
+{
+    IniText t(file, section, key, def);
+    return ClampTuningFloat(float(std::atof(t.text)), float(std::atof(def ? def : "")), lo, hi, file, key);
+}
+
+float* ClampTuningFloats(float* values, int count, float lo, float hi, const char* file, const char* key)
+{
+    for (int i = 0; i < count; ++i)
+        values[i] = ClampTuningFloat(values[i], lo > 0.0f ? lo : (hi < 0.0f ? hi : 0.0f), lo, hi, file, key);
+    return values;
 }

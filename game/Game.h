@@ -179,6 +179,10 @@ public:
 
     bool PreInit(HWND window, HINSTANCE instance);
     bool Init(HWND window, HINSTANCE instance);
+    // When the splash ends in the middle of the first run's sound conversion, the
+    // conversion runs to its end first: its messages keep lines of their own, ahead
+    // of Init's line in the log.
+    void FinishSoundConversion();
     int LoadAdditionalFonts();
 
     // One frame: the splash sequence before Init, else the update of every animation,

@@ -382,6 +382,12 @@ bool CGame::LoadDuringSplash()
     return !loadingFailed;
 }
 
+void CGame::FinishSoundConversion()
+{
+    while (!LoadingDone() && static_cast<LoadingStep>(loadingStep) == LoadingStep::SoundConversion)
+        RunLoadingStep();
+}
+
 bool CGame::Init(HWND window, HINSTANCE instance)
 {
     this->window = window;
