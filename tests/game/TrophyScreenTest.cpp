@@ -1,7 +1,8 @@
 // The trophy screen on the shipped Trophies form: an award spirals in from one icon
 // width to the right at four times the icon's size, counts when it lands, and leaves
 // the pending list after its afterglow; awards play one after the other; applying
-// them at once ends the animation; the background drifts and wraps once.
+// them at once ends the animation; the background drifts and wraps once, and its
+// shelves stay under the trophies' feet.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "screens/Interface.h"
 #include "hud/QuestLayout.h"
 #include "tests/screens/interface_fixture.h"
+#include "tests/support/GeneratedPicture.h"
 
 namespace {
 
@@ -137,6 +139,42 @@ TEST_F(TrophyScreen, TheBackgroundDriftsAndWrapsOnce)
     screen.Update(0.5f, -999.0f, -999.0f);
     EXPECT_NEAR(0.02125f, shape.frames[0].u, 1e-5f);
     EXPECT_NEAR(0.02125f + trophies.backgroundSize[0], shape.frames[1].u, 1e-5f);
+}
+
+// The shipped wall drifts sideways only; every trophy stands on a shelf's lit top,
+// a few pixels under its icon, and no shelf crosses the icon, however long it drifts.
+TEST_F(TrophyScreen, TheShelvesOfTheShippedWallStayUnderTheTrophies)
+{
+    GeneratedPicture wall;
+    if (!wall.Load("Trophies.jpg"))
+        GTEST_SKIP() << "the game's pictures are not generated in this build";
+    trophies.LoadSettings((std::string(ORB_GAME_DIR) + "/Data/Config/Skin.cfg").c_str());
+    CRefPtr<CKMWindow> background = ui->Widget(kFormTrophies, 0);
+    ASSERT_TRUE(background && !background->sprites.empty());
+    const CSpriteShape& shape = *background->sprites[0];
+    for (int second = 0; second < 40; ++second)
+        trophies.Update(1.0f, -999.0f, -999.0f);
+    // The wall's texel row under a screen row (y down from the top), any column: the
+    // shelves run across the whole wall.
+    const auto light = [&](float screenY) {
+        const float v = shape.frames[0].v + (screenY / 768.0f) * (shape.frames[3].v - shape.frames[0].v);
+        const int row = int(std::fmod(v + 1.0f, 1.0f) * float(wall.image.height));
+        return wall.Light(wall.image.width / 3, std::min(row, wall.image.height - 1));
+    };
+    for (int t = 0; t < CTrophies::kTrophyCount; ++t)
+    {
+        const CRefPtr<CKMWindow> icon = trophies.LevelIcon(t, 1);
+        ASSERT_TRUE(icon) << t;
+        const float top = 384.0f - (icon->worldPosition.y + icon->baseSize.h / 2.0f);
+        const float feet = 384.0f - (icon->worldPosition.y - icon->baseSize.h / 2.0f);
+        int shelf = 0, across = 0;
+        for (float y = feet - 8.0f; y <= feet + 4.0f; y += 1.0f)
+            shelf = std::max(shelf, light(y));
+        for (float y = top; y <= feet - 10.0f; y += 1.0f)
+            across = std::max(across, light(y));
+        EXPECT_GE(shelf, 130) << "trophy " << t << " stands on a shelf";
+        EXPECT_LE(across, 100) << "no shelf crosses trophy " << t;
+    }
 }
 
 TEST_F(TrophyScreen, IconsFollowTheShownLevelsAndTheDescriptionOnlyEarnedOnes)
