@@ -39,14 +39,17 @@ int32_t FloorToInt(float v)
 
 int32_t ReadIniInt(const char* file, const char* section, const char* key, const char* def)
 {
-    IniText t(file, section, key, def);
-    return int32_t(std::atoi(t.text));
+    return ReadIniIntInRange(file, section, key, def, -kTuningLimit, kTuningLimit);
 }
 
 float ReadIniFloat(const char* file, const char* section, const char* key, const char* def)
 {
-    IniText t(file, section, key, def);
-    return float(std::atof(t.text));
+    return ReadIniFloatInRange(file, section, key, def, -float(kTuningLimit), float(kTuningLimit));
+}
+
+float ReadIniTime(const char* file, const char* section, const char* key, const char* def)
+{
+    return ReadIniFloatInRange(file, section, key, def, 0.0f, kLongestTuningTime);
 }
 
 uint32_t ReadIniColor(const char* file, const char* section, const char* key, const char* def)
@@ -66,7 +69,7 @@ float* ReadIniFloat2(float* out, const char* file, const char* section, const ch
     IniText t(file, section, key, def);
     out[0] = out[1] = 0.0f;
     std::sscanf(t.text, "%f %f", &out[0], &out[1]);
-    return out;
+    return ClampTuningFloats(out, 2, -float(kTuningLimit), float(kTuningLimit), file, key);
 }
 
 float* ReadIniFloat3(float* out, const char* file, const char* section, const char* key, const char* def)
@@ -74,7 +77,7 @@ float* ReadIniFloat3(float* out, const char* file, const char* section, const ch
     IniText t(file, section, key, def);
     out[0] = out[1] = out[2] = 0.0f;
     std::sscanf(t.text, "%f %f %f", &out[0], &out[1], &out[2]);
-    return out;
+    return ClampTuningFloats(out, 3, -float(kTuningLimit), float(kTuningLimit), file, key);
 }
 
 float* ReadIniFloat4(float* out, const char* file, const char* section, const char* key, const char* def)
@@ -82,7 +85,7 @@ float* ReadIniFloat4(float* out, const char* file, const char* section, const ch
     IniText t(file, section, key, def);
     out[0] = out[1] = out[2] = out[3] = 0.0f;
     std::sscanf(t.text, "%f %f %f %f", &out[0], &out[1], &out[2], &out[3]);
-    return out;
+    return ClampTuningFloats(out, 4, -float(kTuningLimit), float(kTuningLimit), file, key);
 }
 
 int32_t* ReadIniInt2(int32_t* out, const char* file, const char* section, const char* key, const char* def)
@@ -90,8 +93,8 @@ int32_t* ReadIniInt2(int32_t* out, const char* file, const char* section, const 
     IniText t(file, section, key, def);
     int a = 0, b = 0;
     std::sscanf(t.text, "%d %d", &a, &b);
-    out[0] = a;
-    out[1] = b;
+    out[0] = ClampTuningInt(a, -kTuningLimit, kTuningLimit, file, key);
+    out[1] = ClampTuningInt(b, -kTuningLimit, kTuningLimit, file, key);
     return out;
 }
 

@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <string>
 
+// Every number these read is kept within +-kTuningLimit (NaN and infinities of a
+// scalar take its default, of a vector component 0), logged as below: no tuning
+// value reaches the game as an overflow or a value no picture or clock can use.
+constexpr int32_t kTuningLimit = 1000000;
 int32_t ReadIniInt(const char* file, const char* section, const char* key, const char* def);
 float ReadIniFloat(const char* file, const char* section, const char* key, const char* def);
 
@@ -38,5 +42,8 @@ int32_t ReadIniIntInRange(const char* file, const char* section, const char* key
                           int32_t hi);
 float ReadIniFloatInRange(const char* file, const char* section, const char* key, const char* def, float lo,
                           float hi);
+// A time in seconds the game waits for or runs: 0 to kLongestTuningTime.
+constexpr float kLongestTuningTime = 60.0f;
+float ReadIniTime(const char* file, const char* section, const char* key, const char* def);
 // Every component of a vector read pinned to one range.
 float* ClampTuningFloats(float* values, int count, float lo, float hi, const char* file, const char* key);

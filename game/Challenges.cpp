@@ -148,6 +148,8 @@ void CGame::EnterChallenge(int32_t kind)
     levelKind = kind;
     if (field.sandbox && field.sandbox->heap)
         field.sandbox->heap->Reset();
+    // The bonus level is played without the level's totems.
+    FadeOutTotems();
     subState = kSubStateChallenge;
     NextPhase(ChallengePhase::Begin);
     if (music)
@@ -602,6 +604,7 @@ void CGame::ReleaseChallenge()
     }
     ui->FadeOutForm(ui->Form(LookOf(levelKind).form), kFormFade);
     ui->FadeOutForm(ui->Form("Quest"), kFormFade);
+    FadeOutTotems();
     HidePlayPanels();
     if (CheckTrophies())
     {

@@ -44,8 +44,8 @@ int32_t CTrophies::MaxLevel(int trophy)
 
 void CTrophies::LoadSettings(const char* path)
 {
-    pompaTime = ReadIniFloat(path, "Trophies", "PompaTime", "1.5");
-    postTime = ReadIniFloat(path, "Trophies", "PostTime", "0.5");
+    pompaTime = ReadIniTime(path, "Trophies", "PompaTime", "1.5");
+    postTime = ReadIniTime(path, "Trophies", "PostTime", "0.5");
     ReadIniFloat2(backgroundSpeed, path, "Trophies", "BackgroundTSpeed", "0.0625 -0.038625");
     ReadIniFloat2(backgroundSize, path, "Trophies", "BackgroundTSize", "1 0.75");
 }
