@@ -31,7 +31,9 @@ HWND g_mainWindow = nullptr;
 HINSTANCE g_instance = nullptr;
 HMODULE g_library = nullptr;
 IDirect3D8* g_d3d = nullptr;
-CRefPtr<CGame> g_game;
+// Released by the shut-down, never by static destruction: the game's destructor needs
+// the graphics and the log, which an exit() from inside a library may have taken away.
+CRefPtr<CGame>& g_game = *new CRefPtr<CGame>;
 VideoSettings g_video{};
 int g_windowWidth = 640;
 int g_windowHeight = 480;
@@ -120,6 +122,7 @@ int RunFrame(DWORD step)
     if (result != kFrameRunInit)
         return 1;
 
+    game.FinishSoundConversion();
     LogText("Init stuf...");
     if (!CallGameInit())
     {
@@ -360,6 +363,14 @@ void OpenMainWindow(HINSTANCE instance, int showCmd)
 
 }
 
+// The display went away: save what a close saves; the graphics are gone with it.
+void SaveOnDisplayLoss()
+{
+    if (g_game)
+        g_game->SaveOnExit();
+    LogText("End of log\n");
+}
+
 void StartLog()
 {
     SetLogFile("Objects.log");
@@ -367,6 +378,7 @@ void StartLog()
     // The platform layer's own notes (message boxes, refused links, another copy asking
     // for the window) go to the same log.
     platform::SetLogSink(&LogText);
+    platform::SetDisplayLostHandler(&SaveOnDisplayLoss);
     LogText("Begin log\n");
     LogText("Ver.1.09");
     LogText("\n");

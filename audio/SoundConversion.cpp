@@ -29,12 +29,6 @@ void Put32(uint8_t* p, uint32_t v)
     Put16(p + 2, v >> 16);
 }
 
-bool Write32At(FILE* f, long offset, uint32_t v)
-{
-    uint8_t b[4];
-    Put32(b, v);
-    return std::fseek(f, offset, SEEK_SET) == 0 && std::fwrite(b, 1, 4, f) == 4;
-}
 
 }  // namespace
 
@@ -57,68 +51,59 @@ void MakeWavHeader(uint8_t header[44], uint32_t rate, uint32_t channels, bool ei
     Put32(header + 40, 0);
 }
 
+namespace {
+
+void LogWithFile(const char* text, const char* file)
+{
+    LogText(text);
+    LogText(file);
+    LogText("\n");
+}
+
+// The stream's whole wave file (header, then the data in chunks of 20000 bytes);
+// false on a decoding error, which would leave the data cut short or garbled.
+bool DecodeToWav(HSTREAM stream, std::vector<uint8_t>& wav)
+{
+    BASS_CHANNELINFO info{};
+    BASS_ChannelGetInfo(stream, &info);
+    wav.assign(44, 0);
+    MakeWavHeader(wav.data(), info.freq, info.chans, (info.flags & BASS_FLAG_8BIT) != 0);
+    std::vector<uint8_t> buffer(kChunkBytes);
+    while (BASS_ChannelIsActive(stream))
+    {
+        DWORD got = BASS_ChannelGetData(stream, buffer.data(), kChunkBytes);
+        if (got == BASS_DATA_ERROR || got > kChunkBytes)
+            return false;
+        wav.insert(wav.end(), buffer.begin(), buffer.begin() + got);
+        Sleep(1);  // let the rest of the system breathe while decoding
+    }
+    Put32(wav.data() + 4, uint32_t(wav.size() - 8));
+    Put32(wav.data() + 40, uint32_t(wav.size() - 44));
+    return true;
+}
+
+}  // namespace
+
 int32_t ConvertOggToWav(const char* source, const char* target)
 {
     HSTREAM stream = BASS_StreamCreateFile(FALSE, source, 0, 0, BASS_FLAG_DECODE_ONLY);
     if (!stream)
     {
-        LogText("Unable to stream file ");
-        LogText(source);
-        LogText("\n");
+        LogWithFile("Unable to stream file ", source);
         return 0;
     }
-    FILE* f = crt::fopen(target, "wb");
-    if (!f)
-    {
-        LogText("Unable to create file ");
-        LogText(target);
-        LogText("\n");
-        BASS_StreamFree(stream);
-        return 0;
-    }
-
-    BASS_CHANNELINFO info{};
-    BASS_ChannelGetInfo(stream, &info);
-    uint8_t header[44];
-    MakeWavHeader(header, info.freq, info.chans, (info.flags & BASS_FLAG_8BIT) != 0);
-    bool ok = std::fwrite(header, 1, sizeof(header), f) == sizeof(header);
-
-    std::vector<uint8_t> buffer(kChunkBytes);
-    while (ok && BASS_ChannelIsActive(stream))
-    {
-        DWORD got = BASS_ChannelGetData(stream, buffer.data(), kChunkBytes);
-        // A decoding error ends the conversion of this file: its data would be
-        // cut short or garbled, and the bank would load it as if it were whole.
-        if (got == BASS_DATA_ERROR || got > kChunkBytes)
-        {
-            LogText("Unable to decode file ");
-            LogText(source);
-            LogText("\n");
-            ok = false;
-            break;
-        }
-        if (got > 0 && std::fwrite(buffer.data(), 1, got, f) != got)
-        {
-            LogText("Unable to write file ");
-            LogText(target);
-            LogText("\n");
-            ok = false;
-            break;
-        }
-        Sleep(1);  // let the rest of the system breathe while decoding
-    }
-
-    if (ok)
-    {
-        long size = (std::fseek(f, 0, SEEK_END) == 0) ? std::ftell(f) : -1;
-        ok = size >= 44 && Write32At(f, 4, uint32_t(size - 8)) && Write32At(f, 40, uint32_t(size - 44));
-    }
-    if (std::fclose(f) != 0)
-        ok = false;
+    std::vector<uint8_t> wav;
+    const bool decoded = DecodeToWav(stream, wav);
     BASS_StreamFree(stream);
-    if (!ok)
+    if (!decoded)
     {
-        crt::remove(target);
+        LogWithFile("Unable to decode file ", source);
+        return 0;
+    }
+    // Written whole or not at all: a full disk leaves the old file, or none.
+    if (!crt::WriteFileAtomic(target, wav.data(), wav.size()))
+    {
+        LogWithFile("Unable to write file ", target);
         return 0;
     }
     return 1;
@@ -199,16 +184,31 @@ bool CSoundConversion::ConvertNext()
         std::string source = sounds + line + ".ogg";
         std::string target = converted + line + ".wav";
         if (!ConvertOggToWav(source.c_str(), target.c_str()))
+        {
             LogText("Fist time sound convertion error!\n");
+            failed += failed.empty() ? line : std::string(", ") + line;
+        }
         return true;
     }
     std::fclose(list);
     list = nullptr;
     LogText("Done\n");
-
-    if (separate)
-        CopyFileA((sounds + "Vol.cfg").c_str(), (converted + "Vol.cfg").c_str(), FALSE);
-    else
-        WritePrivateProfileStringA("Sound", "Converted", "1", options.c_str());
+    WriteMark();
     return false;
+}
+
+// The mark goes down only when every sound converted and is checked: without it
+// the next start converts the sounds again.
+void CSoundConversion::WriteMark()
+{
+    if (!failed.empty())
+    {
+        LogText(("Sounds not converted: " + failed + "; they are converted again at the next start\n").c_str());
+        return;
+    }
+    const bool marked = separate ? CopyFileA((sounds + "Vol.cfg").c_str(), (converted + "Vol.cfg").c_str(), FALSE)
+                                 : WritePrivateProfileStringA("Sound", "Converted", "1", options.c_str());
+    if (!marked)
+        LogWithFile("Unable to write the mark of the converted sounds: they are converted again at the next start ",
+                    separate ? (converted + "Vol.cfg").c_str() : options.c_str());
 }

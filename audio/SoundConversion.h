@@ -3,7 +3,9 @@
 // ".wav" file of the converted-sound folder, where the sound bank loads them.
 // A mark then keeps later runs from doing the work again: the [Sound]
 // Converted key of the user's options file when both folders are one, else the
-// copy of "Vol.cfg" in the converted-sound folder.
+// copy of "Vol.cfg" in the converted-sound folder. The mark is written only when
+// every sound converted, so a start that could not (a full disk) converts again
+// at the next start.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +35,7 @@ public:
 private:
     bool Begin();
     bool ConvertNext();
+    void WriteMark();
 
     std::string options;
     std::string sounds;
@@ -40,11 +43,12 @@ private:
     bool separate = false;
     bool begun = false;
     std::FILE* list = nullptr;
+    std::string failed;  // the sounds that did not convert, for the log
     int32_t result = 1;
 };
 
-// Decodes one file into a wave file; 1 when it was written, 0 on failure (a
-// file that fails part-way is deleted again).
+// Decodes one file into a wave file, written whole or not at all; 1 when it was
+// written, 0 on failure.
 int32_t ConvertOggToWav(const char* source, const char* target);
 
 // The 44-byte PCM wave header, both sizes 0 (filled in once the data is written).

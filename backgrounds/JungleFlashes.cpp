@@ -82,7 +82,7 @@ void CJungleFlashes::LoadSettings(const char* path, const char* section)
     axisU = {basis[0], -basis[1]};
     axisV = {basis[2], -basis[3]};
     period = ReadIniFloat(path, section, "FlashT", "0.1");
-    lifeTime = ReadIniFloat(path, section, "FlashLifeTime", "0.5");
+    lifeTime = ReadIniTime(path, section, "FlashLifeTime", "0.5");
     colour = ReadIniColor(path, section, "FlashColor", "255 240 200 255");
     alpha = float(colour >> 24) / 255.0f;
     size = ReadIniFloat(path, section, "FlashSize", "4");

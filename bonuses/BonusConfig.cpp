@@ -30,15 +30,19 @@ struct Reader
     {
         char buffer[256];
         Text(key, def, buffer);
-        return static_cast<int32_t>(std::atoi(buffer));
+        return ClampTuningInt(std::strtoll(buffer, nullptr, 10), -kTuningLimit, kTuningLimit, file, key);
     }
 
-    float Float(const char* key, const char* def) const
+    float Float(const char* key, const char* def, float lo = -float(kTuningLimit), float hi = float(kTuningLimit)) const
     {
         char buffer[256];
         Text(key, def, buffer);
-        return static_cast<float>(std::atof(buffer));
+        return ClampTuningFloat(static_cast<float>(std::atof(buffer)), static_cast<float>(std::atof(def)), lo, hi, file,
+                                key);
     }
+
+    // Seconds the game waits for or runs.
+    float Time(const char* key, const char* def) const { return Float(key, def, 0.0f, kLongestTuningTime); }
 
     // A value that something divides by: zero falls back to the default.
     float Divisor(const char* key, const char* def) const
@@ -52,6 +56,7 @@ struct Reader
         char buffer[256];
         Text(key, def, buffer);
         std::sscanf(buffer, "%f %f", &out[0], &out[1]);
+        ClampTuningFloats(out, 2, -float(kTuningLimit), float(kTuningLimit), file, key);
     }
 
     void Floats3(float* out, const char* key, const char* def) const
@@ -59,6 +64,7 @@ struct Reader
         char buffer[256];
         Text(key, def, buffer);
         std::sscanf(buffer, "%f %f %f", &out[0], &out[1], &out[2]);
+        ClampTuningFloats(out, 3, -float(kTuningLimit), float(kTuningLimit), file, key);
     }
 
     uint32_t Hex(const char* key, const char* def) const
@@ -101,7 +107,7 @@ void LoadGems(const char* file)
     gems.Floats3(target, "TargetPos", "-480 0 -150");
     s.targetPos = Vec3{target[0], target[1], target[2]};
     s.targetZOrder = gems.Int("TargetZOrder", "-150");
-    s.flyTime = gems.Float("FlyTime", "1");
+    s.flyTime = gems.Time("FlyTime", "1");
     s.gemSize = gems.Float("Size", "48");
     for (int i = 0; i < kGemKinds; ++i)
     {
@@ -123,7 +129,7 @@ void LoadGems(const char* file)
 
     Reader small{file, "SmallFlares"};
     s.smallSize = small.Float("Size", "8");
-    s.smallLifeTime = small.Float("LifeTime", "1");
+    s.smallLifeTime = small.Time("LifeTime", "1");
     s.smallW = small.Float("W", "1") * kPi;
     s.smallT = small.Divisor("T", "0.1");
     s.smallIntensity = small.Float("Intensity", "1");
@@ -167,7 +173,7 @@ void LoadTnt(const char* file)
         MakeTntOrbit(p[0], p[1], p[2], p[3], width, s.orbitCentre[i], s.orbitA[i], s.orbitB[i]);
     }
     s.sparkerW = tnt.Float("SparkerW", "0.25");
-    s.lifeTime = tnt.Float("LifeTime", "1");
+    s.lifeTime = tnt.Time("LifeTime", "1");
     s.ringColor = tnt.Colour("RingColor", "255 255 128 255");
     const char* ringDefaults[kTntLevels] = {"3", "4.2", "5", "6.2"};
     for (int i = 0; i < kTntLevels; ++i)
@@ -175,7 +181,7 @@ void LoadTnt(const char* file)
         std::snprintf(key, sizeof(key), "RingSize%d", i);
         s.ringSize[i] = tnt.Float(key, ringDefaults[i]);
     }
-    s.ringExpandTime = tnt.Float("RingExpandTime", "0.4");
+    s.ringExpandTime = tnt.Time("RingExpandTime", "0.4");
     s.haloColor = tnt.Colour("HaloColor", "255 128 128 255");
     s.haloSizeFactor = tnt.Float("HaloSizeFactor", "0.9");
     s.haloW = tnt.Float("HaloW", "0.5") * kPi;
@@ -200,7 +206,7 @@ void LoadFlash(const char* file)
     // A value above 1 wraps in the alpha byte, as the byte is cut from the product.
     const long alpha = static_cast<long>(std::floor(intensity * 255.0f));
     s.intensityColour = (uint32_t(alpha) & 0xFFu) << 24 | 0xFFFFFFu;
-    s.lifeTime = flash.Float("LifeTime", "0.25");
+    s.lifeTime = flash.Time("LifeTime", "0.25");
 }
 
 void LoadTime(const char* file)
@@ -211,9 +217,9 @@ void LoadTime(const char* file)
     time.Floats3(target, "Target", "114 94 -60");
     s.target = Vec3{target[0] - 512.0f, 384.0f - target[1], target[2]};
     s.twirlZOrder = time.Int("TwirlZOrder", "-60");
-    s.preFlyTime = time.Float("PreFlyTime", "0.25");
-    s.flyTime = time.Float("FlyTime", "0.15");
-    s.postFlyTime = time.Float("PostFlyTime", "0.2");
+    s.preFlyTime = time.Time("PreFlyTime", "0.25");
+    s.flyTime = time.Time("FlyTime", "0.15");
+    s.postFlyTime = time.Time("PostFlyTime", "0.2");
     s.digitsSize = time.Float("DigitsSize", "24");
     s.starColor = time.Colour("StarColor", "73 246 8 128");
     s.twirlColor = time.Colour("TwirlColor", "73 246 8 255");
@@ -276,7 +282,7 @@ void LoadSolidarity(const char* file)
     s.boltSpeed = sol.Divisor("BoltSpeed", "1200");
     s.boltTFactor = sol.Float("BoltTFactor", "256");
     s.boltTSpeed = sol.Float("BoltTSpeed", "1");
-    s.termTime = sol.Float("TermTime", "0.25");
+    s.termTime = sol.Time("TermTime", "0.25");
 }
 
 void LoadAdviserInterface(const char* file)

@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <string>
 
+// Every number these read is kept within +-kTuningLimit (NaN and infinities of a
+// scalar take its default, of a vector component 0), logged as below: no tuning
+// value reaches the game as an overflow or a value no picture or clock can use.
+constexpr int32_t kTuningLimit = 1000000;
 int32_t ReadIniInt(const char* file, const char* section, const char* key, const char* def);
 float ReadIniFloat(const char* file, const char* section, const char* key, const char* def);
 
@@ -26,3 +30,20 @@ uint32_t ReadIniString(const char* file, const char* section, const char* key, c
                        uint32_t size);
 std::string& ReadIniStdString(std::string& out, const char* file, const char* section, const char* key,
                               const char* def, uint32_t size = 256);
+
+// Tuning values the game can only use within a range. A value outside [lo, hi]
+// is pinned to the nearer end and NaN falls back to the default text's value
+// (itself pinned); either writes one line to the log naming file, key, the value
+// read and the value used. The ranged reads parse integers without overflow, so
+// "2147483648" reads as a value above the range, not as a wrapped one.
+int32_t ClampTuningInt(int64_t value, int32_t lo, int32_t hi, const char* file, const char* key);
+float ClampTuningFloat(float value, float fallback, float lo, float hi, const char* file, const char* key);
+int32_t ReadIniIntInRange(const char* file, const char* section, const char* key, const char* def, int32_t lo,
+                          int32_t hi);
+float ReadIniFloatInRange(const char* file, const char* section, const char* key, const char* def, float lo,
+                          float hi);
+// A time in seconds the game waits for or runs: 0 to kLongestTuningTime.
+constexpr float kLongestTuningTime = 60.0f;
+float ReadIniTime(const char* file, const char* section, const char* key, const char* def);
+// Every component of a vector read pinned to one range.
+float* ClampTuningFloats(float* values, int count, float lo, float hi, const char* file, const char* key);

@@ -4,7 +4,9 @@
 #include "platform/crt.h"
 
 namespace {
-std::string g_logPath;
+// Never destroyed: objects that log from their destructors may outlive every static
+// of this file (an exit() from inside a library ends the program that way).
+std::string& g_logPath = *new std::string;
 }
 
 void SetLogFile(const char* name)

@@ -400,7 +400,7 @@ void CGame::CloseTrophies()
 {
     if (trophies)
     {
-        trophies->ApplyPending();
+        trophyScreen.ApplyPending();
         SaveTrophies();
     }
     ShowTrophies(0);

@@ -43,9 +43,11 @@ CGame::~CGame()
 {
     // Everything that draws through the device goes before the renderer, and the
     // game's own device handle after it, so that no resource outlives its device.
+    frameModules.Reset();
     loadingImage.Reset();
     firstSplash.Reset();
     secondSplash.Reset();
+    trophyScreen = CTrophyScreen();
     trophies.Reset();
     bestTimes.Reset();
     bestScores.Reset();

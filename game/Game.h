@@ -14,7 +14,9 @@
 #include "board/LevelParams.h"
 #include "engine/DataFolders.h"
 #include "engine/RefPtr.h"
+#include "game/Frame.h"
 #include "game/GamePhases.h"
+#include "game/TrophyScreen.h"
 #include "saves/HighScores.h"
 #include "game/Options.h"
 #include "platform/win32.h"
@@ -177,6 +179,10 @@ public:
 
     bool PreInit(HWND window, HINSTANCE instance);
     bool Init(HWND window, HINSTANCE instance);
+    // When the splash ends in the middle of the first run's sound conversion, the
+    // conversion runs to its end first: its messages keep lines of their own, ahead
+    // of Init's line in the log.
+    void FinishSoundConversion();
     int LoadAdditionalFonts();
 
     // One frame: the splash sequence before Init, else the update of every animation,
@@ -321,6 +327,8 @@ public:
     std::vector<std::string> errors;
     CRefPtr<CDevice> device;
     CRefPtr<CRenderer> renderer;
+    // What the frame draws above the engine's own layers, filled as start-up makes it.
+    GameFrameModules frameModules;
     int32_t fullScreen;
     int32_t displayWord;
     HWND window;
@@ -380,6 +388,7 @@ public:
     int32_t currentVideoMode;
     int32_t pendingVideoMode;
     CRefPtr<CTrophies> trophies;
+    CTrophyScreen trophyScreen;  // shows `trophies`
     int32_t noProfile;
     int32_t secondImagePresent;
     int32_t firstImagePresent;

@@ -404,8 +404,8 @@ void CGame::UpdateQuestRecord(int withShop)
                 // grid) and the token's fixed mark, as the board's restore reads them.
                 if (token->held && !token->marked)
                 {
-                    record.grids[2][size_t(r)][size_t(c)] = token->held->kind;
-                    record.grids[3][size_t(r)][size_t(c)] = token->held->level;
+                    record.grids[2][size_t(r)][size_t(c)] = HeldBonus(token->held)->kind;
+                    record.grids[3][size_t(r)][size_t(c)] = HeldBonus(token->held)->level;
                 }
                 record.grids[4][size_t(r)][size_t(c)] = token->fixed ? 1 : 0;
             }

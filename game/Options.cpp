@@ -30,22 +30,6 @@ int32_t ReadWord(const char* path, const char* section, const char* key, const c
     return std::strcmp(text, word) == 0 ? 1 : 0;
 }
 
-float ReadFloat(const char* path, const char* section, const char* key, const char* def)
-{
-    char text[256];
-    ReadKey(path, section, key, def, text);
-    return static_cast<float>(std::atof(text));
-}
-
-float Clamp(float v, float lo, float hi)
-{
-    if (v < lo)
-        return lo;
-    if (v > hi)
-        return hi;
-    return v;
-}
-
 }  // namespace
 
 CGraphicsOptions::CGraphicsOptions() : effects(1.0f), gamma(0.5f), graphicalCursor(1) {}
@@ -53,8 +37,8 @@ CGraphicsOptions::CGraphicsOptions() : effects(1.0f), gamma(0.5f), graphicalCurs
 void CGraphicsOptions::Load(const char* path)
 {
     graphicalCursor = ReadWord(path, kGraphics, "Cursor", "STANDARD", "GRAPHICAL");
-    effects = Clamp(ReadFloat(path, kGraphics, "Effects", "1.0"), 0.25f, 1.0f);
-    gamma = Clamp(ReadFloat(path, kGraphics, "Gamma", "0.5"), 0.0f, 1.0f);
+    effects = ReadIniFloatInRange(path, kGraphics, "Effects", "1.0", 0.25f, 1.0f);
+    gamma = ReadIniFloatInRange(path, kGraphics, "Gamma", "0.5", 0.0f, 1.0f);
 }
 
 CSoundOptions::CSoundOptions()
@@ -65,20 +49,12 @@ CSoundOptions::CSoundOptions()
 void CSoundOptions::Load(const char* path)
 {
     soundOn = ReadWord(path, kSound, "Sound", "ON", "ON");
-    soundVolume = Clamp(ReadFloat(path, kSound, "SoundVolume", "0.5"), 0.0f, 1.0f);
-    // Pan factor divides the pan range: keep it away from zero, no upper bound.
-    panFactor = ReadFloat(path, kSound, "SoundPanFactor", "0.75");
-    if (panFactor < 0.01f)
-        panFactor = 0.01f;
+    soundVolume = ReadIniFloatInRange(path, kSound, "SoundVolume", "0.5", 0.0f, 1.0f);
+    // Pan factor divides the pan range: keep it away from zero.
+    panFactor = ReadIniFloatInRange(path, kSound, "SoundPanFactor", "0.75", 0.01f, 100.0f);
     musicOn = ReadWord(path, kSound, "Music", "ON", "ON");
-    musicVolume = Clamp(ReadFloat(path, kSound, "MusicVolume", "0.5"), 0.0f, 1.0f);
-    char text[256];
-    ReadKey(path, kSound, "MusicAmplify", "75", text);
-    musicAmplify = std::atoi(text);
-    if (musicAmplify < 5)
-        musicAmplify = 5;
-    if (musicAmplify > 100)
-        musicAmplify = 100;
+    musicVolume = ReadIniFloatInRange(path, kSound, "MusicVolume", "0.5", 0.0f, 1.0f);
+    musicAmplify = ReadIniIntInRange(path, kSound, "MusicAmplify", "75", 5, 100);
 }
 
 bool CSoundOptions::Save(const char* path) const

@@ -71,9 +71,9 @@ void CLossEffect::LoadSettings(const char* file, const char* section)
     ReadIniFloat4(rect, file, section, "HeartT", "102 94 154 146");
     for (int i = 0; i < 4; ++i)
         s.heartT[i] = rect[i] / 256.0f;
-    s.flyTime = ReadIniFloat(file, section, "FlyTime", "0.9");
-    s.waitTime = ReadIniFloat(file, section, "WaitTime", "1");
-    s.postTime = ReadIniFloat(file, section, "PostTime", "1");
+    s.flyTime = ReadIniTime(file, section, "FlyTime", "0.9");
+    s.waitTime = ReadIniTime(file, section, "WaitTime", "1");
+    s.postTime = ReadIniTime(file, section, "PostTime", "1");
     s.tailColor = ReadIniColor(file, section, "TailColor", "255 255 80 255");
     s.zOrder = ReadIniInt(file, section, "ZOrder", "-50");
     s.notePos = ReadPosition(file, section, "NotePos", "649 360 -3");

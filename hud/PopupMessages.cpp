@@ -378,9 +378,9 @@ void CPopupMessages::LoadSettings(const char* file)
     sc.minSize = ReadIniFloat(file, "Score", "MinSize", "1");
     sc.sizeInc = ReadIniFloat(file, "Score", "SizeInc", "0.1");
     sc.swellFactor = ReadIniFloat(file, "Score", "SwellFactor", "1.5");
-    sc.swellTime = ReadIniFloat(file, "Score", "SwellTime", "0.25");
-    sc.lifeTime = ReadIniFloat(file, "Score", "LifeTime", "0.75");
-    sc.fadeTime = ReadIniFloat(file, "Score", "FadeTime", "0.5");
+    sc.swellTime = ReadIniTime(file, "Score", "SwellTime", "0.25");
+    sc.lifeTime = ReadIniTime(file, "Score", "LifeTime", "0.75");
+    sc.fadeTime = ReadIniTime(file, "Score", "FadeTime", "0.5");
     ReadShift(sc.speed, file, "Score", "Speed", "0 80");
     sc.color = ReadIniColor(file, "Score", "Color", "255 160 80 255");
     sc.shadow = ReadIniInt(file, "Score", "Shadow", "0") == 1;
@@ -389,8 +389,8 @@ void CPopupMessages::LoadSettings(const char* file)
 
     PopupSettings::Message& m = s.message;
     m.swellFactor = ReadIniFloat(file, "Message", "SwellFactor", "1.3");
-    m.swellTime = ReadIniFloat(file, "Message", "SwellTime", "0.3");
-    m.lifeTime = ReadIniFloat(file, "Message", "LifeTime", "1");
+    m.swellTime = ReadIniTime(file, "Message", "SwellTime", "0.3");
+    m.lifeTime = ReadIniTime(file, "Message", "LifeTime", "1");
     m.pulseAmplitude = ReadIniFloat(file, "Message", "PulsR", "0.1");
     const float period = ReadIniFloat(file, "Message", "PulsT", "1");
     m.pulseRate = period > 0.0f ? kTwoPi / period : 0.0f; // no period, no pulse
@@ -408,9 +408,9 @@ void CPopupMessages::LoadSettings(const char* file)
     PopupSettings::Multiplier& mu = s.multiplier;
     mu.minSize = ReadIniFloat(file, "Multiplier", "MinSize", "0.8");
     mu.sizeInc = ReadIniFloat(file, "Multiplier", "SizeInc", "0.05");
-    mu.bloomTime = ReadIniFloat(file, "Multiplier", "BloomTime", "0.3");
-    mu.lifeTime = ReadIniFloat(file, "Multiplier", "LifeTime", "1");
-    mu.fadeTime = ReadIniFloat(file, "Multiplier", "FadeTime", "0.5");
+    mu.bloomTime = ReadIniTime(file, "Multiplier", "BloomTime", "0.3");
+    mu.lifeTime = ReadIniTime(file, "Multiplier", "LifeTime", "1");
+    mu.fadeTime = ReadIniTime(file, "Multiplier", "FadeTime", "0.5");
     ReadShift(mu.speed, file, "Multiplier", "Speed", "0 -50");
     mu.color = ReadIniColor(file, "Multiplier", "Color", "255 255 80 255");
     mu.shadow = ReadIniInt(file, "Multiplier", "Shadow", "0") == 1;
@@ -418,9 +418,9 @@ void CPopupMessages::LoadSettings(const char* file)
     mu.shadowColor = ReadIniColor(file, "Multiplier", "ShadowColor", "0 0 0 128");
 
     PopupSettings::Loss& l = s.loss;
-    l.bloomTime = ReadIniFloat(file, "Loss", "BloomTime", "0.3");
-    l.lifeTime = ReadIniFloat(file, "Loss", "LifeTime", "1");
-    l.fadeTime = ReadIniFloat(file, "Loss", "FadeTime", "0.5");
+    l.bloomTime = ReadIniTime(file, "Loss", "BloomTime", "0.3");
+    l.lifeTime = ReadIniTime(file, "Loss", "LifeTime", "1");
+    l.fadeTime = ReadIniTime(file, "Loss", "FadeTime", "0.5");
     l.color = ReadIniColor(file, "Loss", "Color", "255 255 80 255");
     l.shadow = ReadIniInt(file, "Loss", "Shadow", "0") == 1;
     ReadShift(l.shadowShift, file, "Loss", "ShadowShift", "2 2");

@@ -156,11 +156,19 @@ void CQuestLayout::Load(const char* path)
 void CQuestLayout::LoadFrame(const char* path)
 {
     char key[64];
-    // The frame. A negative count is read as none; an element may only name a
-    // picture the frame panel has, else it keeps the one it had.
+    // The frame. A negative count is read as none, a count past what the frame panel
+    // can draw as that most; an element may only name a picture the frame panel has,
+    // else it keeps the one it had.
     int32_t n = ReadIniInt(path, "FrameQuest", "ElementsCount", "9");
     if (n < 0)
         n = 0;
+    if (n > kMaxFrameElements)
+    {
+        LogText(("Skin.cfg: ElementsCount " + std::to_string(n) + " is more than the frame can draw, " +
+                 std::to_string(kMaxFrameElements) + " are read.\n")
+                    .c_str());
+        n = kMaxFrameElements;
+    }
     frameRects.resize(size_t(n) * 4, 0.0f);
     frameUVs.resize(size_t(n) * 8, 0.0f);
     frameTextures.resize(size_t(n), 0);
@@ -236,8 +244,8 @@ void CQuestLayout::LoadSandbox(const char* path)
     frenzyBarAlpha = float(bar >> 24) / 255.0f;
     ReadLayoutShift(frenzyBarShift, path, s, "SandboxFrenzyBarShift", "14 2");
     ReadFloats(frenzyBarElementSize, 2, path, s, "SandboxFrenzyBarElementSize", "32 32");
-    frenzyBarCount = ReadIniInt(path, s, "SandboxFrenzyBarCount", "19");
-    frenzyBarPostTime = ReadIniFloat(path, s, "SandboxFrenzyBarPostTime", "0.25");
+    frenzyBarCount = ReadIniIntInRange(path, s, "SandboxFrenzyBarCount", "19", 0, 100);
+    frenzyBarPostTime = ReadIniTime(path, s, "SandboxFrenzyBarPostTime", "0.25");
 }
 
 // The sand runs along a path of straight pieces, each taken at the same speed.
@@ -245,7 +253,7 @@ void CQuestLayout::LoadSandPath(const char* path)
 {
     char key[64];
     const char* const s = "FieldQuest";
-    const int32_t points = ReadIniInt(path, s, "SandboxSandPathCount", "2");
+    const int32_t points = ReadIniIntInRange(path, s, "SandboxSandPathCount", "2", 0, 64);
     float last[2] = {0.0f, 0.0f};
     for (int32_t k = 1; k <= points; ++k)
     {
@@ -276,12 +284,12 @@ void CQuestLayout::LoadGemsBar(const char* path)
     gemsTextCharSize = ReadIniFloat(path, s, "GemsTextCharSize", "1");
     bigFlaresSize = ReadIniFloat(path, s, "GemsBigFlaresSize", "64");
     bigFlaresMaxT = ReadIniFloat(path, s, "GemsBigFlaresMaxT", "0.3");
-    bigFlaresLifeTime = ReadIniFloat(path, s, "GemsBigFlaresLifeTime", "1.5");
+    bigFlaresLifeTime = ReadIniTime(path, s, "GemsBigFlaresLifeTime", "1.5");
     bigFlaresW = ReadIniFloat(path, s, "GemsBigFlaresW", "0.5") * kPi;
     bigFlaresColour = ReadRoundedColour(path, s, "GemsBigFlaresColor", "255 255 255 153");
     smallFlaresSize = ReadIniFloat(path, s, "GemsSmallFlaresSize", "6.0");
     smallFlaresMaxT = ReadIniFloat(path, s, "GemsSmallFlaresMaxT", "0.02");
-    smallFlaresLifeTime = ReadIniFloat(path, s, "GemsSmallFlaresLifeTime", "0.4");
+    smallFlaresLifeTime = ReadIniTime(path, s, "GemsSmallFlaresLifeTime", "0.4");
     smallFlaresW = ReadIniFloat(path, s, "GemsSmallFlaresW", "1") * kPi;
     smallFlaresColour = ReadRoundedColour(path, s, "GemsSmallFlaresColor", "255 255 255 255");
 }
@@ -340,13 +348,13 @@ void CQuestLayout::LoadMiscAndMap(const char* path)
 {
     const char* s = "Misc";
     splashBloomSpeed = ReadIniFloat(path, s, "SplashBloomSpeed", "2");
-    splashLifeTime = ReadIniFloat(path, s, "SplashLifeTime", "1");
+    splashLifeTime = ReadIniTime(path, s, "SplashLifeTime", "1");
     splashFadeSpeed = ReadIniFloat(path, s, "SplashFadeSpeed", "2");
 
     s = "Map";
     ReadLayoutShift(flagShift, path, s, "FlagShift", "11 -10");
     ReadLayoutShift(shadowShift, path, s, "ShadowShift", "9 32");
     ReadLayoutShift(shadowVec, path, s, "ShadowVec", "0.5 1");
-    flagMoveTime = ReadIniFloat(path, s, "FlagMoveTime", "1");
+    flagMoveTime = ReadIniTime(path, s, "FlagMoveTime", "1");
     flagJumpHeight = ReadIniFloat(path, s, "FlagJumpHeight", "24");
 }

@@ -55,7 +55,7 @@ void CStarEffect::LoadSettings(const char* file, const char* section)
 {
     settings.baseLeft = ReadStarPosition(file, section, "BaseLeft", "364 746 -3");
     settings.elementLength = ReadIniFloat(file, section, "ElementLength", "32");
-    settings.count = ReadIniInt(file, section, "Count", "19");
+    settings.count = ReadIniIntInRange(file, section, "Count", "19", 0, 100);
     settings.radialColor = ReadIniColor(file, section, "RadialColor", "255 255 80 255");
     settings.radialSize = ReadIniFloat(file, section, "RadialSize", "24");
     settings.radialIntensity = ReadIniFloat(file, section, "RadialIntensity", "40");
@@ -65,11 +65,11 @@ void CStarEffect::LoadSettings(const char* file, const char* section)
     settings.zOrder = ReadIniInt(file, section, "ZOrder", "-20");
     settings.from = ReadStarPosition(file, section, "From", "649 730 -3");
     settings.to = ReadStarPosition(file, section, "To", "649 256 -3");
-    settings.preTime = ReadIniFloat(file, section, "PreTime", "0.5");
-    settings.flyTime = ReadIniFloat(file, section, "FlyTime", "1");
-    settings.ringTime = ReadIniFloat(file, section, "RingTime", "0.5");
-    settings.postTime = ReadIniFloat(file, section, "PostTime", "1.5");
-    settings.flyOutTime = ReadIniFloat(file, section, "FlyOutTime", "0.5");
+    settings.preTime = ReadIniTime(file, section, "PreTime", "0.5");
+    settings.flyTime = ReadIniTime(file, section, "FlyTime", "1");
+    settings.ringTime = ReadIniTime(file, section, "RingTime", "0.5");
+    settings.postTime = ReadIniTime(file, section, "PostTime", "1.5");
+    settings.flyOutTime = ReadIniTime(file, section, "FlyOutTime", "0.5");
     settings.notePos = ReadStarPosition(file, section, "NotePos", "649 400 -3");
     settings.ringColor = ReadIniColor(file, section, "RingColor", "255 255 128 255");
 }

@@ -55,6 +55,19 @@ bool WriteFileAtomic(const char* path, const void* data, size_t size);
 // returns how many went. Run at start-up, before anything is written.
 int RemoveStaleTemporaries(const char* folder);
 
+// Faults of the file layer, for tests only (the game never sets them). A write
+// budget of n bytes lets atomic writes go through until they have written n bytes
+// in all, and fails every one after that as a full disk would (-1: no limit). The
+// step hook is called before each step that changes the disk (the flush and the
+// rename of an atomic write, a removal), named "fsync", "rename" or "remove", so
+// that a test can stop the process exactly there.
+struct FileFaults
+{
+    int64_t writeBudget = -1;
+    void (*beforeStep)(const char* step, const char* path) = nullptr;
+};
+void SetFileFaults(const FileFaults& faults);
+
 // True when path names a folder itself, not a symbolic link to one.
 bool IsRealFolder(const char* path);
 

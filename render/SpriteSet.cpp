@@ -1,5 +1,6 @@
 #include "render/SpriteSet.h"
 
+#include "engine/IniReader.h"
 #include "engine/StringUtil.h"
 #include "platform/win32.h"
 
@@ -57,11 +58,17 @@ void CSpriteSet::SetLayout(float refWidth, float refHeight, float texWidth, floa
     offsetZ = offZ;
 }
 
+namespace {
+// More sprites than any set of the game holds, and few enough to load at once.
+const int32_t kMostSprites = 1024;
+} // namespace
+
 void CSpriteSet::Load(const char* file, const char* section, const char* prefix, int count)
 {
     KeyReader keys{file, section, prefix, {}};
     if (count == 0)
-        count = std::atoi(keys.Read("%sSpritesCount", 0, "0"));
+        count = ClampTuningInt(std::strtoll(keys.Read("%sSpritesCount", 0, "0"), nullptr, 10), 0, kMostSprites, file,
+                               "SpritesCount");
     if (count < 1)
         return;
 
@@ -78,8 +85,10 @@ void CSpriteSet::Load(const char* file, const char* section, const char* prefix,
     {
         // x and y name the top-left corner in pixels of a layout whose y grows
         // downwards; the stored position is the centre in units with y up.
-        float x = 0, y = 0, z = 0, w = 0, h = 0;
-        std::sscanf(keys.Read("%sSprite%d", i, "0 0 0 0 0"), "%f %f %f %f %f", &x, &y, &z, &w, &h);
+        float p[5] = {0, 0, 0, 0, 0};
+        std::sscanf(keys.Read("%sSprite%d", i, "0 0 0 0 0"), "%f %f %f %f %f", &p[0], &p[1], &p[2], &p[3], &p[4]);
+        ClampTuningFloats(p, 5, -float(kTuningLimit), float(kTuningLimit), file, "Sprite");
+        const float x = p[0], y = p[1], z = p[2], w = p[3], h = p[4];
         const float sizeX = w / referenceWidth;
         const float sizeY = h / referenceHeight;
         sizes.push_back(sizeX);
@@ -89,6 +98,7 @@ void CSpriteSet::Load(const char* file, const char* section, const char* prefix,
 
         float t[4] = {0, 0, 0, 0};
         std::sscanf(keys.Read("%sSpriteT%d", i, "0 0 0 0"), "%f %f %f %f", &t[0], &t[1], &t[2], &t[3]);
+        ClampTuningFloats(t, 4, -float(kTuningLimit), float(kTuningLimit), file, "SpriteT");
         textureRects.push_back(t[0] / textureWidth);
         textureRects.push_back(t[1] / textureHeight);
         textureRects.push_back(t[2] / textureWidth);
@@ -107,7 +117,9 @@ void CSpriteSet::Load(const char* file, const char* section, const char* prefix,
                           : std::strcmp(filter, "SCREEN") == 0 ? 3
                                                                : 0);
 
-        zOrders.push_back(std::atoi(keys.Read("%sSpriteZOrder%d", i, "0")));
-        textureIndices.push_back(std::atoi(keys.Read("%sSpriteTexture%d", i, "0")));
+        zOrders.push_back(ClampTuningInt(std::strtoll(keys.Read("%sSpriteZOrder%d", i, "0"), nullptr, 10),
+                                         -kTuningLimit, kTuningLimit, file, "SpriteZOrder"));
+        textureIndices.push_back(ClampTuningInt(std::strtoll(keys.Read("%sSpriteTexture%d", i, "0"), nullptr, 10),
+                                                -kTuningLimit, kTuningLimit, file, "SpriteTexture"));
     }
 }

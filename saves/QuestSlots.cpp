@@ -39,8 +39,11 @@ bool RotateQuestAutosaves(const std::string& folder)
 
 void DeleteQuestSaveFiles(const std::string& folder, bool alsoSecond)
 {
-    crt::remove(QuestSlotPath(folder, kQuestSaveFile).c_str());
-    crt::remove(QuestSlotPath(folder, kQuestAutosave1File).c_str());
+    // The autosaves go first and the quest save last: continuing reads the quest save
+    // before them, so a stop part-way leaves a quest that continues where it stood,
+    // never the autosaves of a quest that has ended.
     if (alsoSecond)
         crt::remove(QuestSlotPath(folder, kQuestAutosave2File).c_str());
+    crt::remove(QuestSlotPath(folder, kQuestAutosave1File).c_str());
+    crt::remove(QuestSlotPath(folder, kQuestSaveFile).c_str());
 }

@@ -20,5 +20,5 @@ bool CopyQuestAutosave(const std::string& folder);
 // replaces it. Without a QuestAS1.sav, QuestAS2.sav is kept as it is.
 bool RotateQuestAutosaves(const std::string& folder);
 
-// Deletes Quest.sav and QuestAS1.sav, and QuestAS2.sav too when alsoSecond.
+// Deletes QuestAS2.sav (when alsoSecond), QuestAS1.sav, then Quest.sav.
 void DeleteQuestSaveFiles(const std::string& folder, bool alsoSecond);

@@ -44,8 +44,8 @@ int32_t CTrophies::MaxLevel(int trophy)
 
 void CTrophies::LoadSettings(const char* path)
 {
-    pompaTime = ReadIniFloat(path, "Trophies", "PompaTime", "1.5");
-    postTime = ReadIniFloat(path, "Trophies", "PostTime", "0.5");
+    pompaTime = ReadIniTime(path, "Trophies", "PompaTime", "1.5");
+    postTime = ReadIniTime(path, "Trophies", "PostTime", "0.5");
     ReadIniFloat2(backgroundSpeed, path, "Trophies", "BackgroundTSpeed", "0.0625 -0.038625");
     ReadIniFloat2(backgroundSize, path, "Trophies", "BackgroundTSize", "1 0.75");
 }
@@ -213,4 +213,16 @@ bool CTrophies::CheckAward(uint32_t trophy, int32_t value)
         return false;
     QueueAward(static_cast<int32_t>(trophy), level);
     return true;
+}
+
+void CTrophies::ApplyPending()
+{
+    for (const TrophyAward& award : pending)
+    {
+        if (award.trophy < 0 || award.trophy >= kTrophyCount)
+            continue;
+        int32_t level = award.level > MaxLevel(award.trophy) ? MaxLevel(award.trophy) : award.level;
+        levels[award.trophy] = displayedLevels[award.trophy] = level;
+    }
+    pending.clear();
 }

@@ -68,10 +68,10 @@ void CShopSettings::Load(const char* file, const char* section)
     starTailIntensity = ReadIniFloat(file, section, "StarTailIntensity", "80");
     stubHaloColor = ReadIniColor(file, section, "StubHaloColor", "255 127 127 255");
     stubHaloSize = ReadIniFloat(file, section, "StubHaloSize", "80");
-    stubHaloLifeTime = ReadIniFloat(file, section, "StubHaloLifeTime", "0.5");
+    stubHaloLifeTime = ReadIniTime(file, section, "StubHaloLifeTime", "0.5");
     pointersT = ReadIniFloat(file, section, "PointersT", "1");
     pointersColor = ReadIniColor(file, section, "PointersColor", "255 255 120 255");
-    pointersLifeTime = ReadIniFloat(file, section, "PointersLifeTime", "1");
+    pointersLifeTime = ReadIniTime(file, section, "PointersLifeTime", "1");
     LoadSandGlass(file, section);
 }
 
@@ -270,6 +270,7 @@ void CShop::RebuildSourceStars()
                             RestingOrder());
         stars.push_back(star);
     }
+    ShowEmptySourceLabel();
 }
 
 void CShop::PickUp(int index, float x, float y)

@@ -82,8 +82,8 @@ void BlueTotemSettings::ReadBlueTotemConfig(const char* file, float w, float h, 
     float v[4];
     ReadIniFloat2(v, file, kSection, "Target", "161 211");
     target = PicturePoint(v[0], v[1], w, h, kTargetDepth);
-    preTime = ReadIniFloat(file, kSection, "PreTime", "0.5");
-    strikeTime = ReadIniFloat(file, kSection, "StrikeTime", "0.1");
+    preTime = ReadIniTime(file, kSection, "PreTime", "0.5");
+    strikeTime = ReadIniTime(file, kSection, "StrikeTime", "0.1");
     ReadIniFloat2(boltSize, file, kSection, "BoltSize", "200 48");
     boltSpeed = ReadIniFloat(file, kSection, "BoltSpeed", "2500");
     boltColour = ReadIniColor(file, kSection, "BoltColor", "255 235 131 255");
@@ -96,7 +96,7 @@ void BlueTotemSettings::ReadBlueTotemConfig(const char* file, float w, float h, 
     smallShield = PictureBox(v, smallW, smallH, kShieldDepth);
     TexelRect(smallShieldRect, file, "SmallShieldT", "474 70 510 122", textureW, textureH);
     shieldColour = ReadIniColor(file, kSection, "ShieldColor", "240 255 240 255");
-    shieldLifeTime = ReadIniFloat(file, kSection, "ShieldLifeTime", "2");
+    shieldLifeTime = ReadIniTime(file, kSection, "ShieldLifeTime", "2");
     shieldBirth = ReadIniFloat(file, kSection, "ShieldBirth", "1");
     shieldMinFactor = ReadIniFloat(file, kSection, "ShieldMinFactor", "0.5");
     shieldMaxFactor = ReadIniFloat(file, kSection, "ShieldMaxFactor", "2");

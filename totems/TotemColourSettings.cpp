@@ -72,9 +72,9 @@ void OrangeTotemSettings::Read(const char* file)
         Read4(v, file, s, ColourKey("Point%d", i), "146 158");
         points[i] = i == 0 ? ScreenPoint(v[0], v[1], -100.0f) : FramePoint(v[0], v[1], -100.0f);
     }
-    flyTime = ReadIniFloat(file, s, "FlyTime", "0.4");
-    preFlyTime = ReadIniFloat(file, s, "PreFlyTime", "0.2");
-    postFlyTime = ReadIniFloat(file, s, "PostFlyTime", "0.2");
+    flyTime = ReadIniTime(file, s, "FlyTime", "0.4");
+    preFlyTime = ReadIniTime(file, s, "PreFlyTime", "0.2");
+    postFlyTime = ReadIniTime(file, s, "PostFlyTime", "0.2");
     digitsSize = ReadIniFloat(file, s, "DigitsSize", "32");
     starColour = ReadIniColor(file, s, "StarColor", "160 255 160 255");
     twirlColour = ReadIniColor(file, s, "TwirlColor", "255 255 160 128");
@@ -120,14 +120,14 @@ void VioletTotemSettings::Read(const char* file, float w, float h)
         areas[i][2] = v[2] / w;
         areas[i][3] = v[3] / h;
     }
-    flyTime = ReadIniFloat(file, s, "FlyTime", "0.5");
+    flyTime = ReadIniTime(file, s, "FlyTime", "0.5");
 }
 
 void YellowTotemSettings::Read(const char* file, float w, float h, float textureW, float textureH)
 {
     const char* s = "Yellow";
     float v[4];
-    nuggetFadeTime = ReadIniFloat(file, s, "NuggetFadeTime", "0.25");
+    nuggetFadeTime = ReadIniTime(file, s, "NuggetFadeTime", "0.25");
     for (int i = 0; i < kTotemLevels; ++i)
     {
         Read4(v, file, s, ColourKey("SmokeCenter%d", i + 1), "150 188");
@@ -140,9 +140,9 @@ void YellowTotemSettings::Read(const char* file, float w, float h, float texture
     smokeExpand = ReadIniFloat(file, s, "SmokeExpand", "8") / w;
     smokeUpSpeed = ReadIniFloat(file, s, "SmokeUpSpeed", "1700") / w;
     smokeFadeSpeed = ReadIniFloat(file, s, "SmokeFadeSpeed", "4");
-    numberStartTime = ReadIniFloat(file, s, "NumberStartTime", "0.25");
-    numberFlyTime = ReadIniFloat(file, s, "NumberFlyTime", "0.5");
-    numberFadeTime = ReadIniFloat(file, s, "NumberFadeTime", "0.25");
+    numberStartTime = ReadIniTime(file, s, "NumberStartTime", "0.25");
+    numberFlyTime = ReadIniTime(file, s, "NumberFlyTime", "0.5");
+    numberFadeTime = ReadIniTime(file, s, "NumberFadeTime", "0.25");
     Read4(v, file, s, "NumberTarget", "136 232");
     numberTarget = ScreenPoint(v[0], v[1], -100.0f);
     for (int i = 0; i < 5; ++i)
@@ -158,7 +158,7 @@ void YellowTotemSettings::Read(const char* file, float w, float h, float texture
         numberSizes[i][1] = v[1] / h;
     }
     flareSize = ReadIniFloat(file, s, "FlareSize", "6") / w;
-    flareLifeTime = ReadIniFloat(file, s, "FlareLifeTime", "0.4");
+    flareLifeTime = ReadIniTime(file, s, "FlareLifeTime", "0.4");
     flareSpeed = ReadIniFloat(file, s, "FlareW", "1") * kPiValue;
     flareInterval = ReadIniFloat(file, s, "FalreT", "0.08");
     flareColour = ReadIniColor(file, s, "FlareColor", "128 128 255 128");

@@ -110,11 +110,11 @@ void CTotemSettings::LoadShared(const char* file)
         m_panelPositions[i] = ScreenPoint(v);
     }
     m_bottomZOrder = ReadIniInt(file, kShared, "BottomZOrder", "40");
-    m_inTime = ReadIniFloat(file, kShared, "InTime", "0.5");
-    m_outTime = ReadIniFloat(file, kShared, "OutTime", "0.25");
+    m_inTime = ReadIniTime(file, kShared, "InTime", "0.5");
+    m_outTime = ReadIniTime(file, kShared, "OutTime", "0.25");
     // One key serves both switch flights; without it the way back is the quicker.
-    m_switchInTime = ReadIniFloat(file, kShared, "SwitchInTime", "0.5");
-    m_switchOutTime = ReadIniFloat(file, kShared, "SwitchInTime", "0.25");
+    m_switchInTime = ReadIniTime(file, kShared, "SwitchInTime", "0.5");
+    m_switchOutTime = ReadIniTime(file, kShared, "SwitchInTime", "0.25");
     ReadFloats(m_smallTextureSize, 2, file, kShared, "SmallTextureSize", "256 256");
     ReadFloats(m_shadowTextureSize, 2, file, kShared, "ShadowTextureSize", "512 512");
     ReadFloats(m_lightTextureSize, 2, file, kShared, "LightTextureSize", "256 128");

@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include "platform/d3d8.h"
+#include "platform/win32.h"
 #include "platform/win32/library.h"
 
 namespace {
@@ -27,6 +28,7 @@ HMODULE LoadLibraryA(LPCSTR name)
         return nullptr;
     }
     ++g_loads;
+    platform::WatchDisplay();
     return reinterpret_cast<HMODULE>(&g_d3d8Module);
 }
 

@@ -86,6 +86,28 @@ struct FindList
     size_t next = 0;
 };
 
+FileFaults g_faults;
+
+void BeforeStep(const char* step, const char* path)
+{
+    if (g_faults.beforeStep)
+        g_faults.beforeStep(step, path ? path : "");
+}
+
+// False when a test's write budget cannot take `size` more bytes (a full disk).
+bool TakeFromWriteBudget(size_t size)
+{
+    if (g_faults.writeBudget < 0)
+        return true;
+    if (int64_t(size) > g_faults.writeBudget)
+    {
+        g_faults.writeBudget = 0;
+        return false;
+    }
+    g_faults.writeBudget -= int64_t(size);
+    return true;
+}
+
 std::map<intptr_t, FindList> g_finds;
 intptr_t g_nextFind = 1;
 
@@ -155,8 +177,14 @@ FILE* fopen(const char* path, const char* mode)
     return f;
 }
 
+void SetFileFaults(const FileFaults& faults)
+{
+    g_faults = faults;
+}
+
 int remove(const char* path)
 {
+    BeforeStep("remove", path);
     return std::remove(platform::NativePath(path).c_str());
 }
 
@@ -287,8 +315,8 @@ bool WriteFileAtomic(const char* path, const void* data, size_t size)
 
     const char* p = static_cast<const char*>(data);
     size_t left = size;
-    bool ok = true;
-    while (left > 0)
+    bool ok = TakeFromWriteBudget(size);
+    while (ok && left > 0)
     {
         ssize_t n = ::write(fd, p, left);
         if (n < 0)
@@ -301,10 +329,14 @@ bool WriteFileAtomic(const char* path, const void* data, size_t size)
         p += n;
         left -= size_t(n);
     }
+    if (ok)
+        BeforeStep("fsync", path);
     if (ok && ::fsync(fd) != 0)
         ok = false;
     if (::close(fd) != 0)
         ok = false;
+    if (ok)
+        BeforeStep("rename", path);
     if (ok && ::rename(tmpl.data(), target.c_str()) != 0)
         ok = false;
     if (!ok)

@@ -314,4 +314,13 @@ bool AskMutexOwnerToShowWindow(LPCSTR mutexName);
 // function that does not wait on the wall clock. NULL puts the real sleep back.
 void SetSleepHandler(void (*handler)(DWORD milliseconds));
 
+// What the game does when its display goes away under it (an X server that ends, a
+// dropped forwarded display): the handler saves what a close would save, touching no
+// graphics, and the process then ends with status 0 before any static object is
+// destroyed. Watched from the start of video on an X11 display. NULL: just end.
+void SetDisplayLostHandler(void (*handler)());
+
+// Starts watching the X11 display SDL video runs on (nothing on other drivers).
+void WatchDisplay();
+
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include "audio_test_util.h"
 #include "engine/DataFolders.h"
 #include "platform/audio/recording.h"
+#include "platform/crt.h"
 #include "platform/win32.h"
 
 using audiotest::LogCapture;
@@ -133,7 +134,7 @@ TEST_F(SoundConversion, FailuresLeaveNoWaveFile)
     Script("Fine.ogg", 44100, 2, 100);
     std::string target = dst_.File("no/such/folder/Fine.wav");
     EXPECT_EQ(ConvertOggToWav(src_.File("Fine.ogg").c_str(), target.c_str()), 0);
-    EXPECT_EQ(log.Text(), " Unable to create file  " + target + " \n");
+    EXPECT_EQ(log.Text(), " Unable to write file  " + target + " \n");
 }
 
 TEST_F(SoundConversion, DecodesARealVorbisFile)
@@ -222,9 +223,16 @@ TEST_F(SoundConversion, FirstRunConvertsOnceSeparateFolderForm)
     EXPECT_FALSE(dst_.Exists("Broken.wav"));
     EXPECT_FALSE(src_.Exists("Alpha.wav"));
     EXPECT_EQ(log.Text(), " Firs time sound convertion...\n Unable to decode file  " + src_.File("Broken.ogg") +
-                              " \n Fist time sound convertion error!\n Done\n");
-    // The mark is the copied settings file, written even after a failed file;
-    // the options file is not touched.
+                              " \n Fist time sound convertion error!\n Done\n Sounds not converted: Broken; they are "
+                              "converted again at the next start\n");
+    // A sound failed: no mark, so the next start converts again.
+    EXPECT_FALSE(dst_.Exists("Vol.cfg"));
+    EXPECT_FALSE(dst_.Exists("Options.ini"));
+
+    Script("Broken.ogg", 44100, 2, 500);
+    ASSERT_EQ(ConvertSoundsFirstRun(options.c_str(), src_.Folder().c_str(), dst_.Folder().c_str()), 1);
+    EXPECT_TRUE(dst_.Exists("Broken.wav"));
+    // The mark is the copied settings file; the options file is not touched.
     EXPECT_EQ(dst_.Read("Vol.cfg"), "\"Alpha.wav\" 0.5\n");
     EXPECT_FALSE(dst_.Exists("Options.ini"));
 
@@ -233,6 +241,56 @@ TEST_F(SoundConversion, FirstRunConvertsOnceSeparateFolderForm)
     ASSERT_EQ(ConvertSoundsFirstRun(options.c_str(), src_.Folder().c_str(), dst_.Folder().c_str()), 1);
     EXPECT_EQ(log.Text(), "");
     EXPECT_TRUE(rec_->calls.empty());
+}
+
+// A disk that fills part-way through the first run: each wave file is whole or
+// missing, no mark is written in either form, and the next start with room
+// converts every sound and marks the work done.
+TEST_F(SoundConversion, DiskFullPartWayConvertsAgainWhenThereIsRoom)
+{
+    ASSERT_EQ(CheckWindowsVersion(), 1);
+    const char* const names[] = {"Alpha", "Beta", "Gamma", "Delta"};
+    for (const char* name : names)
+        Script(std::string(name) + ".ogg", 44100, 2, 3000);
+    src_.Write("Ogg.lst", "Alpha\nBeta\nGamma\nDelta\n");
+    src_.Write("Vol.cfg", "\"Alpha.wav\" 0.5\n");
+    const std::string options = dst_.File("Options.ini");
+    struct Form
+    {
+        const char* name;
+        std::string converted;
+    } forms[] = {{"separate folders", dst_.Folder()}, {"one folder", src_.Folder()}};
+    for (const Form& form : forms)
+    {
+        crt::FileFaults full;
+        full.writeBudget = 2 * 3044 + 100; // room for two sounds and a little more
+        crt::SetFileFaults(full);
+        LogCapture log;
+        EXPECT_EQ(ConvertSoundsFirstRun(options.c_str(), src_.Folder().c_str(), form.converted.c_str()), 1);
+        crt::SetFileFaults(crt::FileFaults());
+        for (int i = 0; i < 4; ++i)
+        {
+            const std::string wav = form.converted + names[i] + ".wav";
+            EXPECT_EQ(audiotest::fs::exists(wav), i < 2) << form.name << " " << names[i];
+            if (i < 2)
+                EXPECT_EQ(audiotest::fs::file_size(wav), 3044u) << form.name;
+        }
+        EXPECT_NE(log.Text().find("Sounds not converted: Gamma, Delta;"), std::string::npos) << log.Text();
+        EXPECT_FALSE(dst_.Exists("Vol.cfg")) << form.name;
+        EXPECT_FALSE(dst_.Exists("Options.ini")) << form.name;
+
+        // The next start has room again.
+        EXPECT_EQ(ConvertSoundsFirstRun(options.c_str(), src_.Folder().c_str(), form.converted.c_str()), 1);
+        for (const char* name : names)
+            EXPECT_EQ(audiotest::fs::file_size(form.converted + name + ".wav"), 3044u) << form.name << " " << name;
+        rec_->Clear();
+        EXPECT_EQ(ConvertSoundsFirstRun(options.c_str(), src_.Folder().c_str(), form.converted.c_str()), 1);
+        EXPECT_TRUE(rec_->calls.empty()) << form.name << ": converted once more";
+        for (const char* name : names)
+            audiotest::fs::remove(form.converted + name + ".wav");
+        audiotest::fs::remove(dst_.File("Vol.cfg"));
+        audiotest::fs::remove(options);
+    }
 }
 
 // Start-up spreads the conversion over frames: one sound per step, and the mark

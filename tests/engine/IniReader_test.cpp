@@ -1,8 +1,14 @@
 #include "engine/IniReader.h"
 
+#include "engine/DataFolders.h"
+#include "engine/Log.h"
+
 #include "tests/platform/files_testdir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -86,6 +92,42 @@ TEST_F(IniReaderTest, VectorsZeroWhatTheTextLeavesOut)
     EXPECT_EQ(p[1], 0);
     ReadIniInt2(p, f, "Main", "Missing", "5 6");
     EXPECT_EQ(p[1], 6);
+}
+
+// A tuning value outside the range the game can use is pinned to it, NaN takes
+// the default, and each correction leaves one line in the log.
+TEST(IniRangedRead, PinsWildValuesAndLogsEach)
+{
+    TestDir dir;
+    dir.EnterAsCurrentDir();
+    dir.SetEnv("XDG_DATA_HOME", std::nullopt);
+    dir.SetEnv("HOME", std::nullopt);
+    BuildUserFolders(nullptr);
+    dir.Write("w.cfg", "[S]\nHuge=99999999999\nNeg=-2147483649\nNaN=nan\nInf=inf\nFine=7\nFrac=0.5\n");
+    SetLogFile("Objects.log");
+    ResetLog();
+    const std::string f = dir / "w.cfg";
+    struct Case
+    {
+        const char* key;
+        int32_t wantInt;
+        float wantFloat;
+    };
+    const Case cases[] = {{"Huge", 100, 10.0f}, {"Neg", 1, 1.0f}, {"NaN", 1, 5.0f}, {"Inf", 1, 10.0f}, {"Fine", 7, 7.0f}};
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(ReadIniIntInRange(f.c_str(), "S", c.key, "5", 1, 100), c.wantInt) << c.key;
+        EXPECT_EQ(ReadIniFloatInRange(f.c_str(), "S", c.key, "5", 1.0f, 10.0f), c.wantFloat) << c.key;
+    }
+    EXPECT_EQ(ReadIniFloatInRange(f.c_str(), "S", "Frac", "5", 0.0f, 1.0f), 0.5f);
+    const std::string log = dir.Read("Objects.log");
+    SetLogFile("");
+    EXPECT_NE(log.find("Tuning value out of range: w.cfg Huge=99999999999, using 100\n"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 8) << log; // Fine and Frac leave none; "nan" and "inf" read as the int 0
+    float v[2] = {std::nanf(""), -50.0f};
+    ClampTuningFloats(v, 2, 0.0f, 1.0f, "x.cfg", "Pair");
+    EXPECT_EQ(v[0], 0.0f);
+    EXPECT_EQ(v[1], 0.0f);
 }
 
 } // namespace

@@ -47,6 +47,8 @@ size_t CountOf(const std::string& text, const std::string& what)
     return count;
 }
 
+}  // namespace
+
 // A game object with a board, an interface without forms, the shop and the effects,
 // and a player whose folder is the test's own: enough for the quest's logic.
 class QuestFlow : public ::testing::Test
@@ -118,6 +120,8 @@ protected:
     CRefPtr<CCapsManager> caps;
     std::unique_ptr<CGame> game;
 };
+
+namespace {
 
 // ---------------------------------------------------------------------------------
 // Board events

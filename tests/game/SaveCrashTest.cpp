@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -18,9 +19,9 @@ namespace fs = std::filesystem;
 namespace {
 
 const int kKills = 200;
-// A round is a few milliseconds where fsync reaches a disk, so most kills land in
-// the middle of one of its writes.
-const int kLongestDelayMicroseconds = 4000;
+// A round (nine files, each flushed) takes some milliseconds where fsync reaches a
+// disk, so most kills land in the middle of one of its writes and some rounds end.
+const int kLongestDelayMicroseconds = 40000;
 // Kills that must land inside a write (each leaves a temporary file behind).
 const int kMidWriteKills = kKills / 10;
 
@@ -34,9 +35,12 @@ int CountTemporaries(const fs::path& folder)
 }
 
 // Starts the writer with its standard output on a pipe, waits for its byte, then
-// lets it run for `delay` microseconds and kills it. False when it did not start.
-bool RunAndKill(const std::string& root, int delay)
+// lets it run for `delay` microseconds and kills it (or, with `aim`, lets it kill
+// itself before its aim-th disk step and appends what it said to `said`). False
+// when it did not start.
+bool RunAndKill(const std::string& root, int delay, int aim = 0, std::string* said = nullptr)
 {
+    const std::string aimText = std::to_string(aim);
     int fds[2];
     if (::pipe(fds) != 0)
         return false;
@@ -46,16 +50,25 @@ bool RunAndKill(const std::string& root, int delay)
         ::dup2(fds[1], STDOUT_FILENO);
         ::close(fds[0]);
         ::close(fds[1]);
-        ::execl(ORB_SAVE_CRASH_WRITER, ORB_SAVE_CRASH_WRITER, root.c_str(), static_cast<char*>(nullptr));
+        ::execl(ORB_SAVE_CRASH_WRITER, ORB_SAVE_CRASH_WRITER, root.c_str(), aim ? aimText.c_str() : nullptr,
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(fds[1]);
     char ready = 0;
     const bool started = child > 0 && ::read(fds[0], &ready, 1) == 1;
+    if (started && aim)
+    {
+        char buffer[512];
+        ssize_t got;
+        while ((got = ::read(fds[0], buffer, sizeof buffer)) > 0)
+            if (said)
+                said->append(buffer, size_t(got));
+    }
     ::close(fds[0]);
     if (child <= 0)
         return false;
-    if (started)
+    if (started && !aim)
         ::usleep(static_cast<useconds_t>(delay));
     ::kill(child, SIGKILL);
     int status = 0;
@@ -63,13 +76,58 @@ bool RunAndKill(const std::string& root, int delay)
     return started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
-TEST(SaveCrash, EveryFileIsAWholeVersionAfterEachKill)
+std::string FreshRoot(const char* name)
 {
-    const std::string root = ::testing::TempDir() + "save_crash/";
+    const std::string root = ::testing::TempDir() + name;
     fs::remove_all(root);
     fs::create_directories(save_crash::PlayerFolder(root));
-    ASSERT_TRUE(save_crash::WriteRound(root, 0));
-    ASSERT_TRUE(save_crash::WriteRound(root, 1));
+    EXPECT_TRUE(save_crash::WriteRound(root, 0));
+    EXPECT_TRUE(save_crash::WriteRound(root, 1));
+    return root;
+}
+
+// The writer stops itself before each disk step of a round in turn, through rounds
+// of every kind (the quest's end among them): after each stop every file is whole
+// and no autosave outlives an ended quest.
+TEST(SaveCrash, AKillBeforeAnyStepOfAnySaveLosesNothing)
+{
+    const std::string root = FreshRoot("save_crash_aimed/");
+    std::map<std::string, int> stepsHit;
+    uint32_t last = 1;
+    // Six rounds see every kind: the first autosave deleted, copied, and the quest ended.
+    const int kRounds = 6;
+    int aim = 1;
+    for (int rounds = 0; rounds < kRounds;)
+    {
+        std::string said;
+        ASSERT_TRUE(RunAndKill(root, 0, aim, &said)) << "aim " << aim;
+        const size_t stepAt = said.rfind("round\n");
+        ASSERT_NE(stepAt, std::string::npos);
+        const std::string step = said.substr(stepAt + 6);
+        ASSERT_FALSE(step.empty()) << "aim " << aim;
+        ++stepsHit[step.substr(0, step.find(' '))];
+        uint32_t generation = 0;
+        EXPECT_EQ("", save_crash::CheckFiles(root, &generation)) << "killed before " << step;
+        EXPECT_GE(generation, last) << "killed before " << step;
+        last = generation;
+        crt::RemoveStaleTemporaries(save_crash::PlayerFolder(root).c_str());
+        crt::RemoveStaleTemporaries(root.c_str());
+        // A run that finished its round starts the next one from its first step.
+        const bool finished = stepAt > 0;
+        rounds += finished ? 1 : 0;
+        aim = finished ? 1 : aim + 1;
+    }
+    for (const char* kind : {"fsync", "rename", "remove"})
+        EXPECT_GT(stepsHit[kind], 0) << kind;
+    std::printf("%d steps aimed at: %d flushes, %d renames, %d removals\n",
+                stepsHit["fsync"] + stepsHit["rename"] + stepsHit["remove"], stepsHit["fsync"], stepsHit["rename"],
+                stepsHit["remove"]);
+    fs::remove_all(root);
+}
+
+TEST(SaveCrash, EveryFileIsAWholeVersionAfterEachKill)
+{
+    const std::string root = FreshRoot("save_crash/");
 
     std::mt19937 random(20261210u);
     std::uniform_int_distribution<int> delay(0, kLongestDelayMicroseconds);
@@ -97,7 +155,7 @@ TEST(SaveCrash, EveryFileIsAWholeVersionAfterEachKill)
     }
     std::printf("%d kills, %d files checked after each, %d damaged or lost, %d rounds saved, "
                 "%d temporary files swept\n",
-                kill, 5, damaged, int(last), leftovers);
+                kill, 9, damaged, int(last), leftovers);
     // The kills came in the middle of writes (each left a temporary file behind),
     // and rounds were completed between them.
     EXPECT_GT(leftovers, kMidWriteKills);
