@@ -462,7 +462,7 @@ void CGame::BurstNewBest(int row)
 {
     // A short burst of stars from the new best's value.
     const CRefPtr<CKMWindow> value = ui->Widget(kFormStatistics, kRowWidgets[row][1]);
-    const CRefPtr<CParticleSystemsManager>& manager = trophies ? trophies->effects : particles[1];
+    const CRefPtr<CParticleSystemsManager>& manager = trophyScreen.effects ? trophyScreen.effects : particles[1];
     if (value && manager)
     {
         CSpellsSpringParametres block(value->worldPosition, Vec3{0.0f, 0.0f, 0.0f}, 192.0f, 64.0f, 16.0f, 8.0f,
