@@ -122,6 +122,7 @@ int RunFrame(DWORD step)
     if (result != kFrameRunInit)
         return 1;
 
+    game.FinishSoundConversion();
     LogText("Init stuf...");
     if (!CallGameInit())
     {

@@ -2,6 +2,8 @@
 // the gems of the museum's levels and the map.
 #include "backgrounds/BackgroundMuseum.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "audio/SoundBank.h"
@@ -24,6 +26,13 @@ const char kMuseumFlareRaysName[] = "MuseumFlareRays";
 const float kDustZ = scene::kOffsetZ - 1.0f;
 // The mask's screen covers the top three quarters of its square texture.
 const float kMaskBottom = 0.75f;
+// The dust's pieces: tiles of the dust picture, cells of the screen seen through the
+// mask, the narrowest back buffer (the most texels a pixel, the widest filter reach).
+const int kDustTile = 4;
+const int kMaskColumns = 64, kMaskRows = 48;
+const float kNarrowestScreen = 640.0f;
+// One draw addresses at most this many quads through 16-bit indices.
+const size_t kMaxDustQuads = 65536 / 6;
 
 // Five gems, and the map as the sixth ray under the sixth flare.
 const OrnamentVariant kMuseumOrnaments = {
@@ -159,12 +168,14 @@ bool CBackgroundMuseum::LoadTextures(std::string folder)
 {
     const bool loaded = scene::FindOrLoadTextures(device.Get(), folder, Textures());
     ornaments.SetPicture(backgroundTexture);
+    FindDustPieces();
     return loaded;
 }
 
 bool CBackgroundMuseum::UnloadTextures()
 {
     ornaments.SetPicture(CRefPtr<CTexture>());
+    dustInPieces = false;
     return scene::DropTextures(device.Get(), Textures());
 }
 
@@ -225,10 +236,96 @@ void CBackgroundMuseum::SetStage(int32_t newStage, int32_t newQuiet)
     SetOrnamentStage(newStage, newQuiet);
 }
 
+void CBackgroundMuseum::FindDustPieces()
+{
+    dustInPieces = false;
+    std::vector<BYTE> alpha;
+    UINT width = 0, height = 0;
+    if (!dustTexture.IsValid() || !dustTexture->ReadAlpha(alpha, width, height))
+        return;
+    // Where a screen pixel spans more than a texel the filter reads a smaller mip level.
+    const float texelsPerPixel = float(width) * dustSizeFactor / kNarrowestScreen;
+    dustRects = scene::VisibleRects(alpha, int(width), int(height), kDustTile, scene::FilterReach(texelsPerPixel));
+    dustWidth = int32_t(width);
+    dustHeight = int32_t(height);
+    std::vector<BYTE> mask;
+    UINT maskWidth = 0, maskHeight = 0;
+    // The mask is stretched over the screen: its filter reaches a texel beyond its own.
+    if (dustMaskTexture.IsValid() && dustMaskTexture->ReadAlpha(mask, maskWidth, maskHeight))
+        dustShows = scene::CoverGrid(mask, int(maskWidth), int(maskHeight), kMaskBottom, kMaskColumns, kMaskRows, 2);
+    else
+        dustShows = scene::CoverGrid();
+    dustInPieces = true;
+}
+
+bool CBackgroundMuseum::BuildDustPieces()
+{
+    dustPieceVertices.clear();
+    dustPieceIndices.clear();
+    // The layers in their order, so the dust blends as the whole layers would.
+    for (size_t k = 0; k < dustOffsets.size() && 3 * k + 2 < dustCornerUV.size(); ++k)
+    {
+        AddLayerPieces(k);
+        if (dustPieceVertices.size() / 4 > kMaxDustQuads)
+            return false;
+    }
+    return true;
+}
+
+// Screen fractions (fx across, fy down) map to texture units as
+// offset + fx * across + fy * down; each repeat of the picture the layer shows adds its
+// visible rectangles as quads, those the mask hides left out.
+void CBackgroundMuseum::AddLayerPieces(size_t layer)
+{
+    const CUV offset = dustOffsets[layer], across = dustCornerUV[3 * layer], down = dustCornerUV[3 * layer + 2];
+    const float det = across.u * down.v - across.v * down.u;
+    const bool masked = dustMaskTexture.IsValid() && dustMaskTexture->texture;
+    if (det == 0.0f || dustWidth <= 0 || dustHeight <= 0)
+        return;
+    auto toScreen = [&](float u, float v, float& fx, float& fy) {
+        const float du = u - offset.u, dv = v - offset.v;
+        fx = (du * down.v - dv * down.u) / det;
+        fy = (across.u * dv - across.v * du) / det;
+    };
+    const float us[4] = {offset.u, offset.u + across.u, offset.u + across.u + down.u, offset.u + down.u};
+    const float vs[4] = {offset.v, offset.v + across.v, offset.v + across.v + down.v, offset.v + down.v};
+    const int i0 = int(std::floor(*std::min_element(us, us + 4))), i1 = int(std::floor(*std::max_element(us, us + 4)));
+    const int j0 = int(std::floor(*std::min_element(vs, vs + 4))), j1 = int(std::floor(*std::max_element(vs, vs + 4)));
+    const float left = -scene::kHalfWidth + scene::kOffsetX, top = scene::kHalfHeight + scene::kOffsetY;
+    const float width = 2.0f * scene::kHalfWidth, height = 2.0f * scene::kHalfHeight;
+    for (int j = j0; j <= j1; ++j)
+        for (int i = i0; i <= i1; ++i)
+            for (const scene::TexelRect& r : dustRects)
+            {
+                const float u[4] = {float(i) + float(r.x0) / float(dustWidth), float(i) + float(r.x1) / float(dustWidth),
+                                    float(i) + float(r.x1) / float(dustWidth), float(i) + float(r.x0) / float(dustWidth)};
+                const float v[4] = {float(j) + float(r.y0) / float(dustHeight), float(j) + float(r.y0) / float(dustHeight),
+                                    float(j) + float(r.y1) / float(dustHeight), float(j) + float(r.y1) / float(dustHeight)};
+                float fx[4], fy[4];
+                for (int c = 0; c < 4; ++c)
+                    toScreen(u[c], v[c], fx[c], fy[c]);
+                const float x0 = *std::min_element(fx, fx + 4), x1 = *std::max_element(fx, fx + 4);
+                const float y0 = *std::min_element(fy, fy + 4), y1 = *std::max_element(fy, fy + 4);
+                if (x1 <= 0.0f || y1 <= 0.0f || x0 >= 1.0f || y0 >= 1.0f || (masked && !dustShows.Shows(x0, y0, x1, y1)))
+                    continue;
+                const uint16_t base = uint16_t(dustPieceVertices.size());
+                for (int c = 0; c < 4; ++c)
+                    dustPieceVertices.push_back(CVertex{left + fx[c] * width, top - fy[c] * height, kDustZ, 0, u[c], v[c],
+                                                        fx[c], fy[c] * kMaskBottom});
+                const uint16_t quad[6] = {base, uint16_t(base + 1), uint16_t(base + 2), base, uint16_t(base + 2),
+                                          uint16_t(base + 3)};
+                dustPieceIndices.insert(dustPieceIndices.end(), quad, quad + 6);
+            }
+}
+
 int32_t CBackgroundMuseum::Render()
 {
     if (!device.IsValid())
         return 0;
     scene::MaskedDraw draw{dustTexture, dustMaskTexture, D3DBLEND_INVSRCALPHA, 1};
+    // A picture gone from the device reads as white: the pieces no longer hold.
+    const bool dustHeld = dustTexture.IsValid() && dustTexture->texture;
+    if (dustInPieces && dustHeld && BuildDustPieces())
+        return int32_t(scene::DrawMaskedQuads(*device, vertexBuffer, indexBuffer, dustPieceVertices, dustPieceIndices, draw));
     return int32_t(scene::DrawMaskedQuads(*device, vertexBuffer, indexBuffer, dustVertices, dustIndices, draw));
 }

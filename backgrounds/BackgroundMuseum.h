@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "backgrounds/SceneParts.h"
+#include "backgrounds/SparseCover.h"
 #include "engine/RefPtr.h"
 #include "render/SpriteShape.h" // CUV
 #include "render/VertexBuffer.h"
@@ -63,6 +64,17 @@ public:
     std::vector<CUV> dustOffsets;
     std::vector<CUV> dustCornerUV;
 
+    // The dust as the pieces its motes need: the rectangles of the dust picture that hold
+    // its motes and the cells of the screen its mask lets through, found when the
+    // pictures load. Without them (a picture that cannot be read) the layers are drawn
+    // whole.
+    bool dustInPieces = false;
+    std::vector<scene::TexelRect> dustRects;
+    scene::CoverGrid dustShows;
+    int32_t dustWidth = 0, dustHeight = 0;
+    std::vector<CVertex> dustPieceVertices;
+    std::vector<uint16_t> dustPieceIndices;
+
     CRefPtr<CSpriteShape> backgroundShape;
     CRefPtr<CSpriteShape> flareRaysShape;
 
@@ -71,6 +83,11 @@ private:
     scene::SceneTextures Textures();
     void ScrollDust(float dt);
     void WriteDustCoordinates(size_t layer);
+    void FindDustPieces();
+    // The pieces of every layer at the layers' current offsets; false when there are
+    // more than one draw can take.
+    bool BuildDustPieces();
+    void AddLayerPieces(size_t layer);
 
     CRefPtr<CTexture> backgroundTexture;
     CRefPtr<CTexture> dustTexture;

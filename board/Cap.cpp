@@ -104,7 +104,7 @@ int CCap::Update(float dt, bool wobble, bool snap)
         look->z = z;
     }
     if (held)
-        rider->MoveTo(x, y, z, column, row, 0);
+        held->MoveTo(x, y, z, column, row, 0);
     return code;
 }
 

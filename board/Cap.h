@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-class CBonus;
 class CCapFrame;
 class CCapsManager;
 class CSoundBank;
@@ -65,15 +64,13 @@ public:
                           float s0y, float s0z, float s1x, float s1y, float s1z);
     void ArmMidpointEvent();
     void SetLockCount(int32_t n);
-    // The bonus the token carries (an empty handle for none). Bonus is the
-    // bonus class, complete where the caller sits; the token reaches it as a rider.
-    template <class Bonus>
-    void SetHeld(const CRefPtr<Bonus>& bonus)
+    // The bonus the token carries (an empty handle for none), which takes the
+    // token's colour as it boards.
+    void SetHeld(const CRefPtr<CCapRider>& bonus)
     {
         held = bonus;
-        rider = bonus.Get();
         if (held)
-            rider->TakeColour(colour);
+            held->TakeColour(colour);
     }
     uint32_t GetColorArgb() const;
 
@@ -100,8 +97,7 @@ public:
     int32_t marked = 0;
     float wobblePhase = 0.0f;
     float wobbleAmplitude = 0.0f;
-    CRefPtr<CBonus> held;
-    CCapRider* rider = nullptr;  // the held bonus as the token sees it, valid while held is set
+    CRefPtr<CCapRider> held;  // the bonus the token carries, as the token sees it
     int32_t midpointArmed = 0;
     int32_t midpointSent = 0;
 };

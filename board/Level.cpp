@@ -113,7 +113,6 @@ private:
         if (count >= CLevel::kRows) {
             LogText("Warning! To many Lines");
             LogText(m_path);
-            LogText("\n");
         } else {
             rows[static_cast<size_t>(count)].assign(row, static_cast<size_t>(CLevel::kRowLength));
         }

@@ -6,6 +6,7 @@
 // updates them every frame and hands the finished ones back for scoring.
 #pragma once
 
+#include "board/CapRider.h"
 #include "board/MatchGrid.h"
 #include "engine/MotionPath.h"
 #include "engine/RefPtr.h"
@@ -14,7 +15,6 @@
 #include <vector>
 
 class CBatchSprite;
-class CBonus;
 class CCap;
 class CCapList;
 class CParticleSystem;
@@ -29,7 +29,7 @@ class CTexture;
 struct CTerminatorParams
 {
     CMatchGroup group;
-    std::vector<CRefPtr<CBonus>> heldBonuses;
+    std::vector<CRefPtr<CCapRider>> heldBonuses;
     std::vector<int32_t> modes;
 };
 

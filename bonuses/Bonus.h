@@ -193,3 +193,10 @@ protected:
     // Size over the standard bonus size of the gem settings.
     static float ScaleOf(float size);
 };
+
+// The bonus a token holds (CCap::held), as the bonus it is: every rider on the board
+// is a bonus. Empty when the token holds none.
+inline CRefPtr<CBonus> HeldBonus(const CRefPtr<CCapRider>& held)
+{
+    return held.StaticCast<CBonus>();
+}

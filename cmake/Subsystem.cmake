@@ -21,6 +21,8 @@ function(orb_library name)
     # The test command's builds compile a library's files eight at a time in one unit
     # (file-local names must then differ between the files of a library).
     set_target_properties(${name} PROPERTIES UNITY_BUILD ${ORB_UNITY_BUILD})
+    # The game's own code stays free of warnings.
+    target_compile_options(${name} PRIVATE -Werror)
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})

@@ -122,6 +122,18 @@ public:
         return out;
     }
 
+    // A handle to a class derived from T, sharing the count, for a caller that knows
+    // what the object is (an empty handle stays empty).
+    template <class U>
+    CRefPtr<U> StaticCast() const
+    {
+        CRefPtr<U> out;
+        out.m_object = static_cast<U*>(m_object);
+        out.m_block = m_block;
+        out.AddRef();
+        return out;
+    }
+
 private:
     template <class U>
     friend class CRefPtr;

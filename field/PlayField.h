@@ -218,7 +218,8 @@ public:
     // Sand from the tokens of a finished terminator (its index in the
     // finished list), the amount shared among the tokens that broke.
     void SpawnSandFlight(int32_t index, float amount);
-    void SpawnSandParticles(float x, float y, float z, uint32_t colour);
+    void SpawnSandParticles(const CRefPtr<CParticleSystemsManager>& grainLayer, float x, float y, float z,
+                            uint32_t colour, float alpha = 1.0f);
 
     // Carries out the totems' requests of this frame on the board.
     void ApplyTotemEffects();

@@ -261,8 +261,8 @@ void CPlayField::HandleBonusEvents()
                 break;
             }
             host->SetHeld(e.object);
-            host->held->SetActive(1);
-            host->held->Drop(host->position[0] + origin[0], host->position[1] + origin[1],
+            HeldBonus(host->held)->SetActive(1);
+            HeldBonus(host->held)->Drop(host->position[0] + origin[0], host->position[1] + origin[1],
                              host->position[2] + origin[2], host->radius, host->column, host->row, 1,
                              kNewHostDropTime);
             break;

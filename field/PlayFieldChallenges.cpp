@@ -155,7 +155,8 @@ void CPlayField::ShatterPlate(const CRefPtr<CCapSprite>& plate, float amount, CC
 {
     CrackPlate(*plate, cuts, maxPieces);
     const float z = (fader ? fader->position[2] : origin[2]) + 1.0f;
-    SpawnSandParticles(plate->x, plate->y, z, kGlassSandColour);
+    // The grains fly under the tokens and the glass, with their dust.
+    SpawnSandParticles(effectsB, plate->x, plate->y, z, kGlassSandColour);
     if (sandbox)
         sandbox->Pour(amount, plate->x, plate->y, z, plate->halfSize * 0.5f, 0.0f, 0.0f, kGrainMaxFall,
                       kGrainGravity);

@@ -283,7 +283,7 @@ void CPlayField::RollGems(NewTokenPlan& plan)
     int32_t onBoard = 0;
     for (const auto& row : cells)
         for (const auto& cell : row)
-            if (cell && cell->held && cell->held->kind == kBonusGem)
+            if (cell && cell->held && HeldBonus(cell->held)->kind == kBonusGem)
                 ++onBoard;
     const int32_t ordinaryCount = plan.ordinaryCount;
     int32_t n;
@@ -759,7 +759,7 @@ void CPlayField::GenerateColours(int32_t steelOnBoard, int32_t locksOnBoard)
 
 int CPlayField::HandOffBonus(CRefPtr<CCap> token)
 {
-    if (!token || !token->held || token->held->state != kBonusFalling)
+    if (!token || !token->held || HeldBonus(token->held)->state != kBonusFalling)
         return 1;
     CRefPtr<CCap> receiver;
     capList.PickRandomPlainCap(receiver);
@@ -769,7 +769,7 @@ int CPlayField::HandOffBonus(CRefPtr<CCap> token)
         token->held.Reset();
         return 1;
     }
-    token->held->StartMove(0.5f);
+    HeldBonus(token->held)->StartMove(0.5f);
     token->held.Reset();
     return 0;
 }

@@ -17,9 +17,7 @@ namespace
 // most this fast under this gravity.
 constexpr float kSandGrainMaxFall = 10000.0f;
 constexpr float kSandGrainGravity = 1000.0f;
-// The sand of the quest's glass, and the ground the grains sink into when
-// they do not fall into it.
-constexpr uint32_t kSandGlassColour = 0xFFF7D96Bu;
+// The ground the grains sink into when they do not fall into the glass.
 constexpr float kGroundBelowBoard = -440.0f;
 constexpr float kSandBurstTime = 0.1f;
 
@@ -54,17 +52,24 @@ void CPlayField::SpawnSandFlight(int32_t index, float amount)
             halfSize = token->look->halfSize;
         }
         const float z = (fader ? fader->position[2] : origin[2]) + 1.0f;
-        SpawnSandParticles(x, y, z, sandbox && sandbox->visible ? kSandGlassColour : t->GetFlashColor());
+        // Sand bound for the glass on screen takes the glass's own sand colour;
+        // otherwise the grains keep the colour of the flash that broke the token.
+        if (sandbox && sandbox->visible && layout)
+            SpawnSandParticles(effectsA, x, y, z, layout->sandColour, layout->sandAlpha);
+        else
+            SpawnSandParticles(effectsA, x, y, z, t->GetFlashColor());
         if (pourIntoSandGlass && sandbox)
             sandbox->Pour(share, x, y, z, halfSize, 0.0f, 0.0f, kSandGrainMaxFall, kSandGrainGravity);
     }
 }
 
 // A burst of grains that falls to the glass's bottom (or the ground below the
-// board), with dust rising from the grains.
-void CPlayField::SpawnSandParticles(float x, float y, float z, uint32_t colour)
+// board), with dust rising from the grains. The grains go to the given layer
+// of particles, the dust always to the layer under the tokens.
+void CPlayField::SpawnSandParticles(const CRefPtr<CParticleSystemsManager>& grainLayer, float x, float y, float z,
+                                    uint32_t colour, float alpha)
 {
-    if (!effectsA || !effectsB)
+    if (!grainLayer || !effectsB)
         return;
     CRefPtr<CSandKeeper> sand(new CSandKeeper);
     sand->rate = 0.0f;
@@ -74,8 +79,9 @@ void CPlayField::SpawnSandParticles(float x, float y, float z, uint32_t colour)
                                   CCollection2Parametres::kBlendAlpha);
     grains.keeperEmission = 1;
     grains.duration = kSandBurstTime;
+    grains.alphaScale = alpha;
     CRefPtr<CParticleSystem> grainSystem;
-    effectsA->AddCollection2System(grainSystem, grains, 40, effectTexture0);
+    grainLayer->AddCollection2System(grainSystem, grains, 40, effectTexture0);
 
     CRefPtr<CDustTrackKeeper> dust(new CDustTrackKeeper(*sand, grainSystem));
     CCollection2Parametres trail(-400.0f, 0.0f, 1.0f, nullptr, CRefPtr<CCollection2Keeper>(dust),

@@ -84,8 +84,8 @@ void CPlayField::Shuffle(float time, int32_t points)
                 s.hasBonus = cap->held ? 1 : 0;
                 if (cap->held)
                 {
-                    s.bonusKind = cap->held->kind;
-                    s.bonusLevel = cap->held->level;
+                    s.bonusKind = HeldBonus(cap->held)->kind;
+                    s.bonusLevel = HeldBonus(cap->held)->level;
                 }
                 saved = true;
             }

@@ -386,7 +386,7 @@ bool CPlayField::ApplyWhiteTotem(const TotemCellRecord& e, float& paintedX)
     {
         // The gem changes colour with its token.
         if (cap->held)
-            bonusManager->RemoveBonus(cap->held);
+            bonusManager->RemoveBonus(HeldBonus(cap->held));
         CRefPtr<CBonus> gem;
         bonusManager->CreateGem(gem, cap->colour, 1);
         if (gem)

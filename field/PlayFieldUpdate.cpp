@@ -73,7 +73,7 @@ void CPlayField::HandleArrivals(float dt, float mouseX, float mouseY)
             {
                 // Sent away: it leaves the board with whatever it carried.
                 if (cap->held && bonusManager)
-                    bonusManager->RemoveBonus(cap->held);
+                    bonusManager->RemoveBonus(HeldBonus(cap->held));
                 capList.Remove(cap, true);
             }
         }
@@ -136,9 +136,9 @@ void CPlayField::ScoreFinishedGroups()
             const CRefPtr<CCap>& token = g->tokens[k];
             if (!token || !token->held || k >= g->flags.size() || !g->flags[k])
                 continue;
-            toFire.push_back(token->held);
-            if (token->held->kind == kBonusScore)
-                scoreBonuses.push_back(token->held);
+            toFire.push_back(HeldBonus(token->held));
+            if (HeldBonus(token->held)->kind == kBonusScore)
+                scoreBonuses.push_back(HeldBonus(token->held));
         }
 
         const int32_t m = int32_t(g->tokens.size());

@@ -148,6 +148,8 @@ void CGame::EnterChallenge(int32_t kind)
     levelKind = kind;
     if (field.sandbox && field.sandbox->heap)
         field.sandbox->heap->Reset();
+    // The bonus level is played without the level's totems.
+    FadeOutTotems();
     subState = kSubStateChallenge;
     NextPhase(ChallengePhase::Begin);
     if (music)
@@ -511,8 +513,9 @@ void CGame::GiveChallengeVerdict()
     const bool timed = levelKind == kLevelKindMemory || levelKind == kLevelKindAccuracy;
     const std::string text = Text(timed ? kStringTimeUpFailed : kStringTooFewFailed);
     CRefPtr<CPopupMessage> note;
-    // Above the middle of the challenge's board.
-    field.popups.AddLoss(note, text.c_str(), 1.5f, 0.0f, 60.0f, field.origin[2] - 10.0f);
+    // Where the life-lost note shows, so that it stands over the board, clear of the panel.
+    const Vec3 at = lossEffect ? lossEffect->settings.notePos : Vec3{0.0f, 60.0f, field.origin[2] - 10.0f};
+    field.popups.AddLoss(note, text.c_str(), 1.5f, at.x, at.y, at.z);
     NextPhase(ChallengePhase::Lost);
 }
 
@@ -602,6 +605,7 @@ void CGame::ReleaseChallenge()
     }
     ui->FadeOutForm(ui->Form(LookOf(levelKind).form), kFormFade);
     ui->FadeOutForm(ui->Form("Quest"), kFormFade);
+    FadeOutTotems();
     HidePlayPanels();
     if (CheckTrophies())
     {

@@ -297,10 +297,7 @@ void CGame::ShowMapAfterLevel()
     ui->FadeOutForm(ui->Form("Statistics"), 2.0f);
     ui->FadeOutForm(ui->Form("Quest"), 2.0f);
     if (board)
-    {
-        board->totems.SetPanelPicturesVisible(0, 2.0f);
-        board->totems.FadeOutAll(2.0f);
-    }
+        FadeOutTotems();
     ui->HideListWidgets();
     ui->FadeInForm(ui->Form("Background"), 2.0f);
     stateTimer = 0.0f;
@@ -403,7 +400,7 @@ void CGame::CloseTrophies()
 {
     if (trophies)
     {
-        trophies->ApplyPending();
+        trophyScreen.ApplyPending();
         SaveTrophies();
     }
     ShowTrophies(0);

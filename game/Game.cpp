@@ -29,7 +29,7 @@ bool (*CGame::skipDrawing)(CGame& game) = nullptr;
 CGame::CGame(CRefPtr<CRenderer> renderer)
     : fullScreen(0), displayWord(0), window(nullptr), instance(nullptr), fpsShown(0), fps(0.0f), state(kStateNone),
       subState(0), stateTimer(0.0f), phase(0), questMode(0), levelKind(kLevelKindPlain), questId{}, hiscoreMade(0),
-      levelTimer(0.0f), questJustLoaded(0), levelFlag(0), initComplete(0), gammaSaved(0), lives(0), levelEnd(0), tokenPicked(0),
+      levelTimer(0.0f), questJustLoaded(0), levelFlag(0), initComplete(0), gammaSaved(0), lives(0), tokenPicked(0),
       blinkTimers{0.0f, 0.0f}, currentVideoMode(0), pendingVideoMode(0), noProfile(0), secondImagePresent(0),
       firstImagePresent(0), splashPhase(0), splashTimer(0.0f), splashRunning(0), sandFillRate(1.0f), mouseX(0.0f), mouseY(0.0f)
 {
@@ -43,9 +43,11 @@ CGame::~CGame()
 {
     // Everything that draws through the device goes before the renderer, and the
     // game's own device handle after it, so that no resource outlives its device.
+    frameModules.Reset();
     loadingImage.Reset();
     firstSplash.Reset();
     secondSplash.Reset();
+    trophyScreen = CTrophyScreen();
     trophies.Reset();
     bestTimes.Reset();
     bestScores.Reset();

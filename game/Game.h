@@ -14,7 +14,9 @@
 #include "board/LevelParams.h"
 #include "engine/DataFolders.h"
 #include "engine/RefPtr.h"
+#include "game/Frame.h"
 #include "game/GamePhases.h"
+#include "game/TrophyScreen.h"
 #include "saves/HighScores.h"
 #include "game/Options.h"
 #include "platform/win32.h"
@@ -177,6 +179,10 @@ public:
 
     bool PreInit(HWND window, HINSTANCE instance);
     bool Init(HWND window, HINSTANCE instance);
+    // When the splash ends in the middle of the first run's sound conversion, the
+    // conversion runs to its end first: its messages keep lines of their own, ahead
+    // of Init's line in the log.
+    void FinishSoundConversion();
     int LoadAdditionalFonts();
 
     // One frame: the splash sequence before Init, else the update of every animation,
@@ -319,6 +325,8 @@ public:
     std::vector<std::string> errors;
     CRefPtr<CDevice> device;
     CRefPtr<CRenderer> renderer;
+    // What the frame draws above the engine's own layers, filled as start-up makes it.
+    GameFrameModules frameModules;
     int32_t fullScreen;
     int32_t displayWord;
     HWND window;
@@ -371,7 +379,6 @@ public:
     CRefPtr<CStarEffect> starEffect;
     CRefPtr<CLossEffect> lossEffect;
     int32_t lives;
-    int32_t levelEnd;
     int32_t tokenPicked;
     float blinkTimers[2];
     CRefPtr<CBestResults> bestScores;
@@ -379,6 +386,7 @@ public:
     int32_t currentVideoMode;
     int32_t pendingVideoMode;
     CRefPtr<CTrophies> trophies;
+    CTrophyScreen trophyScreen;  // shows `trophies`
     int32_t noProfile;
     int32_t secondImagePresent;
     int32_t firstImagePresent;
@@ -414,9 +422,10 @@ public:
     float hintTimerA = 0.0f;
     float hintTimerB = 0.0f;
     float autosaveTimer = 0.0f;
+    // Set when the shop opens after a won level: its first settled frame rotates the
+    // autosaves and saves the quest. A reloaded autosave clears it, so the retry's shop
+    // keeps the level before in the second autosave.
     int32_t shopAutosave = 0;
-    int32_t autosavePending = 0;
-    int32_t reloadedFromPrevious = 0;
     // What the board never reads: the game's own words about the level in play.
     int32_t boardSecondRun = 0;
     int32_t starCount = 0;
@@ -424,10 +433,6 @@ public:
     int32_t completedRun = 0;
     int32_t noHintRun = 0;
     int32_t specialMode = 0;
-    int32_t playPhase = 1;
-    float panelProgress[2] = {0.0f, 0.0f};
-    float gamePanelProgress[2] = {0.0f, 0.0f};
-    float sandDecay = 0.0f;
     float hintShowTime = 3.0f;
     // The level summary.
     int32_t levelScoreBefore = 0;
@@ -492,6 +497,8 @@ private:
     // Moves to the next phase of the current sequence with its timer at 0.
     void NextPhase(int32_t next);
     void HidePlayPanels();
+    // The totems beside the board and their plinth go with the play screen.
+    void FadeOutTotems();
     void ShowLevelTitle();
     void StartLevelPlay();
     void LeavePlay();

@@ -85,7 +85,7 @@ int CGame::Frame(float elapsed, int render, int minimised)
             winBox->SetVisible(0);
     }
 
-    if (trophies && trophies->Update(step, mouseX, mouseY) == 1 && trophies->pending.empty() && player)
+    if (trophies && trophyScreen.Update(step, mouseX, mouseY) == 1 && trophies->pending.empty() && player)
         SaveTrophies();
 
     HandleInterfaceEvents(step);
@@ -503,7 +503,7 @@ void CGame::RenderAndPresent()
 {
     if (skipDrawing && skipDrawing(*this))
         return;
-    if (renderer->RenderFrame() >= 0)
+    if (RenderGameFrame(*renderer, frameModules) >= 0)
         Present();
 }
 

@@ -382,6 +382,12 @@ bool CGame::LoadDuringSplash()
     return !loadingFailed;
 }
 
+void CGame::FinishSoundConversion()
+{
+    while (!LoadingDone() && static_cast<LoadingStep>(loadingStep) == LoadingStep::SoundConversion)
+        RunLoadingStep();
+}
+
 bool CGame::Init(HWND window, HINSTANCE instance)
 {
     this->window = window;
@@ -487,7 +493,7 @@ void CGame::MakeEffectManagers()
     {
         particles[i] = CRefPtr<CParticleSystemsManager>(
             new CParticleSystemsManager(device, particleVertexBuffer, particleIndexBuffer));
-        renderer->particles[i] = particles[i];
+        frameModules.particles[i] = particles[i];
         SetGameEnvironment(*particles[i]->environment);
     }
     for (int i = 0; i < 3; ++i)
@@ -562,7 +568,7 @@ bool CGame::MakeInterface()
         LogText("Unable to create forms!\n");
         return false;
     }
-    renderer->ui = ui;
+    frameModules.ui = ui;
     screenTextures[kTexGemProgress] = device->GetTextureByName("GemProgress");
     return true;
 }
@@ -575,7 +581,7 @@ bool CGame::MakeCaps()
         renderer->spriteLists[i - 1] = spriteLists[i];
 
     caps = CRefPtr<CCapsManager>(new CCapsManager(device, particleVertexBuffer, particleIndexBuffer));
-    renderer->caps = caps;
+    frameModules.caps = caps;
     if (!caps->LoadTextures(folders.graphics))
     {
         AddError("Unable to load caps Textures");
@@ -608,7 +614,7 @@ bool CGame::MakeBoard()
     {
         board->fader->textures.push_back(screenTextures[kTexFrame]);
         board->fader->textures.push_back(screenTextures[kTexFrameBack]);
-        renderer->fader = board->fader;
+        frameModules.fader = board->fader;
     }
     if (!MakeGemBar())
         return false;
@@ -672,7 +678,7 @@ void CGame::MakeSandGlass()
                       screenTextures[kTexScoreFrenzyStar]);
     glass.LoadLayout(SandboxLayoutOf(questLayout));
     glass.particles = particles[2];
-    renderer->sandGlass = board->sandbox;
+    frameModules.sandGlass = board->sandbox;
 }
 
 bool CGame::MakeBonuses()
@@ -749,7 +755,7 @@ void CGame::MakePopups()
 void CGame::MakeBackgrounds()
 {
     backgrounds = CRefPtr<CBackgroundManager>(new CBackgroundManager());
-    renderer->backgrounds = backgrounds;
+    frameModules.backgrounds = backgrounds;
     backgrounds->SetResources(device, particleVertexBuffer, particleIndexBuffer);
     backgrounds->SetSharedResources(spriteLists[0], particles[0], spriteBatches[0], effectTextures[kTexFlare],
                                     effectTextures[kTexJungleFlash], effectTextures[kTexSmallSand],
@@ -863,15 +869,16 @@ void CGame::MakeTrophies()
     trophies->LoadDescriptions((folders.texts + "Trophies.txt").c_str());
     if (player)
         trophies->Load((folders.players + player->name + "\\Trophies.dat").c_str());
-    trophies->ui = ui;
-    trophies->awardList = spriteLists[3];
-    trophies->backdropList = spriteLists[3];
-    trophies->sparkleBatch = spriteBatches[0];
-    trophies->effects = particles[1];
-    trophies->sounds = soundBank;
-    trophies->spellTexture = effectTextures[kTexStarParticle];
-    trophies->flashTexture = effectTextures[kTexFlare];
-    trophies->sparkleTexture = effectTextures[kTexSpark];
+    trophyScreen.record = trophies;
+    trophyScreen.ui = ui;
+    trophyScreen.awardList = spriteLists[3];
+    trophyScreen.backdropList = spriteLists[3];
+    trophyScreen.sparkleBatch = spriteBatches[0];
+    trophyScreen.effects = particles[1];
+    trophyScreen.sounds = soundBank;
+    trophyScreen.spellTexture = effectTextures[kTexStarParticle];
+    trophyScreen.flashTexture = effectTextures[kTexFlare];
+    trophyScreen.sparkleTexture = effectTextures[kTexSpark];
 }
 
 void CGame::SelectPlayer()

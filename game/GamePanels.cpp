@@ -48,42 +48,16 @@ void SetNumber(const CRefPtr<CKMWindow>& widget, int value)
     SetWidgetText(widget, text);
 }
 
-// The board's own shuffle where it has one; otherwise its tokens go and the next
-// refill gives a fresh board with a move.
-template <typename Board>
-auto Shuffle(Board& board, float time, int) -> decltype(board.Shuffle(time, 30), void())
-{
-    board.Shuffle(time, 30);
-}
-
-template <typename Board>
-void Shuffle(Board& board, float, long)
-{
-    if (board.tokenSelector)
-        board.tokenSelector->Clear();
-    for (auto& row : board.cells)
-        for (auto& cell : row)
-            if (cell)
-            {
-                board.capList.Remove(cell, true);
-                cell.Reset();
-            }
-    board.fillPending = CPlayField::kFillSavedCells;
-    board.savedCells.clear();
-}
-
 }  // namespace
 
 void CGame::ShuffleBoard(float time)
 {
     if (board)
-        Shuffle(*board, time, 0);
+        board->Shuffle(time, 30);
 }
 
 void CGame::CompleteLevel()
 {
-    panelProgress[0] = gamePanelProgress[0] = 0.0f;
-    panelProgress[1] = gamePanelProgress[1] = 0.0f;
     if (ui)
     {
         ui->SetPanelVisible(questMode, 0);
@@ -115,7 +89,6 @@ void CGame::CompleteLevel()
         ++shop->items.freeStars;
     ++noHintRun;
     ++completedRun;
-    levelEnd = 1;
 }
 
 void CGame::LoseLife(bool timeUp, bool final)
@@ -221,7 +194,6 @@ void CGame::SpendLifeForShuffle(int icon)
 {
     if (ui)
         ui->SetIconPanelVisible(0);
-    panelProgress[1] = gamePanelProgress[1] = 0.0f;
     if (!board || subState != kSubStateNormalPlay || specialMode != 0 || lossRunning || board->inputLocked ||
         !board->inputOpen || !board->IsIdle(true) || (lossEffect && lossEffect->busy))
         return;

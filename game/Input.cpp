@@ -236,6 +236,9 @@ int CGame::OnKeyDown(WPARAM key)
         NextPhase(LevelIntroPhase::IntroClosing);
         return 0;
     }
+    // Space belongs to the reaction challenge's screen while its level kind holds.
+    if (key == VK_SPACE && levelKind == kLevelKindReaction)
+        subState = kSubStateChallenge;
     if ((key == VK_SPACE || key == VK_ESCAPE || key == 'P') && state == kStatePlaying && questMode == 0)
         TogglePauseMenu();
     SkipLogoGroup();

@@ -123,7 +123,6 @@ int CGame::StartNewQuest(int hard)
         nextWarning = 30.0f;
         if (board->sandbox)
             board->sandbox->SetFlowing(false, 0.0);
-        sandDecay = static_cast<float>(GetLevelDecay(starCount) * (hard ? 0.5 : 1.0));
     }
     if (!questSave)
         questSave = CRefPtr<CQuestSave>(new CQuestSave());
@@ -317,7 +316,6 @@ void CGame::ResumeLevelContent(const CQuestSave& record, bool inShop)
         board->sandbox->SetFlowing(false, 0.0);
     RestoreSand(record);
     starCount = record.starCount;
-    sandDecay = static_cast<float>(GetLevelDecay(starCount) * (record.hardMode ? 0.5 : 1.0));
 }
 
 void CGame::RestartLevelFromSave()
@@ -406,8 +404,8 @@ void CGame::UpdateQuestRecord(int withShop)
                 // grid) and the token's fixed mark, as the board's restore reads them.
                 if (token->held && !token->marked)
                 {
-                    record.grids[2][size_t(r)][size_t(c)] = token->held->kind;
-                    record.grids[3][size_t(r)][size_t(c)] = token->held->level;
+                    record.grids[2][size_t(r)][size_t(c)] = HeldBonus(token->held)->kind;
+                    record.grids[3][size_t(r)][size_t(c)] = HeldBonus(token->held)->level;
                 }
                 record.grids[4][size_t(r)][size_t(c)] = token->fixed ? 1 : 0;
             }

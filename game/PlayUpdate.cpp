@@ -486,7 +486,6 @@ void CGame::UpdateBackFromTutorial(float dt)
     if (stateTimer < 1.5f)
         return;
     subState = kSubStateNormalPlay;
-    playPhase = 1;
     board->SetInputLock(0);
 }
 
@@ -496,12 +495,16 @@ void CGame::LeavePlay()
     // a life lost or the game over; the board stays until cleared.
     HidePlayPanels();
     if (questMode == 0)
-        ui->FadeOutForm(ui->Form("Quest"), 2.0f);
-    if (questMode == 0)
     {
-        board->totems.SetPanelPicturesVisible(0, 2.0f);
-        board->totems.FadeOutAll(2.0f);
+        ui->FadeOutForm(ui->Form("Quest"), 2.0f);
+        FadeOutTotems();
     }
+}
+
+void CGame::FadeOutTotems()
+{
+    board->totems.SetPanelPicturesVisible(0, 2.0f);
+    board->totems.FadeOutAll(2.0f);
 }
 
 void CGame::ClearBoardForMenus()
@@ -639,9 +642,9 @@ void CGame::UpdateLifeLost(float dt)
         state = kStatePlaying;
         if (questSave)
             questSave->status = CQuestSave::kStatusNone;
+        // The retry's shop saves nothing: the autosaves already hold this level and the one before.
         if (shop)
             shop->Refresh(1, 2.0f, levelParams.level + 1);
-        shopAutosave = 1;
         ui->FadeInForm(ui->Form("Shop"), 2.0f);
         if (music)
             music->RequestTrack(CMusic::kTrackStoryline);
@@ -753,7 +756,6 @@ void CGame::HandleBoardEvent(const CPlayFieldEvent& event)
         if (field.sandbox)
             field.sandbox->SetFlowing(false, 0.0);
         ++starCount;
-        sandDecay = static_cast<float>(GetLevelDecay(starCount) * (field.hardMode ? 0.5 : 1.0));
         if (starEffect)
             starEffect->Start();
         if (soundBank)

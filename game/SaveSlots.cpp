@@ -113,7 +113,6 @@ bool CGame::LoadAutosave(int previousLevel)
     const std::string folder = PlayerFolder();
     // A file that fails to load leaves the live record as it was (the loader reads into
     // a scratch record); only its status word drops to 0.
-    reloadedFromPrevious = previousLevel ? 1 : 0;
     CQuestSave& record = *questSave;
     if (previousLevel)
     {
@@ -169,7 +168,7 @@ void CGame::EnterLifeLost()
     stateTimer = 0.0f;
     subState = kSubStateLifeLost;
     phase = LifeLostPhase::HidePanels;
-    autosavePending = 0;
+    shopAutosave = 0;
 }
 
 void CGame::SaveQuestOnLeaving()

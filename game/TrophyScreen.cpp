@@ -2,8 +2,9 @@
 // under the mouse, the scrolling background, the black backdrop over the board and the
 // award animation, in which a copy of the trophy's icon spirals onto it with a spell
 // trail, lands with a flash and a spinning sparkle, and only then counts as earned.
+#include "game/TrophyScreen.h"
+
 #include "engine/MathConstants.h"
-#include "saves/Trophies.h"
 
 #include "game/GamePanels.h"
 #include <cmath>
@@ -31,7 +32,7 @@ const WidgetList& TrophyGroup(const CInterface& ui, int trophy)
 
 }  // namespace
 
-CRefPtr<CKMWindow> CTrophies::LevelIcon(int trophy, int level) const
+CRefPtr<CKMWindow> CTrophyScreen::LevelIcon(int trophy, int level) const
 {
     // Icons come from the form file: a trophy or level outside what it holds has none.
     if (!ui || trophy < 0 || trophy >= kTrophyCount || level < 1)
@@ -45,16 +46,16 @@ CRefPtr<CKMWindow> CTrophies::LevelIcon(int trophy, int level) const
     return group[index];
 }
 
-void CTrophies::RefreshIcons()
+void CTrophyScreen::RefreshIcons()
 {
-    if (!ui)
+    if (!ui || !record)
         return;
     for (int t = 0; t < kTrophyCount; ++t)
     {
         const WidgetList& group = TrophyGroup(*ui, t);
         if (group.empty())
             continue;
-        const int32_t shown = t < static_cast<int>(displayedLevels.size()) ? displayedLevels[size_t(t)] : 0;
+        const int32_t shown = t < static_cast<int>(record->displayedLevels.size()) ? record->displayedLevels[size_t(t)] : 0;
         const CRefPtr<CKMWindow> icon = LevelIcon(t, shown);
         for (size_t i = 0; i + 1 < group.size(); ++i)
             group[i]->SetVisible(group[i] == icon ? 1 : 0);
@@ -63,9 +64,9 @@ void CTrophies::RefreshIcons()
     ShowDescription(0, -1, 0.0f, 0.0f);
 }
 
-void CTrophies::ShowDescription(int32_t trophy, int32_t level, float x, float y)
+void CTrophyScreen::ShowDescription(int32_t trophy, int32_t level, float x, float y)
 {
-    if (!ui)
+    if (!ui || !record)
         return;
     const WidgetList& rows = ui->List(kFormTrophies, 0);
     if (level < 1)
@@ -86,10 +87,10 @@ void CTrophies::ShowDescription(int32_t trophy, int32_t level, float x, float y)
         rows[i]->SetVisible(1);
     }
     if (!rows.empty())
-        SetWidgetText(rows[0], GetDescription(trophy, level).c_str());
+        SetWidgetText(rows[0], record->GetDescription(trophy, level).c_str());
 }
 
-void CTrophies::ShowBackdrop(bool on)
+void CTrophyScreen::ShowBackdrop(bool on)
 {
     if (!backdropList)
         return;
@@ -109,23 +110,17 @@ void CTrophies::ShowBackdrop(bool on)
     }
 }
 
-void CTrophies::ApplyPending()
+void CTrophyScreen::ApplyPending()
 {
     DropAward();
-    for (const TrophyAward& award : pending)
-    {
-        if (award.trophy < 0 || award.trophy >= kTrophyCount)
-            continue;
-        int32_t level = award.level > MaxLevel(award.trophy) ? MaxLevel(award.trophy) : award.level;
-        levels[award.trophy] = displayedLevels[award.trophy] = level;
-    }
-    pending.clear();
+    if (record)
+        record->ApplyPending();
     phase = TrophyAwardPhase::Flying;
     timer = 0.0f;
     RefreshIcons();
 }
 
-void CTrophies::DropAward()
+void CTrophyScreen::DropAward()
 {
     if (awardShape)
     {
@@ -140,9 +135,9 @@ void CTrophies::DropAward()
     }
 }
 
-int32_t CTrophies::Update(float dt, float mouseX, float mouseY)
+int32_t CTrophyScreen::Update(float dt, float mouseX, float mouseY)
 {
-    if (!ui)
+    if (!ui || !record)
         return 0;
     CRefPtr<CKMForm> form = ui->Form("Trophies");
     if (!form)
@@ -151,21 +146,21 @@ int32_t CTrophies::Update(float dt, float mouseX, float mouseY)
         DriftBackground(dt);
     if (!form->visible || !form->enabled || !form->active)
         return 0;
-    if (!pending.empty() && UpdateAward(dt))
+    if (!record->pending.empty() && UpdateAward(dt))
         return 1;
     ShowDescriptionUnder(mouseX, mouseY);
     return 0;
 }
 
-void CTrophies::DriftBackground(float dt)
+void CTrophyScreen::DriftBackground(float dt)
 {
     // The background picture drifts, wrapping once each way.
     CRefPtr<CKMWindow> background = ui->Widget(kFormTrophies, 0);
     if (!background || background->sprites.empty() || background->sprites[0]->frames.size() < 4)
         return;
     CSpriteShape& shape = *background->sprites[0];
-    float u = shape.frames[0].u + dt * backgroundSpeed[0];
-    float v = shape.frames[0].v + dt * backgroundSpeed[1];
+    float u = shape.frames[0].u + dt * record->backgroundSpeed[0];
+    float v = shape.frames[0].v + dt * record->backgroundSpeed[1];
     if (u < 0.0f)
         u += 1.0f;
     if (u >= 1.0f)
@@ -174,28 +169,28 @@ void CTrophies::DriftBackground(float dt)
         v += 1.0f;
     if (v >= 1.0f)
         v -= 1.0f;
-    shape.SetFrameUV4(0, u, v, u + backgroundSize[0], v, u + backgroundSize[0], v + backgroundSize[1], u,
-                      v + backgroundSize[1]);
+    const float w = record->backgroundSize[0], h = record->backgroundSize[1];
+    shape.SetFrameUV4(0, u, v, u + w, v, u + w, v + h, u, v + h);
 }
 
-bool CTrophies::UpdateAward(float dt)
+bool CTrophyScreen::UpdateAward(float dt)
 {
     // The first pending award flies in a spiral onto its icon, flashes there, and
     // after a pause the next one starts.
-    const TrophyAward award = pending.front();
+    const TrophyAward award = record->pending.front();
     const CRefPtr<CKMWindow> icon = LevelIcon(award.trophy, award.level);
     if (!icon)
     {
         // Nothing to fly: the award counts at once.
         if (award.trophy >= 0 && award.trophy < kTrophyCount)
-            levels[size_t(award.trophy)] = displayedLevels[size_t(award.trophy)] = award.level;
-        pending.erase(pending.begin());
+            record->levels[size_t(award.trophy)] = record->displayedLevels[size_t(award.trophy)] = award.level;
+        record->pending.erase(record->pending.begin());
         phase = TrophyAwardPhase::Flying;
         timer = 0.0f;
         RefreshIcons();
         return true;
     }
-    const float pompa = pompaTime > 0.0f ? pompaTime : 0.001f;
+    const float pompa = record->pompaTime > 0.0f ? record->pompaTime : 0.001f;
     if (!awardShape && phase == TrophyAwardPhase::Flying)
         StartAwardFlight(*icon, pompa);
     timer += dt;
@@ -204,15 +199,15 @@ bool CTrophies::UpdateAward(float dt)
         FlyAward(award, *icon, pompa);
         return false;
     }
-    if (timer < postTime)
+    if (timer < record->postTime)
         return false;
-    pending.erase(pending.begin());
+    record->pending.erase(record->pending.begin());
     timer = 0.0f;
     phase = TrophyAwardPhase::Flying;
     return true;
 }
 
-void CTrophies::StartAwardFlight(const CKMWindow& icon, float pompa)
+void CTrophyScreen::StartAwardFlight(const CKMWindow& icon, float pompa)
 {
     const float x = icon.worldPosition.x, y = icon.worldPosition.y, z = icon.worldPosition.z;
     const float w = icon.baseSize.w, h = icon.baseSize.h;
@@ -254,7 +249,7 @@ void CTrophies::StartAwardFlight(const CKMWindow& icon, float pompa)
     phase = TrophyAwardPhase::Flying;
 }
 
-void CTrophies::FlyAward(const TrophyAward& award, const CKMWindow& icon, float pompa)
+void CTrophyScreen::FlyAward(const TrophyAward& award, const CKMWindow& icon, float pompa)
 {
     const float x = icon.worldPosition.x, y = icon.worldPosition.y, z = icon.worldPosition.z;
     const float w = icon.baseSize.w, h = icon.baseSize.h;
@@ -267,7 +262,7 @@ void CTrophies::FlyAward(const TrophyAward& award, const CKMWindow& icon, float 
         awardEffect->MoveTo(px, py, z - 5.0f);
     if (s < 1.0f)
         return;
-    levels[size_t(award.trophy)] = displayedLevels[size_t(award.trophy)] = award.level;
+    record->levels[size_t(award.trophy)] = record->displayedLevels[size_t(award.trophy)] = award.level;
     RefreshIcons();
     DropAward();
     FlashLandedAward(x, y, z, w / 2.0f);
@@ -277,9 +272,9 @@ void CTrophies::FlyAward(const TrophyAward& award, const CKMWindow& icon, float 
     phase = TrophyAwardPhase::Landed;
 }
 
-void CTrophies::FlashLandedAward(float x, float y, float z, float r)
+void CTrophyScreen::FlashLandedAward(float x, float y, float z, float r)
 {
-        const float post = postTime > 0.0f ? postTime : 0.001f;
+        const float post = record->postTime > 0.0f ? record->postTime : 0.001f;
         CRefPtr<CSpriteShape> flash(new CSpriteShape(x, y, z - 6.0f, r, r, 0xFFFFFF80u, flashTexture, 1));
         flash->SetBlendMode(1, 1);
         flash->SetAlpha(1.0f);
@@ -304,11 +299,11 @@ void CTrophies::FlashLandedAward(float x, float y, float z, float r)
         }
 }
 
-void CTrophies::ShowDescriptionUnder(float mouseX, float mouseY)
+void CTrophyScreen::ShowDescriptionUnder(float mouseX, float mouseY)
 {
     for (int t = 0; t < kTrophyCount; ++t)
     {
-        const int32_t level = levels[size_t(t)];
+        const int32_t level = record->levels[size_t(t)];
         const CRefPtr<CKMWindow> icon = LevelIcon(t, level);
         if (level < 1 || !icon)
             continue;

@@ -282,7 +282,7 @@ void CGame::ShowTrophies(int open)
     CRefPtr<CKMForm> trophiesForm = ui->Form("Trophies");
     auto openForm = [&]() {
         if (trophies)
-            trophies->RefreshIcons();
+            trophyScreen.RefreshIcons();
         ui->FadeInForm(trophiesForm, 5.0f);
     };
     if (state == kStatePlaying && subState == kSubStateStatistics)
@@ -319,7 +319,7 @@ void CGame::ShowTrophies(int open)
         {
             if (trophies)
             {
-                trophies->ApplyPending();
+                trophyScreen.ApplyPending();
                 SaveTrophies();
             }
             ui->FadeOutForm(trophiesForm, 5.0f);
@@ -373,7 +373,7 @@ void CGame::ShowTrophies(int open)
         }
         ui->FadeOutForm(ui->Form("Quest"), 5.0f);
         if (trophies)
-            trophies->ShowBackdrop(true);
+            trophyScreen.ShowBackdrop(true);
         openForm();
     }
     else
@@ -385,7 +385,7 @@ void CGame::ShowTrophies(int open)
             board->SetInputLock(0);
         }
         if (trophies)
-            trophies->ShowBackdrop(false);
+            trophyScreen.ShowBackdrop(false);
         ui->FadeInForm(ui->Form("Quest"), 5.0f);
     }
 }

@@ -124,7 +124,7 @@ void CGemsBuffer::ApplyLayout(const GemsBarLayout& l)
     smallSize = l.smallFlaresSize;
     smallW = l.smallFlaresW;
     smallColor = l.smallFlaresColor & 0x00FFFFFFu;
-    smallAlphaFactor = std::floor(float(l.smallFlaresColor >> 24) / 255.0f);
+    smallAlphaFactor = float(l.smallFlaresColor >> 24) / 255.0f;
 }
 
 bool CGemsBuffer::LoadBarGemsBitmap(const char* path)

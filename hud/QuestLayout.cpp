@@ -156,11 +156,19 @@ void CQuestLayout::Load(const char* path)
 void CQuestLayout::LoadFrame(const char* path)
 {
     char key[64];
-    // The frame. A negative count is read as none; an element may only name a
-    // picture the frame panel has, else it keeps the one it had.
+    // The frame. A negative count is read as none, a count past what the frame panel
+    // can draw as that most; an element may only name a picture the frame panel has,
+    // else it keeps the one it had.
     int32_t n = ReadIniInt(path, "FrameQuest", "ElementsCount", "9");
     if (n < 0)
         n = 0;
+    if (n > kMaxFrameElements)
+    {
+        LogText(("Skin.cfg: ElementsCount " + std::to_string(n) + " is more than the frame can draw, " +
+                 std::to_string(kMaxFrameElements) + " are read.\n")
+                    .c_str());
+        n = kMaxFrameElements;
+    }
     frameRects.resize(size_t(n) * 4, 0.0f);
     frameUVs.resize(size_t(n) * 8, 0.0f);
     frameTextures.resize(size_t(n), 0);

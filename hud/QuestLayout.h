@@ -28,6 +28,10 @@ enum
 // ("Frame"), 1 the cell background ("FrameBack").
 constexpr int32_t kFrameTextureCount = 2;
 
+// The most frame elements the layout takes: the frame panel draws every element
+// from one 65536-entry index buffer, six indices an element.
+constexpr int32_t kMaxFrameElements = 65536 / 6;
+
 class CQuestLayout
 {
 public:

@@ -4,11 +4,11 @@
 // area of any back buffer, holds the handles of every module that draws into a
 // frame, recovers a lost device, presents, switches video modes at run time and
 // drives the screen brightness through the gamma ramp. The program entry makes it,
-// the game's start-up hands it the drawing modules, and it is released last.
+// the game's start-up hands it the engine's drawing modules (sprite batches, sprite
+// lists, texts), and it is released last.
 //
-// The frame itself draws modules of several subsystems above the engine; its
-// fixed layer order lives in render/FrameLayers.h, and RenderFrame is defined in
-// game/Frame.h: include that header in the file that draws the frame.
+// The frame's fixed layer order lives in render/FrameLayers.h; the modules of the
+// subsystems above the engine stay with the game's frame (game/Frame.h).
 #pragma once
 
 #include <utility>
@@ -23,15 +23,9 @@
 #include "render/Texture.h"
 #include "render/VertexBuffer.h"
 
-class CParticleSystemsManager;
 class CSpriteBatch;
 class CSpriteList;
 class CTextSet;
-class CInterface;
-class CCapsManager;
-class CFader;
-class CBackgroundManager;
-class CSandbox;
 
 // The logical screen every module draws in.
 constexpr float kLogicalWidth = 1024.0f;
@@ -48,7 +42,6 @@ class CRenderer
 public:
     enum
     {
-        kParticleLayers = 6,
         kSpriteBatches = 3,
         kSpriteLists = 3,
         kProbeCount = 8,
@@ -85,11 +78,9 @@ public:
     void SaveGammaRamp();
     void RestoreGammaRamp();
 
-    // The game's frame: every drawing module in its fixed order. D3DERR_DEVICELOST when
-    // the device is lost (nothing drawn), otherwise 0. Does not present.
-    // Defined in game/Frame.h.
-    inline HRESULT RenderFrame();
-    // The frame with the modules reached through `layers` (render/FrameLayers.h).
+    // The frame with the modules reached through `layers` (render/FrameLayers.h), in
+    // the fixed layer order. D3DERR_DEVICELOST when the device is lost (nothing
+    // drawn), otherwise 0. Does not present.
     template <class Layers>
     HRESULT RenderFrameWith(Layers& layers);
     // A whole frame of one picture with a progress bar (0 .. 1) below it, while loading.
@@ -132,18 +123,12 @@ public:
     HWND window;
     CRefPtr<CVertexBuffer> vertexBuffer;
     CRefPtr<CIndexBuffer> indexBuffer;
-    CRefPtr<CParticleSystemsManager> particles[kParticleLayers];
     CRefPtr<CSpriteBatch> spriteBatches[kSpriteBatches];
     CRefPtr<CTextSet> texts;
     DWORD clearTarget;
     D3DCOLOR clearColour;
-    CRefPtr<CInterface> ui;
     D3DGAMMARAMP savedGamma;
     CRefPtr<CSpriteList> spriteLists[kSpriteLists];
-    CRefPtr<CCapsManager> caps;
-    CRefPtr<CFader> fader;
-    CRefPtr<CBackgroundManager> backgrounds;
-    CRefPtr<CSandbox> sandGlass;
 
 private:
     // Chooses the size, colour depth and format (steps 6 to 8 of Create).

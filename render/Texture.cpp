@@ -245,6 +245,35 @@ HRESULT CTexture::MergeAlpha(IDirect3DTexture8* target, IDirect3DTexture8* colou
     return D3D_OK;
 }
 
+bool CTexture::ReadAlpha(std::vector<BYTE>& alpha, UINT& width, UINT& height) const
+{
+    D3DSURFACE_DESC d;
+    if (!texture || FAILED(texture->GetLevelDesc(0, &d)))
+        return false;
+    CPixelLayout layout;
+    layout.SetFormat(d.Format);
+    D3DLOCKED_RECT locked;
+    if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
+        return false;
+    const DWORD bytes = layout.bitsPerPixel / 8;
+    alpha.assign(size_t(d.Width) * d.Height, 0);
+    for (UINT y = 0; y < d.Height; ++y)
+    {
+        const BYTE* row = static_cast<const BYTE*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch;
+        for (UINT x = 0; x < d.Width; ++x)
+        {
+            DWORD v = 0;
+            for (DWORD i = 0; i < bytes; ++i)
+                v |= DWORD(row[x * bytes + i]) << (8 * i);
+            alpha[size_t(y) * d.Width + x] = layout.alpha.bits ? BYTE(CPixelLayout::Read8(layout.alpha, v)) : BYTE(255);
+        }
+    }
+    texture->UnlockRect(0);
+    width = d.Width;
+    height = d.Height;
+    return true;
+}
+
 HRESULT CTexture::Recreate(IDirect3DDevice8* device)
 {
     if (name.empty())

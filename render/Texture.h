@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/d3d8.h"
 #include "platform/d3dx8.h"
@@ -59,6 +60,8 @@ public:
     // Writes colour's red, green and blue and alpha's green into every pixel of target.
     // Fails with D3DERR_INVALIDCALL when either source is smaller than the target.
     static HRESULT MergeAlpha(IDirect3DTexture8* target, IDirect3DTexture8* colour, IDirect3DTexture8* alpha);
+    // The alpha of every texel of level 0, row by row; false when it cannot be read.
+    bool ReadAlpha(std::vector<BYTE>& alpha, UINT& width, UINT& height) const;
 
     IDirect3DTexture8* texture;
     D3DSURFACE_DESC desc;

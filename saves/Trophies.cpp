@@ -214,3 +214,15 @@ bool CTrophies::CheckAward(uint32_t trophy, int32_t value)
     QueueAward(static_cast<int32_t>(trophy), level);
     return true;
 }
+
+void CTrophies::ApplyPending()
+{
+    for (const TrophyAward& award : pending)
+    {
+        if (award.trophy < 0 || award.trophy >= kTrophyCount)
+            continue;
+        int32_t level = award.level > MaxLevel(award.trophy) ? MaxLevel(award.trophy) : award.level;
+        levels[award.trophy] = displayedLevels[award.trophy] = level;
+    }
+    pending.clear();
+}

@@ -2,40 +2,19 @@
 // statistic into a new level, the queue of awards waiting for the trophy screen
 // to play them, the per-player "Trophies.dat", the description texts of
 // "Trophies.txt" and the "Trophies" section of "Skin.cfg". The game object owns
-// one for the whole run.
+// one for the whole run; its trophy screen shows it.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "engine/RefPtr.h"
-
-class CInterface;
-class CKMWindow;
-class CParticleSystem;
-class CParticleSystemsManager;
-class CSoundBank;
-class CSpriteBatch;
-class CSpriteList;
-class CSpriteShape;
-class CTexture;
 
 struct TrophyAward
 {
     int32_t trophy;
     int32_t level;
 };
-
-// The award on show: it flies onto its icon, then lands and rests a moment.
-namespace TrophyAwardPhase
-{
-enum : int32_t
-{
-    Flying = 0,
-    Landed = 1,
-};
-}
 
 class CTrophies
 {
@@ -67,44 +46,15 @@ public:
     // GetAwardLevel, and QueueAward when it earns something; true when queued.
     // The game's level-end and in-play checks are runs of this.
     bool CheckAward(uint32_t trophy, int32_t value);
-    // Applies every waiting award at once (the screen's animation is cut short).
+    // Gives every waiting award its level at once (what was earned is capped at the
+    // trophy's top level) and empties the queue.
     void ApplyPending();
 
     static int32_t MaxLevel(int trophy);
     // The description of `trophy` at `level` (1-based); "" when there is none.
     const std::string& GetDescription(int trophy, int level) const;
 
-    // The trophy screen (TrophyScreen.cpp): icons by level, the description under the
-    // mouse, the scrolling background, the backdrop and the award animation.
-    int32_t Update(float dt, float mouseX, float mouseY);
-    void RefreshIcons();
-    void ShowDescription(int32_t trophy, int32_t level, float x, float y);
-    void ShowBackdrop(bool on);
-    // The icon that shows `level` of `trophy`, empty when the form has none.
-    CRefPtr<CKMWindow> LevelIcon(int trophy, int level) const;
-    void DropAward();
-    // Steps of the screen's update.
-    void DriftBackground(float dt);
-    bool UpdateAward(float dt);  // true when an award has finished this frame
-    void StartAwardFlight(const CKMWindow& icon, float pompa);
-    void FlyAward(const TrophyAward& award, const CKMWindow& icon, float pompa);
-    void FlashLandedAward(float x, float y, float z, float r);
-    void ShowDescriptionUnder(float mouseX, float mouseY);
-
-    CRefPtr<CInterface> ui;
-    CRefPtr<CSpriteList> awardList;
-    CRefPtr<CSpriteList> backdropList;
-    CRefPtr<CSpriteBatch> sparkleBatch;
-    CRefPtr<CParticleSystemsManager> effects;
-    CRefPtr<CSoundBank> sounds;
-    CRefPtr<CTexture> spellTexture;
-    CRefPtr<CTexture> flashTexture;
-    CRefPtr<CTexture> sparkleTexture;
-    CRefPtr<CTexture> backdropTexture;
-    CRefPtr<CSpriteShape> awardShape;
-    CRefPtr<CParticleSystem> awardEffect;
-    CRefPtr<CSpriteShape> backdropShape;
-
+    // How the trophy screen plays the awards.
     float pompaTime = 1.5f;          // seconds of the award spiral
     float postTime = 0.5f;           // seconds of the afterglow
     float backgroundSpeed[2] = {0.0625f, -0.038625f};
@@ -112,7 +62,5 @@ public:
     std::vector<int32_t> levels;           // earned levels, saved
     std::vector<int32_t> displayedLevels;  // what the icons show
     std::vector<TrophyAward> pending;      // oldest first
-    int32_t phase = 0;
-    float timer = 0.0f;
     std::vector<std::vector<std::string>> descriptions;
 };

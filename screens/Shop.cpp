@@ -270,6 +270,7 @@ void CShop::RebuildSourceStars()
                             RestingOrder());
         stars.push_back(star);
     }
+    ShowEmptySourceLabel();
 }
 
 void CShop::PickUp(int index, float x, float y)

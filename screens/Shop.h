@@ -222,6 +222,7 @@ private:
     void ArriveAtSource(size_t index);
     void UpdateDescription(float x, float y);
     void UpdateFade(float dt, int& opened);
+    void DropStarsAndStubs();
     void CrackStubs(float dt);
     void CrackStub(const CRefPtr<CSpriteShape>& stub);
     void AddHalo(const Vec3& at, float spin);
@@ -231,6 +232,7 @@ private:
     void AddPulse(const Vec3& at);
     void DropPulses();
     void SetDescription(const char* text);
+    void ShowEmptySourceLabel();
     void TintItem(int item, uint32_t colour);
     // The time dial and the gem-count digits show faint until their item can be bought.
     void DimRuleWidgets(int item, bool dim);

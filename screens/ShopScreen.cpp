@@ -35,8 +35,12 @@ const int kShopFirstBonusItem = 10;
 enum ShopWidget
 {
     kWidgetDescription = 1,
+    kWidgetEmptySource = 2,
     kWidgetSource = 7,
 };
+
+// A fade speed that ends any fade within a frame.
+const float kAtOnce = 1000.0f;
 
 const uint32_t kShown = 0xFFFFFFFFu;
 const uint32_t kDimmed = 0x80FFFFFFu;
@@ -159,6 +163,15 @@ void CShop::SetItemLevel(int item, int level, int quick)
         }
 }
 
+// The empty-source label stands over the star source exactly while no free star is left.
+void CShop::ShowEmptySourceLabel()
+{
+    if (!ui)
+        return;
+    if (CRefPtr<CKMWindow> label = ui->Widget(kFormShop, kWidgetEmptySource))
+        label->SetVisible(items.freeStars < 1 ? 1 : 0);
+}
+
 void CShop::SetDescription(const char* text)
 {
     if (!ui)
@@ -207,7 +220,12 @@ void CShop::BuildStubs()
             stub->SetFrameUV(0, kLockedPlaceUV[0], kLockedPlaceUV[1], kLockedPlaceUV[2], kLockedPlaceUV[3]);
             if (items.limits[n] <= 0)
                 stub->SetColor(uint32_t(std::floor(settings.disabledAlpha * 255.0f)) << 24 | 0xFFFFFFu);
-            stub->zOrder = RestingOrder() + 2;
+            // Item 1's stubs lie one step lower: item 0's frame overlaps them.
+            stub->zOrder = RestingOrder() + (i == 1 ? 1 : 2);
+            // The stubs fade in with the screen (a closed shop opened at once shows them at once).
+            stub->SetAlpha(0.0f);
+            stub->fadeSpeed = fadeRate > 0.0f ? fadeRate : kAtOnce;
+            stub->FadeTo(1.0f);
             if (sprites)
                 sprites->Add(stub);
             stubs.push_back(stub);
@@ -262,10 +280,13 @@ void CShop::Refresh(int show, float rate, int level)
         if (rate <= 0.0f)
             display = 0.0f;
         for (const CRefPtr<CShopStar>& star : stars)
-            star->Fade(false, rate > 0.0f ? rate : 1000.0f);
+            star->Fade(false, rate > 0.0f ? rate : kAtOnce);
         for (const CRefPtr<CSpriteShape>& stub : stubs)
             stub->FadeTo(0.0f);
         crackQueue.clear();
+        // Closed at once: nothing is left to fade out.
+        if (rate <= 0.0f)
+            DropStarsAndStubs();
         if (totems)
             totems->FadeOutAll(rate);
         DropSandGlass(rate);
@@ -369,13 +390,18 @@ void CShop::UpdateFade(float dt, int& opened)
         {
             display = 0.0f;
             fadeDirection = 0;
-            stars.clear();
-            if (sprites)
-                for (const CRefPtr<CSpriteShape>& stub : stubs)
-                    sprites->Remove(stub);
-            stubs.clear();
+            DropStarsAndStubs();
         }
     }
+}
+
+void CShop::DropStarsAndStubs()
+{
+    stars.clear();
+    if (sprites)
+        for (const CRefPtr<CSpriteShape>& stub : stubs)
+            sprites->Remove(stub);
+    stubs.clear();
 }
 
 void CShop::CrackStubs(float dt)
@@ -408,8 +434,15 @@ int CShop::Update(float dt, float mouseX, float mouseY)
     ReadLayout();
     if (layout.open && display > 0.0f)
         UpdateDescription(mouseX, mouseY);
-    for (size_t i = 0; i < stars.size(); ++i)
+    // An arrival at the source rebuilds the source row, which moves the other stars
+    // in the list: every star of the frame's start is found again before it moves.
+    const std::vector<CRefPtr<CShopStar>> moving = stars;
+    for (const CRefPtr<CShopStar>& handle : moving)
     {
+        const auto at = std::find(stars.begin(), stars.end(), handle);
+        if (at == stars.end())
+            continue; // an earlier arrival took it off the source row
+        const size_t i = size_t(at - stars.begin());
         CShopStar& star = *stars[i];
         if (star.state == kStarDragged)
             star.SetPosition(std::floor(mouseX) - 0.5f, std::floor(mouseY) + 0.5f, star.position.z);

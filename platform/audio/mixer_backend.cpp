@@ -2,6 +2,7 @@
 // Files are opened through the file layer (backslash paths, any letter case).
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
@@ -33,6 +34,29 @@ SDL_RWops* OpenFile(const char* path)
     if (!rw)
         fclose(f);
     return rw;
+}
+
+// The sound library SDL loads for ALSA prints every failure of a device it cannot
+// open straight to standard error ("ALSA lib ..."); a machine without a sound card
+// would greet the player with a page of them before the game falls back to its
+// silent output, which the game's own log reports once. Its error hook is global
+// to the library, so setting it on our own handle quiets SDL's copy as well.
+void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsaLibrary()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    using ErrorHook = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHook = int (*)(ErrorHook);
+    // Kept open for the whole run: the hook must outlive SDL's use of the library.
+    void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return;
+    if (void* set = dlsym(library, "snd_lib_error_set_handler"))
+        reinterpret_cast<SetHook>(set)(QuietAlsaError);
 }
 
 // Pan law: the centre plays both sides at full level; panning right scales the
@@ -194,6 +218,7 @@ public:
 private:
     static bool OpenOutput(uint32_t rate)
     {
+        QuietAlsaLibrary();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0)
             return false;
         Mix_Init(MIX_INIT_OGG);

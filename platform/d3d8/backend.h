@@ -97,6 +97,24 @@ struct DeviceStatistics
 // GL backend only: the device's counts; false on another backend.
 bool GetDeviceStatistics(IDirect3DDevice8* device, DeviceStatistics& out);
 
+// One draw of a traced frame: what its triangles cover and what it changed on screen,
+// so that the draws that shade far more than they show can be named.
+struct DrawTrace
+{
+    double covered = 0.0;     // pixels inside the viewport its triangles cover
+    uint64_t changed = 0;     // back-buffer pixels whose colour it changed
+    unsigned triangles = 0;
+    std::string pictures;     // stage 0 (and 1) textures: picture file name or width x height
+    std::string states;       // blending and alpha test
+};
+
+// GL backend only: the draws of the next frame are traced, the trace kept until the
+// frame after and, with PLATFORM_STATS set, printed on standard error at its present.
+// With PLATFORM_STATS set, the signal SIGUSR1 traces the next frame too.
+bool TraceNextFrame(IDirect3DDevice8* device);
+// The draws of the last traced frame (empty before one was traced).
+bool LastFrameTrace(IDirect3DDevice8* device, std::vector<DrawTrace>& out);
+
 // GL backend: a present with presentation interval one waits out the display's refresh
 // period (on by default). A host that drives the loop with its own clock turns it off,
 // so scripted runs never wait on wall time.

@@ -437,4 +437,13 @@ bool DeferTextureFill(IDirect3DTexture8* texture, std::function<HRESULT(IDirect3
     return mem && mem->DefersFill(std::move(fill));
 }
 
+void LabelTexture(IDirect3DTexture8* texture, const char* file)
+{
+    auto* t = dynamic_cast<MemTexture*>(texture);
+    if (!t || !file)
+        return;
+    const char* name = std::strrchr(file, '/');
+    t->SetLabel(name ? name + 1 : file);
+}
+
 } // namespace d3d8impl

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/d3d8.h"
@@ -110,6 +111,9 @@ public:
     // it read): a backend that takes `fill` leaves the texture empty until it is first
     // drawn or locked and calls `fill` then; false when the loader must fill it now.
     virtual bool DefersFill(std::function<HRESULT(IDirect3DTexture8*)> /*fill*/) { return false; }
+    // The picture file it was read from (its name only), for the device's draw trace.
+    void SetLabel(std::string label) { m_label = std::move(label); }
+    const std::string& Label() const { return m_label; }
 
 protected:
     // Called after a successful UnlockRect (the GL backend uploads level 0).
@@ -122,6 +126,7 @@ protected:
 
     std::shared_ptr<DeviceLink> m_link;
     std::vector<Level> m_levels;
+    std::string m_label;
     DWORD m_usage;
     D3DFORMAT m_format;
     D3DPOOL m_pool;
@@ -216,5 +221,7 @@ HRESULT ValidateDraw(const StateTables& s, D3DPRIMITIVETYPE type, UINT startInde
 bool TextureMakesOwnMips(IDirect3DTexture8* texture);
 // Hands the texture a way to fill itself later (see MemTexture::DefersFill).
 bool DeferTextureFill(IDirect3DTexture8* texture, std::function<HRESULT(IDirect3DTexture8*)> fill);
+// Names a texture after the picture file it was read from (the draw trace shows it).
+void LabelTexture(IDirect3DTexture8* texture, const char* file);
 
 } // namespace d3d8impl

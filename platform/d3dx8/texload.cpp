@@ -205,6 +205,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* file,
     HRESULT hr = device->CreateTexture(width, height, levels, usage, format, pool, &made);
     if (FAILED(hr))
         return hr;
+    d3d8impl::LabelTexture(made, file);
     if (!DeferFillFromFile(made, file, colourKey, DeviceMaxSide(device)))
         hr = FillTexture(made, image.argb, image.width, image.height);
     if (FAILED(hr))

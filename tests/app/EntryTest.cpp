@@ -158,6 +158,25 @@ TEST(Program, InitLoadsUnderTheHeldSplashPictureWithoutShowingIt)
     EXPECT_EQ(std::string::npos, h.Log().find("Unable"));
 }
 
+// With long frames the splash's holds end in the middle of the first run's sound
+// conversion: the conversion finishes before Init's line, each message on a line of its own.
+TEST(Program, SoundConversionLeftBySplashKeepsItsOwnLogLines)
+{
+    GameHarness h;
+    h.SetStep(100);
+    bool convertingAtSplashEnd = false;
+    h.SaveFrameWhen([&](CGame& g) {
+        if (g.splashRunning)
+            convertingAtSplashEnd = g.soundConversion != nullptr;
+        return false;
+    }, "never.png");
+    h.CloseWhen([](GameHarness& g) { return g.Game()->state == kStateMenus; });
+    EXPECT_EQ(0, h.Run(1000));
+    const std::string log = h.Log();
+    ExpectInOrder(log, {"PreInit stuf...", " Firs time sound convertion...\n", " Done\n", " Init stuf... Ok\n"});
+    EXPECT_TRUE(convertingAtSplashEnd);
+}
+
 bool FormShown(GameHarness& h, const char* name)
 {
     CRefPtr<CKMForm> form = h.Game()->ui->Form(name);

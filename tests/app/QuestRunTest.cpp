@@ -620,7 +620,7 @@ TEST(QuestRun, TheTrophyHallShowsWhatIsEarnedAndItsDescriptionOnAPlate)
         const std::string shot = "hall_hover" + std::to_string(t) + ".png";
         script.Add({"hover " + std::to_string(t), [](CGame& g) { return QuestScript::FormShown(g, "Trophies"); },
                     [t](GameHarness& g) {
-                        const CRefPtr<CKMWindow> icon = g.Game()->trophies->LevelIcon(t, g.Game()->trophies->displayedLevels[size_t(t)]);
+                        const CRefPtr<CKMWindow> icon = g.Game()->trophyScreen.LevelIcon(t, g.Game()->trophies->displayedLevels[size_t(t)]);
                         g.MoveMouse(static_cast<int>(320 + icon->worldPosition.x * 0.625f),
                                     static_cast<int>(240 - icon->worldPosition.y * 0.625f));
                     }, shot, 4});

@@ -177,7 +177,7 @@ private:
                     std::to_string(cap->state) + (cap->active ? " active" : " inactive") + " arrival " +
                     std::to_string(cap->arrival) + " locks " + std::to_string(cap->lockCount) + " path " +
                     std::to_string(cap->pathTime) + "/" + std::to_string(cap->pathDuration) +
-                    (cap->held ? " with bonus " + std::to_string(cap->held->kind) : std::string());
+                    (cap->held ? " with bonus " + std::to_string(HeldBonus(cap->held)->kind) : std::string());
         }
         return text;
     }

@@ -367,8 +367,8 @@ void WholeQuest::BonusesAndSandGlass()
                         for (size_t c = 0; c < board.cells[r].size(); ++c)
                         {
                             const CRefPtr<CCap>& cap = board.cells[r][c];
-                            if (cap && cap->marked && cap->held && cap->held->kind == kBonusGem)
-                                placed->push_back({cap->held, c, r});
+                            if (cap && cap->marked && cap->held && HeldBonus(cap->held)->kind == kBonusGem)
+                                placed->push_back({HeldBonus(cap->held), c, r});
                         }
                 },
                 Shot("bonuses"), 25});

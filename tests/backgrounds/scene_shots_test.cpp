@@ -9,6 +9,7 @@
 
 #include "backgrounds/BackgroundManager.h"
 #include "render/SpriteList.h"
+#include "platform/d3d8/backend.h"
 #include "render/SpriteShape.h"
 #include "tests/support/OffscreenDevice.h"
 
@@ -134,6 +135,88 @@ TEST_F(SceneShotsTest, LevelScenesLightTheirLastGemAndTheirFinale)
             EXPECT_NEAR(map->alpha, 1.0f, 1e-4f);
         }
     }
+}
+
+// The museum's dust drawn as the pieces its motes need shows the picture the four
+// whole-screen layers show (within a step of rounding where the pieces' coordinates are
+// interpolated over smaller triangles), and its draw covers far less.
+TEST_F(SceneShotsTest, MuseumDustInPiecesShowsWhatTheWholeLayersShow)
+{
+    CBackgroundMuseum& museum = manager->Museum();
+    manager->SetScene(CBackgroundManager::kSceneMuseum);
+    Run(2.3f);
+    ASSERT_TRUE(museum.dustInPieces);
+    platform::TraceNextFrame(screen->device->device);
+    Shot("scene_museum_dust_pieces_lead");
+    const OffscreenFrame pieces = Shot("scene_museum_dust_pieces");
+    std::vector<platform::DrawTrace> trace;
+    ASSERT_TRUE(platform::LastFrameTrace(screen->device->device, trace));
+    museum.dustInPieces = false;
+    const OffscreenFrame whole = Shot("scene_museum_dust_whole");
+    int apart = 0, off = 0;
+    for (size_t i = 0; i < pieces.pixels.size() && i < whole.pixels.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8)
+        {
+            const int d = std::abs(int((pieces.pixels[i] >> shift) & 255) - int((whole.pixels[i] >> shift) & 255));
+            apart += d > 1;
+            off += d == 1;
+        }
+    EXPECT_EQ(apart, 0);
+    EXPECT_LT(off, 200);
+    // The dust is the draw that reads the mask: it covers less than half of what its
+    // four whole-screen layers cover.
+    const double screenPixels = double(pieces.width) * double(pieces.height);
+    bool found = false;
+    for (const platform::DrawTrace& t : trace)
+        if (t.pictures.find("MuseumDustMask") != std::string::npos)
+        {
+            found = true;
+            EXPECT_LT(t.covered, 2.0 * screenPixels);
+            EXPECT_GT(t.changed, 0u);
+            EXPECT_LE(double(t.changed), t.covered);
+        }
+    EXPECT_TRUE(found);
+}
+
+// The dust picture's pieces hold every texel its filter can read from a mote: each
+// texel within reach of a visible one (the picture repeating) lies in exactly one piece.
+TEST_F(SceneShotsTest, MuseumDustPiecesHoldEveryTexelItsMotesReach)
+{
+    CBackgroundMuseum& museum = manager->Museum();
+    manager->SetScene(CBackgroundManager::kSceneMuseum);
+    CRefPtr<CTexture> dust = screen->device->GetTextureByName("MuseumDust");
+    ASSERT_TRUE(dust.IsValid());
+    std::vector<BYTE> alpha;
+    UINT w = 0, h = 0;
+    ASSERT_TRUE(dust->ReadAlpha(alpha, w, h));
+    const int reach = scene::FilterReach(float(w) * museum.dustSizeFactor / 640.0f);
+    std::vector<int> owners(size_t(w) * h, 0);
+    size_t area = 0;
+    for (const scene::TexelRect& r : museum.dustRects)
+    {
+        area += size_t(r.x1 - r.x0) * size_t(r.y1 - r.y0);
+        for (int y = r.y0; y < r.y1; ++y)
+            for (int x = r.x0; x < r.x1; ++x)
+                ++owners[size_t(y) * w + size_t(x)];
+    }
+    int uncovered = 0, shared = 0;
+    for (int y = 0; y < int(h); ++y)
+        for (int x = 0; x < int(w); ++x)
+        {
+            shared += owners[size_t(y) * w + size_t(x)] > 1;
+            if (!alpha[size_t(y) * w + size_t(x)])
+                continue;
+            for (int dy = -reach; dy <= reach; ++dy)
+                for (int dx = -reach; dx <= reach; ++dx)
+                {
+                    const int nx = (x + dx + int(w)) % int(w), ny = (y + dy + int(h)) % int(h);
+                    uncovered += owners[size_t(ny) * w + size_t(nx)] == 0;
+                }
+        }
+    EXPECT_EQ(uncovered, 0);
+    EXPECT_EQ(shared, 0);
+    // The motes are few: the pieces hold well under half the picture.
+    EXPECT_LT(area, size_t(w) * h / 2);
 }
 
 TEST_F(SceneShotsTest, DoorOpensAtTheLastStage)

@@ -45,7 +45,7 @@ protected:
                 if (!cell)
                     continue;
                 if (cell->held && field->bonusManager)
-                    field->bonusManager->RemoveBonus(cell->held);
+                    field->bonusManager->RemoveBonus(HeldBonus(cell->held));
                 field->capList.Remove(cell, true);
                 cell.Reset();
             }

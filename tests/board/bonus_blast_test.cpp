@@ -89,6 +89,64 @@ TEST_F(BonusBlast, LineOfFourMakesABonusOfTheLevelsKindOnAPlainToken)
     EXPECT_LT((*host)->colour, 99);
 }
 
+// As the player meets them: a line of four makes each of the plain kinds, a line of
+// five the preferred ones, and a line of four never makes those two even when they
+// are the only kinds owned; each made bonus fires its own events when its token breaks.
+TEST_F(BonusBlast, LinesMakeTheirKindsAndEachFiresWhenItsTokenBreaks)
+{
+    const char* const four = "22223456";
+    const char* const five = "22222456";
+    struct Case
+    {
+        const char* name;
+        const char* line;
+        std::vector<int32_t> kindLevels; // 0 TNT, 1 flash, 2 time, 3 adviser, 4 score, 5 solidarity
+        int32_t kind;                    // 0: no bonus
+        int32_t fired;
+    };
+    const Case cases[] = {
+        {"TNT", four, {1, -1, -1, -1, -1, -1}, kBonusTNT, kBonusEventTntFired},
+        {"flash", four, {-1, 1, -1, -1, -1, -1}, kBonusFlash, kBonusEventFlashFired},
+        {"time", four, {-1, -1, 1, -1, -1, -1}, kBonusTime, kBonusEventTimeFired},
+        {"score", four, {-1, -1, -1, -1, 1, -1}, kBonusScore, kBonusEventScoreFired},
+        {"adviser", five, {1, 1, 1, 1, 1, -1}, kBonusAdviser, kBonusEventAdviserFired},
+        {"solidarity", five, {1, 1, 1, -1, 1, 1}, kBonusSolidarity, kBonusEventSolidarityFired},
+        {"four with only the preferred kinds", four, {-1, -1, -1, 1, -1, 1}, 0, 0},
+    };
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(k.name);
+        Build(4);
+        SetUp();
+        rules.kindLevels = k.kindLevels;
+        std::vector<std::string> board = kQuiet;
+        board[7] = k.line;
+        SetBoard(board);
+        for (int i = 0; i < 240 && bonuses->bonuses.empty() && Score() == 0; ++i)
+            Frame();
+        for (int i = 0; i < 120 && bonuses->bonuses.empty(); ++i)
+            Frame();
+        if (k.kind == 0)
+        {
+            EXPECT_GT(Score(), 0) << "the line broke";
+            EXPECT_TRUE(bonuses->bonuses.empty());
+            continue;
+        }
+        ASSERT_EQ(1u, bonuses->bonuses.size());
+        const CRefPtr<CBonus> b = bonuses->bonuses[0];
+        EXPECT_EQ(k.kind, b->kind);
+        EXPECT_EQ(1, b->level);
+        for (int i = 0; i < 120 && b->state != kBonusPlaced; ++i)
+            Frame();
+        ASSERT_EQ(kBonusPlaced, b->state);
+        bonuses->events.clear();
+        field->ActivateBonus(b);
+        bonuses->UpdateAll(kFrame);
+        ASSERT_FALSE(bonuses->events.empty());
+        EXPECT_EQ(k.fired, bonuses->events.At(0).kind);
+    }
+}
+
 TEST_F(BonusBlast, TntBlastsTheCellsOfItsLevelAndTheBoardRemovesThem)
 {
     struct Case

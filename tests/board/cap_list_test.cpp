@@ -168,7 +168,7 @@ TEST_F(CapListTest, RandomPickPrefersOrdinaryColours)
     CRefPtr<CCap> plain = Placed(2, 120, 0), withBonus = Placed(3, 180, 0), parked = Placed(4, 240, 0);
     CRefPtr<CCap> locked = Placed(5, 300, 0);
     withBonus->SetHeld(CRefPtr<CBonus>(new CBonus()));
-    EXPECT_EQ(3, withBonus->held->colour);
+    EXPECT_EQ(3, HeldBonus(withBonus->held)->colour);
     parked->state = CCap::kParked;
     locked->lockCount = 1;
     for (int i = 0; i < 50; ++i)

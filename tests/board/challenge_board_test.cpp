@@ -183,10 +183,13 @@ TEST_F(ChallengeBoard, FoundMemoryTokensShatterOnceWithOneExplode)
 
     field->SpawnEventEffects1(0.25f);
 
-    // Each token cracks into 4 x 4 pieces and sends its sand and dust off.
+    // Each token cracks into 4 x 4 pieces and sends its sand and dust off; the
+    // pieces fly over the board, the sand and dust under the tokens and the glass.
     size_t others = 0;
     EXPECT_EQ((std::vector<int32_t>{44, 44}), Cracks(others));
     EXPECT_EQ(4u, others);
+    EXPECT_EQ(2u, field->effectsA->systems.size());
+    EXPECT_EQ(4u, field->effectsB->systems.size());
 
     ASSERT_EQ(2u, Poured().size());
     EXPECT_FLOAT_EQ(0.25f, Poured()[0].amount);
@@ -279,6 +282,8 @@ TEST_F(ChallengeBoard, ReactionShattersTheFirstOpenPlate)
     size_t others = 0;
     EXPECT_EQ((std::vector<int32_t>{66}), Cracks(others));  // 6 x 6 pieces
     EXPECT_EQ(2u, others);
+    EXPECT_EQ(1u, field->effectsA->systems.size());  // the pieces; sand and dust below
+    EXPECT_EQ(2u, field->effectsB->systems.size());
     ASSERT_EQ(1u, Poured().size());
     EXPECT_FLOAT_EQ(Column(first->x), Poured()[0].position);
     EXPECT_EQ(4u, r2.plates.size());

@@ -107,7 +107,7 @@ TEST_F(LevelFile, NinthAndTenthRowsAreReportedAndLeftOut) {
     EXPECT_EQ(level.beginRows[7], "ssxxxxxx");
     EXPECT_EQ(level.beginRows.size(), 8u);
     EXPECT_EQ(level.gemRows[0], "g-------") << "reading goes on after the extra rows";
-    const std::string warning = " Warning! To many Lines " + path + " \n";
+    const std::string warning = " Warning! To many Lines " + path;
     EXPECT_EQ(Log(), warning + warning);
 }
 

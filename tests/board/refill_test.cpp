@@ -196,7 +196,7 @@ TEST_F(RefillTest, NewTokensGetGemsByTheLevelsRatio)
                 if (cell->marked)
                 {
                     ASSERT_TRUE(cell->held);
-                    EXPECT_EQ(kBonusGem, cell->held->kind);
+                    EXPECT_EQ(kBonusGem, HeldBonus(cell->held)->kind);
                 }
         bonuses->ClearBonuses();
     }
@@ -297,7 +297,7 @@ TEST_F(RefillTest, AShuffleBringsItsFixedTokensBackInTheirCells)
     EXPECT_EQ(4, b->colour);
     EXPECT_EQ(1, b->marked);
     ASSERT_TRUE(b->held);
-    EXPECT_EQ(kBonusGem, b->held->kind);
+    EXPECT_EQ(kBonusGem, HeldBonus(b->held)->kind);
     // Only the preset cells carry gems; the gem is taken back from those to place.
     EXPECT_EQ(1, Count([](const CCap& c) { return c.marked != 0; }));
     EXPECT_EQ(2, field->gemsToPlace);

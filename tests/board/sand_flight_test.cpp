@@ -4,6 +4,9 @@
 #include "board_play_fixture.h"
 
 #include "board/LevelParams.h"
+#include "effects/CollectionParticleSystem.h"
+#include "effects/ParticleSystemsManager.h"
+#include "effects/SandKeepers.h"
 #include "effects/Sandbox.h"
 
 namespace
@@ -39,7 +42,27 @@ protected:
     }
 
     std::vector<CSandHeap::Portion>& Portions() { return field->sandbox->heap->portions; }
+
+    // The particle layers the game gives the board: A over the tokens, B under them.
+    void WithEffects()
+    {
+        field->effectsA = CRefPtr<CParticleSystemsManager>(new CParticleSystemsManager({}, {}, {}));
+        field->effectsB = CRefPtr<CParticleSystemsManager>(new CParticleSystemsManager({}, {}, {}));
+    }
 };
+
+template <class Keeper>
+std::vector<const CCollection2ParticleSystem*> SystemsOf(const CParticleSystemsManager& layer)
+{
+    std::vector<const CCollection2ParticleSystem*> found;
+    for (const CRefPtr<CParticleSystem>& system : layer.systems)
+    {
+        const auto* collection = dynamic_cast<const CCollection2ParticleSystem*>(system.Get());
+        if (collection && dynamic_cast<const Keeper*>(collection->keeper.Get()))
+            found.push_back(collection);
+    }
+    return found;
+}
 
 TEST_F(SandFlight, BrokenTokensShareTheAmount)
 {
@@ -50,6 +73,35 @@ TEST_F(SandFlight, BrokenTokensShareTheAmount)
     EXPECT_FLOAT_EQ(1.5f, Portions()[0].amount);
     EXPECT_FLOAT_EQ(1.5f, Portions()[1].amount);
     EXPECT_LT(Portions()[0].position, Portions()[1].position);
+}
+
+// The grains fly in the layer over the tokens, their dust in the one under them;
+// bound for the glass on screen they take its sand colour and alpha, else the
+// colour of the flash that broke the token.
+TEST_F(SandFlight, GrainsTakeTheGlassSandWhileTheGlassShows)
+{
+    layout.sandColour = 0xFF102030u;
+    layout.sandAlpha = 0.5f;
+    for (const int32_t shown : {1, 0})
+    {
+        SCOPED_TRACE(shown);
+        WithEffects();
+        field->sandbox->visible = shown;
+        terminators->finished.clear();
+        Finish({{0, 0}, {1, 0}});
+        field->SpawnSandFlight(0, 2.0f);
+        const auto grains = SystemsOf<CSandKeeper>(*field->effectsA);
+        ASSERT_EQ(2u, grains.size());
+        EXPECT_EQ(2u, field->effectsA->systems.size());
+        EXPECT_EQ(2u, SystemsOf<CDustTrackKeeper>(*field->effectsB).size());
+        EXPECT_EQ(2u, field->effectsB->systems.size());
+        const uint32_t flash = terminators->finished[0]->GetFlashColor();
+        for (const CCollection2ParticleSystem* system : grains)
+        {
+            EXPECT_EQ(shown ? 0xFF102030u : flash, static_cast<const CSandKeeper&>(*system->keeper).colour);
+            EXPECT_FLOAT_EQ(shown ? 0.5f : 1.0f, system->alphaScale);
+        }
+    }
 }
 
 TEST_F(SandFlight, NothingOutsideTheListOrWithoutTheGlass)

@@ -211,7 +211,7 @@ TEST_F(TotemEffects, WhiteRepaintsPicksTargetsOrAsksForASearch)
     EXPECT_EQ(0, cap->colour);
     ASSERT_TRUE(cap->held);
     EXPECT_NE(old, cap->held);
-    EXPECT_EQ(0, cap->held->colour);
+    EXPECT_EQ(0, HeldBonus(cap->held)->colour);
     EXPECT_EQ(1u, bonuses->bonuses.size());
 
     Apply({Record(5, 0, 0, 5)});
@@ -335,8 +335,8 @@ TEST_F(TotemEffects, GreenSeedSecuresGemsOnItsTargets)
         const CRefPtr<CCap>& cap = field->cells[size_t(p.row)][size_t(p.column)];
         EXPECT_EQ(1, cap->marked);
         ASSERT_TRUE(cap->held);
-        EXPECT_EQ(kBonusGem, cap->held->kind);
-        EXPECT_EQ(kBonusPlaced, cap->held->state);
+        EXPECT_EQ(kBonusGem, HeldBonus(cap->held)->kind);
+        EXPECT_EQ(kBonusPlaced, HeldBonus(cap->held)->state);
     }
     EXPECT_EQ(2u, bonuses->bonuses.size());
 }

@@ -243,6 +243,22 @@ TEST_F(ChallengeFlow, EnoughStarsWinAGoldenStarOnceAndTheAwardLeadsToTheMap)
     EXPECT_EQ(kSubStateAfterLevel, game->subState);
 }
 
+// The level's totems and their plinth go when the bonus level opens, and whatever of
+// them stands when it ends goes with its screen.
+TEST_F(ChallengeFlow, TheTotemsFadeOutWhenTheBonusLevelOpensAndWhenItEnds)
+{
+    CTotemsManager& totems = game->board->totems;
+    totems.SetPanelPicturesVisible(1, 0.0f);
+    CAccuracyChallenge& a = OpenAndStart();
+    EXPECT_EQ(0, totems.m_panelPicturesVisible);
+    totems.SetPanelPicturesVisible(1, 0.0f);
+    a.caughtCount = a.targetCount;
+    a.state = CAccuracyChallenge::kEnding;
+    Run(5.0f);
+    ASSERT_EQ(kSubStateAfterLevel, game->subState);
+    EXPECT_EQ(0, totems.m_panelPicturesVisible);
+}
+
 TEST_F(ChallengeFlow, AReactionMissTakesItsPenaltyOffTheClockButNotBelowNothing)
 {
     OpenLevelsChallenge(15);
@@ -393,6 +409,22 @@ TEST_F(ChallengeFlow, TheStopReachesTheReactionChallengeOnlyWhileTheBoardRuns)
     game->board->inputLocked = 0;
     EXPECT_EQ(1, game->StopReaction(0.0f, 0.0f));
     EXPECT_EQ(CReactionChallenge::kJudging, r.state);
+}
+
+TEST_F(ChallengeFlow, SpaceInTheReactionChallengesLevelReturnsToItsScreen)
+{
+    OpenLevelsChallenge(15);
+    ASSERT_EQ(kLevelKindReaction, game->levelKind);
+    game->subState = kSubStateNormalPlay;
+    game->OnKeyDown(VK_SPACE);
+    EXPECT_EQ(kSubStateChallenge, game->subState);
+    // Other keys and other level kinds leave the sub-state alone.
+    game->subState = kSubStateNormalPlay;
+    game->OnKeyDown(VK_ESCAPE);
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);
+    game->levelKind = kLevelKindAccuracy;
+    game->OnKeyDown(VK_SPACE);
+    EXPECT_EQ(kSubStateNormalPlay, game->subState);
 }
 
 TEST_F(ChallengeFlow, LeavingTheLevelFromTheChallengePutsItToRest)

@@ -46,6 +46,8 @@ size_t CountOf(const std::string& text, const std::string& what)
     return count;
 }
 
+}  // namespace
+
 // A game object with a board, an interface without forms, the shop and the effects,
 // and a player whose folder is the test's own: enough for the quest's logic.
 class QuestFlow : public ::testing::Test
@@ -117,6 +119,8 @@ protected:
     CRefPtr<CCapsManager> caps;
     std::unique_ptr<CGame> game;
 };
+
+namespace {
 
 // ---------------------------------------------------------------------------------
 // Board events
@@ -906,6 +910,57 @@ TEST_F(QuestFlow, ThePreviousLevelsAutosaveRaisesLivesAndBecomesTheFirst)
     EXPECT_EQ(4, game->questSave->lives);  // the minimum for levels 6 to 30
     EXPECT_EQ(kSubStateLifeLost, game->subState);
     EXPECT_EQ(ReadBytes("QuestAS2.sav"), ReadBytes("QuestAS1.sav"));
+}
+
+// The autosaves follow the quest through the game: the shops after two won levels,
+// a time-up that retries the level through its shop, and then the last life lost.
+TEST_F(QuestFlow, ARetrysShopKeepsTheLevelBeforeForTheLastLife)
+{
+    game->folders.levels = ORB_DATA_SRC_DIR "/Data/Lvl/";
+    auto level = [&](const char* name) {
+        CQuestSave saved;
+        return saved.Load(file(name).c_str()) ? saved.level : -1;
+    };
+    auto shopAfterLevel = [&](int won) {
+        game->levelParams.Set(0, won);
+        game->subState = kSubStateAfterLevel;
+        game->phase = AfterLevelPhase::OpenShop;
+        Run(1.5f);
+        ASSERT_EQ(kSubStateShop, game->subState);
+        ASSERT_GE(game->shop->display, 1.0f);
+    };
+    // Time runs out with counted lives and no score bonus: the life is lost.
+    auto timeUp = [&](int livesLeft) {
+        game->subState = kSubStateNormalPlay;
+        game->board->inputOpen = 1;
+        FillBoard();
+        game->levelParams.flagA = 0;
+        game->levelParams.kindLevels[4] = -1;
+        game->lives = livesLeft;
+        game->levelTimer = 0.1f;
+        Run(3.5f);
+    };
+    shopAfterLevel(5);
+    shopAfterLevel(6);
+    EXPECT_EQ(6, level("QuestAS1.sav"));
+    EXPECT_EQ(5, level("QuestAS2.sav"));
+
+    timeUp(2);
+    ASSERT_EQ(kSubStateLifeLost, game->subState);
+    EXPECT_EQ(6, game->questSave->level);
+    Run(1.0f);
+    ASSERT_EQ(LifeLostPhase::MessageShown, game->phase);
+    game->ui->messageCode = kMessageLifeLost;
+    game->PlayCommand(200);
+    Run(2.0f);
+    ASSERT_EQ(kSubStateShop, game->subState);
+    ASSERT_GE(game->shop->display, 1.0f);
+    EXPECT_EQ(6, level("QuestAS1.sav"));
+    EXPECT_EQ(5, level("QuestAS2.sav")) << "the retry's shop keeps the level before";
+
+    timeUp(1);
+    ASSERT_EQ(kSubStateLifeLost, game->subState);
+    EXPECT_EQ(5, game->questSave->level) << "with no life left the quest falls back a level";
 }
 
 // The trophy runs live in the quest save: written with the record, read back by a

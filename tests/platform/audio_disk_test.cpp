@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <SDL.h>
+
 #include "platform/audio/recording.h"
 #include "platform/bass.h"
 
@@ -140,6 +142,69 @@ TEST(AudioDiskOutput, NoDeviceFallsBackToTheSilentOne)
         unsetenv("SDL_AUDIODRIVER");
     else
         setenv("SDL_AUDIODRIVER", restore.c_str(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Runs fn with the process's standard error caught in a file; returns what it wrote.
+template <typename Fn> std::string CatchStandardError(const fs::path& file, Fn fn)
+{
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    FILE* sink = std::fopen(file.c_str(), "w");
+    ::dup2(::fileno(sink), 2);
+    fn();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    std::fclose(sink);
+    std::ifstream in(file);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool SdlHasAlsa()
+{
+    for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i)
+        if (std::string(SDL_GetAudioDriver(i)) == "alsa")
+            return true;
+    return false;
+}
+
+// A machine without a sound card: ALSA's default device names nothing that exists.
+// The player sees no "ALSA lib ..." lines; the game goes on silent.
+TEST(AudioDiskOutput, AlsaWithoutADeviceWritesNothingToStandardError)
+{
+    if (!SdlHasAlsa())
+        GTEST_SKIP() << "SDL has no ALSA driver here";
+    const fs::path dir = fs::temp_directory_path() / ("orb_audio_alsa_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path config = dir / "asound.conf";
+    std::ofstream(config) << "pcm.!default { type plug slave.pcm \"orb_no_such_device\" }\n";
+
+    platform::audio::UseMixerBackend();
+    const char* oldDriver = std::getenv("SDL_AUDIODRIVER");
+    std::string restore = oldDriver ? oldDriver : "";
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    setenv("ALSA_CONFIG_PATH", config.c_str(), 1);
+    bool opened = false;
+    DWORD device = 1;
+    const std::string said = CatchStandardError(dir / "stderr.txt", [&] {
+        opened = BASS_Init(1, 44100, 0, nullptr, nullptr);
+        device = BASS_GetDevice();
+        BASS_Free();
+    });
+    unsetenv("ALSA_CONFIG_PATH");
+    if (restore.empty())
+        unsetenv("SDL_AUDIODRIVER");
+    else
+        setenv("SDL_AUDIODRIVER", restore.c_str(), 1);
+    fs::remove_all(dir);
+
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(0u, device) << "the silent device";
+    EXPECT_EQ(std::string::npos, said.find("ALSA lib")) << said;
 }
 
 }  // namespace

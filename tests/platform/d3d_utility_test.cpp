@@ -13,8 +13,6 @@
 #include "platform/win32/library.h"
 #include "tests/platform/d3d_image_files.h"
 
-namespace {
-
 class UtilityTest : public ::testing::Test
 {
 protected:
@@ -77,8 +75,6 @@ protected:
     IDirect3DDevice8* device = nullptr;
     std::vector<IDirect3DTexture8*> made;
 };
-
-} // namespace
 
 TEST(D3DFormats, PixelsDecodeAndEncodeByTheirLayouts)
 {

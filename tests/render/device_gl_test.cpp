@@ -14,8 +14,6 @@
 #include "tests/render/texture_test_files.h"
 #include "tests/support/GLTestStart.h"
 
-namespace {
-
 class GLWrapperTest : public ::testing::Test
 {
 protected:
@@ -99,8 +97,6 @@ protected:
     CRefPtr<CVertexBuffer> vb;
     CRefPtr<CIndexBuffer> ib;
 };
-
-} // namespace
 
 TEST_F(GLWrapperTest, AppendedAndWrappedRunsDrawWhereTheirIndicesPoint)
 {

@@ -4,8 +4,6 @@
 #include "engine/DisplayModes.h"
 #include "platform/d3d8/backend.h"
 
-namespace {
-
 class ModeListTest : public ::testing::Test
 {
 protected:
@@ -35,8 +33,6 @@ protected:
     platform::RecAdapter* adapter = nullptr;
     IDirect3D8* d3d = nullptr;
 };
-
-} // namespace
 
 TEST_F(ModeListTest, KeepsOneRecordPerSizeAndFormatSortedWithLayouts)
 {

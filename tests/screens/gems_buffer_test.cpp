@@ -421,6 +421,31 @@ TEST_F(GemsBufferTest, FlaresRiseOverTheFilledPartOnly)
     EXPECT_EQ(b.strip[0], 0u);
 }
 
+// The small flares' colour carries their alpha: a half-transparent colour
+// gives half-transparent flares, scaled again by the bar's own alpha.
+TEST_F(GemsBufferTest, SmallFlaresTakeTheAlphaOfTheirColour)
+{
+    const int widths[7] = {30, 30, 30, 30, 30, 30, 30};
+    for (const uint32_t colour : {0x80FFFFFFu, 0xFFFFFFFFu, 0x00FFFFFFu})
+    {
+        batch->sprites.clear();
+        CGemsBuffer& b = MakeBar(widths, 2);
+        GemsBarLayout layout;
+        layout.smallFlaresColor = colour;
+        b.ApplyLayout(layout);
+        b.flareTexture = overlay;
+        b.AddGem(0);
+        b.AddGem(1);
+        b.alpha = 0.5f;
+        for (int i = 0; i < 5; ++i)
+            b.Update(0.1f);
+        ASSERT_FALSE(batch->sprites.empty());
+        const float expected = float(colour >> 24) / 255.0f * 0.5f;
+        for (const auto& sprite : batch->sprites)
+            EXPECT_FLOAT_EQ(sprite->alphaFactor, expected) << std::hex << colour;
+    }
+}
+
 TEST_F(GemsBufferTest, GeneratedBitmapHoldsSevenGemsThatFitTheStrip)
 {
     const std::string path = std::string(ORB_GAME_DIR) + "/Data/Gfx/BarGems.bmp";

@@ -25,6 +25,8 @@ namespace {
 using namespace screens_test;
 namespace fs = std::filesystem;
 
+}  // namespace
+
 class InterfaceEventsTest : public ShippedInterfaceTest
 {
 protected:
@@ -74,6 +76,8 @@ protected:
         return all;
     }
 };
+
+namespace {
 
 TEST_F(InterfaceEventsTest, GameCommandsComeBackByWidgetId)
 {

@@ -9,6 +9,7 @@
 
 #include "hud/QuestLayout.h"
 #include "screens_test_util.h"
+#include "tests/support/LogFile.h"
 
 namespace {
 
@@ -202,6 +203,31 @@ TEST(QuestLayoutTest, ElementCountsOfZeroOrBelowLeaveNoElements)
         EXPECT_TRUE(layout.frameUVs.empty()) << count;
         EXPECT_TRUE(layout.frameColours.empty()) << count;
         EXPECT_TRUE(layout.frameMethods.empty()) << count;
+    }
+}
+
+// A count past what the frame panel can draw is read as that most, with a line in
+// the log; a huge one must not hold the start for long or take the memory it names.
+TEST(QuestLayoutTest, ElementCountsPastWhatTheFrameCanDrawAreCapped)
+{
+    const struct
+    {
+        const char* count;
+        int32_t elements;
+        bool logged;
+    } cases[] = {{"50000000", kMaxFrameElements, true}, {"10923", kMaxFrameElements, true},
+                 {"10922", kMaxFrameElements, false}};
+    for (const auto& c : cases)
+    {
+        const test_support::LogToFile log(TempFolder("count_log") + "Objects.log");
+        CQuestLayout layout;
+        layout.Load(SkinFile("count_big", std::string("[FrameQuest]\nElementsCount=") + c.count +
+                                              "\nElement10921=1 2 3 4\n")
+                        .c_str());
+        EXPECT_EQ(c.elements, layout.ElementCount()) << c.count;
+        EXPECT_EQ(size_t(c.elements) * 4, layout.frameRects.size()) << c.count;
+        EXPECT_FLOAT_EQ(4.0f, layout.frameRects.back()) << c.count;
+        EXPECT_EQ(c.logged, log.Log().find("ElementsCount") != std::string::npos) << c.count << log.Log();
     }
 }
 

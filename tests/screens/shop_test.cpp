@@ -362,6 +362,52 @@ TEST_F(ShopInput, ArrivalsRaiseTheLevelAndFreeTheStarsInTheirOwnTime)
     EXPECT_EQ(1, shop.items.freeStars);
 }
 
+// A star landing at the source rebuilds the source row; the stars after it in the
+// list still move that frame.
+TEST_F(ShopInput, ALandingAtTheSourceHoldsUpNoOtherStar)
+{
+    Item(7, 0, 2);
+    shop.items.freeStars = 1;
+    shop.BuildStars(0.0f);
+    const auto fly = [&](ShopStarState state, float distance) {
+        CRefPtr<CShopStar> star(new CShopStar);
+        star->Fly(state, {0.0f, 0.0f, 0.0f}, {distance, 0.0f, 0.0f}, 100.0f, 0);
+        star->item = 7;
+        shop.stars.push_back(star);
+        return star;
+    };
+    fly(kStarReturning, 0.0f);                                  // lands at once
+    const CRefPtr<CShopStar> later = fly(kStarFlyingToItem, 500.0f);
+    shop.Update(0.1f, -999.0f, -999.0f);
+    EXPECT_EQ(2, shop.items.freeStars);
+    EXPECT_FLOAT_EQ(0.1f, later->elapsed);
+    EXPECT_FLOAT_EQ(10.0f, later->position.x);
+}
+
+// Closing the shop at once leaves no star and no stub behind; opening it again lays
+// the stubs out fading in, item 1's a step below the others (item 0's frame overlaps).
+TEST_F(ShopInput, ClosingAtOnceClearsStarsAndStubsAndStubsFadeIn)
+{
+    for (int i = 0; i < CShop::kItemCount; ++i)
+        Item(i, 0, shop.items.maxLevels[size_t(i)]);
+    Item(1, 0, shop.items.maxLevels[1] - 1);
+    Item(2, 0, shop.items.maxLevels[2] - 1);
+    shop.items.freeStars = 2;
+    shop.Refresh(1, 2.0f, 12);
+    ASSERT_EQ(2u, shop.stubs.size());
+    EXPECT_EQ(shop.stubs[1]->zOrder - 1, shop.stubs[0]->zOrder);
+    for (const CRefPtr<CSpriteShape>& stub : shop.stubs)
+    {
+        EXPECT_FLOAT_EQ(0.0f, stub->alpha);
+        EXPECT_FLOAT_EQ(1.0f, stub->alphaTarget);
+        EXPECT_FLOAT_EQ(2.0f, stub->fadeSpeed);
+    }
+    EXPECT_FALSE(shop.stars.empty());
+    shop.Refresh(0, 0.0f, 12);
+    EXPECT_TRUE(shop.stars.empty());
+    EXPECT_TRUE(shop.stubs.empty());
+}
+
 TEST_F(ShopInput, SettlingBeforeASaveLandsEveryStarWhereItWasGoing)
 {
     Item(9, 1, 4);
@@ -737,6 +783,28 @@ TEST_F(ShopScreen, TheTimeAndGemCountWidgetsShowDimmedUntilTheirItemOpens)
     EXPECT_EQ(Made(0, 1.0f), Alphas(0)) << "an open item shows as the form made it";
     EXPECT_EQ(Made(2, 1.0f), Alphas(2));
     EXPECT_EQ(rays, Alphas(1));
+}
+
+// The empty-source label over the star source shows exactly while no free star is
+// left: taken by a press, back when a star lands at the source.
+TEST_F(ShopScreen, TheEmptySourceLabelShowsWhileNoFreeStarIsLeft)
+{
+    const CRefPtr<CKMWindow> label = ui->Widget(kFormShop, 2);
+    ASSERT_TRUE(label);
+    shop.items.UnlockForLevel(12);
+    shop.items.freeStars = 1;
+    shop.Refresh(1, 0.0f, 12);
+    EXPECT_EQ(0, label->visible);
+    const ShopRect source = shop.layout.source;
+    shop.OnMouseDown(source.x, source.y);
+    EXPECT_EQ(0, shop.items.freeStars);
+    EXPECT_EQ(1, label->visible);
+    shop.OnMouseUp(source.x, source.y);  // dropped on the source: flies back
+    EXPECT_EQ(1, label->visible);
+    for (int i = 0; i < 200 && shop.items.freeStars == 0; ++i)
+        shop.Update(0.02f, -999.0f, -999.0f);
+    EXPECT_EQ(1, shop.items.freeStars);
+    EXPECT_EQ(0, label->visible);
 }
 
 }  // namespace

@@ -27,18 +27,21 @@ struct FontSpec
 {
     const char* name;      // file names in the fonts folder: name.kfd, name.tga
     const char* face;      // DejaVu face from fonts-dejavu-core
-    int pixelSize;         // em size in pixels
+    int pixelSize;         // em size in pixels the glyphs are rendered at
+    int drawSize;          // the size texts scale by (header word 3)
     int textureWidth;
     int textureHeight;
 };
 
 // Font is the main font (shop, widgets, FPS text). The others are meant as the
 // extra fonts of the list file, in this order: the small font of the gem bar
-// counter, then the large title font of the pop-up messages.
+// counter, then the large title font of the pop-up messages. The title font is
+// rendered large for sharp captions but drawn at a smaller size, so that the
+// pop-ups, which scale by the font's own size, stay inside the board.
 const FontSpec kFonts[] = {
-    {"Font", "DejaVuSans-Bold.ttf", 32, 512, 512},
-    {"FontSmall", "DejaVuSans-Bold.ttf", 20, 512, 256},
-    {"FontTitle", "DejaVuSerif-Bold.ttf", 48, 1024, 512},
+    {"Font", "DejaVuSans-Bold.ttf", 32, 32, 512, 512},
+    {"FontSmall", "DejaVuSans-Bold.ttf", 20, 20, 512, 256},
+    {"FontTitle", "DejaVuSerif-Bold.ttf", 48, 28, 1024, 512},
 };
 
 // Unicode code points of the bytes 0x80..0xFF of code page 1251 (0 = unused).
@@ -198,7 +201,7 @@ bool MakeFont(FT_Library library, const FontSpec& spec, const std::filesystem::p
     PutU32(kfd, 0x3144464Bu); // "KFD1"
     PutU32(kfd, uint32_t(texW));
     PutU32(kfd, uint32_t(lineHeight));
-    PutU32(kfd, uint32_t(spec.pixelSize)); // the size texts scale by
+    PutU32(kfd, uint32_t(spec.drawSize)); // the size texts scale by
     PutFloat(kfd, glyphs[int(' ')].advance);
     PutFloat(kfd, glyphs[int('0')].advance); // digits share one advance: fixed cells
     for (const GlyphRecord& g : glyphs)

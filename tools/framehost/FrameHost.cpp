@@ -1,7 +1,7 @@
 // framehost <game folder> [out.png] [width height]: a test host, not a data generator.
 // It opens the game window, lets the renderer negotiate the mode and make the device,
 // hands it a background picture, a board of tokens, a title text and the background
-// manager, draws one game frame with CRenderer::RenderFrame and writes the back buffer
+// manager, draws one game frame with RenderGameFrame and writes the back buffer
 // as a PNG. It then checks the letterbox: on a back buffer wider than 4:3 the bars left
 // and right are black and the picture between them is not. Exit status 0 when the
 // check holds, 2 when it does not, 1 when nothing could be drawn.
@@ -62,6 +62,7 @@ int main(int argc, char** argv)
         CRefPtr<CRenderer> renderer = tools::MakeRenderer("framehost", host, width, height);
         if (!renderer)
             return 1;
+        GameFrameModules frame;
         std::printf("framehost: %s %ux%u format %d, letterbox x %u width %u\n",
                     renderer->device->present.Windowed ? "window" : "full screen", renderer->screenWidth,
                     renderer->screenHeight, static_cast<int>(renderer->screenFormat), renderer->letterbox.X,
@@ -116,7 +117,7 @@ int main(int argc, char** argv)
                     looks.push_back(look);
                 }
             caps->Update(0.0f);
-            renderer->caps = caps;
+            frame.caps = caps;
         }
         else
             std::printf("framehost: no token pictures in Data\\Gfx\\ (run the generators)\n");
@@ -145,9 +146,9 @@ int main(int argc, char** argv)
         CRefPtr<CBackgroundManager> backgrounds(new CBackgroundManager());
         backgrounds->enabled = 1;
         backgrounds->SetScene(CBackgroundManager::kSceneMainMenu);
-        renderer->backgrounds = backgrounds;
+        frame.backgrounds = backgrounds;
 
-        const HRESULT hr = renderer->RenderFrame();
+        const HRESULT hr = RenderGameFrame(*renderer, frame);
         std::vector<uint32_t> pixels;
         const int w = static_cast<int>(renderer->screenWidth), h = static_cast<int>(renderer->screenHeight);
         if (FAILED(hr) || !platform::ReadBackBuffer(device.device, 0, 0, w, h, pixels))

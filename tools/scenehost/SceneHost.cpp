@@ -74,6 +74,7 @@ int main(int argc, char** argv)
         CRefPtr<CRenderer> renderer = tools::MakeRenderer("scenehost", host, 1024, 768);
         if (!renderer)
             return 1;
+        GameFrameModules modules;
         CDevice& device = *renderer->device;
         CRefPtr<CSpriteList> list(new CSpriteList(renderer->device, renderer->vertexBuffer, renderer->indexBuffer));
         CRefPtr<CSpriteBatch> batch(new CSpriteBatch(renderer->device, renderer->vertexBuffer, renderer->indexBuffer));
@@ -88,7 +89,7 @@ int main(int argc, char** argv)
         backgrounds->LoadSettings("Data\\Config\\Background.cfg");
         backgrounds->Init("Data\\Gfx\\");
         backgrounds->enabled = 1;
-        renderer->backgrounds = backgrounds;
+        modules.backgrounds = backgrounds;
 
         const Scene scenes[] = {{CBackgroundManager::kSceneMuseum, "museum"},
                                 {CBackgroundManager::kSceneJungle, "jungle"},
@@ -104,7 +105,7 @@ int main(int argc, char** argv)
                 batch->Update(kStep);
                 if (frame != kLooks[look])
                     continue;
-                if (FAILED(renderer->RenderFrame()) || !platform::ReadBackBuffer(device.device, 0, 0, w, h, looks[look]))
+                if (FAILED(RenderGameFrame(*renderer, modules)) || !platform::ReadBackBuffer(device.device, 0, 0, w, h, looks[look]))
                 {
                     std::fprintf(stderr, "scenehost: the %s frame could not be drawn or read\n", scene.name);
                     return 1;

@@ -317,6 +317,40 @@ void MakeSmallTotems(const fs::path& gfx)
     Save(gfx / "SmallTotem1.png", pic);
 }
 
+// The shop's totem pictures, each colour's own body at level 0 in a 104 x 104 cell at
+// (4 + 112 (c mod 4), 12 + 128 (c div 4)): "ShopColor.png" as it is (an item on
+// offer), "ShopBW.png" with most of its colour gone and "ShopMul.png" as a grey
+// multiply shade (together the silhouette of a locked item), and in "ShopColor.png"
+// the locked item's question sign, 36 x 28 at (452, 92).
+void MakeShopPictures(const fs::path& gfx)
+{
+    Picture colour(512, 256);
+    for (int c = 0; c < 7; ++c)
+        DrawTotem(colour, 4 + 112 * (c % 4), 12 + 128 * (c / 4), 104, c, 0);
+    Picture bw = colour, mul = colour;
+    for (size_t i = 0; i < colour.px.size(); ++i)
+    {
+        const Rgba p = colour.px[i];
+        const float grey = 0.3f * p.r + 0.59f * p.g + 0.11f * p.b;
+        bw.px[i] = Rgba{Lerp(grey, p.r, 0.35f), Lerp(grey, p.g, 0.35f), Lerp(grey, p.b, 0.35f), p.a};
+        const float m = Lerp(1.0f, 0.25f + 0.35f * grey, p.a);
+        mul.px[i] = Rgba{m, m, m, p.a};
+    }
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < 36; ++x)
+        {
+            const float fx = float(x) + 0.5f, fy = float(y) + 0.5f;
+            const float hook = std::fabs(Length(fx - 18.0f, fy - 8.0f) - 6.0f) - 2.2f;
+            const float d = std::min({fy < 9.0f && fx < 12.0f ? 9.0f : hook,
+                                      std::max(std::fabs(fx - 18.0f) - 2.2f, std::fabs(fy - 17.0f) - 3.0f),
+                                      Length(fx - 18.0f, fy - 25.0f) - 2.4f});
+            colour.At(452 + x, 92 + y) = Rgba{1, 1, 1, Clamp01(0.5f - d)};
+        }
+    Save(gfx / "ShopColor.png", colour);
+    Save(gfx / "ShopBW.png", bw);
+    Save(gfx / "ShopMul.png", mul);
+}
+
 void MakeShadows(const fs::path& gfx)
 {
     Picture colour(512, 512), alpha(512, 512);
@@ -568,13 +602,27 @@ void MakeEffectPieces(const fs::path& gfx)
     Save(gfx / "PaintDrop.png", PaintDrops());
 }
 
-// The panel's stone plinth, a totem's silhouette and its outline.
+// Where colour c's silhouette (in "TotemBase.tga") and outline (in "TotemContour.png")
+// lie: 60 x 76 cells, three in a row from (4, 0), three from (4, 78), the last at
+// (194, 0); the plinth keeps the bottom of "TotemBase.tga" from y 154.
+V2 PanelCell(int colour)
+{
+    if (colour == 6)
+        return {194.0f, 0.0f};
+    return {4.0f + 62.0f * float(colour % 3), 78.0f * float(colour / 3)};
+}
+
+// A colour's totem as a shape (the pillar crowned with its emblem), in picture fractions.
+float TotemShape(int colour, V2 p)
+{
+    const float pillar = ConvexPolygon(p, {{-0.2f, -0.46f}, {0.2f, -0.46f}, {0.15f, 0.04f}, {-0.15f, 0.04f}});
+    return std::min(pillar, Emblem(colour, {p.x / 0.24f, (p.y - 0.25f) / 0.24f}) * 0.24f);
+}
+
+// The panel's stone plinth, and for each colour the silhouette of its totem and the
+// outline of that silhouette in the colour, marking a colour not owned.
 void MakePanelPieces(const fs::path& gfx)
 {
-    const auto shape = [](V2 p) {
-        const float pillar = ConvexPolygon(p, {{-0.2f, -0.46f}, {0.2f, -0.46f}, {0.15f, 0.04f}, {-0.15f, 0.04f}});
-        return std::min(pillar, Length(p.x, p.y - 0.25f) - 0.24f);
-    };
     Picture base(256, 256);
     for (int y = 0; y < 192; ++y)
         for (int x = 0; x < 192; ++x)
@@ -587,30 +635,31 @@ void MakePanelPieces(const fs::path& gfx)
             const Rgb c = Shade(Rgb{0.42f, 0.36f, 0.30f}, k);
             base.Over(x, y, Rgba{c.r, c.g, c.b, Clamp01(0.5f - d * 192.0f)});
         }
-    // The silhouette beside the plinth, 60 x 76 at (194, 0).
-    for (int y = 0; y < 76; ++y)
-        for (int x = 0; x < 60; ++x)
-        {
-            const V2 p{((float(x) + 0.5f) / 60.0f - 0.5f) * 0.8f, 0.5f - (float(y) + 0.5f) / 76.0f};
-            const float v = Clamp01(0.5f - shape(p) * 76.0f);
-            base.Over(194 + x, y, Rgba{v * 0.7f, v * 0.7f, v * 0.7f, 1.0f});
-        }
+    Picture contour(256, 256);
+    for (int colour = 0; colour < 7; ++colour)
+    {
+        const V2 cell = PanelCell(colour);
+        const Rgb hue = Mix(kColours[colour], Rgb{1, 1, 1}, 0.25f);
+        for (int y = 0; y < 76; ++y)
+            for (int x = 0; x < 60; ++x)
+            {
+                const V2 p{((float(x) + 0.5f) / 60.0f - 0.5f) * 0.8f, 0.5f - (float(y) + 0.5f) / 76.0f};
+                const float d = TotemShape(colour, p) * 76.0f;
+                const float v = Clamp01(0.5f - d);
+                base.At(int(cell.x) + x, int(cell.y) + y) = Rgba{v * 0.7f, v * 0.7f, v * 0.7f, 1.0f};
+                contour.Over(int(cell.x) + x, int(cell.y) + y, Rgba{hue.r, hue.g, hue.b, Clamp01(0.5f - (std::fabs(d) - 1.0f))});
+            }
+    }
     Save(gfx / "TotemBase.tga", base);
 
-    Picture dark(128, 128), contour(256, 256);
+    Picture dark(128, 128);
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x)
         {
             const V2 p{(float(x) + 0.5f) / 128.0f - 0.5f, 0.5f - (float(y) + 0.5f) / 128.0f};
-            const float v = Clamp01(0.5f - shape(p) * 128.0f);
+            const float v = Clamp01(0.5f - std::min(ConvexPolygon(p, {{-0.2f, -0.46f}, {0.2f, -0.46f}, {0.15f, 0.04f}, {-0.15f, 0.04f}}),
+                                                    Length(p.x, p.y - 0.25f) - 0.24f) * 128.0f);
             dark.Over(x, y, Rgba{v * 0.7f, v * 0.7f, v * 0.7f, 1.0f});
-        }
-    for (int y = 0; y < 76; ++y)
-        for (int x = 0; x < 60; ++x)
-        {
-            const V2 p{((float(x) + 0.5f) / 60.0f - 0.5f) * 0.8f, 0.5f - (float(y) + 0.5f) / 76.0f};
-            const float d = std::fabs(shape(p)) * 76.0f - 1.0f;
-            contour.Over(120 + x, y, Rgba{1, 1, 1, Clamp01(0.5f - d)});
         }
     Save(gfx / "TotemDark2.tga", dark);
     Save(gfx / "TotemContour.png", contour);
@@ -634,11 +683,13 @@ int main(int argc, char** argv)
     MakeDigits(gfx);
     MakeEffectPieces(gfx);
     MakePanelPieces(gfx);
+    MakeShopPictures(gfx);
     for (const char* name : {"SmallTotem1.png", "TotemShadows.jpg", "TotemShadows_alpha.jpg", "TotemLights.png",
                              "TimeDigits.png", "RedTotem.png", "OrangeTotem.png", "VioletTotem.png",
                              "VioletGlowRays.tga", "GreenTotem.png", "Unigem.tga", "YellowTotem.png", "BlueTotem.png",
                              "SteelCapsT.png", "WhiteTotem.png", "PaintStream.png", "PaintDrop.png", "TotemBase.tga",
-                             "TotemDark2.tga", "TotemContour.png", "RedTotemShop.png", "VioletTotemShop.png"})
+                             "TotemDark2.tga", "TotemContour.png", "RedTotemShop.png", "VioletTotemShop.png", "ShopColor.png",
+                             "ShopBW.png", "ShopMul.png"})
         if (!fs::exists(gfx / name))
         {
             std::fprintf(stderr, "totemgen: could not write %s\n", name);

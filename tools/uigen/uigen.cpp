@@ -929,14 +929,25 @@ void Pages(const std::filesystem::path& gfx)
     }
     Write(gfx / "Intro.jpg", atlas, 3);
 
-    // The trophy hall: shelves under warm light, 512 x 512, drawn at full screen size.
+    // The trophy hall: shelves under warm light, 512 x 512. The screen shows its top
+    // 384 rows at two pixels a texel, drifting sideways only (Skin.cfg, [Trophies]), so
+    // a screen row y is texel row y / 2. Each row of trophies (80 x 80 icons ending at
+    // screen y 210, 410, 610, their names just below) stands on a plank whose top is
+    // at the icons' feet.
     const Noise wood(61, 16);
     Image hall(512, 512);
     hall.Shade(0, 0, 512, 512, [&](float x, float y) {
         Rgba c = Mix(C(60, 34, 20), C(28, 14, 8), wood.Fractal(x / 8.0f, y / 64.0f, 3));
-        const float shelf = std::fmod(y, 128.0f);
-        if (shelf > 112)
-            c = Mix(C(120, 74, 36), C(60, 34, 16), (shelf - 112) / 16);
+        for (const float screenTop : {206.0f, 406.0f, 606.0f})
+        {
+            const float t = y - screenTop / 2.0f;
+            if (t >= 0.0f && t < 2.0f) // the plank's lit top
+                c = C(150, 100, 56);
+            else if (t >= 2.0f && t < 11.0f) // its front edge
+                c = Mix(C(120, 74, 36), C(70, 40, 18), (t - 2.0f) / 9.0f);
+            else if (t >= 11.0f && t < 16.0f) // its shadow on the wall
+                c = Mix(C(14, 8, 4), c, (t - 11.0f) / 5.0f);
+        }
         const float glow = std::exp(-((x - 256) * (x - 256)) / 40000.0f);
         return Mix(c, C(255, 200, 120), 0.18f * glow);
     });
@@ -1229,46 +1240,8 @@ void Shop(const std::filesystem::path& gfx)
     ShopSandGlass(items);
     Write(gfx / "ShopCtrls2.png", items, 4);
 
-    const Rgba hues[7] = {C(80, 230, 80), C(250, 240, 80), C(250, 70, 60), C(80, 110, 250), C(255, 160, 50),
-                          C(240, 240, 240), C(220, 80, 240)};
-    // Totem pictures: seven carved poles of 64 x 256 in a row, coloured, as a multiply
-    // shade, and grey; and the shop's frame.
-    for (int variant = 0; variant < 3; ++variant)
-    {
-        Image totems(512, 256);
-        for (int c = 0; c < 7; ++c)
-        {
-            const Rgba hue = hues[c];
-            totems.Shade(c * 64 + 4, 8, 56, 240, [&](float x, float y) {
-                const float seg = std::fmod(y, 60.0f);
-                const float half = 22 + 4 * std::sin(seg / 60.0f * kPi);
-                const float d = std::fabs(x - 28) - half;
-                if (d > 0)
-                    return Rgba{0, 0, 0, 0};
-                const float l = Clamp01(0.4f + 0.6f * (1 - std::fabs(x - 20) / 30));
-                Rgba col = Mix(Scale(hue, 0.35f), hue, l);
-                if (seg < 5)
-                    col = kGold;
-                if (variant == 1)
-                    col = Mix(C(255, 255, 255), C(128, 128, 128), 1 - l);
-                else if (variant == 2)
-                {
-                    const float g = (col.r + col.g + col.b) / 3;
-                    col = {g, g, g, 1};
-                }
-                return WithAlpha(col, Cover(d));
-            });
-        }
-        // The question sign of a locked totem, 36 x 28 at (452, 92).
-        if (variant == 0)
-            totems.Shade(452, 92, 36, 28, [&](float x, float y) {
-                const float hook = std::fabs(std::sqrt((x - 18) * (x - 18) + (y - 8) * (y - 8)) - 6) - 2.2f;
-                const float d = std::min({y < 9 && x < 12 ? 9.0f : hook, std::max(std::fabs(x - 18) - 2.2f, std::fabs(y - 17) - 3),
-                                          std::sqrt((x - 18) * (x - 18) + (y - 25) * (y - 25)) - 2.4f});
-                return WithAlpha(C(255, 255, 255), Cover(d));
-            });
-        Write(gfx / (variant == 0 ? "ShopColor.png" : variant == 1 ? "ShopMul.png" : "ShopBW.png"), totems, 4);
-    }
+    // The totem pictures of the shop ("ShopColor", "ShopMul", "ShopBW") are the totems'
+    // own bodies, drawn by totemgen.
     Image frame(512, 512);
     frame.Shade(0, 0, 512, 512, [&](float x, float y) {
         const float d = RoundRect(x - 256, y - 256, 250, 250, 30);

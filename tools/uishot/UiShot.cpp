@@ -77,6 +77,7 @@ int main(int argc, char** argv)
         CRefPtr<CRenderer> renderer = tools::MakeRenderer("uishot", host, width, height);
         if (!renderer)
             return 1;
+        GameFrameModules frame;
         CDevice& device = *renderer->device;
         CRefPtr<CVertexBuffer> vb = renderer->vertexBuffer;
         CRefPtr<CIndexBuffer> ib = renderer->indexBuffer;
@@ -102,7 +103,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "uishot: the interface did not load (see Objects.log)\n");
             return 1;
         }
-        renderer->ui = ui;
+        frame.ui = ui;
         ui->SetMapTextures(device.GetTextureByName("MapHalo"), device.GetTextureByName("Buttons"));
 
         // The menus stand on the main menu's living picture, shown a few seconds in.
@@ -120,7 +121,7 @@ int main(int argc, char** argv)
             backgrounds->Update(0.04f);
             front->UpdateAll(0.04f, 0);
         }
-        renderer->backgrounds = backgrounds;
+        frame.backgrounds = backgrounds;
         renderer->spriteLists[2] = front;
 
         std::vector<CRefPtr<CKMForm>> shown;
@@ -156,9 +157,9 @@ int main(int argc, char** argv)
             methods.insert(methods.end(), layout.frameMethods.begin(), layout.frameMethods.end());
             fader->Build(rects, uvs, textures, colours, methods);
             // The level's own scene is not drawn here: the board's cell backdrop shows.
-            renderer->backgrounds = CRefPtr<CBackgroundManager>();
+            frame.backgrounds = CRefPtr<CBackgroundManager>();
             renderer->spriteLists[2] = CRefPtr<CSpriteList>();
-            renderer->fader = fader;
+            frame.fader = fader;
             CRefPtr<CCapsManager> caps(new CCapsManager(renderer->device, vb, ib));
             if (caps->LoadTextures("Data\\Gfx\\") && caps->LoadCapsAnimation("Data\\"))
             {
@@ -174,7 +175,7 @@ int main(int argc, char** argv)
                         looks.push_back(look);
                     }
                 caps->Update(0.0f);
-                renderer->caps = caps;
+                frame.caps = caps;
             }
         }
         else if (screen == "Map")
@@ -253,7 +254,7 @@ int main(int argc, char** argv)
         for (int i = 0; i < 3; ++i)
             ui->Update(1000.0f, 1000.0f, 0.05f);
 
-        HRESULT hr = renderer->RenderFrame();
+        HRESULT hr = RenderGameFrame(*renderer, frame);
         std::vector<uint32_t> pixels;
         const int w = static_cast<int>(renderer->screenWidth), h = static_cast<int>(renderer->screenHeight);
         if (FAILED(hr) || !platform::ReadBackBuffer(device.device, 0, 0, w, h, pixels))

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -120,6 +121,13 @@ private:
 };
 
 bool g_presentPacing = true;
+// Set by SIGUSR1 (with PLATFORM_STATS set): the next frame's draws are traced.
+volatile std::sig_atomic_t g_traceSignalled = 0;
+
+void OnTraceSignal(int)
+{
+    g_traceSignalled = 1;
+}
 
 bool PresentPacingOn()
 {
@@ -447,6 +455,8 @@ public:
         gl.glDisable(GL_LIGHTING);
         gl.glShadeModel(GL_SMOOTH);
         gl.glFrontFace(GL_CCW);
+        if (StatisticsLogged())
+            std::signal(SIGUSR1, OnTraceSignal);
     }
 
     ~GLDevice() override
@@ -493,6 +503,7 @@ public:
         gl.glFinish();
         SDL_GL_SwapWindow(m_sdlWindow);
         ++m_link->stats.presents;
+        EndTracedFrame();
         m_depthFloor = -1.0f; // a swap need not keep the depth buffer
         ReturnFreedMemory();
         if (m_params.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE && PresentPacingOn())
@@ -1056,11 +1067,24 @@ public:
         const BYTE* base = vb->Bytes().data() + static_cast<size_t>(m_states.baseVertexIndex) * stride;
         ApplyStates(MeasureDraw(base, static_cast<size_t>(stride), range));
         ++m_link->stats.drawCalls;
-        if (StatisticsLogged())
-            m_link->stats.pixelsDrawn += static_cast<uint64_t>(
-                CoveredPixels(type, base, static_cast<size_t>(stride),
-                              ib->Bytes().data() + static_cast<size_t>(startIndex) * (ib->Format() == D3DFMT_INDEX32 ? 4 : 2),
-                              ib->Format() == D3DFMT_INDEX32, indexCount));
+        const bool wide = ib->Format() == D3DFMT_INDEX32;
+        const BYTE* indices = ib->Bytes().data() + static_cast<size_t>(startIndex) * (wide ? 4 : 2);
+        double covered = 0.0;
+        if (StatisticsLogged() || m_tracing)
+            covered = CoveredPixels(type, base, static_cast<size_t>(stride), indices, wide, indexCount);
+        m_link->stats.pixelsDrawn += static_cast<uint64_t>(covered);
+        if (m_tracing)
+            ReadWholeBackBuffer(m_traceBefore);
+        IssueDraw(type, base, stride, indices, wide, indexCount, range);
+        if (m_tracing)
+            TraceDraw(covered, primitiveCount);
+        return D3D_OK;
+    }
+
+    // Hands the draw's arrays and indices to GL.
+    void IssueDraw(D3DPRIMITIVETYPE type, const BYTE* base, GLsizei stride, const BYTE* indices, bool wide,
+                   UINT indexCount, const IndexRange& range)
+    {
         gl.glEnableClientState(GL_VERTEX_ARRAY);
         gl.glVertexPointer(3, GL_FLOAT, stride, base);
         gl.glEnableClientState(GL_COLOR_ARRAY);
@@ -1072,14 +1096,92 @@ public:
             gl.glTexCoordPointer(2, GL_FLOAT, stride, base + 16 + 8 * unit);
         }
         gl.glClientActiveTexture(GL_TEXTURE0);
-        bool wide = ib->Format() == D3DFMT_INDEX32;
-        const BYTE* indices = ib->Bytes().data() + static_cast<size_t>(startIndex) * (wide ? 4 : 2);
         // The range the indices name, which the caller's minimum and count only promise.
         gl.glDrawRangeElements(type == D3DPT_TRIANGLESTRIP ? GL_TRIANGLE_STRIP : GL_TRIANGLES, range.lowest,
                                range.highest,
                                static_cast<GLsizei>(indexCount), wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, indices);
-        return D3D_OK;
     }
+
+    void ReadWholeBackBuffer(std::vector<uint32_t>& out)
+    {
+        ReadBack(0, 0, static_cast<int>(m_params.BackBufferWidth), static_cast<int>(m_params.BackBufferHeight), out);
+    }
+
+    // The draw just made, for the frame's trace: the back buffer read before and after it.
+    void TraceDraw(double covered, UINT triangles)
+    {
+        std::vector<uint32_t> after;
+        ReadWholeBackBuffer(after);
+        platform::DrawTrace t;
+        t.covered = covered;
+        t.triangles = triangles;
+        for (size_t i = 0; i < after.size() && i < m_traceBefore.size(); ++i)
+            t.changed += ((after[i] ^ m_traceBefore[i]) & 0xffffffu) != 0;
+        for (DWORD s = 0; s < 2; ++s)
+        {
+            if (s == 1 && m_states.stage[1][D3DTSS_COLOROP] == D3DTOP_DISABLE)
+                break;
+            const auto* tex = dynamic_cast<const MemTexture*>(m_states.textures[s]);
+            std::string name = !tex ? "-" : !tex->Label().empty() ? tex->Label()
+                                          : std::to_string(tex->GetLevel(0).width) + "x" +
+                                                std::to_string(tex->GetLevel(0).height);
+            t.pictures += (s ? " + " : "") + name;
+        }
+        const DWORD* rs = m_states.render;
+        if (rs[D3DRS_ALPHABLENDENABLE])
+            t.states += "blend " + std::to_string(rs[D3DRS_SRCBLEND]) + "/" + std::to_string(rs[D3DRS_DESTBLEND]);
+        if (rs[D3DRS_ALPHATESTENABLE])
+            t.states += t.states.empty() ? "alpha-test" : " alpha-test";
+        m_trace.push_back(std::move(t));
+    }
+
+public:
+    void TraceNext() { m_traceNext = true; }
+    const std::vector<platform::DrawTrace>& LastTrace() const { return m_lastTrace; }
+
+private:
+    // At a present: the traced frame is done (and printed with PLATFORM_STATS set); the
+    // next one is traced when asked for.
+    void EndTracedFrame()
+    {
+        if (m_tracing)
+        {
+            m_lastTrace = std::move(m_trace);
+            m_trace.clear();
+            m_tracing = false;
+            if (StatisticsLogged())
+                PrintTrace();
+        }
+        if (m_traceNext || g_traceSignalled)
+        {
+            m_traceNext = false;
+            g_traceSignalled = 0;
+            m_tracing = true;
+        }
+    }
+
+    void PrintTrace() const
+    {
+        const double screen = static_cast<double>(m_params.BackBufferWidth) * m_params.BackBufferHeight;
+        double covered = 0.0, changed = 0.0;
+        for (const platform::DrawTrace& t : m_lastTrace)
+        {
+            covered += t.covered;
+            changed += static_cast<double>(t.changed);
+        }
+        std::fprintf(stderr, "Draw trace: %zu draws cover %.2f screens and change %.2f (screens of %ux%u)\n",
+                     m_lastTrace.size(), covered / screen, changed / screen, m_params.BackBufferWidth,
+                     m_params.BackBufferHeight);
+        for (size_t i = 0; i < m_lastTrace.size(); ++i)
+        {
+            const platform::DrawTrace& t = m_lastTrace[i];
+            std::fprintf(stderr, "Draw trace: %3zu covers %6.3f changes %6.3f triangles %5u %s [%s]\n", i,
+                         t.covered / screen, static_cast<double>(t.changed) / screen, t.triangles,
+                         t.pictures.c_str(), t.states.c_str());
+        }
+    }
+
+public:
 
     HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
 
@@ -1212,6 +1314,10 @@ private:
     float m_depthFloor = -1.0f;
     Uint32 m_statsFrom = 0;
     platform::DeviceStatistics m_statsMark;
+    bool m_traceNext = false;
+    bool m_tracing = false;
+    std::vector<platform::DrawTrace> m_trace, m_lastTrace;
+    std::vector<uint32_t> m_traceBefore;
 };
 
 void FillCaps(D3DCAPS8* caps, UINT adapter)
@@ -1418,6 +1524,22 @@ bool GetDeviceStatistics(IDirect3DDevice8* device, DeviceStatistics& out)
 void SetPresentPacing(bool on)
 {
     d3d8impl::g_presentPacing = on;
+}
+
+bool TraceNextFrame(IDirect3DDevice8* device)
+{
+    auto* gld = dynamic_cast<d3d8impl::GLDevice*>(device);
+    if (gld)
+        gld->TraceNext();
+    return gld != nullptr;
+}
+
+bool LastFrameTrace(IDirect3DDevice8* device, std::vector<DrawTrace>& out)
+{
+    auto* gld = dynamic_cast<d3d8impl::GLDevice*>(device);
+    if (gld)
+        out = gld->LastTrace();
+    return gld != nullptr;
 }
 
 bool ReadBackBuffer(IDirect3DDevice8* device, int x, int y, int width, int height, std::vector<uint32_t>& out)
