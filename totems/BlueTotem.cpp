@@ -190,12 +190,60 @@ void CBlueTotem::Init(TotemMode mode, CRefPtr<CTotemShapeSets> shapeSets)
 
 void CBlueTotem::RemoveShapes()
 {
-    SetShieldMode(0);
+    // The shields left behind fade out in the list, which then drops them.
+    if (m_spriteList)
+        for (const CRefPtr<CSpriteShape>& shape : m_shieldShapes)
+        {
+            shape->FadeTo(0.0f);
+            shape->mortal = 1;
+            shape->life = shape->fadeSpeed > 0.0f ? 1.0f / shape->fadeSpeed : 0.0f;
+        }
+    m_shieldMode = 0;
     for (const CRefPtr<CParticleSystem>& system : m_strikeSystems)
         if (system)
             system->StopEmission();
     m_strikeSystems.clear();
     CTotem::RemoveShapes();
+    m_shieldShapes.clear();
+    m_shieldAges.clear();
+}
+
+const TotemPictureBox& CBlueTotem::ShieldBox() const
+{
+    return m_mode == TotemMode::Panel ? m_settings.smallShield : m_settings.shield;
+}
+
+void CBlueTotem::PlaceShields(float wFactor, float hFactor)
+{
+    const Vec3 at = Place(ShieldBox().centre);
+    for (const CRefPtr<CSpriteShape>& shape : m_shieldShapes)
+    {
+        shape->position = at;
+        if (wFactor != 1.0f || hFactor != 1.0f)
+            shape->SetScale(shape->scaleX * wFactor, shape->scaleY * hFactor);
+    }
+}
+
+void CBlueTotem::SetPosition(float x, float y, float z)
+{
+    CTotem::SetPosition(x, y, z);
+    PlaceShields(1.0f, 1.0f);
+}
+
+void CBlueTotem::SetSize(float w, float h)
+{
+    // Each shield keeps its share of the totem, whatever its age has made it.
+    const float w0 = m_size[0], h0 = m_size[1];
+    CTotem::SetSize(w, h);
+    PlaceShields(w0 != 0.0f ? w / w0 : 1.0f, h0 != 0.0f ? h / h0 : 1.0f);
+}
+
+void CBlueTotem::SetZOrder(int32_t z)
+{
+    const int32_t d = m_shapes.empty() ? 0 : z - m_shapes.front()->zOrder;
+    CTotem::SetZOrder(z);
+    for (const CRefPtr<CSpriteShape>& shape : m_shieldShapes)
+        shape->zOrder += d;
 }
 
 void CBlueTotem::SetShieldMode(int32_t value)
@@ -495,8 +543,7 @@ void CBlueTotem::UpdateOwn(float dt)
 
 void CBlueTotem::UpdateShield(float dt)
 {
-    const bool small = m_mode == TotemMode::Panel;
-    const TotemPictureBox& box = small ? m_settings.smallShield : m_settings.shield;
+    const TotemPictureBox& box = ShieldBox();
     const float life = m_settings.shieldLifeTime > 0.0f ? m_settings.shieldLifeTime : 1.0f;
     for (size_t i = 0; i < m_shieldShapes.size();)
     {
@@ -529,7 +576,7 @@ void CBlueTotem::UpdateShield(float dt)
 void CBlueTotem::AddShieldShape()
 {
     const bool small = m_mode == TotemMode::Panel;
-    const TotemPictureBox& box = small ? m_settings.smallShield : m_settings.shield;
+    const TotemPictureBox& box = ShieldBox();
     const float life = m_settings.shieldLifeTime > 0.0f ? m_settings.shieldLifeTime : 1.0f;
     const Vec3 p = Place(box.centre);
     const float k = m_settings.shieldMinFactor;

@@ -65,6 +65,9 @@ public:
 
     void Init(TotemMode mode, CRefPtr<CTotemShapeSets> shapeSets) override;
     void RemoveShapes() override;
+    void SetPosition(float x, float y, float z) override;
+    void SetSize(float w, float h) override;
+    void SetZOrder(int32_t z) override;
     void Activate(int32_t charge) override;
     void SetResources(const TotemResources& resources) override;
     void Configure(const CTotemSettings& settings) override;
@@ -115,5 +118,9 @@ private:
     void HaloBurst();
     void ShowCaps(int32_t frame);
     void UpdateShield(float dt);
+    // The shield point of the mode: the small one on the panel.
+    const TotemPictureBox& ShieldBox() const;
+    // Puts every shield on the shield point and multiplies its scale by the factors.
+    void PlaceShields(float wFactor, float hFactor);
     void AddShieldShape();
 };

@@ -222,6 +222,30 @@ CRefPtr<CParticleSystem> CRedTotem::AddBall(const Vec3& at, const Vec3& velocity
     return system;
 }
 
+void CRedTotem::SetPosition(float x, float y, float z)
+{
+    CTotem::SetPosition(x, y, z);
+    PlaceBalls();
+}
+
+void CRedTotem::SetSize(float w, float h)
+{
+    CTotem::SetSize(w, h);
+    PlaceBalls();
+}
+
+void CRedTotem::PlaceBalls()
+{
+    // Ball k owns systems 2k (its glow) and 2k + 1 (its sparks).
+    for (size_t k = 0; 2 * k < m_balls.size() && k < size_t(RedTotemSettings::kBalls); ++k)
+    {
+        const Vec3 at = Place(m_settings.ballPoints[k]);
+        for (size_t j = 2 * k; j < 2 * k + 2 && j < m_balls.size(); ++j)
+            if (m_balls[j])
+                m_balls[j]->MoveTo(at.x, at.y, at.z);
+    }
+}
+
 void CRedTotem::SetArmed(int32_t on, int32_t step)
 {
     if (!on)

@@ -50,6 +50,8 @@ public:
     ~CRedTotem() override;
 
     void RemoveShapes() override;
+    void SetPosition(float x, float y, float z) override;
+    void SetSize(float w, float h) override;
     void Activate(int32_t charge) override;
     void SetResources(const TotemResources& resources) override;
     void Configure(const CTotemSettings& settings) override;
@@ -72,6 +74,8 @@ protected:
     bool UpdateActive(float dt) override;
 
 private:
+    // Moves each ball's two systems to its point on the totem.
+    void PlaceBalls();
     CRefPtr<CParticleSystem> AddBall(const Vec3& at, const Vec3& velocity, float size, bool sparks) const;
     void LaunchMissile(int32_t sizeClass, const CRefPtr<CParticleSystem>& glow, const CRefPtr<CParticleSystem>& sparks);
     void LaunchBurst(const CParticleSystem& sparks, const CParticleSystem& glow) const;

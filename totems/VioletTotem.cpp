@@ -43,12 +43,6 @@ void CVioletTotem::RemoveShapes()
     CTotem::RemoveShapes();
 }
 
-void CVioletTotem::VanishExtras(bool drop)
-{
-    CTotem::VanishExtras(drop);
-    DropGlow();
-}
-
 void CVioletTotem::FadeOut(float speed)
 {
     CTotem::FadeOut(speed);
@@ -59,19 +53,13 @@ void CVioletTotem::FadeOut(float speed)
     }
 }
 
-void CVioletTotem::SetAlpha(float alpha, bool alsoTarget)
-{
-    CTotem::SetAlpha(alpha, alsoTarget);
-    for (const CRefPtr<CSpriteShape>& shape : m_glowShapes)
-        if (shape->alphaTarget > 0.0f)
-            shape->SetAlpha(alpha);
-}
-
 void CVioletTotem::SetZOrder(int32_t z)
 {
+    const int32_t d = m_shapes.empty() ? 0 : z - m_shapes.front()->zOrder;
     CTotem::SetZOrder(z);
     for (const CRefPtr<CSpriteShape>& shape : m_glowShapes)
-        shape->zOrder = z - 4;
+        if (shape)
+            shape->zOrder += d;
 }
 
 Vec3 CVioletTotem::RayPoint(int ray) const
@@ -82,31 +70,34 @@ Vec3 CVioletTotem::RayPoint(int ray) const
     return Place(Vec3{std::cos(m_rayPhases[ray]) * r[0] + c.x, std::sin(m_rayPhases[ray]) * r[1] + c.y, c.z});
 }
 
-void CVioletTotem::PlaceGlow()
+void CVioletTotem::PlaceGlow(bool rescale)
 {
-    if (m_glowShapes.size() != size_t(kGlowShapes))
+    // The small panel totem shows no glow.
+    if (m_mode != TotemMode::Centre && m_mode != TotemMode::Shop)
         return;
     const int32_t li = TotemLevelIndex(m_level);
-    m_glowShapes[0]->position = Place(m_settings.glowCentres[li]);
-    m_glowShapes[0]->SetScale(m_settings.glowSizes[li][0] * m_size[0], m_settings.glowSizes[li][1] * m_size[1]);
-    for (int k = 0; k < 2; ++k)
+    for (size_t i = 0; i < m_glowShapes.size() && i < size_t(kGlowShapes); ++i)
     {
-        m_glowShapes[size_t(k) + 1]->position = RayPoint(k);
-        m_glowShapes[size_t(k) + 1]->SetScale(m_settings.raySizes[li][0] * m_size[0],
-                                              m_settings.raySizes[li][1] * m_size[1]);
+        if (!m_glowShapes[i])
+            continue;
+        CSpriteShape& shape = *m_glowShapes[i];
+        shape.position = i == 0 ? Place(m_settings.glowCentres[li]) : RayPoint(int(i) - 1);
+        const float* size = i == 0 ? m_settings.glowSizes[li] : m_settings.raySizes[li];
+        if (rescale)
+            shape.SetScale(size[0] * m_size[0], size[1] * m_size[1]);
     }
 }
 
 void CVioletTotem::SetPosition(float x, float y, float z)
 {
     CTotem::SetPosition(x, y, z);
-    PlaceGlow();
+    PlaceGlow(false);
 }
 
 void CVioletTotem::SetSize(float w, float h)
 {
     CTotem::SetSize(w, h);
-    PlaceGlow();
+    PlaceGlow(true);
 }
 
 void CVioletTotem::Activate(int32_t charge)

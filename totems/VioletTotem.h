@@ -24,9 +24,7 @@ public:
     void RemoveShapes() override;
     void SetPosition(float x, float y, float z) override;
     void SetSize(float w, float h) override;
-    void VanishExtras(bool drop) override;
     void FadeOut(float speed) override;
-    void SetAlpha(float alpha, bool alsoTarget) override;
     void SetZOrder(int32_t z) override;
     void Activate(int32_t charge) override;
     void SetResources(const TotemResources& resources) override;
@@ -50,6 +48,6 @@ protected:
 
 private:
     Vec3 RayPoint(int ray) const;
-    void PlaceGlow();
+    void PlaceGlow(bool rescale);
     void DropGlow();
 };
