@@ -153,7 +153,7 @@ TEST_F(TrophyScreen, TheShelvesOfTheShippedWallStayUnderTheTrophies)
     ASSERT_TRUE(background && !background->sprites.empty());
     const CSpriteShape& shape = *background->sprites[0];
     for (int second = 0; second < 40; ++second)
-        trophies.Update(1.0f, -999.0f, -999.0f);
+        screen.Update(1.0f, -999.0f, -999.0f);
     // The wall's texel row under a screen row (y down from the top), any column: the
     // shelves run across the whole wall.
     const auto light = [&](float screenY) {
@@ -163,7 +163,7 @@ TEST_F(TrophyScreen, TheShelvesOfTheShippedWallStayUnderTheTrophies)
     };
     for (int t = 0; t < CTrophies::kTrophyCount; ++t)
     {
-        const CRefPtr<CKMWindow> icon = trophies.LevelIcon(t, 1);
+        const CRefPtr<CKMWindow> icon = screen.LevelIcon(t, 1);
         ASSERT_TRUE(icon) << t;
         const float top = 384.0f - (icon->worldPosition.y + icon->baseSize.h / 2.0f);
         const float feet = 384.0f - (icon->worldPosition.y - icon->baseSize.h / 2.0f);
