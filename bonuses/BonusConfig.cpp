@@ -107,7 +107,8 @@ void LoadGems(const char* file)
     gems.Floats3(target, "TargetPos", "-480 0 -150");
     s.targetPos = Vec3{target[0], target[1], target[2]};
     s.targetZOrder = gems.Int("TargetZOrder", "-150");
-    s.flyTime = gems.Time("FlyTime", "1");
+    // A collected gem's flight: the level ends only once every gem has landed.
+    s.flyTime = gems.Float("FlyTime", "1", 0.05f, 5.0f);
     s.gemSize = gems.Float("Size", "48");
     for (int i = 0; i < kGemKinds; ++i)
     {

@@ -49,7 +49,7 @@ void CBonusManager::SetTextures(CRefPtr<CTexture> star, CRefPtr<CTexture> halo, 
     panelGlassTexture = panelGlass;
 }
 
-bool CBonusManager::LoadBonusTextures(const std::string& folder, CRefPtr<CDevice> device)
+bool CBonusManager::LoadBonusTextures(const std::string& folder, CRefPtr<CDevice> device, std::string* failed)
 {
     if (!device)
         return false;
@@ -87,6 +87,8 @@ bool CBonusManager::LoadBonusTextures(const std::string& folder, CRefPtr<CDevice
         {
             std::string message = std::string("Unable to load ") + e.name + " Texture!\n";
             LogText(message.c_str());
+            if (failed)
+                *failed = e.name;
             return false;
         }
         *e.slot = texture;

@@ -41,7 +41,7 @@ public:
                      CRefPtr<CTexture> twirl2, CRefPtr<CTexture> panelGlass);
     // Loads the manager's own eight pictures from the graphics folder; the first
     // one missing is logged and ends the load with false.
-    bool LoadBonusTextures(const std::string& folder, CRefPtr<CDevice> device);
+    bool LoadBonusTextures(const std::string& folder, CRefPtr<CDevice> device, std::string* failed = nullptr);
 
     // Types 2..7 are the line-of-four bonuses; any other type leaves the
     // handle empty.

@@ -149,6 +149,11 @@ int32_t ClampTuningInt(int64_t value, int32_t lo, int32_t hi, const char* file, 
     return used;
 }
 
+float ReadIniRate(const char* file, const char* section, const char* key, const char* def)
+{
+    return ReadIniFloatInRange(file, section, key, def, 0.2f, 1000.0f);
+}
+
 float ClampTuningFloat(float value, float fallback, float lo, float hi, const char* file, const char* key)
 {
     if (value >= lo && value <= hi)

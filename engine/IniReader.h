@@ -45,5 +45,8 @@ float ReadIniFloatInRange(const char* file, const char* section, const char* key
 // A time in seconds the game waits for or runs: 0 to kLongestTuningTime.
 constexpr float kLongestTuningTime = 60.0f;
 float ReadIniTime(const char* file, const char* section, const char* key, const char* def);
+// A rate per second whose inverse is a time the game waits for (a fade, a bloom):
+// 0.2 to 1000, so that the wait is at most 5 seconds.
+float ReadIniRate(const char* file, const char* section, const char* key, const char* def);
 // Every component of a vector read pinned to one range.
 float* ClampTuningFloats(float* values, int count, float lo, float hi, const char* file, const char* key);

@@ -1,5 +1,6 @@
 #include "engine/SaveErrors.h"
 
+#include <algorithm>
 #include <set>
 
 #include "engine/Log.h"
@@ -31,9 +32,12 @@ bool CheckSaved(bool saved, const std::string& path)
     LogText("\n");
     if (g_reported.insert(path).second)
     {
-        // The path goes in as a value, never read as a format.
+        // The path goes in as a value, never read as a format, spelt as the system
+        // names it: the game's own "\" separators become "/".
+        std::string shown = path;
+        std::replace(shown.begin(), shown.end(), '\\', '/');
         std::string text = kText;
-        text.replace(text.find("%s"), 2, path);
+        text.replace(text.find("%s"), 2, shown);
         MessageBoxA(nullptr, text.c_str(), kCaption, MB_ICONEXCLAMATION);
     }
     return false;

@@ -688,9 +688,13 @@ bool CGame::MakeBonuses()
     LoadBonusConfig((folders.config + "Gems.cfg").c_str(), (folders.config + "Bonus.cfg").c_str());
     bonuses->SetRenderers(spriteLists[1], spriteBatches[1], particles[2], spriteLists[2], particles[5], spriteBatches[2],
                           spriteLists[3]);
-    // The bonus manager names its own missing picture in the log.
-    if (!bonuses->LoadBonusTextures(folders.graphics, device))
+    // The bonus manager names its own missing picture in the log; the error box names it too.
+    std::string failedPicture;
+    if (!bonuses->LoadBonusTextures(folders.graphics, device, &failedPicture))
+    {
+        AddError("Unable to load " + failedPicture + " Texture");
         return false;
+    }
     CRefPtr<CTexture> panelGlass;
     const int glass = device->FindTexture("PanelGlass");
     if (glass >= 0)

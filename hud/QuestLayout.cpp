@@ -347,9 +347,9 @@ void CQuestLayout::LoadTutorial(const char* path)
 void CQuestLayout::LoadMiscAndMap(const char* path)
 {
     const char* s = "Misc";
-    splashBloomSpeed = ReadIniFloat(path, s, "SplashBloomSpeed", "2");
-    splashLifeTime = ReadIniTime(path, s, "SplashLifeTime", "1");
-    splashFadeSpeed = ReadIniFloat(path, s, "SplashFadeSpeed", "2");
+    splashBloomSpeed = ReadIniRate(path, s, "SplashBloomSpeed", "2");
+    splashLifeTime = ReadIniFloatInRange(path, s, "SplashLifeTime", "1", 0.0f, 10.0f);
+    splashFadeSpeed = ReadIniRate(path, s, "SplashFadeSpeed", "2");
 
     s = "Map";
     ReadLayoutShift(flagShift, path, s, "FlagShift", "11 -10");

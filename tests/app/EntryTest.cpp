@@ -642,6 +642,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"cursor", {"Data/Gfx/Cursor.tga"}, {}, "Unable to Load Cursor.tga"},
                       FailureCase{"gembar", {"Data/Gfx/BarGems.bmp"}, {}, "Error loading BarGems.bmp", " Error!\n"},
                       FailureCase{"font", {"Data/Fonts/Font.kfd"}, {}, "Unable to load Font.kfd"},
+                      FailureCase{"gems", {}, {{"Data/Gfx/AllGems.png", "not a picture"}}, "Unable to load AllGems Texture"},
                       FailureCase{"fewfonts",
                                   {},
                                   {{"Data/Fonts/AdditionalFonts.lst", "FontSmall\n"}},

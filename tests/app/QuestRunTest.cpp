@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 
 #include "GameHarness.h"
 #include "QuestScript.h"
@@ -1433,4 +1434,118 @@ TEST(QuestRun, ShopShowsTheSandGlassAndEveryBonusAtItsLevel)
     EXPECT_EQ((std::vector<std::string>{"10 sec", "15 sec", "20 sec", "25 sec", "30 sec"}), notes);
     for (size_t k = 0; k < bonusLevels.size(); ++k)
         EXPECT_EQ(owned[10 + k], bonusLevels[k]) << "bonus item " << 10 + k;
+}
+
+namespace {
+
+// A game folder whose tuning files hold `extreme` in place of every number (values made
+// only of numbers) of the keys `only` names, or of every key but "ElementsCount" of the
+// quest frame when it names none; everything else links to the build's game folder.
+std::string GameWithExtremeTuning(const std::string& name, const std::string& extreme,
+                                  const std::set<std::string>& only = {})
+{
+    const fs::path root = fs::path(::testing::TempDir()) / ("extreme_tuning_" + name);
+    fs::remove_all(root);
+    const fs::path game(ORB_GAME_DIR);
+    fs::create_directories(root / "Data" / "Config");
+    for (const auto& e : fs::directory_iterator(game))
+        if (e.path().filename() != "Data")
+            fs::create_symlink(e.path(), root / e.path().filename());
+    for (const auto& e : fs::directory_iterator(game / "Data"))
+        if (e.path().filename() != "Config")
+            fs::create_symlink(e.path(), root / "Data" / e.path().filename());
+    for (const auto& e : fs::directory_iterator(game / "Data" / "Config"))
+    {
+        std::ifstream in(e.path());
+        std::ofstream out(root / "Data" / "Config" / e.path().filename());
+        std::string line;
+        while (std::getline(in, line))
+        {
+            const size_t eq = line.find('=');
+            const std::string key = eq == std::string::npos ? std::string() : line.substr(0, eq);
+            const std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
+            const bool numbers = !value.empty() && value.find_first_not_of("0123456789.- \r\t") == std::string::npos &&
+                                 value.find_first_of("0123456789") != std::string::npos;
+            const bool chosen = only.empty() ? key != "ElementsCount" : only.count(key) > 0;
+            if (numbers && chosen)
+            {
+                std::string wild;
+                for (size_t at = 0; (at = value.find_first_of("0123456789", at)) != std::string::npos;)
+                {
+                    wild += (wild.empty() ? "" : " ") + extreme;
+                    at = value.find_first_not_of("0123456789.-", at);
+                    if (at == std::string::npos)
+                        break;
+                }
+                line = key + "=" + wild;
+            }
+            out << line << "\n";
+        }
+    }
+    return root.string();
+}
+
+const struct
+{
+    const char* name;
+    const char* value;
+} kExtremes[] = {{"huge", "99999999999"}, {"negative", "-99999999999"}, {"nan", "nan"}};
+
+}  // namespace
+
+// Tuning files whose every number is huge, hugely negative or not a number: the game
+// starts and shows the player's first screen, and the values it could not use are named
+// in the log.
+TEST(QuestRun, ExtremeTuningValuesStillStartTheGame)
+{
+    for (const auto& extreme : kExtremes)
+    {
+        GameHarness h(GameWithExtremeTuning(extreme.name, extreme.value));
+        h.SetStep(20);
+        QuestScript script(h);
+        script.Add({"new profile", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "NewProfile"); },
+                    [](GameHarness& g) { g.Post(WM_CLOSE); }});
+        EXPECT_EQ(0, script.Run(6000)) << extreme.name;
+        EXPECT_TRUE(script.Finished()) << extreme.name << " stuck at: " << script.Stuck();
+        EXPECT_NE(std::string::npos, h.Log().find("Tuning value out of range")) << extreme.name;
+        fs::remove_all(fs::path(::testing::TempDir()) / (std::string("extreme_tuning_") + extreme.name));
+    }
+}
+
+// The gems' flight time and the shop stars' depth at their extremes: the first level
+// is still played to its end and its shop opens.
+TEST(QuestRun, ExtremeGemFlightAndStarDepthStillEndALevel)
+{
+    for (const auto& extreme : kExtremes)
+    {
+        GameHarness h(GameWithExtremeTuning(std::string("flight_") + extreme.name, extreme.value,
+                                            {"FlyTime", "StarsZOrderShift"}));
+        h.SetStep(20);
+        QuestScript script(h);
+        script.Add({"new profile", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "NewProfile"); },
+                    [](GameHarness& g) {
+                        for (char c : std::string("Wild"))
+                            g.Post(WM_CHAR, static_cast<WPARAM>(c));
+                        g.Key(VK_RETURN);
+                    }});
+        script.Add({"new quest", [](CGame& g) { return g.state == kStateMenus && QuestScript::FormShown(g, "MainMenu"); },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "MainMenu", 1); }});
+        for (int page = 0; page < 9; ++page)
+            script.Add({"intro page", [](CGame& g) { return g.state != kStateLevelIntro || g.phase != -7 || QuestScript::FormShown(g, "Intro"); },
+                        [](GameHarness& g) {
+                            if (g.Game()->state == kStateLevelIntro && g.Game()->phase == -7)
+                                QuestScript::ClickGame(g, 0.0f, 0.0f);
+                        }});
+        script.Wait("level 1 starts", [](CGame& g) { return Playing(g, 1); });
+        script.Play("play level 1", [](CGame& g) { return g.subState == kSubStateLevelComplete; });
+        script.Add({"statistics", [](CGame& g) { return g.subState == kSubStateStatistics && g.phase == 22 && QuestScript::FormShown(g, "Statistics"); },
+                    [](GameHarness& g) { QuestScript::ClickWidget(g, "Statistics", 20); }});
+        script.Add({"after the level", [](CGame& g) { return g.subState == kSubStateAfterLevel && g.phase == 10; },
+                    [](GameHarness& g) { QuestScript::ClickGame(g, 0.0f, 0.0f); }});
+        script.Add({"shop", [](CGame& g) { return g.subState == kSubStateShop && g.shop->display >= 1.0f && QuestScript::FormShown(g, "Shop"); },
+                    [](GameHarness& g) { g.Post(WM_CLOSE); }});
+        EXPECT_EQ(0, script.Run(12000)) << extreme.name;
+        EXPECT_TRUE(script.Finished()) << extreme.name << " stuck at: " << script.Stuck();
+        fs::remove_all(fs::path(::testing::TempDir()) / (std::string("extreme_tuning_flight_") + extreme.name));
+    }
 }

@@ -816,7 +816,8 @@ TEST_F(QuestFlow, AFailedSaveIsLoggedAndShownOnceAndTheRecordStays)
 
     EXPECT_EQ(2, SaveFailureCount());
     EXPECT_EQ(1u, CountOf(boxes, "Your progress could not be saved")) << boxes;
-    EXPECT_NE(std::string::npos, boxes.find("Quest.sav"));
+    EXPECT_NE(std::string::npos, boxes.find("/Quest.sav"));
+    EXPECT_EQ(std::string::npos, boxes.find('\\')) << "the path is shown as the system spells it: " << boxes;
     EXPECT_EQ(2u, CountOf(log.Log(), "The file was not saved"));
     EXPECT_EQ(7, game->questSave->level);
     EXPECT_EQ(CQuestSave::kStatusUnsaved, game->questSave->status);
