@@ -700,6 +700,11 @@ void CGame::UpdateShopAutosave(float dt)
     // The shop's first settled frame after the level saves the quest at the shop.
     if (questMode != 0 || !shop)
         return;
+    if (board && ui && subState == kSubStateShop)
+    {
+        const CRefPtr<CKMForm> shopForm = ui->Form("Shop");
+        board->totems.SetShopEffectsShown(!shopForm || shopForm->active);
+    }
     if (!shop->Update(dt, mouseX, mouseY) || !shopAutosave)
         return;
     shopAutosave = 0;

@@ -580,8 +580,20 @@ void CTotemsManager::ShowShopTotem(int32_t colour, int32_t level, float speed)
 
 void CTotemsManager::ShowShopTotems(float speed)
 {
+    m_shopEffectsHidden = false;
     for (int32_t c = 0; c < kTotemColourCount; ++c)
         ShowShopTotem(c, m_levels[c], speed);
+}
+
+void CTotemsManager::SetShopEffectsShown(bool shown)
+{
+    if (m_shopEffectsHidden == !shown)
+        return;
+    m_shopEffectsHidden = !shown;
+    for (const CRefPtr<CTotem>& totem : m_shopTotems)
+        if (totem && totem->m_mode == TotemMode::Shop && totem->m_state == TotemState::Idle &&
+            HasEffectsToDisarm(totem->m_colour))
+            totem->SetArmed(shown ? 1 : 0);
 }
 
 void CTotemsManager::RequestTotem(int32_t colour)
@@ -779,7 +791,7 @@ int32_t CTotemsManager::Update(float dt)
             break;
         case TotemEvent::FadedIn:
             totem->m_state = TotemState::Idle;
-            if (totem->m_mode == TotemMode::Shop && HasEffectsToDisarm(totem->m_colour))
+            if (totem->m_mode == TotemMode::Shop && HasEffectsToDisarm(totem->m_colour) && !m_shopEffectsHidden)
                 totem->SetArmed(1);
             break;
         default:

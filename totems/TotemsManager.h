@@ -133,6 +133,9 @@ public:
     // or a live shop totem (owned); the old display fades out at the same speed.
     void ShowShopTotem(int32_t colour, int32_t level, float speed);
     void ShowShopTotems(float speed);
+    // A message box over the shop hides the owned totems' lasting effects (their
+    // particles draw above the forms); they come back when the shop is active again.
+    void SetShopEffectsShown(bool shown);
     // One totem leaves the stage, fading at the speed.
     void DismissTotem(const CRefPtr<CTotem>& totem, float speed);
 
@@ -180,6 +183,7 @@ public:
     float m_speedFactor = 1.0f;
     int32_t m_shopImages = 0; // the bodies hold their shop pictures
     CRefPtr<CTotem> m_shopTotems[kTotemColourCount];
+    bool m_shopEffectsHidden = false;
     std::vector<CRefPtr<CSpriteShape>> m_panelPictures;
     int32_t m_panelPicturesVisible = 0;
     std::vector<CRefPtr<CSpriteShape>> m_shopPictures[kTotemColourCount];

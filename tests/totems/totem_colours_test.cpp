@@ -423,3 +423,43 @@ TEST_F(ShownTotems, TheShopShowsEachColourLockedOfferedOrOwned)
 }
 
 } // namespace
+
+namespace
+{
+
+// The owned totems' lasting effects draw above the forms: a message box over the shop
+// puts them out, and the shop taking input again brings them back.
+TEST(ShopTotems, AMessageBoxOverTheShopPutsOutTheRedTotemsBallsUntilTheShopIsBack)
+{
+    CRefPtr<CParticleSystemsManager> particles(
+        new CParticleSystemsManager(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
+    CRefPtr<CSpriteList> list(new CSpriteList(CRefPtr<CDevice>(), CRefPtr<CVertexBuffer>(), CRefPtr<CIndexBuffer>()));
+    CTotemsManager m;
+    m.SetRenderObjects(CRefPtr<CDevice>(), list, particles, CRefPtr<CSpriteBatch>(), nullptr);
+    m.m_settings.m_shopPlaces.assign(kTotemColourCount, TotemShopPlace());
+    m.ShowShopTotems(5.0f);
+    m.ShowShopTotem(kTotemRed, 4, 5.0f);
+    const auto settle = [&] {
+        for (int i = 0; i < 60; ++i)
+        {
+            m.Update(kColourFrame);
+            particles->Update(kColourFrame);
+        }
+    };
+    settle();
+    ASSERT_EQ(TotemState::Idle, m.m_shopTotems[kTotemRed]->m_state);
+    const size_t armed = particles->systems.size();
+    ASSERT_GT(armed, 0u) << "the red shop totem's balls hover";
+
+    m.SetShopEffectsShown(false);
+    settle();
+    EXPECT_TRUE(particles->systems.empty());
+    m.SetShopEffectsShown(false);
+    settle();
+    EXPECT_TRUE(particles->systems.empty());
+
+    m.SetShopEffectsShown(true);
+    EXPECT_EQ(armed, particles->systems.size());
+}
+
+} // namespace
