@@ -44,6 +44,14 @@ const int kStyleAnnounce = 0;
 const int kStyleCall = 1;
 const int kStyleMiss = 3;
 
+// How long the challenge's messages stay: a result, the accuracy challenge's call
+// and the attention challenge's question; a reaction miss stays for a share of the
+// challenge's wait after it.
+const float kResultMessageTime = 0.75f;
+const float kClickThemAllTime = 0.5f;
+const float kWhereMessageTime = 1.0f;
+const float kMissShareOfWait = 0.6f;
+
 const float kWarningTime = 10.0f;
 const float kFormFade = 2.0f;
 const int32_t kCapsSetNormal = 0;
@@ -303,7 +311,7 @@ void CGame::StartChallengePlay()
     else if (levelKind == kLevelKindAccuracy && field.accuracyChallenge)
     {
         field.accuracyChallenge->Start(challengeTier);
-        ShowChallengeMessage(kStringClickThemAll, kStyleCall);
+        ShowChallengeMessage(kStringClickThemAll, kStyleCall, kClickThemAllTime);
     }
     else if (levelKind == kLevelKindAttention && field.attentionChallenge)
         field.attentionChallenge->StartRound(1, challengeTier);
@@ -362,11 +370,16 @@ void CGame::ShowStopButtons(int show)
             w->SetVisible(show);
 }
 
-void CGame::ShowChallengeMessage(int text, int style)
+void CGame::ShowChallengeMessage(const std::string& text, int style, float displayTime)
 {
     CRefPtr<CPopupMessage> message;
-    board->popups.AddMessage(message, Text(text).c_str(), 1.0f, style, questLayout.comboMessagePos[0],
-                             questLayout.comboMessagePos[1], questLayout.comboMessagePos[2]);
+    board->popups.AddMessage(message, text.c_str(), 1.0f, style, questLayout.comboMessagePos[0],
+                             questLayout.comboMessagePos[1], questLayout.comboMessagePos[2], displayTime);
+}
+
+void CGame::ShowChallengeMessage(int text, int style, float displayTime)
+{
+    ShowChallengeMessage(Text(text), style, displayTime);
 }
 
 void CGame::HandleChallengeEvent(const CPlayFieldEvent& event)
@@ -393,12 +406,12 @@ void CGame::ChallengeSucceeded()
         {
             a.rightAnswers += 1;
             field.SpawnEventEffects2(GetRateA(challengeTier));
-            ShowChallengeMessage(kStringRight, kStyleAnnounce);
+            ShowChallengeMessage(kStringRight, kStyleAnnounce, kResultMessageTime);
             a.FlyOutPlates();
         }
         else
         {
-            ShowChallengeMessage(kStringMiss, kStyleMiss);
+            ShowChallengeMessage(kStringMiss, kStyleMiss, kResultMessageTime);
             if (soundBank)
                 soundBank->Play(soundBank->Wrong, 0, 0);
         }
@@ -406,7 +419,7 @@ void CGame::ChallengeSucceeded()
     else if (levelKind == kLevelKindReaction)
     {
         field.SpawnEventEffects3(GetRateB(challengeTier));
-        ShowChallengeMessage(kStringCatch, kStyleAnnounce);
+        ShowChallengeMessage(kStringCatch, kStyleAnnounce, kResultMessageTime);
     }
 }
 
@@ -453,14 +466,12 @@ void CGame::ChallengePrompt(int32_t which)
     {
         if (CRefPtr<CKMWindow> prompt = ui->Widget(kFormThimbles, kPromptWidget))
             prompt->SetVisible(1);
-        ShowChallengeMessage(kStringWhere, kStyleCall);
+        ShowChallengeMessage(kStringWhere, kStyleCall, kWhereMessageTime);
     }
     else if (which == 2 && field.reactionChallenge)
     {
-        const std::string text = Text(kStringMiss) + ". " + Text(kStringPenalty);
-        CRefPtr<CPopupMessage> message;
-        field.popups.AddMessage(message, text.c_str(), 1.0f, kStyleMiss, questLayout.comboMessagePos[0],
-                                questLayout.comboMessagePos[1], questLayout.comboMessagePos[2]);
+        ShowChallengeMessage(Text(kStringMiss) + ". " + Text(kStringPenalty), kStyleMiss,
+                             kMissShareOfWait * field.reactionChallenge->afterMissWait);
         levelTimer = std::max(0.0f, levelTimer - field.reactionChallenge->penalty);
         ui->SetGaugeTarget(challengeTime > 0.0f ? levelTimer / challengeTime : 0.0f);
     }
@@ -543,7 +554,7 @@ void CGame::ChallengeClick(float x, float y, bool taken)
     field.counters.AddToBoth(kStarPoints, kCounterScore);
     ui->SetCounter(field.counters.second.GetInt(kCounterScore), 1);
     CRefPtr<CPopupMessage> popup;
-    field.popups.AddScore(popup, kStarPoints, 0, x, y, field.origin[2] - 10.0f);
+    field.popups.AddScore(popup, kStarPoints, 1, x, y, CPopupMessages::Settings().z);
     CheckExtraLife();
 }
 

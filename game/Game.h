@@ -219,6 +219,8 @@ public:
     static int IsDelayedTutorialKind(int kind);
     int CanPause() const;
     int IsPlayQuiet() const;
+    // Sand on its way into the glass: poured by a match and not landed yet.
+    bool IsSandFalling() const;
     int IsTutorialSwapAllowed(int col, int row) const;
     void EnterLevelIntroWait();
     int SwitchSceneForLevel(int oldLevel, int newLevel);
@@ -481,7 +483,8 @@ private:
     void RunChallengeClock(float dt);
     void EndChallengeAtTimeUp();
     void ShowStopButtons(int show);
-    void ShowChallengeMessage(int text, int style);
+    void ShowChallengeMessage(int text, int style, float displayTime);
+    void ShowChallengeMessage(const std::string& text, int style, float displayTime);
     void ChallengeSucceeded();
     void ChallengePrompt(int32_t which);
     // The memory round's found tokens go to the sand glass and its plates fly off.
@@ -520,6 +523,10 @@ private:
     void ShopCommand(int id);
     // Steps of the level statistics (GamePanels.cpp).
     void RevealStatisticsRow(int row, int32_t next);
+    // A row's pop (with its sound), and the new best's burst (with its sound).
+    void PopStatisticsRow(int row);
+    void PopStatistics(float x, float y, float z, float width, float height);
+    void BurstNewBest(int row);
     void CountTimeBonus(float t);
     void RevealStatisticsColumnLine();
 
@@ -565,6 +572,7 @@ private:
     bool MakeBonuses();
     bool MakeTotems();
     void MakePopups();
+    void MakeHudEffects();
     void MakeBackgrounds();
     void StartSounds();
     bool ConvertNextSound();

@@ -283,6 +283,7 @@ enum class LoadingStep : int32_t
     Caps,
     Board,
     Popups,
+    ShopAndEffects,
     Backgrounds,
     SoundBank,
     SoundConversion,
@@ -293,7 +294,7 @@ enum class LoadingStep : int32_t
 // The loading screen's progress once each step is done; below 0: none (the loading
 // picture and the texture table show their own).
 const float kProgressAfter[] = {-1.0f, -1.0f, 0.025f, -1.0f, 0.2f, 0.25f, 0.3f, 0.5f,
-                                0.55f, 0.65f, 0.8f, 0.85f, -1.0f, -1.0f, -1.0f};
+                                0.55f, 0.65f, 0.75f, 0.8f, 0.85f, -1.0f, -1.0f, -1.0f};
 static_assert(sizeof(kProgressAfter) / sizeof(kProgressAfter[0]) == static_cast<size_t>(LoadingStep::Done),
               "a progress for every loading step");
 
@@ -346,7 +347,10 @@ bool CGame::RunLoadingStep()
         break;
     case LoadingStep::Popups:
         MakePopups();
-        ShowLoading(0.75f);
+        break;
+    case LoadingStep::ShopAndEffects:
+        MakeShop();
+        MakeHudEffects();
         break;
     case LoadingStep::Backgrounds:
         MakeBackgrounds();
@@ -417,8 +421,16 @@ bool CGame::FinishInit()
     EnterStartup();
     SelectPlayer();
     MakeTrophies();
-    // The shop and the HUD effects of the quest.
-    MakeShop();
+    ShowLoading(1.0f);
+
+    // The splash form shows the loading picture until the start-up sequence moves on.
+    ui->ShowSplashPicture(loadingImage);
+    return true;
+}
+
+// The star-award and life-lost effects of the quest's HUD.
+void CGame::MakeHudEffects()
+{
     starEffect = CRefPtr<CStarEffect>(new CStarEffect());
     starEffect->SetResources(spriteLists[2], particles[2], board ? &board->popups : nullptr, screenTextures[kTexBigStar],
                              effectTextures[kTexStarParticle], effectTextures[kTexRing]);
@@ -428,11 +440,6 @@ bool CGame::FinishInit()
                              board && board->bonusManager ? board->bonusManager->bonus3Texture : CRefPtr<CTexture>(),
                              effectTextures[kTexSpark]);
     lossEffect->LoadSettings((folders.config + "Score.cfg").c_str(), "Loss");
-    ShowLoading(1.0f);
-
-    // The splash form shows the loading picture until the start-up sequence moves on.
-    ui->ShowSplashPicture(loadingImage);
-    return true;
 }
 
 void CGame::MakeShop()
@@ -444,8 +451,9 @@ void CGame::MakeShop()
         shop->totems = &board->totems;
         shop->bonusMaker = board->bonusManager.Get();
     }
+    // The sound bank comes with the sounds, later in the loading.
     shop->SetResources(spriteLists[3], device ? device->GetTextureByName("ShopCtrls1") : CRefPtr<CTexture>(),
-                       device ? device->GetTextureByName("ShopCtrls2") : CRefPtr<CTexture>(), soundBank.Get());
+                       device ? device->GetTextureByName("ShopCtrls2") : CRefPtr<CTexture>(), nullptr);
     shop->SetEffects(particles[4], particles[5], screenTextures[kTexShopPointer], effectTextures[kTexStarParticle],
                      effectTextures[kTexHalo1]);
     shop->SetSandGlass(effectTextures[kTexCloud], textSet, mainFont);
@@ -804,6 +812,7 @@ void CGame::LoadSounds()
         soundBank->SetVolume(soundOptions.soundOn ? soundOptions.soundVolume : 0.0f);
     }
     ui->soundBank = soundBank;
+    shop->SetSoundBank(soundBank.Get());
     backgrounds->SetSoundBank(soundBank);
     // The board hands the bank on to its token list and terminators.
     board->SetSoundBank(soundBank);

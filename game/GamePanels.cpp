@@ -9,6 +9,8 @@
 #include <cstdio>
 
 #include "audio/SoundBank.h"
+#include "effects/ParticleParametres.h"
+#include "effects/ParticleSystemsManager.h"
 #include "field/PlayField.h"
 #include "effects/Sandbox.h"
 #include "engine/StringTable.h"
@@ -38,6 +40,14 @@ const int kBestScoreName = 14;
 const int kBestTimeName = 15;
 const int kRowWidgets[6][4] = {{1, 2, -1, -1},  {3, 4, -1, -1},   {5, 6, -1, -1},
                                {7, 8, 9, kBestScoreName}, {10, 11, 12, kBestTimeName}, {13, -1, -1, -1}};
+
+// The statistics' looks: a row's pop, and the burst of a new best.
+const uint32_t kPopColour = 0xFFC0C0FFu;
+const uint32_t kNewBestColour = 0xFFFF80FFu;
+const int32_t kNewBestParticles = 200;
+// Row 6 heads the quest's small table; widget 0 spans the form.
+const int kFrameWidget = 0;
+const int kTableHead = 13;
 
 void SetNumber(const CRefPtr<CKMWindow>& widget, int value)
 {
@@ -368,6 +378,8 @@ void CGame::UpdateLevelStatistics(float dt)
     case StatisticsPhase::RevealTimeRow:
         return RevealStatisticsRow(2, StatisticsPhase::PauseAfterTimeRow);
     case StatisticsPhase::RevealBestScore:
+        if (newBestScore)
+            BurstNewBest(3);
         return RevealStatisticsRow(3, newBestScore ? StatisticsPhase::HoldNewBestScore
                                                    : StatisticsPhase::PauseAfterBestScore);
     case StatisticsPhase::HoldNewBestScore:
@@ -375,6 +387,8 @@ void CGame::UpdateLevelStatistics(float dt)
             NextPhase(StatisticsPhase::RevealBestTime);
         return;
     case StatisticsPhase::RevealBestTime:
+        if (newBestTime)
+            BurstNewBest(4);
         return RevealStatisticsRow(4, newBestTime ? StatisticsPhase::HoldNewBestTime
                                                   : StatisticsPhase::PauseAfterBestTime);
     case StatisticsPhase::HoldNewBestTime:
@@ -400,9 +414,74 @@ void CGame::RevealStatisticsRow(int row, int32_t next)
         if (number >= 0 && !IsUnearnedBadge(number))
             if (CRefPtr<CKMWindow> w = ui->Widget(kFormStatistics, number))
                 w->SetVisible(1);
+    PopStatisticsRow(row);
+    NextPhase(next);
+}
+
+void CGame::PopStatisticsRow(int row)
+{
+    // The best rows pop at their value, twice its height; the others across label and value.
+    const CRefPtr<CKMWindow> label = ui->Widget(kFormStatistics, kRowWidgets[row][0]);
+    const CRefPtr<CKMWindow> value =
+        kRowWidgets[row][1] >= 0 ? ui->Widget(kFormStatistics, kRowWidgets[row][1]) : CRefPtr<CKMWindow>();
+    const bool bestRow = kRowWidgets[row][2] >= 0;
+    if (bestRow && value)
+    {
+        const Vec3& at = value->worldPosition;
+        PopStatistics(at.x, at.y, at.z, value->baseSize.w, 2.0f * value->baseSize.h);
+    }
+    else if (label)
+    {
+        const Vec3& at = label->worldPosition;
+        const float x = value ? 0.5f * (at.x + value->worldPosition.x) : at.x;
+        PopStatistics(x, at.y, at.z, label->baseSize.w, 0.5f * label->baseSize.h);
+    }
+    else if (soundBank)
+        soundBank->Play(soundBank->Tick, 0, 0);
+}
+
+void CGame::PopStatistics(float x, float y, float z, float width, float height)
+{
+    if (spriteBatches[0])
+    {
+        CRefPtr<CBatchSprite> pop(new CBatchSprite(x, y, z - 10.0f, effectTextures[kTexSpark], kPopColour));
+        pop->SetScale(width, height);
+        pop->flickerAmplitude = 0.0f;
+        pop->fadeInTime = 0.1f;
+        pop->holdEnd = 0.25f;
+        pop->fadeOutTime = 0.3f;
+        pop->alphaFactor = 0.5f;
+        pop->StartZoom(2.0f, 1.0f);
+        spriteBatches[0]->Add(pop);
+    }
     if (soundBank)
         soundBank->Play(soundBank->Tick, 0, 0);
-    NextPhase(next);
+}
+
+void CGame::BurstNewBest(int row)
+{
+    // A short burst of stars from the new best's value.
+    const CRefPtr<CKMWindow> value = ui->Widget(kFormStatistics, kRowWidgets[row][1]);
+    const CRefPtr<CParticleSystemsManager>& manager = trophyScreen.effects ? trophyScreen.effects : particles[1];
+    if (value && manager)
+    {
+        CSpellsSpringParametres block(value->worldPosition, Vec3{0.0f, 0.0f, 0.0f}, 192.0f, 64.0f, 16.0f, 8.0f,
+                                      kNewBestColour);
+        block.fadeRate = 1.0f;
+        block.fadeSpread = 0.25f;
+        block.duration = 0.05f;
+        block.rate = 400.0f;
+        block.randomAngle = 1;
+        block.randomSpinSign = 1;
+        block.spin = 512.0f;
+        block.spinSpread = 256.0f;
+        CRefPtr<CParticleSystem> burst;
+        manager->AddSpellsSystem(burst, block, kNewBestParticles, effectTextures[kTexStarParticle]);
+        if (burst)
+            burst->Update(0.05f);
+    }
+    if (soundBank)
+        soundBank->Play(soundBank->Trophy, 0, 0);
 }
 
 void CGame::CountTimeBonus(float t)
@@ -441,6 +520,14 @@ void CGame::RevealStatisticsColumnLine()
         if (line < static_cast<int>(list.size()))
             list[size_t(line)]->SetVisible(1);
     }
+    const WidgetList& first = ui->List(kFormStatistics, 0);
+    const CRefPtr<CKMWindow> frame = ui->Widget(kFormStatistics, kFrameWidget);
+    const CRefPtr<CKMWindow> head = ui->Widget(kFormStatistics, kTableHead);
+    if (line < static_cast<int>(first.size()) && frame && head)
+    {
+        const Vec3& at = first[size_t(line)]->worldPosition;
+        PopStatistics(frame->worldPosition.x, at.y, at.z, frame->baseSize.w, 0.5f * head->baseSize.h);
+    }
     NextPhase(phase + 1);
     if (phase <= StatisticsPhase::RevealColumnsLast)
         return;
@@ -461,6 +548,16 @@ void CGame::FinishLevelStatistics()
     ui->PoseTimeGauge(0.0f, 1);
     ui->SetCounter(board->counters.second.GetInt(kCounterScore), 0);
     CheckExtraLife();
+    // The new bests burst as their rows would have; the sound plays once.
+    CRefPtr<CSoundBank> sounds = soundBank;
+    soundBank.Reset();
+    for (int row : {3, 4})
+        if (row == 3 ? newBestScore : newBestTime)
+        {
+            PopStatisticsRow(row);
+            BurstNewBest(row);
+        }
+    soundBank = sounds;
     if ((newBestScore || newBestTime) && soundBank)
         soundBank->Play(soundBank->Trophy, 0, 0);
     for (int r = 0; r <= kBestTimeName; ++r)

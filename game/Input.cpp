@@ -351,15 +351,14 @@ int CGame::IsPlayQuiet() const
         return 0;
     if (!board->IsIdle(true))
         return 0;
-    if (board->sandbox && board->sandbox->heap)
-    {
-        const CSandHeap& heap = *board->sandbox->heap;
-        if (questMode == 0 && heap.mode != 0)
-            return 0;
-        if (!heap.portions.empty())
-            return 0;
-    }
-    return 1;
+    if (questMode == 0 && board->sandbox && board->sandbox->heap && board->sandbox->heap->mode != 0)
+        return 0;
+    return IsSandFalling() ? 0 : 1;
+}
+
+bool CGame::IsSandFalling() const
+{
+    return board && board->sandbox && board->sandbox->heap && !board->sandbox->heap->portions.empty();
 }
 
 int CGame::IsTutorialSwapAllowed(int col, int row) const

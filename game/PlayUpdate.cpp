@@ -172,7 +172,7 @@ void CGame::OfferPlayTrophies()
     const bool starBusy = starEffect && starEffect->busy;
     const bool lossBusy = lossEffect && lossEffect->busy;
     if (subState == kSubStateNormalPlay && field.tutorialStep == kTipNone && !starBusy && !lossBusy && !lossRunning &&
-        CanPause() && field.IsIdle(true) && CheckPlayTrophies(1))
+        CanPause() && field.IsIdle(true) && !IsSandFalling() && CheckPlayTrophies(1))
         ShowTrophies(1);
 }
 
@@ -181,7 +181,12 @@ void CGame::UpdateStarAward(float dt)
     if (!starEffect || !starEffect->busy || starEffect->Update(dt))
         return;
     if (levelKind == kLevelKindPlain)
+    {
+        // After a golden star the glass's sand no longer falls in this level.
+        if (board->sandbox && board->sandbox->heap)
+            board->sandbox->heap->drainRate = 0.0;
         board->SetInputLock(0);
+    }
     else
     {
         phase = ChallengePhase::ResetChallenge;

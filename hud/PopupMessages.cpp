@@ -452,9 +452,11 @@ void CPopupMessages::AddScore(CRefPtr<CPopupMessage>& out, int points, int sizeS
 }
 
 void CPopupMessages::AddMessage(CRefPtr<CPopupMessage>& out, const char* text, float size, int colorIndex, float x,
-                                float y, float z)
+                                float y, float z, float displayTime)
 {
     Begin(out, messageFont)->BuildMessage(text, size, colorIndex, x, y, z, spriteZOrder, textLayer);
+    if (displayTime > 0.0f)
+        out->lifeTime = displayTime;
     messages.push_back(out);
 }
 

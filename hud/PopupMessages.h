@@ -164,9 +164,10 @@ public:
                       CRefPtr<CFont> messageFont, CRefPtr<CTexture> multiplierTexture);
 
     void AddScore(CRefPtr<CPopupMessage>& out, int points, int sizeStep, float x, float y, float z);
-    // A colour index outside the message colours is clamped into them.
+    // A colour index outside the message colours is clamped into them. A display
+    // time above 0 stands in for the message life of "Score.cfg".
     void AddMessage(CRefPtr<CPopupMessage>& out, const char* text, float size, int colorIndex, float x, float y,
-                    float z);
+                    float z, float displayTime = 0.0f);
     // One picture per source; sources and pictures are walked to the shorter list.
     void AddMultiplier(CRefPtr<CPopupMessage>& out, int points, int total, int sizeStep, float x, float y,
                        float z, const std::vector<Vec3>& sources, const std::vector<int>& pictures);

@@ -121,6 +121,8 @@ public:
     void SetInterface(CInterface* ui);
     void SetResources(CRefPtr<CSpriteList> sprites, CRefPtr<CTexture> stubTexture, CRefPtr<CTexture> starTexture,
                       CSoundBank* sounds);
+    // The sound bank alone: the game makes it after the shop.
+    void SetSoundBank(CSoundBank* bank) { sounds = bank; }
     // The [Shop] keys of Skin.cfg, and the seconds note's text (string 11).
     void LoadSettings(const char* file, const char* section);
     // What the sand-glass upgrade draws with: the dust's picture, and the text set

@@ -132,8 +132,15 @@ TEST(Program, InitLoadsUnderTheHeldSplashPictureWithoutShowingIt)
     int stepsUnderSplash = 0;
     bool musicUnderSplash = false;
     bool gammaUnderSplash = false;
+    bool eightTenthsSeen = false, shopByEightTenths = false;
     // Looks at every frame presented and saves none.
     h.SaveFrameWhen([&](CGame& g) {
+        // The loading screen's 0.8 comes after the shop and the star and life-lost effects.
+        if (!eightTenthsSeen && g.loadingProgress >= 0.8f)
+        {
+            eightTenthsSeen = true;
+            shopByEightTenths = g.shop && g.starEffect && g.lossEffect;
+        }
         if (g.splashRunning)
         {
             stepsUnderSplash = g.loadingStep;
@@ -152,6 +159,8 @@ TEST(Program, InitLoadsUnderTheHeldSplashPictureWithoutShowingIt)
     EXPECT_GE(stepsUnderSplash, 10); // the board and more
     EXPECT_FALSE(musicUnderSplash);
     EXPECT_FALSE(gammaUnderSplash);
+    EXPECT_TRUE(eightTenthsSeen);
+    EXPECT_TRUE(shopByEightTenths);
     ASSERT_EQ(1u, h.frames.count(before));
     ASSERT_EQ(1u, h.frames.count(after));
     EXPECT_TRUE(h.frames[before].pixels == h.frames[after].pixels);

@@ -197,6 +197,42 @@ TEST_F(ChallengeFlow, ACaughtStarScoresTwoHundredFiftyAndAPausedBoardTakesNoClic
     EXPECT_EQ(1, a.caughtCount);
     EXPECT_EQ(before + 250, board.counters.second.GetInt(kCounterScore));
     EXPECT_EQ(before + 250, board.counters.third.GetInt(kCounterScore));
+    // The points pop up one size up, at the pop-ups' own depth.
+    ASSERT_FALSE(board.popups.messages.empty());
+    const CPopupMessage& points = *board.popups.messages.back();
+    const PopupSettings& settings = CPopupMessages::Settings();
+    EXPECT_FLOAT_EQ(settings.score.minSize + settings.score.sizeInc, points.size);
+    EXPECT_FLOAT_EQ(settings.z, points.position.z);
+}
+
+// The bonus levels' messages stay for their own times, whatever the message life
+// of the pop-up settings.
+TEST_F(ChallengeFlow, TheChallengesMessagesStayForTheirOwnTimes)
+{
+    const CPopupMessages& popups = game->board->popups;
+    auto lastLife = [&popups] { return popups.messages.empty() ? -1.0f : popups.messages.back()->lifeTime; };
+    OpenAndStart();
+    EXPECT_FLOAT_EQ(0.5f, lastLife()) << "CLICK THEM ALL!!!";
+    CPlayFieldEvent event;
+    game->OpenReactionChallenge(3, 1);
+    event.code = kEventRoundEnded;
+    game->HandleBoardEvent(event);
+    EXPECT_FLOAT_EQ(0.75f, lastLife()) << "CATCH!";
+    event.code = kEventChallengeMissed;
+    event.arg = 2;
+    game->HandleBoardEvent(event);
+    EXPECT_FLOAT_EQ(0.6f * game->board->reactionChallenge->afterMissWait, lastLife()) << "MISS. Penalty";
+    game->OpenAttentionChallenge(3, 1);
+    event.arg = 1;
+    game->HandleBoardEvent(event);
+    EXPECT_FLOAT_EQ(1.0f, lastLife()) << "Where?";
+    for (int32_t plate : {int32_t(CAttentionChallenge::kTokenPlate), int32_t(CAttentionChallenge::kTokenPlate) + 1})
+    {
+        game->board->attentionChallenge->chosenPlate = plate;
+        event.code = kEventRoundEnded;
+        game->HandleBoardEvent(event);
+        EXPECT_FLOAT_EQ(0.75f, lastLife()) << "RIGHT! or MISS, plate " << plate;
+    }
 }
 
 TEST_F(ChallengeFlow, TheClockStandsWhilePausedAndItsEndLosesTheLevelBackToTheMap)

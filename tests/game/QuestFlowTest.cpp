@@ -20,6 +20,7 @@
 #include "engine/SaveErrors.h"
 #include "engine/StringTable.h"
 #include "game/Game.h"
+#include "render/SpriteBatch.h"
 #include "saves/Profiles.h"
 #include "saves/QuestSave.h"
 #include "saves/Trophies.h"
@@ -560,6 +561,31 @@ protected:
     CQuestLayout layout;
 };
 
+// Every row of the statistics pops in as it shows, and so does each line of the quest's
+// table: ten pops, none before the first row.
+TEST_F(QuestFlowOnTheForms, EveryStatisticsRowPopsInAsItShows)
+{
+    game->spriteBatches[0] = CRefPtr<CSpriteBatch>(new CSpriteBatch({}, {}, {}));
+    auto pops = [this] {
+        int count = 0;
+        for (const CRefPtr<CBatchSprite>& sprite : game->spriteBatches[0]->sprites)
+            count += (sprite->colour & 0xFFFFFFu) == 0xC0C0FFu ? 1 : 0;
+        return count;
+    };
+    game->subState = kSubStateStatistics;
+    game->phase = StatisticsPhase::RevealHeader;
+    game->timeBonus = 0;
+    game->newBestScore = 1;
+    game->newBestTime = 0;
+    Run(0.45f);
+    EXPECT_EQ(0, pops());
+    Run(0.1f);
+    EXPECT_EQ(1, pops());
+    Run(8.0f);
+    ASSERT_EQ(StatisticsPhase::Done, game->phase);
+    EXPECT_EQ(10, pops());
+}
+
 // Showing or hiding the panel never changes which lives show: only its frame and the
 // marker of the highest life icon still shown come and go.
 TEST_F(QuestFlowOnTheForms, TheIconPanelShowsTheLivesThePlayerHas)
@@ -910,6 +936,40 @@ TEST_F(QuestFlow, ThePreviousLevelsAutosaveRaisesLivesAndBecomesTheFirst)
     EXPECT_EQ(4, game->questSave->lives);  // the minimum for levels 6 to 30
     EXPECT_EQ(kSubStateLifeLost, game->subState);
     EXPECT_EQ(ReadBytes("QuestAS2.sav"), ReadBytes("QuestAS1.sav"));
+}
+
+TEST_F(QuestFlow, TheStarAwardsEndStopsTheSandsFallAndGivesTheBoardBack)
+{
+    FillBoard();
+    CSandHeap& heap = *game->board->sandbox->heap;
+    heap.drainRate = 0.05;
+    game->board->inputOpen = 1;
+    game->levelTimer = 100.0f;
+    Event(kEventSandGlassEnd);
+    game->Update(kStep);
+    ASSERT_TRUE(game->starEffect->busy);
+    EXPECT_EQ(1, game->board->inputLocked);
+    for (int i = 0; i < 400 && game->starEffect->busy; ++i)
+        game->Update(kStep);
+    ASSERT_FALSE(game->starEffect->busy);
+    EXPECT_EQ(0.0, heap.drainRate);
+    EXPECT_EQ(0, game->board->inputLocked);
+}
+
+// A trophy earned in play is offered only once the board rests, its poured sand
+// included.
+TEST_F(QuestFlow, ATrophyEarnedInPlayWaitsForThePouredSandToLand)
+{
+    FillBoard();
+    game->trophies = CRefPtr<CTrophies>(new CTrophies());
+    game->board->inputOpen = 1;
+    game->levelTimer = 100.0f;
+    game->board->counters.AddToBoth(10000000, kCounterScore);
+    game->board->sandbox->heap->portions.push_back({0.3f, 0.0f, 0.01f});
+    game->Update(kStep);
+    EXPECT_TRUE(game->trophies->pending.empty());
+    Run(0.5f);
+    EXPECT_FALSE(game->trophies->pending.empty());
 }
 
 // The autosaves follow the quest through the game: the shops after two won levels,

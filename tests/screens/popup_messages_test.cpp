@@ -171,6 +171,19 @@ TEST_F(PopupTest, MessagePopupSwellsPulsesAndShrinksBack)
     EXPECT_EQ(p->Update(0.15f), 0); // 1.3 s
 }
 
+// A caller's display time stands in for the file's message life: the swell back
+// follows it.
+TEST_F(PopupTest, AMessagesDisplayTimeReplacesTheFilesLife)
+{
+    CRefPtr<CPopupMessage> p;
+    popups.AddMessage(p, "CATCH!", 1.0f, 0, 0, 0, 0, 0.5f);
+    EXPECT_EQ(p->lifeTime, 0.5f);
+    EXPECT_EQ(p->Update(0.75f), 1);
+    EXPECT_EQ(p->Update(0.1f), 0); // 0.85 s: gone, where the file's life keeps it to 1.3 s
+    popups.AddMessage(p, "RIGHT!", 1.0f, 0, 0, 0, 0);
+    EXPECT_EQ(p->lifeTime, CPopupMessages::Settings().message.lifeTime);
+}
+
 TEST_F(PopupTest, LossPopupUnfoldsFromAFlatLine)
 {
     CRefPtr<CPopupMessage> p;
