@@ -412,10 +412,18 @@ TEST(QuestSoak, RandomPlayOverSeveralLevelsWithLostLivesAndARestartKeepsTheQuest
     ASSERT_TRUE(resumed.faults.empty()) << resumed.faults.front();
     EXPECT_TRUE(resumed.finished) << "stuck at: " << again.Stuck();
 
-    EXPECT_EQ(2, soak.livesLost);
+    // Every game wins each level once and loses at least the two lives the plan takes
+    // (random play may lose more, or earn them back); the default game's counts are known.
     EXPECT_EQ((std::vector<int>{4, 5}), soak.levelsWon);
     EXPECT_EQ((std::vector<int>{6}), resumed.levelsWon);
-    EXPECT_GE(soak.savesChecked + resumed.savesChecked, 5);
-    EXPECT_GT(soak.settledBoards + resumed.settledBoards, 20);
+    EXPECT_GE(soak.livesLost, 2);
+    EXPECT_GT(soak.savesChecked + resumed.savesChecked, 0);
+    EXPECT_GT(soak.settledBoards + resumed.settledBoards, 0);
     EXPECT_EQ(std::string::npos, h.Log().find("Unable to find texture")) << h.Log();
+    if (!seed)
+    {
+        EXPECT_EQ(2, soak.livesLost);
+        EXPECT_GE(soak.savesChecked + resumed.savesChecked, 5);
+        EXPECT_GT(soak.settledBoards + resumed.settledBoards, 20);
+    }
 }
